@@ -1,0 +1,35 @@
+#pragma once
+// Subcommands of postwink-cli register themselves, one file each, so adding a command touches
+// no shared table.
+
+#include <string>
+#include <vector>
+
+namespace postwink::cli {
+
+// Exit codes: 0 success, 1 a failure (message on stderr), 2 a usage error.
+constexpr int kExitOk = 0;
+constexpr int kExitFailure = 1;
+constexpr int kExitUsage = 2;
+
+using CommandFunction = int (*)(const std::vector<std::string>& args);
+
+struct Command {
+  const char* name;
+  const char* usage;  // one line, shown by "postwink-cli help"
+  CommandFunction run;
+};
+
+std::vector<Command>& Commands();
+
+struct RegisterCommand {
+  RegisterCommand(const char* name, const char* usage, CommandFunction run) {
+    Commands().push_back({name, usage, run});
+  }
+};
+
+// Converts code page 932 text for output, and UTF-8 input back to code page 932.
+std::string ToUtf8(const std::string& cp932);
+std::string FromUtf8(const std::string& utf8);
+
+}  // namespace postwink::cli
