@@ -60,14 +60,44 @@ std::u16string Widen932(std::string_view in) {
   return out;
 }
 
+// Characters that text from Unix and Mac mailers spells with the JIS code points, where code
+// page 932 has the Microsoft ones; iconv's CP932 maps them the same way.
+char16_t Cp932Equivalent(char16_t c) {
+  switch (c) {
+    case u'\u00A2': return u'\uFFE0';  // cent sign
+    case u'\u00A3': return u'\uFFE1';  // pound sign
+    case u'\u00A5': return u'\\';      // yen sign: 0x5C is the yen sign in Japanese fonts
+    case u'\u00AC': return u'\uFFE2';  // not sign
+    case u'\u2014': return u'\u2015';  // em dash
+    case u'\u2016': return u'\u2225';  // double vertical line
+    case u'\u203E': return u'~';       // overline
+    case u'\u2212': return u'\uFF0D';  // minus sign
+    case u'\u301C': return u'\uFF5E';  // wave dash
+    default: return c;
+  }
+}
+
 std::string Narrow932(std::u16string_view in) {
   if (in.empty()) return {};
-  const wchar_t* src = reinterpret_cast<const wchar_t*>(in.data());
-  int srcLen = static_cast<int>(in.size());
-  int n = WideCharToMultiByte(kCp932, 0, src, srcLen, nullptr, 0, "?", nullptr);
-  if (n <= 0) return std::string(in.size(), '?');
+  std::u16string text;
+  text.reserve(in.size());
+  for (size_t i = 0; i < in.size(); ++i) {
+    char16_t c = in[i];
+    if (c >= 0xD800 && c <= 0xDFFF) {
+      // Nothing outside the BMP is in code page 932: one "?" per character.
+      if (c <= 0xDBFF && i + 1 < in.size() && in[i + 1] >= 0xDC00 && in[i + 1] <= 0xDFFF) ++i;
+      text += u'?';
+    } else {
+      text += Cp932Equivalent(c);
+    }
+  }
+  const wchar_t* src = reinterpret_cast<const wchar_t*>(text.data());
+  int srcLen = static_cast<int>(text.size());
+  // No best-fit guesses ("e" for "\u00e9"): what the code page lacks becomes "?".
+  int n = WideCharToMultiByte(kCp932, WC_NO_BEST_FIT_CHARS, src, srcLen, nullptr, 0, "?", nullptr);
+  if (n <= 0) return std::string(text.size(), '?');
   std::string out(static_cast<size_t>(n), '\0');
-  WideCharToMultiByte(kCp932, 0, src, srcLen, out.data(), n, "?", nullptr);
+  WideCharToMultiByte(kCp932, WC_NO_BEST_FIT_CHARS, src, srcLen, out.data(), n, "?", nullptr);
   return out;
 }
 
