@@ -141,8 +141,7 @@ bool CheckerApp::InitInstance(const std::vector<std::string>& args) {
   InitCommonControlsEx(&controls);
   // 9.
   settingsPath_ = programDirectory_ + kSettingsFileName;
-  SettingsLoadResult loaded =
-      LoadSettings(settingsPath_, system_, WindowsDirectory(), settings_);
+  SettingsLoadResult loaded = LoadSettings(settingsPath_, system_, WindowsDirectory(), settings_);
   settingsRead_ = true;
   settingsFileExisted_ = loaded.fileExists;
   icons_ = LoadIconSet(loaded.userIcon, programDirectory_);

@@ -59,11 +59,12 @@ void Wnd::Detach() {
 }
 
 bool Wnd::CreateWindowFrom(const WindowArgs& args) {
-  if (!args.className || !EnsureClass(args.className, args.classIcon, &Wnd::WindowProc)) return false;
+  if (!args.className || !EnsureClass(args.className, args.classIcon, &Wnd::WindowProc))
+    return false;
   isDialog_ = false;
-  HWND hwnd = CreateWindowExW(args.exStyle, args.className, args.title.c_str(), args.style, args.x,
-                              args.y, args.width, args.height, args.parent, nullptr,
-                              ProgramInstance(), this);
+  HWND hwnd =
+      CreateWindowExW(args.exStyle, args.className, args.title.c_str(), args.style, args.x, args.y,
+                      args.width, args.height, args.parent, nullptr, ProgramInstance(), this);
   return hwnd != nullptr && hwnd == hwnd_;
 }
 

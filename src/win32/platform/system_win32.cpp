@@ -17,9 +17,7 @@ constexpr UINT kCp932 = 932;
 
 // Bytes that Windows maps to control or private-use code points although Shift_JIS has no
 // character there; treated as invalid so both platforms give "?" for them.
-bool IsUnassignedSingleByte(unsigned char c) {
-  return c == 0x80 || c == 0xA0 || c >= 0xFD;
-}
+bool IsUnassignedSingleByte(unsigned char c) { return c == 0x80 || c == 0xA0 || c >= 0xFD; }
 
 bool WidenStrict(std::string_view in, std::u16string& out) {
   if (in.empty()) return true;
@@ -64,16 +62,26 @@ std::u16string Widen932(std::string_view in) {
 // page 932 has the Microsoft ones; iconv's CP932 maps them the same way.
 char16_t Cp932Equivalent(char16_t c) {
   switch (c) {
-    case u'\u00A2': return u'\uFFE0';  // cent sign
-    case u'\u00A3': return u'\uFFE1';  // pound sign
-    case u'\u00A5': return u'\\';      // yen sign: 0x5C is the yen sign in Japanese fonts
-    case u'\u00AC': return u'\uFFE2';  // not sign
-    case u'\u2014': return u'\u2015';  // em dash
-    case u'\u2016': return u'\u2225';  // double vertical line
-    case u'\u203E': return u'~';       // overline
-    case u'\u2212': return u'\uFF0D';  // minus sign
-    case u'\u301C': return u'\uFF5E';  // wave dash
-    default: return c;
+    case u'\u00A2':
+      return u'\uFFE0';  // cent sign
+    case u'\u00A3':
+      return u'\uFFE1';  // pound sign
+    case u'\u00A5':
+      return u'\\';  // yen sign: 0x5C is the yen sign in Japanese fonts
+    case u'\u00AC':
+      return u'\uFFE2';  // not sign
+    case u'\u2014':
+      return u'\u2015';  // em dash
+    case u'\u2016':
+      return u'\u2225';  // double vertical line
+    case u'\u203E':
+      return u'~';  // overline
+    case u'\u2212':
+      return u'\uFF0D';  // minus sign
+    case u'\u301C':
+      return u'\uFF5E';  // wave dash
+    default:
+      return c;
   }
 }
 

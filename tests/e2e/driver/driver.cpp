@@ -1,6 +1,6 @@
 // A small tool for the end-to-end scripts: finds windows of the programs running in the same
 // Wine session, reads their texts and posts messages to them. Output is UTF-8.
-//   e2e_driver find [--class C] [--title T] [--contains TEXT] [--timeout MS]
+//   e2e_driver find [--class C] [--title T] [--contains TEXT] [--visible 1] [--timeout MS]
 //       one line per top-level window: hwnd pid visible class title; status 1 when none
 //   e2e_driver gone HWND [--timeout MS]    status 0 once the window no longer exists
 //   e2e_driver text HWND                   the window's text and its children's, one a line
@@ -17,8 +17,8 @@ namespace {
 
 std::string Utf8(const std::wstring& w) {
   if (w.empty()) return {};
-  int n = WideCharToMultiByte(CP_UTF8, 0, w.data(), static_cast<int>(w.size()), nullptr, 0,
-                              nullptr, nullptr);
+  int n = WideCharToMultiByte(CP_UTF8, 0, w.data(), static_cast<int>(w.size()), nullptr, 0, nullptr,
+                              nullptr);
   std::string out(static_cast<size_t>(n), '\0');
   WideCharToMultiByte(CP_UTF8, 0, w.data(), static_cast<int>(w.size()), out.data(), n, nullptr,
                       nullptr);
@@ -43,6 +43,7 @@ HWND HandleArg(const wchar_t* text) { return reinterpret_cast<HWND>(Number(text)
 
 struct Query {
   std::wstring className, title, contains;
+  bool visibleOnly = false;
   std::vector<HWND> found;
 };
 
@@ -54,6 +55,7 @@ BOOL CALLBACK CollectText(HWND child, LPARAM param) {
 
 BOOL CALLBACK Match(HWND hwnd, LPARAM param) {
   auto* q = reinterpret_cast<Query*>(param);
+  if (q->visibleOnly && !IsWindowVisible(hwnd)) return TRUE;
   if (!q->className.empty() && ClassOf(hwnd) != q->className) return TRUE;
   if (!q->title.empty() && TextOf(hwnd) != q->title) return TRUE;
   if (!q->contains.empty()) {
@@ -70,11 +72,18 @@ int Find(int argc, wchar_t** argv) {
   DWORD timeout = 0;
   for (int i = 2; i + 1 < argc; i += 2) {
     std::wstring opt = argv[i];
-    if (opt == L"--class") q.className = argv[i + 1];
-    else if (opt == L"--title") q.title = argv[i + 1];
-    else if (opt == L"--contains") q.contains = argv[i + 1];
-    else if (opt == L"--timeout") timeout = static_cast<DWORD>(Number(argv[i + 1]));
-    else return 2;
+    if (opt == L"--class")
+      q.className = argv[i + 1];
+    else if (opt == L"--title")
+      q.title = argv[i + 1];
+    else if (opt == L"--contains")
+      q.contains = argv[i + 1];
+    else if (opt == L"--visible")
+      q.visibleOnly = Number(argv[i + 1]) != 0;
+    else if (opt == L"--timeout")
+      timeout = static_cast<DWORD>(Number(argv[i + 1]));
+    else
+      return 2;
   }
   ULONGLONG end = GetTickCount64() + timeout;
   for (;;) {
@@ -86,9 +95,9 @@ int Find(int argc, wchar_t** argv) {
   for (HWND hwnd : q.found) {
     DWORD pid = 0;
     GetWindowThreadProcessId(hwnd, &pid);
-    std::printf("0x%llx %lu %d %s %s\n", static_cast<unsigned long long>(
-                    reinterpret_cast<UINT_PTR>(hwnd)),
-                pid, IsWindowVisible(hwnd) ? 1 : 0, Utf8(ClassOf(hwnd)).c_str(),
+    std::printf("0x%llx %lu %d %s %s\n",
+                static_cast<unsigned long long>(reinterpret_cast<UINT_PTR>(hwnd)), pid,
+                IsWindowVisible(hwnd) ? 1 : 0, Utf8(ClassOf(hwnd)).c_str(),
                 Utf8(TextOf(hwnd)).c_str());
   }
   return q.found.empty() ? 1 : 0;
@@ -141,11 +150,16 @@ int wmain(int argc, wchar_t** argv) {
   if (argc < 2) return 2;
   std::wstring cmd = argv[1];
   int status = 2;
-  if (cmd == L"find") status = Find(argc, argv);
-  else if (cmd == L"gone") status = Gone(argc, argv);
-  else if (cmd == L"text") status = Text(argc, argv);
-  else if (cmd == L"post") status = Post(argc, argv);
-  else if (cmd == L"temp") status = Temp();
+  if (cmd == L"find")
+    status = Find(argc, argv);
+  else if (cmd == L"gone")
+    status = Gone(argc, argv);
+  else if (cmd == L"text")
+    status = Text(argc, argv);
+  else if (cmd == L"post")
+    status = Post(argc, argv);
+  else if (cmd == L"temp")
+    status = Temp();
   std::fflush(stdout);
   return status;
 }
