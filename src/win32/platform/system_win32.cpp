@@ -9,6 +9,7 @@
 
 #include "core/platform/system.h"
 #include "core/text/cp932.h"
+#include "win32/handles.h"
 
 namespace postwink {
 namespace {
@@ -119,26 +120,6 @@ std::string NarrowName(const wchar_t* name) {
   return Narrow932(std::u16string_view(reinterpret_cast<const char16_t*>(w.data()), w.size()));
 }
 
-class Handle {
- public:
-  explicit Handle(HANDLE h) : h_(h) {}
-  ~Handle() {
-    if (valid()) CloseHandle(h_);
-  }
-  Handle(const Handle&) = delete;
-  Handle& operator=(const Handle&) = delete;
-  bool valid() const { return h_ != INVALID_HANDLE_VALUE && h_ != nullptr; }
-  HANDLE get() const { return h_; }
-  bool Close() {
-    HANDLE h = h_;
-    h_ = INVALID_HANDLE_VALUE;
-    return CloseHandle(h) != 0;
-  }
-
- private:
-  HANDLE h_;
-};
-
 bool WriteAllTo(HANDLE file, std::string_view data) {
   while (!data.empty()) {
     DWORD chunk = data.size() > 0x10000000 ? 0x10000000 : static_cast<DWORD>(data.size());
@@ -183,9 +164,9 @@ class WinClock final : public Clock {
 class WinFileSystem final : public FileSystem {
  public:
   std::optional<std::string> ReadAll(const std::string& path) const override {
-    Handle file(CreateFileW(WidePath(path).c_str(), GENERIC_READ,
-                            FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                            OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    win::KernelHandle file(CreateFileW(WidePath(path).c_str(), GENERIC_READ,
+                                       FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                       nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file.valid()) return std::nullopt;
     std::string data;
     char buf[65536];
@@ -203,11 +184,11 @@ class WinFileSystem final : public FileSystem {
     std::wstring temp = target + L".tmp" + std::to_wstring(GetCurrentProcessId());
     bool ok;
     {
-      Handle file(CreateFileW(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                              FILE_ATTRIBUTE_NORMAL, nullptr));
+      win::KernelHandle file(CreateFileW(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                         FILE_ATTRIBUTE_NORMAL, nullptr));
       if (!file.valid()) return false;
       ok = WriteAllTo(file.get(), data) && FlushFileBuffers(file.get());
-      ok = file.Close() && ok;
+      ok = CloseHandle(file.release()) && ok;
     }
     ok = ok && MoveFileExW(temp.c_str(), target.c_str(),
                            MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
@@ -216,11 +197,11 @@ class WinFileSystem final : public FileSystem {
   }
 
   bool Append(const std::string& path, std::string_view data) override {
-    Handle file(CreateFileW(WidePath(path).c_str(), FILE_APPEND_DATA, FILE_SHARE_READ, nullptr,
-                            OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    win::KernelHandle file(CreateFileW(WidePath(path).c_str(), FILE_APPEND_DATA, FILE_SHARE_READ,
+                                       nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file.valid()) return false;
     bool ok = WriteAllTo(file.get(), data);
-    return file.Close() && ok;
+    return CloseHandle(file.release()) && ok;
   }
 
   bool Exists(const std::string& path) const override {
