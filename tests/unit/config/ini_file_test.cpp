@@ -87,11 +87,13 @@ TEST(IniFile, IntegersParseLikeGetPrivateProfileInt) {
 
 TEST(IniFile, UntouchedTextComesBackByteForByte) {
   const std::string text =
-      "[A]\nlf=only\r\ncrlf=yes\r\n\r\n  ; comment \x82\xa0\r\n"
+      "[A]\nlf=only\r\ncrlf=yes\r\n\r\ncr=alone\rnext=line\r  ; comment \x82\xa0\r\n"
       "junk line \x95\x5c\n[B]\r\nK=\x83\x65\x83\x58\x83\x67\r\nlast=no line end";
   IniFile ini = IniFile::Parse(text);
   EXPECT_EQ(ini.Text(), text);
   EXPECT_EQ(ini.GetString("B", "K", ""), "\x83\x65\x83\x58\x83\x67");
+  EXPECT_EQ(ini.GetString("A", "cr", ""), "alone");
+  EXPECT_EQ(ini.GetString("A", "next", ""), "line");
 }
 
 TEST(IniFile, WritesUpdateInPlaceAppendToSectionAndAddSectionsAtTheEnd) {
