@@ -126,6 +126,15 @@ TEST(IniFile, WritesUpdateInPlaceAppendToSectionAndAddSectionsAtTheEnd) {
             "USER=me\r\n");
 }
 
+TEST(IniFile, ALastLineWithoutALineEndGetsOneWhenSomethingFollows) {
+  IniFile ini = IniFile::Parse("[A]\r\nX=1");
+  ini.WriteString("A", "Y", "2");
+  EXPECT_EQ(ini.Text(), "[A]\r\nX=1\r\nY=2\r\n");
+  ini = IniFile::Parse("[A]\r\nX=1");
+  ini.WriteString("B", "K", "v");
+  EXPECT_EQ(ini.Text(), "[A]\r\nX=1\r\n\r\n[B]\r\nK=v\r\n");
+}
+
 TEST(IniFile, WrittenValuesReadBackAsGiven) {
   const std::string values[] = {"plain", " leading", "trailing ", "\"quoted\"",       "'single'",
                                 "\"",    "a\"b\"",   "",          "\x95\x5c\x8e\xa6", "x = y"};
