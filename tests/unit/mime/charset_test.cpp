@@ -84,8 +84,9 @@ TEST(ConvertViaUnicode, CharactersThat932LacksBecomeQuestionMarks) {
     std::string_view utf8;
     std::string_view expected;
   } cases[] = {
-      {"\xC2\xA5", "?"},             // YEN SIGN: no best-fit backslash
-      {"\xC3\xA9t\xC3\xA9", "?t?"},  // e-acute: no best-fit "e"
+      {"\xC2\xA5\xE2\x80\xBE", "\\~"},  // YEN SIGN and OVERLINE: their JIS X 0201 places
+      {"\xC3\xA0", "?"},                // a-grave: no best-fit "a"
+      {"\xC3\xA9t\xC3\xA9", "?t?"},     // e-acute: no best-fit "e"
       {"\xE2\x82\xAC"
        "1",
        "?1"},                        // EURO SIGN
