@@ -42,6 +42,14 @@ ColourKey KeyFor(WPARAM vk) {
   }
 }
 
+// The highlight: a two-pixel frame in the selection colour, plain to see on any cell.
+void DrawHighlight(HDC dc, RECT r) {
+  HBRUSH brush = GetSysColorBrush(COLOR_HIGHLIGHT);
+  FrameRect(dc, &r, brush);
+  InflateRect(&r, -1, -1);
+  FrameRect(dc, &r, brush);
+}
+
 std::optional<Size> TextSize(HDC dc, const std::string& text) {
   if (text.empty()) return std::nullopt;
   const std::wstring wide = Widen(text);
@@ -148,7 +156,7 @@ void ColourPopupWnd::DrawTextRow(HDC dc, const Rect& row, const std::string& tex
                                  ColourEntry entry) {
   RECT r = ToRect(row);
   if (model_.Highlight() == entry) {
-    DrawEdge(dc, &r, BDR_RAISEDINNER, BF_RECT);
+    DrawHighlight(dc, r);
   } else if (model_.Current() == entry) {
     DrawEdge(dc, &r, BDR_SUNKENOUTER, BF_RECT);
   }
@@ -183,7 +191,7 @@ void ColourPopupWnd::Paint(HDC dc) {
     RECT cell = ToRect(layout_.CellRect(i));
     const ColourEntry entry = ColourEntry::Cell(i);
     if (model_.Highlight() == entry) {
-      DrawEdge(dc, &cell, BDR_RAISEDINNER, BF_RECT);
+      DrawHighlight(dc, cell);
     } else if (model_.Current() == entry) {
       DrawEdge(dc, &cell, BDR_SUNKENOUTER, BF_RECT);
     }
