@@ -3,6 +3,9 @@
 #include <commctrl.h>
 #include <commdlg.h>
 
+#include <cstddef>
+#include <vector>
+
 #include "win32/gdi_text_measurer.h"
 #include "win32/wide_text.h"
 
@@ -50,6 +53,19 @@ void DrawHighlight(HDC dc, RECT r) {
   FrameRect(dc, &r, brush);
 }
 
+// The 40 colours as a logical palette, so that a 256-colour display shows them exactly.
+HPALETTE MakePalette() {
+  std::vector<std::byte> buffer(sizeof(LOGPALETTE) + (kPaletteSize - 1) * sizeof(PALETTEENTRY));
+  auto* palette = reinterpret_cast<LOGPALETTE*>(buffer.data());
+  palette->palVersion = 0x300;
+  palette->palNumEntries = kPaletteSize;
+  for (int i = 0; i < kPaletteSize; ++i) {
+    const COLORREF c = Rgb(kColourPalette[i].colour);
+    palette->palPalEntry[i] = {GetRValue(c), GetGValue(c), GetBValue(c), 0};
+  }
+  return CreatePalette(palette);
+}
+
 std::optional<Size> TextSize(HDC dc, const std::string& text) {
   if (text.empty()) return std::nullopt;
   const std::wstring wide = Widen(text);
@@ -80,6 +96,7 @@ bool ColourPopupWnd::Create(const RECT& button) {
     automaticSize = TextSize(dc, automaticText_);
     customSize = TextSize(dc, customText_);
     SelectObject(dc, old);
+    if ((GetDeviceCaps(dc, RASTERCAPS) & RC_PALETTE) != 0) palette_.reset(MakePalette());
     ReleaseDC(nullptr, dc);
   }
   const Size screen{GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
@@ -170,6 +187,11 @@ void ColourPopupWnd::DrawTextRow(HDC dc, const Rect& row, const std::string& tex
 }
 
 void ColourPopupWnd::Paint(HDC dc) {
+  HPALETTE oldPalette = nullptr;
+  if (palette_) {
+    oldPalette = SelectPalette(dc, static_cast<HPALETTE>(palette_.get()), FALSE);
+    RealizePalette(dc);
+  }
   RECT client;
   GetClientRect(hwnd(), &client);
   FillRect(dc, &client, GetSysColorBrush(COLOR_3DFACE));
@@ -197,11 +219,14 @@ void ColourPopupWnd::Paint(HDC dc) {
     }
     RECT swatch = cell;
     InflateRect(&swatch, -3, -3);
-    HBRUSH brush = CreateSolidBrush(Rgb(kColourPalette[i].colour));
+    const COLORREF colour = Rgb(kColourPalette[i].colour);
+    HBRUSH brush = CreateSolidBrush(
+        palette_ ? PALETTERGB(GetRValue(colour), GetGValue(colour), GetBValue(colour)) : colour);
     FillRect(dc, &swatch, brush);
     DeleteObject(brush);
     FrameRect(dc, &swatch, GetSysColorBrush(COLOR_3DSHADOW));
   }
+  if (oldPalette != nullptr) SelectPalette(dc, oldPalette, FALSE);
 }
 
 std::optional<LRESULT> ColourPopupWnd::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam) {

@@ -45,6 +45,7 @@ class ColourPopupWnd : public Wnd, private ColourPopupHost {
   ColourPopupModel model_;
   ColourPopupLayout layout_;
   GdiHandle font_;
+  GdiHandle palette_;  // only on displays with a palette (256 colours)
   WindowHandle tips_;
   int edge_ = 2;
 };
