@@ -16,9 +16,17 @@ if ! command -v Xvfb >/dev/null; then
   exit 127
 fi
 
+root=$(cd "$(dirname "$0")/.." && pwd)
+wine_prefix=${WINEPREFIX:-$root/build/mingw/wineprefix}
 xvfb_pid=
 cleanup() {
   if [ -n "$xvfb_pid" ]; then
+    # Let Wine's own processes in our prefix end while their display still exists.
+    if [ -f "$wine_prefix/system.reg" ]; then
+      local ws
+      ws=$(command -v wineserver || echo /usr/lib/wine/wineserver)
+      [ -x "$ws" ] && WINEPREFIX=$wine_prefix timeout 20 "$ws" -w 2>/dev/null
+    fi
     kill "$xvfb_pid" 2>/dev/null
     wait "$xvfb_pid" 2>/dev/null
   fi

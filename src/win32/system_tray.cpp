@@ -166,10 +166,11 @@ std::optional<LRESULT> CSystemTray::OnMessage(UINT msg, WPARAM wParam, LPARAM lP
     return 0;
   }
   if (msg == taskbarCreated_ && taskbarCreated_ != 0) {
-    // The shell restarted: the icon is gone from the new task bar.
+    // The shell restarted: the icon is gone from the new task bar. Deleting first makes the add
+    // work too when the old icon happens to be still known.
     if (!hidden_) {
-      removed_ = true;
       hidden_ = true;
+      removed_ = false;
       Show();
     }
     return 0;

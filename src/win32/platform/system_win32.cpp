@@ -9,6 +9,7 @@
 
 #include "core/platform/system.h"
 #include "core/text/cp932.h"
+#include "win32/handles.h"
 
 namespace postwink {
 namespace {
@@ -17,9 +18,7 @@ constexpr UINT kCp932 = 932;
 
 // Bytes that Windows maps to control or private-use code points although Shift_JIS has no
 // character there; treated as invalid so both platforms give "?" for them.
-bool IsUnassignedSingleByte(unsigned char c) {
-  return c == 0x80 || c == 0xA0 || c >= 0xFD;
-}
+bool IsUnassignedSingleByte(unsigned char c) { return c == 0x80 || c == 0xA0 || c >= 0xFD; }
 
 bool WidenStrict(std::string_view in, std::u16string& out) {
   if (in.empty()) return true;
@@ -60,14 +59,54 @@ std::u16string Widen932(std::string_view in) {
   return out;
 }
 
+// Characters that text from Unix and Mac mailers spells with the JIS code points, where code
+// page 932 has the Microsoft ones; iconv's CP932 maps them the same way.
+char16_t Cp932Equivalent(char16_t c) {
+  switch (c) {
+    case u'\u00A2':
+      return u'\uFFE0';  // cent sign
+    case u'\u00A3':
+      return u'\uFFE1';  // pound sign
+    case u'\u00A5':
+      return u'\\';  // yen sign: 0x5C is the yen sign in Japanese fonts
+    case u'\u00AC':
+      return u'\uFFE2';  // not sign
+    case u'\u2014':
+      return u'\u2015';  // em dash
+    case u'\u2016':
+      return u'\u2225';  // double vertical line
+    case u'\u203E':
+      return u'~';  // overline
+    case u'\u2212':
+      return u'\uFF0D';  // minus sign
+    case u'\u301C':
+      return u'\uFF5E';  // wave dash
+    default:
+      return c;
+  }
+}
+
 std::string Narrow932(std::u16string_view in) {
   if (in.empty()) return {};
-  const wchar_t* src = reinterpret_cast<const wchar_t*>(in.data());
-  int srcLen = static_cast<int>(in.size());
-  int n = WideCharToMultiByte(kCp932, 0, src, srcLen, nullptr, 0, "?", nullptr);
-  if (n <= 0) return std::string(in.size(), '?');
+  std::u16string text;
+  text.reserve(in.size());
+  for (size_t i = 0; i < in.size(); ++i) {
+    char16_t c = in[i];
+    if (c >= 0xD800 && c <= 0xDFFF) {
+      // Nothing outside the BMP is in code page 932: one "?" per character.
+      if (c <= 0xDBFF && i + 1 < in.size() && in[i + 1] >= 0xDC00 && in[i + 1] <= 0xDFFF) ++i;
+      text += u'?';
+    } else {
+      text += Cp932Equivalent(c);
+    }
+  }
+  const wchar_t* src = reinterpret_cast<const wchar_t*>(text.data());
+  int srcLen = static_cast<int>(text.size());
+  // No best-fit guesses ("e" for "\u00e9"): what the code page lacks becomes "?".
+  int n = WideCharToMultiByte(kCp932, WC_NO_BEST_FIT_CHARS, src, srcLen, nullptr, 0, "?", nullptr);
+  if (n <= 0) return std::string(text.size(), '?');
   std::string out(static_cast<size_t>(n), '\0');
-  WideCharToMultiByte(kCp932, 0, src, srcLen, out.data(), n, "?", nullptr);
+  WideCharToMultiByte(kCp932, WC_NO_BEST_FIT_CHARS, src, srcLen, out.data(), n, "?", nullptr);
   return out;
 }
 
@@ -80,26 +119,6 @@ std::string NarrowName(const wchar_t* name) {
   std::wstring_view w(name);
   return Narrow932(std::u16string_view(reinterpret_cast<const char16_t*>(w.data()), w.size()));
 }
-
-class Handle {
- public:
-  explicit Handle(HANDLE h) : h_(h) {}
-  ~Handle() {
-    if (valid()) CloseHandle(h_);
-  }
-  Handle(const Handle&) = delete;
-  Handle& operator=(const Handle&) = delete;
-  bool valid() const { return h_ != INVALID_HANDLE_VALUE && h_ != nullptr; }
-  HANDLE get() const { return h_; }
-  bool Close() {
-    HANDLE h = h_;
-    h_ = INVALID_HANDLE_VALUE;
-    return CloseHandle(h) != 0;
-  }
-
- private:
-  HANDLE h_;
-};
 
 bool WriteAllTo(HANDLE file, std::string_view data) {
   while (!data.empty()) {
@@ -145,9 +164,9 @@ class WinClock final : public Clock {
 class WinFileSystem final : public FileSystem {
  public:
   std::optional<std::string> ReadAll(const std::string& path) const override {
-    Handle file(CreateFileW(WidePath(path).c_str(), GENERIC_READ,
-                            FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                            OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    win::KernelHandle file(CreateFileW(WidePath(path).c_str(), GENERIC_READ,
+                                       FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                       nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file.valid()) return std::nullopt;
     std::string data;
     char buf[65536];
@@ -165,11 +184,11 @@ class WinFileSystem final : public FileSystem {
     std::wstring temp = target + L".tmp" + std::to_wstring(GetCurrentProcessId());
     bool ok;
     {
-      Handle file(CreateFileW(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                              FILE_ATTRIBUTE_NORMAL, nullptr));
+      win::KernelHandle file(CreateFileW(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                         FILE_ATTRIBUTE_NORMAL, nullptr));
       if (!file.valid()) return false;
       ok = WriteAllTo(file.get(), data) && FlushFileBuffers(file.get());
-      ok = file.Close() && ok;
+      ok = CloseHandle(file.release()) && ok;
     }
     ok = ok && MoveFileExW(temp.c_str(), target.c_str(),
                            MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
@@ -178,11 +197,11 @@ class WinFileSystem final : public FileSystem {
   }
 
   bool Append(const std::string& path, std::string_view data) override {
-    Handle file(CreateFileW(WidePath(path).c_str(), FILE_APPEND_DATA, FILE_SHARE_READ, nullptr,
-                            OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    win::KernelHandle file(CreateFileW(WidePath(path).c_str(), FILE_APPEND_DATA, FILE_SHARE_READ,
+                                       nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file.valid()) return false;
     bool ok = WriteAllTo(file.get(), data);
-    return file.Close() && ok;
+    return CloseHandle(file.release()) && ok;
   }
 
   bool Exists(const std::string& path) const override {

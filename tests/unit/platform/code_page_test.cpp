@@ -50,11 +50,16 @@ const NarrowCase kNarrowCases[] = {
     {"half-width katakana", u"\uff71", "\xb1"},
     // 〜 WAVE DASH and ～ FULLWIDTH TILDE both end up as the one cp932 character.
     {"wave dash", u"\u301c\uff5e", "\x81\x60\x81\x60"},
-    {"minus sign", u"\u2212", "\x81\x7c"},
+    // Unix and Mac mailers write these JIS code points; they become the cp932 characters.
+    {"JIS spellings", u"\u00a2\u00a3\u00ac\u2014\u2016\u2212",
+     "\x81\x91\x81\x92\x81\xca\x81\x5c\x81\x61\x81\x7c"},
+    {"yen sign and overline", u"\u00a5\u203e", "\\~"},
+    {"no best-fit guesses", u"caf\u00e9", "caf?"},
     {"circled digit", u"\u2460", "\x87\x40"},
     {"character outside the code page", u"a\u4e02b", "a?b"},
     {"Hangul", u"\ud55c", "?"},
     {"character outside the BMP is one question mark", u"x\U0001F600y", "x?y"},
+    {"lone surrogate", std::u16string{u'a', 0xD800, u'b'}, "a?b"},
 };
 
 TEST(CodePage, NarrowTable) {
