@@ -1,71 +1,60 @@
 #!/usr/bin/env bash
-# The tool tip and the colour picker under Wine, driven with the real mouse and keyboard:
-# hovering a control shows its balloon tip; a click opens the palette, the arrow keys and Enter
-# choose a colour, and the dialog must have seen the whole message sequence. Screenshots go to
-# build/mingw/e2e/controls/.
-set -euo pipefail
-root=$(cd "$(dirname "$0")/../.." && pwd)
-cd "$root"
-exe=build/mingw/tests/win32_tests.exe
-if [ ! -f "$exe" ]; then
-  cmake --preset mingw >/dev/null && cmake --build --preset mingw --target win32_tests
-fi
-for tool in xdotool import convert; do
-  command -v "$tool" >/dev/null || { echo "controls: $tool is missing (run scripts/setup.sh)"; exit 1; }
-done
-out=$root/build/mingw/e2e/controls
-rm -rf "$out"
-mkdir -p "$out"
+# The tool tip and the colour picker as a user meets them, in the test dialog of the window
+# tests: resting the mouse on a control shows its balloon tip; a click on the colour button
+# opens the palette, the arrow keys and Enter choose a colour, and the dialog must have seen
+# the whole message sequence. Screenshots, whole and cropped to the dialog, are artefacts.
+source "$(dirname "$0")/lib/common.bash"
 
-scripts/with-xvfb.sh bash -s "$exe" "$out" <<'INNER'
-set -euo pipefail
-exe=$1
-out=$2
-POSTWINK_DEMO_DIR="Z:$out" scripts/wine-run.sh "$exe" --gtest_also_run_disabled_tests \
-  --gtest_filter=ControlsDemo.DISABLED_Interactive >"$out/demo.log" 2>&1 &
-demo=$!
-for _ in $(seq 600); do
-  [ -s "$out/ready.txt" ] && break
-  kill -0 "$demo" 2>/dev/null || { cat "$out/demo.log"; exit 1; }
+demo=$E2E_BUILD/tests/win32_tests.exe
+[ -f "$demo" ] || (cd "$E2E_ROOT" && cmake --build --preset mingw -j2 --target win32_tests)
+POSTWINK_DEMO_DIR="Z:$E2E_WORK" wine_run "$demo" --gtest_also_run_disabled_tests \
+  --gtest_filter=ControlsDemo.DISABLED_Interactive >"$E2E_ARTIFACTS/demo.log" 2>&1 &
+DEMO_PID=$!
+E2E_PIDS+=("$DEMO_PID")
+for ((i = 0; i < 600; i++)); do
+  [ -s "$E2E_WORK/ready.txt" ] && break
+  kill -0 "$DEMO_PID" 2>/dev/null || break
   sleep 0.2
 done
-[ -s "$out/ready.txt" ] || { echo "the demo dialog did not come up"; kill "$demo"; exit 1; }
-read -r _ hx hy < <(grep '^hover' "$out/ready.txt")
-read -r _ cx cy < <(grep '^colour' "$out/ready.txt")
-read -r _ fl ft fr fb < <(grep '^frame' "$out/ready.txt")
+check "the test dialog is up" test -s "$E2E_WORK/ready.txt"
 
-# Rest on the control: the tip appears after half a second.
-xdotool mousemove $((hx - 5)) "$hy"
-sleep 0.3
-xdotool mousemove "$hx" "$hy"
-sleep 1.5
-import -window root "$out/tooltip-screen.png"
+if [ -s "$E2E_WORK/ready.txt" ]; then
+  read -r _ hx hy < <(grep '^hover' "$E2E_WORK/ready.txt")
+  read -r _ cx cy < <(grep '^colour' "$E2E_WORK/ready.txt")
+  read -r _ fl ft fr fb < <(grep '^frame' "$E2E_WORK/ready.txt")
 
-# Open the palette, move the highlight, take the picture, choose.
-xdotool mousemove "$cx" "$cy" click 1
-sleep 1
-xdotool key Right
-sleep 0.3
-xdotool key Down
-sleep 0.5
-import -window root "$out/palette-screen.png"
-xdotool key Return
-wait "$demo" || { cat "$out/demo.log"; exit 1; }
+  # Rest on the control: the tip appears after half a second.
+  xdotool mousemove $((hx - 5)) "$hy"
+  sleep 0.3
+  xdotool mousemove "$hx" "$hy"
+  sleep 1.5
+  screenshot tooltip-screen
 
-# The parts of the screen around the dialog, for the documentation.
-top=$((ft - 160)); [ $top -ge 0 ] || top=0
-convert "$out/tooltip-screen.png" -crop $((fr - fl + 40))x$((fb - top + 10))+$((fl - 20))+$top +repage "$out/tooltip.png"
-convert "$out/palette-screen.png" -crop $((fr - fl + 40))x$((fb - ft + 140))+$((fl - 20))+$((ft - 10)) +repage "$out/palette.png"
-INNER
+  # Open the palette, move the highlight, take the picture, choose.
+  xdotool mousemove "$cx" "$cy" click 1
+  sleep 1
+  xdotool key Right
+  sleep 0.3
+  xdotool key Down
+  sleep 0.5
+  screenshot palette-screen
+  xdotool key Return
 
-status=0
-grep -qx shown "$out/tooltip.txt" || { echo "the tool tip was not shown"; status=1; }
-expected=$'2026 0x000000 1201\n2025 0x002AA5 1201\n2025 0x2068FF 1201\n2027 0x2068FF 1201\n2028 0x2068FF 1201\n2025 0x2068FF 1201'
-actual=$(cat "$out/messages.txt")
-if [ "$actual" != "$expected" ]; then
-  echo "colour button messages differ:"
-  diff <(echo "$expected") <(echo "$actual") || true
-  status=1
+  # The parts of the screen around the dialog, for the documentation.
+  top=$((ft - 160))
+  [ $top -ge 0 ] || top=0
+  convert "$E2E_ARTIFACTS/tooltip-screen.png" \
+    -crop $((fr - fl + 40))x$((fb - top + 10))+$((fl - 20))+$top +repage \
+    "$E2E_ARTIFACTS/tooltip.png" || fail "crop tooltip"
+  convert "$E2E_ARTIFACTS/palette-screen.png" \
+    -crop $((fr - fl + 40))x$((fb - ft + 140))+$((fl - 20))+$((ft - 10)) +repage \
+    "$E2E_ARTIFACTS/palette.png" || fail "crop palette"
 fi
-[ $status -eq 0 ] && echo "controls: tool tip shown, colour chosen; screenshots in $out"
-exit $status
+
+check "the dialog ends after the choice" wait_exit "$DEMO_PID" 60
+check "the test dialog passed" test "${EXIT_STATUS:-1}" -eq 0
+check "the tool tip was shown by hovering" grep -qx shown "$E2E_WORK/tooltip.txt"
+expected=$'2026 0x000000 1201\n2025 0x002AA5 1201\n2025 0x2068FF 1201\n2027 0x2068FF 1201\n2028 0x2068FF 1201\n2025 0x2068FF 1201'
+check "the dialog saw drop-down, two highlights, close-up, choice and change" \
+  test "$(cat "$E2E_WORK/messages.txt" 2>/dev/null)" = "$expected"
+finish
