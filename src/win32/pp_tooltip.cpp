@@ -71,10 +71,7 @@ CPPTooltip::CPPTooltip()
                                       GetSysColor(COLOR_BTNSHADOW))),
       font_(StatusBarFont()) {}
 
-CPPTooltip::~CPPTooltip() {
-  Unregister(this);
-  Destroy();
-}
+CPPTooltip::~CPPTooltip() { Destroy(); }
 
 bool CPPTooltip::Create(HWND parent, bool balloon) {
   style_ = balloon ? BalloonStyle::Balloon() : BalloonStyle::Plain();
@@ -90,6 +87,14 @@ bool CPPTooltip::Create(HWND parent, bool balloon) {
   if (!CreateWindowFrom(args)) return false;
   Register(this);
   return true;
+}
+
+void CPPTooltip::Destroy() {
+  Unregister(this);
+  tools_.clear();
+  visible_.reset();
+  relay_ = TooltipRelay();
+  Wnd::Destroy();
 }
 
 void CPPTooltip::AddTool(HWND control, const std::string& text, std::optional<RECT> rect) {

@@ -26,6 +26,8 @@ class CPPTooltip : public Wnd {
   // Every message the thread retrieves is relayed from then on, as a framework's message
   // pre-translation would.
   bool Create(HWND parent, bool balloon);
+  // Destroys the window and forgets the tools.
+  void Destroy();
   void SetPlacement(BalloonPlacement placement) { placement_ = placement; }
   // text: mark-up in code page 932. rect: a part of the control, in its client coordinates.
   void AddTool(HWND control, const std::string& text, std::optional<RECT> rect = std::nullopt);
