@@ -11,6 +11,12 @@ constexpr uint32_t kMaxAdvance = 1000;
 constexpr uint32_t kMaxRulePixels = 32767;
 constexpr uint32_t kMaxPercent = 1000;
 constexpr int kTabAverageChars = 4;
+// Positions stop here, so that however long a text is, the sums cannot overflow.
+constexpr int64_t kMaxPosition = int64_t{1} << 28;
+
+void Advance(int& position, int64_t by) {
+  position = static_cast<int>(std::clamp<int64_t>(position + by, -kMaxPosition, kMaxPosition));
+}
 
 enum class Align { kLeft, kCentre, kRight };
 
@@ -66,8 +72,8 @@ void TooltipLayout::Walk(Pass& pass, const std::vector<MarkupToken>& tokens) con
     pass.lineAligned = true;
     const std::vector<int>& widths = *pass.measuredWidths;
     const int width = pass.line < widths.size() ? widths[pass.line] : 0;
-    if (pass.align == Align::kCentre) pass.x += (available - width) / 2;
-    if (pass.align == Align::kRight) pass.x += available - width;
+    if (pass.align == Align::kCentre) Advance(pass.x, (int64_t{available} - width) / 2);
+    if (pass.align == Align::kRight) Advance(pass.x, int64_t{available} - width);
   };
   auto endLine = [&](int lines) {
     const int height = measurer_.Metrics(pass.font).height;
@@ -80,7 +86,7 @@ void TooltipLayout::Walk(Pass& pass, const std::vector<MarkupToken>& tokens) con
     }
     ++pass.line;
     pass.lineAligned = false;
-    pass.y += lines * height;
+    Advance(pass.y, int64_t{lines} * height);
     pass.x = pass.area.left;
   };
 
@@ -97,7 +103,7 @@ void TooltipLayout::Walk(Pass& pass, const std::vector<MarkupToken>& tokens) con
                                       pass.backColour,
                                       pass.opaque});
         }
-        pass.x += width;
+        Advance(pass.x, width);
         break;
       }
       case MarkupOp::kLineBreak:
@@ -109,10 +115,10 @@ void TooltipLayout::Walk(Pass& pass, const std::vector<MarkupToken>& tokens) con
         int tabs = Count(token);
         const int offset = pass.x - pass.area.left;
         if (offset % stop != 0) {
-          pass.x = pass.area.left + (offset / stop + 1) * stop;
+          Advance(pass.x, stop - offset % stop);
           --tabs;
         }
-        pass.x += tabs * stop;
+        Advance(pass.x, int64_t{tabs} * stop);
         break;
       }
       case MarkupOp::kBold:
@@ -160,17 +166,20 @@ void TooltipLayout::Walk(Pass& pass, const std::vector<MarkupToken>& tokens) con
         const uint32_t value = token.value.value_or(100);
         const bool percent = !token.value || token.percent;
         if (!pass.drawing && percent) {
-          pass.percent += static_cast<int>(std::min(value, kMaxPercent));
+          pass.percent = std::min<int>(
+              pass.percent + static_cast<int>(std::min(value, kMaxPercent)), kMaxPercent);
           break;
         }
         alignLine();
-        const int width = percent ? available * static_cast<int>(std::min(value, kMaxPercent)) / 100
-                                  : static_cast<int>(std::min(value, kMaxRulePixels));
+        const int64_t width = percent ? int64_t{available} * std::min(value, kMaxPercent) / 100
+                                      : std::min(value, kMaxRulePixels);
         if (pass.drawing) {
           const int middle = pass.y + measurer_.Metrics(pass.font).height / 2;
-          pass.output.rules.push_back({pass.x, pass.x + width, middle, pass.textColour});
+          int right = pass.x;
+          Advance(right, width);
+          pass.output.rules.push_back({pass.x, right, middle, pass.textColour});
         }
-        pass.x += width;
+        Advance(pass.x, width);
         break;
       }
     }
@@ -185,7 +194,7 @@ MarkupMeasure TooltipLayout::Measure(const std::vector<MarkupToken>& tokens) con
   result.size = {pass.widest, pass.y - pass.area.top};
   result.lineWidths = std::move(pass.lineWidths);
   for (size_t i = 0; i < result.lineWidths.size(); ++i) {
-    result.lineWidths[i] += pass.linePercents[i] * pass.widest / 100;
+    Advance(result.lineWidths[i], int64_t{pass.linePercents[i]} * pass.widest / 100);
   }
   return result;
 }

@@ -64,6 +64,18 @@ TEST_F(TooltipLayoutTest, MeasuresLinesTabsAndRules) {
   }
 }
 
+TEST_F(TooltipLayoutTest, HugeTextsSaturateInsteadOfOverflowing) {
+  std::string down, across;
+  for (int i = 0; i < 20000; ++i) {
+    down += "<br=1000>";
+    across += "<t=1000><hr=1000%>";
+  }
+  EXPECT_EQ(Measure(down).size.height, 1 << 28);
+  const MarkupMeasure m = Measure(across);
+  EXPECT_EQ(m.size.width, 1 << 28);
+  EXPECT_EQ(m.lineWidths, std::vector<int>{1 << 28});
+}
+
 TEST_F(TooltipLayoutTest, DrawsTheHelpTextPatternCentredWithAFullWidthRule) {
   Rect area;
   const MarkupDrawing d =
