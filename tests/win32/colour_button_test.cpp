@@ -1,6 +1,9 @@
 #include "win32/colour_button.h"
 
+#include <commctrl.h>
 #include <gtest/gtest.h>
+
+#include <cwchar>
 
 #include "window_test_support.h"
 
@@ -102,6 +105,51 @@ TEST_F(ColourButtonWindowTest, MouseReleaseOnACellChoosesItAndOutsideCancels) {
   SendMessageW(popup, WM_LBUTTONUP, 0, MAKELPARAM(-20, -20));
   EXPECT_FALSE(IsWindow(popup));
   EXPECT_EQ(host_.records.back(), (Record{2029, 0xFFFFFF, kButtonId}));
+}
+
+TEST_F(ColourButtonWindowTest, EveryCellHasItsNameAsATip) {
+  Click();
+  HWND popup = button_.PopupWindow();
+  ASSERT_NE(popup, nullptr);
+  struct Find {
+    HWND owner;
+    HWND tips = nullptr;
+  } find{popup};
+  EnumThreadWindows(
+      GetCurrentThreadId(),
+      [](HWND window, LPARAM param) -> BOOL {
+        auto& f = *reinterpret_cast<Find*>(param);
+        wchar_t name[32] = {};
+        GetClassNameW(window, name, 32);
+        if (_wcsicmp(name, TOOLTIPS_CLASSW) == 0 && GetWindow(window, GW_OWNER) == f.owner) {
+          f.tips = window;
+        }
+        return TRUE;
+      },
+      reinterpret_cast<LPARAM>(&find));
+  ASSERT_NE(find.tips, nullptr);
+  EXPECT_EQ(SendMessageW(find.tips, TTM_GETTOOLCOUNT, 0, 0), 40);
+  wchar_t text[80] = {};
+  TTTOOLINFOW info{};
+  info.cbSize = sizeof info;
+  info.lpszText = text;
+  ASSERT_TRUE(SendMessageW(find.tips, TTM_ENUMTOOLSW, 35, reinterpret_cast<LPARAM>(&info)));
+  EXPECT_STREQ(text, L"Pale green ");
+  Keys({VK_ESCAPE});
+}
+
+TEST_F(ColourButtonWindowTest, NearTheBottomOfTheScreenThePopupOpensAbove) {
+  const int screenHeight = GetSystemMetrics(SM_CYSCREEN);
+  SetWindowPos(host_.hwnd(), nullptr, 150, screenHeight - 120, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+  PumpFor(50);
+  Click();
+  HWND popup = button_.PopupWindow();
+  ASSERT_NE(popup, nullptr);
+  RECT buttonRect, popupRect;
+  GetWindowRect(buttonWindow_, &buttonRect);
+  GetWindowRect(popup, &popupRect);
+  EXPECT_EQ(popupRect.bottom, buttonRect.top);
+  Keys({VK_ESCAPE});
 }
 
 // The system colour dialog is closed from a timer while its modal loop runs.
