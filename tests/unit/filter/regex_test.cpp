@@ -36,6 +36,10 @@ const MatchCase kMatchCases[] = {
     {"def$", "abcdef\n", true},  // before a final newline, as in Perl
     {"def$", "def\nx", false},
     {"^$", "", true},
+    {"^a|b", "xb", true},
+    {"(^a)", "xa", false},
+    {"^*a", "xa", true},
+    {"^a*", "", true},
     {"a.c", "abc", true},
     {"a.c", "a\nc", false},
     // alternation and groups
