@@ -135,6 +135,7 @@ TEST(Regex, InvalidExpressionsAreErrors) {
   const std::string deep =
       std::string(kRegexMaxNesting + 1, '(') + "a" + std::string(kRegexMaxNesting + 1, ')');
   const std::string tooLarge = "((((a{1000}){1000}){1000}){1000})";
+  const std::string justTooLarge = ".{1000}.{1000}";
   const std::string invalid[] = {
       "(",   "a)",      "[a",  "[",     "*a",     "a**",    "a+*",     "a{2}{3}",
       "\\q", "\\1",     "a\\", "(?=a)", "a(?i)b", "a{3,2}", "a{1001}", "[b-a]",
