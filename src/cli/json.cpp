@@ -41,6 +41,7 @@ JsonWriter& JsonWriter::EndArray() {
 }
 JsonWriter& JsonWriter::Key(std::string_view key) {
   BeforeValue();
+  afterKey_ = true;  // so that the key's own string adds no second comma
   Utf8String(key);
   out_ += ':';
   afterKey_ = true;
