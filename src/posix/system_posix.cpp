@@ -213,6 +213,12 @@ std::string IconvConvert(const char* to, const char* from, std::string_view in, 
       out.replace(used, replacement.size(), replacement);
       used += replacement.size();
       size_t skip = srcLeft < unit ? srcLeft : unit;
+      // A character outside the BMP is one surrogate pair: one "?" for it, not two.
+      if (unit == 2 && srcLeft >= 4) {
+        unsigned hi = static_cast<unsigned char>(src[0]) | static_cast<unsigned char>(src[1]) << 8;
+        unsigned lo = static_cast<unsigned char>(src[2]) | static_cast<unsigned char>(src[3]) << 8;
+        if (hi >= 0xD800 && hi <= 0xDBFF && lo >= 0xDC00 && lo <= 0xDFFF) skip = 4;
+      }
       src += skip;
       srcLeft -= skip;
       iconv(cd, nullptr, nullptr, nullptr, nullptr);
