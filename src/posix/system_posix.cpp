@@ -12,6 +12,7 @@
 #include <string>
 
 #include "core/platform/system.h"
+#include "posix/iconv_cache.h"
 
 namespace postwink {
 namespace {
@@ -194,7 +195,7 @@ class PosixFileSystem final : public FileSystem {
 // iconv in both directions; a character that the target lacks becomes "?".
 std::string IconvConvert(const char* to, const char* from, std::string_view in, size_t unit,
                          std::string_view replacement) {
-  iconv_t cd = iconv_open(to, from);
+  iconv_t cd = CachedIconv(to, from);
   if (cd == reinterpret_cast<iconv_t>(-1)) return {};
   std::string out;
   out.resize(in.size() * 2 + 16);
@@ -215,12 +216,17 @@ std::string IconvConvert(const char* to, const char* from, std::string_view in, 
       out.replace(used, replacement.size(), replacement);
       used += replacement.size();
       size_t skip = srcLeft < unit ? srcLeft : unit;
+      // A character outside the BMP is one surrogate pair: one "?" for it, not two.
+      if (unit == 2 && srcLeft >= 4) {
+        unsigned hi = static_cast<unsigned char>(src[0]) | static_cast<unsigned char>(src[1]) << 8;
+        unsigned lo = static_cast<unsigned char>(src[2]) | static_cast<unsigned char>(src[3]) << 8;
+        if (hi >= 0xD800 && hi <= 0xDBFF && lo >= 0xDC00 && lo <= 0xDFFF) skip = 4;
+      }
       src += skip;
       srcLeft -= skip;
       iconv(cd, nullptr, nullptr, nullptr, nullptr);
     }
   }
-  iconv_close(cd);
   out.resize(used);
   return out;
 }

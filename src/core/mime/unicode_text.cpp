@@ -43,6 +43,12 @@ char16_t Cp932Duplicate(char16_t c) {
       return 0xFFE1;  // POUND SIGN
     case 0x00AC:
       return 0xFFE2;  // NOT SIGN
+    // JIS X 0201 puts these where ASCII has backslash and tilde, and Japanese fonts draw 0x5C
+    // and 0x7E so; iconv's CP932 and the Windows side map them the same way.
+    case 0x00A5:
+      return 0x005C;  // YEN SIGN
+    case 0x203E:
+      return 0x007E;  // OVERLINE
     default:
       return c;
   }

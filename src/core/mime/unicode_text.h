@@ -18,8 +18,9 @@ std::u16string Utf8ToUtf16(std::string_view text);
 std::u16string Utf7ToUtf16(std::string_view text);
 
 // Into code page 932: the Japanese characters that Unicode holds twice (WAVE DASH and FULLWIDTH
-// TILDE, and the like) map to their 932 forms; any other character that does not come back
-// unchanged from 932 becomes "?", so no platform guesses a look-alike.
+// TILDE, and the like) map to their 932 forms, YEN SIGN and OVERLINE to 0x5C and 0x7E; any other
+// character that does not come back unchanged from 932 becomes "?", so no platform guesses a
+// look-alike.
 std::string NarrowToCp932(std::u16string text, const CodePage& codePage);
 
 }  // namespace postwink

@@ -1,5 +1,5 @@
 // Decoding of other character sets by Windows code page number.
-#include <windows.h>
+#include "win32/platform/windows_headers.h"
 
 #include <algorithm>
 

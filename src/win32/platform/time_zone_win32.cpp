@@ -1,5 +1,5 @@
 // The local time zone from the Windows time-zone information.
-#include <windows.h>
+#include "win32/platform/windows_headers.h"
 
 #include "core/platform/system.h"
 
