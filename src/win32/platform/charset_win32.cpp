@@ -14,16 +14,18 @@ class Win32CharsetConverter final : public CharsetConverter {
                                         std::string_view bytes) const override {
     if (!IsValidCodePage(codePage.windowsCodePage)) return std::nullopt;
     if (bytes.empty()) return std::u16string();
-    // Long texts go in pieces so a length never overflows the int the API takes; a cut never
-    // falls inside a character for the single-byte sets, and EUC-JP pieces end after an ASCII
-    // byte.
+    // Long texts go in pieces so a length never overflows the int the API takes. A cut never
+    // falls inside a character of a single-byte set; for EUC-JP it is moved back to just after
+    // an ASCII byte when one is near (a character has at most three bytes).
     constexpr size_t kPiece = 1 << 24;
     std::u16string out;
     size_t pos = 0;
     while (pos < bytes.size()) {
       size_t len = std::min(kPiece, bytes.size() - pos);
       if (pos + len < bytes.size()) {
-        while (len > 1 && static_cast<unsigned char>(bytes[pos + len - 1]) >= 0x80) --len;
+        size_t back = 0;
+        while (back < 3 && static_cast<unsigned char>(bytes[pos + len - 1 - back]) >= 0x80) ++back;
+        if (back < 3) len -= back;
       }
       const char* src = bytes.data() + pos;
       const int srcLen = static_cast<int>(len);

@@ -24,6 +24,7 @@ TEST(DecodeEncodedWords, Cases) {
       {"Q: underscore is a space", "=?UTF-8?Q?a_b=5Fc=20d?=", "a b_c d"},
       {"Q lower case", "=?utf-8?q?caf=C3=A9?=", "caf?"},
       {"Latin set converted", "=?ISO-8859-1?Q?=A3_5?=", "\x81\x92 5"},
+      {"RFC 2231 language after the charset", "=?ISO-8859-1*fr?Q?=A3?=", "\x81\x92"},
       {"Shift_JIS passes", "=?Shift_JIS?B?gqA=?=", "\x82\xA0"},
       {"unknown set keeps bytes", "=?x-mac-foo?Q?=E9?=", "\xE9"},
       {"unknown encoding letter", "=?UTF-8?X?raw?=", "raw"},
