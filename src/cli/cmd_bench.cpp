@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <iterator>
 #include <optional>
 #include <string>
 #include <vector>
@@ -14,6 +15,7 @@
 #include "core/mime/body_and_parts.h"
 #include "core/mime/charset.h"
 #include "core/mime/date.h"
+#include "core/mime/header_fields.h"
 #include "core/mime/parse_message.h"
 #include "core/platform/system.h"
 
@@ -26,7 +28,7 @@ struct Corpus {
 };
 
 // Every *.eml file of the folder, in name order, read into memory before any timing.
-std::optional<Corpus> ReadCorpus(const std::string& folder) {
+std::optional<Corpus> ReadCorpus(const std::string& folder, std::vector<std::string>& names) {
   std::error_code ec;
   std::vector<std::filesystem::path> paths;
   for (const auto& entry : std::filesystem::directory_iterator(folder, ec)) {
@@ -42,11 +44,72 @@ std::optional<Corpus> ReadCorpus(const std::string& folder) {
     if (!text) return std::nullopt;
     corpus.bytes += text->size();
     corpus.messages.push_back(std::move(*text));
+    names.push_back(path.filename().string());
   }
   return corpus;
 }
 
 size_t Length(const std::optional<std::string>& text) { return text ? text->size() : 0; }
+
+// One TSV field in UTF-8: tabs and line breaks become spaces.
+std::string DumpField(const std::string& cp932, size_t maxCharacters = std::string::npos) {
+  std::string utf8 = ToUtf8(cp932);
+  std::string out;
+  size_t characters = 0;
+  for (char c : utf8) {
+    bool lead = (static_cast<unsigned char>(c) & 0xC0) != 0x80;
+    if (lead && characters++ == maxCharacters) break;
+    out += (c == '\t' || c == '\r' || c == '\n') ? ' ' : c;
+  }
+  return out;
+}
+
+// The bare type of a part, lower case, as the peers write it; a part without one is text/plain.
+std::string BareType(const std::optional<std::string>& type) {
+  if (!type) return "text/plain";
+  std::string bare = type->substr(0, type->find(';'));
+  while (!bare.empty() && (bare.back() == ' ' || bare.back() == '\t')) bare.pop_back();
+  for (char& c : bare) {
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c + 32);
+  }
+  return bare;
+}
+
+// The fields that the peers' --dump files hold, one message a line, for compare_dumps.py.
+bool WriteDump(const std::string& path, const std::vector<std::string>& names, const Corpus& corpus,
+               const ParseOptions& options) {
+  std::string out;
+  for (size_t i = 0; i < corpus.messages.size(); ++i) {
+    const std::string& text = corpus.messages[i];
+    MailItem item;
+    ParseMessage(item, text, std::nullopt, options);
+    PartList parts;
+    std::optional<std::string> body = GetBodyAndParts(item, parts, options.charsets);
+    std::string partList;
+    for (const MimePart& part : parts) {
+      if (!partList.empty()) partList += ';';
+      partList += BareType(part.type) + ":" + part.name.value_or("");
+    }
+    const std::string fields[] = {
+        names[i],
+        DumpField(item.from.value_or("")),
+        DumpField(item.to.value_or("")),
+        DumpField(item.cc.value_or("")),
+        DumpField(item.subject.value_or("")),
+        DumpField(item.dateText.value_or("")),
+        DumpField(GetHeaderField(text, "Message-ID:").value_or("")),
+        DumpField(GetHeaderField(text, "X-Priority:").value_or("")),
+        DumpField(item.contentType.value_or("")),
+        DumpField(partList),
+        DumpField(body.value_or(""), 100),
+    };
+    for (size_t f = 0; f < std::size(fields); ++f) {
+      out += fields[f];
+      out += f + 1 < std::size(fields) ? '\t' : '\n';
+    }
+  }
+  return PlatformSystem().files.WriteWhole(path, out);
+}
 
 // One pass over the corpus: each message into a MailItem, then its part list and body text.
 uint64_t ParseAll(const Corpus& corpus, const ParseOptions& options) {
@@ -67,18 +130,22 @@ uint64_t ParseAll(const Corpus& corpus, const ParseOptions& options) {
 int BenchParse(const std::vector<std::string>& args) {
   int runs = 3;
   std::string folder;
+  std::string dumpPath;
   for (size_t i = 0; i < args.size(); ++i) {
     if (args[i] == "--runs" && i + 1 < args.size()) {
       runs = std::max(1, std::atoi(args[++i].c_str()));
+    } else if (args[i] == "--dump" && i + 1 < args.size()) {
+      dumpPath = args[++i];
     } else {
       folder = args[i];
     }
   }
   if (folder.empty()) {
-    std::fprintf(stderr, "usage: postwink-cli bench parse [--runs N] DIR\n");
+    std::fprintf(stderr, "usage: postwink-cli bench parse [--runs N] [--dump FILE] DIR\n");
     return kExitUsage;
   }
-  std::optional<Corpus> corpus = ReadCorpus(folder);
+  std::vector<std::string> names;
+  std::optional<Corpus> corpus = ReadCorpus(folder, names);
   if (!corpus) {
     std::fprintf(stderr, "bench parse: cannot read the folder '%s'\n", folder.c_str());
     return kExitFailure;
@@ -87,6 +154,10 @@ int BenchParse(const std::vector<std::string>& args) {
   CharsetContext charsets{PlatformSystem().codePage, PlatformCharsetConverter()};
   LocalZone zone{PlatformTimeZone()};
   ParseOptions options(charsets, zone);
+  if (!dumpPath.empty() && !WriteDump(dumpPath, names, *corpus, options)) {
+    std::fprintf(stderr, "bench parse: cannot write '%s'\n", dumpPath.c_str());
+    return kExitFailure;
+  }
 
   double best = 0;
   std::optional<uint64_t> checksum;
@@ -136,7 +207,9 @@ int Run(const std::vector<std::string>& args) {
   return kExitUsage;
 }
 
-RegisterCommand reg("bench", "bench parse [--runs N] DIR   parse every *.eml of DIR, print RESULT",
+RegisterCommand reg("bench",
+                    "bench parse [--runs N] [--dump FILE] DIR   parse every *.eml of DIR, print "
+                    "RESULT",
                     &Run);
 
 }  // namespace
