@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "core/config/account.h"
+#include "win32/about_box.h"
 #include "win32/handles.h"
 #include "win32/system_tray.h"
 #include "win32/wnd.h"
@@ -41,12 +42,14 @@ class MainDialog : public Wnd {
   void OnInitDialog();
   void OnCommand(UINT id);
   void HideIntoTray();
+  void ShowAboutBox();
   void ExitProgram();
 
   CheckerApp& app_;
   std::unique_ptr<MainTray> tray_;
   // The invisible owner that keeps this window off the task bar once it is in the tray.
   WindowHandle hiddenOwner_;
+  std::unique_ptr<AboutBox> aboutBox_;
   std::vector<Account> accounts_;
   Account updateAccount_;
   bool newMail_ = false;
