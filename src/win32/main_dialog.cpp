@@ -96,7 +96,21 @@ void MainDialog::OnInitDialog() {
   // A missing settings file opens the settings sheet here once the sheet exists; until then
   // the defaults simply apply.
 
+  if (settings.updateCheck) SendMessageW(hwnd(), WM_TIMER, TIMER_UPDATE_CHECK, 0);
   SetTimer(hwnd(), TIMER_MINUTE, 60000, nullptr);
+}
+
+void MainDialog::OnTimer(UINT_PTR id) {
+  if (id == TIMER_UPDATE_CHECK) {
+    // Only when the system reports a connection; there is no second try.
+    DWORD flags = 0;
+    if (!InternetGetConnectedState(&flags, 0)) return;
+    const Settings& s = app_.GetSettings();
+    StartUpdateCheck(
+        hwnd(),
+        {s.updateUrl, s.updateProxyUse, s.updateProxyServer, s.updateProxyPort, app_.TempFolder()},
+        update_);
+  }
 }
 
 void MainDialog::AcknowledgeNewMail() {
@@ -174,6 +188,16 @@ std::optional<LRESULT> MainDialog::OnMessage(UINT msg, WPARAM wParam, LPARAM) {
     case WM_COMMAND:
       OnCommand(LOWORD(wParam));
       return 0;
+    case WM_TIMER:
+      OnTimer(wParam);
+      return 0;
+    case WM_UPDATE_FOUND: {
+      // The notice becomes a message of the update account once the header parser and the list
+      // window are part of the program; until then its file is only kept at hand.
+      std::lock_guard<std::mutex> lock(update_->mutex);
+      updateNoticePath_ = update_->downloadedPath;
+      return 0;
+    }
     case WM_CLOSE:
       aboutBox_.reset();
       KillTimer(hwnd(), TIMER_MINUTE);
