@@ -69,6 +69,9 @@ class PosixFileSystem final : public FileSystem {
     std::string temp = path + ".tmp" + std::to_string(getpid());
     int fd = open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
     if (fd < 0) return false;
+    // The replacement keeps the permissions of the file it replaces.
+    struct stat old {};
+    if (stat(path.c_str(), &old) == 0) fchmod(fd, old.st_mode & 07777);
     const char* p = data.data();
     size_t left = data.size();
     bool ok = true;
