@@ -72,12 +72,13 @@ stage_integration() {
 }
 
 stage_e2e() {
-  local t any=0
+  local t any=0 status
   for t in tests/e2e/*.sh; do
     [ -e "$t" ] || continue
     any=1
     bash "$t"
-    record "end-to-end: $(basename "$t" .sh)" $?
+    status=$?
+    record "end-to-end: $(basename "$t" .sh)" $status
   done
   [ $any -eq 1 ] || echo "no end-to-end tests yet"
 }
