@@ -1,0 +1,69 @@
+#pragma once
+// POP3 accounts: their sections "SERVER1".."SERVER10" of Postwink.ini and their run-time state.
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "core/config/ini_file.h"
+#include "core/platform/system.h"
+
+namespace postwink {
+
+struct MailItem;
+
+inline constexpr int kMaxAccounts = 10;
+// Sections beyond the account count are removed up to this number when saving.
+inline constexpr int kMaxAccountSectionCleaned = 100;
+// Longest text an account field holds.
+inline constexpr size_t kMaxAccountText = 255;
+
+struct Account {
+  // Stored in the file. A text that is nullopt was never set and has no key in the file.
+  std::optional<std::string> mailbox;   // MAILBOX
+  std::optional<std::string> server;    // POP3
+  int port = 110;                       // PORT
+  std::optional<std::string> user;      // USER
+  std::optional<std::string> password;  // PASS, plain text in memory
+  int apop = 0;                         // APOP
+  int interval = 10;                    // TIMER, minutes
+  int enabled = 0;                      // ENABLE
+  int offlineGuard = 0;                 // NOINET
+  int colour = 0;                       // BOX_RGB, 0x00BBGGRR
+
+  // Run time only.
+  int index = 0;                            // position in the account list
+  uint32_t cachedAddress = 0;               // 0 = not resolved yet
+  int messageCount = 0;                     // from the last STAT reply
+  int64_t mailboxSize = 0;                  // from the last STAT reply
+  int lastNumber = -1;                      // newest message already fetched
+  std::optional<std::string> lastIdentity;  // identity of that message
+  int minutesWaited = 0;
+  bool due = false;
+  std::vector<MailItem*> items;  // not owned: the display list destroys them
+};
+
+std::string AccountSectionName(int number);
+
+// Reads SERVER1..SERVER10; sections without keys are skipped and the accounts found are listed
+// without gaps. defaultColour is ST2_RGB.
+std::vector<Account> ReadAccounts(const IniFile& ini, int defaultColour);
+
+struct SaveAccountsResult {
+  bool ok = true;
+  // cp932 message for the user when ok is false; nothing was written then.
+  std::string error;
+};
+
+// Writes the accounts to SERVER1..n and deletes SERVER n+1..100. When a password cannot be
+// stored faithfully, nothing is written and the result names the account.
+SaveAccountsResult WriteAccounts(IniFile& ini, const std::vector<Account>& accounts,
+                                 System& system);
+
+std::vector<Account> LoadAccounts(const std::string& iniPath, System& system, int defaultColour);
+// Reads the file afresh, writes the accounts and replaces the file once.
+SaveAccountsResult SaveAccounts(const std::string& iniPath, System& system,
+                                const std::vector<Account>& accounts);
+
+}  // namespace postwink

@@ -1,0 +1,28 @@
+#include "core/text/case.h"
+
+#include "core/text/cp932.h"
+
+namespace postwink {
+namespace {
+
+char FoldAscii(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c; }
+
+}  // namespace
+
+bool EqualsNoCase(std::string_view a, std::string_view b) {
+  if (a.size() != b.size()) return false;
+  size_t pos = 0;
+  while (pos < a.size()) {
+    size_t len = CharLength(a, pos);
+    if (len == 2) {
+      // Both bytes of a double-byte character compare exactly.
+      if (a[pos] != b[pos] || a[pos + 1] != b[pos + 1]) return false;
+    } else if (FoldAscii(a[pos]) != FoldAscii(b[pos])) {
+      return false;
+    }
+    pos += len;
+  }
+  return true;
+}
+
+}  // namespace postwink

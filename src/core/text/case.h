@@ -1,0 +1,11 @@
+#pragma once
+// Comparison without regard to case for names in code page 932 text: only single-byte ASCII
+// letters fold, so a trail byte that happens to be a letter is never folded.
+
+#include <string_view>
+
+namespace postwink {
+
+bool EqualsNoCase(std::string_view a, std::string_view b);
+
+}  // namespace postwink
