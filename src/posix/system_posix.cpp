@@ -141,6 +141,28 @@ class PosixFileSystem final : public FileSystem {
     return names;
   }
   char Separator() const override { return '/'; }
+
+  std::optional<std::string> CreateUniqueFile(const std::string& folder,
+                                              std::string_view prefix) override {
+    std::string head = folder + std::string(prefix.substr(0, 3));
+    // Start from a value that differs between processes, as GetTempFileName does with the
+    // system time, and take the first name that an exclusive create gets.
+    unsigned start = static_cast<unsigned>(getpid() ^ time(nullptr)) & 0xFFFF;
+    for (unsigned i = 0; i < 0x10000; ++i) {
+      unsigned number = (start + i) & 0xFFFF;
+      if (number == 0) continue;
+      char digits[8];
+      snprintf(digits, sizeof digits, "%X", number);
+      std::string path = head + digits + ".tmp";
+      int fd = open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL, 0600);
+      if (fd >= 0) {
+        close(fd);
+        return path;
+      }
+      if (errno != EEXIST) return std::nullopt;
+    }
+    return std::nullopt;
+  }
 };
 
 // iconv in both directions; a character that the target lacks becomes "?".

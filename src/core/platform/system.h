@@ -54,6 +54,12 @@ class FileSystem {
   virtual std::vector<std::string> ListDirectory(const std::string& path) const = 0;
   // Path separator of the platform ("\\" on Windows, "/" elsewhere).
   virtual char Separator() const = 0;
+  // Creates a new empty file with a unique name in the folder (which ends in a separator), the
+  // name made as GetTempFileName makes it: the first three characters of prefix, four hex
+  // digits, ".tmp". Returns its full path, or none. The default tries names with Exists and
+  // WriteAtomic; platforms override it with an exclusive create.
+  virtual std::optional<std::string> CreateUniqueFile(const std::string& folder,
+                                                      std::string_view prefix);
 };
 
 // Conversion between code page 932 and UTF-16.
@@ -63,6 +69,31 @@ class CodePage {
   virtual std::u16string Widen(std::string_view cp932) const = 0;
   // Characters that code page 932 lacks become "?".
   virtual std::string Narrow(std::u16string_view text) const = 0;
+};
+
+// A character set that the platform decodes: the Windows code page number and the iconv name
+// of the same set.
+struct CodePageInfo {
+  uint32_t windowsCodePage;
+  const char* iconvName;
+};
+
+// Decoding of text in other character sets into UTF-16. Bytes that are not valid in the set
+// become U+FFFD; nullopt when the platform cannot convert the set at all.
+class CharsetConverter {
+ public:
+  virtual ~CharsetConverter() = default;
+  virtual std::optional<std::u16string> ToUtf16(const CodePageInfo& codePage,
+                                                std::string_view bytes) const = 0;
+};
+
+// The local time zone as the system reports it at this moment.
+class TimeZoneSource {
+ public:
+  virtual ~TimeZoneSource() = default;
+  // Offset from UTC in minutes, east positive, with daylight saving time applied when it is in
+  // force; nullopt when the system cannot tell.
+  virtual std::optional<int> LocalOffsetMinutes() const = 0;
 };
 
 class Random {
@@ -83,5 +114,7 @@ struct System {
 
 // The running platform's implementations (defined in src/win32/platform or src/posix).
 System& PlatformSystem();
+const CharsetConverter& PlatformCharsetConverter();
+const TimeZoneSource& PlatformTimeZone();
 
 }  // namespace postwink
