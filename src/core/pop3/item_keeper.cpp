@@ -18,4 +18,8 @@ std::unique_ptr<MailItem> ItemKeeper::Take(MailItem* item) {
 
 void ItemKeeper::Release(MailItem* item) { items_.erase(item); }
 
+void ItemKeeper::ReleaseIf(const std::function<bool(const MailItem&)>& remove) {
+  std::erase_if(items_, [&](const auto& entry) { return remove(*entry.second); });
+}
+
 }  // namespace postwink

@@ -4,6 +4,7 @@
 // an account before it was ever listed is released, and a listed item stays valid.
 
 #include <cstddef>
+#include <functional>
 #include <memory>
 #include <unordered_map>
 
@@ -18,6 +19,8 @@ class ItemKeeper {
   std::unique_ptr<MailItem> Take(MailItem* item);
   // Destroys the item when it is held here; an item owned elsewhere is left alone.
   void Release(MailItem* item);
+  // Destroys every held item for which remove is true.
+  void ReleaseIf(const std::function<bool(const MailItem&)>& remove);
   bool Holds(const MailItem* item) const { return items_.count(const_cast<MailItem*>(item)) > 0; }
   size_t Size() const { return items_.size(); }
 
