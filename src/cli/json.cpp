@@ -41,6 +41,7 @@ JsonWriter& JsonWriter::EndArray() {
 }
 JsonWriter& JsonWriter::Key(std::string_view key) {
   BeforeValue();
+  afterKey_ = true;  // the key's own string is not another element
   Utf8String(key);
   out_ += ':';
   afterKey_ = true;

@@ -14,7 +14,9 @@ size_t WithoutTrailingSeparators(std::string_view folder, char separator) {
   size_t pos = 0;
   while (pos < folder.size()) {
     size_t len = CharLength(folder, pos);
-    bool isSeparator = len == 1 && (folder[pos] == separator || folder[pos] == '\\');
+    // Windows takes "/" as a separator too.
+    bool isSeparator =
+        len == 1 && (folder[pos] == separator || (separator == '\\' && folder[pos] == '/'));
     pos += len;
     if (!isSeparator) keep = pos;
   }

@@ -67,7 +67,7 @@ std::optional<std::string> WriteAttachmentFile(std::optional<std::string> name,
     if (!unique) return std::nullopt;
     path = std::move(*unique);
   }
-  if (!folder.files.WriteAtomic(path, data)) return std::nullopt;
+  if (!folder.files.WriteWhole(path, data)) return std::nullopt;
   return path;
 }
 

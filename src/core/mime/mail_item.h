@@ -34,6 +34,10 @@ class MailItem {
         fromColour(colours.from),
         subjectColour(colours.subject),
         backColour(colours.back) {}
+  MailItem(const MailItem&) = default;
+  MailItem(MailItem&&) = default;
+  MailItem& operator=(const MailItem&) = default;
+  MailItem& operator=(MailItem&&) = default;
   virtual ~MailItem() = default;
 
   int32_t number = 0;

@@ -61,7 +61,7 @@ void DumpMessage(const MailItem& item, std::string_view text, const ParseOptions
     if (counter > 99) return;
     path += std::to_string(counter);
   }
-  options.files->WriteAtomic(path, text);
+  options.files->WriteWhole(path, text);
 }
 
 }  // namespace

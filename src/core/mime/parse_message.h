@@ -14,6 +14,9 @@ namespace postwink {
 
 // What parsing needs from the settings and the program; the caller fills it in.
 struct ParseOptions {
+  ParseOptions(const CharsetContext& charsetContext, LocalZone& localZone)
+      : charsets(charsetContext), zone(localZone) {}
+
   const CharsetContext& charsets;
   LocalZone& zone;
   bool showHeader = false;      // SHOWHEADER: the preview starts with the header block

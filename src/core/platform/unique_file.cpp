@@ -4,6 +4,10 @@
 
 namespace postwink {
 
+bool FileSystem::WriteWhole(const std::string& path, std::string_view data) {
+  return WriteAtomic(path, data);
+}
+
 std::optional<std::string> FileSystem::CreateUniqueFile(const std::string& folder,
                                                         std::string_view prefix) {
   std::string head = folder + std::string(prefix.substr(0, 3));

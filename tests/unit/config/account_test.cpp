@@ -1,0 +1,166 @@
+#include "core/config/account.h"
+
+#include <gtest/gtest.h>
+
+#include "core/config/password.h"
+#include "unit/config/fake_system.h"
+
+namespace postwink {
+namespace {
+
+constexpr const char* kPath = "Postwink.ini";
+constexpr int kSt2 = 0xFF9046;
+
+TEST(Accounts, GapsCloseAndOnlyTheFirstTenSectionsAreRead) {
+  IniFile ini = IniFile::Parse(
+      "[SERVER2]\r\nMAILBOX=two\r\n"
+      "[SERVER3]\r\n; only a comment\r\n"
+      "[SERVER5]\r\nMAILBOX=five\r\nPORT=995\r\n"
+      "[SERVER11]\r\nMAILBOX=eleven\r\n"
+      "[SERVER05]\r\nMAILBOX=not five\r\n");
+  std::vector<Account> accounts = ReadAccounts(ini, kSt2);
+  ASSERT_EQ(accounts.size(), 2u);
+  EXPECT_EQ(accounts[0].mailbox, "two");
+  EXPECT_EQ(accounts[0].index, 0);
+  EXPECT_EQ(accounts[1].mailbox, "five");
+  EXPECT_EQ(accounts[1].index, 1);
+  EXPECT_EQ(accounts[1].port, 995);
+}
+
+TEST(Accounts, MissingKeysTakeTheirDefaultsAndRunTimeFieldsStartFresh) {
+  std::vector<Account> accounts = ReadAccounts(IniFile::Parse("[SERVER1]\r\nMAILBOX=m\r\n"), kSt2);
+  ASSERT_EQ(accounts.size(), 1u);
+  const Account& a = accounts[0];
+  EXPECT_EQ(a.server, "");
+  EXPECT_EQ(a.user, "");
+  EXPECT_EQ(a.password, "");
+  EXPECT_EQ(a.port, 110);
+  EXPECT_EQ(a.interval, 10);
+  EXPECT_EQ(a.enabled, 0);
+  EXPECT_EQ(a.apop, 0);
+  EXPECT_EQ(a.offlineGuard, 0);
+  EXPECT_EQ(a.colour, kSt2);
+  EXPECT_EQ(a.cachedAddress, 0u);
+  EXPECT_EQ(a.lastNumber, -1);
+  EXPECT_FALSE(a.lastIdentity);
+  EXPECT_FALSE(a.due);
+  EXPECT_TRUE(a.items.empty());
+}
+
+TEST(Accounts, ReadsEveryKeyAndLimitsTexts) {
+  std::string longName(300, 'n');
+  std::vector<Account> accounts = ReadAccounts(
+      IniFile::Parse(
+          "[server1]\r\nPOP3=pop.example.org\r\nUSER=me\r\nPASS=A^AVIX\r\nMAILBOX=" + longName +
+          "\r\nPORT=1110\r\nTIMER=3\r\nENABLE=1\r\nAPOP=1\r\nNOINET=1\r\nBOX_RGB=255\r\n"),
+      kSt2);
+  ASSERT_EQ(accounts.size(), 1u);
+  const Account& a = accounts[0];
+  EXPECT_EQ(a.server, "pop.example.org");
+  EXPECT_EQ(a.user, "me");
+  EXPECT_EQ(a.password, "abc");
+  EXPECT_EQ(a.mailbox, longName.substr(0, 255));
+  EXPECT_EQ(a.port, 1110);
+  EXPECT_EQ(a.interval, 3);
+  EXPECT_EQ(a.enabled, 1);
+  EXPECT_EQ(a.apop, 1);
+  EXPECT_EQ(a.offlineGuard, 1);
+  EXPECT_EQ(a.colour, 255);
+}
+
+TEST(Accounts, SaveRenumbersWritesInOrderAndCleansUpToServer100) {
+  testing::FakeSystem fake;
+  fake.files.files[kPath] =
+      "[Postwink]\r\nSOKIGERR=0\r\n"
+      "[SERVER2]\r\nMAILBOX=two\r\nPASS=A^AVIX\r\nEXTRA=kept\r\n"
+      "[SERVER5]\r\nMAILBOX=five\r\n"
+      "[SERVER11]\r\nMAILBOX=eleven\r\n"
+      "[SERVER100]\r\nX=1\r\n"
+      "[SERVER101]\r\nX=1\r\n";
+  std::vector<Account> accounts = LoadAccounts(kPath, fake.system, kSt2);
+  ASSERT_EQ(accounts.size(), 2u);
+  ASSERT_TRUE(SaveAccounts(kPath, fake.system, accounts).ok);
+
+  IniFile after = IniFile::Parse(fake.files.files[kPath]);
+  EXPECT_EQ(after.Find("Postwink", "SOKIGERR"), "0");
+  EXPECT_EQ(after.KeyNames("SERVER1"),
+            (std::vector<std::string>{"MAILBOX", "USER", "POP3", "PORT", "PASS", "TIMER", "ENABLE",
+                                      "APOP", "NOINET", "BOX_RGB"}));
+  EXPECT_EQ(after.Find("SERVER1", "MAILBOX"), "two");
+  EXPECT_EQ(after.Find("SERVER2", "MAILBOX"), "five");
+  // Keys the program does not own stay in their section, as with the private-profile functions.
+  EXPECT_EQ(after.Find("SERVER2", "EXTRA"), "kept");
+  EXPECT_EQ(after.Find("SERVER1", "BOX_RGB"), std::to_string(kSt2));
+  for (int n = 3; n <= 100; ++n) EXPECT_FALSE(after.HasSection(AccountSectionName(n))) << n;
+  EXPECT_TRUE(after.HasSection("SERVER101"));
+
+  std::vector<Account> again = ReadAccounts(after, 0);
+  ASSERT_EQ(again.size(), 2u);
+  EXPECT_EQ(again[0].password, "abc");
+  EXPECT_EQ(again[1].password, "");
+  EXPECT_EQ(after.Find("SERVER2", "PASS"), "");  // an empty password is an empty value
+}
+
+TEST(Accounts, UnsetTextsRemoveTheirKeys) {
+  IniFile ini = IniFile::Parse("[SERVER1]\r\nMAILBOX=m\r\nUSER=old\r\nPOP3=old\r\nPASS=A^AVIX\r\n");
+  Account a;
+  a.mailbox = "MAILBOX-1";
+  a.enabled = 1;
+  testing::FakeSystem fake;
+  ASSERT_TRUE(WriteAccounts(ini, {a}, fake.system).ok);
+  EXPECT_EQ(ini.Text(),
+            "[SERVER1]\r\nMAILBOX=MAILBOX-1\r\nPORT=110\r\nTIMER=10\r\nENABLE=1\r\nAPOP=0\r\n"
+            "NOINET=0\r\nBOX_RGB=0\r\n");
+}
+
+TEST(Accounts, PasswordsAreSavedScrambledAndDifferentEachTime) {
+  testing::FakeSystem fake;
+  Account a;
+  a.mailbox = "m";
+  a.password = "secret password";
+  fake.random.numbers = {1, 0, 1, 1, 0, 1, 0, 0, 1, 1, 0, 1, 0, 1};
+  ASSERT_TRUE(SaveAccounts(kPath, fake.system, {a}).ok);
+  std::string first = *IniFile::Parse(fake.files.files[kPath]).Find("SERVER1", "PASS");
+  fake.random.numbers = {0, 1, 0, 0, 1, 0, 1, 1, 0, 0, 1, 0, 1, 0};
+  ASSERT_TRUE(SaveAccounts(kPath, fake.system, {a}).ok);
+  std::string second = *IniFile::Parse(fake.files.files[kPath]).Find("SERVER1", "PASS");
+  EXPECT_NE(first, second);
+  EXPECT_EQ(first.find("secret"), std::string::npos);
+  for (const std::string& stored : {first, second}) {
+    EXPECT_EQ(UnscramblePassword(stored), "secret password");
+  }
+  EXPECT_EQ(LoadAccounts(kPath, fake.system, 0).at(0).password, "secret password");
+}
+
+TEST(Accounts, AnUnstorablePasswordIsRefusedAndNothingIsWritten) {
+  testing::FakeSystem fake;
+  const std::string before = "[SERVER1]\r\nMAILBOX=old\r\n[SERVER2]\r\nMAILBOX=x\r\n";
+  fake.files.files[kPath] = before;
+  Account good;
+  good.mailbox = "good";
+  good.password = "ok";
+  Account bad;
+  bad.mailbox = "bad";
+  bad.password = "\x83\x70\x83\x58";  // "パス"
+  SaveAccountsResult r = SaveAccounts(kPath, fake.system, {good, bad});
+  EXPECT_FALSE(r.ok);
+  EXPECT_TRUE(r.error.starts_with("[bad] ")) << r.error;
+  EXPECT_EQ(fake.files.files[kPath], before);
+  EXPECT_EQ(fake.files.atomicWrites, 0);
+}
+
+TEST(Accounts, AFailedSaveReportsAndKeepsTheOldFile) {
+  testing::FakeSystem fake;
+  const std::string before = "[SERVER1]\r\nMAILBOX=old\r\n";
+  fake.files.files[kPath] = before;
+  fake.files.failBeforeReplace = true;
+  Account a;
+  a.mailbox = "new";
+  SaveAccountsResult r = SaveAccounts(kPath, fake.system, {a});
+  EXPECT_FALSE(r.ok);
+  EXPECT_FALSE(r.error.empty());
+  EXPECT_EQ(fake.files.files[kPath], before);
+}
+
+}  // namespace
+}  // namespace postwink

@@ -1,0 +1,195 @@
+#include "core/config/ini_file.h"
+
+#include <gtest/gtest.h>
+
+#include "unit/config/fake_system.h"
+
+namespace postwink {
+namespace {
+
+TEST(IniFile, ReadsLikePrivateProfileFunctions) {
+  const IniFile ini = IniFile::Parse(
+      "; leading comment\r\n"
+      "orphan=before any section\r\n"
+      "[Postwink]\r\n"
+      "EDITOR=notepad.exe\r\n"
+      "  Mua  =  mailer.exe  \r\n"
+      "QUOTED=\"  spaced  \"\r\n"
+      "SINGLE='x'\r\n"
+      "HALF=\"open\r\n"
+      "EMPTY=\r\n"
+      "NOEQUALS\r\n"
+      ";EDITOR=commented\r\n"
+      "EQ=a=b\r\n"
+      "DUP=first\r\n"
+      "DUP=second\r\n"
+      "[postwink]\r\n"
+      "ONLYSECOND=1\r\n"
+      "[ Other ] trailing\r\n"
+      "KEY=other\r\n");
+  struct Case {
+    const char* section;
+    const char* key;
+    std::optional<std::string> expected;
+  } cases[] = {
+      {"Postwink", "EDITOR", "notepad.exe"},
+      {"POSTWINK", "editor", "notepad.exe"},
+      {"Postwink", "MUA", "mailer.exe"},
+      {"Postwink", "QUOTED", "  spaced  "},
+      {"Postwink", "SINGLE", "x"},
+      {"Postwink", "HALF", "\"open"},
+      {"Postwink", "EMPTY", ""},
+      {"Postwink", "NOEQUALS", std::nullopt},
+      {"Postwink", "EQ", "a=b"},
+      {"Postwink", "DUP", "first"},
+      {"Postwink", "ONLYSECOND", std::nullopt},  // reads use the first section of that name
+      {"Postwink", "orphan", std::nullopt},
+      {"Other", "KEY", "other"},
+      {"Missing", "KEY", std::nullopt},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(ini.Find(c.section, c.key), c.expected) << c.section << "/" << c.key;
+  }
+  EXPECT_EQ(ini.GetString("Postwink", "ABSENT", "dflt"), "dflt");
+  EXPECT_EQ(ini.GetString("Postwink", "EMPTY", "dflt"), "");
+  EXPECT_EQ(ini.KeyNames("POSTWINK"),
+            (std::vector<std::string>{"EDITOR", "Mua", "QUOTED", "SINGLE", "HALF", "EMPTY",
+                                      "NOEQUALS", "EQ", "DUP", "DUP"}));
+  EXPECT_TRUE(ini.KeyNames("Missing").empty());
+}
+
+TEST(IniFile, IntegersParseLikeGetPrivateProfileInt) {
+  struct Case {
+    const char* line;
+    int expected;
+  } cases[] = {
+      {"N=42", 42},
+      {"N=  17", 17},
+      {"N=-7", -7},
+      {"N=+5", 5},
+      {"N=12abc", 12},
+      {"N=abc", 0},
+      {"N=-", 0},
+      {"N=", -99},
+      {"N=   ", -99},
+      {"N=0x10", 0},
+      {"N=4294967295", -1},
+      {"N=2147483648", INT32_MIN},
+      {"N=99999999999", 1215752191},
+      {"N=\"15\"", 15},
+      {"X=1", -99},
+  };
+  for (const Case& c : cases) {
+    IniFile ini = IniFile::Parse(std::string("[S]\r\n") + c.line + "\r\n");
+    EXPECT_EQ(ini.GetInt("S", "N", -99), c.expected) << c.line;
+  }
+}
+
+TEST(IniFile, UntouchedTextComesBackByteForByte) {
+  const std::string text =
+      "[A]\nlf=only\r\ncrlf=yes\r\n\r\n  ; comment \x82\xa0\r\n"
+      "junk line \x95\x5c\n[B]\r\nK=\x83\x65\x83\x58\x83\x67\r\nlast=no line end";
+  IniFile ini = IniFile::Parse(text);
+  EXPECT_EQ(ini.Text(), text);
+  EXPECT_EQ(ini.GetString("B", "K", ""), "\x83\x65\x83\x58\x83\x67");
+}
+
+TEST(IniFile, WritesUpdateInPlaceAppendToSectionAndAddSectionsAtTheEnd) {
+  IniFile ini = IniFile::Parse(
+      "; keep me\r\n"
+      "[Postwink]\r\n"
+      "Editor = old.exe\r\n"
+      "FOREIGN=untouched\r\n"
+      "\r\n"
+      "[Window]\n"
+      "ReportCtrl2=abc\n");
+  ini.WriteString("POSTWINK", "EDITOR", "new.exe");
+  ini.WriteString("Postwink", "MUA", "mua.exe");
+  ini.WriteInt("Postwink", "BG_RGB", -5);
+  ini.WriteString("SERVER1", "MAILBOX", "box");
+  ini.WriteString("Server1", "USER", "me");
+  EXPECT_EQ(ini.Text(),
+            "; keep me\r\n"
+            "[Postwink]\r\n"
+            "Editor=new.exe\r\n"
+            "FOREIGN=untouched\r\n"
+            "MUA=mua.exe\r\n"
+            "BG_RGB=-5\r\n"
+            "\r\n"
+            "[Window]\n"
+            "ReportCtrl2=abc\n"  // a foreign line keeps its own line end
+            "\r\n"
+            "[SERVER1]\r\n"
+            "MAILBOX=box\r\n"
+            "USER=me\r\n");
+}
+
+TEST(IniFile, WrittenValuesReadBackAsGiven) {
+  const std::string values[] = {"plain", " leading", "trailing ", "\"quoted\"",       "'single'",
+                                "\"",    "a\"b\"",   "",          "\x95\x5c\x8e\xa6", "x = y"};
+  for (const std::string& v : values) {
+    IniFile ini;
+    ini.WriteString("S", "K", v);
+    EXPECT_EQ(IniFile::Parse(ini.Text()).GetString("S", "K", "?"), v) << v;
+  }
+}
+
+TEST(IniFile, ALineBreakInAValueCannotInjectKeys) {
+  IniFile ini;
+  ini.WriteString("S", "K", "value\r\n[SERVER1]\r\nPASS=x");
+  IniFile reread = IniFile::Parse(ini.Text());
+  EXPECT_EQ(reread.GetString("S", "K", ""), "value");
+  EXPECT_FALSE(reread.HasSection("SERVER1"));
+}
+
+TEST(IniFile, NamesFoldOnlySingleByteLetters) {
+  // 0x83 0x41 and 0x83 0x61 are two different katakana whose trail bytes are "A" and "a".
+  IniFile ini = IniFile::Parse("[\x83\x41]\r\nK=1\r\n");
+  EXPECT_TRUE(ini.HasSection("\x83\x41"));
+  EXPECT_FALSE(ini.HasSection("\x83\x61"));
+  ini.WriteString("\x83\x61", "K", "2");
+  EXPECT_EQ(ini.GetString("\x83\x41", "K", ""), "1");
+  EXPECT_EQ(ini.GetString("\x83\x61", "K", ""), "2");
+}
+
+TEST(IniFile, DeletesReachEveryCopyAndNothingElse) {
+  IniFile ini = IniFile::Parse(
+      "[SERVER3]\r\nPASS=a\r\nUSER=u\r\n"
+      "[keep]\r\nPASS=k\r\n"
+      "[server3]\r\npass=b\r\n"
+      "[tail]\r\nX=1");
+  ini.DeleteKey("SERVER3", "PASS");
+  EXPECT_EQ(ini.Text(), "[SERVER3]\r\nUSER=u\r\n[keep]\r\nPASS=k\r\n[server3]\r\n[tail]\r\nX=1");
+  ini.DeleteSection("Server3");
+  EXPECT_EQ(ini.Text(), "[keep]\r\nPASS=k\r\n[tail]\r\nX=1");
+  ini.DeleteSection("absent");
+  ini.DeleteKey("keep", "absent");
+  EXPECT_EQ(ini.Text(), "[keep]\r\nPASS=k\r\n[tail]\r\nX=1");
+}
+
+TEST(IniFile, AFailedSaveKeepsTheOldFile) {
+  testing::FakeFileSystem files;
+  files.files["Postwink.ini"] = "[Postwink]\r\nEDITOR=old\r\n";
+  IniFile ini;
+  ASSERT_TRUE(ini.Load(files, "Postwink.ini"));
+  ini.WriteString("Postwink", "EDITOR", "new");
+
+  files.failBeforeReplace = true;
+  EXPECT_FALSE(ini.Save(files, "Postwink.ini"));
+  EXPECT_EQ(files.files["Postwink.ini"], "[Postwink]\r\nEDITOR=old\r\n");
+  EXPECT_EQ(files.files.size(), 1u);  // no temporary file left behind
+
+  files.failBeforeReplace = false;
+  EXPECT_TRUE(ini.Save(files, "Postwink.ini"));
+  EXPECT_EQ(files.files["Postwink.ini"], "[Postwink]\r\nEDITOR=new\r\n");
+}
+
+TEST(IniFile, MissingFileLoadsEmpty) {
+  testing::FakeFileSystem files;
+  IniFile ini = IniFile::Parse("[X]\r\nA=1\r\n");
+  EXPECT_FALSE(ini.Load(files, "absent.ini"));
+  EXPECT_EQ(ini.Text(), "");
+}
+
+}  // namespace
+}  // namespace postwink

@@ -1,0 +1,84 @@
+#include "core/config/log_file.h"
+
+#include <gtest/gtest.h>
+
+#include "unit/config/fake_system.h"
+
+namespace postwink {
+namespace {
+
+struct LogFixture : ::testing::Test {
+  LogFixture() {
+    clock.now.hour = 7;
+    clock.now.minute = 5;
+    clock.now.second = 9;
+    clock.now.millisecond = 42;
+  }
+  testing::FakeFileSystem files;
+  testing::FakeClock clock;
+  LogFile log{files, clock};
+};
+
+TEST_F(LogFixture, PathGetsExactlyOneSeparator) {
+  struct Case {
+    const char* folder;
+    const char* expected;
+  } cases[] = {
+      {"C:\\Postwink", "C:\\Postwink\\Postwink.log"},
+      {"C:\\Postwink\\", "C:\\Postwink\\Postwink.log"},
+      {"C:\\Postwink\\\\", "C:\\Postwink\\Postwink.log"},
+      // "表" ends in 0x5C: that byte is part of the name, not a separator.
+      {"C:\\\x95\x5c", "C:\\\x95\x5c\\Postwink.log"},
+      {"C:\\\x95\x5c\\", "C:\\\x95\x5c\\Postwink.log"},
+  };
+  for (const Case& c : cases) {
+    log.SetLogPath(c.folder, kLogFileName);
+    EXPECT_EQ(log.Path(), c.expected) << c.folder;
+  }
+  log.SetLogPath("", kLogFileName);
+  log.SetLogPath("D:\\x", "");
+  EXPECT_EQ(log.Path(), "C:\\\x95\x5c\\Postwink.log");  // unchanged
+}
+
+TEST_F(LogFixture, EntriesCarryATimeStampAndOneLineEnd) {
+  EXPECT_FALSE(log.LogLine("nowhere"));  // no path: nothing written
+  EXPECT_TRUE(files.files.empty());
+
+  log.SetLogPath("C:\\P", kLogFileName);
+  EXPECT_TRUE(log.LogLine("connect..."));
+  EXPECT_TRUE(log.LogLine("[box] USER me\r\n"));
+  EXPECT_TRUE(log.LogLine(""));
+  EXPECT_TRUE(log.LogLine("two\r\nlines"));
+  clock.now.hour = 23;
+  clock.now.millisecond = 999;
+  EXPECT_TRUE(log.LogLine("\x83\x65\x83\x58\x83\x67"));
+  EXPECT_EQ(files.files["C:\\P\\Postwink.log"],
+            "07:05:09_042:connect...\r\n"
+            "07:05:09_042:[box] USER me\r\n"
+            "07:05:09_042:\r\n"
+            "07:05:09_042:two\r\nlines\r\n"
+            "23:05:09_999:\x83\x65\x83\x58\x83\x67\r\n");
+  EXPECT_EQ(files.appends, 5);  // one open-append-close per entry
+}
+
+TEST_F(LogFixture, SeparatorHoldsDateTimeAndLabel) {
+  log.SetLogPath("C:\\P", kLogFileName);
+  EXPECT_TRUE(log.LogSeparator("recv"));
+  EXPECT_EQ(files.files["C:\\P\\Postwink.log"],
+            "07:05:09_042:\r\n-------------------------------- 2026/12/09 23:04:05 (recv)\r\n");
+  clock.localeDateTime.clear();
+  EXPECT_FALSE(log.LogSeparator("recv"));
+}
+
+TEST_F(LogFixture, FailuresReturnFalseAndDeleteStartsAFreshFile) {
+  log.SetLogPath("C:\\P", kLogFileName);
+  files.files["C:\\P\\Postwink.log"] = "old run\r\n";
+  EXPECT_TRUE(log.DeleteLogFile());
+  EXPECT_FALSE(files.Exists("C:\\P\\Postwink.log"));
+  EXPECT_TRUE(log.DeleteLogFile());  // nothing to delete is fine
+  files.failAppend = true;
+  EXPECT_FALSE(log.LogLine("lost"));
+}
+
+}  // namespace
+}  // namespace postwink
