@@ -143,8 +143,7 @@ bool CheckEngine::StartAccountCheck(int position) {
     ResolveResult resolved = transport_.ResolveHost(account->server.value_or(""));
     account->cachedAddress = resolved.address;
     if (resolved.address == 0) {
-      AbortAccountCheck(position);
-      ReportCheckError(resolved.error, position);
+      FailAccount(position, resolved.error);
       activeSocket_ = kNoSocket;
       return false;
     }
@@ -155,8 +154,7 @@ bool CheckEngine::StartAccountCheck(int position) {
   OpenResult opened = transport_.OpenConnection(account->cachedAddress, account->port);
   activeSocket_ = opened.socket;
   if (opened.socket == kNoSocket) {
-    AbortAccountCheck(position);
-    ReportCheckError(opened.error, position);
+    FailAccount(position, opened.error);
     return false;
   }
   return true;
@@ -197,9 +195,7 @@ void CheckEngine::OnSocketEvent(SocketHandle socket, SocketEvent event, int erro
     const char* text = texts::kDisconnected;
     if (event == SocketEvent::kRead || event == SocketEvent::kWrite) text = texts::kTransferError;
     if (event == SocketEvent::kConnect) text = texts::kConnectFailed;
-    int position = currentIndex_;
-    AbortAccountCheck(position);
-    ReportCheckError(text, position);
+    FailAccount(currentIndex_, text);
     return;
   }
   switch (event) {
@@ -207,9 +203,7 @@ void CheckEngine::OnSocketEvent(SocketHandle socket, SocketEvent event, int erro
       ReceiveStatus status = transport_.ReceiveLines(
           socket, [this](std::string_view line) { return HandleLine(line); });
       if (status == ReceiveStatus::kOutOfMemory) {
-        int position = currentIndex_;
-        AbortAccountCheck(position);
-        ReportCheckError(texts::kOutOfMemory, position);
+        FailAccount(currentIndex_, texts::kOutOfMemory);
       } else if (activeSocket_ == socket) {
         host_.StartTimer(CheckTimer::kServerTimeout, settings_.svTimeout * 1000);
       }
@@ -220,11 +214,11 @@ void CheckEngine::OnSocketEvent(SocketHandle socket, SocketEvent event, int erro
         transport_.CloseConnection(socket);
         host_.StopTimer(CheckTimer::kServerTimeout);
         activeSocket_ = kNoSocket;
-        currentIndex_ = -1;
-      } else {
         int position = currentIndex_;
-        AbortAccountCheck(position);
-        ReportCheckError(texts::kDisconnected, position);
+        currentIndex_ = -1;
+        host_.AccountCheckEnded(position, nullptr);
+      } else {
+        FailAccount(currentIndex_, texts::kDisconnected);
       }
       break;
     default:
@@ -247,14 +241,18 @@ bool CheckEngine::HandleLine(std::string_view line) {
   SessionReply reply = session_.OnLine(line, *account);
   SendReply(reply, *account);
   if (reply.goOn) return true;
-  int position = currentIndex_;
+  FailAccount(currentIndex_, reply.error);
+  return false;
+}
+
+void CheckEngine::FailAccount(int position, const std::string& text) {
   AbortAccountCheck(position);
-  if (!reply.error.empty()) {
-    ReportCheckError(reply.error, position);
+  if (!text.empty()) {
+    ReportCheckError(text, position);
   } else {
     currentIndex_ = -1;
   }
-  return false;
+  host_.AccountCheckEnded(position, &text);
 }
 
 void CheckEngine::ServerTimeout() {
@@ -262,16 +260,22 @@ void CheckEngine::ServerTimeout() {
     host_.StopTimer(CheckTimer::kServerTimeout);
     return;
   }
-  AbortAccountCheck(lastStartedIndex_);
-  ReportCheckError(texts::kTimedOut, lastStartedIndex_);
+  FailAccount(lastStartedIndex_, texts::kTimedOut);
 }
 
 void CheckEngine::FinishCycle(int newCount) {
   if (newCount > 0) {
+    size_t before = displayList_.Size();
     int sum = 0;
     for (auto& account : accounts_) sum += MergeIntoDisplayList(*account, displayList_, keeper_);
     sum += MergeIntoDisplayList(updateAccount_, displayList_, keeper_);
     if (sum != 0) {
+      std::vector<const MailItem*> announced;
+      for (size_t i = before; i < displayList_.Size(); ++i) {
+        const MailItem* item = displayList_.At(i);
+        if ((item->flags & (kMailSpam | kMailHidden)) == 0) announced.push_back(item);
+      }
+      host_.NewMailAnnounced(announced);
       newMail_ = true;
       if (settings_.useSound != 0 && !settings_.soundFile.empty()) {
         host_.PlaySoundFile(settings_.soundFile);

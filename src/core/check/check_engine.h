@@ -70,6 +70,8 @@ class CheckEngine : public TransportEvents {
   void Step();
   void ServerTimeout();
   bool HandleLine(std::string_view line);
+  // AbortAccountCheck, then ReportCheckError unless the text is empty.
+  void FailAccount(int position, const std::string& text);
   void SendReply(SessionReply& reply, Account& account);
   Account* AccountAt(int position);
   std::string MailboxName(int position);

@@ -6,6 +6,7 @@
 
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "core/mime/mail_item.h"
 #include "core/pop3/pop3_session.h"
@@ -45,6 +46,13 @@ class CheckHost : public SessionHost {
   virtual void SetListWindowTopMost(bool topMost) = 0;
 
   virtual void LogSeparator(std::string_view label) = 0;
+
+  // Notices for hosts that report as they go (the headless runner); the window ignores them.
+  // An account's check ended: error is null when it ended normally, else the text (possibly
+  // empty) of its failure.
+  virtual void AccountCheckEnded(int /*position*/, const std::string* /*error*/) {}
+  // A cycle's merge added these countable items and announces them.
+  virtual void NewMailAnnounced(const std::vector<const MailItem*>& /*items*/) {}
   // Runs the filters again over an item (after the settings were applied).
   virtual void RefilterItem(MailItem& item) = 0;
 };

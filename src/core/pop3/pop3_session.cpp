@@ -188,11 +188,11 @@ SessionReply Pop3Session::StatReply(std::string_view line, Account& account) {
   size_t pos = 0;
   NextWord(line, pos);
   std::string_view count = NextWord(line, pos);
-  account.messageCount = ReadDecimal(count);
+  account.messageCount = ReadReplyNumber(count);
   account.mailboxSize = 0;
   if (pos < line.size()) {
     ++pos;  // the one space after the count
-    account.mailboxSize = ReadDecimal(line.substr(pos));
+    account.mailboxSize = ReadReplyNumber(line.substr(pos));
   }
   bool firstAndEmpty = account.lastNumber == -1 && account.messageCount == 0;
   if (!firstAndEmpty) useRetr_ = settings_.listDown != 0;
@@ -228,7 +228,7 @@ SessionReply Pop3Session::ListReply(std::string_view line, Account& account) {
     NextWord(line, pos);
     std::string_view size = NextWord(line, pos);
     sizeText_.emplace(size);
-    expected = ReadDecimal(size);
+    expected = ReadReplyNumber(size);
     int estimate = TopEstimate(settings_.getLine);
     if (!useRetr_ && (expected <= 0 || expected >= estimate)) expected = estimate;
   }
@@ -255,7 +255,7 @@ SessionReply Pop3Session::FetchLine(std::string_view line, Account& account) {
     }
     if (useRetr_) return FailWithReply(texts::kRetrRejected, line);
     useRetr_ = true;
-    int listed = sizeText_ ? ReadDecimal(*sizeText_) : 0;
+    int listed = sizeText_ ? ReadReplyNumber(*sizeText_) : 0;
     ResetMessage(listed > 0 ? static_cast<size_t>(listed) + 3 : kDefaultBuffer + 3);
     return Send(account, SessionState::kRetrSent, NumberCommand("RETR", currentNumber_));
   }

@@ -4,7 +4,7 @@
 
 namespace postwink {
 
-int ReadDecimal(std::string_view text) {
+int ReadReplyNumber(std::string_view text) {
   size_t i = 0;
   while (i < text.size() && (text[i] == ' ' || text[i] == '\t')) ++i;
   bool negative = false;
@@ -31,7 +31,7 @@ void UidlTable::Clear() {
 
 void UidlTable::Add(std::string_view line) {
   Entry entry;
-  entry.number = ReadDecimal(line);
+  entry.number = ReadReplyNumber(line);
   size_t space = line.find(' ');
   if (space != std::string_view::npos) entry.uniqueId.emplace(line.substr(space + 1));
   bytes_ += line.size() + sizeof(Entry);

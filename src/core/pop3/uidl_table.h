@@ -41,6 +41,6 @@ class UidlTable {
 
 // A decimal number as the C library's atoi reads it: leading blanks, an optional sign, digits up
 // to the first other byte; no digits read as 0; saturates instead of overflowing.
-int ReadDecimal(std::string_view text);
+int ReadReplyNumber(std::string_view text);
 
 }  // namespace postwink
