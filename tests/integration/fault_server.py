@@ -105,7 +105,7 @@ class Pop3Handler(socketserver.BaseRequestHandler):
             while sent < 64 << 20 and time.time() < self.deadline:
                 self.send(chunk)
                 sent += len(chunk)
-            return
+            return False
         if n == 1 and self.sc["big_message_mb"]:
             self.line("+OK big message follows")
             head = ("From: big@example.com\r\nSubject: big\r\nMessage-Id: <big@fault.test>\r\n\r\n")
@@ -118,7 +118,7 @@ class Pop3Handler(socketserver.BaseRequestHandler):
                 self.send(block)
                 sent += len(block)
             self.line(".")
-            return
+            return True
         text = self.message(n)
         if body_lines is not None:
             head, sep, body = text.partition("\r\n\r\n")
@@ -127,9 +127,10 @@ class Pop3Handler(socketserver.BaseRequestHandler):
         self.line("+OK message follows")
         if self.stop_here("RETR_BODY"):
             self.send(text[: len(text) // 2])
-            return
+            return False
         self.send(text)
         self.line(".")
+        return True
 
     def handle(self):
         global last_transcript
@@ -189,8 +190,7 @@ class Pop3Handler(socketserver.BaseRequestHandler):
                         self.line("-ERR not available")
                     else:
                         lines = int(args[1]) if word == "TOP" and len(args) > 1 else None
-                        self.send_message(n, lines)
-                        if self.sc["endless_line"]:
+                        if not self.send_message(n, lines):
                             return
                 elif word == "UIDL":
                     if self.sc["no_uidl"]:
