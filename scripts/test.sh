@@ -47,8 +47,11 @@ stage_native() {
 }
 
 stage_asan() {
-  ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
-    bash -c "$(declare -f build); build linux-asan && ctest --test-dir build/linux-asan --output-on-failure -j $jobs"
+  (
+    export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1
+    export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
+    build linux-asan && ctest --test-dir build/linux-asan --output-on-failure -j "$jobs"
+  )
   record "unit tests under ASan+UBSan" $?
 }
 

@@ -69,6 +69,9 @@ class PosixFileSystem final : public FileSystem {
     std::string temp = path + ".tmp" + std::to_string(getpid());
     int fd = open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
     if (fd < 0) return false;
+    // The replacement keeps the permissions of the file it replaces.
+    struct stat old {};
+    if (stat(path.c_str(), &old) == 0) fchmod(fd, old.st_mode & 07777);
     const char* p = data.data();
     size_t left = data.size();
     bool ok = true;
@@ -212,6 +215,12 @@ std::string IconvConvert(const char* to, const char* from, std::string_view in, 
       out.replace(used, replacement.size(), replacement);
       used += replacement.size();
       size_t skip = srcLeft < unit ? srcLeft : unit;
+      // A character outside the BMP is one surrogate pair: one "?" for it, not two.
+      if (unit == 2 && srcLeft >= 4) {
+        unsigned hi = static_cast<unsigned char>(src[0]) | static_cast<unsigned char>(src[1]) << 8;
+        unsigned lo = static_cast<unsigned char>(src[2]) | static_cast<unsigned char>(src[3]) << 8;
+        if (hi >= 0xD800 && hi <= 0xDBFF && lo >= 0xDC00 && lo <= 0xDFFF) skip = 4;
+      }
       src += skip;
       srcLeft -= skip;
       iconv(cd, nullptr, nullptr, nullptr, nullptr);

@@ -11,9 +11,9 @@ std::string AccountText(const IniFile& ini, const std::string& section, const ch
 }
 
 void WriteText(IniFile& ini, const std::string& section, const char* key,
-               const std::optional<std::string>& value) {
+               const std::optional<std::string>& value, size_t maxBytes = kMaxAccountText) {
   if (value) {
-    ini.WriteString(section, key, *value);
+    ini.WriteString(section, key, CutAtCharBoundary(*value, maxBytes));
   } else {
     ini.DeleteKey(section, key);
   }
@@ -32,8 +32,8 @@ std::vector<Account> ReadAccounts(const IniFile& ini, int defaultColour) {
     a.index = static_cast<int>(accounts.size());
     a.server = AccountText(ini, section, "POP3");
     a.user = AccountText(ini, section, "USER");
-    a.password = std::string(
-        CutAtCharBoundary(UnscramblePassword(ini.GetString(section, "PASS", "")), kMaxAccountText));
+    // The password is kept whole: cutting it would log in with a different one.
+    a.password = UnscramblePassword(ini.GetString(section, "PASS", ""));
     a.mailbox = AccountText(ini, section, "MAILBOX");
     a.port = ini.GetInt(section, "PORT", 110);
     a.interval = ini.GetInt(section, "TIMER", 10);
@@ -76,7 +76,7 @@ SaveAccountsResult WriteAccounts(IniFile& ini, const std::vector<Account>& accou
     WriteText(ini, section, "USER", a.user);
     WriteText(ini, section, "POP3", a.server);
     ini.WriteInt(section, "PORT", a.port);
-    WriteText(ini, section, "PASS", stored[static_cast<size_t>(n - 1)]);
+    WriteText(ini, section, "PASS", stored[static_cast<size_t>(n - 1)], std::string::npos);
     ini.WriteInt(section, "TIMER", a.interval);
     ini.WriteInt(section, "ENABLE", a.enabled);
     ini.WriteInt(section, "APOP", a.apop);

@@ -16,7 +16,8 @@ struct MailItem;
 inline constexpr int kMaxAccounts = 10;
 // Sections beyond the account count are removed up to this number when saving.
 inline constexpr int kMaxAccountSectionCleaned = 100;
-// Longest text an account field holds.
+// Longest text the MAILBOX, POP3 and USER fields hold, when read and when written. The password
+// has no limit, so that it always reads back as it was saved.
 inline constexpr size_t kMaxAccountText = 255;
 
 struct Account {

@@ -70,22 +70,19 @@ std::string StoredValue(std::string_view value) {
 IniFile IniFile::Parse(std::string_view text) {
   IniFile ini;
   size_t pos = 0;
+  // CR LF, LF and a lone CR all end a line, so a value never holds a line break.
   while (pos < text.size()) {
-    size_t lf = text.find('\n', pos);
+    size_t brk = text.find_first_of("\r\n", pos);
     Line line;
-    if (lf == std::string_view::npos) {
+    if (brk == std::string_view::npos) {
       line.text = std::string(text.substr(pos));
       pos = text.size();
     } else {
-      size_t end = lf;
-      if (end > pos && text[end - 1] == '\r') {
-        --end;
-        line.end = "\r\n";
-      } else {
-        line.end = "\n";
-      }
-      line.text = std::string(text.substr(pos, end - pos));
-      pos = lf + 1;
+      line.text = std::string(text.substr(pos, brk - pos));
+      size_t endLength =
+          (text[brk] == '\r' && brk + 1 < text.size() && text[brk + 1] == '\n') ? 2 : 1;
+      line.end = std::string(text.substr(brk, endLength));
+      pos = brk + endLength;
     }
     ini.lines_.push_back(std::move(line));
   }

@@ -55,7 +55,7 @@ class IniFile {
  private:
   struct Line {
     std::string text;  // without the line end
-    std::string end;   // "\r\n", "\n" or "" (last line without a line end)
+    std::string end;   // "\r\n", "\n", "\r" or "" (last line without a line end)
   };
   // Index range [begin, end) of the section's lines after its header; begin is the header.
   struct SectionRange {

@@ -28,8 +28,9 @@ class SettingsReader {
 class SettingsWriter {
  public:
   explicit SettingsWriter(IniFile& ini) : ini_(ini) {}
-  void Text(const char* key, const std::string& value) {
-    ini_.WriteString(kSettingsSection, key, value);
+  // The same limits as when reading, so the file never holds more than the program reads back.
+  void Text(const char* key, const std::string& value, size_t maxBytes) {
+    ini_.WriteString(kSettingsSection, key, CutAtCharBoundary(value, maxBytes));
   }
   void Number(const char* key, int value) { ini_.WriteInt(kSettingsSection, key, value); }
   void Flag(const char* key, int value) {
@@ -107,8 +108,8 @@ void ReadSettings(const IniFile& ini, const std::optional<std::string>& windowsD
 
 void WriteSettings(IniFile& ini, const Settings& s) {
   SettingsWriter w(ini);
-  w.Text("EDITOR", s.editor);
-  w.Text("MUA", s.mua);
+  w.Text("EDITOR", s.editor, kMaxPathText);
+  w.Text("MUA", s.mua, kMaxPathText);
   w.Number("ST1_RGB", s.st1Rgb);
   w.Number("ST2_RGB", s.st2Rgb);
   w.Number("ST3_RGB", s.st3Rgb);
@@ -117,7 +118,7 @@ void WriteSettings(IniFile& ini, const Settings& s) {
   w.Number("PRE_RGB", s.preRgb);
   w.Number("PREBG_RGB", s.prebgRgb);
   w.Flag("USE_SOUND", s.useSound);
-  w.Text("SOUND_FILE", s.soundFile);
+  w.Text("SOUND_FILE", s.soundFile, kMaxPathText);
   w.Number("DISP_SEC", s.dispSec);
   w.Number("DRAW_SEC", s.drawSec);
   w.Number("SHOWSTYLE", s.showStyle);
@@ -125,7 +126,7 @@ void WriteSettings(IniFile& ini, const Settings& s) {
   w.Number("DISP_HEAD", s.dispHead);
   w.Flag("AUTOCLOSE", s.autoClose);
   w.Number("GRID", s.grid);
-  w.Text("COLLIST", s.colList);
+  w.Text("COLLIST", s.colList, kMaxShortText);
   w.Number("TRIM_FROM", s.trimFrom);
   w.Number("HOTKEY", s.hotKey);
   w.Flag("PREVIEW", s.preview);
@@ -138,13 +139,13 @@ void WriteSettings(IniFile& ini, const Settings& s) {
   // The Advance page's keys are written only while that page exists, so a file without
   // ADVANCE keeps whatever SHOW_TOOLTIP and LOG the user put there.
   if (s.advance) {
-    w.Text("ADVANCE", "1");
+    w.Text("ADVANCE", "1", 1);
     w.Flag("SHOW_TOOLTIP", s.showTooltip);
     w.Flag("LOG", s.log);
   }
-  w.Text("FONTNAME", s.fontName);
+  w.Text("FONTNAME", s.fontName, kMaxShortText);
   w.Number("FONTSIZE", s.fontSize);
-  w.Text("FONTNAME_PREVIEW", s.fontNamePreview);
+  w.Text("FONTNAME_PREVIEW", s.fontNamePreview, kMaxShortText);
   w.Number("FONTSIZE_PREVIEW", s.fontSizePreview);
   SaveFilterSettings(ini, s);
 }

@@ -66,6 +66,17 @@ TEST(Accounts, ReadsEveryKeyAndLimitsTexts) {
   EXPECT_EQ(a.apop, 1);
   EXPECT_EQ(a.offlineGuard, 1);
   EXPECT_EQ(a.colour, 255);
+
+  // Written within the same limit; a long password is kept whole.
+  Account changed = a;
+  changed.user = std::string(400, 'u');
+  changed.password = std::string(300, 'p');
+  IniFile ini;
+  testing::FakeSystem fake;
+  ASSERT_TRUE(WriteAccounts(ini, {changed}, fake.system).ok);
+  std::vector<Account> back = ReadAccounts(ini, kSt2);
+  EXPECT_EQ(back.at(0).user, std::string(255, 'u'));
+  EXPECT_EQ(back.at(0).password, changed.password);
 }
 
 TEST(Accounts, SaveRenumbersWritesInOrderAndCleansUpToServer100) {

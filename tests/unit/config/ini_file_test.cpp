@@ -87,11 +87,13 @@ TEST(IniFile, IntegersParseLikeGetPrivateProfileInt) {
 
 TEST(IniFile, UntouchedTextComesBackByteForByte) {
   const std::string text =
-      "[A]\nlf=only\r\ncrlf=yes\r\n\r\n  ; comment \x82\xa0\r\n"
+      "[A]\nlf=only\r\ncrlf=yes\r\n\r\ncr=alone\rnext=line\r  ; comment \x82\xa0\r\n"
       "junk line \x95\x5c\n[B]\r\nK=\x83\x65\x83\x58\x83\x67\r\nlast=no line end";
   IniFile ini = IniFile::Parse(text);
   EXPECT_EQ(ini.Text(), text);
   EXPECT_EQ(ini.GetString("B", "K", ""), "\x83\x65\x83\x58\x83\x67");
+  EXPECT_EQ(ini.GetString("A", "cr", ""), "alone");
+  EXPECT_EQ(ini.GetString("A", "next", ""), "line");
 }
 
 TEST(IniFile, WritesUpdateInPlaceAppendToSectionAndAddSectionsAtTheEnd) {
@@ -122,6 +124,15 @@ TEST(IniFile, WritesUpdateInPlaceAppendToSectionAndAddSectionsAtTheEnd) {
             "[SERVER1]\r\n"
             "MAILBOX=box\r\n"
             "USER=me\r\n");
+}
+
+TEST(IniFile, ALastLineWithoutALineEndGetsOneWhenSomethingFollows) {
+  IniFile ini = IniFile::Parse("[A]\r\nX=1");
+  ini.WriteString("A", "Y", "2");
+  EXPECT_EQ(ini.Text(), "[A]\r\nX=1\r\nY=2\r\n");
+  ini = IniFile::Parse("[A]\r\nX=1");
+  ini.WriteString("B", "K", "v");
+  EXPECT_EQ(ini.Text(), "[A]\r\nX=1\r\n\r\n[B]\r\nK=v\r\n");
 }
 
 TEST(IniFile, WrittenValuesReadBackAsGiven) {

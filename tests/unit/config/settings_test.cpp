@@ -109,6 +109,12 @@ TEST(Settings, OverlongTextsAreCutAtACharacterBoundary) {
   EXPECT_EQ(s.fontName, "x" + hyou.substr(0, 30));
   EXPECT_EQ(s.fontNamePreview, s.fontName);
   EXPECT_EQ(s.updateUrl, std::string(1023, 'u'));
+
+  // A value set longer in the program is written within the same limit.
+  s.mua = std::string(300, 'm');
+  IniFile written;
+  WriteSettings(written, s);
+  EXPECT_EQ(written.Find("Postwink", "MUA"), std::string(259, 'm'));
 }
 
 TEST(Settings, FirstSaveWritesEveryKeyInOrder) {

@@ -1,0 +1,186 @@
+#!/usr/bin/env python3
+"""Draws the program's tray icons and writes them as .ico files (16 and 32 pixels, 32-bit).
+
+    make_icons.py OUTPUT_DIR
+
+Every picture is drawn here from simple shapes, so the icons are the program's own: an
+envelope, and a badge that tells the state (a check mark, a red cross, a growing star for new
+mail, a dot going round while mail is received).
+"""
+import math
+import os
+import struct
+import sys
+
+SUPERSAMPLE = 4
+
+
+def blend(dst, src):
+    sr, sg, sb, sa = src
+    if sa <= 0:
+        return dst
+    dr, dg, db, da = dst
+    oa = sa + da * (1 - sa)
+    if oa <= 0:
+        return (0.0, 0.0, 0.0, 0.0)
+    return ((sr * sa + dr * da * (1 - sa)) / oa, (sg * sa + dg * da * (1 - sa)) / oa,
+            (sb * sa + db * da * (1 - sa)) / oa, oa)
+
+
+def rgb(hex_colour, alpha=1.0):
+    return ((hex_colour >> 16 & 255) / 255, (hex_colour >> 8 & 255) / 255,
+            (hex_colour & 255) / 255, alpha)
+
+
+def segment_distance(px, py, ax, ay, bx, by):
+    dx, dy = bx - ax, by - ay
+    t = max(0.0, min(1.0, ((px - ax) * dx + (py - ay) * dy) / (dx * dx + dy * dy)))
+    return math.hypot(px - (ax + t * dx), py - (ay + t * dy))
+
+
+# Shapes: each is a function (x, y) -> colour or None, in a 0..1 square.
+def envelope(body=0xFFF8E7, edge=0x37474F):
+    left, right, top, bottom = 0.06, 0.80, 0.22, 0.78
+    line = 0.045
+
+    def shape(x, y):
+        if not (left <= x <= right and top <= y <= bottom):
+            return None
+        near_border = min(x - left, right - x, y - top, bottom - y) < line
+        flap = segment_distance(x, y, left, top, (left + right) / 2, 0.52) < line * 0.8 or \
+            segment_distance(x, y, right, top, (left + right) / 2, 0.52) < line * 0.8
+        return rgb(edge) if near_border or flap else rgb(body)
+    return shape
+
+
+def disc(cx, cy, r, fill, ring=None, ring_width=0.05):
+    def shape(x, y):
+        d = math.hypot(x - cx, y - cy)
+        if d > r:
+            return None
+        if ring is not None and d > r - ring_width:
+            return rgb(ring)
+        return rgb(fill)
+    return shape
+
+
+def stroke(points, width, colour):
+    def shape(x, y):
+        for (ax, ay), (bx, by) in zip(points, points[1:]):
+            if segment_distance(x, y, ax, ay, bx, by) <= width / 2:
+                return rgb(colour)
+        return None
+    return shape
+
+
+def star(cx, cy, r, fill, edge):
+    corners = []
+    for i in range(10):
+        angle = -math.pi / 2 + i * math.pi / 5
+        radius = r if i % 2 == 0 else r * 0.45
+        corners.append((cx + radius * math.cos(angle), cy + radius * math.sin(angle)))
+
+    def inside(x, y):
+        hit = False
+        for (ax, ay), (bx, by) in zip(corners, corners[1:] + corners[:1]):
+            if (ay > y) != (by > y) and x < ax + (y - ay) * (bx - ax) / (by - ay):
+                hit = not hit
+        return hit
+
+    def shape(x, y):
+        if not inside(x, y):
+            return None
+        near = any(segment_distance(x, y, ax, ay, bx, by) < 0.035
+                   for (ax, ay), (bx, by) in zip(corners, corners[1:] + corners[:1]))
+        return rgb(edge) if near else rgb(fill)
+    return shape
+
+
+def render(shapes, size):
+    pixels = []
+    for py in range(size):
+        row = []
+        for px in range(size):
+            acc = [0.0, 0.0, 0.0, 0.0]
+            for sy in range(SUPERSAMPLE):
+                for sx in range(SUPERSAMPLE):
+                    x = (px + (sx + 0.5) / SUPERSAMPLE) / size
+                    y = (py + (sy + 0.5) / SUPERSAMPLE) / size
+                    colour = (0.0, 0.0, 0.0, 0.0)
+                    for shape in shapes:
+                        c = shape(x, y)
+                        if c is not None:
+                            colour = blend(colour, c)
+                    acc = [a + c * colour[3] if i < 3 else a + c
+                           for i, (a, c) in enumerate(zip(acc, colour))]
+            n = SUPERSAMPLE * SUPERSAMPLE
+            alpha = acc[3] / n
+            if alpha > 0:
+                row.append(tuple(round(255 * min(1.0, v / acc[3])) for v in acc[:3]) +
+                           (round(255 * alpha),))
+            else:
+                row.append((0, 0, 0, 0))
+        pixels.append(row)
+    return pixels
+
+
+def ico_bytes(images):
+    """images: list of (size, pixels); returns a .ico file with a 32-bit DIB per size."""
+    header = struct.pack('<HHH', 0, 1, len(images))
+    entries = b''
+    data = b''
+    offset = 6 + 16 * len(images)
+    for size, pixels in images:
+        dib = struct.pack('<IiiHHIIiiII', 40, size, size * 2, 1, 32, 0, 0, 0, 0, 0, 0)
+        for row in reversed(pixels):
+            for r, g, b, a in row:
+                dib += struct.pack('<BBBB', b, g, r, a)
+        mask_stride = ((size + 31) // 32) * 4
+        for row in reversed(pixels):
+            bits = 0
+            for x, (_, _, _, a) in enumerate(row):
+                if a == 0:
+                    bits |= 1 << (mask_stride * 8 - 1 - x)
+            dib += bits.to_bytes(mask_stride, 'big')
+        entries += struct.pack('<BBBBHHII', size % 256, size % 256, 0, 0, 1, 32, len(dib),
+                               offset + len(data))
+        data += dib
+    return header + entries + data
+
+
+BADGE_X, BADGE_Y, BADGE_R = 0.72, 0.72, 0.26
+
+
+def icons():
+    base = [envelope()]
+    check = stroke([(0.61, 0.72), (0.69, 0.81), (0.84, 0.62)], 0.09, 0xFFFFFF)
+    yield 'normal', base + [disc(BADGE_X, BADGE_Y, BADGE_R, 0x1E88E5, 0xFFFFFF), check]
+    cross = [stroke([(0.63, 0.63), (0.81, 0.81)], 0.09, 0xFFFFFF),
+             stroke([(0.81, 0.63), (0.63, 0.81)], 0.09, 0xFFFFFF)]
+    yield 'error', base + [disc(BADGE_X, BADGE_Y, BADGE_R, 0xD32F2F, 0xFFFFFF)] + cross
+    for i, scale in enumerate([0.55, 0.75, 1.0, 0.75, 0.55], start=1):
+        yield f'new{i}', [envelope(body=0xFFFDE7)] + [
+            star(BADGE_X, BADGE_Y - 0.02, 0.30 * scale, 0xFFC107, 0xE65100)]
+    for i in range(8):
+        angle = -math.pi / 2 + i * math.pi / 4
+        dot = disc(BADGE_X + 0.12 * math.cos(angle), BADGE_Y + 0.12 * math.sin(angle), 0.07,
+                   0xFFFFFF)
+        yield f'rcv{i + 1}', base + [disc(BADGE_X, BADGE_Y, BADGE_R, 0x43A047, 0xFFFFFF), dot]
+
+
+def main():
+    if len(sys.argv) != 2:
+        sys.exit('usage: make_icons.py OUTPUT_DIR')
+    out = sys.argv[1]
+    os.makedirs(out, exist_ok=True)
+    for name, shapes in icons():
+        data = ico_bytes([(size, render(shapes, size)) for size in (16, 32)])
+        path = os.path.join(out, name + '.ico')
+        temp = path + '.tmp'
+        with open(temp, 'wb') as f:
+            f.write(data)
+        os.replace(temp, path)
+
+
+if __name__ == '__main__':
+    main()

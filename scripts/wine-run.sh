@@ -1,0 +1,70 @@
+#!/usr/bin/env bash
+# Runs a Windows program under Wine in a private prefix kept inside the build folder.
+#   scripts/wine-run.sh PROGRAM.exe [ARGS...]
+# The prefix is created on first use, quietly and without network or standard input: no Mono or
+# Gecko installer prompts, Japanese fonts substituted for the Windows ones the program names.
+# WINEPREFIX may be set by the caller; otherwise it is build/mingw/wineprefix in the tree.
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+export WINEPREFIX=${WINEPREFIX:-$root/build/mingw/wineprefix}
+export WINEDEBUG=${WINEDEBUG:--all}
+export WINEARCH=win64
+# Wine must not try to pull Mono or Gecko from the network, nor talk to a desktop session bus.
+export WINEDLLOVERRIDES=${WINEDLLOVERRIDES:-mscoree,mshtml=,winemenubuilder.exe=}
+unset DBUS_SESSION_BUS_ADDRESS || true
+
+wine_bin=$(command -v wine64 || command -v wine || true)
+[ -n "$wine_bin" ] || [ ! -x /usr/lib/wine/wine64 ] || wine_bin=/usr/lib/wine/wine64
+if [ -z "$wine_bin" ]; then
+  echo "wine-run: Wine is not installed (run scripts/setup.sh)" >&2
+  exit 127
+fi
+wineserver_bin=$(command -v wineserver || true)
+[ -n "$wineserver_bin" ] || wineserver_bin=/usr/lib/wine/wineserver
+
+make_prefix() {
+  local tmp=$WINEPREFIX.creating.$$
+  rm -rf "$tmp"
+  mkdir -p "$(dirname "$WINEPREFIX")"
+  (
+    export WINEPREFIX=$tmp
+    "$wine_bin" wineboot -i </dev/null >/dev/null 2>&1
+    # "ＭＳ Ｐゴシック", "ＭＳ ゴシック" and "MS UI Gothic" are not installed; IPA fonts stand in.
+    local reg=$tmp/fonts.reg
+    {
+      printf 'REGEDIT4\r\n\r\n[HKEY_CURRENT_USER\\Software\\Wine\\Fonts\\Replacements]\r\n'
+      printf '"%s"="IPAPGothic"\r\n' 'ＭＳ Ｐゴシック' 'MS PGothic' 'MS UI Gothic' 'MS Shell Dlg' 'MS Shell Dlg 2'
+      printf '"%s"="IPAGothic"\r\n' 'ＭＳ ゴシック' 'MS Gothic'
+      printf '"%s"="IPAPMincho"\r\n' 'ＭＳ Ｐ明朝' 'MS PMincho'
+      printf '"%s"="IPAMincho"\r\n' 'ＭＳ 明朝' 'MS Mincho'
+    } | iconv -f UTF-8 -t UTF-16LE >"$reg.body"
+    # regedit reads UTF-16 with a byte order mark.
+    { printf '\xff\xfe'; cat "$reg.body"; } >"$reg"
+    rm -f "$reg.body"
+    "$wine_bin" regedit "$(winepath_of "$reg")" </dev/null >/dev/null 2>&1
+    rm -f "$reg"
+    "$wineserver_bin" -w
+  )
+  # Another process may have finished first; keep whichever prefix is already in place.
+  if ! mv -T "$tmp" "$WINEPREFIX" 2>/dev/null; then
+    rm -rf "$tmp"
+  fi
+}
+
+winepath_of() {  # a Unix path inside the prefix's reach as Z:\...
+  printf 'Z:%s' "${1//\//\\}"
+}
+
+if [ ! -f "$WINEPREFIX/system.reg" ]; then
+  # One creator at a time: parallel ctest jobs share the prefix.
+  exec 9>"$(dirname "$WINEPREFIX")/.wineprefix.lock"
+  flock 9
+  if [ ! -f "$WINEPREFIX/system.reg" ]; then
+    rm -rf "$WINEPREFIX"  # a half-made prefix from an interrupted run
+    make_prefix
+  fi
+  flock -u 9
+  exec 9>&-
+fi
+
+exec "$wine_bin" "$@"

@@ -1,0 +1,188 @@
+#include "checker_app.h"
+
+#include <commctrl.h>
+#include <shellapi.h>
+#include <winsock2.h>
+
+#include "core/config/command_line.h"
+#include "win32/main_dialog.h"
+#include "win32/texts.h"
+#include "win32/wide_text.h"
+#include "win32/wnd.h"
+
+namespace postwink::win {
+
+namespace {
+
+// A wide path the program can hold as code page 932 text: the path itself when it converts
+// back unchanged, otherwise its short form, which the system spells in plain letters.
+std::string PathForProgram(const std::wstring& path) {
+  std::string narrow = Narrow(path);
+  if (Widen(narrow) == path) return narrow;
+  DWORD n = GetShortPathNameW(path.c_str(), nullptr, 0);
+  if (n == 0) return narrow;
+  std::wstring shortPath(n, L'\0');
+  n = GetShortPathNameW(path.c_str(), shortPath.data(), n);
+  shortPath.resize(n);
+  return n ? Narrow(shortPath) : narrow;
+}
+
+void EnsureTrailingBackslash(std::wstring& path) {
+  if (!path.empty() && path.back() != L'\\' && path.back() != L'/') path += L'\\';
+}
+
+}  // namespace
+
+std::optional<KernelHandle> CreateInstanceMutex(const wchar_t* name) {
+  KernelHandle mutex(CreateMutexW(nullptr, FALSE, name));
+  if (!mutex || GetLastError() == ERROR_ALREADY_EXISTS) return std::nullopt;
+  return mutex;
+}
+
+bool IsWindows98OrMe(DWORD platformId, DWORD major, DWORD minor) {
+  return platformId == VER_PLATFORM_WIN32_WINDOWS && major == 4 && minor != 0;
+}
+
+bool IsWindows98OrMe() {
+  OSVERSIONINFOW info{};
+  info.dwOSVersionInfoSize = sizeof info;
+  if (!GetVersionExW(&info)) return false;
+  return IsWindows98OrMe(info.dwPlatformId, info.dwMajorVersion, info.dwMinorVersion);
+}
+
+std::string ProgramDirectory() {
+  std::wstring path(MAX_PATH, L'\0');
+  for (;;) {
+    DWORD n = GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
+    if (n == 0) return {};
+    if (n < path.size()) {
+      path.resize(n);
+      break;
+    }
+    path.resize(path.size() * 2);
+  }
+  path.resize(path.rfind(L'\\') + 1);  // npos + 1 == 0: no backslash, no folder
+  return PathForProgram(path);
+}
+
+std::string UserTempDirectory() {
+  wchar_t temp[MAX_PATH + 1];
+  DWORD n = GetTempPathW(MAX_PATH + 1, temp);
+  if (n == 0 || n > MAX_PATH) return {};
+  std::wstring path(temp, n);
+  DWORD longLen = GetLongPathNameW(path.c_str(), nullptr, 0);
+  if (longLen > 0) {
+    std::wstring longPath(longLen, L'\0');
+    longLen = GetLongPathNameW(path.c_str(), longPath.data(), longLen);
+    if (longLen > 0 && longLen < longPath.size()) {
+      longPath.resize(longLen);
+      path = longPath;
+    }
+  }
+  EnsureTrailingBackslash(path);
+  return PathForProgram(path);
+}
+
+std::optional<std::string> CreateTempFolder(FileSystem& files, const std::string& tempDirectory) {
+  if (tempDirectory.empty()) return std::nullopt;
+  std::string folder = tempDirectory + kTempFolderName + "\\";
+  if (!files.CreateDirectory(folder)) return std::nullopt;
+  return folder;
+}
+
+std::optional<std::string> WindowsDirectory() {
+  wchar_t dir[MAX_PATH + 1];
+  UINT n = GetWindowsDirectoryW(dir, MAX_PATH + 1);
+  if (n == 0 || n > MAX_PATH) return std::nullopt;
+  return PathForProgram(std::wstring(dir, n));
+}
+
+std::vector<std::string> CommandLineArguments() {
+  std::vector<std::string> args;
+  int argc = 0;
+  LPWSTR* argv = CommandLineToArgvW(GetCommandLineW(), &argc);
+  if (!argv) return args;
+  for (int i = 1; i < argc; ++i) args.push_back(Narrow(argv[i]));
+  LocalFree(argv);
+  return args;
+}
+
+CheckerApp::CheckerApp(System& system) : system_(system), log_(system.files, system.clock) {}
+
+CheckerApp::~CheckerApp() = default;
+
+bool CheckerApp::InitInstance(const std::vector<std::string>& args) {
+  // 1. One copy per session: a second one ends at once, silently.
+  mutex_ = CreateInstanceMutex(kInstanceMutexName);
+  if (!mutex_) return false;
+  // 2-4.
+  windows98OrMe_ = IsWindows98OrMe();
+  programDirectory_ = ProgramDirectory();
+  settings_ = Settings{};
+  // 5.
+  verbose_ = HasVerboseOption(args);
+  // 6.
+  std::optional<std::string> temp = CreateTempFolder(system_.files, UserTempDirectory());
+  if (!temp) {
+    MessageBoxW(nullptr, Widen(kTextTempFolderFailed).c_str(), Widen(kTextProgramName).c_str(),
+                MB_OK | MB_ICONEXCLAMATION);
+    return false;
+  }
+  tempFolder_ = *temp;
+  // 7. Winsock 1.1 is what the transport needs; the Winsock 2 library provides it.
+  WSADATA wsa;
+  if (WSAStartup(MAKEWORD(1, 1), &wsa) != 0) return false;
+  winsockStarted_ = true;
+  // 8. The preview pane is a rich-edit control.
+  richEdit_.reset(LoadLibraryW(L"Msftedit.dll"));
+  if (!richEdit_) richEdit_.reset(LoadLibraryW(L"riched20.dll"));
+  INITCOMMONCONTROLSEX controls{sizeof controls, ICC_WIN95_CLASSES | ICC_STANDARD_CLASSES |
+                                                     ICC_LINK_CLASS | ICC_HOTKEY_CLASS};
+  InitCommonControlsEx(&controls);
+  // 9.
+  settingsPath_ = programDirectory_ + kSettingsFileName;
+  SettingsLoadResult loaded = LoadSettings(settingsPath_, system_, WindowsDirectory(), settings_);
+  settingsRead_ = true;
+  settingsFileExisted_ = loaded.fileExists;
+  icons_ = LoadIconSet(loaded.userIcon, programDirectory_);
+  // 10. Each run with logging starts a new log.
+  if (verbose_ || settings_.log) {
+    log_.SetLogPath(programDirectory_, kLogFileName);
+    log_.DeleteLogFile();
+  }
+  // 11. The regular-expression facility is part of the filters; there is no library to load.
+  // 12.
+  mainDialog_ = std::make_unique<MainDialog>(*this);
+  if (!mainDialog_->Create()) return false;
+  // 13. The main window answers by hiding into the tray.
+  SendMessageW(mainDialog_->hwnd(), WM_SYSCOMMAND, SC_MINIMIZE, 0);
+  return true;
+}
+
+int CheckerApp::Run() {
+  MSG msg;
+  while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
+    HWND main = mainDialog_ ? mainDialog_->hwnd() : nullptr;
+    if (main && IsDialogMessageW(main, &msg)) continue;
+    TranslateMessage(&msg);
+    DispatchMessageW(&msg);
+  }
+  return static_cast<int>(msg.wParam);
+}
+
+void CheckerApp::ExitInstance() {
+  mainDialog_.reset();
+  if (mutex_) {
+    // Only settings that were read are written back; the accounts are saved by the sheet.
+    if (settingsRead_) SaveSettings(settingsPath_, system_, settings_);
+    mutex_.reset();
+    icons_ = IconSet{};
+    // Files still open elsewhere stay, and then so does the folder.
+    if (!tempFolder_.empty()) system_.files.RemoveTree(tempFolder_);
+  }
+  richEdit_.reset();
+  if (winsockStarted_) WSACleanup();
+  winsockStarted_ = false;
+}
+
+}  // namespace postwink::win

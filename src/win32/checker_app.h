@@ -1,0 +1,86 @@
+#pragma once
+// CheckerApp: the application object. Start-up makes sure only one copy runs, sets up the
+// program-wide paths, the settings, the log and the hidden main window; shutdown writes the
+// settings back and removes what start-up made.
+
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "core/config/log_file.h"
+#include "core/config/settings.h"
+#include "core/platform/system.h"
+#include "win32/handles.h"
+#include "win32/icon_set.h"
+
+namespace postwink::win {
+
+class MainDialog;
+
+inline constexpr const wchar_t* kInstanceMutexName = L"Postwink-Instance";
+inline constexpr const char* kTempFolderName = "Postwink";
+
+// The named mutex, or none when another copy already holds one of that name.
+std::optional<KernelHandle> CreateInstanceMutex(const wchar_t* name);
+// The Windows 98/Me test on the platform id and version numbers.
+bool IsWindows98OrMe(DWORD platformId, DWORD major, DWORD minor);
+bool IsWindows98OrMe();
+// The folder of the running program, ending with a backslash.
+std::string ProgramDirectory();
+// The user's temporary directory as a long path, ending with a backslash.
+std::string UserTempDirectory();
+// tempDirectory + "Postwink\": created, or accepted when it is already a folder. None for an
+// existing file of that name or any other failure.
+std::optional<std::string> CreateTempFolder(FileSystem& files, const std::string& tempDirectory);
+// The system's directory of Windows, for the default sound file.
+std::optional<std::string> WindowsDirectory();
+// The arguments after the program name, in code page 932.
+std::vector<std::string> CommandLineArguments();
+
+class CheckerApp {
+ public:
+  explicit CheckerApp(System& system);
+  ~CheckerApp();
+  CheckerApp(const CheckerApp&) = delete;
+  CheckerApp& operator=(const CheckerApp&) = delete;
+
+  // The start-up steps in order; false ends the program (a message has been shown if one is
+  // due). args are the command line's arguments after the program name.
+  bool InitInstance(const std::vector<std::string>& args);
+  // The message loop; returns the exit code.
+  int Run();
+  // Shutdown: settings, mutex, icons, temporary folder.
+  void ExitInstance();
+
+  System& GetSystem() { return system_; }
+  Settings& GetSettings() { return settings_; }
+  LogFile& Log() { return log_; }
+  IconSet& Icons() { return icons_; }
+  MainDialog* Main() { return mainDialog_.get(); }
+  const std::string& ProgramDir() const { return programDirectory_; }
+  const std::string& SettingsPath() const { return settingsPath_; }
+  const std::string& TempFolder() const { return tempFolder_; }
+  bool SettingsFileExisted() const { return settingsFileExisted_; }
+  bool Windows98OrMe() const { return windows98OrMe_; }
+  bool Verbose() const { return verbose_; }
+
+ private:
+  System& system_;
+  std::optional<KernelHandle> mutex_;
+  bool windows98OrMe_ = false;
+  bool verbose_ = false;
+  bool winsockStarted_ = false;
+  bool settingsRead_ = false;
+  bool settingsFileExisted_ = false;
+  std::string programDirectory_;
+  std::string settingsPath_;
+  std::string tempFolder_;
+  Settings settings_;
+  LogFile log_;
+  IconSet icons_;
+  ModuleHandle richEdit_;
+  std::unique_ptr<MainDialog> mainDialog_;
+};
+
+}  // namespace postwink::win

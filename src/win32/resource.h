@@ -1,0 +1,20 @@
+#pragma once
+// Resource and command identifiers, shared by the resource script and the code.
+
+#define IDD_ABOUTBOX 100
+#define IDD_MAINDIALOG 102
+#define IDR_MAINFRAME 128
+#define IDR_TRAYMENU 130
+#define IDI_NORMAL 131
+#define IDI_ERROR_MARK 136
+#define IDI_RECEIVING_FIRST 143  // 143-150
+#define IDI_NEWMAIL_FIRST 153    // 153-157
+
+#define IDM_ABOUTBOX 16
+#define ID_SHOW_LIST 32771
+#define ID_CHECK_NOW 32773
+#define ID_SETTINGS 32880
+#define ID_START_MAILER 32881
+#define ID_APP_EXIT 57665
+
+#define IDC_VERSION_TEXT 1000

@@ -1,0 +1,181 @@
+#include "system_tray.h"
+
+#include "core/text/cp932.h"
+#include "win32/handles.h"
+#include "win32/resource.h"
+#include "win32/wide_text.h"
+
+namespace postwink::win {
+
+CSystemTray::CSystemTray()
+    : enabled_(LOBYTE(LOWORD(GetVersion())) >= 4),
+      taskbarCreated_(RegisterWindowMessageW(L"TaskbarCreated")) {}
+
+CSystemTray::~CSystemTray() {
+  if (!removed_) Remove();
+  Destroy();
+}
+
+bool CSystemTray::Create(HWND target, UINT callbackMessage, const std::string& tip, HICON icon,
+                         UINT id, bool hidden) {
+  if (!enabled_) return false;
+  WindowArgs args;
+  args.className = L"PostwinkTrayWnd";
+  args.style = WS_POPUP;
+  if (!CreateWindowFrom(args)) return false;
+  target_ = target;
+  data_ = {};
+  data_.cbSize = sizeof data_;
+  data_.hWnd = hwnd();
+  data_.uID = id;
+  data_.uCallbackMessage = callbackMessage;
+  data_.hIcon = icon;
+  SetTooltipText(tip);
+  savedFlags_ = NIF_MESSAGE | NIF_ICON | NIF_TIP;
+  hidden_ = true;
+  removed_ = true;
+  if (hidden) return true;
+  return Show();
+}
+
+bool CSystemTray::Notify(DWORD message, UINT flags) {
+  data_.uFlags = flags;
+  return Shell_NotifyIconW(message, &data_) != 0;
+}
+
+bool CSystemTray::Show() {
+  if (!enabled_ || !hwnd()) return false;
+  if (!removed_ && !hidden_) return true;
+  if (!removed_) Notify(NIM_DELETE, 0);
+  if (Notify(NIM_ADD, savedFlags_)) {
+    hidden_ = false;
+    removed_ = false;
+    pending_ = false;
+    return true;
+  }
+  pending_ = true;
+  return false;
+}
+
+bool CSystemTray::Remove() {
+  if (!enabled_ || !hwnd()) return false;
+  if (!Notify(NIM_DELETE, 0)) return false;
+  hidden_ = true;
+  removed_ = true;
+  return true;
+}
+
+bool CSystemTray::SetIcon(HICON icon) {
+  if (!enabled_) return false;
+  data_.hIcon = icon;
+  if (hidden_) return true;
+  return Notify(NIM_MODIFY, NIF_ICON);
+}
+
+bool CSystemTray::SetTooltipText(const std::string& tip) {
+  if (!enabled_) return false;
+  std::wstring wide = Widen(CutAtCharBoundary(tip, kTrayTipBytes));
+  size_t capacity = sizeof data_.szTip / sizeof data_.szTip[0];
+  wide.resize(std::min(wide.size(), capacity - 1));
+  std::copy(wide.begin(), wide.end(), data_.szTip);
+  data_.szTip[wide.size()] = L'\0';
+  if (hidden_) return true;
+  return Notify(NIM_MODIFY, NIF_TIP);
+}
+
+std::string CSystemTray::TooltipText() const { return Narrow(data_.szTip); }
+
+void CSystemTray::SetFrames(const std::vector<HICON>& frames) { frames_ = frames; }
+
+void CSystemTray::AddFrame(HICON icon) { frames_.push_back(icon); }
+
+bool CSystemTray::StartAnimation(UINT milliseconds, int limitSeconds) {
+  if (!enabled_ || !hwnd()) return false;
+  StopAnimation();
+  frameIndex_ = 0;
+  animationStart_ = GetTickCount64();
+  animationLimit_ = limitSeconds;
+  iconBeforeAnimation_ = data_.hIcon;
+  animating_ = SetTimer(hwnd(), TIMER_TRAY_ANIMATION, milliseconds, nullptr) != 0;
+  return animating_;
+}
+
+void CSystemTray::StopAnimation() {
+  if (animating_ && hwnd()) KillTimer(hwnd(), TIMER_TRAY_ANIMATION);
+  animating_ = false;
+  if (iconBeforeAnimation_) SetIcon(iconBeforeAnimation_);
+  iconBeforeAnimation_ = nullptr;
+}
+
+void CSystemTray::StepAnimation() {
+  if (animationLimit_ > 0 &&
+      GetTickCount64() - animationStart_ > static_cast<uint64_t>(animationLimit_) * 1000) {
+    StopAnimation();
+    return;
+  }
+  if (frames_.empty()) return;
+  frameIndex_ = (frameIndex_ + 1) % frames_.size();
+  SetIcon(frames_[frameIndex_]);
+}
+
+HWND CSystemTray::Target() const {
+  if (target_) return target_;
+  // Without a target the menu goes to the window that owns the message loop of this thread.
+  return GetAncestor(GetActiveWindow(), GA_ROOTOWNER);
+}
+
+LRESULT CSystemTray::OnTrayNotification(WPARAM id, LPARAM mouseMessage) {
+  if (id != data_.uID) return 0;
+  switch (LOWORD(mouseMessage)) {
+    case WM_LBUTTONDBLCLK:
+      if (HWND target = Target()) {
+        SetForegroundWindow(target);
+        SendMessageW(target, WM_COMMAND, defaultItem_, 0);
+      }
+      break;
+    case WM_RBUTTONUP:
+      ShowMenu();
+      break;
+    default:
+      break;
+  }
+  return 1;
+}
+
+void CSystemTray::ShowMenu() {
+  HWND target = Target();
+  if (!target) return;
+  MenuHandle menu(LoadMenuW(ProgramInstance(), MAKEINTRESOURCEW(IDR_TRAYMENU)));
+  if (!menu) return;
+  HMENU popup = GetSubMenu(menu.get(), 0);
+  if (!popup) return;
+  PrepareMenu(popup);
+  if (defaultItem_) SetMenuDefaultItem(popup, defaultItem_, FALSE);
+  POINT pt;
+  GetCursorPos(&pt);
+  SetForegroundWindow(target);
+  TrackPopupMenu(popup, TPM_LEFTALIGN, pt.x, pt.y, 0, target, nullptr);
+  // Without this the menu would not close when the user clicks elsewhere.
+  PostMessageW(target, WM_NULL, 0, 0);
+}
+
+std::optional<LRESULT> CSystemTray::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
+  if (msg == data_.uCallbackMessage && msg != 0) return OnTrayNotification(wParam, lParam);
+  if (msg == WM_TIMER && wParam == TIMER_TRAY_ANIMATION) {
+    StepAnimation();
+    return 0;
+  }
+  if (msg == taskbarCreated_ && taskbarCreated_ != 0) {
+    // The shell restarted: the icon is gone from the new task bar. Deleting first makes the add
+    // work too when the old icon happens to be still known.
+    if (!hidden_) {
+      hidden_ = true;
+      removed_ = false;
+      Show();
+    }
+    return 0;
+  }
+  return std::nullopt;
+}
+
+}  // namespace postwink::win

@@ -1,0 +1,82 @@
+#pragma once
+// CSystemTray: the program's icon in the notification area, with its tool tip, its animation
+// and its menu. It owns an invisible window of its own that receives the shell's callbacks.
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "win32/platform/windows_headers.h"
+
+#include <shellapi.h>
+
+#include "win32/wnd.h"
+
+namespace postwink::win {
+
+inline constexpr UINT WM_TRAY_NOTIFY = 0x800A;
+inline constexpr UINT kTrayIconId = 130;
+inline constexpr UINT_PTR TIMER_TRAY_ANIMATION = 4567;
+inline constexpr size_t kTrayTipBytes = 127;
+
+class CSystemTray : public Wnd {
+ public:
+  CSystemTray();
+  ~CSystemTray() override;
+
+  // Creates the tray's own window and fills the notify data; unless hidden, adds the icon.
+  bool Create(HWND target, UINT callbackMessage, const std::string& tip, HICON icon, UINT id,
+              bool hidden);
+  bool Show();
+  bool Remove();
+  bool SetIcon(HICON icon);
+  // At most 127 bytes of code page 932, cut at a character boundary.
+  bool SetTooltipText(const std::string& tip);
+  void SetFrames(const std::vector<HICON>& frames);
+  void AddFrame(HICON icon);
+  // limitSeconds -1 animates until stopped.
+  bool StartAnimation(UINT milliseconds, int limitSeconds);
+  void StopAnimation();
+  void SetTarget(HWND target) { target_ = target; }
+  void SetDefaultItem(UINT id) { defaultItem_ = id; }
+
+  bool IsHidden() const { return hidden_; }
+  bool IsRemoved() const { return removed_; }
+  bool IsPending() const { return pending_; }
+  bool IsAnimating() const { return animating_; }
+  HICON CurrentIcon() const { return data_.hIcon; }
+  size_t FrameCount() const { return frames_.size(); }
+  size_t FrameIndex() const { return frameIndex_; }
+  std::string TooltipText() const;
+
+ protected:
+  // The shell's mouse message for the icon.
+  virtual LRESULT OnTrayNotification(WPARAM id, LPARAM mouseMessage);
+  // Greys or decorates items of the tray menu before it is shown.
+  virtual void PrepareMenu(HMENU) {}
+  std::optional<LRESULT> OnMessage(UINT msg, WPARAM wParam, LPARAM lParam) override;
+  HWND Target() const;
+  void StepAnimation();
+
+ private:
+  bool Notify(DWORD message, UINT flags);
+  void ShowMenu();
+
+  bool enabled_;
+  NOTIFYICONDATAW data_{};
+  bool hidden_ = true;
+  bool removed_ = true;
+  bool pending_ = false;
+  UINT savedFlags_ = 0;
+  std::vector<HICON> frames_;
+  size_t frameIndex_ = 0;
+  bool animating_ = false;
+  uint64_t animationStart_ = 0;
+  int animationLimit_ = -1;
+  HICON iconBeforeAnimation_ = nullptr;
+  HWND target_ = nullptr;
+  UINT defaultItem_ = 0;
+  UINT taskbarCreated_;
+};
+
+}  // namespace postwink::win

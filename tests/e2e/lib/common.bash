@@ -1,0 +1,110 @@
+# Shared by the end-to-end tests: each test sources this file first. It builds the MinGW tree if
+# needed, runs the test again inside a private Xvfb with a time limit, gives it a fresh folder
+# with a copy of Postwink.exe, and cleans up after it.
+set -uo pipefail
+
+E2E_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/../../.." && pwd)
+E2E_NAME=$(basename "$0" .sh)
+E2E_BUILD=$E2E_ROOT/build/mingw
+export WINEPREFIX=${WINEPREFIX:-$E2E_BUILD/wineprefix}
+
+if [ -z "${E2E_INSIDE:-}" ]; then
+  if [ ! -f "$E2E_BUILD/src/win32/Postwink.exe" ] || [ ! -f "$E2E_BUILD/tests/e2e_driver.exe" ]; then
+    (cd "$E2E_ROOT" && cmake --preset mingw >/dev/null && cmake --build --preset mingw -j2) || exit 1
+  fi
+  export E2E_INSIDE=1
+  # timeout signals the whole process group, so nothing the test started outlives the limit.
+  exec timeout "${E2E_TIMEOUT:-240}" "$E2E_ROOT/scripts/with-xvfb.sh" bash "$0" "$@"
+fi
+
+E2E_WORK=$E2E_BUILD/e2e/$E2E_NAME
+E2E_ARTIFACTS=$E2E_BUILD/e2e-artifacts/$E2E_NAME
+rm -rf "$E2E_WORK" "$E2E_ARTIFACTS"
+mkdir -p "$E2E_WORK" "$E2E_ARTIFACTS"
+cp "$E2E_BUILD/src/win32/Postwink.exe" "$E2E_WORK/"
+E2E_FAILURES=0
+E2E_PIDS=()
+
+e2e_cleanup() {
+  local pid
+  for pid in "${E2E_PIDS[@]}"; do
+    kill -0 "$pid" 2>/dev/null && kill "$pid" 2>/dev/null
+  done
+  [ -n "${E2E_CLEANUP_EXTRA:-}" ] && eval "$E2E_CLEANUP_EXTRA"
+  return 0
+}
+trap e2e_cleanup EXIT
+
+wine_run() { "$E2E_ROOT/scripts/wine-run.sh" "$@"; }
+drv() { wine_run "$E2E_BUILD/tests/e2e_driver.exe" "$@"; }
+
+pass() { echo "ok   - $*"; }
+fail() { echo "FAIL - $*"; E2E_FAILURES=$((E2E_FAILURES + 1)); }
+check() {  # description command...
+  local what=$1
+  shift
+  if "$@"; then pass "$what"; else fail "$what"; fi
+}
+finish() {
+  if [ "$E2E_FAILURES" -eq 0 ]; then
+    echo "$E2E_NAME: all checks passed"
+    exit 0
+  fi
+  echo "$E2E_NAME: $E2E_FAILURES check(s) failed (artefacts in $E2E_ARTIFACTS)"
+  exit 1
+}
+
+# Writes Postwink.ini into the work folder from the lines given (CR LF line ends).
+write_ini() {
+  printf '%s\r\n' "$@" >"$E2E_WORK/Postwink.ini"
+}
+
+# Starts Postwink.exe from the work folder in the background; sets PROGRAM_PID.
+start_program() {
+  (cd "$E2E_WORK" && exec "$E2E_ROOT/scripts/wine-run.sh" "$E2E_WORK/Postwink.exe" "$@") &
+  PROGRAM_PID=$!
+  E2E_PIDS+=("$PROGRAM_PID")
+}
+
+# Waits up to $2 seconds for process $1 to end; its status is left in EXIT_STATUS.
+wait_exit() {
+  local pid=$1 limit=$2 i
+  for ((i = 0; i < limit * 5; i++)); do
+    if ! kill -0 "$pid" 2>/dev/null; then
+      wait "$pid" 2>/dev/null
+      EXIT_STATUS=$?
+      return 0
+    fi
+    sleep 0.2
+  done
+  return 1
+}
+
+# The hidden main window: prints its handle; status 1 when it does not appear in time.
+main_window() {
+  drv find --class '#32770' --title Postwink --timeout "${1:-30000}" | awk '{print $1; exit}'
+}
+
+# The user's temporary directory inside the Wine prefix, as a Unix path with a trailing "/".
+temp_dir() {
+  local win
+  win=$(drv temp | tr -d '\r')
+  local unix
+  unix=$(wine_run winepath -u "$win" 2>/dev/null | tr -d '\r')
+  printf '%s/' "${unix%/}"
+}
+
+screenshot() {  # name
+  import -window root "$E2E_ARTIFACTS/$1.png" 2>/dev/null || fail "screenshot $1"
+}
+
+# Asks the running program to exit through its tray menu command and waits for it to end.
+exit_program() {
+  local hwnd=$1
+  drv post "$hwnd" 0x111 57665 0 >/dev/null
+  wait_exit "$PROGRAM_PID" 30
+}
+
+# Status 0 when a window matching the driver's find options exists (or appears in time).
+has_window() { drv find "$@" >/dev/null; }
+no_window() { ! drv find "$@" >/dev/null; }

@@ -1,0 +1,32 @@
+#!/usr/bin/env bash
+# The tray menu as a user reaches it: a right click on the icon opens the menu, and its last
+# item, "終了" (exit), ends the program, which removes its temporary folder.
+source "$(dirname "$0")/lib/common.bash"
+
+write_ini '[Postwink]' 'LOG=0'
+TEMP=$(temp_dir)
+E2E_CLEANUP_EXTRA='rm -rf "${TEMP}Postwink"'
+
+start_program
+hwnd=$(main_window)
+check "the program is running" test -n "$hwnd"
+check "the icon is in the system tray" has_window --title 'Wine System Tray' --timeout 15000
+sleep 1
+tray=$(xdotool search --name 'Wine System Tray' 2>/dev/null | head -n 1)
+check "the tray is an X window" test -n "$tray"
+if [ -n "$tray" ]; then
+  eval "$(xdotool getwindowgeometry --shell "$tray")"
+  # The icon is the first one in Wine's tray window.
+  xdotool mousemove $((X + 10)) $((Y + 10)) click 3
+  menu=$(drv find --class '#32768' --visible 1 --timeout 10000 | awk '{print $1; exit}')
+  check "a right click opens the menu" test -n "$menu"
+  sleep 1
+  screenshot tray-menu
+  # Up from no selection goes to the last item, "終了".
+  xdotool key Up
+  sleep 0.5
+  xdotool key Return
+fi
+check "choosing the exit item ends the program" wait_exit "$PROGRAM_PID" 30
+check "the temporary folder is removed" test ! -e "${TEMP}Postwink"
+finish

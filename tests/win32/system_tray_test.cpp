@@ -1,0 +1,127 @@
+// CSystemTray against the system's notification area (Wine's tray under Xvfb).
+#include "win32/system_tray.h"
+
+#include <gtest/gtest.h>
+
+#include "core/platform/system.h"
+#include "win32/checker_app.h"
+#include "win32/icon_set.h"
+#include "win32/resource.h"
+
+namespace postwink::win {
+namespace {
+
+class TestTray : public CSystemTray {
+ public:
+  void Tick() { SendMessageW(hwnd(), WM_TIMER, TIMER_TRAY_ANIMATION, 0); }
+};
+
+class Tray : public ::testing::Test {
+ protected:
+  void SetUp() override { icons_ = LoadIconSet("", "Z:\\nonexistent\\"); }
+  IconSet icons_;
+};
+
+TEST_F(Tray, CreatedHiddenThenShownAndRemoved) {
+  TestTray tray;
+  ASSERT_TRUE(
+      tray.Create(nullptr, WM_TRAY_NOTIFY, "Postwink", icons_.normal.get(), kTrayIconId, true));
+  EXPECT_TRUE(tray.IsHidden());
+  // Changes while hidden are kept for the moment the icon is added.
+  EXPECT_TRUE(tray.SetIcon(icons_.error.get()));
+  EXPECT_TRUE(tray.SetTooltipText("waiting"));
+  ASSERT_TRUE(tray.Show());
+  EXPECT_FALSE(tray.IsHidden());
+  EXPECT_EQ(tray.CurrentIcon(), icons_.error.get());
+  EXPECT_EQ(tray.TooltipText(), "waiting");
+  EXPECT_TRUE(tray.Remove());
+  EXPECT_TRUE(tray.IsHidden());
+  EXPECT_TRUE(tray.IsRemoved());
+}
+
+TEST_F(Tray, ToolTipIsCutAt127BytesOnACharacterBoundary) {
+  TestTray tray;
+  ASSERT_TRUE(tray.Create(nullptr, WM_TRAY_NOTIFY, "", icons_.normal.get(), kTrayIconId, true));
+  struct Case {
+    std::string text;
+    std::string expected;
+  } cases[] = {
+      {std::string(127, 'a'), std::string(127, 'a')},
+      {std::string(200, 'a'), std::string(127, 'a')},
+      // 126 single bytes, then a double-byte character that would end at byte 128.
+      {std::string(126, 'a') + "\x82\xa0", std::string(126, 'a')},
+      {std::string(125, 'a') + "\x82\xa0z", std::string(125, 'a') + "\x82\xa0"},
+  };
+  for (const Case& c : cases) {
+    tray.SetTooltipText(c.text);
+    EXPECT_EQ(tray.TooltipText(), c.expected) << c.text.size();
+  }
+}
+
+TEST_F(Tray, AnimationStartsWithTheSecondFrameAndStopRestoresTheIcon) {
+  TestTray tray;
+  ASSERT_TRUE(
+      tray.Create(nullptr, WM_TRAY_NOTIFY, "Postwink", icons_.normal.get(), kTrayIconId, false));
+  std::vector<HICON> frames = IconSet::Handles(icons_.receivingFrames);
+  ASSERT_EQ(frames.size(), 8u);
+  tray.SetFrames(frames);
+  ASSERT_TRUE(tray.StartAnimation(400, -1));
+  tray.Tick();
+  EXPECT_EQ(tray.CurrentIcon(), frames[1]);
+  for (int i = 0; i < 7; ++i) tray.Tick();
+  EXPECT_EQ(tray.CurrentIcon(), frames[0]);  // wrapped around after the last frame
+  tray.AddFrame(icons_.error.get());
+  for (int i = 0; i < 8; ++i) tray.Tick();
+  EXPECT_EQ(tray.CurrentIcon(), icons_.error.get());
+  tray.StopAnimation();
+  EXPECT_FALSE(tray.IsAnimating());
+  EXPECT_EQ(tray.CurrentIcon(), icons_.normal.get());
+  tray.Remove();
+}
+
+TEST_F(Tray, TaskbarCreatedAddsAShownIconAgainButNotAHiddenOne) {
+  UINT taskbarCreated = RegisterWindowMessageW(L"TaskbarCreated");
+  TestTray shown;
+  ASSERT_TRUE(
+      shown.Create(nullptr, WM_TRAY_NOTIFY, "Postwink", icons_.normal.get(), kTrayIconId, false));
+  SendMessageW(shown.hwnd(), taskbarCreated, 0, 0);
+  EXPECT_FALSE(shown.IsHidden());
+  EXPECT_FALSE(shown.IsPending());
+  shown.Remove();
+
+  TestTray hidden;
+  ASSERT_TRUE(
+      hidden.Create(nullptr, WM_TRAY_NOTIFY, "Postwink", icons_.normal.get(), kTrayIconId, true));
+  SendMessageW(hidden.hwnd(), taskbarCreated, 0, 0);
+  EXPECT_TRUE(hidden.IsHidden());
+}
+
+TEST(IconSet, BuiltInIconsWhenTheFolderHasNone) {
+  IconSet set = LoadIconSet("", "Z:\\nonexistent\\");
+  EXPECT_TRUE(set.normal.valid());
+  EXPECT_TRUE(set.error.valid());
+  EXPECT_EQ(set.newMailFrames.size(), 5u);
+  EXPECT_EQ(set.receivingFrames.size(), 8u);
+  for (const IconHandle& icon : set.newMailFrames) EXPECT_TRUE(icon.valid());
+  for (const IconHandle& icon : set.receivingFrames) EXPECT_TRUE(icon.valid());
+}
+
+TEST(IconSet, UserFilesReplaceTheBuiltInOnesOneKindAtATime) {
+  // The generated icons serve as the user's files: only new1.ico is there.
+  std::string folder = UserTempDirectory() + "postwink-icons-test\\";
+  FileSystem& files = PlatformSystem().files;
+  files.RemoveTree(folder);
+  ASSERT_TRUE(files.CreateDirectory(folder));
+  std::optional<std::string> ico = files.ReadAll(POSTWINK_ICON_FILE);
+  ASSERT_TRUE(ico.has_value());
+  ASSERT_TRUE(files.WriteAtomic(folder + "new1.ico", *ico));
+  ASSERT_TRUE(files.WriteAtomic(folder + "new3.ico", *ico));
+  IconSet set = LoadIconSet(folder, "Z:\\nonexistent\\");
+  EXPECT_EQ(set.newMailFrames.size(), 1u);
+  EXPECT_EQ(set.receivingFrames.size(), 8u);
+  EXPECT_TRUE(set.normal.valid());
+  files.RemoveTree(folder);
+}
+
+}  // namespace
+}  // namespace postwink::win
