@@ -240,6 +240,10 @@ bool CheckEngine::HandleLine(std::string_view line) {
   if (account == nullptr) return false;
   SessionReply reply = session_.OnLine(line, *account);
   SendReply(reply, *account);
+  if (reply.goOn && session_.HasPending()) {
+    reply = session_.CompletePending(*account);
+    SendReply(reply, *account);
+  }
   if (reply.goOn) return true;
   FailAccount(currentIndex_, reply.error);
   return false;

@@ -101,7 +101,9 @@ SessionReply Pop3Session::FailWithReply(const char* message, std::string_view re
   return Fail(std::move(text));
 }
 
-SessionReply Pop3Session::OnSendFailed(Account&) {
+SessionReply Pop3Session::OnSendFailed(Account& account) {
+  // The message before the command that failed was fetched whole: keep it.
+  CompletePending(account);
   SessionReply reply;
   reply.goOn = false;
   reply.error = texts::kSendFailed;
@@ -128,6 +130,10 @@ bool Pop3Session::AppendToMessage(std::string_view line) {
 }
 
 SessionReply Pop3Session::OnLine(std::string_view line, Account& account) {
+  if (pending_) {
+    SessionReply parsed = CompletePending(account);
+    if (!parsed.goOn) return parsed;
+  }
   switch (state_) {
     case SessionState::kGreeting:
       if (settings_.log) LogLine(account, line);
@@ -272,21 +278,9 @@ SessionReply Pop3Session::MessageComplete(Account& account) {
     message_ = std::string();
     return Follow(AfterVerification(account, identity), account);
   }
-  if (currentNumber_ == account.lastNumber) EmptyItems(account, keeper_);
-  std::optional<std::string_view> size;
-  if (sizeText_) size = *sizeText_;
-  std::unique_ptr<MailItem> built = host_.BuildItem(account, message_, size);
-  if (!built) return Fail(texts::kOutOfMemory);
-  built->account = &account;
-  built->isNew = 1;
-  built->number = currentNumber_;
-  MailItem* item = keeper_.Adopt(std::move(built));
-  account.items.push_back(item);
-  ++newCount;
-  sizeText_.reset();
-  account.lastNumber = currentNumber_;
-  account.lastIdentity = item->identity;
+  pending_.emplace(PendingMessage{std::move(message_), std::move(sizeText_), currentNumber_});
   message_ = std::string();
+  sizeText_.reset();
   ++currentNumber_;
   if (currentNumber_ <= account.messageCount) {
     return Send(account, SessionState::kListSent, NumberCommand("LIST", currentNumber_));
@@ -294,6 +288,26 @@ SessionReply Pop3Session::MessageComplete(Account& account) {
   listingSeen_ = false;
   uidl_.Clear();
   return Send(account, SessionState::kFillUidl, "UIDL\r\n");
+}
+
+SessionReply Pop3Session::CompletePending(Account& account) {
+  if (!pending_) return {};
+  PendingMessage message = std::move(*pending_);
+  pending_.reset();
+  if (message.number == account.lastNumber) EmptyItems(account, keeper_);
+  std::optional<std::string_view> size;
+  if (message.sizeText) size = *message.sizeText;
+  std::unique_ptr<MailItem> built = host_.BuildItem(account, message.text, size);
+  if (!built) return Fail(texts::kOutOfMemory);
+  built->account = &account;
+  built->isNew = 1;
+  built->number = message.number;
+  MailItem* item = keeper_.Adopt(std::move(built));
+  account.items.push_back(item);
+  ++newCount;
+  account.lastNumber = message.number;
+  account.lastIdentity = item->identity;
+  return {};
 }
 
 SessionReply Pop3Session::UidlLine(std::string_view line, Account& account) {

@@ -83,6 +83,12 @@ class Pop3Session {
   SessionReply OnLine(std::string_view line, Account& account);
   // The command of the last reply could not be sent.
   SessionReply OnSendFailed(Account& account);
+  // A fetched message is parsed after the command that follows it has been sent, so that the
+  // server works on the next reply meanwhile. The caller calls this right after sending; OnLine
+  // does it too, before it looks at the next line. A failure reply (out of memory) ends the
+  // session like any other.
+  SessionReply CompletePending(Account& account);
+  bool HasPending() const { return pending_.has_value(); }
 
   // Items created since the controller last reset it.
   int newCount = 0;
@@ -121,6 +127,12 @@ class Pop3Session {
   bool listingSeen_ = false;
   std::string message_;
   std::optional<std::string> sizeText_;
+  struct PendingMessage {
+    std::string text;
+    std::optional<std::string> sizeText;
+    int number = 0;
+  };
+  std::optional<PendingMessage> pending_;
   UidlTable uidl_;
 };
 
