@@ -50,6 +50,7 @@ int Run(const std::vector<std::string>& args) {
     outcomes[position].failed = error != nullptr;
     if (error) outcomes[position].error = *error;
   };
+  host.immediateSteps = true;
   PosixTransport transport;
   // The check runs with SOKIGERR 1 so every account is tried and failures are reported here.
   Settings settings = setup->settings;

@@ -3,10 +3,8 @@
 #include <algorithm>
 #include <cstdio>
 
-#include "core/filter/filter_eval.h"
 #include "core/filter/regex_facility.h"
 #include "core/mime/message_identity.h"
-#include "core/mime/parse_message.h"
 
 namespace postwink {
 
@@ -17,7 +15,8 @@ PosixCheckHost::PosixCheckHost(System& system, const Settings& settings, LogFile
       log_(log),
       tempFolder_(std::move(tempFolder)),
       charsets_{system.codePage, PlatformCharsetConverter()},
-      zone_{PlatformTimeZone()} {}
+      zone_{PlatformTimeZone()},
+      items_(settings, charsets_, zone_, &BuiltInRegex(), &system.files, tempFolder_) {}
 
 void PosixCheckHost::StartTimer(CheckTimer timer, int periodMs) {
   periodMs = std::max(periodMs, 1);
@@ -31,6 +30,10 @@ void PosixCheckHost::Run(CheckEngine& engine, PosixTransport& transport,
                          const volatile std::sig_atomic_t* interrupted) {
   while (!done() && !(interrupted && *interrupted)) {
     int64_t now = system_.clock.MonotonicMs();
+    if (immediateSteps && !transport.HasConnection()) {
+      auto step = timers_.find(CheckTimer::kCheckStep);
+      if (step != timers_.end()) step->second.second = now;
+    }
     int64_t wait = 1000;
     for (const auto& [timer, t] : timers_) wait = std::min(wait, t.second - now);
     transport.Poll(static_cast<int>(std::max<int64_t>(wait, 0)), engine);
@@ -59,29 +62,13 @@ void PosixCheckHost::Log(std::string_view text) {
   if (log_) log_->LogLine(text);
 }
 
-void PosixCheckHost::OnStatReply() { RefreshLocalZone(zone_); }
+void PosixCheckHost::OnStatReply() { items_.RefreshZone(); }
 
-void PosixCheckHost::RefilterItem(MailItem& item) {
-  EvaluateFilters(item, settings_.filters, settings_, &BuiltInRegex());
-}
+void PosixCheckHost::RefilterItem(MailItem& item) { items_.Refilter(item); }
 
 std::unique_ptr<MailItem> PosixCheckHost::BuildItem(Account& account, std::string_view text,
                                                     std::optional<std::string_view> sizeText) {
-  MailColours colours;
-  colours.received = static_cast<uint32_t>(settings_.st3Rgb);
-  colours.from = static_cast<uint32_t>(settings_.st1Rgb);
-  colours.subject = static_cast<uint32_t>(settings_.st2Rgb);
-  colours.back = static_cast<uint32_t>(settings_.bgRgb);
-  auto item = std::make_unique<MailItem>(colours);
-  item->account = &account;
-  ParseOptions options{charsets_, zone_};
-  options.showHeader = settings_.showHeader == 1;
-  options.log = settings_.log != 0 && log_ != nullptr;
-  options.files = &system_.files;
-  options.tempFolder = tempFolder_;
-  ParseMessage(*item, text, sizeText, options);
-  RefilterItem(*item);
-  return item;
+  return items_.Build(account, text, sizeText, log_ != nullptr);
 }
 
 std::string PosixCheckHost::Identity(std::string_view text) { return MessageIdentity(text); }

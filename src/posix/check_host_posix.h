@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "core/check/check_engine.h"
+#include "core/check/item_factory.h"
 #include "core/config/log_file.h"
 #include "core/config/settings.h"
 #include "core/mime/charset.h"
@@ -63,6 +64,9 @@ class PosixCheckHost : public CheckHost {
   void OnStatReply() override;
 
   std::string toolTip;
+  // A batch check need not pause between accounts: the step timer then ticks as soon as no
+  // connection is open, which changes no order or result, only the idle time.
+  bool immediateSteps = false;
 
  private:
   System& system_;
@@ -71,6 +75,7 @@ class PosixCheckHost : public CheckHost {
   std::string tempFolder_;
   CharsetContext charsets_;
   LocalZone zone_;
+  ItemFactory items_;
   std::map<CheckTimer, std::pair<int, int64_t>> timers_;  // period, next due
 };
 
