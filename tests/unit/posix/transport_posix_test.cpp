@@ -1,3 +1,5 @@
+// The POSIX transport exists only outside Windows.
+#ifndef _WIN32
 #include "posix/transport_posix.h"
 
 #include <arpa/inet.h>
@@ -120,3 +122,4 @@ TEST(PosixTransport, RefusedConnectionArrivesAsConnectEventWithError) {
 
 }  // namespace
 }  // namespace postwink
+#endif  // _WIN32
