@@ -1,5 +1,6 @@
 #include "core/check/check_engine.h"
 
+#include <algorithm>
 #include <utility>
 
 #include "core/check/check_texts.h"
@@ -12,6 +13,12 @@ constexpr int kStepMs = 100;
 constexpr int kMinuteMs = 60000;
 constexpr char kProgramName[] = "Postwink";
 constexpr uint32_t kUpdateColour = 0x0000FF;
+// SV_TIMEOUT as a timer period. A hand-edited value of 0 or less would end every check at
+// once, and a huge one would overflow: they fall back to the default and to a day.
+int ServerTimeoutMs(int seconds) {
+  if (seconds <= 0) seconds = 60;
+  return std::min(seconds, 24 * 3600) * 1000;
+}
 }  // namespace
 
 SessionSettings SessionSettingsFrom(const Settings& settings) {
@@ -148,7 +155,7 @@ bool CheckEngine::StartAccountCheck(int position) {
       return false;
     }
   }
-  host_.StartTimer(CheckTimer::kServerTimeout, settings_.svTimeout * 1000);
+  host_.StartTimer(CheckTimer::kServerTimeout, ServerTimeoutMs(settings_.svTimeout));
   session_.SetState(SessionState::kGreeting);
   host_.Log("connect...");
   OpenResult opened = transport_.OpenConnection(account->cachedAddress, account->port);
@@ -205,7 +212,7 @@ void CheckEngine::OnSocketEvent(SocketHandle socket, SocketEvent event, int erro
       if (status == ReceiveStatus::kOutOfMemory) {
         FailAccount(currentIndex_, texts::kOutOfMemory);
       } else if (activeSocket_ == socket) {
-        host_.StartTimer(CheckTimer::kServerTimeout, settings_.svTimeout * 1000);
+        host_.StartTimer(CheckTimer::kServerTimeout, ServerTimeoutMs(settings_.svTimeout));
       }
       break;
     }

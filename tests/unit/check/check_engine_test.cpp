@@ -195,6 +195,17 @@ TEST_F(EngineTest, SilenceTimesOutAndDataRestartsTheTimeout) {
   EXPECT_EQ(host.toolTips.back(), std::string(texts::kReceiveError) + "box0");
 }
 
+TEST_F(EngineTest, HandEditedTimeoutOfZeroFallsBackToTheDefault) {
+  settings.svTimeout = 0;
+  MakeEngine(1);
+  network.silent = true;
+  engine->CheckNow();
+  host.Advance(30000, *engine, network);
+  EXPECT_TRUE(network.Open());
+  host.Advance(31000, *engine, network);
+  EXPECT_FALSE(network.Open());
+}
+
 TEST_F(EngineTest, ServerSynRemovingTheLastNewItemClearsTheNotification) {
   settings.serverSyn = 1;
   MakeEngine(1);
