@@ -298,6 +298,21 @@ TEST_F(SessionTest, EndlessMessageFailsWithOutOfMemory) {
   EXPECT_GT(lines, 1000);
 }
 
+TEST_F(SessionTest, AMessageFetchedBeforeAFailedSendIsKept) {
+  session.SetState(SessionState::kStatSent);
+  session.OnLine("+OK 2 100", account);
+  session.OnLine("+OK 1 50", account);
+  session.OnLine("+OK", account);
+  session.OnLine("Message-Id: <k@x>", account);
+  session.OnLine("", account);
+  EXPECT_EQ(session.OnLine(".", account).command, "LIST 2\r\n");
+  SessionReply failed = session.OnSendFailed(account);
+  EXPECT_EQ(failed.error, texts::kSendFailed);
+  ASSERT_EQ(account.items.size(), 1u);
+  EXPECT_EQ(account.lastNumber, 1);
+  EXPECT_EQ(account.lastIdentity, "<k@x>");
+}
+
 TEST_F(SessionTest, EmptyMailboxAtFirstCheckQuitsAfterStat) {
   server.messages.clear();
   SessionRun run = RunSession(session, account, server);
