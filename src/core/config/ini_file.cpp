@@ -86,7 +86,17 @@ IniFile IniFile::Parse(std::string_view text) {
     }
     ini.lines_.push_back(std::move(line));
   }
+  ini.IndexHeaders();
   return ini;
+}
+
+void IniFile::IndexHeaders() {
+  headers_.clear();
+  for (size_t i = 0; i < lines_.size(); ++i) {
+    if (std::optional<std::string_view> name = HeaderName(lines_[i].text)) {
+      headers_.push_back({i, std::string(*name)});
+    }
+  }
 }
 
 std::string IniFile::Text() const {
@@ -113,17 +123,11 @@ bool IniFile::Save(FileSystem& files, const std::string& path) const {
 
 std::vector<IniFile::SectionRange> IniFile::Sections(std::string_view section) const {
   std::vector<SectionRange> ranges;
-  std::optional<size_t> open;
-  for (size_t i = 0; i < lines_.size(); ++i) {
-    std::optional<std::string_view> name = HeaderName(lines_[i].text);
-    if (!name) continue;
-    if (open) {
-      ranges.push_back({*open, i});
-      open.reset();
-    }
-    if (EqualsNoCase(*name, section)) open = i;
+  for (size_t h = 0; h < headers_.size(); ++h) {
+    if (!EqualsNoCase(headers_[h].name, section)) continue;
+    size_t end = h + 1 < headers_.size() ? headers_[h + 1].line : lines_.size();
+    ranges.push_back({headers_[h].line, end});
   }
-  if (open) ranges.push_back({*open, lines_.size()});
   return ranges;
 }
 
@@ -169,6 +173,13 @@ int IniFile::GetInt(std::string_view section, std::string_view key, int defaultV
 void IniFile::InsertLine(size_t at, std::string text) {
   // A last line without a line end gets one before anything follows it.
   if (at > 0 && at == lines_.size() && lines_.back().end.empty()) lines_.back().end = "\r\n";
+  std::optional<std::string_view> name = HeaderName(text);
+  size_t h = 0;
+  while (h < headers_.size() && headers_[h].line < at) ++h;
+  for (size_t k = h; k < headers_.size(); ++k) ++headers_[k].line;
+  if (name) {
+    headers_.insert(headers_.begin() + static_cast<std::ptrdiff_t>(h), {at, std::string(*name)});
+  }
   lines_.insert(lines_.begin() + static_cast<std::ptrdiff_t>(at), Line{std::move(text), "\r\n"});
 }
 
@@ -186,6 +197,8 @@ void IniFile::WriteString(std::string_view section, std::string_view key, std::s
   if (std::optional<size_t> line = FindKeyLine(range, key)) {
     std::string name(ParseKeyLine(lines_[*line].text)->name);
     lines_[*line].text = name + "=" + stored;
+    // A key line never reads as a header, but a value could make it one: keep the index true.
+    if (HeaderName(lines_[*line].text)) IndexHeaders();
     return;
   }
   // After the last non-blank line of the section, so blank lines before the next header stay.
@@ -199,19 +212,23 @@ void IniFile::WriteInt(std::string_view section, std::string_view key, int value
 }
 
 void IniFile::DeleteKey(std::string_view section, std::string_view key) {
-  std::vector<bool> drop(lines_.size(), false);
+  std::vector<bool> drop;
   for (const SectionRange& r : Sections(section)) {
     for (size_t i = r.header + 1; i < r.end; ++i) {
       std::optional<KeyLine> k = ParseKeyLine(lines_[i].text);
-      if (k && EqualsNoCase(k->name, key)) drop[i] = true;
+      if (!k || !EqualsNoCase(k->name, key)) continue;
+      if (drop.empty()) drop.assign(lines_.size(), false);
+      drop[i] = true;
     }
   }
-  EraseLines(drop);
+  if (!drop.empty()) EraseLines(drop);
 }
 
 void IniFile::DeleteSection(std::string_view section) {
+  std::vector<SectionRange> ranges = Sections(section);
+  if (ranges.empty()) return;
   std::vector<bool> drop(lines_.size(), false);
-  for (const SectionRange& r : Sections(section)) {
+  for (const SectionRange& r : ranges) {
     for (size_t i = r.header; i < r.end; ++i) drop[i] = true;
   }
   EraseLines(drop);
@@ -227,6 +244,7 @@ void IniFile::EraseLines(const std::vector<bool>& drop) {
     }
   }
   lines_.resize(kept);
+  IndexHeaders();
 }
 
 bool IniFile::HasSection(std::string_view section) const { return !Sections(section).empty(); }

@@ -62,12 +62,21 @@ class IniFile {
     size_t header;
     size_t end;
   };
+  // A section header: its line and its name as written.
+  struct Header {
+    size_t line;
+    std::string name;
+  };
   std::vector<SectionRange> Sections(std::string_view section) const;
   std::optional<size_t> FindKeyLine(const SectionRange& range, std::string_view key) const;
   void InsertLine(size_t at, std::string text);
   void EraseLines(const std::vector<bool>& drop);
+  void IndexHeaders();
 
   std::vector<Line> lines_;
+  // Every header line in file order, kept in step with lines_, so that finding a section costs
+  // the number of sections rather than a parse of every line of the file.
+  std::vector<Header> headers_;
 };
 
 // Formats as the program writes numbers: decimal, with a minus sign when negative.

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
+
 #include "unit/config/fake_system.h"
 
 namespace postwink {
@@ -176,6 +178,45 @@ TEST(IniFile, DeletesReachEveryCopyAndNothingElse) {
   ini.DeleteSection("absent");
   ini.DeleteKey("keep", "absent");
   EXPECT_EQ(ini.Text(), "[keep]\r\nPASS=k\r\n[tail]\r\nX=1");
+}
+
+// After any series of edits the file answers exactly as the text it would save does.
+TEST(IniFile, EditsAnswerAsTheirOwnTextReadAfresh) {
+  IniFile ini =
+      IniFile::Parse("top=1\r\n[A]\r\nK=1\r\n\r\n[b]\nX=2\n[a]\r\nK=dup\r\n[C]\r\n; c\r\n[B]");
+  const std::string names[] = {"A", "B", "C", "D", "SERVER1"};
+  const std::string keys[] = {"K", "X", "Y", "top"};
+  auto expectSameAsReparsed = [&](const std::string& step) {
+    IniFile fresh = IniFile::Parse(ini.Text());
+    for (const std::string& section : names) {
+      EXPECT_EQ(ini.HasSection(section), fresh.HasSection(section)) << step << " " << section;
+      EXPECT_EQ(ini.KeyNames(section), fresh.KeyNames(section)) << step << " " << section;
+      for (const std::string& key : keys) {
+        EXPECT_EQ(ini.Find(section, key), fresh.Find(section, key)) << step << " " << section;
+      }
+    }
+  };
+  struct Step {
+    const char* name;
+    std::function<void()> apply;
+  } steps[] = {
+      {"append to A", [&] { ini.WriteString("A", "Y", "new"); }},
+      {"append to last section", [&] { ini.WriteString("B", "Y", "end"); }},
+      {"new section", [&] { ini.WriteString("D", "K", "d"); }},
+      {"update in place", [&] { ini.WriteString("a", "k", "changed"); }},
+      {"value that looks like a header", [&] { ini.WriteString("C", "Y", "]"); }},
+      {"delete key everywhere", [&] { ini.DeleteKey("A", "K"); }},
+      {"delete duplicated section", [&] { ini.DeleteSection("A"); }},
+      {"write after delete", [&] { ini.WriteString("C", "X", "c"); }},
+      {"delete absent", [&] { ini.DeleteSection("SERVER1"); }},
+      {"recreate", [&] { ini.WriteString("A", "K", "again"); }},
+  };
+  for (const Step& step : steps) {
+    step.apply();
+    expectSameAsReparsed(step.name);
+  }
+  EXPECT_EQ(ini.GetString("A", "K", ""), "again");
+  EXPECT_EQ(ini.GetString("C", "X", ""), "c");
 }
 
 TEST(IniFile, AFailedSaveKeepsTheOldFile) {
