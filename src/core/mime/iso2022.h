@@ -6,8 +6,9 @@
 
 namespace postwink {
 
-// ISO-2022-JP (with the JIS X 0201 katakana forms: ESC ( I shifts, SO/SI, ESC N) into
-// Shift_JIS. Bytes 0x80-0xFF pass unchanged, so Shift_JIS or other 8-bit text survives a pass.
+// ISO-2022-JP into Shift_JIS, with the JIS X 0201 katakana forms SO/SI and ESC N (after
+// ESC * I). ESC ( I is not a katakana shift here: it ends kanji mode and is copied as it came.
+// Bytes 0x80-0xFF pass unchanged, so Shift_JIS or other 8-bit text survives a pass.
 // The output is never longer than the source.
 std::string JisToShiftJis(std::string_view source);
 

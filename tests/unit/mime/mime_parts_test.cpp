@@ -138,6 +138,16 @@ TEST(MimeParts, AnUnclosedInnerMultipartEndsAtTheOuterBoundary) {
   EXPECT_EQ(parts[1].type, "image/gif");
 }
 
+// A nested multipart without a boundary contributes no parts; the outer list goes on after it.
+TEST(MimeParts, ANestedMultipartWithoutBoundaryIsSkipped) {
+  std::string text = Crlf({"--outer", "Content-Type: multipart/alternative", "", "lost", "--outer",
+                           "Content-Type: image/gif", "", "GIF", "--outer--"});
+  PartList parts;
+  ASSERT_EQ(ListParts("multipart/mixed; boundary=outer", text, parts, Charsets()), 1u);
+  EXPECT_EQ(parts[0].type, "image/gif");
+  EXPECT_EQ(text.substr(*parts[0].start, *parts[0].end - 2 - *parts[0].start), "GIF");
+}
+
 TEST(MimeParts, NoBoundaryNoParts) {
   PartList parts;
   EXPECT_EQ(ListParts("multipart/mixed", kNested, parts, Charsets()), 0u);

@@ -152,6 +152,44 @@ TEST(ParseMessage, DumpsEachMessageUnderANewNameWhenLogIsOn) {
   EXPECT_EQ(PlatformSystem().files.ReadAll(folder.Path() + base), text);
 }
 
+// A folder where every name is taken: the counter digits stop after 99 and nothing is written.
+class FullFolder final : public FileSystem {
+ public:
+  std::optional<std::string> ReadAll(const std::string&) const override { return std::nullopt; }
+  bool WriteAtomic(const std::string&, std::string_view) override { return ++writes, true; }
+  bool Append(const std::string&, std::string_view) override { return ++writes, true; }
+  bool Exists(const std::string& path) const override {
+    lastAsked = path;
+    return ++asked, true;
+  }
+  bool IsDirectory(const std::string&) const override { return false; }
+  bool RemoveFile(const std::string&) override { return false; }
+  bool CreateDirectory(const std::string&) override { return false; }
+  bool RemoveTree(const std::string&) override { return false; }
+  std::vector<std::string> ListDirectory(const std::string&) const override { return {}; }
+  char Separator() const override { return '/'; }
+
+  int writes = 0;
+  mutable int asked = 0;
+  mutable std::string lastAsked;
+};
+
+TEST(ParseMessage, DumpGivesUpWhenTheCounterPassesNinetyNine) {
+  FullFolder folder;
+  ParseOptions options = Options();
+  options.log = true;
+  options.files = &folder;
+  options.tempFolder = "/tmp/pw/";
+  MailItem item;
+  ParseMessage(item, Crlf({"Subject: s", "", "b"}), std::nullopt, options);
+  EXPECT_EQ(folder.writes, 0);
+  // The bare name (its trailing dot made safe), then the digits of 0 to 99 appended in turn.
+  EXPECT_EQ(folder.asked, 101);
+  std::string digits;
+  for (int i = 0; i <= 99; ++i) digits += std::to_string(i);
+  EXPECT_EQ(folder.lastAsked, "/tmp/pw/-s--._" + digits);
+}
+
 TEST(MessageIdentity, MessageIdThenUidlThenDateAndFrom) {
   struct Case {
     std::string text;
