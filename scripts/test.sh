@@ -22,8 +22,9 @@ record() {  # name status
   fi
 }
 build() {  # preset
-  cmake --preset "$1" >"build-$1.configure.log" 2>&1 || { cat "build-$1.configure.log"; return 1; }
-  rm -f "build-$1.configure.log"
+  local log="build/configure-$1.log"
+  mkdir -p build
+  cmake --preset "$1" >"$log" 2>&1 || { cat "$log"; return 1; }
   cmake --build --preset "$1" -j "$jobs"
 }
 
