@@ -144,6 +144,51 @@ class PosixFileSystem final : public FileSystem {
     return names;
   }
   char Separator() const override { return '/'; }
+
+  std::optional<std::string> CreateUniqueFile(const std::string& folder,
+                                              std::string_view prefix) override {
+    std::string head = folder + std::string(prefix.substr(0, 3));
+    // Start from a value that differs between processes, as GetTempFileName does with the
+    // system time, and take the first name that an exclusive create gets.
+    // Later calls go on after the last name taken.
+    if (nextUnique_ == 0) nextUnique_ = static_cast<unsigned>(getpid() ^ time(nullptr));
+    for (unsigned i = 0; i < 0x10000; ++i) {
+      unsigned number = nextUnique_++ & 0xFFFF;
+      if (number == 0) continue;
+      char digits[8];
+      snprintf(digits, sizeof digits, "%X", number);
+      std::string path = head + digits + ".tmp";
+      int fd = open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL, 0600);
+      if (fd >= 0) {
+        close(fd);
+        return path;
+      }
+      if (errno != EEXIST) return std::nullopt;
+    }
+    return std::nullopt;
+  }
+
+  bool WriteWhole(const std::string& path, std::string_view data) override {
+    int fd = open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    if (fd < 0) return false;
+    const char* p = data.data();
+    size_t left = data.size();
+    bool ok = true;
+    while (left > 0) {
+      ssize_t w = write(fd, p, left);
+      if (w < 0) {
+        if (errno == EINTR) continue;
+        ok = false;
+        break;
+      }
+      p += w;
+      left -= static_cast<size_t>(w);
+    }
+    return close(fd) == 0 && ok;
+  }
+
+ private:
+  unsigned nextUnique_ = 0;
 };
 
 // iconv in both directions; a character that the target lacks becomes "?".

@@ -11,7 +11,7 @@
 
 namespace postwink {
 
-struct MailItem;
+class MailItem;
 
 inline constexpr int kMaxAccounts = 10;
 // Sections beyond the account count are removed up to this number when saving.

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "core/config/ini_file.h"
+#include "core/filter/filter_rule.h"
 #include "core/platform/system.h"
 
 namespace postwink {
@@ -68,6 +69,7 @@ struct Settings {
   int fontSize = 0;               // FONTSIZE
   std::string fontNamePreview;    // FONTNAME_PREVIEW
   int fontSizePreview = 0;        // FONTSIZE_PREVIEW
+  FilterTable filters;            // section "Filter" and the legacy MANAGE keys
 };
 
 struct SettingsLoadResult {

@@ -54,6 +54,15 @@ class FileSystem {
   virtual std::vector<std::string> ListDirectory(const std::string& path) const = 0;
   // Path separator of the platform ("\\" on Windows, "/" elsewhere).
   virtual char Separator() const = 0;
+  // Creates or truncates the file and writes the data, for scratch files in the temporary
+  // folder that need no protection against a crash. The default is WriteAtomic.
+  virtual bool WriteWhole(const std::string& path, std::string_view data);
+  // Creates a new empty file with a unique name in the folder (which ends in a separator), the
+  // name made as GetTempFileName makes it: the first three characters of prefix, four hex
+  // digits, ".tmp". Returns its full path, or none. The default tries names with Exists and
+  // WriteAtomic; platforms override it with an exclusive create.
+  virtual std::optional<std::string> CreateUniqueFile(const std::string& folder,
+                                                      std::string_view prefix);
 };
 
 // Conversion between code page 932 and UTF-16.

@@ -139,7 +139,9 @@ TEST(Settings, FirstSaveWritesEveryKeyInOrder) {
                 std::string(kMsPGothic) +
                 "\r\nFONTSIZE=9\r\n"
                 "FONTNAME_PREVIEW=" +
-                kMsPGothic + "\r\nFONTSIZE_PREVIEW=9\r\n");
+                kMsPGothic +
+                "\r\nFONTSIZE_PREVIEW=9\r\n"
+                "\r\n[Filter]\r\nFILTER_NUM=0\r\n");
 }
 
 constexpr const char* kHandEdited =
@@ -190,10 +192,16 @@ TEST(Settings, SaveLeavesKeysItNeverWritesExactlyAsTheUserWroteThem) {
   const std::string& saved = fake.files.files[kPath];
   IniFile after = IniFile::Parse(saved);
   EXPECT_EQ(after.GetString("Postwink", "EDITOR", ""), "new.exe");
-  // Everything from the first line to EDITOR, and every other section, is untouched.
+  // Everything from the first line to the legacy filter keys, and every section but "Filter",
+  // is untouched; the filter table converts the MANAGE keys into section "Filter".
   std::string before(kHandEdited);
-  EXPECT_TRUE(saved.starts_with(before.substr(0, before.find("EDITOR="))));
-  EXPECT_TRUE(saved.ends_with(before.substr(before.find("\r\n[SERVER1]"))));
+  EXPECT_TRUE(saved.starts_with(before.substr(0, before.find("MANAGE_NUM="))));
+  EXPECT_NE(saved.find("\r\n[SERVER1]\r\nMAILBOX=box\r\n\r\n[Filter]\r\n"), std::string::npos);
+  EXPECT_TRUE(saved.ends_with("\r\n[Window]\r\nReportCtrl2=0,1,2\r\n"));
+  EXPECT_FALSE(after.Find("Postwink", "MANAGE_NUM"));
+  EXPECT_FALSE(after.Find("Postwink", "MANAGE1_STR"));
+  EXPECT_EQ(after.Find("Filter", "FILTER_NUM"), "1");
+  EXPECT_FALSE(after.Find("Filter", "FILTER1_STR"));
   EXPECT_NE(saved.find("MYOWNKEY=kept\r\n"), std::string::npos);
   EXPECT_FALSE(after.Find("Postwink", "ADVANCE"));  // absent keys stay absent
 }

@@ -1,0 +1,139 @@
+#!/usr/bin/env bash
+# Runs CMD with two POP3 servers on loopback: a private Dovecot (temporary folder, plain
+# passwords, a USER/PASS user and an APOP user) and the scripted fault server of the test suite.
+# Their ports and users are exported as POSTWINK_* variables; both are stopped by process id when
+# CMD ends.
+#   scripts/with-servers.sh CMD [ARGS...]
+set -euo pipefail
+[ $# -gt 0 ] || { echo "usage: $0 CMD [ARGS...]" >&2; exit 2; }
+root=$(cd "$(dirname "$0")/.." && pwd)
+
+free_port() {
+  python3 -c 'import socket; s=socket.socket(); s.bind(("127.0.0.1",0)); print(s.getsockname()[1]); s.close()'
+}
+
+run=$(mktemp -d "${TMPDIR:-/tmp}/postwink-servers.XXXXXX")
+chmod 755 "$run"
+dovecot_pid=""
+fault_pid=""
+cleanup() {
+  if [ -n "$fault_pid" ] && kill -0 "$fault_pid" 2>/dev/null; then kill "$fault_pid" 2>/dev/null || true; fi
+  if [ -n "$dovecot_pid" ] && kill -0 "$dovecot_pid" 2>/dev/null; then
+    kill -TERM "$dovecot_pid" 2>/dev/null || true
+    for _ in $(seq 1 50); do kill -0 "$dovecot_pid" 2>/dev/null || break; sleep 0.1; done
+    kill -0 "$dovecot_pid" 2>/dev/null && kill -KILL "$dovecot_pid" 2>/dev/null || true
+  fi
+  [ -n "$fault_pid" ] && wait "$fault_pid" 2>/dev/null || true
+  rm -rf "$run"
+}
+trap cleanup EXIT
+trap 'exit 130' INT TERM
+
+user=tuser
+pass=tpass
+apop_user=auser
+apop_pass=apass
+
+# --- Dovecot ---------------------------------------------------------------------------------
+if command -v dovecot >/dev/null; then
+  dport=$(free_port)
+  mkdir -p "$run/base" "$run/state" "$run/mail"
+  if [ "$(id -u)" -eq 0 ]; then
+    login_user=dovenull internal_user=dovecot mail_uid=dovecot mail_gid=dovecot
+  else
+    login_user=$(id -un) internal_user=$(id -un) mail_uid=$(id -u) mail_gid=$(id -g)
+  fi
+  printf '%s:{PLAIN}%s\n%s:{PLAIN}%s\n' "$user" "$pass" "$apop_user" "$apop_pass" >"$run/passwd"
+  for u in "$user" "$apop_user"; do
+    mkdir -p "$run/mail/$u/Maildir/new" "$run/mail/$u/Maildir/cur" "$run/mail/$u/Maildir/tmp"
+  done
+  if [ "$(id -u)" -eq 0 ]; then
+    chown root:dovecot "$run/passwd"
+    chmod 640 "$run/passwd"
+    chown -R dovecot:dovecot "$run/mail"
+  fi
+  # Messages are put into the Maildirs by the tests as well.
+  chmod -R a+rwX "$run/mail"
+  cat >"$run/dovecot.conf" <<CONF
+protocols = pop3
+listen = 127.0.0.1
+base_dir = $run/base
+state_dir = $run/state
+instance_name = postwink-test
+log_path = $run/dovecot.log
+info_log_path = $run/dovecot.log
+ssl = no
+disable_plaintext_auth = no
+auth_mechanisms = plain apop
+default_login_user = $login_user
+default_internal_user = $internal_user
+first_valid_uid = 0
+mail_location = maildir:$run/mail/%u/Maildir
+pop3_uidl_format = %08Xu%08Xv
+passdb {
+  driver = passwd-file
+  args = scheme=PLAIN username_format=%u $run/passwd
+}
+userdb {
+  driver = static
+  args = uid=$mail_uid gid=$mail_gid home=$run/mail/%u
+}
+service pop3-login {
+  chroot =
+  inet_listener pop3 {
+    address = 127.0.0.1
+    port = $dport
+  }
+  inet_listener pop3s {
+    port = 0
+  }
+}
+service anvil {
+  chroot =
+}
+service imap-login {
+  chroot =
+}
+CONF
+  dovecot -c "$run/dovecot.conf"
+  for _ in $(seq 1 100); do
+    if [ -s "$run/base/master.pid" ] && (exec 3<>"/dev/tcp/127.0.0.1/$dport") 2>/dev/null; then
+      dovecot_pid=$(cat "$run/base/master.pid")
+      break
+    fi
+    sleep 0.1
+  done
+  if [ -z "$dovecot_pid" ]; then
+    echo "with-servers: Dovecot did not come up; its log:" >&2
+    cat "$run/dovecot.log" >&2 || true
+    exit 1
+  fi
+  export POSTWINK_DOVECOT_PORT=$dport
+  export POSTWINK_DOVECOT_USER=$user POSTWINK_DOVECOT_PASS=$pass
+  export POSTWINK_DOVECOT_APOP_USER=$apop_user POSTWINK_DOVECOT_APOP_PASS=$apop_pass
+  export POSTWINK_DOVECOT_MAIL=$run/mail
+  echo "with-servers: Dovecot pid $dovecot_pid on 127.0.0.1:$dport"
+else
+  echo "with-servers: dovecot not installed (scripts/setup.sh); Dovecot tests will skip" >&2
+fi
+
+# --- fault server ----------------------------------------------------------------------------
+fport=$(free_port)
+cport=$(free_port)
+python3 "$root/tests/integration/fault_server.py" --port "$fport" --control-port "$cport" \
+  --lifetime "${POSTWINK_FAULT_LIFETIME:-900}" >"$run/fault.log" 2>&1 &
+fault_pid=$!
+for _ in $(seq 1 100); do
+  (exec 3<>"/dev/tcp/127.0.0.1/$cport") 2>/dev/null && break
+  sleep 0.1
+done
+export POSTWINK_FAULT_PORT=$fport POSTWINK_FAULT_CONTROL_PORT=$cport
+echo "with-servers: fault server pid $fault_pid on 127.0.0.1:$fport (control $cport)"
+
+status=0
+"$@" || status=$?
+if [ $status -ne 0 ]; then
+  echo "with-servers: $1 failed ($status); fault server log:" >&2
+  tail -n 30 "$run/fault.log" >&2 || true
+fi
+exit $status

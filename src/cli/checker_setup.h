@@ -1,0 +1,32 @@
+#pragma once
+// What "check" and "watch" share: reading the settings, accounts and filters of an INI file
+// (never writing it), the log beside it when LOG is on, and the JSON of one listed item.
+
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "cli/json.h"
+#include "core/config/account.h"
+#include "core/config/log_file.h"
+#include "core/config/settings.h"
+#include "core/mime/mail_item.h"
+
+namespace postwink::cli {
+
+struct CheckerSetup {
+  Settings settings;
+  std::vector<std::unique_ptr<Account>> accounts;
+  std::unique_ptr<LogFile> log;  // null when logging is off
+  std::string tempFolder;
+};
+
+// Reads everything from iniPath; nullopt (with a message on stderr) when the file is missing.
+std::optional<CheckerSetup> LoadChecker(const std::string& iniPath, bool verbose);
+
+// Mailbox, From, Subject, date, importance, attachment, read/new/hidden, as the list shows them.
+void WriteItemJson(JsonWriter& json, const MailItem& item);
+std::string ItemLine(const MailItem& item);
+
+}  // namespace postwink::cli

@@ -1,0 +1,360 @@
+#include "core/check/check_engine.h"
+
+#include <utility>
+
+#include "core/check/check_texts.h"
+#include "core/pop3/mailbox_sync.h"
+#include "core/pop3/pop3_texts.h"
+
+namespace postwink {
+namespace {
+constexpr int kStepMs = 100;
+constexpr int kMinuteMs = 60000;
+constexpr char kProgramName[] = "Postwink";
+constexpr uint32_t kUpdateColour = 0x0000FF;
+}  // namespace
+
+SessionSettings SessionSettingsFrom(const Settings& settings) {
+  SessionSettings session;
+  session.listDown = settings.listDown;
+  session.getLine = settings.getLine;
+  session.log = settings.log == 1;
+  return session;
+}
+
+CheckEngine::CheckEngine(CheckHost& host, Transport& transport, const Settings& settings,
+                         std::vector<std::unique_ptr<Account>> accounts)
+    : host_(host),
+      transport_(transport),
+      settings_(settings),
+      accounts_(std::move(accounts)),
+      session_(host, keeper_) {
+  session_.SetSettings(SessionSettingsFrom(settings));
+  for (size_t i = 0; i < accounts_.size(); ++i) accounts_[i]->index = static_cast<int>(i);
+  updateAccount_.mailbox = kProgramName;
+  updateAccount_.enabled = 0;
+  updateAccount_.colour = static_cast<int>(kUpdateColour);
+  updateAccount_.index = -1;
+}
+
+CheckEngine::~CheckEngine() { Stop(); }
+
+void CheckEngine::Start() {
+  host_.StartTimer(CheckTimer::kMinute, kMinuteMs);
+  if (settings_.startRun != 0) CheckNow();
+}
+
+void CheckEngine::Stop() {
+  if (activeSocket_ != kNoSocket && activeSocket_ != kResolvingSocket) {
+    transport_.CloseConnection(activeSocket_);
+  }
+  activeSocket_ = kNoSocket;
+}
+
+Account* CheckEngine::AccountAt(int position) {
+  if (position < 0 || position >= static_cast<int>(accounts_.size())) return nullptr;
+  return accounts_[position].get();
+}
+
+std::string CheckEngine::MailboxName(int position) {
+  Account* account = AccountAt(position);
+  return account ? account->mailbox.value_or("") : std::string();
+}
+
+void CheckEngine::OnTimer(CheckTimer timer) {
+  switch (timer) {
+    case CheckTimer::kMinute:
+      MinuteTick();
+      break;
+    case CheckTimer::kCheckStep:
+      Step();
+      break;
+    case CheckTimer::kServerTimeout:
+      ServerTimeout();
+      break;
+  }
+}
+
+void CheckEngine::MinuteTick() {
+  bool becameDue = false;
+  for (auto& account : accounts_) {
+    if (++account->minutesWaited >= account->interval) {
+      account->due = true;
+      account->minutesWaited = 0;
+      becameDue = true;
+    }
+  }
+  if (becameDue && activeSocket_ == kNoSocket) StartCheckCycle();
+}
+
+void CheckEngine::CheckNow() {
+  if (!CanCheckNow()) return;
+  for (auto& account : accounts_) {
+    account->due = true;
+    account->minutesWaited = 0;
+  }
+  StartCheckCycle();
+}
+
+void CheckEngine::StartCheckCycle() {
+  cycleActive_ = true;
+  session_.newCount = 0;
+  errorSeen_ = false;
+  firstErrorName_.reset();
+  host_.StartTimer(CheckTimer::kCheckStep, kStepMs);
+}
+
+void CheckEngine::Step() {
+  if (activeSocket_ != kNoSocket) return;
+  int count = static_cast<int>(accounts_.size());
+  int found = -1;
+  for (int i = lastStartedIndex_ + 1; i < count && found < 0; ++i) {
+    if (accounts_[i]->due) found = i;
+  }
+  for (int i = 0; i < count && found < 0; ++i) {
+    if (accounts_[i]->due) found = i;
+  }
+  lastStartedIndex_ = found >= 0 ? found : count;
+  if (found < 0) {
+    host_.StopTimer(CheckTimer::kCheckStep);
+    cycleActive_ = false;
+    FinishCycle(session_.newCount);
+    return;
+  }
+  Account& account = *accounts_[found];
+  account.due = false;
+  host_.SetTrayFrames(TrayFrames::kReceiving);
+  host_.SetToolTip(std::string(texts::kCheckingMail) + account.mailbox.value_or("") + "]");
+  host_.StartTrayAnimation(400);
+  if (account.enabled != 0 && (account.offlineGuard == 0 || host_.InternetConnected())) {
+    StartAccountCheck(found);
+  }
+}
+
+bool CheckEngine::StartAccountCheck(int position) {
+  if (activeSocket_ != kNoSocket) return false;
+  Account* account = AccountAt(position);
+  if (account == nullptr) return false;
+  activeSocket_ = kResolvingSocket;
+  if (settings_.log == 1) host_.LogSeparator("recv");
+  currentIndex_ = position;
+  if (account->cachedAddress == 0) {
+    host_.Log("gethostbyname...");
+    ResolveResult resolved = transport_.ResolveHost(account->server.value_or(""));
+    account->cachedAddress = resolved.address;
+    if (resolved.address == 0) {
+      FailAccount(position, resolved.error);
+      activeSocket_ = kNoSocket;
+      return false;
+    }
+  }
+  host_.StartTimer(CheckTimer::kServerTimeout, settings_.svTimeout * 1000);
+  session_.SetState(SessionState::kGreeting);
+  host_.Log("connect...");
+  OpenResult opened = transport_.OpenConnection(account->cachedAddress, account->port);
+  activeSocket_ = opened.socket;
+  if (opened.socket == kNoSocket) {
+    FailAccount(position, opened.error);
+    return false;
+  }
+  return true;
+}
+
+void CheckEngine::AbortAccountCheck(int position) {
+  if (activeSocket_ != kNoSocket && activeSocket_ != kResolvingSocket) {
+    transport_.CloseConnection(activeSocket_);
+  }
+  host_.StopTimer(CheckTimer::kServerTimeout);
+  activeSocket_ = kNoSocket;
+  errorSeen_ = true;
+  if (!firstErrorName_ || firstErrorName_->empty()) firstErrorName_ = MailboxName(position);
+  if (cycleActive_) {
+    if (settings_.sokigErr == 1 && position >= 0) return;
+    host_.StopTimer(CheckTimer::kCheckStep);
+    cycleActive_ = false;
+  }
+}
+
+void CheckEngine::ReportCheckError(const std::string& text, int position) {
+  currentIndex_ = -1;
+  if (settings_.log == 1) host_.Log(text);
+  std::string caption = texts::kErrorCaption;
+  if (settings_.sokigErr == 1) {
+    if (position >= 0) return;
+  } else {
+    std::string name = position >= 0 ? MailboxName(position) : std::string();
+    if (!name.empty()) caption = texts::kErrorCaptionPrefix + name;
+  }
+  host_.ShowErrorBox(text, caption);
+}
+
+void CheckEngine::OnSocketEvent(SocketHandle socket, SocketEvent event, int error) {
+  // Events of a connection already closed may still be queued; they concern nobody.
+  if (activeSocket_ == kNoSocket || socket != activeSocket_) return;
+  if (error != 0) {
+    const char* text = texts::kDisconnected;
+    if (event == SocketEvent::kRead || event == SocketEvent::kWrite) text = texts::kTransferError;
+    if (event == SocketEvent::kConnect) text = texts::kConnectFailed;
+    FailAccount(currentIndex_, text);
+    return;
+  }
+  switch (event) {
+    case SocketEvent::kRead: {
+      ReceiveStatus status = transport_.ReceiveLines(
+          socket, [this](std::string_view line) { return HandleLine(line); });
+      if (status == ReceiveStatus::kOutOfMemory) {
+        FailAccount(currentIndex_, texts::kOutOfMemory);
+      } else if (activeSocket_ == socket) {
+        host_.StartTimer(CheckTimer::kServerTimeout, settings_.svTimeout * 1000);
+      }
+      break;
+    }
+    case SocketEvent::kClose:
+      if (session_.State() == SessionState::kQuitting) {
+        transport_.CloseConnection(socket);
+        host_.StopTimer(CheckTimer::kServerTimeout);
+        activeSocket_ = kNoSocket;
+        int position = currentIndex_;
+        currentIndex_ = -1;
+        host_.AccountCheckEnded(position, nullptr);
+      } else {
+        FailAccount(currentIndex_, texts::kDisconnected);
+      }
+      break;
+    default:
+      break;
+  }
+}
+
+void CheckEngine::SendReply(SessionReply& reply, Account& account) {
+  if (reply.command.empty()) return;
+  bool sent = transport_.SendText(activeSocket_, reply.command);
+  if (!sent && reply.goOn) {
+    reply = session_.OnSendFailed(account);
+    if (!reply.command.empty()) transport_.SendText(activeSocket_, reply.command);
+  }
+}
+
+bool CheckEngine::HandleLine(std::string_view line) {
+  Account* account = AccountAt(currentIndex_);
+  if (account == nullptr) return false;
+  SessionReply reply = session_.OnLine(line, *account);
+  SendReply(reply, *account);
+  if (reply.goOn) return true;
+  FailAccount(currentIndex_, reply.error);
+  return false;
+}
+
+void CheckEngine::FailAccount(int position, const std::string& text) {
+  AbortAccountCheck(position);
+  if (!text.empty()) {
+    ReportCheckError(text, position);
+  } else {
+    currentIndex_ = -1;
+  }
+  host_.AccountCheckEnded(position, &text);
+}
+
+void CheckEngine::ServerTimeout() {
+  if (activeSocket_ == kNoSocket) {
+    host_.StopTimer(CheckTimer::kServerTimeout);
+    return;
+  }
+  FailAccount(lastStartedIndex_, texts::kTimedOut);
+}
+
+void CheckEngine::FinishCycle(int newCount) {
+  if (newCount > 0) {
+    size_t before = displayList_.Size();
+    int sum = 0;
+    for (auto& account : accounts_) sum += MergeIntoDisplayList(*account, displayList_, keeper_);
+    sum += MergeIntoDisplayList(updateAccount_, displayList_, keeper_);
+    if (sum != 0) {
+      std::vector<const MailItem*> announced;
+      for (size_t i = before; i < displayList_.Size(); ++i) {
+        const MailItem* item = displayList_.At(i);
+        if ((item->flags & (kMailSpam | kMailHidden)) == 0) announced.push_back(item);
+      }
+      host_.NewMailAnnounced(announced);
+      newMail_ = true;
+      if (settings_.useSound != 0 && !settings_.soundFile.empty()) {
+        host_.PlaySoundFile(settings_.soundFile);
+      }
+      if (host_.ListWindowOpen()) {
+        host_.RefreshListWindow(true);
+      } else {
+        host_.ShowNewListWindow();
+      }
+    }
+  }
+  if (settings_.serverSyn != 0) {
+    size_t removed =
+        displayList_.RemoveIf([](const MailItem& item) { return (item.flags & kMailGone) != 0; });
+    if (removed > 0) {
+      if (host_.ListWindowOpen()) host_.RefreshListWindow(false);
+      bool anyNew = false;
+      for (auto& account : accounts_) anyNew = anyNew || HasNewVisible(*account);
+      if (newMail_ && !anyNew) {
+        ClearNewFlags(accounts_);
+        newMail_ = false;
+      }
+    }
+  }
+  if (newMail_) {
+    host_.SetTrayFrames(TrayFrames::kNewMail);
+    host_.StartTrayAnimation(200);
+    host_.SetTrayIcon(TrayIcon::kNormal);
+  }
+  if (errorSeen_) {
+    std::string tip = texts::kReceiveError;
+    if (firstErrorName_) tip += *firstErrorName_;
+    host_.SetToolTip(tip);
+    if (newMail_) {
+      host_.AddTrayFrame(TrayIcon::kError);
+    } else {
+      host_.StopTrayAnimation();
+    }
+    host_.SetTrayIcon(TrayIcon::kError);
+  } else {
+    host_.SetToolTip(kProgramName);
+  }
+  if (!newMail_ && !errorSeen_) {
+    host_.StopTrayAnimation();
+    host_.SetTrayIcon(TrayIcon::kNormal);
+  }
+}
+
+void CheckEngine::AcknowledgeNewMail() {
+  host_.SetToolTip(kProgramName);
+  if (!newMail_) return;
+  host_.StopTrayAnimation();
+  if (host_.ListWindowOpen()) host_.SetListWindowTopMost(false);
+  ClearNewFlags(accounts_);
+  newMail_ = false;
+}
+
+void CheckEngine::ApplySettings() {
+  for (size_t i = 0; i < accounts_.size(); ++i) accounts_[i]->index = static_cast<int>(i);
+  session_.SetSettings(SessionSettingsFrom(settings_));
+  auto known = [this](const Account* account) {
+    for (auto& a : accounts_) {
+      if (a.get() == account) return true;
+    }
+    return false;
+  };
+  displayList_.RemoveIf([&](const MailItem& item) { return !known(item.account); });
+  // Items of deleted accounts that were never listed go too; the update notice was listed.
+  keeper_.ReleaseIf([&](const MailItem& item) { return !known(item.account); });
+  updateAccount_.items.clear();
+  for (const auto& item : displayList_.Items()) host_.RefilterItem(*item);
+}
+
+void CheckEngine::AddUpdateItem(std::unique_ptr<MailItem> item) {
+  item->account = &updateAccount_;
+  item->mailboxColour = static_cast<uint32_t>(updateAccount_.colour);
+  item->flags |= kMailOwnColours;
+  updateAccount_.items.push_back(keeper_.Adopt(std::move(item)));
+  FinishCycle(1);
+}
+
+}  // namespace postwink

@@ -1,0 +1,99 @@
+#pragma once
+// The check controller without its window: the minute tick that makes accounts due, the 100 ms
+// step that opens one account's connection after another, the hand-over of socket events and
+// lines to the POP3 session, failures and the server time-out, and the end of a cycle (merge
+// into the DisplayList, sound, list window, tray). The host drives it with timer ticks and
+// socket events; it talks back only through CheckHost and Transport.
+
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "core/check/check_host.h"
+#include "core/check/display_list.h"
+#include "core/config/account.h"
+#include "core/config/settings.h"
+#include "core/pop3/item_keeper.h"
+#include "core/pop3/pop3_session.h"
+#include "core/pop3/transport.h"
+
+namespace postwink {
+
+class CheckEngine : public TransportEvents {
+ public:
+  CheckEngine(CheckHost& host, Transport& transport, const Settings& settings,
+              std::vector<std::unique_ptr<Account>> accounts);
+  ~CheckEngine() override;
+
+  // Start-up: the minute timer, and a first check of all accounts when START_RUN is on.
+  void Start();
+  // Ends an open connection (shutdown).
+  void Stop();
+
+  void OnTimer(CheckTimer timer);
+  void OnSocketEvent(SocketHandle socket, SocketEvent event, int error) override;
+
+  // Check now: every account due with its count reset, then a cycle. Refused while a
+  // connection is open.
+  bool CanCheckNow() const { return activeSocket_ == kNoSocket; }
+  void CheckNow();
+  void StartCheckCycle();
+  bool StartAccountCheck(int position);
+  void AbortAccountCheck(int position);
+  void ReportCheckError(const std::string& text, int position);
+  void FinishCycle(int newCount);
+  void AcknowledgeNewMail();
+  // The DisplayList side of applied settings: drops the items of accounts no longer in the
+  // list (and the update notice), runs the filters again over the rest, and takes the session
+  // settings afresh.
+  void ApplySettings();
+  // The update notice: an item for the update pseudo-account, announced like new mail.
+  void AddUpdateItem(std::unique_ptr<MailItem> item);
+
+  std::vector<std::unique_ptr<Account>>& Accounts() { return accounts_; }
+  Account& UpdateAccount() { return updateAccount_; }
+  DisplayList& List() { return displayList_; }
+  const ItemKeeper& Keeper() const { return keeper_; }
+  Pop3Session& Session() { return session_; }
+
+  bool CycleActive() const { return cycleActive_; }
+  bool NewMail() const { return newMail_; }
+  bool ErrorSeen() const { return errorSeen_; }
+  const std::optional<std::string>& FirstErrorName() const { return firstErrorName_; }
+  SocketHandle ActiveSocket() const { return activeSocket_; }
+  int CurrentIndex() const { return currentIndex_; }
+  int LastStartedIndex() const { return lastStartedIndex_; }
+
+ private:
+  void MinuteTick();
+  void Step();
+  void ServerTimeout();
+  bool HandleLine(std::string_view line);
+  // AbortAccountCheck, then ReportCheckError unless the text is empty.
+  void FailAccount(int position, const std::string& text);
+  void SendReply(SessionReply& reply, Account& account);
+  Account* AccountAt(int position);
+  std::string MailboxName(int position);
+
+  CheckHost& host_;
+  Transport& transport_;
+  const Settings& settings_;
+  std::vector<std::unique_ptr<Account>> accounts_;
+  Account updateAccount_;
+  ItemKeeper keeper_;
+  DisplayList displayList_;
+  Pop3Session session_;
+
+  SocketHandle activeSocket_ = kNoSocket;
+  int currentIndex_ = 0;
+  int lastStartedIndex_ = 0;
+  bool cycleActive_ = false;
+  bool errorSeen_ = false;
+  std::optional<std::string> firstErrorName_;
+  bool newMail_ = false;
+};
+
+SessionSettings SessionSettingsFrom(const Settings& settings);
+
+}  // namespace postwink

@@ -1,0 +1,70 @@
+#include "core/check/display_list.h"
+
+#include <algorithm>
+#include <string_view>
+#include <unordered_set>
+#include <utility>
+
+namespace postwink {
+namespace {
+
+using IdentityKey = std::pair<const Account*, std::string_view>;
+
+struct IdentityKeyHash {
+  size_t operator()(const IdentityKey& key) const {
+    return std::hash<std::string_view>()(key.second) ^
+           (std::hash<const void*>()(key.first) * 0x9E3779B97F4A7C15ull);
+  }
+};
+
+// The list's unique ids and (account, identity) pairs, for the same-message test.
+struct MergeIndex {
+  std::unordered_set<std::string_view> uniqueIds;
+  std::unordered_set<IdentityKey, IdentityKeyHash> identitiesWithoutId;
+  std::unordered_set<IdentityKey, IdentityKeyHash> identities;
+
+  void Add(const MailItem& item) {
+    IdentityKey key{item.account, item.identity};
+    if (item.uniqueId) {
+      uniqueIds.insert(*item.uniqueId);
+    } else {
+      identitiesWithoutId.insert(key);
+    }
+    identities.insert(key);
+  }
+
+  bool Holds(const MailItem& item) const {
+    IdentityKey key{item.account, item.identity};
+    if (item.uniqueId) {
+      return uniqueIds.count(*item.uniqueId) > 0 || identitiesWithoutId.count(key) > 0;
+    }
+    return identities.count(key) > 0;
+  }
+};
+
+}  // namespace
+
+size_t DisplayList::RemoveIf(const std::function<bool(const MailItem&)>& remove) {
+  auto end = std::remove_if(items_.begin(), items_.end(),
+                            [&](const std::unique_ptr<MailItem>& item) { return remove(*item); });
+  size_t removed = static_cast<size_t>(items_.end() - end);
+  items_.erase(end, items_.end());
+  return removed;
+}
+
+int MergeIntoDisplayList(Account& account, DisplayList& list, ItemKeeper& keeper) {
+  MergeIndex index;
+  for (const auto& entry : list.Items()) index.Add(*entry);
+  int count = 0;
+  for (MailItem* item : account.items) {
+    if (index.Holds(*item)) continue;
+    std::unique_ptr<MailItem> owned = keeper.Take(item);
+    if (!owned) continue;
+    index.Add(*owned);
+    if ((owned->flags & (kMailSpam | kMailHidden)) == 0) ++count;
+    list.Append(std::move(owned));
+  }
+  return count;
+}
+
+}  // namespace postwink

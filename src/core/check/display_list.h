@@ -1,0 +1,35 @@
+#pragma once
+// The DisplayList: the ordered items that the message list shows. It owns them; an item leaves
+// it only to be destroyed (gone from the server with SERVER_SYN on, or its account deleted).
+
+#include <cstddef>
+#include <functional>
+#include <memory>
+#include <vector>
+
+#include "core/config/account.h"
+#include "core/mime/mail_item.h"
+#include "core/pop3/item_keeper.h"
+
+namespace postwink {
+
+class DisplayList {
+ public:
+  size_t Size() const { return items_.size(); }
+  MailItem* At(size_t index) const { return items_[index].get(); }
+  const std::vector<std::unique_ptr<MailItem>>& Items() const { return items_; }
+
+  void Append(std::unique_ptr<MailItem> item) { items_.push_back(std::move(item)); }
+  // Destroys every item for which remove is true, keeping the order of the rest.
+  size_t RemoveIf(const std::function<bool(const MailItem&)>& remove);
+
+ private:
+  std::vector<std::unique_ptr<MailItem>> items_;
+};
+
+// Moves the account's items that the list does not hold yet (same unique id, or same identity
+// and account when either lacks a unique id) from the keeper into the list. Returns how many of
+// them count as new (neither spam nor hidden). Linear: the list is indexed once per call.
+int MergeIntoDisplayList(Account& account, DisplayList& list, ItemKeeper& keeper);
+
+}  // namespace postwink

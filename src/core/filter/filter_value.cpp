@@ -1,0 +1,147 @@
+#include "core/filter/filter_value.h"
+
+#include <vector>
+
+#include "core/config/ini_file.h"
+#include "core/text/cp932.h"
+
+namespace postwink {
+
+int32_t ReadDecimal(std::string_view text) {
+  size_t pos = 0;
+  while (pos < text.size() && (text[pos] == ' ' || text[pos] == '\t')) ++pos;
+  bool negative = false;
+  if (pos < text.size() && (text[pos] == '-' || text[pos] == '+')) negative = text[pos++] == '-';
+  uint32_t total = 0;
+  while (pos < text.size() && text[pos] >= '0' && text[pos] <= '9') {
+    total = total * 10u + static_cast<uint32_t>(text[pos++] - '0');
+  }
+  if (negative) total = 0u - total;
+  return static_cast<int32_t>(total);
+}
+
+namespace {
+
+// The pieces between commas, empty ones left out (consecutive commas count as one).
+std::vector<std::string_view> SplitPieces(std::string_view value) {
+  std::vector<std::string_view> pieces;
+  size_t start = 0;
+  while (start <= value.size()) {
+    size_t comma = value.find(',', start);
+    if (comma == std::string_view::npos) comma = value.size();
+    if (comma > start) pieces.push_back(value.substr(start, comma - start));
+    start = comma + 1;
+  }
+  return pieces;
+}
+
+// True when text ends with a "\" that is a character of its own, not the trail byte of a
+// double-byte character such as KATAKANA SO (0x83 0x5C).
+bool EndsWithBackslash(std::string_view text) {
+  if (text.empty() || text.back() != '\\') return false;
+  size_t pos = 0;
+  size_t last = 0;
+  while (pos < text.size()) {
+    last = pos;
+    pos += CharLength(text, pos);
+  }
+  return last == text.size() - 1;
+}
+
+}  // namespace
+
+void ReadFilterValue(std::string_view value, FilterRule& rule) {
+  std::vector<std::string_view> pieces = SplitPieces(value);
+  for (size_t i = 0; i < pieces.size() && i < 8; ++i) {
+    int32_t n = ReadDecimal(pieces[i]);
+    switch (i) {
+      case 0:
+        rule.createdMark = n;
+        break;
+      case 1:
+        rule.target = n;
+        break;
+      case 2:
+        rule.action = n;
+        break;
+      case 3:
+        rule.backColour = static_cast<uint32_t>(n);
+        break;
+      case 4:
+        rule.textColour = static_cast<uint32_t>(n);
+        break;
+      case 5:
+        rule.useRegex = n;
+        break;
+      case 6:
+        rule.colourSlot = n;
+        rule.headerName.clear();
+        break;
+      case 7:
+        rule.whenAbsent = n == 1 ? 1 : 0;
+        break;
+    }
+  }
+  if (pieces.size() <= 8) return;
+  std::string name;
+  for (size_t i = 8; i < pieces.size(); ++i) {
+    name.append(pieces[i]);
+    if (!EndsWithBackslash(name)) break;
+    name.back() = ',';
+    // The name is cut at the end anyway; stop gathering once it is past the limit.
+    if (name.size() > kMaxFilterText) break;
+  }
+  rule.headerName.assign(CutAtCharBoundary(name, kMaxFilterText));
+}
+
+void ReadManageValue(std::string_view value, FilterRule& rule) {
+  std::vector<std::string_view> pieces = SplitPieces(value);
+  for (size_t i = 0; i < pieces.size() && i < 7; ++i) {
+    int32_t n = ReadDecimal(pieces[i]);
+    switch (i) {
+      case 0:
+        rule.createdMark = n;
+        break;
+      case 1:
+        rule.target = n;
+        break;
+      case 2:
+        rule.action = n;
+        break;
+      case 3:
+        rule.backColour = static_cast<uint32_t>(n);
+        break;
+      case 4:
+        rule.textColour = static_cast<uint32_t>(n);
+        break;
+      case 5:
+        break;  // a piece the legacy format kept and never used
+      case 6:
+        rule.colourSlot = n;
+        break;
+    }
+  }
+}
+
+std::string FormatFilterValue(const FilterRule& rule) {
+  const int32_t numbers[] = {rule.createdMark,
+                             rule.target,
+                             rule.action,
+                             static_cast<int32_t>(rule.backColour),
+                             static_cast<int32_t>(rule.textColour),
+                             rule.useRegex,
+                             rule.colourSlot,
+                             rule.whenAbsent};
+  std::string value;
+  for (int32_t n : numbers) {
+    value += DecimalText(n);
+    value += ',';
+  }
+  for (char c : rule.headerName) {
+    if (c == ',') value += '\\';
+    value += c;
+  }
+  return value;
+}
+
+}  // namespace postwink

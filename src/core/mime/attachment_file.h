@@ -1,0 +1,35 @@
+#pragma once
+// Attachments and exported texts written into the program's temporary folder.
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "core/mime/mail_item.h"
+#include "core/mime/mime_parts.h"
+#include "core/platform/system.h"
+
+namespace postwink {
+
+// The program's temporary folder, ending in its separator.
+struct TempFolder {
+  FileSystem& files;
+  std::string path;
+};
+
+// The header block of an exported message: From, To, CC (only when present), Date and Subject
+// between two lines of hyphens, each line ending in CR LF.
+std::string ExportHeaderText(const MailItem& item);
+
+// Decodes part `index` of the item's part list into a file of the temporary folder, named
+// after the part; returns the file's full path, or none.
+std::optional<std::string> ExtractAttachment(const MailItem& item, const PartList& parts,
+                                             size_t index, TempFolder& folder);
+
+// Writes the data into the temporary folder under the name (made safe first), replacing a file
+// of that name; without a name into a new unique file whose name starts with "Pos". Returns
+// the full path, or none.
+std::optional<std::string> WriteAttachmentFile(std::optional<std::string> name,
+                                               std::string_view data, TempFolder& folder);
+
+}  // namespace postwink

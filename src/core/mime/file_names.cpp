@@ -1,0 +1,65 @@
+#include "core/mime/file_names.h"
+
+#include <array>
+#include <string_view>
+
+#include "core/mime/header_fields.h"
+#include "core/text/cp932.h"
+
+namespace postwink {
+namespace {
+
+bool IsTrailByte(unsigned char c) { return (c >= 0x40 && c <= 0x7E) || (c >= 0x80 && c <= 0xFC); }
+
+bool IsForbidden(unsigned char c) {
+  switch (c) {
+    case '"':
+    case '*':
+    case ',':
+    case '/':
+    case ':':
+    case ';':
+    case '<':
+    case '>':
+    case '?':
+    case '\\':
+    case '|':
+      return true;
+    default:
+      return c < 0x20 || c == 0x7F;
+  }
+}
+
+// Windows opens a device for these names whatever extension follows, and ignores trailing
+// spaces before the extension.
+bool IsDeviceName(std::string_view name) {
+  std::string_view base = name.substr(0, name.find('.'));
+  while (!base.empty() && base.back() == ' ') base.remove_suffix(1);
+  static constexpr std::array<std::string_view, 6> kFixed = {"CON", "PRN",    "AUX",
+                                                             "NUL", "CONIN$", "CONOUT$"};
+  for (std::string_view fixed : kFixed) {
+    if (EqualsNoCase(base, fixed)) return true;
+  }
+  return base.size() == 4 && (StartsWithNoCase(base, "COM") || StartsWithNoCase(base, "LPT")) &&
+         base[3] >= '0' && base[3] <= '9';
+}
+
+}  // namespace
+
+void SanitizeFileName(std::string& text) {
+  for (size_t i = 0; i < text.size(); ++i) {
+    unsigned char c = static_cast<unsigned char>(text[i]);
+    // A lead byte takes its trail byte with it only when that byte can be one; otherwise the
+    // next byte is examined on its own, so no "/" hides behind a stray lead byte.
+    if (IsLeadByte(c) && i + 1 < text.size() &&
+        IsTrailByte(static_cast<unsigned char>(text[i + 1]))) {
+      ++i;
+      continue;
+    }
+    if (IsForbidden(c)) text[i] = '_';
+  }
+  if (IsDeviceName(text)) text.insert(0, 1, '_');
+  if (!text.empty() && (text.back() == '.' || text.back() == ' ')) text.push_back('_');
+}
+
+}  // namespace postwink

@@ -1,0 +1,35 @@
+#pragma once
+// Header field lookup: names (with their colon) matched without regard to case at the start of
+// logical lines of the header block, values unfolded. Positions are byte offsets into the text.
+
+#include <cstddef>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "core/mime/charset.h"
+
+namespace postwink {
+
+// ASCII case-insensitive comparisons, as the system's comparison behaves for field names.
+bool StartsWithNoCase(std::string_view text, std::string_view prefix);
+bool EqualsNoCase(std::string_view a, std::string_view b);
+
+// Offset of the first character of the first value of the field, or none. The search ends at
+// the empty line that ends the header block.
+std::optional<size_t> FindHeaderField(std::string_view text, std::string_view name);
+
+// The unfolded value of the first occurrence of the field.
+std::optional<std::string> GetHeaderField(std::string_view text, std::string_view name);
+
+// The unfolded values of every occurrence in header order, joined by ",".
+std::optional<std::string> GetHeaderFieldAll(std::string_view text, std::string_view name);
+
+// GetHeaderField (or GetHeaderFieldAll when all is set), then DecodeEncodedWords.
+std::optional<std::string> GetDecodedField(std::string_view text, std::string_view name, bool all,
+                                           const CharsetContext& context);
+
+// Offset just after the first empty line (the first CR LF directly followed by another), or none.
+std::optional<size_t> FindBodyStart(std::string_view text);
+
+}  // namespace postwink

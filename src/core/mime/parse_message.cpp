@@ -1,0 +1,127 @@
+#include "core/mime/parse_message.h"
+
+#include <climits>
+
+#include "core/mime/body_and_parts.h"
+#include "core/mime/file_names.h"
+#include "core/mime/header_fields.h"
+#include "core/mime/message_identity.h"
+#include "core/mime/transfer_encoding.h"
+#include "core/text/cp932.h"
+
+namespace postwink {
+namespace {
+
+// The dump's name is cut to this before the counter digits go on, so that the path stays
+// within what Windows can create.
+constexpr size_t kDumpNameLimit = 120;
+
+// The C library's atoi, without its overflow: leading white space, an optional sign, digits.
+long ReadInteger(std::string_view text) {
+  size_t pos = 0;
+  while (pos < text.size() && (text[pos] == ' ' || (text[pos] >= '\t' && text[pos] <= '\r'))) {
+    ++pos;
+  }
+  bool negative = false;
+  if (pos < text.size() && (text[pos] == '+' || text[pos] == '-')) negative = text[pos++] == '-';
+  long value = 0;
+  for (; pos < text.size() && text[pos] >= '0' && text[pos] <= '9'; ++pos) {
+    if (value < LONG_MAX / 10 - 10) value = value * 10 + (text[pos] - '0');
+  }
+  return negative ? -value : value;
+}
+
+// A text body is transfer-decoded for the preview; any other body stays as it came, and keeps
+// its encoding for the attachment that it becomes.
+std::string DecodeBody(MailItem& item, std::string_view body) {
+  if (!item.transferEncoding || !item.contentType || !StartsWithNoCase(*item.contentType, "text")) {
+    return std::string(body);
+  }
+  std::string decoded;
+  if (StartsWithNoCase(*item.transferEncoding, "base64")) {
+    decoded = Base64Decode(body);
+  } else if (StartsWithNoCase(*item.transferEncoding, "quoted-printable")) {
+    decoded = QuotedPrintableDecode(body);
+  } else {
+    decoded = std::string(body);
+  }
+  item.transferEncoding.reset();
+  return decoded;
+}
+
+void DumpMessage(const MailItem& item, std::string_view text, const ParseOptions& options) {
+  if (!options.files) return;
+  std::string name = item.from.value_or("") + "-" + item.subject.value_or("") + "-" +
+                     item.dateText.value_or("") + "-" + item.identity;
+  SanitizeFileName(name);
+  name = std::string(CutAtCharBoundary(name, kDumpNameLimit));
+  SanitizeFileName(name);  // the cut may leave a trailing dot or space
+  std::string path = options.tempFolder + name;
+  for (int counter = 0; options.files->Exists(path); ++counter) {
+    if (counter > 99) return;
+    path += std::to_string(counter);
+  }
+  options.files->WriteWhole(path, text);
+}
+
+}  // namespace
+
+void ParseMessage(MailItem& item, std::string_view text, std::optional<std::string_view> sizeText,
+                  const ParseOptions& options) {
+  const CharsetContext& charsets = options.charsets;
+  item.subject = GetDecodedField(text, "Subject:", false, charsets);
+  item.from = GetDecodedField(text, "From:", false, charsets);
+  item.to = GetDecodedField(text, "To:", true, charsets);
+  item.cc = GetDecodedField(text, "Cc:", true, charsets);
+  item.contentType = GetDecodedField(text, "Content-Type:", false, charsets);
+  if (item.contentType && StartsWithNoCase(*item.contentType, "multipart")) {
+    item.isMultipart = 1;
+  } else {
+    item.transferEncoding = GetHeaderField(text, "Content-Transfer-Encoding:");
+  }
+  if (std::optional<std::string> date = GetHeaderField(text, "Date:")) {
+    item.dateText = FormatDateText(*date, "yy/MM/dd", "HH:mm:ss", options.zone).text;
+  }
+  if (sizeText) item.sizeText = std::string(*sizeText);
+  item.identity = MessageIdentity(text);
+  item.uniqueId = GetHeaderField(text, "X-UIDL:");
+
+  std::optional<std::string> priority = GetDecodedField(text, "X-Priority:", false, charsets);
+  if (priority && ReadInteger(*priority) < 3) {
+    item.flags |= kMailImportant;
+  } else {
+    item.flags &= ~kMailImportant;
+  }
+
+  std::optional<size_t> bodyStart = FindBodyStart(text);
+  item.headerText = std::string(text.substr(0, bodyStart.value_or(text.size())));
+  BuildPreviewText(item, text, options.showHeader);
+
+  // Only the part list matters here; the body text is not built.
+  item.hasAttachment = 0;
+  PartList parts;
+  std::optional<size_t> body = ListMessageParts(item, parts, charsets);
+  for (size_t i = 0; i < parts.size(); ++i) {
+    if (!body || i != *body) item.hasAttachment = 1;
+  }
+
+  if (options.log) DumpMessage(item, text, options);
+}
+
+void BuildPreviewText(MailItem& item, std::string_view text, bool showHeader) {
+  std::optional<size_t> bodyStart = FindBodyStart(text);
+  if (bodyStart && *bodyStart < text.size()) {
+    std::string body = DecodeBody(item, text.substr(*bodyStart));
+    if (showHeader) body.insert(0, text.substr(0, *bodyStart));
+    item.previewText = std::move(body);
+  } else if (showHeader) {
+    item.previewText = std::string(text);
+  }
+}
+
+void FreeLargeTexts(MailItem& item) {
+  item.previewText.reset();
+  item.headerText.reset();
+}
+
+}  // namespace postwink

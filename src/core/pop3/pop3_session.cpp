@@ -1,0 +1,329 @@
+#include "core/pop3/pop3_session.h"
+
+#include <algorithm>
+#include <cstdio>
+
+#include "core/pop3/md5.h"
+#include "core/pop3/pop3_texts.h"
+#include "core/text/cp932.h"
+
+namespace postwink {
+namespace {
+
+constexpr size_t kErrorTextMax = 255;
+constexpr size_t kDefaultBuffer = 32768;
+constexpr char kQuit[] = "QUIT\r\n";
+
+char Upper(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c; }
+
+bool StartsWithNoCase(std::string_view line, std::string_view prefix) {
+  if (line.size() < prefix.size()) return false;
+  for (size_t i = 0; i < prefix.size(); ++i) {
+    if (Upper(line[i]) != prefix[i]) return false;
+  }
+  return true;
+}
+
+std::string NumberCommand(const char* verb, int number) {
+  char buf[64];
+  std::snprintf(buf, sizeof buf, "%s %d\r\n", verb, number);
+  return buf;
+}
+
+std::string TopCommand(int number, int lines) {
+  char buf[64];
+  std::snprintf(buf, sizeof buf, "TOP %d %d\r\n", number, lines);
+  return buf;
+}
+
+// The word after the first word and its spaces, and where the text after it starts.
+std::string_view NextWord(std::string_view text, size_t& pos) {
+  while (pos < text.size() && text[pos] == ' ') ++pos;
+  size_t start = pos;
+  while (pos < text.size() && text[pos] != ' ') ++pos;
+  return text.substr(start, pos - start);
+}
+
+int TopEstimate(int getLine) {
+  long long estimate = 80LL * std::max(getLine, 0) + 2400;
+  return static_cast<int>(std::min<long long>(estimate, 1 << 30));
+}
+
+}  // namespace
+
+bool IsPositiveReply(std::string_view line) {
+  return line.size() > 2 && line[0] == '+' && Upper(line[1]) == 'O' && Upper(line[2]) == 'K';
+}
+
+void Pop3Session::LogLine(const Account& account, std::string_view text) {
+  std::string entry = "[";
+  entry += account.mailbox.value_or("");
+  entry += "] ";
+  entry += text;
+  host_.Log(entry);
+}
+
+SessionReply Pop3Session::Send(Account& account, SessionState next, std::string command,
+                               std::string_view logText) {
+  LogLine(account, logText.empty() ? std::string_view(command) : logText);
+  state_ = next;
+  lastSent_ = command.starts_with("STAT") ? SentKind::kStat : SentKind::kOther;
+  SessionReply reply;
+  reply.command = std::move(command);
+  return reply;
+}
+
+SessionReply Pop3Session::Quit(Account& account) {
+  sizeText_.reset();
+  message_ = std::string();
+  SessionReply reply = Send(account, SessionState::kQuitting, kQuit);
+  lastSent_ = SentKind::kQuit;
+  return reply;
+}
+
+SessionReply Pop3Session::Fail(std::string error) {
+  state_ = SessionState::kFailed;
+  sizeText_.reset();
+  message_ = std::string();
+  uidl_.Clear();
+  lastSent_ = SentKind::kQuit;  // the QUIT after a failure is not looked at
+  SessionReply reply;
+  reply.goOn = false;
+  reply.command = kQuit;
+  reply.error = std::move(error);
+  return reply;
+}
+
+SessionReply Pop3Session::FailWithReply(const char* message, std::string_view reply) {
+  std::string text = message;
+  text += reply;
+  if (text.size() > kErrorTextMax) text = std::string(CutAtCharBoundary(text, kErrorTextMax));
+  return Fail(std::move(text));
+}
+
+SessionReply Pop3Session::OnSendFailed(Account&) {
+  SessionReply reply;
+  reply.goOn = false;
+  reply.error = texts::kSendFailed;
+  if (lastSent_ == SentKind::kOther) {
+    // Any other command: the session fails, which still says QUIT.
+    reply = Fail(texts::kSendFailed);
+  } else {
+    state_ = SessionState::kFailed;
+  }
+  return reply;
+}
+
+void Pop3Session::ResetMessage(size_t expected) {
+  message_ = std::string();
+  message_.reserve(std::min(expected, kMaxReserve));
+  statusSeen_ = false;
+}
+
+bool Pop3Session::AppendToMessage(std::string_view line) {
+  if (message_.size() + line.size() + 2 > settings_.maxMessageBytes) return false;
+  message_.append(line);
+  message_.append("\r\n", 2);
+  return true;
+}
+
+SessionReply Pop3Session::OnLine(std::string_view line, Account& account) {
+  switch (state_) {
+    case SessionState::kGreeting:
+      if (settings_.log) LogLine(account, line);
+      return Greeting(line, account);
+    case SessionState::kUserSent: {
+      if (settings_.log) LogLine(account, line);
+      if (!IsPositiveReply(line)) return FailWithReply(texts::kUserRejected, line);
+      return Send(account, SessionState::kAuthSent,
+                  "PASS " + account.password.value_or("") + "\r\n", "PASS ****");
+    }
+    case SessionState::kAuthSent:
+      if (settings_.log) LogLine(account, line);
+      if (!IsPositiveReply(line)) return FailWithReply(texts::kAuthRejected, line);
+      return Send(account, SessionState::kStatSent, "STAT\r\n");
+    case SessionState::kStatSent:
+      return StatReply(line, account);
+    case SessionState::kListSent:
+      return ListReply(line, account);
+    case SessionState::kTopSent:
+    case SessionState::kRetrSent:
+      return FetchLine(line, account);
+    case SessionState::kResyncUidl:
+    case SessionState::kFillUidl:
+      return UidlLine(line, account);
+    case SessionState::kQuitting:
+      if (StartsWithNoCase(line, "+OK") || StartsWithNoCase(line, "-ER")) LogLine(account, line);
+      return {};
+    case SessionState::kFailed:
+      break;
+  }
+  SessionReply reply;
+  reply.goOn = false;
+  return reply;
+}
+
+SessionReply Pop3Session::Greeting(std::string_view line, Account& account) {
+  if (!IsPositiveReply(line)) return FailWithReply(texts::kBadGreeting, line);
+  if (account.user.value_or("").empty()) return Fail(texts::kNoUserName);
+  if (account.password.value_or("").empty()) return Fail(texts::kNoPassword);
+  if (account.apop == 1) {
+    size_t open = line.rfind('<');
+    size_t close = open == std::string_view::npos ? open : line.rfind('>');
+    if (open == std::string_view::npos || close == std::string_view::npos || close < open) {
+      return Fail(texts::kNoApop);
+    }
+    std::string stamp(line.substr(open, close - open + 1));
+    stamp += *account.password;
+    return Send(account, SessionState::kAuthSent,
+                "APOP " + *account.user + " " + Md5Hex(stamp) + "\r\n", "APOP ****");
+  }
+  return Send(account, SessionState::kUserSent, "USER " + *account.user + "\r\n");
+}
+
+SessionReply Pop3Session::StatReply(std::string_view line, Account& account) {
+  host_.OnStatReply();
+  LogLine(account, line);
+  if (!IsPositiveReply(line)) return FailWithReply(texts::kStatRejected, line);
+  size_t pos = 0;
+  NextWord(line, pos);
+  std::string_view count = NextWord(line, pos);
+  account.messageCount = ReadReplyNumber(count);
+  account.mailboxSize = 0;
+  if (pos < line.size()) {
+    ++pos;  // the one space after the count
+    account.mailboxSize = ReadReplyNumber(line.substr(pos));
+  }
+  bool firstAndEmpty = account.lastNumber == -1 && account.messageCount == 0;
+  if (!firstAndEmpty) useRetr_ = settings_.listDown != 0;
+  return Follow(AfterStat(account), account);
+}
+
+SessionReply Pop3Session::Follow(const SyncStep& step, Account& account) {
+  switch (step.kind) {
+    case SyncStep::Kind::kQuit:
+      return Quit(account);
+    case SyncStep::Kind::kResync:
+      listingSeen_ = false;
+      uidl_.Clear();
+      return Send(account, SessionState::kResyncUidl, "UIDL\r\n");
+    case SyncStep::Kind::kVerify:
+      currentNumber_ = step.number;
+      ResetMessage(kDefaultBuffer + 3);
+      return Send(account, SessionState::kTopSent, TopCommand(step.number, 0));
+    case SyncStep::Kind::kFetch:
+      currentNumber_ = step.number;
+      return Send(account, SessionState::kListSent, NumberCommand("LIST", step.number));
+  }
+  return Quit(account);
+}
+
+SessionReply Pop3Session::ListReply(std::string_view line, Account& account) {
+  LogLine(account, line);
+  sizeText_.reset();
+  long long expected = -1;
+  if (IsPositiveReply(line)) {
+    size_t pos = 0;
+    NextWord(line, pos);
+    NextWord(line, pos);
+    std::string_view size = NextWord(line, pos);
+    sizeText_.emplace(size);
+    expected = ReadReplyNumber(size);
+    int estimate = TopEstimate(settings_.getLine);
+    if (!useRetr_ && (expected <= 0 || expected >= estimate)) expected = estimate;
+  }
+  ResetMessage(expected > 0 ? static_cast<size_t>(expected) + 3 : kDefaultBuffer + 3);
+  if (useRetr_) {
+    return Send(account, SessionState::kRetrSent, NumberCommand("RETR", currentNumber_));
+  }
+  return Send(account, SessionState::kTopSent, TopCommand(currentNumber_, settings_.getLine));
+}
+
+SessionReply Pop3Session::FetchLine(std::string_view line, Account& account) {
+  if (!statusSeen_) {
+    LogLine(account, line);
+    if (line == ".") return {};
+    if (IsPositiveReply(line)) {
+      statusSeen_ = true;
+      return {};
+    }
+    message_ = std::string();
+    if (currentNumber_ == account.lastNumber) {
+      listingSeen_ = false;
+      uidl_.Clear();
+      return Send(account, SessionState::kResyncUidl, "UIDL\r\n");
+    }
+    if (useRetr_) return FailWithReply(texts::kRetrRejected, line);
+    useRetr_ = true;
+    int listed = sizeText_ ? ReadReplyNumber(*sizeText_) : 0;
+    ResetMessage(listed > 0 ? static_cast<size_t>(listed) + 3 : kDefaultBuffer + 3);
+    return Send(account, SessionState::kRetrSent, NumberCommand("RETR", currentNumber_));
+  }
+  if (line != ".") {
+    if (!AppendToMessage(line)) return Fail(texts::kOutOfMemory);
+    return {};
+  }
+  return MessageComplete(account);
+}
+
+SessionReply Pop3Session::MessageComplete(Account& account) {
+  if (currentNumber_ == account.lastNumber && account.lastIdentity) {
+    std::string identity = host_.Identity(message_);
+    message_ = std::string();
+    return Follow(AfterVerification(account, identity), account);
+  }
+  if (currentNumber_ == account.lastNumber) EmptyItems(account, keeper_);
+  std::optional<std::string_view> size;
+  if (sizeText_) size = *sizeText_;
+  std::unique_ptr<MailItem> built = host_.BuildItem(account, message_, size);
+  if (!built) return Fail(texts::kOutOfMemory);
+  built->account = &account;
+  built->isNew = 1;
+  built->number = currentNumber_;
+  MailItem* item = keeper_.Adopt(std::move(built));
+  account.items.push_back(item);
+  ++newCount;
+  sizeText_.reset();
+  account.lastNumber = currentNumber_;
+  account.lastIdentity = item->identity;
+  message_ = std::string();
+  ++currentNumber_;
+  if (currentNumber_ <= account.messageCount) {
+    return Send(account, SessionState::kListSent, NumberCommand("LIST", currentNumber_));
+  }
+  listingSeen_ = false;
+  uidl_.Clear();
+  return Send(account, SessionState::kFillUidl, "UIDL\r\n");
+}
+
+SessionReply Pop3Session::UidlLine(std::string_view line, Account& account) {
+  LogLine(account, line);
+  bool resync = state_ == SessionState::kResyncUidl;
+  if (!listingSeen_) {
+    if (IsPositiveReply(line)) {
+      listingSeen_ = true;
+      uidl_.Clear();
+      return {};
+    }
+    if (!resync) return Fail("");
+    EmptyItems(account, keeper_);
+    account.lastNumber = 0;
+    currentNumber_ = 1;
+    return Send(account, SessionState::kListSent, NumberCommand("LIST", 1));
+  }
+  if (line != ".") {
+    // The listing may not outgrow what STAT announced, nor the memory bound.
+    if (static_cast<long long>(uidl_.Size()) >= account.messageCount ||
+        uidl_.Bytes() + line.size() > kMaxUidlBytes) {
+      return Fail(texts::kOutOfMemory);
+    }
+    uidl_.Add(line);
+    return {};
+  }
+  listingSeen_ = false;
+  if (resync) return Follow(Resynchronise(account, uidl_, keeper_), account);
+  FillUniqueIds(account, uidl_);
+  return Quit(account);
+}
+
+}  // namespace postwink

@@ -1,0 +1,131 @@
+#pragma once
+// The POP3 client (RFC 1939) that checks one account per connection. It is a state machine
+// driven by the server's lines: OnLine takes one line and returns what to do next (the command
+// to send, whether the session goes on, the error text), and sends nothing itself. It logs in
+// with USER/PASS or APOP, asks STAT, decides what is new, fetches each new message with LIST and
+// RETR or TOP, fills in unique ids with UIDL and quits. It never sends DELE.
+
+#include <cstddef>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "core/config/account.h"
+#include "core/mime/mail_item.h"
+#include "core/pop3/item_keeper.h"
+#include "core/pop3/mailbox_sync.h"
+#include "core/pop3/uidl_table.h"
+
+namespace postwink {
+
+enum class SessionState {
+  kGreeting,
+  kUserSent,
+  kAuthSent,
+  kStatSent,
+  kListSent,
+  kResyncUidl,
+  kTopSent,
+  kRetrSent,
+  kFillUidl,
+  kQuitting,
+  kFailed
+};
+
+// Generous limits against a server that streams without end. The sizes a server announces are
+// hints only: they reserve at most kMaxReserve up front.
+inline constexpr size_t kMaxMessageBytes = 256u << 20;
+inline constexpr size_t kMaxUidlBytes = 256u << 20;
+inline constexpr size_t kMaxReserve = 4u << 20;
+
+// Global settings the session reads (LISTDOWN, GETLINE, LOG).
+struct SessionSettings {
+  int listDown = 1;
+  int getLine = 0;
+  bool log = false;
+  size_t maxMessageBytes = kMaxMessageBytes;
+};
+
+// What the session needs from the program around it.
+class SessionHost {
+ public:
+  virtual ~SessionHost() = default;
+  // A new item for the account, parsed from the message text (ParseMessage) and filtered
+  // (EvaluateFilters).
+  virtual std::unique_ptr<MailItem> BuildItem(Account& account, std::string_view text,
+                                              std::optional<std::string_view> sizeText) = 0;
+  // MessageIdentity of a message text.
+  virtual std::string Identity(std::string_view text) = 0;
+  // One log entry; written only when the log has a path.
+  virtual void Log(std::string_view text) = 0;
+  // A STAT reply arrived: the date conversion refreshes its local zone offset.
+  virtual void OnStatReply() {}
+};
+
+struct SessionReply {
+  bool goOn = true;     // false: the check of this account ends now
+  std::string command;  // to send, when not empty
+  std::string error;    // the message for the user when goOn is false (may be empty)
+};
+
+class Pop3Session {
+ public:
+  Pop3Session(SessionHost& host, ItemKeeper& keeper) : host_(host), keeper_(keeper) {}
+
+  void SetSettings(const SessionSettings& settings) { settings_ = settings; }
+  const SessionSettings& Settings() const { return settings_; }
+
+  // The controller sets Greeting just before it connects.
+  void SetState(SessionState state) { state_ = state; }
+  SessionState State() const { return state_; }
+
+  SessionReply OnLine(std::string_view line, Account& account);
+  // The command of the last reply could not be sent.
+  SessionReply OnSendFailed(Account& account);
+
+  // Items created since the controller last reset it.
+  int newCount = 0;
+
+  bool UseRetr() const { return useRetr_; }
+  int CurrentNumber() const { return currentNumber_; }
+  size_t MessageCapacity() const { return message_.capacity(); }
+
+ private:
+  SessionReply Greeting(std::string_view line, Account& account);
+  SessionReply StatReply(std::string_view line, Account& account);
+  SessionReply ListReply(std::string_view line, Account& account);
+  SessionReply FetchLine(std::string_view line, Account& account);
+  SessionReply MessageComplete(Account& account);
+  SessionReply UidlLine(std::string_view line, Account& account);
+
+  SessionReply Follow(const SyncStep& step, Account& account);
+  SessionReply Send(Account& account, SessionState next, std::string command,
+                    std::string_view logText = {});
+  SessionReply Quit(Account& account);
+  SessionReply Fail(std::string error);
+  SessionReply FailWithReply(const char* message, std::string_view reply);
+  void LogLine(const Account& account, std::string_view text);
+  bool AppendToMessage(std::string_view line);
+  void ResetMessage(size_t expected);
+
+  SessionHost& host_;
+  ItemKeeper& keeper_;
+  SessionSettings settings_;
+  SessionState state_ = SessionState::kGreeting;
+  enum class SentKind { kOther, kStat, kQuit };
+  SentKind lastSent_ = SentKind::kOther;
+  int currentNumber_ = 0;
+  bool useRetr_ = true;
+  bool statusSeen_ = false;
+  bool listingSeen_ = false;
+  std::string message_;
+  std::optional<std::string> sizeText_;
+  UidlTable uidl_;
+};
+
+// A reply is positive when it is longer than two characters and begins with "+OK" (the O and
+// the K in either case).
+bool IsPositiveReply(std::string_view line);
+
+}  // namespace postwink

@@ -1,0 +1,55 @@
+#pragma once
+// The socket calls behind one small interface, so that the check engine runs over Winsock in the
+// program and over poll() on POSIX and in the tests. Only one connection is open at a time.
+// Events arrive at the owner (TransportEvents) the way Winsock posts them to a window: connect
+// completed, data readable, closed, each with an error code (0 for none).
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "core/pop3/line_splitter.h"
+
+namespace postwink {
+
+// Socket handle as the engine keeps it: -1 none, 0 busy resolving, anything else a connection.
+using SocketHandle = int64_t;
+inline constexpr SocketHandle kNoSocket = -1;
+inline constexpr SocketHandle kResolvingSocket = 0;
+
+// The values of the Winsock event bits.
+enum class SocketEvent : int { kRead = 1, kWrite = 2, kConnect = 16, kClose = 32 };
+
+struct ResolveResult {
+  uint32_t address = 0;  // IPv4 in network byte order; 0 on failure
+  std::string error;     // the fixed message text on failure
+};
+
+struct OpenResult {
+  SocketHandle socket = kNoSocket;
+  std::string error;
+};
+
+class TransportEvents {
+ public:
+  virtual ~TransportEvents() = default;
+  virtual void OnSocketEvent(SocketHandle socket, SocketEvent event, int error) = 0;
+};
+
+class Transport {
+ public:
+  virtual ~Transport() = default;
+  // A dotted IPv4 address is taken without a lookup; a name is looked up (blocking).
+  virtual ResolveResult ResolveHost(std::string_view name) = 0;
+  // Starts a non-blocking connect; its outcome arrives as a kConnect event.
+  virtual OpenResult OpenConnection(uint32_t address, int port) = 0;
+  // Reads what has arrived and hands each complete line to the receiver, in order.
+  virtual ReceiveStatus ReceiveLines(SocketHandle socket,
+                                     const LineSplitter::LineReceiver& receiver) = 0;
+  // Sends the whole text; false on a socket error.
+  virtual bool SendText(SocketHandle socket, std::string_view text) = 0;
+  // Stops the events, closes the socket and forgets any partial line.
+  virtual void CloseConnection(SocketHandle socket) = 0;
+};
+
+}  // namespace postwink

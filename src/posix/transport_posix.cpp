@@ -1,0 +1,170 @@
+#include "posix/transport_posix.h"
+
+#include <arpa/inet.h>
+#include <errno.h>
+#include <fcntl.h>
+#include <netdb.h>
+#include <netinet/in.h>
+#include <poll.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <cstring>
+#include <string>
+
+#include "core/pop3/pop3_texts.h"
+#include "core/pop3/send_text.h"
+
+namespace postwink {
+namespace {
+constexpr size_t kReadSize = 64 * 1024;
+}  // namespace
+
+PosixTransport::PosixTransport() : buffer_(kReadSize) {}
+
+PosixTransport::~PosixTransport() {
+  if (fd_ >= 0) ::close(fd_);
+}
+
+ResolveResult PosixTransport::ResolveHost(std::string_view name) {
+  ResolveResult result;
+  if (name.empty()) {
+    result.error = texts::kNoServerName;
+    return result;
+  }
+  std::string host(name);
+  in_addr dotted{};
+  if (::inet_aton(host.c_str(), &dotted) != 0) {
+    result.address = dotted.s_addr;
+  } else {
+    addrinfo hints{};
+    hints.ai_family = AF_INET;
+    hints.ai_socktype = SOCK_STREAM;
+    addrinfo* found = nullptr;
+    if (::getaddrinfo(host.c_str(), nullptr, &hints, &found) == 0 && found != nullptr) {
+      result.address = reinterpret_cast<sockaddr_in*>(found->ai_addr)->sin_addr.s_addr;
+    }
+    if (found != nullptr) ::freeaddrinfo(found);
+  }
+  // 0 is the failure value, so 0.0.0.0 cannot name a server.
+  if (result.address == 0) result.error = texts::kResolveFailed;
+  return result;
+}
+
+OpenResult PosixTransport::OpenConnection(uint32_t address, int port) {
+  OpenResult result;
+  if (fd_ >= 0) CloseConnection(handle_);
+  int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+  if (fd < 0) {
+    result.error = texts::kSocketFailed;
+    return result;
+  }
+  int flags = ::fcntl(fd, F_GETFL, 0);
+  if (flags < 0 || ::fcntl(fd, F_SETFL, flags | O_NONBLOCK) < 0) {
+    ::close(fd);
+    result.error = texts::kEventSetupFailed;
+    return result;
+  }
+  sockaddr_in peer{};
+  peer.sin_family = AF_INET;
+  peer.sin_port = htons(static_cast<uint16_t>(port));
+  peer.sin_addr.s_addr = address;
+  if (::connect(fd, reinterpret_cast<sockaddr*>(&peer), sizeof peer) != 0 && errno != EINPROGRESS) {
+    ::close(fd);
+    result.error = texts::kConnectFailed;
+    return result;
+  }
+  fd_ = fd;
+  handle_ = nextHandle_++;
+  connecting_ = true;
+  peerClosed_ = false;
+  splitter_.Reset();
+  result.socket = handle_;
+  return result;
+}
+
+ReceiveStatus PosixTransport::ReceiveLines(SocketHandle socket,
+                                           const LineSplitter::LineReceiver& receiver) {
+  if (socket != handle_ || fd_ < 0) return ReceiveStatus::kReadFailed;
+  ssize_t got = ::recv(fd_, buffer_.data(), buffer_.size(), 0);
+  if (got < 0) {
+    if (errno == EAGAIN || errno == EWOULDBLOCK || errno == EINTR) return ReceiveStatus::kHandled;
+    peerClosed_ = true;
+    closeError_ = errno;
+    return ReceiveStatus::kReadFailed;
+  }
+  if (got == 0) {
+    peerClosed_ = true;
+    closeError_ = 0;
+    return ReceiveStatus::kReadFailed;
+  }
+  return splitter_.Feed(std::string_view(buffer_.data(), static_cast<size_t>(got)), receiver);
+}
+
+bool PosixTransport::SendText(SocketHandle socket, std::string_view text) {
+  if (socket != handle_ || fd_ < 0) return false;
+  int fd = fd_;
+  return postwink::SendText(text, [fd](std::string_view chunk) -> std::optional<size_t> {
+    pollfd p{fd, POLLOUT, 0};
+    int ready = ::poll(&p, 1, 50);
+    if (ready < 0) return errno == EINTR ? std::optional<size_t>(0) : std::nullopt;
+    if (ready == 0) return 0;
+    ssize_t sent = ::send(fd, chunk.data(), chunk.size(), MSG_NOSIGNAL);
+    if (sent < 0) {
+      if (errno == EAGAIN || errno == EWOULDBLOCK || errno == EINTR) return 0;
+      return std::nullopt;
+    }
+    return static_cast<size_t>(sent);
+  });
+}
+
+void PosixTransport::CloseConnection(SocketHandle socket) {
+  if (socket != handle_ || fd_ < 0) return;
+  ::shutdown(fd_, SHUT_RDWR);
+  ::close(fd_);
+  fd_ = -1;
+  handle_ = kNoSocket;
+  connecting_ = false;
+  peerClosed_ = false;
+  splitter_.Reset();
+}
+
+bool PosixTransport::Poll(int timeoutMs, TransportEvents& owner) {
+  if (fd_ < 0) {
+    if (timeoutMs > 0) {
+      int r = ::poll(nullptr, 0, timeoutMs);
+      if (r < 0 && errno == EINTR) return false;
+    }
+    return true;
+  }
+  pollfd p{fd_, static_cast<short>(connecting_ ? POLLOUT : POLLIN), 0};
+  int ready = ::poll(&p, 1, timeoutMs);
+  if (ready < 0) return errno != EINTR;
+  if (ready == 0) return true;
+  SocketHandle socket = handle_;
+  if (connecting_) {
+    int error = 0;
+    socklen_t len = sizeof error;
+    if (::getsockopt(fd_, SOL_SOCKET, SO_ERROR, &error, &len) != 0) error = errno;
+    connecting_ = false;
+    owner.OnSocketEvent(socket, SocketEvent::kConnect, error);
+    return true;
+  }
+  if (p.revents & (POLLIN | POLLHUP | POLLERR)) {
+    if ((p.revents & POLLERR) && !(p.revents & POLLIN)) {
+      int error = 0;
+      socklen_t len = sizeof error;
+      ::getsockopt(fd_, SOL_SOCKET, SO_ERROR, &error, &len);
+      owner.OnSocketEvent(socket, SocketEvent::kClose, error != 0 ? error : ECONNRESET);
+      return true;
+    }
+    owner.OnSocketEvent(socket, SocketEvent::kRead, 0);
+    // The owner may have closed the connection while handling the lines.
+    if (socket == handle_ && peerClosed_) {
+      owner.OnSocketEvent(socket, SocketEvent::kClose, closeError_);
+    }
+  }
+  return true;
+}
+
+}  // namespace postwink

@@ -1,0 +1,44 @@
+#pragma once
+// The transport over a non-blocking POSIX socket. The owner's event loop calls Poll, which waits
+// for the connection and turns what poll() reports into the events Winsock would post.
+
+#include <cstdint>
+#include <vector>
+
+#include "core/pop3/line_splitter.h"
+#include "core/pop3/transport.h"
+
+namespace postwink {
+
+class PosixTransport : public Transport {
+ public:
+  PosixTransport();
+  ~PosixTransport() override;
+  PosixTransport(const PosixTransport&) = delete;
+  PosixTransport& operator=(const PosixTransport&) = delete;
+
+  ResolveResult ResolveHost(std::string_view name) override;
+  OpenResult OpenConnection(uint32_t address, int port) override;
+  ReceiveStatus ReceiveLines(SocketHandle socket,
+                             const LineSplitter::LineReceiver& receiver) override;
+  bool SendText(SocketHandle socket, std::string_view text) override;
+  void CloseConnection(SocketHandle socket) override;
+
+  // Waits up to timeoutMs for the open connection (or just sleeps when there is none) and
+  // delivers at most one round of events. Returns false when interrupted by a signal.
+  bool Poll(int timeoutMs, TransportEvents& owner);
+
+  bool HasConnection() const { return fd_ >= 0; }
+
+ private:
+  int fd_ = -1;
+  SocketHandle handle_ = kNoSocket;
+  SocketHandle nextHandle_ = 1;
+  bool connecting_ = false;
+  bool peerClosed_ = false;
+  int closeError_ = 0;
+  LineSplitter splitter_;
+  std::vector<char> buffer_;
+};
+
+}  // namespace postwink

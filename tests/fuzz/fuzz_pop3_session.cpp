@@ -1,0 +1,88 @@
+// The POP3 session fed with arbitrary server lines in arbitrary states: it must not crash or
+// leak, and it may only ever ask for USER, PASS, APOP, STAT, LIST, TOP, RETR, UIDL and QUIT.
+// The first bytes choose the settings and the account; the rest is cut into lines by the line
+// splitter, and a session that ends is followed by the next one on the same account.
+#include <cstddef>
+#include <cstdint>
+#include <cstdlib>
+#include <memory>
+#include <string>
+#include <string_view>
+
+#include "core/check/display_list.h"
+#include "core/mime/message_identity.h"
+#include "core/pop3/line_splitter.h"
+#include "core/pop3/pop3_session.h"
+
+namespace {
+
+using namespace postwink;
+
+class Host : public SessionHost {
+ public:
+  std::unique_ptr<MailItem> BuildItem(Account& account, std::string_view text,
+                                      std::optional<std::string_view> sizeText) override {
+    auto item = std::make_unique<MailItem>();
+    item->account = &account;
+    item->identity = MessageIdentity(text);
+    if (text.size() % 3 == 0) item->uniqueId = item->identity;
+    if (sizeText) item->sizeText = std::string(*sizeText);
+    return item;
+  }
+  std::string Identity(std::string_view text) override { return MessageIdentity(text); }
+  void Log(std::string_view) override {}
+};
+
+void CheckCommand(const std::string& command) {
+  if (command.empty()) return;
+  static const char* kAllowed[] = {"USER ", "PASS ", "APOP ",    "STAT\r\n", "LIST ",
+                                   "TOP ",  "RETR ", "UIDL\r\n", "QUIT\r\n"};
+  bool allowed = false;
+  for (const char* verb : kAllowed) allowed = allowed || command.starts_with(verb);
+  // One command, ended by its only CR LF.
+  if (!allowed || !command.ends_with("\r\n") || command.find("\r\n") != command.size() - 2) {
+    std::abort();
+  }
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  if (size < 4) return 0;
+  Host host;
+  ItemKeeper keeper;
+  DisplayList list;
+  Account account;
+  account.mailbox = "fuzz";
+  account.user = "user";
+  account.password = "secret";
+  account.apop = data[0] & 1;
+  SessionSettings settings;
+  settings.listDown = (data[0] >> 1) & 1;
+  settings.getLine = data[1] % 8;
+  settings.log = (data[0] >> 2) & 1;
+  settings.maxMessageBytes = 1 << 16;
+  account.lastNumber = static_cast<int8_t>(data[2]) % 6;
+  if (data[0] & 8) account.lastIdentity = "<x@y>";
+  Pop3Session session(host, keeper);
+  session.SetSettings(settings);
+  session.SetState(static_cast<SessionState>(data[3] % 11));
+
+  LineSplitter splitter(1 << 16);
+  std::string_view rest(reinterpret_cast<const char*>(data) + 4, size - 4);
+  splitter.Feed(rest, [&](std::string_view line) {
+    SessionReply reply = session.OnLine(line, account);
+    CheckCommand(reply.command);
+    if (!reply.command.empty() && line.size() % 7 == 3) {
+      reply = session.OnSendFailed(account);
+      CheckCommand(reply.command);
+    }
+    if (!reply.goOn || session.State() == SessionState::kQuitting) {
+      MergeIntoDisplayList(account, list, keeper);
+      session.SetState(SessionState::kGreeting);
+    }
+    return true;
+  });
+  MergeIntoDisplayList(account, list, keeper);
+  return 0;
+}

@@ -1,0 +1,268 @@
+#!/usr/bin/env python3
+"""A scripted POP3 server that misbehaves on request, for the integration tests.
+
+Listens on 127.0.0.1 only. A test first sends one JSON object (one line) to the control port
+describing the next sessions (the scenario, see DEFAULTS), waits for "OK", then lets the client
+connect to the POP3 port. "TRANSCRIPT" on the control port returns the command lines received in
+the last session as a JSON list. The whole server ends after --lifetime seconds; one session
+after SESSION_LIMIT seconds.
+"""
+
+import argparse
+import hashlib
+import json
+import socket
+import socketserver
+import sys
+import threading
+import time
+
+SESSION_LIMIT = 60
+DEFAULTS = {
+    "greeting": "+OK fault server ready <1896.697170952@fault.test>",
+    "user": "fuser",
+    "password": "fpass",
+    "messages": None,        # list of message texts (CRLF line ends); None: three small ones
+    "uidls": None,           # unique ids; None: "uid-<n>"
+    "no_uidl": False,        # UIDL answered with -ERR
+    "no_top": False,         # TOP answered with -ERR
+    "no_list": False,        # LIST answered with -ERR
+    "reject_stat": False,
+    "drop_at": None,         # "CONNECT", a command name, or "RETR_BODY": close there
+    "silent_at": None,       # same, but stay connected and say nothing more
+    "uidl_extra": 0,         # UIDL lists this many more lines than STAT counts
+    "byte_reads": False,     # send everything one byte at a time
+    "endless_line": False,   # RETR/TOP: after +OK, a line that never ends
+    "big_message_mb": 0,     # message 1 replaced by one of this many megabytes
+    "list_size": None,       # size announced by LIST, whatever the message is
+    "stat_count": None,      # count announced by STAT
+    "quit_keeps_open": False,
+}
+
+lock = threading.Lock()
+scenario = dict(DEFAULTS)
+last_transcript = []
+
+
+def default_messages():
+    out = []
+    for n in range(1, 4):
+        out.append("From: sender%d@example.com\r\nTo: user@example.com\r\nSubject: message %d\r\n"
+                   "Date: Mon, 1 Jan 2024 10:0%d:00 +0900\r\nMessage-Id: <m%d@fault.test>\r\n\r\n"
+                   "body line of message %d\r\n..dot-stuffed line\r\n" % (n, n, n, n, n))
+    return out
+
+
+class Pop3Handler(socketserver.BaseRequestHandler):
+    def send(self, text):
+        data = text.encode("latin-1") if isinstance(text, str) else text
+        if self.sc["byte_reads"]:
+            for i in range(len(data)):
+                self.request.sendall(data[i:i + 1])
+                time.sleep(0.001)
+        else:
+            self.request.sendall(data)
+
+    def line(self, text):
+        self.send(text + "\r\n")
+
+    def read_line(self):
+        while b"\r\n" not in self.buf:
+            if time.time() > self.deadline:
+                return None
+            try:
+                chunk = self.request.recv(4096)
+            except (socket.timeout, OSError):
+                return None
+            if not chunk:
+                return None
+            self.buf += chunk
+        line, self.buf = self.buf.split(b"\r\n", 1)
+        return line.decode("latin-1")
+
+    def stop_here(self, point):
+        """True when the session is to end (or fall silent) at this point."""
+        if self.sc["drop_at"] == point:
+            return True
+        if self.sc["silent_at"] == point:
+            while time.time() < self.deadline:
+                try:
+                    if not self.request.recv(4096):
+                        break
+                except (socket.timeout, OSError):
+                    break
+            return True
+        return False
+
+    def message(self, n):
+        return self.messages[n - 1]
+
+    def send_message(self, n, body_lines=None):
+        if self.sc["endless_line"]:
+            self.line("+OK")
+            chunk = b"x" * 65536
+            sent = 0
+            while sent < 64 << 20 and time.time() < self.deadline:
+                self.send(chunk)
+                sent += len(chunk)
+            return False
+        if n == 1 and self.sc["big_message_mb"]:
+            self.line("+OK big message follows")
+            head = ("From: big@example.com\r\nSubject: big\r\nMessage-Id: <big@fault.test>\r\n\r\n")
+            self.send(head)
+            row = ("y" * 998 + "\r\n").encode()
+            block = row * 64
+            total = self.sc["big_message_mb"] << 20
+            sent = 0
+            while sent < total:
+                self.send(block)
+                sent += len(block)
+            self.line(".")
+            return True
+        text = self.message(n)
+        if body_lines is not None:
+            head, sep, body = text.partition("\r\n\r\n")
+            lines = body.split("\r\n")
+            text = head + sep + "\r\n".join(lines[:body_lines]) + ("\r\n" if body_lines else "")
+        self.line("+OK message follows")
+        if self.stop_here("RETR_BODY"):
+            self.send(text[: len(text) // 2])
+            return False
+        self.send(text)
+        self.line(".")
+        return True
+
+    def handle(self):
+        global last_transcript
+        with lock:
+            self.sc = dict(scenario)
+        self.messages = self.sc["messages"] if self.sc["messages"] is not None else default_messages()
+        count = len(self.messages)
+        uidls = self.sc["uidls"] or ["uid-%d" % (i + 1) for i in range(count)]
+        self.buf = b""
+        self.deadline = time.time() + SESSION_LIMIT
+        self.request.settimeout(SESSION_LIMIT)
+        transcript = []
+        with lock:
+            last_transcript = transcript
+        try:
+            if self.stop_here("CONNECT"):
+                return
+            self.line(self.sc["greeting"])
+            while True:
+                cmd = self.read_line()
+                if cmd is None:
+                    return
+                transcript.append(cmd)
+                word = cmd.split(" ")[0].upper()
+                args = cmd.split(" ")[1:]
+                if self.stop_here(word):
+                    return
+                if word == "USER":
+                    self.line("+OK" if args and args[0] == self.sc["user"] else "-ERR no such user")
+                elif word == "PASS":
+                    ok = " ".join(args) == self.sc["password"]
+                    self.line("+OK logged in" if ok else "-ERR wrong password")
+                elif word == "APOP":
+                    greeting = self.sc["greeting"]
+                    stamp = greeting[greeting.rfind("<"):greeting.rfind(">") + 1]
+                    digest = hashlib.md5((stamp + self.sc["password"]).encode()).hexdigest()
+                    ok = len(args) == 2 and args[0] == self.sc["user"] and args[1] == digest
+                    self.line("+OK logged in" if ok else "-ERR authentication failed")
+                elif word == "STAT":
+                    if self.sc["reject_stat"]:
+                        self.line("-ERR no STAT today")
+                    else:
+                        shown = self.sc["stat_count"] if self.sc["stat_count"] is not None else count
+                        self.line("+OK %d %d" % (shown, sum(len(m) for m in self.messages)))
+                elif word == "LIST":
+                    n = int(args[0]) if args and args[0].isdigit() else 0
+                    if self.sc["no_list"] or not 1 <= n <= count:
+                        self.line("-ERR no such message")
+                    else:
+                        size = self.sc["list_size"]
+                        if size is None:
+                            size = (self.sc["big_message_mb"] << 20) if (n == 1 and self.sc["big_message_mb"]) else len(self.message(n))
+                        self.line("+OK %d %d" % (n, size))
+                elif word in ("RETR", "TOP"):
+                    n = int(args[0]) if args and args[0].isdigit() else 0
+                    if (word == "TOP" and self.sc["no_top"]) or not 1 <= n <= count:
+                        self.line("-ERR not available")
+                    else:
+                        lines = int(args[1]) if word == "TOP" and len(args) > 1 else None
+                        if not self.send_message(n, lines):
+                            return
+                elif word == "UIDL":
+                    if self.sc["no_uidl"]:
+                        self.line("-ERR unknown command")
+                    else:
+                        self.line("+OK unique-id listing follows")
+                        for i in range(count + self.sc["uidl_extra"]):
+                            uid = uidls[i] if i < len(uidls) else "extra-%d" % (i + 1)
+                            self.line("%d %s" % (i + 1, uid))
+                        self.line(".")
+                elif word == "QUIT":
+                    self.line("+OK bye")
+                    if self.sc["quit_keeps_open"]:
+                        self.stop_here(None)
+                        while time.time() < self.deadline:
+                            try:
+                                if not self.request.recv(4096):
+                                    break
+                            except (socket.timeout, OSError):
+                                break
+                    return
+                else:
+                    self.line("-ERR unknown command")
+        except (BrokenPipeError, ConnectionResetError, OSError):
+            return
+
+
+class ControlHandler(socketserver.StreamRequestHandler):
+    def handle(self):
+        global scenario
+        line = self.rfile.readline().decode("utf-8").strip()
+        if not line:
+            return
+        if line == "TRANSCRIPT":
+            with lock:
+                data = json.dumps(list(last_transcript))
+            self.wfile.write((data + "\n").encode())
+            return
+        try:
+            request = json.loads(line)
+            unknown = set(request) - set(DEFAULTS)
+            if unknown:
+                raise ValueError("unknown keys %s" % sorted(unknown))
+        except ValueError as e:
+            self.wfile.write(("ERR %s\n" % e).encode())
+            return
+        with lock:
+            scenario = dict(DEFAULTS)
+            scenario.update(request)
+        self.wfile.write(b"OK\n")
+
+
+class Server(socketserver.ThreadingTCPServer):
+    allow_reuse_address = True
+    daemon_threads = True
+
+
+def main():
+    ap = argparse.ArgumentParser()
+    ap.add_argument("--port", type=int, required=True)
+    ap.add_argument("--control-port", type=int, required=True)
+    ap.add_argument("--lifetime", type=int, default=900)
+    args = ap.parse_args()
+    pop3 = Server(("127.0.0.1", args.port), Pop3Handler)
+    control = Server(("127.0.0.1", args.control_port), ControlHandler)
+    for server in (pop3, control):
+        threading.Thread(target=server.serve_forever, daemon=True).start()
+    print("fault server on 127.0.0.1:%d, control %d" % (args.port, args.control_port), flush=True)
+    time.sleep(args.lifetime)
+    print("fault server: lifetime over", flush=True)
+    sys.exit(0)
+
+
+if __name__ == "__main__":
+    main()

@@ -1,0 +1,185 @@
+// Checks against the scripted fault-injecting server (started by scripts/with-servers.sh).
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "core/check/check_texts.h"
+#include "core/pop3/pop3_texts.h"
+#include "integration/harness.h"
+
+namespace postwink::integration {
+namespace {
+
+using Commands = std::vector<std::string>;
+
+class FaultTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    SKIP_WITHOUT("POSTWINK_FAULT_PORT");
+    port = std::atoi(Env("POSTWINK_FAULT_PORT")->c_str());
+  }
+  void Scenario(const std::string& json) { ASSERT_EQ(FaultControl(json), "OK") << json; }
+  // The commands the server received in the last session; never a DELE.
+  std::string Transcript() {
+    std::string t = FaultControl("TRANSCRIPT");
+    EXPECT_EQ(t.find("DELE"), std::string::npos) << t;
+    return t;
+  }
+  Outcome RunOnce(const std::string& scenario, Settings settings = Checker::DefaultSettings()) {
+    Scenario(scenario);
+    Checker checker(settings);
+    checker.AddAccount("fault", port, "fuser", "fpass");
+    checker.CheckNow();
+    items = checker.Engine().List().Size();
+    return checker.OutcomeOf(0);
+  }
+
+  int port = 0;
+  size_t items = 0;
+};
+
+struct FailCase {
+  const char* name;
+  const char* scenario;
+  std::string error;
+};
+
+class FaultFailures : public FaultTest, public ::testing::WithParamInterface<FailCase> {};
+
+TEST_P(FaultFailures, FailTheAccountWithItsText) {
+  Outcome outcome = RunOnce(GetParam().scenario);
+  EXPECT_TRUE(outcome.failed);
+  EXPECT_EQ(outcome.error, GetParam().error);
+  Transcript();
+}
+
+const std::string kDisconnected = texts::kDisconnected;
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, FaultFailures,
+    ::testing::Values(FailCase{"negative_greeting", R"({"greeting": "-ERR go away"})",
+                               std::string(texts::kBadGreeting) + "-ERR go away"},
+                      FailCase{"uidl_longer_than_stat", R"({"uidl_extra": 2})",
+                               texts::kOutOfMemory},
+                      FailCase{"endless_line", R"({"endless_line": true})", texts::kOutOfMemory},
+                      FailCase{"absurd_stat_count", R"({"stat_count": 2000000000})",
+                               std::string(texts::kRetrRejected) + "-ERR not available"},
+                      FailCase{"drop_before_greeting", R"({"drop_at": "CONNECT"})", kDisconnected},
+                      FailCase{"drop_at_user", R"({"drop_at": "USER"})", kDisconnected},
+                      FailCase{"drop_at_pass", R"({"drop_at": "PASS"})", kDisconnected},
+                      FailCase{"drop_at_stat", R"({"drop_at": "STAT"})", kDisconnected},
+                      FailCase{"drop_at_list", R"({"drop_at": "LIST"})", kDisconnected},
+                      FailCase{"drop_at_retr", R"({"drop_at": "RETR"})", kDisconnected},
+                      FailCase{"drop_inside_message", R"({"drop_at": "RETR_BODY"})", kDisconnected},
+                      FailCase{"drop_at_uidl", R"({"drop_at": "UIDL"})", kDisconnected}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(FaultTest, ApopGreetingWithoutTimestamp) {
+  Scenario(R"({"greeting": "+OK no stamp here"})");
+  Checker checker;
+  checker.AddAccount("fault", port, "fuser", "fpass", true);
+  checker.CheckNow();
+  EXPECT_TRUE(checker.OutcomeOf(0).failed);
+  EXPECT_EQ(checker.OutcomeOf(0).error, texts::kNoApop);
+}
+
+TEST_F(FaultTest, ApopAgainstTheScriptedServer) {
+  Scenario("{}");
+  Checker checker;
+  checker.AddAccount("fault", port, "fuser", "fpass", true);
+  checker.CheckNow();
+  EXPECT_FALSE(checker.OutcomeOf(0).failed) << checker.OutcomeOf(0).error;
+  EXPECT_EQ(checker.Engine().List().Size(), 3u);
+}
+
+TEST_F(FaultTest, SilenceTimesOut) {
+  Settings settings = Checker::DefaultSettings();
+  settings.svTimeout = 1;
+  Outcome outcome = RunOnce(R"({"silent_at": "STAT"})", settings);
+  EXPECT_TRUE(outcome.failed);
+  EXPECT_EQ(outcome.error, texts::kTimedOut);
+}
+
+TEST_F(FaultTest, FillUidlRejectedEndsQuietlyAndKeepsTheItems) {
+  Outcome outcome = RunOnce(R"({"no_uidl": true})");
+  EXPECT_TRUE(outcome.failed);
+  EXPECT_EQ(outcome.error, "");
+  EXPECT_EQ(items, 3u);  // the items stay as fetched, without unique ids
+}
+
+TEST_F(FaultTest, CloseWithoutAnsweringQuitIsTheNormalEnd) {
+  Outcome outcome = RunOnce(R"({"drop_at": "QUIT"})");
+  EXPECT_FALSE(outcome.failed) << outcome.error;
+  EXPECT_EQ(items, 3u);
+}
+
+TEST_F(FaultTest, ServerWithoutUidlAtResynchronisationFetchesEverythingAgain) {
+  Scenario("{}");
+  Checker checker;
+  checker.AddAccount("fault", port, "fuser", "fpass");
+  checker.CheckNow();
+  ASSERT_FALSE(checker.OutcomeOf(0).failed);
+  // Message 1 disappears and the server forgets UIDL.
+  Scenario(R"({"no_uidl": true, "messages": [)"
+           R"("From: b@x\r\nSubject: two\r\nMessage-Id: <m2@fault.test>\r\n\r\nb\r\n",)"
+           R"("From: c@x\r\nSubject: three\r\nMessage-Id: <m3@fault.test>\r\n\r\nc\r\n"]})");
+  checker.CheckNow();
+  EXPECT_EQ(checker.Commands("fault"), (Commands{"USER fuser", "PASS ****", "STAT", "UIDL",
+                                                 "LIST 1", "RETR 1", "LIST 2", "RETR 2", "UIDL"}));
+  EXPECT_EQ(checker.AccountAt(0).items.size(), 2u);
+  // The copies fetched again are the same messages: the list does not grow.
+  EXPECT_EQ(checker.Engine().List().Size(), 3u);
+}
+
+TEST_F(FaultTest, TopRejectedFallsBackToRetrForTheRestOfTheSession) {
+  Settings settings = Checker::DefaultSettings();
+  settings.listDown = 0;
+  settings.getLine = 3;
+  Scenario(R"({"no_top": true})");
+  Checker checker(settings);
+  checker.AddAccount("fault", port, "fuser", "fpass");
+  checker.CheckNow();
+  EXPECT_FALSE(checker.OutcomeOf(0).failed) << checker.OutcomeOf(0).error;
+  EXPECT_EQ(checker.Commands("fault"),
+            (Commands{"USER fuser", "PASS ****", "STAT", "LIST 1", "TOP 1 3", "RETR 1", "LIST 2",
+                      "RETR 2", "LIST 3", "RETR 3", "UIDL", "QUIT"}));
+}
+
+TEST_F(FaultTest, NegativeListOnlyLosesTheSize) {
+  Scenario(R"({"no_list": true})");
+  Checker checker;
+  checker.AddAccount("fault", port, "fuser", "fpass");
+  checker.CheckNow();
+  EXPECT_FALSE(checker.OutcomeOf(0).failed) << checker.OutcomeOf(0).error;
+  ASSERT_EQ(checker.Engine().List().Size(), 3u);
+  EXPECT_FALSE(checker.Engine().List().At(0)->sizeText);
+}
+
+TEST_F(FaultTest, OneByteReadsAndNulBytesLoseNothing) {
+  for (const char* scenario :
+       {R"({"byte_reads": true})",
+        R"({"messages": ["From: n@x\r\nSubject: nul\u0000inside\r\nMessage-Id: <n1@x>\r\n\r\n)"
+        R"(a\u0000b\r\n", "From: m@x\r\nSubject: after\r\nMessage-Id: <n2@x>\r\n\r\nz\r\n"]})"}) {
+    Scenario(scenario);
+    Checker checker;
+    checker.AddAccount("fault", port, "fuser", "fpass");
+    checker.CheckNow();
+    EXPECT_FALSE(checker.OutcomeOf(0).failed) << scenario << checker.OutcomeOf(0).error;
+    CheckEngine& engine = checker.Engine();
+    ASSERT_GE(engine.List().Size(), 2u) << scenario;
+    EXPECT_EQ(checker.Commands("fault").back(), "QUIT");
+  }
+}
+
+TEST_F(FaultTest, HugeAnnouncementsAndA50MegabyteMessage) {
+  Outcome absurdSize = RunOnce(R"({"list_size": 100000000000})");
+  EXPECT_FALSE(absurdSize.failed) << absurdSize.error;
+  EXPECT_EQ(items, 3u);
+  Outcome big = RunOnce(R"({"big_message_mb": 50})");
+  EXPECT_FALSE(big.failed) << big.error;
+  EXPECT_EQ(items, 3u);
+}
+
+}  // namespace
+}  // namespace postwink::integration

@@ -1,0 +1,254 @@
+#include "core/check/check_engine.h"
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "core/check/check_texts.h"
+#include "core/pop3/pop3_texts.h"
+#include "unit/check/fake_check_host.h"
+
+namespace postwink {
+namespace {
+
+using testing::FakeCheckHost;
+using testing::FakeServer;
+using testing::FakeTransport;
+using testing::MakeMessage;
+using Names = std::vector<std::string>;
+
+class EngineTest : public ::testing::Test {
+ protected:
+  EngineTest() {
+    settings.listDown = 1;
+    settings.sokigErr = 1;
+    settings.svTimeout = 60;
+    settings.useSound = 1;
+    settings.soundFile = "new.wav";
+    for (int i = 0; i < 3; ++i) {
+      servers[i].messages = {MakeMessage("a" + std::to_string(i)),
+                             MakeMessage("b" + std::to_string(i))};
+      for (auto& m : servers[i].messages) m.uid += "-" + std::to_string(i);
+      network.servers["pop" + std::to_string(i)] = &servers[i];
+    }
+  }
+
+  void MakeEngine(int accountCount = 3, int interval = 10) {
+    std::vector<std::unique_ptr<Account>> accounts;
+    for (int i = 0; i < accountCount; ++i) {
+      auto a = std::make_unique<Account>();
+      a->mailbox = "box" + std::to_string(i);
+      a->server = "pop" + std::to_string(i);
+      a->user = "user";
+      a->password = "secret";
+      a->enabled = 1;
+      a->interval = interval;
+      accounts.push_back(std::move(a));
+    }
+    engine = std::make_unique<CheckEngine>(host, network, settings, std::move(accounts));
+  }
+  Account& At(int i) { return *engine->Accounts()[i]; }
+  void RunCheckNow() {
+    engine->CheckNow();
+    host.Advance(10000, *engine, network);
+  }
+
+  Settings settings;
+  FakeServer servers[3];
+  FakeTransport network;
+  FakeCheckHost host;
+  std::unique_ptr<CheckEngine> engine;
+};
+
+TEST_F(EngineTest, FirstCycleStartsWithTheSecondAccountLaterOnesWithTheFirst) {
+  MakeEngine();
+  RunCheckNow();
+  EXPECT_EQ(network.opened, (Names{"pop1", "pop2", "pop0"}));
+  EXPECT_FALSE(engine->CycleActive());
+  EXPECT_EQ(engine->LastStartedIndex(), 3);
+  network.opened.clear();
+  RunCheckNow();
+  EXPECT_EQ(network.opened, (Names{"pop0", "pop1", "pop2"}));
+}
+
+TEST_F(EngineTest, NewMailIsMergedAnnouncedAndAcknowledged) {
+  MakeEngine();
+  RunCheckNow();
+  EXPECT_EQ(engine->List().Size(), 6u);
+  EXPECT_EQ(engine->Keeper().Size(), 0u);
+  EXPECT_TRUE(engine->NewMail());
+  EXPECT_EQ(host.sounds, Names{"new.wav"});
+  EXPECT_EQ(host.listWindowsShown, 1);
+  EXPECT_TRUE(host.animating);
+  EXPECT_EQ(host.frames, TrayFrames::kNewMail);
+  EXPECT_EQ(host.toolTips.back(), "Postwink");
+
+  engine->AcknowledgeNewMail();
+  EXPECT_FALSE(engine->NewMail());
+  EXPECT_FALSE(host.animating);
+  EXPECT_FALSE(host.listTopMost);
+  for (const auto& item : engine->List().Items()) EXPECT_EQ(item->isNew, 0);
+
+  // Nothing new: the next cycle announces nothing and refreshes nothing.
+  RunCheckNow();
+  EXPECT_EQ(engine->List().Size(), 6u);
+  EXPECT_EQ(host.sounds.size(), 1u);
+  EXPECT_FALSE(engine->NewMail());
+  EXPECT_EQ(host.listRefreshes, 0);
+}
+
+TEST_F(EngineTest, HiddenOrSpamMailAnnouncesNothing) {
+  for (uint32_t flags : {kMailHidden, kMailSpam}) {
+    FakeCheckHost fresh;
+    host = fresh;
+    host.flagsForNewItems = flags;
+    MakeEngine();
+    RunCheckNow();
+    EXPECT_FALSE(engine->NewMail());
+    EXPECT_TRUE(host.sounds.empty());
+    EXPECT_EQ(host.listWindowsShown, 0);
+    EXPECT_FALSE(host.animating);
+    EXPECT_EQ(engine->List().Size(), 6u);  // listed (hidden) or kept out of sight (spam) alike
+  }
+}
+
+TEST_F(EngineTest, SokigErrOneGoesOnAndNamesTheFirstFailureInTheTip) {
+  MakeEngine(2);
+  servers[1].password = "other";  // the second account is checked first after start-up
+  RunCheckNow();
+  EXPECT_TRUE(host.boxes.empty());
+  EXPECT_EQ(network.opened, (Names{"pop1", "pop0"}));
+  EXPECT_TRUE(engine->ErrorSeen());
+  EXPECT_EQ(host.toolTips.back(), std::string(texts::kReceiveError) + "box1");
+  EXPECT_EQ(host.icon, TrayIcon::kError);
+  EXPECT_EQ(engine->List().Size(), 2u);
+}
+
+TEST_F(EngineTest, SokigErrZeroStopsTheCycleWithABox) {
+  settings.sokigErr = 0;
+  MakeEngine(2);
+  servers[1].password = "other";
+  RunCheckNow();
+  ASSERT_EQ(host.boxes.size(), 1u);
+  EXPECT_EQ(host.boxes[0].first, std::string(texts::kAuthRejected) + "-ERR wrong");
+  EXPECT_EQ(host.boxes[0].second, std::string(texts::kErrorCaptionPrefix) + "box1");
+  EXPECT_EQ(network.opened, (Names{"pop1"}));
+  EXPECT_FALSE(engine->CycleActive());
+  EXPECT_TRUE(At(0).due);  // not reached: still due for the next cycle
+}
+
+TEST_F(EngineTest, MinuteTickAndIntervals) {
+  MakeEngine(3, 10);
+  At(0).interval = 1;
+  At(1).interval = 0;
+  engine->Start();  // START_RUN off: nothing at once
+  host.Advance(59000, *engine, network);
+  EXPECT_TRUE(network.opened.empty());
+  host.Advance(1500, *engine, network);
+  EXPECT_EQ(network.opened, (Names{"pop1", "pop0"}));
+  host.Advance(60000, *engine, network);
+  EXPECT_EQ(network.opened.size(), 4u);
+  host.Advance(8 * 60000, *engine, network);
+  EXPECT_EQ(std::count(network.opened.begin(), network.opened.end(), "pop2"), 1);
+
+  // Check now resets the counts: the interval-10 account waits its full interval again.
+  host.Advance(5 * 60000, *engine, network);
+  network.opened.clear();
+  RunCheckNow();
+  EXPECT_EQ(std::count(network.opened.begin(), network.opened.end(), "pop2"), 1);
+  network.opened.clear();
+  host.Advance(9 * 60000, *engine, network);
+  EXPECT_EQ(std::count(network.opened.begin(), network.opened.end(), "pop2"), 0);
+  host.Advance(60000, *engine, network);
+  EXPECT_EQ(std::count(network.opened.begin(), network.opened.end(), "pop2"), 1);
+}
+
+TEST_F(EngineTest, DisabledAndOfflineAccountsArePassedOver) {
+  MakeEngine(3);
+  At(1).enabled = 0;
+  At(2).offlineGuard = 1;
+  host.internet = false;
+  RunCheckNow();
+  EXPECT_EQ(network.opened, (Names{"pop0"}));
+  EXPECT_NE(std::find(host.toolTips.begin(), host.toolTips.end(),
+                      std::string(texts::kCheckingMail) + "box1]"),
+            host.toolTips.end());
+  EXPECT_FALSE(engine->ErrorSeen());
+}
+
+TEST_F(EngineTest, SilenceTimesOutAndDataRestartsTheTimeout) {
+  MakeEngine(1);
+  RunCheckNow();
+  EXPECT_GT(host.timeoutStarts, 5);  // started at connect and again at every read
+
+  network.silent = true;
+  host.toolTips.clear();
+  engine->CheckNow();
+  host.Advance(59000, *engine, network);
+  EXPECT_EQ(engine->CurrentIndex(), 0);
+  host.Advance(2000, *engine, network);
+  EXPECT_FALSE(network.Open());
+  EXPECT_TRUE(engine->ErrorSeen());
+  host.Advance(1000, *engine, network);
+  EXPECT_EQ(host.toolTips.back(), std::string(texts::kReceiveError) + "box0");
+}
+
+TEST_F(EngineTest, ServerSynRemovingTheLastNewItemClearsTheNotification) {
+  settings.serverSyn = 1;
+  MakeEngine(1);
+  servers[0].messages = {MakeMessage("only")};
+  RunCheckNow();
+  ASSERT_TRUE(engine->NewMail());
+  ASSERT_EQ(engine->List().Size(), 1u);
+
+  // The message is deleted and another one arrives, which a filter hides.
+  servers[0].messages = {MakeMessage("hidden")};
+  host.flagsForNewItems = kMailHidden;
+  RunCheckNow();
+  EXPECT_EQ(engine->List().Size(), 1u);
+  EXPECT_EQ(engine->List().At(0)->identity, "<hidden@test>");
+  EXPECT_FALSE(engine->NewMail());
+  EXPECT_FALSE(host.animating);
+}
+
+TEST_F(EngineTest, CheckNowIsRefusedWhileAConnectionIsOpen) {
+  MakeEngine(2);
+  network.silent = true;
+  engine->CheckNow();
+  host.Advance(200, *engine, network);
+  ASSERT_TRUE(network.Open());
+  EXPECT_FALSE(engine->CanCheckNow());
+  engine->CheckNow();
+  EXPECT_EQ(network.opened.size(), 1u);
+}
+
+TEST_F(EngineTest, ResolveFailureAndEmptyServerAreReported) {
+  settings.sokigErr = 0;
+  MakeEngine(1);
+  At(0).server = "unknown";
+  RunCheckNow();
+  ASSERT_EQ(host.boxes.size(), 1u);
+  EXPECT_EQ(host.boxes[0].first, texts::kResolveFailed);
+  EXPECT_EQ(engine->ActiveSocket(), kNoSocket);
+  EXPECT_EQ(At(0).cachedAddress, 0u);
+}
+
+TEST_F(EngineTest, ApplySettingsDropsItemsOfDeletedAccountsAndTheUpdateNotice) {
+  MakeEngine(2);
+  RunCheckNow();
+  auto notice = std::make_unique<MailItem>();
+  notice->identity = "update";
+  engine->AddUpdateItem(std::move(notice));
+  ASSERT_EQ(engine->List().Size(), 5u);
+  engine->Accounts().erase(engine->Accounts().begin());
+  engine->ApplySettings();
+  ASSERT_EQ(engine->List().Size(), 2u);
+  for (const auto& item : engine->List().Items()) {
+    EXPECT_EQ(item->account, engine->Accounts()[0].get());
+  }
+}
+
+}  // namespace
+}  // namespace postwink

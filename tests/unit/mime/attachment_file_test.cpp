@@ -1,0 +1,128 @@
+#include "core/mime/attachment_file.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "core/mime/body_and_parts.h"
+#include "core/mime/parse_message.h"
+#include "unit/mime/mime_test_support.h"
+
+namespace postwink {
+namespace {
+
+using test::Crlf;
+
+class AttachmentFile : public ::testing::Test {
+ protected:
+  // Parses the message and writes part `index` into the scratch folder.
+  std::optional<std::string> Extract(const std::string& text, size_t index) {
+    item_ = MailItem();
+    ParseMessage(item_, text, std::nullopt, test::Options());
+    GetBodyAndParts(item_, parts_, test::Charsets());
+    return ExtractAttachment(item_, parts_, index, temp_);
+  }
+  std::string Read(const std::string& path) { return *PlatformSystem().files.ReadAll(path); }
+  std::string Name(const std::string& path) {
+    return std::filesystem::path(path).filename().string();
+  }
+
+  test::ScratchFolder folder_;
+  TempFolder temp_{PlatformSystem().files, folder_.Path()};
+  MailItem item_;
+  PartList parts_;
+};
+
+std::string TwoParts(const char* attachmentHeader, const char* encoding, const char* data) {
+  return Crlf({"Content-Type: multipart/mixed; boundary=b", "", "--b", "Content-Type: text/plain",
+               "", "body", "--b", attachmentHeader, encoding, "", data, "--b--"});
+}
+
+TEST_F(AttachmentFile, Base64DataKeepsItsNulBytes) {
+  auto path = Extract(TwoParts("Content-Type: application/octet-stream; name=\"z.bin\"",
+                               "Content-Transfer-Encoding: Base64", "AAEAAg=="),
+                      1);
+  ASSERT_TRUE(path);
+  EXPECT_EQ(*path, folder_.Path() + "z.bin");
+  EXPECT_EQ(Read(*path), std::string("\0\x01\0\x02", 4));
+}
+
+TEST_F(AttachmentFile, UnencodedDataIsWrittenWhole) {
+  std::string text = TwoParts("Content-Type: application/x-raw; name=r.bin",
+                              "Content-Transfer-Encoding: binary", "aXb");
+  text[text.find("aXb") + 1] = '\0';
+  auto path = Extract(text, 1);
+  ASSERT_TRUE(path);
+  EXPECT_EQ(Read(*path), std::string("a\0b", 3));
+}
+
+TEST_F(AttachmentFile, NamesComeFromTheNameTheTypeOrTheSystem) {
+  auto jpeg = Extract(TwoParts("Content-Type: image/jpeg", "X-N: 1", "JFIF"), 1);
+  ASSERT_TRUE(jpeg);
+  EXPECT_EQ(Name(*jpeg), ".jpg");
+  EXPECT_EQ(Read(*jpeg), "JFIF");
+
+  auto octet = Extract(TwoParts("Content-Type: application/octet-stream", "X-N: 1", "x"), 1);
+  ASSERT_TRUE(octet);
+  EXPECT_EQ(Name(*octet), "application_octet-stream");
+
+  auto untyped = Extract(Crlf({"Content-Type: multipart/mixed; boundary=b", "", "--b",
+                               "Content-Type: text/plain", "", "t", "--b", "", "data", "--b--"}),
+                         1);
+  ASSERT_TRUE(untyped);
+  EXPECT_EQ(Name(*untyped).substr(0, 3), "Pos");
+  EXPECT_EQ(Read(*untyped), "data");
+
+  // No body lines fetched: the multipart itself, written as an empty file named after its type.
+  auto whole = Extract(Crlf({"Content-Type: multipart/mixed; boundary=b", ""}), 0);
+  ASSERT_TRUE(whole);
+  EXPECT_EQ(Name(*whole), "multipart_mixed_ boundary=b");
+  EXPECT_EQ(Read(*whole), "");
+}
+
+TEST_F(AttachmentFile, HostileNamesStayInTheFolder) {
+  const char* names[] = {
+      "../../escape.txt", "..\\..\\escape.txt", "CON", "nul.txt", "a.", "/etc/passwd",
+      "C:evil",           "\x83/../x"};
+  for (const char* name : names) {
+    auto path = WriteAttachmentFile(std::string(name), "data", temp_);
+    ASSERT_TRUE(path) << name;
+    EXPECT_EQ(std::filesystem::path(*path).parent_path(), folder_.Dir()) << name;
+    EXPECT_EQ(Read(*path), "data");
+  }
+  EXPECT_FALSE(std::filesystem::exists(folder_.Dir().parent_path() / "escape.txt"));
+  auto cut = Extract(
+      TwoParts(("Content-Type: text/x; name=" + std::string(300, 'n')).c_str(), "X-N: 1", "d"), 1);
+  ASSERT_TRUE(cut);
+  EXPECT_EQ(Name(*cut), std::string(206, 'n'));
+}
+
+TEST_F(AttachmentFile, ANewUniqueFileEachTimeWithoutAName) {
+  auto first = WriteAttachmentFile(std::nullopt, "1", temp_);
+  auto second = WriteAttachmentFile(std::string(), "2", temp_);
+  ASSERT_TRUE(first && second);
+  EXPECT_NE(*first, *second);
+  EXPECT_EQ(Read(*first), "1");
+  EXPECT_EQ(Read(*second), "2");
+}
+
+TEST(ExportHeaderText, LinesBetweenHyphens) {
+  const std::string hyphens = std::string(43, '-') + "\r\n";
+  MailItem item;
+  item.from = "f";
+  item.to = "t";
+  item.dateText = "05/07/05 14:32:10";
+  EXPECT_EQ(ExportHeaderText(item), hyphens +
+                                        "From   : f\r\nTo     : t\r\n"
+                                        "Date   : 05/07/05 14:32:10\r\nSubject: (no subject)\r\n" +
+                                        hyphens);
+  item.cc = "c";
+  item.subject = "s";
+  EXPECT_EQ(ExportHeaderText(item), hyphens +
+                                        "From   : f\r\nTo     : t\r\nCC     : c\r\n"
+                                        "Date   : 05/07/05 14:32:10\r\nSubject: s\r\n" +
+                                        hyphens);
+}
+
+}  // namespace
+}  // namespace postwink

@@ -1,0 +1,167 @@
+#include "core/mime/mime_parts.h"
+
+#include <gtest/gtest.h>
+
+#include "unit/mime/mime_test_support.h"
+
+namespace postwink {
+namespace {
+
+using test::Charsets;
+using test::Crlf;
+
+TEST(MimeParts, BoundaryLinesCompareWithoutCaseAndAsAPrefix) {
+  EXPECT_EQ(FindBoundaryLine("--AbC\r\nx", "abc"), 0u);
+  EXPECT_EQ(FindBoundaryLine("x\r\n--abcdef\r\n", "ABC"), 3u);
+  EXPECT_EQ(FindBoundaryLine("x--abc\r\n-abc\r\n", "abc"), 14u);  // not at a line start
+  EXPECT_EQ(FindBoundaryLine("x\r\n--ab", "abc"), 7u);            // cut short
+}
+
+TEST(MimeParts, Parameters) {
+  struct Case {
+    const char* value;
+    const char* name;
+    std::optional<std::string> expected;
+  } cases[] = {
+      {"multipart/mixed; boundary=\"b1\"", "boundary", "b1"},
+      {"multipart/mixed;boundary = b2 ;x=y", "boundary", "b2 "},
+      {"text/plain; CHARSET=utf-8", "charset", "utf-8"},
+      {"text/plain; format=flowed", "charset", std::nullopt},
+      {"text/plain", "charset", std::nullopt},
+      {"   ", "charset", std::nullopt},
+      {"text/plain; charset=", "charset", ""},
+      {"attachment; filename=\"a;b.txt\"", "filename", "a"},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(GetParameter(c.value, c.name), c.expected) << c.value;
+  }
+  EXPECT_EQ(
+      GetDecodedParameter("image/png; name=\"=?ISO-8859-1?Q?a=5Fb.png?=\"", "name", Charsets()),
+      "a_b.png");
+}
+
+TEST(MimeParts, ExtendedFilenamesJoinSectionsInNumberOrder) {
+  struct Case {
+    const char* value;
+    std::optional<std::string> expected;
+  } cases[] = {
+      {"", std::nullopt},
+      {"attachment; filename=\"plain.txt\"", std::nullopt},
+      {"attachment; filename*1=\"b.txt\"; filename*0=\"a\"", "ab.txt"},
+      {"attachment; filename*=UTF-8''%E3%83%86.txt", "\x83\x65.txt"},  // TE (katakana)
+      // Extended section 0: the whole join is percent-decoded, section 1 included.
+      {"attachment;\tfilename*0*=ISO-2022-JP''%1B%24B%25F; filename*1=%25%39%1B%28B.txt",
+       "\x83\x65\x83\x58.txt"},  // TESU
+      {"attachment; filename*0=\"a%41\"; filename*1*=b", "a%41b"},
+      {"attachment; filename*0=x; filename*0=y", "y"},
+      {"attachment; filename*-1=x; filename*2=z; filename*0=a", "az"},
+      {"attachment; filename*99999999999999=z; filename*0=a", "az"},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(AssembleExtendedFilename(c.value, Charsets()), c.expected) << c.value;
+  }
+}
+
+TEST(MimeParts, ExtensionsByWholeTypeWithoutCase) {
+  EXPECT_EQ(ExtensionForType("IMAGE/JPEG"), ".jpg");
+  EXPECT_EQ(ExtensionForType("application/postscript"), ".eps");
+  EXPECT_EQ(ExtensionForType("video/x-msvideo"), ".avi");
+  EXPECT_EQ(ExtensionForType("image/jpeg; name=a"), std::nullopt);
+  EXPECT_EQ(ExtensionForType("image/jpe"), std::nullopt);
+}
+
+const std::string kNested = Crlf({
+    "preamble",
+    "--outer",
+    "Content-Type: multipart/alternative; boundary=inner",
+    "",
+    "--inner",
+    "Content-Type: text/plain; charset=us-ascii",
+    "",
+    "plain",
+    "--INNER",
+    "Content-Type: text/html",
+    "",
+    "<p>html</p>",
+    "--inner--",
+    "",
+    "--outer",
+    "Content-Type: image/png; name=\"a.png\"",
+    "Content-Transfer-Encoding: base64",
+    "Content-Disposition: attachment; filename=\"b.png\"",
+    "",
+    "iVBORw0=",
+    "--outer",
+    "",
+    "no header",
+    "--outer--",
+});
+
+TEST(MimeParts, NestedMultipartsGoIntoOneList) {
+  PartList parts;
+  ASSERT_EQ(ListParts("multipart/mixed; boundary=outer", kNested, parts, Charsets()), 4u);
+  auto content = [&](const MimePart& p) { return kNested.substr(*p.start, *p.end - 2 - *p.start); };
+  EXPECT_EQ(parts[0].type, "text/plain; charset=us-ascii");
+  EXPECT_EQ(content(parts[0]), "plain");
+  EXPECT_EQ(parts[1].type, "text/html");
+  EXPECT_EQ(content(parts[1]), "<p>html</p>");
+  EXPECT_EQ(parts[2].name, "b.png");  // the disposition wins over the type's name
+  EXPECT_EQ(parts[2].encoding, "base64");
+  EXPECT_EQ(content(parts[2]), "iVBORw0=");
+  EXPECT_EQ(parts[3].type, std::nullopt);
+  EXPECT_EQ(content(parts[3]), "no header");
+}
+
+TEST(MimeParts, ACutOffPartHasNoEnd) {
+  std::string text = kNested.substr(0, kNested.find("iVBOR") + 4);
+  PartList parts;
+  ASSERT_EQ(ListParts("multipart/mixed; boundary=outer", text, parts, Charsets()), 3u);
+  EXPECT_TRUE(parts[1].end);
+  EXPECT_EQ(parts[2].start, kNested.find("iVBOR"));
+  EXPECT_FALSE(parts[2].end);
+  // Cut inside a part's header: the part counts, without a start.
+  text = kNested.substr(0, kNested.find("Content-Transfer"));
+  parts.clear();
+  ASSERT_EQ(ListParts("multipart/mixed; boundary=outer", text, parts, Charsets()), 3u);
+  EXPECT_FALSE(parts[2].start);
+}
+
+TEST(MimeParts, NoBoundaryNoParts) {
+  PartList parts;
+  EXPECT_EQ(ListParts("multipart/mixed", kNested, parts, Charsets()), 0u);
+  EXPECT_EQ(ListParts("multipart/mixed; boundary=\"\"", kNested, parts, Charsets()), 0u);
+  EXPECT_EQ(ListParts("multipart/mixed; boundary=zzz", kNested, parts, Charsets()), 0u);
+}
+
+// Each level opens one more multipart and never closes it: without a bound the recursion
+// would follow all of them.
+TEST(MimeParts, DeepNestingIsBoundedAndTheRestIsOnePart) {
+  std::string text;
+  const int levels = 5000;
+  for (int i = 0; i < levels; ++i) {
+    text += "--b" + std::to_string(i) + "x\r\nContent-Type: multipart/mixed; boundary=b" +
+            std::to_string(i + 1) + "x\r\n\r\n";
+  }
+  text += "--b" + std::to_string(levels) + "x\r\n\r\ninnermost\r\n";
+  PartList parts;
+  ASSERT_EQ(ListParts("multipart/mixed; boundary=b0x", text, parts, Charsets()), 1u);
+  EXPECT_EQ(parts[0].type,
+            "multipart/mixed; boundary=b" + std::to_string(kMaxMultipartNesting + 1) + "x");
+  EXPECT_FALSE(parts[0].end);
+}
+
+TEST(MimeParts, TenThousandParts) {
+  std::string text;
+  for (int i = 0; i < 10000; ++i) {
+    text += "--sep\r\nContent-Type: application/octet-stream; name=p" + std::to_string(i) +
+            "\r\n\r\ndata\r\n";
+  }
+  text += "--sep--\r\n";
+  PartList parts;
+  ASSERT_EQ(ListParts("multipart/mixed; boundary=sep", text, parts, Charsets()), 10000u);
+  EXPECT_EQ(parts[9999].name, "p9999");
+  EXPECT_TRUE(parts[9999].end);
+}
+
+}  // namespace
+}  // namespace postwink

@@ -1,0 +1,193 @@
+#pragma once
+// Test doubles for the POP3 session: an in-memory POP3 server that answers commands with reply
+// lines, and a session host that builds items without the real parser.
+
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "core/config/account.h"
+#include "core/mime/mail_item.h"
+#include "core/pop3/md5.h"
+#include "core/pop3/pop3_session.h"
+
+namespace postwink::testing {
+
+struct FakeMessage {
+  std::string text;
+  std::string uid;
+};
+
+inline FakeMessage MakeMessage(const std::string& id, const std::string& extraHeader = "") {
+  return {"From: a@example.com\r\nSubject: " + id + "\r\nMessage-Id: <" + id + "@test>\r\n" +
+              extraHeader + "\r\nbody of " + id + "\r\n..dotted\r\n",
+          "uid-" + id};
+}
+
+class FakeServer {
+ public:
+  std::vector<FakeMessage> messages;
+  std::string greeting = "+OK ready <1896.697170952@dbc.mtview.ca.us>";
+  std::string user = "user";
+  std::string password = "secret";
+  bool noUidl = false;
+  bool noTop = false;
+  bool noList = false;
+  int extraUidlLines = 0;
+  std::vector<std::string> commands;  // as received, without CR LF
+
+  std::vector<std::string> Respond(std::string_view command) {
+    std::string cmd(command);
+    if (cmd.size() >= 2 && cmd.ends_with("\r\n")) cmd.resize(cmd.size() - 2);
+    commands.push_back(cmd);
+    std::vector<std::string> out;
+    std::string word = cmd.substr(0, cmd.find(' '));
+    int n = 0;
+    int lines = -1;
+    if (size_t sp = cmd.find(' '); sp != std::string::npos) {
+      n = std::atoi(cmd.c_str() + sp + 1);
+      if (size_t sp2 = cmd.find(' ', sp + 1); sp2 != std::string::npos) {
+        lines = std::atoi(cmd.c_str() + sp2 + 1);
+      }
+    }
+    bool valid = n >= 1 && n <= static_cast<int>(messages.size());
+    if (word == "USER") {
+      out.push_back(cmd == "USER " + user ? "+OK" : "-ERR who?");
+    } else if (word == "PASS") {
+      out.push_back(cmd == "PASS " + password ? "+OK in" : "-ERR wrong");
+    } else if (word == "APOP") {
+      std::string stamp = greeting.substr(greeting.rfind('<'));
+      out.push_back(cmd == "APOP " + user + " " + Md5Hex(stamp + password) ? "+OK in" : "-ERR no");
+    } else if (word == "STAT") {
+      size_t total = 0;
+      for (auto& m : messages) total += m.text.size();
+      out.push_back("+OK " + std::to_string(messages.size()) + " " + std::to_string(total));
+    } else if (word == "LIST") {
+      if (noList || !valid) {
+        out.push_back("-ERR no such message");
+      } else {
+        out.push_back("+OK " + std::to_string(n) + " " +
+                      std::to_string(messages[n - 1].text.size()));
+      }
+    } else if (word == "RETR" || word == "TOP") {
+      if (!valid || (word == "TOP" && noTop)) {
+        out.push_back("-ERR no");
+      } else {
+        out.push_back("+OK");
+        const std::string& text = messages[n - 1].text;
+        size_t body = text.find("\r\n\r\n");
+        auto push = [&out](std::string_view part, int limit) {
+          int count = 0;
+          size_t pos = 0;
+          while (pos < part.size() && (limit < 0 || count < limit)) {
+            size_t end = part.find("\r\n", pos);
+            if (end == std::string_view::npos) end = part.size();
+            out.emplace_back(part.substr(pos, end - pos));
+            pos = end + 2;
+            ++count;
+          }
+        };
+        push(std::string_view(text).substr(0, body), -1);
+        out.push_back("");
+        push(std::string_view(text).substr(body + 4), word == "TOP" ? lines : -1);
+        out.push_back(".");
+      }
+    } else if (word == "UIDL") {
+      if (noUidl) {
+        out.push_back("-ERR what?");
+      } else {
+        out.push_back("+OK");
+        for (size_t i = 0; i < messages.size() + extraUidlLines; ++i) {
+          out.push_back(std::to_string(i + 1) + " " +
+                        (i < messages.size() ? messages[i].uid : "x" + std::to_string(i)));
+        }
+        out.push_back(".");
+      }
+    } else if (word == "QUIT") {
+      out.push_back("+OK bye");
+    } else {
+      out.push_back("-ERR unknown");
+    }
+    return out;
+  }
+};
+
+// Message-Id between angle brackets, else X-UIDL, else empty; enough for these tests.
+inline std::string FakeIdentity(std::string_view text) {
+  std::string_view header = text.substr(0, text.find("\r\n\r\n"));
+  size_t at = header.find("Message-Id: <");
+  if (at != std::string_view::npos) {
+    size_t close = header.find('>', at);
+    if (close != std::string_view::npos)
+      return std::string(header.substr(at + 12, close - at - 11));
+  }
+  at = header.find("X-UIDL: ");
+  if (at != std::string_view::npos) {
+    size_t end = header.find("\r\n", at);
+    return std::string(header.substr(at + 8, end - at - 8));
+  }
+  return ".";
+}
+
+class FakeSessionHost : public SessionHost {
+ public:
+  std::vector<std::string> log;
+  std::vector<std::string> texts;  // message texts built into items
+  std::vector<std::optional<std::string>> sizes;
+  uint32_t flagsForNewItems = 0;
+
+  std::unique_ptr<MailItem> BuildItem(Account& account, std::string_view text,
+                                      std::optional<std::string_view> sizeText) override {
+    auto item = std::make_unique<MailItem>();
+    item->account = &account;
+    item->identity = FakeIdentity(text);
+    size_t uidl = text.find("X-UIDL: ");
+    if (uidl != std::string_view::npos && uidl < text.find("\r\n\r\n")) {
+      item->uniqueId = std::string(text.substr(uidl + 8, text.find("\r\n", uidl) - uidl - 8));
+    }
+    if (sizeText) item->sizeText = std::string(*sizeText);
+    item->flags = flagsForNewItems;
+    texts.emplace_back(text);
+    sizes.emplace_back(item->sizeText);
+    return item;
+  }
+  std::string Identity(std::string_view text) override { return FakeIdentity(text); }
+  void Log(std::string_view text) override { log.emplace_back(text); }
+};
+
+struct SessionRun {
+  SessionReply last;
+  std::vector<std::string> commands;
+};
+
+// Runs one connection: the greeting, then each command answered by the server, until the
+// session ends or has quit.
+inline SessionRun RunSession(Pop3Session& session, Account& account, FakeServer& server) {
+  SessionRun run;
+  session.SetState(SessionState::kGreeting);
+  std::vector<std::string> pending{server.greeting};
+  for (int guard = 0; guard < 100000; ++guard) {
+    std::string command;
+    for (const std::string& line : pending) {
+      run.last = session.OnLine(line, account);
+      if (!run.last.command.empty()) command = run.last.command;
+      if (!run.last.goOn) break;
+    }
+    if (!run.last.goOn) {
+      if (!command.empty()) server.Respond(command);
+      break;
+    }
+    if (command.empty()) break;
+    pending = server.Respond(command);
+    if (session.State() == SessionState::kQuitting) {
+      for (const std::string& line : pending) session.OnLine(line, account);
+      break;
+    }
+  }
+  run.commands = server.commands;
+  return run;
+}
+
+}  // namespace postwink::testing

@@ -1,0 +1,331 @@
+#include "core/pop3/pop3_session.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "core/pop3/pop3_texts.h"
+#include "unit/pop3/fake_pop3.h"
+
+namespace postwink {
+namespace {
+
+using testing::FakeServer;
+using testing::FakeSessionHost;
+using testing::MakeMessage;
+using testing::RunSession;
+using testing::SessionRun;
+using Commands = std::vector<std::string>;
+
+class SessionTest : public ::testing::Test {
+ protected:
+  SessionTest() : session(host, keeper) {
+    account.mailbox = "box";
+    account.user = "user";
+    account.password = "secret";
+    server.messages = {MakeMessage("m1"), MakeMessage("m2"), MakeMessage("m3")};
+  }
+  FakeSessionHost host;
+  ItemKeeper keeper;
+  Pop3Session session;
+  Account account;
+  FakeServer server;
+};
+
+TEST(IsPositiveReply, CaseOfOkAndLength) {
+  const std::pair<const char*, bool> cases[] = {
+      {"+OK", true}, {"+ok", true},   {"+Ok done", true}, {"+oK", true},
+      {"+O", false}, {"-ERR", false}, {"OK", false},      {"", false},
+  };
+  for (auto [line, positive] : cases) EXPECT_EQ(IsPositiveReply(line), positive) << line;
+}
+
+TEST_F(SessionTest, FirstCheckFetchesEverythingAndFillsUniqueIds) {
+  SessionRun run = RunSession(session, account, server);
+  EXPECT_EQ(run.commands, (Commands{"USER user", "PASS secret", "STAT", "LIST 1", "RETR 1",
+                                    "LIST 2", "RETR 2", "LIST 3", "RETR 3", "UIDL", "QUIT"}));
+  EXPECT_TRUE(run.last.goOn);
+  EXPECT_EQ(session.State(), SessionState::kQuitting);
+  ASSERT_EQ(account.items.size(), 3u);
+  for (int i = 0; i < 3; ++i) {
+    EXPECT_EQ(account.items[i]->number, i + 1);
+    EXPECT_EQ(account.items[i]->isNew, 1);
+    EXPECT_EQ(account.items[i]->uniqueId, "uid-m" + std::to_string(i + 1));
+    EXPECT_EQ(account.items[i]->sizeText, std::to_string(server.messages[i].text.size()));
+  }
+  EXPECT_EQ(session.newCount, 3);
+  EXPECT_EQ(account.lastNumber, 3);
+  EXPECT_EQ(account.lastIdentity, "<m3@test>");
+  EXPECT_EQ(keeper.Size(), 3u);
+  // The message text is stored as received, dot-stuffing included.
+  EXPECT_EQ(host.texts[0], server.messages[0].text);
+}
+
+TEST_F(SessionTest, LogShowsCommandsAndRepliesButNeverThePassword) {
+  SessionSettings settings;
+  settings.log = true;
+  session.SetSettings(settings);
+  RunSession(session, account, server);
+  ASSERT_GE(host.log.size(), 6u);
+  EXPECT_EQ(host.log[0], "[box] +OK ready <1896.697170952@dbc.mtview.ca.us>");
+  EXPECT_EQ(host.log[1], "[box] USER user\r\n");
+  EXPECT_EQ(host.log[2], "[box] +OK");
+  EXPECT_EQ(host.log[3], "[box] PASS ****");
+  EXPECT_EQ(host.log[5], "[box] STAT\r\n");
+  for (const std::string& entry : host.log) EXPECT_EQ(entry.find("secret"), std::string::npos);
+  EXPECT_EQ(host.log.back(), "[box] +OK bye");
+  // Message text is not logged, status lines are.
+  for (const std::string& entry : host.log) EXPECT_EQ(entry.find("body of"), std::string::npos);
+}
+
+TEST_F(SessionTest, LoginRepliesAreLoggedOnlyWithLogOn) {
+  RunSession(session, account, server);
+  EXPECT_EQ(host.log[0], "[box] USER user\r\n");
+  EXPECT_EQ(host.log[1], "[box] PASS ****");
+  EXPECT_EQ(host.log[2], "[box] STAT\r\n");
+  EXPECT_EQ(host.log[3], "[box] +OK 3 " + std::to_string(server.messages[0].text.size() * 3));
+}
+
+TEST_F(SessionTest, LaterChecksVerifyResynchroniseAndFetchOnlyWhatIsNew) {
+  RunSession(session, account, server);
+  MailItem* second = account.items[1];
+
+  server.commands.clear();
+  SessionRun same = RunSession(session, account, server);
+  EXPECT_EQ(same.commands, (Commands{"USER user", "PASS secret", "STAT", "TOP 3 0", "QUIT"}));
+  EXPECT_EQ(account.items.size(), 3u);
+
+  // Message 1 deleted by another client, one new message arrived.
+  server.messages.erase(server.messages.begin());
+  server.messages.push_back(MakeMessage("m4"));
+  server.commands.clear();
+  SessionRun shifted = RunSession(session, account, server);
+  EXPECT_EQ(shifted.commands, (Commands{"USER user", "PASS secret", "STAT", "TOP 3 0", "UIDL",
+                                        "LIST 3", "RETR 3", "UIDL", "QUIT"}));
+  ASSERT_EQ(account.items.size(), 3u);
+  EXPECT_EQ(account.items[0], second);
+  EXPECT_EQ(second->number, 1);
+  EXPECT_EQ(account.items[2]->identity, "<m4@test>");
+  EXPECT_EQ(account.items[2]->number, 3);
+  // The gone item was never listed, so it was released.
+  EXPECT_EQ(keeper.Size(), 3u);
+  EXPECT_EQ(account.lastNumber, 3);
+
+  // Everything deleted.
+  server.messages.clear();
+  server.commands.clear();
+  SessionRun empty = RunSession(session, account, server);
+  EXPECT_EQ(empty.commands, (Commands{"USER user", "PASS secret", "STAT", "UIDL", "QUIT"}));
+  EXPECT_TRUE(account.items.empty());
+  EXPECT_EQ(account.lastNumber, 0);
+  EXPECT_FALSE(account.lastIdentity);
+  EXPECT_EQ(keeper.Size(), 0u);
+}
+
+TEST_F(SessionTest, GoneItemHeldElsewhereIsFlaggedNotDestroyed) {
+  RunSession(session, account, server);
+  std::unique_ptr<MailItem> listed = keeper.Take(account.items[0]);  // as if merged
+  server.messages.erase(server.messages.begin());
+  RunSession(session, account, server);
+  EXPECT_EQ(listed->flags & kMailGone, kMailGone);
+  EXPECT_EQ(account.items.size(), 2u);
+}
+
+TEST_F(SessionTest, ApopSendsTheDigestOfTheLastTimestampAndLogsItMasked) {
+  account.apop = 1;
+  server.password = "tanstaaf";
+  account.password = "tanstaaf";
+  server.greeting = "+OK <not.this@x> POP3 server ready <1896.697170952@dbc.mtview.ca.us>";
+  SessionRun run = RunSession(session, account, server);
+  ASSERT_GE(run.commands.size(), 2u);
+  EXPECT_EQ(run.commands[0], "APOP user c4c9334bac560ecc979e58001b3e22fb");
+  EXPECT_EQ(run.commands[1], "STAT");
+  EXPECT_EQ(host.log[0], "[box] APOP ****");
+}
+
+struct FailureCase {
+  const char* name;
+  std::function<void(FakeServer&, Account&)> setup;
+  std::string error;
+  Commands commands;
+};
+
+class SessionFailures : public SessionTest, public ::testing::WithParamInterface<FailureCase> {};
+
+TEST_P(SessionFailures, EndWithTheFixedTextAndQuitUnlogged) {
+  GetParam().setup(server, account);
+  SessionRun run = RunSession(session, account, server);
+  EXPECT_FALSE(run.last.goOn);
+  EXPECT_EQ(run.last.error, GetParam().error);
+  EXPECT_EQ(run.commands, GetParam().commands);
+  EXPECT_EQ(session.State(), SessionState::kFailed);
+  for (const std::string& entry : host.log) EXPECT_NE(entry, "[box] QUIT\r\n");
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, SessionFailures,
+    ::testing::Values(
+        FailureCase{"negative_greeting", [](FakeServer& s, Account&) { s.greeting = "-ERR busy"; },
+                    std::string(texts::kBadGreeting) + "-ERR busy", Commands{"QUIT"}},
+        FailureCase{"no_user", [](FakeServer&, Account& a) { a.user.reset(); }, texts::kNoUserName,
+                    Commands{"QUIT"}},
+        FailureCase{"no_password", [](FakeServer&, Account& a) { a.password = ""; },
+                    texts::kNoPassword, Commands{"QUIT"}},
+        FailureCase{"apop_without_timestamp",
+                    [](FakeServer& s, Account& a) {
+                      a.apop = 1;
+                      s.greeting = "+OK ready";
+                    },
+                    texts::kNoApop, Commands{"QUIT"}},
+        FailureCase{"user_rejected", [](FakeServer& s, Account&) { s.user = "other"; },
+                    std::string(texts::kUserRejected) + "-ERR who?", Commands{"USER user", "QUIT"}},
+        FailureCase{"password_rejected", [](FakeServer& s, Account&) { s.password = "x"; },
+                    std::string(texts::kAuthRejected) + "-ERR wrong",
+                    Commands{"USER user", "PASS secret", "QUIT"}},
+        FailureCase{"fill_uidl_rejected", [](FakeServer& s, Account&) { s.noUidl = true; }, "",
+                    Commands{"USER user", "PASS secret", "STAT", "LIST 1", "RETR 1", "LIST 2",
+                             "RETR 2", "LIST 3", "RETR 3", "UIDL", "QUIT"}},
+        FailureCase{"uidl_longer_than_stat", [](FakeServer& s, Account&) { s.extraUidlLines = 1; },
+                    texts::kOutOfMemory,
+                    Commands{"USER user", "PASS secret", "STAT", "LIST 1", "RETR 1", "LIST 2",
+                             "RETR 2", "LIST 3", "RETR 3", "UIDL", "QUIT"}}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(SessionTest, ReplyAppendedToErrorIsCutAt255Bytes) {
+  server.greeting = "-ERR " + std::string(400, 'x');
+  SessionRun run = RunSession(session, account, server);
+  EXPECT_EQ(run.last.error.size(), 255u);
+  EXPECT_TRUE(run.last.error.starts_with(texts::kBadGreeting));
+}
+
+TEST_F(SessionTest, StatAndRetrRejectedGiveTheirTexts) {
+  session.SetState(SessionState::kGreeting);
+  session.OnLine("+OK", account);
+  session.OnLine("+OK", account);
+  SessionReply stat = session.OnLine("+OK", account);
+  EXPECT_EQ(stat.command, "STAT\r\n");
+  SessionReply rejected = session.OnLine("-ERR no", account);
+  EXPECT_EQ(rejected.error, std::string(texts::kStatRejected) + "-ERR no");
+  EXPECT_EQ(rejected.command, "QUIT\r\n");
+
+  session.SetState(SessionState::kStatSent);
+  EXPECT_EQ(session.OnLine("+OK 2 100", account).command, "LIST 1\r\n");
+  EXPECT_EQ(session.OnLine("+OK 1 50", account).command, "RETR 1\r\n");
+  EXPECT_EQ(session.OnLine(".", account).command, "");  // a "." before the status is ignored
+  SessionReply retr = session.OnLine("-ERR gone", account);
+  EXPECT_FALSE(retr.goOn);
+  EXPECT_EQ(retr.error, std::string(texts::kRetrRejected) + "-ERR gone");
+}
+
+TEST_F(SessionTest, TopModeAsksGetLineLinesAndFallsBackToRetrForTheRestOfTheSession) {
+  SessionSettings settings;
+  settings.listDown = 0;
+  settings.getLine = 5;
+  session.SetSettings(settings);
+  SessionRun top = RunSession(session, account, server);
+  EXPECT_EQ(top.commands, (Commands{"USER user", "PASS secret", "STAT", "LIST 1", "TOP 1 5",
+                                    "LIST 2", "TOP 2 5", "LIST 3", "TOP 3 5", "UIDL", "QUIT"}));
+
+  // A fresh account on a server without TOP.
+  Account other = account;
+  other.items.clear();
+  other.lastNumber = -1;
+  other.lastIdentity.reset();
+  server.noTop = true;
+  server.commands.clear();
+  SessionRun fallback = RunSession(session, other, server);
+  EXPECT_EQ(fallback.commands,
+            (Commands{"USER user", "PASS secret", "STAT", "LIST 1", "TOP 1 5", "RETR 1", "LIST 2",
+                      "RETR 2", "LIST 3", "RETR 3", "UIDL", "QUIT"}));
+  EXPECT_EQ(other.items.size(), 3u);
+  // The next session starts from LISTDOWN again.
+  server.noTop = false;
+  server.messages.push_back(MakeMessage("m4"));
+  server.commands.clear();
+  SessionRun next = RunSession(session, other, server);
+  EXPECT_EQ(next.commands, (Commands{"USER user", "PASS secret", "STAT", "TOP 3 0", "LIST 4",
+                                     "TOP 4 5", "UIDL", "QUIT"}));
+}
+
+TEST_F(SessionTest, NegativeListLeavesTheItemWithoutSize) {
+  server.noList = true;
+  SessionRun run = RunSession(session, account, server);
+  EXPECT_EQ(account.items.size(), 3u);
+  EXPECT_FALSE(account.items[0]->sizeText);
+  EXPECT_TRUE(run.last.goOn);
+}
+
+TEST_F(SessionTest, ServerWithoutUidlFetchesEverythingAgainAfterRenumbering) {
+  RunSession(session, account, server);
+  server.messages.erase(server.messages.begin());
+  server.noUidl = true;
+  server.commands.clear();
+  SessionRun run = RunSession(session, account, server);
+  // STAT counts fewer messages than were known: straight to UIDL, which fails.
+  EXPECT_EQ(run.commands, (Commands{"USER user", "PASS secret", "STAT", "UIDL", "LIST 1", "RETR 1",
+                                    "LIST 2", "RETR 2", "UIDL", "QUIT"}));
+  EXPECT_EQ(account.items.size(), 2u);
+  EXPECT_EQ(keeper.Size(), 2u);  // the three old copies were released
+}
+
+TEST_F(SessionTest, AnnouncedSizesAreOnlyHints) {
+  session.SetState(SessionState::kStatSent);
+  account.lastNumber = 0;
+  session.OnLine("+OK 2000000000 99999999999", account);
+  EXPECT_EQ(account.messageCount, 2000000000);
+  session.OnLine("+OK 1 100000000000", account);
+  EXPECT_LE(session.MessageCapacity(), kMaxReserve + 64);
+}
+
+TEST_F(SessionTest, EndlessMessageFailsWithOutOfMemory) {
+  SessionSettings settings;
+  settings.maxMessageBytes = 1 << 20;
+  session.SetSettings(settings);
+  session.SetState(SessionState::kStatSent);
+  session.OnLine("+OK 1 10", account);
+  session.OnLine("+OK 1 10", account);
+  session.OnLine("+OK", account);
+  std::string row(998, 'y');
+  SessionReply reply;
+  int lines = 0;
+  while (reply.goOn && lines < 2000) {
+    reply = session.OnLine(row, account);
+    ++lines;
+  }
+  EXPECT_FALSE(reply.goOn);
+  EXPECT_EQ(reply.error, texts::kOutOfMemory);
+  EXPECT_GT(lines, 1000);
+}
+
+TEST_F(SessionTest, EmptyMailboxAtFirstCheckQuitsAfterStat) {
+  server.messages.clear();
+  SessionRun run = RunSession(session, account, server);
+  EXPECT_EQ(run.commands, (Commands{"USER user", "PASS secret", "STAT", "QUIT"}));
+  EXPECT_EQ(account.lastNumber, 0);
+}
+
+TEST_F(SessionTest, SendFailures) {
+  session.SetState(SessionState::kAuthSent);
+  EXPECT_EQ(session.OnLine("+OK", account).command, "STAT\r\n");
+  SessionReply stat = session.OnSendFailed(account);
+  EXPECT_FALSE(stat.goOn);
+  EXPECT_EQ(stat.error, texts::kSendFailed);
+  EXPECT_EQ(stat.command, "");  // ends at once, without QUIT
+
+  session.SetState(SessionState::kGreeting);
+  EXPECT_EQ(session.OnLine("+OK", account).command, "USER user\r\n");
+  SessionReply user = session.OnSendFailed(account);
+  EXPECT_EQ(user.error, texts::kSendFailed);
+  EXPECT_EQ(user.command, "QUIT\r\n");
+
+  session.SetState(SessionState::kStatSent);
+  account.lastNumber = -1;
+  EXPECT_EQ(session.OnLine("+OK 0 0", account).command, "QUIT\r\n");
+  SessionReply quit = session.OnSendFailed(account);
+  EXPECT_EQ(quit.error, texts::kSendFailed);
+  EXPECT_EQ(quit.command, "");
+}
+
+}  // namespace
+}  // namespace postwink
