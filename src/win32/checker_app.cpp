@@ -1,11 +1,8 @@
 #include "checker_app.h"
 
-#include <commctrl.h>
-#include <shellapi.h>
-#include <winsock2.h>
-
 #include "core/config/command_line.h"
 #include "win32/main_dialog.h"
+#include "win32/platform/windows_headers.h"
 #include "win32/texts.h"
 #include "win32/wide_text.h"
 #include "win32/wnd.h"
@@ -162,8 +159,13 @@ bool CheckerApp::InitInstance(const std::vector<std::string>& args) {
 int CheckerApp::Run() {
   MSG msg;
   while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
-    HWND main = mainDialog_ ? mainDialog_->hwnd() : nullptr;
-    if (main && IsDialogMessageW(main, &msg)) continue;
+    // Keyboard navigation for whichever modeless dialog the message is for.
+    HWND root = msg.hwnd ? GetAncestor(msg.hwnd, GA_ROOT) : nullptr;
+    wchar_t className[8];
+    if (root && GetClassNameW(root, className, 8) && std::wstring_view(className) == L"#32770" &&
+        IsDialogMessageW(root, &msg)) {
+      continue;
+    }
     TranslateMessage(&msg);
     DispatchMessageW(&msg);
   }

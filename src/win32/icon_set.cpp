@@ -1,8 +1,7 @@
 #include "icon_set.h"
 
-#include <shellapi.h>
-
 #include "core/ui/icon_files.h"
+#include "win32/platform/windows_headers.h"
 #include "win32/resource.h"
 #include "win32/wide_text.h"
 #include "win32/wnd.h"

@@ -4,6 +4,7 @@
 #include "win32/checker_app.h"
 #include "win32/resource.h"
 #include "win32/texts.h"
+#include "win32/tray_area_win.h"
 #include "win32/wide_text.h"
 
 namespace postwink::win {
@@ -23,13 +24,46 @@ class MainDialog::MainTray : public CSystemTray {
     return CSystemTray::OnTrayNotification(id, mouseMessage);
   }
   void PrepareMenu(HMENU menu) override {
-    if (owner_.app_.GetSettings().mua.empty()) {
+    const std::string& mua = owner_.app_.GetSettings().mua;
+    if (mua.empty()) {
       EnableMenuItem(menu, ID_START_MAILER, MF_BYCOMMAND | MF_GRAYED);
+      return;
+    }
+    mailerPicture_ = MailerPicture(mua);
+    if (mailerPicture_) {
+      MENUITEMINFOW info{};
+      info.cbSize = sizeof info;
+      info.fMask = MIIM_BITMAP;
+      info.hbmpItem = static_cast<HBITMAP>(mailerPicture_.get());
+      SetMenuItemInfoW(menu, ID_START_MAILER, FALSE, &info);
     }
   }
 
  private:
+  // The mail program's small icon drawn over the menu's grey, for its menu item.
+  static GdiHandle MailerPicture(const std::string& mua) {
+    HICON small = nullptr;
+    if (ExtractIconExW(Widen(mua).c_str(), 0, nullptr, &small, 1) == 0 || !small) return {};
+    IconHandle icon(small);
+    HDC screen = GetDC(nullptr);
+    HDC dc = CreateCompatibleDC(screen);
+    GdiHandle bitmap(CreateCompatibleBitmap(screen, 16, 16));
+    ReleaseDC(nullptr, screen);
+    if (!dc) return {};
+    if (bitmap) {
+      HGDIOBJ old = SelectObject(dc, bitmap.get());
+      GdiHandle background(CreateSolidBrush(RGB(0xD4, 0xD4, 0xD4)));
+      RECT r{0, 0, 16, 16};
+      FillRect(dc, &r, static_cast<HBRUSH>(background.get()));
+      DrawIconEx(dc, 0, 0, icon.get(), 16, 16, 0, nullptr, DI_NORMAL);
+      SelectObject(dc, old);
+    }
+    DeleteDC(dc);
+    return bitmap;
+  }
+
   MainDialog& owner_;
+  GdiHandle mailerPicture_;
 };
 
 MainDialog::MainDialog(CheckerApp& app) : app_(app), tray_(std::make_unique<MainTray>(*this)) {}
@@ -62,7 +96,21 @@ void MainDialog::OnInitDialog() {
   // A missing settings file opens the settings sheet here once the sheet exists; until then
   // the defaults simply apply.
 
+  if (settings.updateCheck) SendMessageW(hwnd(), WM_TIMER, TIMER_UPDATE_CHECK, 0);
   SetTimer(hwnd(), TIMER_MINUTE, 60000, nullptr);
+}
+
+void MainDialog::OnTimer(UINT_PTR id) {
+  if (id == TIMER_UPDATE_CHECK) {
+    // Only when the system reports a connection; there is no second try.
+    DWORD flags = 0;
+    if (!InternetGetConnectedState(&flags, 0)) return;
+    const Settings& s = app_.GetSettings();
+    StartUpdateCheck(
+        hwnd(),
+        {s.updateUrl, s.updateProxyUse, s.updateProxyServer, s.updateProxyPort, app_.TempFolder()},
+        update_);
+  }
 }
 
 void MainDialog::AcknowledgeNewMail() {
@@ -73,8 +121,25 @@ void MainDialog::AcknowledgeNewMail() {
   }
 }
 
+void MainDialog::ShowAboutBox() {
+  aboutBox_ = std::make_unique<AboutBox>();
+  aboutBox_->CreateModeless(hwnd());
+}
+
 void MainDialog::HideIntoTray() {
   tray_->Show();
+  BOOL animate = FALSE;
+  ANIMATIONINFO animation{sizeof animation, 0};
+  if (SystemParametersInfoW(SPI_GETANIMATION, sizeof animation, &animation, 0)) {
+    animate = animation.iMinAnimate;
+  }
+  if (animate) {
+    RECT from{};
+    GetWindowRect(hwnd(), &from);
+    ScreenRect area = CurrentTrayArea();
+    RECT to{area.left, area.top, area.right, area.bottom};
+    DrawAnimatedRects(hwnd(), IDANI_CAPTION, &from, &to);
+  }
   if (!hiddenOwner_) {
     hiddenOwner_.reset(CreateWindowExW(0, L"STATIC", L"", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr,
                                        ProgramInstance(), nullptr));
@@ -94,6 +159,9 @@ void MainDialog::ExitProgram() {
 
 void MainDialog::OnCommand(UINT id) {
   switch (id) {
+    case IDM_ABOUTBOX:
+      ShowAboutBox();
+      break;
     case ID_APP_EXIT:
       ExitProgram();
       break;
@@ -112,11 +180,26 @@ std::optional<LRESULT> MainDialog::OnMessage(UINT msg, WPARAM wParam, LPARAM) {
         HideIntoTray();
         return 0;
       }
+      if ((wParam & 0xFFF0) == IDM_ABOUTBOX) {
+        AboutBox().RunModal(hwnd());
+        return 0;
+      }
       return std::nullopt;
     case WM_COMMAND:
       OnCommand(LOWORD(wParam));
       return 0;
+    case WM_TIMER:
+      OnTimer(wParam);
+      return 0;
+    case WM_UPDATE_FOUND: {
+      // The notice becomes a message of the update account once the header parser and the list
+      // window are part of the program; until then its file is only kept at hand.
+      std::lock_guard<std::mutex> lock(update_->mutex);
+      updateNoticePath_ = update_->downloadedPath;
+      return 0;
+    }
     case WM_CLOSE:
+      aboutBox_.reset();
       KillTimer(hwnd(), TIMER_MINUTE);
       DestroyWindow(hwnd());
       return 0;

@@ -6,8 +6,10 @@
 #include <vector>
 
 #include "core/config/account.h"
+#include "win32/about_box.h"
 #include "win32/handles.h"
 #include "win32/system_tray.h"
+#include "win32/update_check.h"
 #include "win32/wnd.h"
 
 namespace postwink::win {
@@ -31,6 +33,8 @@ class MainDialog : public Wnd {
   CSystemTray& Tray();
   const std::vector<Account>& Accounts() const { return accounts_; }
   const Account& UpdateAccount() const { return updateAccount_; }
+  // The update file saved by the update check, once it announced a newer version.
+  const std::string& UpdateNoticePath() const { return updateNoticePath_; }
 
  protected:
   std::optional<LRESULT> OnMessage(UINT msg, WPARAM wParam, LPARAM lParam) override;
@@ -41,15 +45,20 @@ class MainDialog : public Wnd {
   void OnInitDialog();
   void OnCommand(UINT id);
   void HideIntoTray();
+  void ShowAboutBox();
+  void OnTimer(UINT_PTR id);
   void ExitProgram();
 
   CheckerApp& app_;
   std::unique_ptr<MainTray> tray_;
   // The invisible owner that keeps this window off the task bar once it is in the tray.
   WindowHandle hiddenOwner_;
+  std::unique_ptr<AboutBox> aboutBox_;
+  std::shared_ptr<UpdateState> update_ = std::make_shared<UpdateState>();
   std::vector<Account> accounts_;
   Account updateAccount_;
   bool newMail_ = false;
+  std::string updateNoticePath_;
 };
 
 }  // namespace postwink::win

@@ -8,8 +8,6 @@
 
 #include "win32/platform/windows_headers.h"
 
-#include <shellapi.h>
-
 #include "win32/wnd.h"
 
 namespace postwink::win {

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # The tray menu as a user reaches it: a right click on the icon opens the menu, and its last
-# item, "終了" (exit), ends the program, which removes its temporary folder.
+# item, "終了" (exit), ends the program, which removes its temporary folder. On the way, the
+# About box of the menu's first command shows the program's version.
 source "$(dirname "$0")/lib/common.bash"
 
 write_ini '[Postwink]' 'LOG=0'
@@ -11,6 +12,20 @@ start_program
 hwnd=$(main_window)
 check "the program is running" test -n "$hwnd"
 check "the icon is in the system tray" has_window --title 'Wine System Tray' --timeout 15000
+
+# "Postwink について..." (command 16): the About box.
+drv post "$hwnd" 0x111 16 0 >/dev/null
+about=$(drv find --title 'Postwinkのﾊﾞｰｼﾞｮﾝ情報' --visible 1 --timeout 10000 | awk '{print $1; exit}')
+check "the About box opens" test -n "$about"
+if [ -n "$about" ]; then
+  sleep 1
+  screenshot about-box
+  check "it shows the version" grep -qE '^Postwink version :[0-9]+\.[0-9]+\.[0-9]+\.[0-9]+' \
+    <(drv text "$about" | tr -d '\r')
+  drv post "$about" 0x111 1 0 >/dev/null
+  check "OK closes it" drv gone "$about" --timeout 10000
+fi
+
 sleep 1
 tray=$(xdotool search --name 'Wine System Tray' 2>/dev/null | head -n 1)
 check "the tray is an X window" test -n "$tray"
