@@ -24,8 +24,8 @@ scramble() { wine_run "$E2E_BUILD/postwink-cli.exe" password scramble "$1" | tr 
 good_pass=$(scramble "$POSTWINK_DOVECOT_PASS")
 check "the command-line tool scrambles the password" test -n "$good_pass"
 
-write_config() {  # SOKIGERR, scrambled password
-  write_ini '[Postwink]' 'LOG=1' 'START_RUN=1' "SOKIGERR=$1" '' \
+write_config() {  # SOKIGERR, scrambled password[, mail program]
+  write_ini '[Postwink]' 'LOG=1' 'START_RUN=1' "SOKIGERR=$1" "MUA=${3:-}" '' \
     '[SERVER1]' "MAILBOX=$MAILBOX" 'POP3=127.0.0.1' "PORT=$POSTWINK_DOVECOT_PORT" \
     "USER=$POSTWINK_DOVECOT_USER" "PASS=$2" 'TIMER=10' 'ENABLE=1'
 }
@@ -45,8 +45,17 @@ tray_position() {  # sets X and Y of Wine's tray window
   eval "$(xdotool getwindowgeometry --shell "$tray")"
 }
 
-# --- 1. every message on the first check --------------------------------------------------
+# --- 0. the command-line checker on the Windows side ------------------------------------------
 write_config 1 "$good_pass"
+(cd "$E2E_WORK" && wine_run "$E2E_BUILD/postwink-cli.exe" check --ini Postwink.ini --json) |
+  tr -d '\r' >"$E2E_ARTIFACTS/cli-check.json"
+check "postwink-cli.exe checks the mailbox" grep -qF '"status":"ok"' "$E2E_ARTIFACTS/cli-check.json"
+check "postwink-cli.exe lists every message" \
+  test "$(grep -o '"subject"' "$E2E_ARTIFACTS/cli-check.json" | wc -l)" -eq "$count"
+check "postwink-cli.exe decodes the Japanese subjects" grep -qF '会議の議事録' "$E2E_ARTIFACTS/cli-check.json"
+
+# --- 1. every message on the first check --------------------------------------------------
+write_config 1 "$good_pass" 'C:\no\such\mailer.exe'
 start_program
 hwnd=$(main_window)
 check "the program is running" test -n "$hwnd"
@@ -64,6 +73,21 @@ check "the icon is in the system tray" has_window --title 'Wine System Tray' --t
 sleep 1
 screenshot tray-new-mail
 if tray_position; then
+  # New mail: the icon steps through its frames until the user acknowledges it.
+  pictures=$(for _ in 1 2 3 4 5 6 7 8; do
+    import -window root -crop 20x20+$((X))+$((Y)) png:- 2>/dev/null | md5sum
+    sleep 0.13
+  done | sort -u | wc -l)
+  check "the tray icon animates" test "$pictures" -gt 1
+  # The mail program that cannot be started says so, with the system's code.
+  drv post "$hwnd" 0x111 32881 0 >/dev/null
+  box=$(drv find --class '#32770' --contains 'メーラー起動に失敗しました(' --timeout 15000 |
+    awk '{print $1; exit}')
+  check "a mail program that cannot start gives its message" test -n "$box"
+  if [ -n "$box" ]; then
+    drv post "$box" 0x111 1 0 >/dev/null
+    drv gone "$box" --timeout 10000 >/dev/null
+  fi
   xdotool mousemove $((X + 10)) $((Y + 10)) click 3
   menu=$(drv find --class '#32768' --visible 1 --timeout 10000 | awk '{print $1; exit}')
   check "a right click opens the tray menu" test -n "$menu"
