@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Runs a command with a private virtual X display and returns the command's status.
 #   scripts/with-xvfb.sh CMD [ARGS...]
-# The display number is the first free one from 90 on; Xvfb is stopped by its process id.
+# Xvfb chooses a free display number; it is stopped by its process id.
 # With POSTWINK_DISPLAY set, the current $DISPLAY is used as it is and no Xvfb is started.
 set -uo pipefail
 if [ $# -eq 0 ]; then
@@ -34,23 +34,25 @@ cleanup() {
 trap cleanup EXIT
 trap 'exit 130' INT TERM
 
-for n in $(seq 90 189); do
-  # A lock file or a socket means the number is taken (perhaps by another test run).
-  [ -e "/tmp/.X$n-lock" ] || [ -e "/tmp/.X11-unix/X$n" ] && continue
-  Xvfb ":$n" -screen 0 1024x768x24 -nolisten tcp -noreset >/dev/null 2>&1 &
-  xvfb_pid=$!
-  for _ in $(seq 50); do
-    [ -e "/tmp/.X11-unix/X$n" ] && break
-    kill -0 "$xvfb_pid" 2>/dev/null || break
-    sleep 0.1
-  done
-  if kill -0 "$xvfb_pid" 2>/dev/null && [ -e "/tmp/.X11-unix/X$n" ]; then
-    export DISPLAY=":$n"
-    break
-  fi
+# Xvfb picks a free display number itself and writes it once it accepts connections, so
+# runs started side by side never race for the same number.
+number_file=$(mktemp)
+Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp -noreset 3>"$number_file" >/dev/null 2>&1 &
+xvfb_pid=$!
+for _ in $(seq 100); do
+  [ -s "$number_file" ] && break
+  kill -0 "$xvfb_pid" 2>/dev/null || break
+  sleep 0.1
+done
+n=$(tr -dc '0-9' <"$number_file")
+rm -f "$number_file"
+if [ -n "$n" ] && kill -0 "$xvfb_pid" 2>/dev/null; then
+  export DISPLAY=":$n"
+else
+  kill "$xvfb_pid" 2>/dev/null
   wait "$xvfb_pid" 2>/dev/null
   xvfb_pid=
-done
+fi
 if [ -z "$xvfb_pid" ]; then
   echo "with-xvfb: could not start Xvfb" >&2
   exit 1

@@ -4,6 +4,7 @@
 #include <cerrno>
 
 #include "core/platform/system.h"
+#include "posix/iconv_cache.h"
 
 namespace postwink {
 namespace {
@@ -12,7 +13,7 @@ class IconvCharsetConverter final : public CharsetConverter {
  public:
   std::optional<std::u16string> ToUtf16(const CodePageInfo& codePage,
                                         std::string_view bytes) const override {
-    iconv_t cd = iconv_open("UTF-16LE", codePage.iconvName);
+    iconv_t cd = CachedIconv("UTF-16LE", codePage.iconvName);
     if (cd == reinterpret_cast<iconv_t>(-1)) return std::nullopt;
     std::u16string out;
     std::string buffer(bytes.size() * 4 + 16, '\0');
@@ -40,7 +41,6 @@ class IconvCharsetConverter final : public CharsetConverter {
       iconv(cd, nullptr, nullptr, nullptr, nullptr);
       if (srcLeft == 0) break;
     }
-    iconv_close(cd);
     return out;
   }
 };

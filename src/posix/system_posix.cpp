@@ -12,6 +12,7 @@
 #include <string>
 
 #include "core/platform/system.h"
+#include "posix/iconv_cache.h"
 
 namespace postwink {
 namespace {
@@ -194,7 +195,7 @@ class PosixFileSystem final : public FileSystem {
 // iconv in both directions; a character that the target lacks becomes "?".
 std::string IconvConvert(const char* to, const char* from, std::string_view in, size_t unit,
                          std::string_view replacement) {
-  iconv_t cd = iconv_open(to, from);
+  iconv_t cd = CachedIconv(to, from);
   if (cd == reinterpret_cast<iconv_t>(-1)) return {};
   std::string out;
   out.resize(in.size() * 2 + 16);
@@ -226,7 +227,6 @@ std::string IconvConvert(const char* to, const char* from, std::string_view in, 
       iconv(cd, nullptr, nullptr, nullptr, nullptr);
     }
   }
-  iconv_close(cd);
   out.resize(used);
   return out;
 }

@@ -6,7 +6,8 @@ HINSTANCE ProgramInstance() { return GetModuleHandleW(nullptr); }
 
 namespace {
 
-bool EnsureClass(const wchar_t* name, HICON icon, WNDPROC proc) {
+bool EnsureClass(const WindowArgs& args, WNDPROC proc) {
+  const wchar_t* name = args.className;
   WNDCLASSEXW existing{};
   existing.cbSize = sizeof existing;
   if (GetClassInfoExW(ProgramInstance(), name, &existing)) return true;
@@ -15,9 +16,10 @@ bool EnsureClass(const wchar_t* name, HICON icon, WNDPROC proc) {
   wc.lpfnWndProc = proc;
   wc.hInstance = ProgramInstance();
   wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-  wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
+  wc.hbrBackground = args.classBackground;
+  wc.style = args.classStyle;
   wc.lpszClassName = name;
-  wc.hIcon = icon;
+  wc.hIcon = args.classIcon;
   return RegisterClassExW(&wc) != 0;
 }
 
@@ -59,8 +61,7 @@ void Wnd::Detach() {
 }
 
 bool Wnd::CreateWindowFrom(const WindowArgs& args) {
-  if (!args.className || !EnsureClass(args.className, args.classIcon, &Wnd::WindowProc))
-    return false;
+  if (!args.className || !EnsureClass(args, &Wnd::WindowProc)) return false;
   isDialog_ = false;
   HWND hwnd =
       CreateWindowExW(args.exStyle, args.className, args.title.c_str(), args.style, args.x, args.y,

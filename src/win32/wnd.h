@@ -21,6 +21,9 @@ struct WindowArgs {
   int height = 0;
   HWND parent = nullptr;
   HICON classIcon = nullptr;
+  UINT classStyle = 0;
+  // Null: no background brush, the window paints all of itself.
+  HBRUSH classBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
 };
 
 class Wnd {

@@ -9,6 +9,9 @@ write_ini '[Postwink]' 'SOKIGERR=0' 'LOG=0' '' '[SERVER1]' 'MAILBOX=Test' 'POP3=
 TEMP=$(temp_dir)
 rm -rf "${TEMP}Postwink"
 E2E_CLEANUP_EXTRA='rm -rf "${TEMP}Postwink"'
+# What a run that did not end normally left behind: the folder is reused.
+mkdir -p "${TEMP}Postwink"
+echo "left over" >"${TEMP}Postwink/left-over.txt"
 
 start_program
 hwnd=$(main_window)
@@ -19,6 +22,7 @@ check "the main window is hidden" test "$(awk '{print $3}' <<<"$line")" = 0
 check "the tray icon's window exists" has_window --class PostwinkTrayWnd --timeout 10000
 check "the icon is in the system tray" has_window --title 'Wine System Tray' --timeout 10000
 check "the temporary folder exists" test -d "${TEMP}Postwink"
+check "a folder left by an earlier run is reused" test -f "${TEMP}Postwink/left-over.txt"
 sleep 1
 screenshot tray
 

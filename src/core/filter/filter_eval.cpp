@@ -1,6 +1,7 @@
 #include "core/filter/filter_eval.h"
 
 #include <string>
+#include <string_view>
 
 #include "core/config/account.h"
 #include "core/mime/header_fields.h"
@@ -9,17 +10,25 @@ namespace postwink {
 
 namespace {
 
-std::optional<std::string> TargetText(const MailItem& item, const FilterRule& rule) {
+// The text a rule searches; fieldValue holds the value of a named field, the other targets
+// are read in place.
+std::optional<std::string_view> TargetText(const MailItem& item, const FilterRule& rule,
+                                           std::optional<std::string>& fieldValue) {
+  auto view = [](const std::optional<std::string>& text) -> std::optional<std::string_view> {
+    if (!text) return std::nullopt;
+    return std::string_view(*text);
+  };
   switch (rule.target) {
     case kFilterTargetFrom:
-      return item.from;
+      return view(item.from);
     case kFilterTargetTo:
-      return item.to;
+      return view(item.to);
     case kFilterTargetSubject:
-      return item.subject;
+      return view(item.subject);
     case kFilterTargetHeader:
       if (rule.headerName.empty() || !item.headerText) return std::nullopt;
-      return GetHeaderField(*item.headerText, rule.headerName);
+      fieldValue = GetHeaderField(*item.headerText, rule.headerName);
+      return view(fieldValue);
     default:
       return std::nullopt;
   }
@@ -67,7 +76,8 @@ std::optional<int> EvaluateFilters(MailItem& item, const FilterTable& table,
   const int count = static_cast<int>(std::min<size_t>(table.rules.size(), kMaxFilterRules));
   for (int i = 0; i < count && !applied; ++i) {
     const FilterRule& rule = table.rules[i];
-    std::optional<std::string> target = TargetText(item, rule);
+    std::optional<std::string> fieldValue;
+    std::optional<std::string_view> target = TargetText(item, rule, fieldValue);
     if (!target || target->empty()) continue;  // also for whenAbsent rules
     bool found = false;
     if (rule.useRegex == 1 && regex) {
@@ -78,7 +88,7 @@ std::optional<int> EvaluateFilters(MailItem& item, const FilterTable& table,
       if (match == RegexMatch::kInvalid) continue;
       found = match == RegexMatch::kFound;
     } else {
-      found = target->find(rule.pattern) != std::string::npos;
+      found = target->find(rule.pattern) != std::string_view::npos;
     }
     if ((found && rule.whenAbsent == 0) || (!found && rule.whenAbsent == 1)) applied = i;
   }

@@ -267,11 +267,17 @@ bool RegexProgram::Search(std::string_view target) const {
     return false;
   };
 
+  // An expression that begins with "^" can only start at the first character, and gives up
+  // as soon as its threads have died.
+  const bool anchored = code_[0].op == Op::kAssert &&
+                        static_cast<RegexNodeKind>(code_[0].arg) == RegexNodeKind::kBeginText;
   Position here = PositionAt(target, 0, nullptr);
   for (;;) {
-    // A match may start at every character boundary.
-    if (addThread(current, 0, here)) return true;
-    if (here.atEnd) return false;
+    // Otherwise a match may start at every character boundary.
+    if (!anchored || here.offset == 0) {
+      if (addThread(current, 0, here)) return true;
+    }
+    if (here.atEnd || current.Count() == 0) return false;
     Position after = PositionAt(target, here.offset + here.length, &here);
     const RegexChar c = here.current;
     for (size_t i = 0; i < current.Count(); ++i) {

@@ -13,9 +13,10 @@
 
 namespace postwink {
 
-// The longest program an expression may compile to; a larger one (e.g. nested counted
-// repeats) is rejected as an error rather than allowed to take the memory.
-constexpr size_t kRegexMaxProgram = 20000;
+// The longest program an expression may compile to. Each character of the target costs up to
+// one step per instruction, so this bounds the time per byte as well as the memory: a larger
+// program (nested counted repeats) is rejected rather than allowed to crawl over a long header.
+constexpr size_t kRegexMaxProgram = 2000;
 
 class RegexProgram {
  public:

@@ -7,10 +7,6 @@
 namespace postwink {
 namespace {
 
-constexpr char ToLowerAscii(char c) {
-  return (c >= 'A' && c <= 'Z') ? static_cast<char>(c + 32) : c;
-}
-
 bool IsBlank(char c) { return c == ' ' || c == '\t'; }
 
 // Offset of the next CR LF at or after pos that is not followed by a space or a tab (the end of
@@ -58,18 +54,6 @@ size_t AppendUnfolded(std::string_view text, size_t pos, std::string& out) {
 }
 
 }  // namespace
-
-bool StartsWithNoCase(std::string_view text, std::string_view prefix) {
-  if (text.size() < prefix.size()) return false;
-  for (size_t i = 0; i < prefix.size(); ++i) {
-    if (ToLowerAscii(text[i]) != ToLowerAscii(prefix[i])) return false;
-  }
-  return true;
-}
-
-bool EqualsNoCase(std::string_view a, std::string_view b) {
-  return a.size() == b.size() && StartsWithNoCase(a, b);
-}
 
 std::optional<size_t> FindHeaderField(std::string_view text, std::string_view name) {
   return FindFieldFrom(text, name, 0);

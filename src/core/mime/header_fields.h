@@ -8,12 +8,9 @@
 #include <string_view>
 
 #include "core/mime/charset.h"
+#include "core/text/case.h"
 
 namespace postwink {
-
-// ASCII case-insensitive comparisons, as the system's comparison behaves for field names.
-bool StartsWithNoCase(std::string_view text, std::string_view prefix);
-bool EqualsNoCase(std::string_view a, std::string_view b);
 
 // Offset of the first character of the first value of the field, or none. The search ends at
 // the empty line that ends the header block.

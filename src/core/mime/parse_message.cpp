@@ -50,7 +50,8 @@ std::string DecodeBody(MailItem& item, std::string_view body) {
 }
 
 void DumpMessage(const MailItem& item, std::string_view text, const ParseOptions& options) {
-  if (!options.files) return;
+  // Without a temporary folder the name would be relative to whatever the current folder is.
+  if (!options.files || options.tempFolder.empty()) return;
   std::string name = item.from.value_or("") + "-" + item.subject.value_or("") + "-" +
                      item.dateText.value_or("") + "-" + item.identity;
   SanitizeFileName(name);

@@ -8,4 +8,7 @@ namespace postwink {
 
 bool EqualsNoCase(std::string_view a, std::string_view b);
 
+// Whether text begins with prefix, compared as EqualsNoCase does.
+bool StartsWithNoCase(std::string_view text, std::string_view prefix);
+
 }  // namespace postwink

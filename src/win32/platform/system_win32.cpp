@@ -239,6 +239,22 @@ class WinFileSystem final : public FileSystem {
   }
   char Separator() const override { return '\\'; }
 
+  bool WriteWhole(const std::string& path, std::string_view data) override {
+    Handle file(CreateFileW(WidePath(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                            FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file.valid()) return false;
+    bool ok = WriteAllTo(file.get(), data);
+    return file.Close() && ok;
+  }
+
+  std::optional<std::string> CreateUniqueFile(const std::string& folder,
+                                              std::string_view prefix) override {
+    wchar_t path[MAX_PATH];
+    std::wstring head = WidePath(std::string(prefix.substr(0, 3)));
+    if (GetTempFileNameW(WidePath(folder).c_str(), head.c_str(), 0, path) == 0) return std::nullopt;
+    return NarrowName(path);
+  }
+
  private:
   // Works on wide names throughout, so a name that code page 932 cannot hold is still removed.
   static bool RemoveTreeW(std::wstring dir) {

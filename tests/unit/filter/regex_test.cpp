@@ -36,6 +36,10 @@ const MatchCase kMatchCases[] = {
     {"def$", "abcdef\n", true},  // before a final newline, as in Perl
     {"def$", "def\nx", false},
     {"^$", "", true},
+    {"^a|b", "xb", true},
+    {"(^a)", "xa", false},
+    {"^*a", "xa", true},
+    {"^a*", "", true},
     {"a.c", "abc", true},
     {"a.c", "a\nc", false},
     // alternation and groups
@@ -131,10 +135,11 @@ TEST(Regex, InvalidExpressionsAreErrors) {
   const std::string deep =
       std::string(kRegexMaxNesting + 1, '(') + "a" + std::string(kRegexMaxNesting + 1, ')');
   const std::string tooLarge = "((((a{1000}){1000}){1000}){1000})";
+  const std::string justTooLarge = ".{1000}.{1000}";
   const std::string invalid[] = {
-      "(",   "a)",      "[a",  "[",     "*a",     "a**",    "a+*",     "a{2}{3}",
-      "\\q", "\\1",     "a\\", "(?=a)", "a(?i)b", "a{3,2}", "a{1001}", "[b-a]",
-      "\\x", "[a-\\d]", "|*",  "(*)",   deep,     tooLarge,
+      "(",   "a)",      "[a",  "[",     "*a",     "a**",    "a+*",        "a{2}{3}",
+      "\\q", "\\1",     "a\\", "(?=a)", "a(?i)b", "a{3,2}", "a{1001}",    "[b-a]",
+      "\\x", "[a-\\d]", "|*",  "(*)",   deep,     tooLarge, justTooLarge,
   };
   for (const std::string& e : invalid) {
     auto compiled = RegexProgram::Compile(e);

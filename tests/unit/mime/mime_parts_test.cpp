@@ -126,6 +126,18 @@ TEST(MimeParts, ACutOffPartHasNoEnd) {
   EXPECT_FALSE(parts[2].start);
 }
 
+// The inner multipart never closes: its last part ends at the outer boundary line, and the
+// outer parts after it are still found.
+TEST(MimeParts, AnUnclosedInnerMultipartEndsAtTheOuterBoundary) {
+  std::string text =
+      Crlf({"--outer", "Content-Type: multipart/alternative; boundary=inner", "", "--inner", "",
+            "inner text", "--outer", "Content-Type: image/gif", "", "GIF", "--outer--"});
+  PartList parts;
+  ASSERT_EQ(ListParts("multipart/mixed; boundary=outer", text, parts, Charsets()), 2u);
+  EXPECT_EQ(text.substr(*parts[0].start, *parts[0].end - 2 - *parts[0].start), "inner text");
+  EXPECT_EQ(parts[1].type, "image/gif");
+}
+
 TEST(MimeParts, NoBoundaryNoParts) {
   PartList parts;
   EXPECT_EQ(ListParts("multipart/mixed", kNested, parts, Charsets()), 0u);

@@ -1,0 +1,30 @@
+#pragma once
+// Where the colour pop-up goes and where its cells and text rows lie.
+
+#include <optional>
+
+#include "core/ui/colour_palette.h"
+#include "core/ui/geometry.h"
+
+namespace postwink {
+
+struct ColourPopupLayout {
+  int cell = 0;
+  Rect window;  // screen coordinates
+  // In window coordinates:
+  Rect grid;
+  std::optional<Rect> automaticRow;
+  std::optional<Rect> customRow;
+
+  Rect CellRect(int index) const;
+  // The entry under a point in window coordinates; None on the border and between rows.
+  ColourEntry HitTest(Point p) const;
+};
+
+// edge: the system's edge width. The texts' sizes in the message font; nullopt leaves the row
+// out. button: the button's screen rectangle; the pop-up opens below its bottom-left corner.
+ColourPopupLayout LayoutColourPopup(int edge, std::optional<Size> automaticText,
+                                    std::optional<Size> customText, const Rect& button,
+                                    Size screen);
+
+}  // namespace postwink
