@@ -240,11 +240,11 @@ class WinFileSystem final : public FileSystem {
   char Separator() const override { return '\\'; }
 
   bool WriteWhole(const std::string& path, std::string_view data) override {
-    Handle file(CreateFileW(WidePath(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                            FILE_ATTRIBUTE_NORMAL, nullptr));
+    win::KernelHandle file(CreateFileW(WidePath(path).c_str(), GENERIC_WRITE, 0, nullptr,
+                                       CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file.valid()) return false;
     bool ok = WriteAllTo(file.get(), data);
-    return file.Close() && ok;
+    return CloseHandle(file.release()) && ok;
   }
 
   std::optional<std::string> CreateUniqueFile(const std::string& folder,
