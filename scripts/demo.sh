@@ -30,6 +30,8 @@ fi
 count=$(python3 scripts/make_sample_mail.py "$POSTWINK_DOVECOT_MAIL/$POSTWINK_DOVECOT_USER/Maildir")
 pass=$(scripts/wine-run.sh build/mingw/postwink-cli.exe password scramble "$POSTWINK_DOVECOT_PASS" |
   tr -d '\r\n')
+# The program must start a Wine session of its own, on the display it runs on.
+"$(command -v wineserver || echo /usr/lib/wine/wineserver)" -w || true
 # A fresh sample each time; what the program writes back at exit shows in the file afterwards.
 printf '%s\r\n' \
   '[Postwink]' \
