@@ -1,62 +1,89 @@
 #!/usr/bin/env bash
-# Builds Postwink.exe with MinGW, prepares a sample Postwink.ini in demo/ beside a copy of the
-# program, and starts it under Wine: on your display when there is one (exit from the tray
-# icon's menu), otherwise on a private virtual display, where a screenshot of the tray and its
-# menu is saved as demo/screenshot.png and the program is closed again.
+# Builds Postwink.exe with MinGW, starts a private Dovecot on loopback with a small sample
+# mailbox (messages in Japanese and English from scripts/make_sample_mail.py), writes a
+# Postwink.ini for it in demo/ beside a copy of the program, and starts the program under Wine.
+# It checks the mailbox at once, fetches the messages and announces them: the tray icon animates
+# and the new-mail sound plays. On your display when there is one (exit from the tray icon's
+# menu; Dovecot stops with the program), otherwise on a private virtual display, where
+# screenshots are saved in demo/ and the program is closed again.
 #   scripts/demo.sh            POSTWINK_HEADLESS=1 forces the virtual display
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
-
-cmake --preset mingw >/dev/null
-cmake --build --preset mingw -j2
-
 demo=$root/demo
-mkdir -p "$demo"
-cp build/mingw/src/win32/Postwink.exe "$demo/"
+export WINEPREFIX=$root/build/mingw/wineprefix
+
+if [ -z "${POSTWINK_DEMO_SERVERS:-}" ]; then
+  cmake --preset mingw >/dev/null
+  cmake --build --preset mingw -j2
+  mkdir -p "$demo"
+  cp build/mingw/src/win32/Postwink.exe "$demo/"
+  rm -f "$demo/Postwink.log"
+  export POSTWINK_DEMO_SERVERS=1
+  exec scripts/with-servers.sh bash "$0" "$@"
+fi
+
+if [ -z "${POSTWINK_DOVECOT_PORT:-}" ]; then
+  echo "demo: Dovecot is needed (scripts/setup.sh installs it)" >&2
+  exit 1
+fi
+count=$(python3 scripts/make_sample_mail.py "$POSTWINK_DOVECOT_MAIL/$POSTWINK_DOVECOT_USER/Maildir")
+pass=$(scripts/wine-run.sh build/mingw/postwink-cli.exe password scramble "$POSTWINK_DOVECOT_PASS" |
+  tr -d '\r\n')
+# The program must start a Wine session of its own, on the display it runs on.
+"$(command -v wineserver || echo /usr/lib/wine/wineserver)" -w || true
 # A fresh sample each time; what the program writes back at exit shows in the file afterwards.
 printf '%s\r\n' \
   '[Postwink]' \
   'LOG=1' \
-  'START_RUN=0' \
+  'START_RUN=1' \
   'SOKIGERR=1' \
   '' \
   '[SERVER1]' \
   'MAILBOX=Demo' \
   'POP3=127.0.0.1' \
-  'PORT=1110' \
-  'USER=demo' \
-  'TIMER=10' \
-  'ENABLE=0' >"$demo/Postwink.ini"
-export WINEPREFIX=$root/build/mingw/wineprefix
+  "PORT=$POSTWINK_DOVECOT_PORT" \
+  "USER=$POSTWINK_DOVECOT_USER" \
+  "PASS=$pass" \
+  'TIMER=1' \
+  'ENABLE=1' >"$demo/Postwink.ini"
+echo "Dovecot on 127.0.0.1:$POSTWINK_DOVECOT_PORT holds $count sample messages for '$POSTWINK_DOVECOT_USER'."
 
 if [ -n "${DISPLAY:-}" ] && [ -z "${POSTWINK_HEADLESS:-}" ]; then
-  echo "Postwink is in the notification area; right-click its icon and choose 終了 to exit."
-  exec scripts/wine-run.sh "$demo/Postwink.exe"
+  echo "Postwink checks the mailbox now and every minute; the tray icon animates when mail"
+  echo "arrives. New messages put into $POSTWINK_DOVECOT_MAIL/$POSTWINK_DOVECOT_USER/Maildir/new"
+  echo "are announced at the next check. Right-click the icon and choose 終了 to exit."
+  (cd "$demo" && "$root/scripts/wine-run.sh" "$demo/Postwink.exe") || true
+  echo "The conversation with the server is in demo/Postwink.log."
+  exit 0
 fi
 
-echo "No display: running on a virtual one and saving demo/screenshot.png"
+echo "No display: running on a virtual one and saving screenshots in demo/"
 POSTWINK_DISPLAY= scripts/with-xvfb.sh bash -c '
   set -u
+  demo=$1
   driver=build/mingw/tests/e2e_driver.exe
-  scripts/wine-run.sh "$1/Postwink.exe" &
+  (cd "$demo" && exec "$2/scripts/wine-run.sh" "$demo/Postwink.exe") &
   pid=$!
   main=$(scripts/wine-run.sh "$driver" find --class "#32770" --title Postwink --timeout 30000 |
     awk "{print \$1; exit}")
+  for _ in $(seq 300); do grep -aq QUIT "$demo/Postwink.log" 2>/dev/null && break; sleep 0.2; done
   scripts/wine-run.sh "$driver" find --title "Wine System Tray" --timeout 15000 >/dev/null
-  sleep 1
+  sleep 1.5
+  import -window root "$demo/screenshot-new-mail.png"
   tray=$(xdotool search --name "Wine System Tray" 2>/dev/null | head -n 1)
   if [ -n "$tray" ]; then
     eval "$(xdotool getwindowgeometry --shell "$tray")"
     xdotool mousemove $((X + 10)) $((Y + 10)) click 3
     sleep 1.5
   fi
-  import -window root "$1/screenshot.png"
+  import -window root "$demo/screenshot.png"
   xdotool key Escape
   [ -n "$main" ] && scripts/wine-run.sh "$driver" post "$main" 0x111 57665 0 >/dev/null
   for _ in $(seq 100); do kill -0 "$pid" 2>/dev/null || break; sleep 0.2; done
   kill "$pid" 2>/dev/null
   wait "$pid" 2>/dev/null
   true
-' demo "$demo"
-echo "Screenshot: $demo/screenshot.png"
+' demo "$demo" "$root"
+echo "Screenshots: demo/screenshot-new-mail.png (the tray after the check), demo/screenshot.png (its menu)"
+echo "The conversation with the server: demo/Postwink.log"

@@ -4,6 +4,7 @@
 #include <cstdlib>
 
 #include "cli/command.h"
+#include "core/check/item_factory.h"
 #include "core/platform/system.h"
 
 namespace postwink::cli {
@@ -24,11 +25,11 @@ std::optional<CheckerSetup> LoadChecker(const std::string& iniPath, bool verbose
   }
   CheckerSetup setup;
   LoadSettings(iniPath, system, std::nullopt, setup.settings);
-  for (Account& account : LoadAccounts(iniPath, system, setup.settings.st2Rgb)) {
-    setup.accounts.push_back(std::make_unique<Account>(std::move(account)));
-  }
+  setup.accounts = LoadEngineAccounts(iniPath, system, setup.settings);
   const char* tmp = std::getenv("TMPDIR");
-  setup.tempFolder = std::string(tmp && *tmp ? tmp : "/tmp") + "/Postwink/";
+  if (!tmp || !*tmp) tmp = std::getenv("TEMP");
+  std::string separator(1, system.files.Separator());
+  setup.tempFolder = std::string(tmp && *tmp ? tmp : "/tmp") + separator + "Postwink" + separator;
   if (verbose || setup.settings.log != 0) {
     setup.log = std::make_unique<LogFile>(system.files, system.clock);
     setup.log->SetLogPath(FolderOf(iniPath), kLogFileName);

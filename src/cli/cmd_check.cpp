@@ -7,9 +7,8 @@
 #include "cli/checker_setup.h"
 #include "cli/command.h"
 #include "core/check/check_engine.h"
+#include "core/check/headless_check_host.h"
 #include "core/platform/system.h"
-#include "posix/check_host_posix.h"
-#include "posix/transport_posix.h"
 
 namespace postwink::cli {
 namespace {
@@ -43,7 +42,8 @@ int Run(const std::vector<std::string>& args) {
     std::string error;
   };
   std::vector<Outcome> outcomes(setup->accounts.size());
-  PosixCheckHost host(PlatformSystem(), setup->settings, setup->log.get(), setup->tempFolder);
+  HeadlessCheckHost host(PlatformSystem(), PlatformCharsetConverter(), PlatformTimeZone(),
+                         setup->settings, setup->log.get(), setup->tempFolder);
   host.onAccountEnded = [&](int position, const std::string* error) {
     if (position < 0 || position >= static_cast<int>(outcomes.size())) return;
     outcomes[position].checked = true;
@@ -51,14 +51,14 @@ int Run(const std::vector<std::string>& args) {
     if (error) outcomes[position].error = *error;
   };
   host.immediateSteps = true;
-  PosixTransport transport;
+  std::unique_ptr<PumpedTransport> transport = MakePlatformTransport();
   // The check runs with SOKIGERR 1 so every account is tried and failures are reported here.
   Settings settings = setup->settings;
   settings.sokigErr = 1;
-  CheckEngine engine(host, transport, settings, std::move(setup->accounts));
+  CheckEngine engine(host, *transport, settings, std::move(setup->accounts));
   engine.CheckNow();
   host.Run(
-      engine, transport, [&] { return !engine.CycleActive(); }, nullptr);
+      engine, *transport, [&] { return !engine.CycleActive(); }, nullptr);
 
   bool anyFailed = false;
   JsonWriter out;

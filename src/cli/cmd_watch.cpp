@@ -9,9 +9,8 @@
 #include "cli/checker_setup.h"
 #include "cli/command.h"
 #include "core/check/check_engine.h"
+#include "core/check/headless_check_host.h"
 #include "core/platform/system.h"
-#include "posix/check_host_posix.h"
-#include "posix/transport_posix.h"
 
 namespace postwink::cli {
 namespace {
@@ -39,15 +38,13 @@ int Run(const std::vector<std::string>& args) {
   std::optional<CheckerSetup> setup = LoadChecker(ini, verbose);
   if (!setup) return kExitFailure;
 
-  struct sigaction action {};
-  action.sa_handler = OnSignal;
-  sigemptyset(&action.sa_mask);
-  sigaction(SIGINT, &action, nullptr);
-  sigaction(SIGTERM, &action, nullptr);
+  std::signal(SIGINT, OnSignal);
+  std::signal(SIGTERM, OnSignal);
 
-  PosixCheckHost host(PlatformSystem(), setup->settings, setup->log.get(), setup->tempFolder);
-  PosixTransport transport;
-  CheckEngine engine(host, transport, setup->settings, std::move(setup->accounts));
+  HeadlessCheckHost host(PlatformSystem(), PlatformCharsetConverter(), PlatformTimeZone(),
+                         setup->settings, setup->log.get(), setup->tempFolder);
+  std::unique_ptr<PumpedTransport> transport = MakePlatformTransport();
+  CheckEngine engine(host, *transport, setup->settings, std::move(setup->accounts));
   host.onAccountEnded = [&](int position, const std::string* error) {
     if (!error || position < 0 || position >= static_cast<int>(engine.Accounts().size())) return;
     JsonWriter line;
@@ -71,7 +68,7 @@ int Run(const std::vector<std::string>& args) {
   };
   engine.Start();
   host.Run(
-      engine, transport, [] { return false; }, &interrupted);
+      engine, *transport, [] { return false; }, &interrupted);
   engine.Stop();
   return kExitOk;
 }

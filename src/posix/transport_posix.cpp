@@ -10,6 +10,7 @@
 #include <unistd.h>
 
 #include <cstring>
+#include <memory>
 #include <string>
 
 #include "core/pop3/pop3_texts.h"
@@ -165,6 +166,10 @@ bool PosixTransport::Poll(int timeoutMs, TransportEvents& owner) {
     }
   }
   return true;
+}
+
+std::unique_ptr<PumpedTransport> MakePlatformTransport() {
+  return std::make_unique<PosixTransport>();
 }
 
 }  // namespace postwink

@@ -5,12 +5,13 @@
 #include <cstdint>
 #include <vector>
 
+#include "core/check/headless_check_host.h"
 #include "core/pop3/line_splitter.h"
 #include "core/pop3/transport.h"
 
 namespace postwink {
 
-class PosixTransport : public Transport {
+class PosixTransport : public PumpedTransport {
  public:
   PosixTransport();
   ~PosixTransport() override;
@@ -27,8 +28,9 @@ class PosixTransport : public Transport {
   // Waits up to timeoutMs for the open connection (or just sleeps when there is none) and
   // delivers at most one round of events. Returns false when interrupted by a signal.
   bool Poll(int timeoutMs, TransportEvents& owner);
+  bool Pump(int timeoutMs, TransportEvents& owner) override { return Poll(timeoutMs, owner); }
 
-  bool HasConnection() const { return fd_ >= 0; }
+  bool HasConnection() const override { return fd_ >= 0; }
 
  private:
   int fd_ = -1;

@@ -24,6 +24,10 @@ class MainDialog::MainTray : public CSystemTray {
     return CSystemTray::OnTrayNotification(id, mouseMessage);
   }
   void PrepareMenu(HMENU menu) override {
+    // Check now waits while a connection is open.
+    if (owner_.engine_ && !owner_.engine_->CanCheckNow()) {
+      EnableMenuItem(menu, ID_CHECK_NOW, MF_BYCOMMAND | MF_GRAYED);
+    }
     const std::string& mua = owner_.app_.GetSettings().mua;
     if (mua.empty()) {
       EnableMenuItem(menu, ID_START_MAILER, MF_BYCOMMAND | MF_GRAYED);
@@ -68,7 +72,11 @@ class MainDialog::MainTray : public CSystemTray {
 
 MainDialog::MainDialog(CheckerApp& app) : app_(app), tray_(std::make_unique<MainTray>(*this)) {}
 
-MainDialog::~MainDialog() { Destroy(); }
+MainDialog::~MainDialog() {
+  // The engine closes an open connection through the transport, which needs the window.
+  engine_.reset();
+  Destroy();
+}
 
 CSystemTray& MainDialog::Tray() { return *tray_; }
 
@@ -83,25 +91,25 @@ void MainDialog::OnInitDialog() {
   SendMessageW(hwnd(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(normal));
   SendMessageW(hwnd(), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(normal));
 
-  const Settings& settings = app_.GetSettings();
-  accounts_ = LoadAccounts(app_.SettingsPath(), app_.GetSystem(), settings.st2Rgb);
-  updateAccount_.mailbox = kTextProgramName;
-  updateAccount_.enabled = 0;
-  updateAccount_.colour = 0x0000FF;
+  // The accounts, and the update pseudo-account beside them.
+  CreateEngine();
 
   tray_->Create(hwnd(), WM_TRAY_NOTIFY, kTextProgramName, normal, kTrayIconId, true);
   tray_->SetTarget(hwnd());
   tray_->SetDefaultItem(ID_SHOW_LIST);
 
-  // A missing settings file opens the settings sheet here once the sheet exists; until then
-  // the defaults simply apply.
-
+  const Settings& settings = app_.GetSettings();
+  if (!app_.SettingsFileExisted()) OpenSettings();
+  if (settings.hotKey != 0) RegisterListHotKey(settings.hotKey);
   if (settings.updateCheck) SendMessageW(hwnd(), WM_TIMER, TIMER_UPDATE_CHECK, 0);
-  SetTimer(hwnd(), TIMER_MINUTE, 60000, nullptr);
+  // TIMER_MINUTE, then check now when START_RUN is on.
+  engine_->Start();
 }
 
 void MainDialog::OnTimer(UINT_PTR id) {
-  if (id == TIMER_UPDATE_CHECK) {
+  if (id == TIMER_CHECK_STEP || id == TIMER_MINUTE || id == TIMER_SERVER_TIMEOUT) {
+    engine_->OnTimer(static_cast<CheckTimer>(id));
+  } else if (id == TIMER_UPDATE_CHECK) {
     // Only when the system reports a connection; there is no second try.
     DWORD flags = 0;
     if (!InternetGetConnectedState(&flags, 0)) return;
@@ -114,11 +122,7 @@ void MainDialog::OnTimer(UINT_PTR id) {
 }
 
 void MainDialog::AcknowledgeNewMail() {
-  tray_->SetTooltipText(kTextProgramName);
-  if (newMail_) {
-    tray_->StopAnimation();
-    newMail_ = false;
-  }
+  if (engine_) engine_->AcknowledgeNewMail();
 }
 
 void MainDialog::ShowAboutBox() {
@@ -162,6 +166,19 @@ void MainDialog::OnCommand(UINT id) {
     case IDM_ABOUTBOX:
       ShowAboutBox();
       break;
+    case ID_SHOW_LIST:
+      // The list window is never open yet, so this is the toggle.
+      ToggleListWindow();
+      break;
+    case ID_CHECK_NOW:
+      engine_->CheckNow();
+      break;
+    case ID_SETTINGS:
+      OpenSettings();
+      break;
+    case ID_START_MAILER:
+      StartMailProgram();
+      break;
     case ID_APP_EXIT:
       ExitProgram();
       break;
@@ -170,7 +187,7 @@ void MainDialog::OnCommand(UINT id) {
   }
 }
 
-std::optional<LRESULT> MainDialog::OnMessage(UINT msg, WPARAM wParam, LPARAM) {
+std::optional<LRESULT> MainDialog::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
   switch (msg) {
     case WM_INITDIALOG:
       OnInitDialog();
@@ -191,16 +208,30 @@ std::optional<LRESULT> MainDialog::OnMessage(UINT msg, WPARAM wParam, LPARAM) {
     case WM_TIMER:
       OnTimer(wParam);
       return 0;
-    case WM_UPDATE_FOUND: {
-      // The notice becomes a message of the update account once the header parser and the list
-      // window are part of the program; until then its file is only kept at hand.
-      std::lock_guard<std::mutex> lock(update_->mutex);
-      updateNoticePath_ = update_->downloadedPath;
+    case WM_SOCKET_EVENT:
+      DispatchSocketEvent(*engine_, wParam, lParam);
       return 0;
-    }
+    case WM_SOCKET_LINE:
+      return transport_->DeliverLine(wParam, lParam);
+    case WM_HOTKEY:
+      if (wParam == kListHotKeyId) ToggleListWindow();
+      return 0;
+    case WM_OPEN_IN_EDITOR:
+      // Opening a message in the editor arrives with the list window and the export.
+      return 0;
+    case WM_SETTINGS_APPLIED:
+      ApplySettings();
+      return 0;
+    case WM_UPDATE_FOUND:
+      ShowUpdateNotice();
+      return 0;
     case WM_CLOSE:
+      UnregisterListHotKey();
       aboutBox_.reset();
+      engine_->Stop();
       KillTimer(hwnd(), TIMER_MINUTE);
+      KillTimer(hwnd(), TIMER_CHECK_STEP);
+      KillTimer(hwnd(), TIMER_SERVER_TIMEOUT);
       DestroyWindow(hwnd());
       return 0;
     case WM_DESTROY:

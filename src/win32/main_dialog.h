@@ -1,13 +1,17 @@
 #pragma once
 // MainDialog: the program's main window. It is never shown; it owns the tray icon and the
-// timers and receives the menu commands.
+// timers, receives the socket messages and the menu commands, and hosts the check engine.
 
 #include <memory>
 #include <vector>
 
+#include "core/check/check_engine.h"
+#include "core/check/check_host.h"
+#include "core/check/item_factory.h"
 #include "core/config/account.h"
 #include "win32/about_box.h"
 #include "win32/handles.h"
+#include "win32/platform/winsock_transport.h"
 #include "win32/system_tray.h"
 #include "win32/update_check.h"
 #include "win32/wnd.h"
@@ -20,8 +24,11 @@ inline constexpr UINT_PTR TIMER_CHECK_STEP = 4;
 inline constexpr UINT_PTR TIMER_MINUTE = 6;
 inline constexpr UINT_PTR TIMER_SERVER_TIMEOUT = 7;
 inline constexpr UINT_PTR TIMER_UPDATE_CHECK = 8;
+inline constexpr UINT WM_OPEN_IN_EDITOR = 0x4DE;
+inline constexpr UINT WM_SETTINGS_APPLIED = 0x559;
+inline constexpr int kListHotKeyId = 1;
 
-class MainDialog : public Wnd {
+class MainDialog : public Wnd, public CheckHost {
  public:
   explicit MainDialog(CheckerApp& app);
   ~MainDialog() override;
@@ -31,13 +38,38 @@ class MainDialog : public Wnd {
   void AcknowledgeNewMail();
 
   CSystemTray& Tray();
-  const std::vector<Account>& Accounts() const { return accounts_; }
-  const Account& UpdateAccount() const { return updateAccount_; }
+  // Present from the window's creation to its end.
+  CheckEngine* Engine() { return engine_.get(); }
   // The update file saved by the update check, once it announced a newer version.
   const std::string& UpdateNoticePath() const { return updateNoticePath_; }
 
  protected:
   std::optional<LRESULT> OnMessage(UINT msg, WPARAM wParam, LPARAM lParam) override;
+
+  // CheckHost
+  void StartTimer(CheckTimer timer, int periodMs) override;
+  void StopTimer(CheckTimer timer) override;
+  void SetTrayFrames(TrayFrames frames) override;
+  void StartTrayAnimation(int msPerFrame) override;
+  void StopTrayAnimation() override;
+  void AddTrayFrame(TrayIcon icon) override;
+  void SetTrayIcon(TrayIcon icon) override;
+  void SetToolTip(const std::string& text) override;
+  void ShowErrorBox(const std::string& text, const std::string& caption) override;
+  void PlaySoundFile(const std::string& path) override;
+  bool InternetConnected() override;
+  bool ListWindowOpen() override;
+  void RefreshListWindow(bool raise) override;
+  void ShowNewListWindow() override;
+  void SetListWindowTopMost(bool topMost) override;
+  void LogSeparator(std::string_view label) override;
+  void RefilterItem(MailItem& item) override;
+  // SessionHost
+  std::unique_ptr<MailItem> BuildItem(Account& account, std::string_view text,
+                                      std::optional<std::string_view> sizeText) override;
+  std::string Identity(std::string_view text) override;
+  void Log(std::string_view text) override;
+  void OnStatReply() override;
 
  private:
   class MainTray;
@@ -48,6 +80,15 @@ class MainDialog : public Wnd {
   void ShowAboutBox();
   void OnTimer(UINT_PTR id);
   void ExitProgram();
+  void CreateEngine();
+  void ToggleListWindow();
+  void OpenSettings();
+  void ApplySettings();
+  void StartMailProgram();
+  void RegisterListHotKey(int value);
+  void UnregisterListHotKey();
+  void ShowUpdateNotice();
+  HICON TrayPicture(TrayIcon icon) const;
 
   CheckerApp& app_;
   std::unique_ptr<MainTray> tray_;
@@ -55,10 +96,11 @@ class MainDialog : public Wnd {
   WindowHandle hiddenOwner_;
   std::unique_ptr<AboutBox> aboutBox_;
   std::shared_ptr<UpdateState> update_ = std::make_shared<UpdateState>();
-  std::vector<Account> accounts_;
-  Account updateAccount_;
-  bool newMail_ = false;
   std::string updateNoticePath_;
+  std::unique_ptr<WinsockTransport> transport_;
+  std::unique_ptr<ItemFactory> items_;
+  std::unique_ptr<CheckEngine> engine_;
+  bool hotKeyRegistered_ = false;
 };
 
 }  // namespace postwink::win

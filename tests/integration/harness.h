@@ -19,9 +19,9 @@
 #include <vector>
 
 #include "core/check/check_engine.h"
+#include "core/check/headless_check_host.h"
 #include "core/config/log_file.h"
 #include "core/platform/system.h"
-#include "posix/check_host_posix.h"
 #include "posix/transport_posix.h"
 
 namespace postwink::integration {
@@ -53,7 +53,9 @@ class Checker {
     System& system = PlatformSystem();
     log_ = std::make_unique<LogFile>(system.files, system.clock);
     log_->SetLogPath(dir_.string(), kLogFileName);
-    host_ = std::make_unique<PosixCheckHost>(system, settings_, log_.get(), dir_.string() + "/");
+    host_ =
+        std::make_unique<HeadlessCheckHost>(system, PlatformCharsetConverter(), PlatformTimeZone(),
+                                            settings_, log_.get(), dir_.string() + "/");
     host_->onAccountEnded = [this](int position, const std::string* error) {
       if (position < 0) return;
       if (outcomes_.size() <= static_cast<size_t>(position)) outcomes_.resize(position + 1);
@@ -149,7 +151,7 @@ class Checker {
   Settings settings_;
   std::filesystem::path dir_;
   std::unique_ptr<LogFile> log_;
-  std::unique_ptr<PosixCheckHost> host_;
+  std::unique_ptr<HeadlessCheckHost> host_;
   PosixTransport transport_;
   std::vector<std::unique_ptr<Account>> pending_;
   std::unique_ptr<CheckEngine> engine_;

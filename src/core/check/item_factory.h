@@ -1,16 +1,16 @@
 #pragma once
-// Turns a fetched message text into a filtered MailItem for an account: the colours of the
-// settings, ParseMessage, then EvaluateFilters. Every host of the check engine uses it, so the
-// window and the headless runner build identical items.
+// The one way a fetched message text becomes a listed item, shared by every host of the check
+// engine (the tray program and the command-line runner): the colours of the settings, the
+// parser with the local zone, the message dump when logging, and the filters.
 
 #include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "core/config/account.h"
 #include "core/config/settings.h"
-#include "core/filter/regex_facility.h"
 #include "core/mime/charset.h"
 #include "core/mime/date.h"
 #include "core/mime/mail_item.h"
@@ -20,23 +20,30 @@ namespace postwink {
 
 class ItemFactory {
  public:
-  // files may be null (no message dumps); tempFolder ends in a separator.
-  ItemFactory(const Settings& settings, const CharsetContext& charsets, LocalZone& zone,
-              RegexFacility* regex, FileSystem* files, std::string tempFolder);
+  // tempFolder ends in its separator; dumps go there when dumping is on (LOG with a log file).
+  // The converter and zone source are the platform's (PlatformCharsetConverter,
+  // PlatformTimeZone) or a test's fakes.
+  ItemFactory(System& system, const CharsetConverter& converter, const TimeZoneSource& zones,
+              const Settings& settings, std::string tempFolder, bool dump);
 
-  std::unique_ptr<MailItem> Build(Account& account, std::string_view text,
-                                  std::optional<std::string_view> sizeText, bool dumpMessage);
-  void Refilter(MailItem& item);
-  // Called at each STAT reply.
+  std::unique_ptr<MailItem> BuildItem(Account& account, std::string_view text,
+                                      std::optional<std::string_view> sizeText);
+  std::string Identity(std::string_view text) const;
+  void RefilterItem(MailItem& item) const;
+  // A STAT reply arrived: the time zone may have changed since the last check.
   void RefreshZone();
 
  private:
+  System& system_;
   const Settings& settings_;
-  const CharsetContext& charsets_;
-  LocalZone& zone_;
-  RegexFacility* regex_;
-  FileSystem* files_;
   std::string tempFolder_;
+  bool dump_;
+  CharsetContext charsets_;
+  LocalZone zone_;
 };
+
+// The accounts of a settings file in the form the engine owns them.
+std::vector<std::unique_ptr<Account>> LoadEngineAccounts(const std::string& iniPath, System& system,
+                                                         const Settings& settings);
 
 }  // namespace postwink

@@ -115,11 +115,23 @@ int Gone(int argc, wchar_t** argv) {
   return 0;
 }
 
+// The text as the window itself answers WM_GETTEXT: across processes GetWindowText reads only the
+// stored caption, which a tool tip, for one, leaves empty.
+std::wstring AnsweredTextOf(HWND hwnd) {
+  wchar_t buf[1024] = {};
+  DWORD_PTR n = 0;
+  if (!SendMessageTimeoutW(hwnd, WM_GETTEXT, 1024, reinterpret_cast<LPARAM>(buf), SMTO_ABORTIFHUNG,
+                           2000, &n)) {
+    return TextOf(hwnd);
+  }
+  return std::wstring(buf, n < 1024 ? n : 1023);
+}
+
 int Text(int argc, wchar_t** argv) {
   if (argc < 3) return 2;
   HWND hwnd = HandleArg(argv[2]);
   if (!IsWindow(hwnd)) return 1;
-  std::wstring all = TextOf(hwnd) + L"\n";
+  std::wstring all = AnsweredTextOf(hwnd) + L"\n";
   EnumChildWindows(hwnd, CollectText, reinterpret_cast<LPARAM>(&all));
   std::fputs(Utf8(all).c_str(), stdout);
   return 0;

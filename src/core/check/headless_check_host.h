@@ -1,8 +1,8 @@
 #pragma once
-// The check engine's host for running headless on POSIX: timers on the monotonic clock, the
-// poll() transport, the log file, the real parser and filters. There is no tray or list window;
-// what the engine would show is kept for the caller, and the runner's callbacks report account
-// outcomes and announced mail as they happen.
+// The check engine's host for running without a window (postwink-cli): timers on the monotonic
+// clock, a transport that waits for its own events, the log file, the real parser and filters.
+// There is no tray or list window; what the engine would show is kept for the caller, and the
+// runner's callbacks report account outcomes and announced mail as they happen.
 
 #include <csignal>
 #include <functional>
@@ -15,24 +15,34 @@
 #include "core/check/item_factory.h"
 #include "core/config/log_file.h"
 #include "core/config/settings.h"
-#include "core/mime/charset.h"
-#include "core/mime/date.h"
 #include "core/platform/system.h"
-#include "posix/transport_posix.h"
 
 namespace postwink {
 
-class PosixCheckHost : public CheckHost {
+// A transport that waits for its own events, for hosts without a window.
+class PumpedTransport : public Transport {
+ public:
+  // Waits up to timeoutMs for the open connection (or just sleeps when there is none) and
+  // delivers at most one round of events. Returns false when interrupted by a signal.
+  virtual bool Pump(int timeoutMs, TransportEvents& owner) = 0;
+  virtual bool HasConnection() const = 0;
+};
+
+// The platform's own: poll() on POSIX, Winsock with a message-only window on Windows.
+std::unique_ptr<PumpedTransport> MakePlatformTransport();
+
+class HeadlessCheckHost : public CheckHost {
  public:
   // log may be null (no log). tempFolder ends in a separator; it receives the message dumps
   // when LOG is on.
-  PosixCheckHost(System& system, const Settings& settings, LogFile* log, std::string tempFolder);
+  HeadlessCheckHost(System& system, const CharsetConverter& converter, const TimeZoneSource& zones,
+                    const Settings& settings, LogFile* log, std::string tempFolder);
 
   std::function<void(int position, const std::string* error)> onAccountEnded;
   std::function<void(const std::vector<const MailItem*>& items)> onNewMail;
 
   // Runs timers and socket events until done() is true or *interrupted is set.
-  void Run(CheckEngine& engine, PosixTransport& transport, const std::function<bool()>& done,
+  void Run(CheckEngine& engine, PumpedTransport& transport, const std::function<bool()>& done,
            const volatile std::sig_atomic_t* interrupted);
 
   // CheckHost
@@ -70,11 +80,7 @@ class PosixCheckHost : public CheckHost {
 
  private:
   System& system_;
-  const Settings& settings_;
   LogFile* log_;
-  std::string tempFolder_;
-  CharsetContext charsets_;
-  LocalZone zone_;
   ItemFactory items_;
   std::map<CheckTimer, std::pair<int, int64_t>> timers_;  // period, next due
 };

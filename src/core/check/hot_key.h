@@ -1,0 +1,29 @@
+#pragma once
+// The HOTKEY setting holds what a hot-key control reports: its modifier flags in the low word
+// and the virtual key in the high word. RegisterHotKey wants other modifier bits.
+
+#include <cstdint>
+
+namespace postwink {
+
+struct HotKeyCombination {
+  uint32_t modifiers = 0;  // MOD_ALT 1, MOD_CONTROL 2, MOD_SHIFT 4, MOD_WIN 8
+  uint32_t virtualKey = 0;
+};
+
+inline HotKeyCombination HotKeyFromSetting(int value) {
+  // Hot-key control flags: Shift 1, Ctrl 2, Alt 4, extended key 8.
+  constexpr uint32_t kShift = 1, kControl = 2, kAlt = 4, kExtended = 8;
+  constexpr uint32_t kModAlt = 1, kModControl = 2, kModShift = 4, kModWin = 8;
+  uint32_t bits = static_cast<uint32_t>(value);
+  uint32_t flags = bits & 0xFFFF;
+  HotKeyCombination combination;
+  if (flags & kAlt) combination.modifiers |= kModAlt;
+  if (flags & kControl) combination.modifiers |= kModControl;
+  if (flags & kExtended) combination.modifiers |= kModWin;
+  if (flags & kShift) combination.modifiers |= kModShift;
+  combination.virtualKey = bits >> 16;
+  return combination;
+}
+
+}  // namespace postwink

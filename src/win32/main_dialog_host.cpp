@@ -1,0 +1,154 @@
+// MainDialog as the host of the check engine: timers, tray pictures and tool tip, message
+// boxes, sound, the mail program, the hot key, and the parser behind the session.
+#include "main_dialog.h"
+
+#include <mmsystem.h>
+#include <shellapi.h>
+#include <wininet.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <mutex>
+
+#include "core/check/hot_key.h"
+#include "win32/checker_app.h"
+#include "win32/main_dialog_texts.h"
+#include "win32/texts.h"
+#include "win32/wide_text.h"
+
+namespace postwink::win {
+
+void MainDialog::CreateEngine() {
+  Settings& settings = app_.GetSettings();
+  System& system = app_.GetSystem();
+  transport_ = std::make_unique<WinsockTransport>(hwnd());
+  // Messages are dumped into the temporary folder only when there is a log to go with them.
+  items_ = std::make_unique<ItemFactory>(system, PlatformCharsetConverter(), PlatformTimeZone(),
+                                         settings, app_.TempFolder(),
+                                         settings.log != 0 && !app_.Log().Path().empty());
+  engine_ = std::make_unique<CheckEngine>(
+      *this, *transport_, settings, LoadEngineAccounts(app_.SettingsPath(), system, settings));
+}
+
+void MainDialog::StartTimer(CheckTimer timer, int periodMs) {
+  SetTimer(hwnd(), static_cast<UINT_PTR>(timer), static_cast<UINT>(std::max(periodMs, 1)), nullptr);
+}
+
+void MainDialog::StopTimer(CheckTimer timer) { KillTimer(hwnd(), static_cast<UINT_PTR>(timer)); }
+
+void MainDialog::SetTrayFrames(TrayFrames frames) {
+  const IconSet& icons = app_.Icons();
+  Tray().SetFrames(IconSet::Handles(frames == TrayFrames::kReceiving ? icons.receivingFrames
+                                                                     : icons.newMailFrames));
+}
+
+void MainDialog::StartTrayAnimation(int msPerFrame) {
+  Tray().StartAnimation(static_cast<UINT>(msPerFrame), -1);
+}
+
+void MainDialog::StopTrayAnimation() { Tray().StopAnimation(); }
+
+HICON MainDialog::TrayPicture(TrayIcon icon) const {
+  const IconSet& icons = app_.Icons();
+  return icon == TrayIcon::kError ? icons.error.get() : icons.normal.get();
+}
+
+void MainDialog::AddTrayFrame(TrayIcon icon) { Tray().AddFrame(TrayPicture(icon)); }
+
+void MainDialog::SetTrayIcon(TrayIcon icon) { Tray().SetIcon(TrayPicture(icon)); }
+
+void MainDialog::SetToolTip(const std::string& text) { Tray().SetTooltipText(text); }
+
+void MainDialog::ShowErrorBox(const std::string& text, const std::string& caption) {
+  MessageBoxW(hwnd(), Widen(text).c_str(), Widen(caption).c_str(), MB_OK | MB_ICONERROR);
+}
+
+void MainDialog::PlaySoundFile(const std::string& path) {
+  PlaySoundW(Widen(path).c_str(), nullptr, SND_FILENAME | SND_ASYNC);
+}
+
+bool MainDialog::InternetConnected() {
+  DWORD flags = 0;
+  return InternetGetConnectedState(&flags, 0) != FALSE;
+}
+
+// The list window arrives with its own window class; until then nothing is ever open and the
+// requests to show it are dropped.
+bool MainDialog::ListWindowOpen() { return false; }
+void MainDialog::RefreshListWindow(bool) {}
+void MainDialog::ShowNewListWindow() {}
+void MainDialog::SetListWindowTopMost(bool) {}
+
+void MainDialog::ToggleListWindow() { engine_->AcknowledgeNewMail(); }
+
+void MainDialog::LogSeparator(std::string_view label) { app_.Log().LogSeparator(label); }
+
+void MainDialog::Log(std::string_view text) { app_.Log().LogLine(text); }
+
+void MainDialog::RefilterItem(MailItem& item) { items_->RefilterItem(item); }
+
+std::unique_ptr<MailItem> MainDialog::BuildItem(Account& account, std::string_view text,
+                                                std::optional<std::string_view> sizeText) {
+  return items_->BuildItem(account, text, sizeText);
+}
+
+std::string MainDialog::Identity(std::string_view text) { return items_->Identity(text); }
+
+void MainDialog::OnStatReply() { items_->RefreshZone(); }
+
+// The settings sheet is a window of its own still to come; the program runs on the file's
+// values (or the defaults) until then.
+void MainDialog::OpenSettings() {}
+
+void MainDialog::ApplySettings() {
+  engine_->ApplySettings();
+  UnregisterListHotKey();
+  // A 0 value means no hot key, after Apply as at start-up.
+  int hotKey = app_.GetSettings().hotKey;
+  if (hotKey != 0) RegisterListHotKey(hotKey);
+}
+
+void MainDialog::UnregisterListHotKey() {
+  if (hotKeyRegistered_) UnregisterHotKey(hwnd(), kListHotKeyId);
+  hotKeyRegistered_ = false;
+}
+
+void MainDialog::RegisterListHotKey(int value) {
+  UnregisterListHotKey();
+  HotKeyCombination combination = HotKeyFromSetting(value);
+  if (RegisterHotKey(hwnd(), kListHotKeyId, combination.modifiers, combination.virtualKey)) {
+    hotKeyRegistered_ = true;
+    return;
+  }
+  MessageBoxW(hwnd(), Widen(kTextHotKeyFailed).c_str(), Widen(kTextProgramName).c_str(),
+              MB_OK | MB_ICONEXCLAMATION);
+}
+
+void MainDialog::StartMailProgram() {
+  const std::string& mua = app_.GetSettings().mua;
+  if (mua.empty()) return;
+  HCURSOR previous = SetCursor(LoadCursorW(nullptr, IDC_WAIT));
+  HINSTANCE result =
+      ShellExecuteW(hwnd(), L"open", Widen(mua).c_str(), nullptr, nullptr, SW_SHOWNORMAL);
+  SetCursor(previous);
+  auto code = reinterpret_cast<INT_PTR>(result);
+  if (code > 32) return;
+  char text[96];
+  std::snprintf(text, sizeof text, kTextMailerFailed, static_cast<int>(code));
+  MessageBoxW(hwnd(), Widen(text).c_str(), Widen(kTextProgramName).c_str(),
+              MB_OK | MB_ICONEXCLAMATION);
+}
+
+void MainDialog::ShowUpdateNotice() {
+  {
+    std::lock_guard<std::mutex> lock(update_->mutex);
+    updateNoticePath_ = update_->downloadedPath;
+  }
+  if (updateNoticePath_.empty()) return;
+  std::optional<std::string> text = app_.GetSystem().files.ReadAll(updateNoticePath_);
+  if (!text || text->empty()) return;
+  std::string size = std::to_string(text->size());
+  engine_->AddUpdateItem(items_->BuildItem(engine_->UpdateAccount(), *text, size));
+}
+
+}  // namespace postwink::win

@@ -1,0 +1,53 @@
+#pragma once
+// The transport over Winsock: a non-blocking socket whose events Winsock posts to a window as
+// WM_SOCKET_EVENT, and the received lines handed to that same window, synchronously, as
+// WM_SOCKET_LINE. The window's handler for WM_SOCKET_LINE calls DeliverLine, which passes the
+// line on to the receiver of the ReceiveLines call in progress; the handler for WM_SOCKET_EVENT
+// calls DispatchSocketEvent. One connection at a time.
+
+#include <winsock2.h>
+
+#include <string>
+#include <vector>
+
+#include "core/pop3/line_splitter.h"
+#include "core/pop3/transport.h"
+#include "win32/platform/windows_headers.h"
+
+namespace postwink::win {
+
+inline constexpr UINT WM_SOCKET_EVENT = 0x8001;
+inline constexpr UINT WM_SOCKET_LINE = 0x8002;
+inline constexpr long kSocketEventMask = FD_READ | FD_CONNECT | FD_CLOSE;
+
+class WinsockTransport : public Transport {
+ public:
+  explicit WinsockTransport(HWND window) : window_(window) {}
+  void SetWindow(HWND window) { window_ = window; }
+  ~WinsockTransport() override;
+  WinsockTransport(const WinsockTransport&) = delete;
+  WinsockTransport& operator=(const WinsockTransport&) = delete;
+
+  ResolveResult ResolveHost(std::string_view name) override;
+  OpenResult OpenConnection(uint32_t address, int port) override;
+  ReceiveStatus ReceiveLines(SocketHandle socket,
+                             const LineSplitter::LineReceiver& receiver) override;
+  bool SendText(SocketHandle socket, std::string_view text) override;
+  void CloseConnection(SocketHandle socket) override;
+
+  // WM_SOCKET_LINE: wParam the length, lParam the NUL-terminated text. Nonzero: go on.
+  LRESULT DeliverLine(WPARAM length, LPARAM text);
+
+ private:
+  HWND window_;
+  SOCKET socket_ = INVALID_SOCKET;
+  LineSplitter splitter_;
+  std::vector<char> buffer_;
+  std::string line_;  // the line being delivered, NUL-terminated for the message
+  const LineSplitter::LineReceiver* receiver_ = nullptr;
+};
+
+// WM_SOCKET_EVENT: wParam the socket, lParam the event in its low word, the error in its high.
+void DispatchSocketEvent(TransportEvents& owner, WPARAM wParam, LPARAM lParam);
+
+}  // namespace postwink::win

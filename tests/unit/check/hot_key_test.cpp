@@ -1,0 +1,32 @@
+#include "core/check/hot_key.h"
+
+#include <gtest/gtest.h>
+
+namespace postwink {
+namespace {
+
+TEST(HotKeyTest, ControlFlagsBecomeSystemModifiers) {
+  struct Case {
+    int value;
+    uint32_t modifiers;
+    uint32_t key;
+  } cases[] = {
+      {0, 0, 0},
+      {(0x41 << 16) | 4, 1, 0x41},      // Alt+A
+      {(0x41 << 16) | 2, 2, 0x41},      // Ctrl+A
+      {(0x70 << 16) | 1, 4, 0x70},      // Shift+F1
+      {(0x5A << 16) | 8, 8, 0x5A},      // extended key: the Windows key
+      {(0x7B << 16) | 0xF, 0xF, 0x7B},  // all four
+      {(0x41 << 16) | 0x30, 0, 0x41},   // unknown flag bits are not modifiers
+  };
+  for (const Case& c : cases) {
+    HotKeyCombination combination = HotKeyFromSetting(c.value);
+    EXPECT_EQ(combination.modifiers, c.modifiers) << std::hex << c.value;
+    EXPECT_EQ(combination.virtualKey, c.key) << std::hex << c.value;
+  }
+  // A negative setting (hand-edited) keeps its key in the high word.
+  EXPECT_EQ(HotKeyFromSetting(static_cast<int>(0xFFFF0006u)).virtualKey, 0xFFFFu);
+}
+
+}  // namespace
+}  // namespace postwink

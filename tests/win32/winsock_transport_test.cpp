@@ -1,0 +1,159 @@
+// The Winsock transport as postwink-cli uses it: socket events and lines reach the owner
+// through a window's messages (WM_SOCKET_EVENT, WM_SOCKET_LINE).
+#include <winsock2.h>
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "core/check/headless_check_host.h"
+#include "core/pop3/pop3_texts.h"
+
+namespace postwink {
+namespace {
+
+struct WinsockUser {
+  WinsockUser() {
+    WSADATA wsa;
+    WSAStartup(MAKEWORD(2, 2), &wsa);
+  }
+  ~WinsockUser() { WSACleanup(); }
+};
+
+// A blocking listening socket on a free loopback port.
+struct Listener {
+  WinsockUser winsock;
+  SOCKET s = INVALID_SOCKET;
+  int port = 0;
+  Listener() {
+    s = socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in a{};
+    a.sin_family = AF_INET;
+    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    bind(s, reinterpret_cast<sockaddr*>(&a), sizeof a);
+    listen(s, 1);
+    int len = sizeof a;
+    getsockname(s, reinterpret_cast<sockaddr*>(&a), &len);
+    port = ntohs(a.sin_port);
+  }
+  ~Listener() { closesocket(s); }
+};
+
+struct Recorder : TransportEvents {
+  PumpedTransport* transport = nullptr;
+  std::vector<std::pair<SocketEvent, int>> events;
+  std::vector<std::string> lines;
+  std::string stopAt;  // a line after which the receiver stops the delivery
+  void OnSocketEvent(SocketHandle socket, SocketEvent event, int error) override {
+    events.emplace_back(event, error);
+    if (event == SocketEvent::kRead && error == 0) {
+      transport->ReceiveLines(socket, [this](std::string_view line) {
+        lines.emplace_back(line);
+        return line != stopAt;
+      });
+    }
+  }
+  void PumpUntil(const std::function<bool()>& done) {
+    for (int i = 0; i < 50 && !done(); ++i) transport->Pump(100, *this);
+  }
+};
+
+TEST(WinsockTransport, ResolveTakesDottedAddressesAndReportsFailures) {
+  auto transport = MakePlatformTransport();
+  ResolveResult dotted = transport->ResolveHost("192.168.0.1");
+  EXPECT_EQ(dotted.address, inet_addr("192.168.0.1"));
+  EXPECT_TRUE(dotted.error.empty());
+  EXPECT_EQ(transport->ResolveHost("").error, texts::kNoServerName);
+  ResolveResult bad = transport->ResolveHost("no-such-host.invalid");
+  EXPECT_EQ(bad.address, 0u);
+  EXPECT_EQ(bad.error, texts::kResolveFailed);
+  EXPECT_EQ(transport->ResolveHost("0.0.0.0").error, texts::kResolveFailed);
+}
+
+TEST(WinsockTransport, ConnectReceiveSendAndPeerClose) {
+  Listener listener;
+  auto transport = MakePlatformTransport();
+  Recorder owner;
+  owner.transport = transport.get();
+  OpenResult open = transport->OpenConnection(inet_addr("127.0.0.1"), listener.port);
+  ASSERT_GT(open.socket, 0) << open.error;
+  SOCKET peer = accept(listener.s, nullptr, nullptr);
+  ASSERT_NE(peer, INVALID_SOCKET);
+  owner.PumpUntil([&] { return !owner.events.empty(); });
+  ASSERT_FALSE(owner.events.empty());
+  EXPECT_EQ(owner.events[0], std::make_pair(SocketEvent::kConnect, 0));
+
+  // A NUL inside a line is kept; a line split across two sends (between CR and LF) is whole.
+  const char kFirst[] = "+OK ready\r\n+OK \0two\r\n+OK th";
+  send(peer, kFirst, sizeof kFirst - 1, 0);
+  owner.PumpUntil([&] { return owner.lines.size() >= 2; });
+  Sleep(100);
+  send(peer, "ree\r", 4, 0);
+  Sleep(100);
+  send(peer, "\n.\r\n", 4, 0);
+  owner.PumpUntil([&] { return owner.lines.size() >= 4; });
+  EXPECT_EQ(owner.lines,
+            (std::vector<std::string>{"+OK ready", std::string("+OK \0two", 8), "+OK three", "."}));
+
+  std::string longText(600, 'z');
+  ASSERT_TRUE(transport->SendText(open.socket, longText));
+  std::string got;
+  char buf[1024];
+  while (got.size() < longText.size()) {
+    int n = recv(peer, buf, sizeof buf, 0);
+    ASSERT_GT(n, 0);
+    got.append(buf, n);
+  }
+  EXPECT_EQ(got, longText);
+
+  closesocket(peer);
+  owner.PumpUntil([&] { return owner.events.back().first == SocketEvent::kClose; });
+  EXPECT_EQ(owner.events.back().first, SocketEvent::kClose);
+  transport->CloseConnection(open.socket);
+  EXPECT_FALSE(transport->SendText(open.socket, "QUIT\r\n"));
+}
+
+TEST(WinsockTransport, ReceiverThatStopsDropsTheRestOfTheRead) {
+  Listener listener;
+  auto transport = MakePlatformTransport();
+  Recorder owner;
+  owner.transport = transport.get();
+  owner.stopAt = "-ERR no";
+  OpenResult open = transport->OpenConnection(inet_addr("127.0.0.1"), listener.port);
+  ASSERT_GT(open.socket, 0) << open.error;
+  SOCKET peer = accept(listener.s, nullptr, nullptr);
+  ASSERT_NE(peer, INVALID_SOCKET);
+  const char kReply[] = "-ERR no\r\nnever seen\r\n";
+  send(peer, kReply, sizeof kReply - 1, 0);
+  owner.PumpUntil([&] { return !owner.lines.empty(); });
+  for (int i = 0; i < 3; ++i) transport->Pump(50, owner);
+  EXPECT_EQ(owner.lines, (std::vector<std::string>{"-ERR no"}));
+  transport->CloseConnection(open.socket);
+  closesocket(peer);
+}
+
+TEST(WinsockTransport, RefusedConnectionArrivesAsConnectEventWithError) {
+  int port;
+  {
+    Listener closed;
+    port = closed.port;
+  }
+  auto transport = MakePlatformTransport();
+  Recorder owner;
+  owner.transport = transport.get();
+  OpenResult open = transport->OpenConnection(inet_addr("127.0.0.1"), port);
+  if (open.socket == kNoSocket) {
+    EXPECT_EQ(open.error, texts::kConnectFailed);
+    return;
+  }
+  owner.PumpUntil([&] { return !owner.events.empty(); });
+  ASSERT_FALSE(owner.events.empty());
+  EXPECT_EQ(owner.events[0].first, SocketEvent::kConnect);
+  EXPECT_NE(owner.events[0].second, 0);
+  transport->CloseConnection(open.socket);
+}
+
+}  // namespace
+}  // namespace postwink
