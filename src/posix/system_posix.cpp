@@ -51,6 +51,23 @@ class PosixClock final : public Clock {
   }
 };
 
+// write() until everything is written; a short write is not an error, an interrupted one is
+// retried.
+bool WriteAllTo(int fd, std::string_view data) {
+  const char* p = data.data();
+  size_t left = data.size();
+  while (left > 0) {
+    ssize_t w = write(fd, p, left);
+    if (w < 0) {
+      if (errno == EINTR) continue;
+      return false;
+    }
+    p += w;
+    left -= static_cast<size_t>(w);
+  }
+  return true;
+}
+
 class PosixFileSystem final : public FileSystem {
  public:
   std::optional<std::string> ReadAll(const std::string& path) const override {
@@ -73,19 +90,7 @@ class PosixFileSystem final : public FileSystem {
     // The replacement keeps the permissions of the file it replaces.
     struct stat old {};
     if (stat(path.c_str(), &old) == 0) fchmod(fd, old.st_mode & 07777);
-    const char* p = data.data();
-    size_t left = data.size();
-    bool ok = true;
-    while (left > 0) {
-      ssize_t w = write(fd, p, left);
-      if (w < 0) {
-        if (errno == EINTR) continue;
-        ok = false;
-        break;
-      }
-      p += w;
-      left -= static_cast<size_t>(w);
-    }
+    bool ok = WriteAllTo(fd, data);
     if (ok && fsync(fd) != 0) ok = false;
     if (close(fd) != 0) ok = false;
     if (ok && rename(temp.c_str(), path.c_str()) != 0) ok = false;
@@ -172,19 +177,7 @@ class PosixFileSystem final : public FileSystem {
   bool WriteWhole(const std::string& path, std::string_view data) override {
     int fd = open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
     if (fd < 0) return false;
-    const char* p = data.data();
-    size_t left = data.size();
-    bool ok = true;
-    while (left > 0) {
-      ssize_t w = write(fd, p, left);
-      if (w < 0) {
-        if (errno == EINTR) continue;
-        ok = false;
-        break;
-      }
-      p += w;
-      left -= static_cast<size_t>(w);
-    }
+    bool ok = WriteAllTo(fd, data);
     return close(fd) == 0 && ok;
   }
 

@@ -50,9 +50,16 @@ bool EndsWithBackslash(std::string_view text) {
 
 }  // namespace
 
-void ReadFilterValue(std::string_view value, FilterRule& rule) {
-  std::vector<std::string_view> pieces = SplitPieces(value);
-  for (size_t i = 0; i < pieces.size() && i < 8; ++i) {
+namespace {
+
+// The numeric pieces shared by both formats. The legacy MANAGE value has seven: its sixth piece
+// was never used and it has no "when absent" piece.
+enum class PieceFormat { kFilter, kManage };
+
+void ReadNumberPieces(const std::vector<std::string_view>& pieces, PieceFormat format,
+                      FilterRule& rule) {
+  const size_t count = format == PieceFormat::kFilter ? 8 : 7;
+  for (size_t i = 0; i < pieces.size() && i < count; ++i) {
     int32_t n = ReadDecimal(pieces[i]);
     switch (i) {
       case 0:
@@ -71,17 +78,24 @@ void ReadFilterValue(std::string_view value, FilterRule& rule) {
         rule.textColour = static_cast<uint32_t>(n);
         break;
       case 5:
-        rule.useRegex = n;
+        if (format == PieceFormat::kFilter) rule.useRegex = n;
         break;
       case 6:
         rule.colourSlot = n;
-        rule.headerName.clear();
+        if (format == PieceFormat::kFilter) rule.headerName.clear();
         break;
       case 7:
         rule.whenAbsent = n == 1 ? 1 : 0;
         break;
     }
   }
+}
+
+}  // namespace
+
+void ReadFilterValue(std::string_view value, FilterRule& rule) {
+  std::vector<std::string_view> pieces = SplitPieces(value);
+  ReadNumberPieces(pieces, PieceFormat::kFilter, rule);
   if (pieces.size() <= 8) return;
   std::string name;
   for (size_t i = 8; i < pieces.size(); ++i) {
@@ -95,32 +109,7 @@ void ReadFilterValue(std::string_view value, FilterRule& rule) {
 }
 
 void ReadManageValue(std::string_view value, FilterRule& rule) {
-  std::vector<std::string_view> pieces = SplitPieces(value);
-  for (size_t i = 0; i < pieces.size() && i < 7; ++i) {
-    int32_t n = ReadDecimal(pieces[i]);
-    switch (i) {
-      case 0:
-        rule.createdMark = n;
-        break;
-      case 1:
-        rule.target = n;
-        break;
-      case 2:
-        rule.action = n;
-        break;
-      case 3:
-        rule.backColour = static_cast<uint32_t>(n);
-        break;
-      case 4:
-        rule.textColour = static_cast<uint32_t>(n);
-        break;
-      case 5:
-        break;  // a piece the legacy format kept and never used
-      case 6:
-        rule.colourSlot = n;
-        break;
-    }
-  }
+  ReadNumberPieces(SplitPieces(value), PieceFormat::kManage, rule);
 }
 
 std::string FormatFilterValue(const FilterRule& rule) {

@@ -4,19 +4,10 @@
 #include "core/mime/iso2022.h"
 #include "core/mime/transfer_encoding.h"
 #include "core/mime/unicode_text.h"
+#include "core/text/case.h"
 
 namespace postwink {
 namespace {
-
-char Lower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
-
-bool StartsWithNoCase(std::string_view text, std::string_view prefix) {
-  if (text.size() < prefix.size()) return false;
-  for (size_t i = 0; i < prefix.size(); ++i) {
-    if (Lower(text[i]) != Lower(prefix[i])) return false;
-  }
-  return true;
-}
 
 // Tabs count too: a Content-Type folded with more than one tab keeps the others.
 size_t SkipSpaces(std::string_view text, size_t pos) {

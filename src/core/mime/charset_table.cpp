@@ -1,4 +1,5 @@
 #include "core/mime/charset_table.h"
+#include "core/text/case.h"
 
 #include <array>
 
@@ -52,16 +53,6 @@ constexpr std::array<CharsetEntry, 35> kWholeNameSets = {{
     {"ascii", CharsetKind::kAscii, {20127, "ASCII"}},
 }};
 
-char Lower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
-
-bool EqualNoCase(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (size_t i = 0; i < a.size(); ++i) {
-    if (Lower(a[i]) != Lower(b[i])) return false;
-  }
-  return true;
-}
-
 bool IsNameByte(char c) {
   return (c >= '0' && c <= '9') || (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || c == '-' ||
          c == '_' || c == '.' || c == ':';
@@ -71,13 +62,13 @@ bool IsNameByte(char c) {
 
 std::optional<CharsetEntry> FindCharset(std::string_view charsetName) {
   for (const CharsetEntry& entry : kPrefixSets) {
-    if (EqualNoCase(charsetName.substr(0, entry.name.size()), entry.name)) return entry;
+    if (EqualsNoCase(charsetName.substr(0, entry.name.size()), entry.name)) return entry;
   }
   size_t end = 0;
   while (end < charsetName.size() && IsNameByte(charsetName[end])) ++end;
   const std::string_view name = charsetName.substr(0, end);
   for (const CharsetEntry& entry : kWholeNameSets) {
-    if (EqualNoCase(name, entry.name)) return entry;
+    if (EqualsNoCase(name, entry.name)) return entry;
   }
   return std::nullopt;
 }

@@ -3,6 +3,7 @@
 #include <array>
 #include <cstdint>
 
+#include "core/text/case.h"
 #include "core/text/cp932.h"
 
 namespace postwink {
@@ -16,15 +17,6 @@ constexpr size_t kCutValueLength = 254;
 bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 bool IsLetter(char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); }
 bool IsZoneByte(char c) { return IsDigit(c) || IsLetter(c) || c == '+' || c == '-'; }
-char Lower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
-
-bool EqualNoCase(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (size_t i = 0; i < a.size(); ++i) {
-    if (Lower(a[i]) != Lower(b[i])) return false;
-  }
-  return true;
-}
 
 // Reads decimal digits at pos; the count of digits read goes to `digits`.
 int ReadNumber(std::string_view text, size_t& pos, int& digits) {
@@ -48,7 +40,7 @@ int MonthNumber(std::string_view word) {
   static constexpr std::array<std::string_view, 12> kMonths = {
       "Jan", "Feb", "Mar", "Apr", "May", "Jun", "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
   for (size_t i = 0; i < kMonths.size(); ++i) {
-    if (EqualNoCase(word, kMonths[i])) return static_cast<int>(i) + 1;
+    if (EqualsNoCase(word, kMonths[i])) return static_cast<int>(i) + 1;
   }
   return 0;
 }
@@ -102,7 +94,7 @@ std::optional<int> ZoneOffsetMinutes(std::string_view zone) {
     if (zone[0] == '-') v = -v;
     return (v / 100) * 60 + v % 100;
   }
-  if (EqualNoCase(zone, "GMT") || EqualNoCase(zone, "UT")) return 0;
+  if (EqualsNoCase(zone, "GMT") || EqualsNoCase(zone, "UT")) return 0;
   return std::nullopt;
 }
 
