@@ -105,17 +105,15 @@ ReceiveStatus PosixTransport::ReceiveLines(SocketHandle socket,
 bool PosixTransport::SendText(SocketHandle socket, std::string_view text) {
   if (socket != handle_ || fd_ < 0) return false;
   int fd = fd_;
+  // Commands are short and the socket is nearly always writable: try at once, and wait for
+  // room only when the kernel has none.
   return postwink::SendText(text, [fd](std::string_view chunk) -> std::optional<size_t> {
-    pollfd p{fd, POLLOUT, 0};
-    int ready = ::poll(&p, 1, 50);
-    if (ready < 0) return errno == EINTR ? std::optional<size_t>(0) : std::nullopt;
-    if (ready == 0) return 0;
     ssize_t sent = ::send(fd, chunk.data(), chunk.size(), MSG_NOSIGNAL);
-    if (sent < 0) {
-      if (errno == EAGAIN || errno == EWOULDBLOCK || errno == EINTR) return 0;
-      return std::nullopt;
-    }
-    return static_cast<size_t>(sent);
+    if (sent >= 0) return static_cast<size_t>(sent);
+    if (errno != EAGAIN && errno != EWOULDBLOCK && errno != EINTR) return std::nullopt;
+    pollfd p{fd, POLLOUT, 0};
+    if (::poll(&p, 1, 50) < 0 && errno != EINTR) return std::nullopt;
+    return 0;
   });
 }
 

@@ -168,6 +168,15 @@ bool CheckEngine::StartAccountCheck(int position) {
 }
 
 void CheckEngine::AbortAccountCheck(int position) {
+  // A message fetched whole before the cut stays, as if it had been parsed at once.
+  if (session_.HasPending()) {
+    Account* account = AccountAt(currentIndex_);
+    if (account != nullptr) {
+      session_.CompletePending(*account);
+    } else {
+      session_.DiscardPending();
+    }
+  }
   if (activeSocket_ != kNoSocket && activeSocket_ != kResolvingSocket) {
     transport_.CloseConnection(activeSocket_);
   }
@@ -247,7 +256,7 @@ bool CheckEngine::HandleLine(std::string_view line) {
   if (account == nullptr) return false;
   SessionReply reply = session_.OnLine(line, *account);
   SendReply(reply, *account);
-  if (reply.goOn && session_.HasPending()) {
+  if (reply.goOn && session_.PendingDue()) {
     reply = session_.CompletePending(*account);
     SendReply(reply, *account);
   }

@@ -76,6 +76,7 @@ SessionReply Pop3Session::Send(Account& account, SessionState next, std::string 
 SessionReply Pop3Session::Quit(Account& account) {
   sizeText_.reset();
   message_ = std::string();
+  spare_ = std::string();
   SessionReply reply = Send(account, SessionState::kQuitting, kQuit);
   lastSent_ = SentKind::kQuit;
   return reply;
@@ -85,6 +86,7 @@ SessionReply Pop3Session::Fail(std::string error) {
   state_ = SessionState::kFailed;
   sizeText_.reset();
   message_ = std::string();
+  spare_ = std::string();
   uidl_.Clear();
   lastSent_ = SentKind::kQuit;  // the QUIT after a failure is not looked at
   SessionReply reply;
@@ -117,7 +119,9 @@ SessionReply Pop3Session::OnSendFailed(Account& account) {
 }
 
 void Pop3Session::ResetMessage(size_t expected) {
-  message_ = std::string();
+  message_.swap(spare_);
+  message_.clear();
+  std::string().swap(spare_);
   message_.reserve(std::min(expected, kMaxReserve));
   statusSeen_ = false;
 }
@@ -130,7 +134,7 @@ bool Pop3Session::AppendToMessage(std::string_view line) {
 }
 
 SessionReply Pop3Session::OnLine(std::string_view line, Account& account) {
-  if (pending_) {
+  if (PendingDue()) {
     SessionReply parsed = CompletePending(account);
     if (!parsed.goOn) return parsed;
   }
@@ -298,6 +302,11 @@ SessionReply Pop3Session::CompletePending(Account& account) {
   std::optional<std::string_view> size;
   if (message.sizeText) size = *message.sizeText;
   std::unique_ptr<MailItem> built = host_.BuildItem(account, message.text, size);
+  bool fetching = state_ == SessionState::kRetrSent || state_ == SessionState::kTopSent;
+  if (fetching && message.text.capacity() <= kMaxReserve) {
+    message.text.clear();
+    spare_ = std::move(message.text);
+  }
   if (!built) return Fail(texts::kOutOfMemory);
   built->account = &account;
   built->isNew = 1;

@@ -83,12 +83,15 @@ class Pop3Session {
   SessionReply OnLine(std::string_view line, Account& account);
   // The command of the last reply could not be sent.
   SessionReply OnSendFailed(Account& account);
-  // A fetched message is parsed after the command that follows it has been sent, so that the
-  // server works on the next reply meanwhile. The caller calls this right after sending; OnLine
-  // does it too, before it looks at the next line. A failure reply (out of memory) ends the
-  // session like any other.
+  // A fetched message is parsed while the server works on a long reply: after the RETR, TOP or
+  // UIDL that follows it has been sent, not during the short LIST round trip in between. The
+  // caller calls this right after sending when PendingDue(), and when a check is cut off while
+  // a message is still pending; OnLine does it too, before it looks at a line that is not a
+  // LIST reply. A failure reply (out of memory) ends the session like any other.
   SessionReply CompletePending(Account& account);
   bool HasPending() const { return pending_.has_value(); }
+  void DiscardPending() { pending_.reset(); }
+  bool PendingDue() const { return pending_.has_value() && state_ != SessionState::kListSent; }
 
   // Items created since the controller last reset it.
   int newCount = 0;
@@ -126,6 +129,9 @@ class Pop3Session {
   bool statusSeen_ = false;
   bool listingSeen_ = false;
   std::string message_;
+  // The buffer of the last parsed message, reused for the next one so that a long fetch does
+  // not touch fresh memory for every message.
+  std::string spare_;
   std::optional<std::string> sizeText_;
   struct PendingMessage {
     std::string text;
