@@ -51,6 +51,7 @@ int Run(const std::vector<std::string>& args) {
     if (error) outcomes[position].error = *error;
   };
   host.immediateSteps = true;
+  host.keepPreviewText = false;
   std::unique_ptr<PumpedTransport> transport = MakePlatformTransport();
   // The check runs with SOKIGERR 1 so every account is tried and failures are reported here.
   Settings settings = setup->settings;

@@ -43,6 +43,7 @@ int Run(const std::vector<std::string>& args) {
 
   HeadlessCheckHost host(PlatformSystem(), PlatformCharsetConverter(), PlatformTimeZone(),
                          setup->settings, setup->log.get(), setup->tempFolder);
+  host.keepPreviewText = false;
   std::unique_ptr<PumpedTransport> transport = MakePlatformTransport();
   CheckEngine engine(host, *transport, setup->settings, std::move(setup->accounts));
   host.onAccountEnded = [&](int position, const std::string* error) {

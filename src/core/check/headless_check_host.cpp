@@ -63,7 +63,9 @@ void HeadlessCheckHost::RefilterItem(MailItem& item) { items_.RefilterItem(item)
 
 std::unique_ptr<MailItem> HeadlessCheckHost::BuildItem(Account& account, std::string_view text,
                                                        std::optional<std::string_view> sizeText) {
-  return items_.BuildItem(account, text, sizeText);
+  std::unique_ptr<MailItem> item = items_.BuildItem(account, text, sizeText);
+  if (item && !keepPreviewText) item->previewText.reset();
+  return item;
 }
 
 std::string HeadlessCheckHost::Identity(std::string_view text) { return items_.Identity(text); }

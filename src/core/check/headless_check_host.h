@@ -74,6 +74,9 @@ class HeadlessCheckHost : public CheckHost {
   void OnStatReply() override;
 
   std::string toolTip;
+  // Nothing headless shows a preview: check and watch let each body text go once its item is
+  // built (parsed, its attachment flag set, filtered), so memory holds the list fields only.
+  bool keepPreviewText = true;
   // A batch check need not pause between accounts: the step timer then ticks as soon as no
   // connection is open, which changes no order or result, only the idle time.
   bool immediateSteps = false;

@@ -99,6 +99,34 @@ TEST_F(EngineTest, NewMailIsMergedAnnouncedAndAcknowledged) {
   EXPECT_EQ(host.listRefreshes, 0);
 }
 
+// A message is parsed while the server works on the next RETR (or the UIDL after the last),
+// not while the server waits for the client.
+TEST_F(EngineTest, EachMessageIsParsedAfterTheNextLongCommandIsSent) {
+  MakeEngine(1);
+  Names sentBeforeBuild;
+  host.onBuildItem = [&] { sentBeforeBuild.push_back(servers[0].commands.back()); };
+  RunCheckNow();
+  EXPECT_EQ(sentBeforeBuild, (Names{"RETR 2", "UIDL"}));
+  EXPECT_EQ(engine->List().Size(), 2u);
+}
+
+// A message fetched whole before the connection dies is kept, though its parse was still due.
+TEST_F(EngineTest, AMessageFetchedBeforeADisconnectIsKept) {
+  MakeEngine(1);
+  network.hangUpOn = "LIST 2";
+  RunCheckNow();
+  EXPECT_EQ(servers[0].commands.back(), "LIST 2");
+  ASSERT_EQ(At(0).items.size(), 1u);
+  EXPECT_EQ(At(0).lastNumber, 1);
+  EXPECT_EQ(At(0).lastIdentity, At(0).items[0]->identity);
+  EXPECT_TRUE(engine->ErrorSeen());
+
+  // The next check goes on from there.
+  network.hangUpOn.clear();
+  RunCheckNow();
+  EXPECT_EQ(engine->List().Size(), 2u);
+}
+
 TEST_F(EngineTest, HiddenOrSpamMailAnnouncesNothing) {
   for (uint32_t flags : {kMailHidden, kMailSpam}) {
     FakeCheckHost fresh;

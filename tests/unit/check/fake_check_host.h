@@ -3,6 +3,7 @@
 // engine runs whole cycles in unit tests.
 
 #include <deque>
+#include <functional>
 #include <map>
 #include <memory>
 #include <string>
@@ -19,6 +20,7 @@ class FakeTransport : public Transport {
   std::map<std::string, FakeServer*> servers;  // by server name
   std::vector<std::string> opened;             // server names, in connection order
   bool silent = false;                         // servers say nothing at all
+  std::string hangUpOn;                        // a command the server closes on, unanswered
 
   ResolveResult ResolveHost(std::string_view name) override {
     ResolveResult r;
@@ -61,6 +63,11 @@ class FakeTransport : public Transport {
   bool SendText(SocketHandle socket, std::string_view text) override {
     if (socket != handle_ || !conn_.open) return false;
     if (silent) return true;
+    if (!hangUpOn.empty() && text == hangUpOn + "\r\n") {
+      conn_.server->commands.emplace_back(hangUpOn);
+      conn_.closing = true;
+      return true;
+    }
     for (std::string& line : conn_.server->Respond(text)) conn_.lines.push_back(line);
     if (text == "QUIT\r\n") conn_.closing = true;
     return true;
@@ -117,6 +124,7 @@ class FakeCheckHost : public CheckHost {
   std::vector<std::string> log;
   uint32_t flagsForNewItems = 0;
   int timeoutStarts = 0;
+  std::function<void()> onBuildItem;
 
   FakeSessionHost items;  // builds items without the real parser
 
@@ -153,6 +161,7 @@ class FakeCheckHost : public CheckHost {
   std::unique_ptr<MailItem> BuildItem(Account& account, std::string_view text,
                                       std::optional<std::string_view> sizeText) override {
     items.flagsForNewItems = flagsForNewItems;
+    if (onBuildItem) onBuildItem();
     return items.BuildItem(account, text, sizeText);
   }
   std::string Identity(std::string_view text) override { return items.Identity(text); }
