@@ -119,9 +119,9 @@ SessionReply Pop3Session::OnSendFailed(Account& account) {
 }
 
 void Pop3Session::ResetMessage(size_t expected) {
-  message_.swap(spare_);
+  message_ = std::move(spare_);
+  spare_ = std::string();
   message_.clear();
-  std::string().swap(spare_);
   message_.reserve(std::min(expected, kMaxReserve));
   statusSeen_ = false;
 }
