@@ -7,7 +7,6 @@
 
 #include <cerrno>
 #include <cstdio>
-#include <cstdlib>
 #include <ctime>
 #include <string>
 
@@ -245,12 +244,6 @@ class PosixCodePage final : public CodePage {
     }
     return IconvConvert("CP932", "UTF-16LE", le, 2, "?");
   }
-};
-
-class CRandom final : public Random {
- public:
-  void Seed(uint32_t seed) override { srand(seed); }
-  int Next() override { return rand(); }
 };
 
 }  // namespace

@@ -107,6 +107,13 @@ class Random {
   virtual int Next() = 0;
 };
 
+// The C library's own pair; the same on every platform.
+class CRandom final : public Random {
+ public:
+  void Seed(uint32_t seed) override;
+  int Next() override;
+};
+
 // Everything together; the program builds one at start-up and passes it down.
 struct System {
   Clock& clock;

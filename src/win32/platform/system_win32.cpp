@@ -3,7 +3,6 @@
 // code page; only wide (...W) APIs are called.
 #include "win32/platform/windows_headers.h"
 
-#include <cstdlib>
 #include <ctime>
 #include <string>
 
@@ -286,12 +285,6 @@ class WinCodePage final : public CodePage {
  public:
   std::u16string Widen(std::string_view cp932) const override { return Widen932(cp932); }
   std::string Narrow(std::u16string_view text) const override { return Narrow932(text); }
-};
-
-class CRandom final : public Random {
- public:
-  void Seed(uint32_t seed) override { srand(seed); }
-  int Next() override { return rand(); }
 };
 
 }  // namespace
