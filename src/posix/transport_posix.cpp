@@ -28,28 +28,20 @@ PosixTransport::~PosixTransport() {
 }
 
 ResolveResult PosixTransport::ResolveHost(std::string_view name) {
-  ResolveResult result;
-  if (name.empty()) {
-    result.error = texts::kNoServerName;
-    return result;
-  }
-  std::string host(name);
-  in_addr dotted{};
-  if (::inet_aton(host.c_str(), &dotted) != 0) {
-    result.address = dotted.s_addr;
-  } else {
+  return ResolveWith(name, [](const std::string& host) -> uint32_t {
+    in_addr dotted{};
+    if (::inet_aton(host.c_str(), &dotted) != 0) return dotted.s_addr;
     addrinfo hints{};
     hints.ai_family = AF_INET;
     hints.ai_socktype = SOCK_STREAM;
     addrinfo* found = nullptr;
+    uint32_t address = 0;
     if (::getaddrinfo(host.c_str(), nullptr, &hints, &found) == 0 && found != nullptr) {
-      result.address = reinterpret_cast<sockaddr_in*>(found->ai_addr)->sin_addr.s_addr;
+      address = reinterpret_cast<sockaddr_in*>(found->ai_addr)->sin_addr.s_addr;
     }
     if (found != nullptr) ::freeaddrinfo(found);
-  }
-  // 0 is the failure value, so 0.0.0.0 cannot name a server.
-  if (result.address == 0) result.error = texts::kResolveFailed;
-  return result;
+    return address;
+  });
 }
 
 OpenResult PosixTransport::OpenConnection(uint32_t address, int port) {

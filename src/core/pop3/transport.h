@@ -5,6 +5,7 @@
 // completed, data readable, closed, each with an error code (0 for none).
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
 
@@ -24,6 +25,12 @@ struct ResolveResult {
   uint32_t address = 0;  // IPv4 in network byte order; 0 on failure
   std::string error;     // the fixed message text on failure
 };
+
+// What every platform's ResolveHost does around its own lookup (a dotted address or a name,
+// giving 0 when nothing is found): an empty name is refused with its own text, and 0 fails, so
+// 0.0.0.0 cannot name a server.
+ResolveResult ResolveWith(std::string_view name,
+                          const std::function<uint32_t(const std::string& host)>& lookup);
 
 struct OpenResult {
   SocketHandle socket = kNoSocket;

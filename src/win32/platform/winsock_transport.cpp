@@ -16,25 +16,18 @@ WinsockTransport::~WinsockTransport() {
 }
 
 ResolveResult WinsockTransport::ResolveHost(std::string_view name) {
-  ResolveResult result;
-  if (name.empty()) {
-    result.error = texts::kNoServerName;
-    return result;
-  }
-  std::string host(name);
-  unsigned long dotted = inet_addr(host.c_str());
-  if (dotted != INADDR_NONE) {
-    result.address = dotted;
-  } else if (hostent* found = gethostbyname(host.c_str());
-             found != nullptr && found->h_addrtype == AF_INET && found->h_addr_list != nullptr &&
-             found->h_addr_list[0] != nullptr) {
+  return ResolveWith(name, [](const std::string& host) -> uint32_t {
+    unsigned long dotted = inet_addr(host.c_str());
+    if (dotted != INADDR_NONE) return dotted;
+    hostent* found = gethostbyname(host.c_str());
+    if (found == nullptr || found->h_addrtype != AF_INET || found->h_addr_list == nullptr ||
+        found->h_addr_list[0] == nullptr) {
+      return 0;
+    }
     in_addr first;
     memcpy(&first, found->h_addr_list[0], sizeof first);
-    result.address = first.s_addr;
-  }
-  // 0 is the failure value, so 0.0.0.0 cannot name a server.
-  if (result.address == 0) result.error = texts::kResolveFailed;
-  return result;
+    return first.s_addr;
+  });
 }
 
 OpenResult WinsockTransport::OpenConnection(uint32_t address, int port) {
