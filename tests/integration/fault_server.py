@@ -85,14 +85,18 @@ class Pop3Handler(socketserver.BaseRequestHandler):
         if self.sc["drop_at"] == point:
             return True
         if self.sc["silent_at"] == point:
-            while time.time() < self.deadline:
-                try:
-                    if not self.request.recv(4096):
-                        break
-                except (socket.timeout, OSError):
-                    break
+            self.wait_for_close()
             return True
         return False
+
+    def wait_for_close(self):
+        """Says nothing until the client closes or the session's time is up."""
+        while time.time() < self.deadline:
+            try:
+                if not self.request.recv(4096):
+                    break
+            except (socket.timeout, OSError):
+                break
 
     def message(self, n):
         return self.messages[n - 1]
@@ -204,13 +208,7 @@ class Pop3Handler(socketserver.BaseRequestHandler):
                 elif word == "QUIT":
                     self.line("+OK bye")
                     if self.sc["quit_keeps_open"]:
-                        self.stop_here(None)
-                        while time.time() < self.deadline:
-                            try:
-                                if not self.request.recv(4096):
-                                    break
-                            except (socket.timeout, OSError):
-                                break
+                        self.wait_for_close()
                     return
                 else:
                     self.line("-ERR unknown command")
