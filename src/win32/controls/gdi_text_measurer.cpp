@@ -1,4 +1,4 @@
-#include "win32/gdi_text_measurer.h"
+#include "win32/controls/gdi_text_measurer.h"
 
 #include "win32/wide_text.h"
 

@@ -10,8 +10,8 @@
 #include <cstdlib>
 #include <string>
 
-#include "win32/colour_button.h"
-#include "win32/pp_tooltip.h"
+#include "win32/controls/colour_button.h"
+#include "win32/controls/pp_tooltip.h"
 #include "win32/wide_text.h"
 #include "window_test_support.h"
 

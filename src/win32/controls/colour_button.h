@@ -8,7 +8,7 @@
 
 #include "core/ui/colour_button_model.h"
 #include "core/ui/colour_palette.h"
-#include "win32/colour_popup_wnd.h"
+#include "win32/controls/colour_popup_wnd.h"
 #include "win32/platform/windows_headers.h"
 
 namespace postwink::win {

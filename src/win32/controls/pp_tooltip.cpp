@@ -1,8 +1,8 @@
-#include "win32/pp_tooltip.h"
+#include "win32/controls/pp_tooltip.h"
 
 #include <algorithm>
 
-#include "win32/gdi_text_measurer.h"
+#include "win32/controls/gdi_text_measurer.h"
 #include "win32/handles.h"
 #include "win32/wide_text.h"
 

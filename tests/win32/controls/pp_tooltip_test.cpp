@@ -1,4 +1,4 @@
-#include "win32/pp_tooltip.h"
+#include "win32/controls/pp_tooltip.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "win32/colour_popup_wnd.h"
+#include "win32/controls/colour_popup_wnd.h"
 
 #include <commctrl.h>
 #include <commdlg.h>
@@ -6,7 +6,7 @@
 #include <cstddef>
 #include <vector>
 
-#include "win32/gdi_text_measurer.h"
+#include "win32/controls/gdi_text_measurer.h"
 #include "win32/wide_text.h"
 
 namespace postwink::win {

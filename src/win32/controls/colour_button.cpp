@@ -1,4 +1,4 @@
-#include "win32/colour_button.h"
+#include "win32/controls/colour_button.h"
 
 #include <commctrl.h>
 
