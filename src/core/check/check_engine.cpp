@@ -63,6 +63,13 @@ Account* CheckEngine::AccountAt(int position) {
   return accounts_[position].get();
 }
 
+int CheckEngine::PositionOf(const Account* account) const {
+  for (size_t i = 0; i < accounts_.size(); ++i) {
+    if (accounts_[i].get() == account) return static_cast<int>(i);
+  }
+  return -1;
+}
+
 std::string CheckEngine::MailboxName(int position) {
   Account* account = AccountAt(position);
   return account ? account->mailbox.value_or("") : std::string();
@@ -144,7 +151,7 @@ bool CheckEngine::StartAccountCheck(int position) {
   if (account == nullptr) return false;
   activeSocket_ = kResolvingSocket;
   if (settings_.log == 1) host_.LogSeparator("recv");
-  currentIndex_ = position;
+  current_ = account;
   if (account->cachedAddress == 0) {
     host_.Log("gethostbyname...");
     ResolveResult resolved = transport_.ResolveHost(account->server.value_or(""));
@@ -170,9 +177,8 @@ bool CheckEngine::StartAccountCheck(int position) {
 void CheckEngine::AbortAccountCheck(int position) {
   // A message fetched whole before the cut stays, as if it had been parsed at once.
   if (session_.HasPending()) {
-    Account* account = AccountAt(currentIndex_);
-    if (account != nullptr) {
-      session_.CompletePending(*account);
+    if (current_ != nullptr) {
+      session_.CompletePending(*current_);
     } else {
       session_.DiscardPending();
     }
@@ -192,7 +198,7 @@ void CheckEngine::AbortAccountCheck(int position) {
 }
 
 void CheckEngine::ReportCheckError(const std::string& text, int position) {
-  currentIndex_ = -1;
+  current_ = nullptr;
   if (settings_.log == 1) host_.Log(text);
   std::string caption = texts::kErrorCaption;
   if (settings_.sokigErr == 1) {
@@ -211,7 +217,7 @@ void CheckEngine::OnSocketEvent(SocketHandle socket, SocketEvent event, int erro
     const char* text = texts::kDisconnected;
     if (event == SocketEvent::kRead || event == SocketEvent::kWrite) text = texts::kTransferError;
     if (event == SocketEvent::kConnect) text = texts::kConnectFailed;
-    FailAccount(currentIndex_, text);
+    FailAccount(PositionOf(current_), text);
     return;
   }
   switch (event) {
@@ -219,7 +225,7 @@ void CheckEngine::OnSocketEvent(SocketHandle socket, SocketEvent event, int erro
       ReceiveStatus status = transport_.ReceiveLines(
           socket, [this](std::string_view line) { return HandleLine(line); });
       if (status == ReceiveStatus::kOutOfMemory) {
-        FailAccount(currentIndex_, texts::kOutOfMemory);
+        FailAccount(PositionOf(current_), texts::kOutOfMemory);
       } else if (activeSocket_ == socket) {
         host_.StartTimer(CheckTimer::kServerTimeout, ServerTimeoutMs(settings_.svTimeout));
       }
@@ -230,11 +236,11 @@ void CheckEngine::OnSocketEvent(SocketHandle socket, SocketEvent event, int erro
         transport_.CloseConnection(socket);
         host_.StopTimer(CheckTimer::kServerTimeout);
         activeSocket_ = kNoSocket;
-        int position = currentIndex_;
-        currentIndex_ = -1;
+        int position = PositionOf(current_);
+        current_ = nullptr;
         host_.AccountCheckEnded(position, nullptr);
       } else {
-        FailAccount(currentIndex_, texts::kDisconnected);
+        FailAccount(PositionOf(current_), texts::kDisconnected);
       }
       break;
     default:
@@ -252,7 +258,7 @@ void CheckEngine::SendReply(SessionReply& reply, Account& account) {
 }
 
 bool CheckEngine::HandleLine(std::string_view line) {
-  Account* account = AccountAt(currentIndex_);
+  Account* account = current_;
   if (account == nullptr) return false;
   SessionReply reply = session_.OnLine(line, *account);
   SendReply(reply, *account);
@@ -261,7 +267,7 @@ bool CheckEngine::HandleLine(std::string_view line) {
     SendReply(reply, *account);
   }
   if (reply.goOn) return true;
-  FailAccount(currentIndex_, reply.error);
+  FailAccount(PositionOf(current_), reply.error);
   return false;
 }
 
@@ -270,7 +276,7 @@ void CheckEngine::FailAccount(int position, const std::string& text) {
   if (!text.empty()) {
     ReportCheckError(text, position);
   } else {
-    currentIndex_ = -1;
+    current_ = nullptr;
   }
   host_.AccountCheckEnded(position, &text);
 }
@@ -280,7 +286,7 @@ void CheckEngine::ServerTimeout() {
     host_.StopTimer(CheckTimer::kServerTimeout);
     return;
   }
-  FailAccount(lastStartedIndex_, texts::kTimedOut);
+  FailAccount(PositionOf(current_), texts::kTimedOut);
 }
 
 void CheckEngine::FinishCycle(int newCount) {
@@ -351,6 +357,63 @@ void CheckEngine::AcknowledgeNewMail() {
   if (host_.ListWindowOpen()) host_.SetListWindowTopMost(false);
   ClearNewFlags(accounts_);
   newMail_ = false;
+}
+
+void CheckEngine::EndConnectionQuietly() {
+  session_.DiscardPending();
+  session_.SetState(SessionState::kFailed);
+  if (activeSocket_ != kNoSocket && activeSocket_ != kResolvingSocket) {
+    transport_.CloseConnection(activeSocket_);
+  }
+  host_.StopTimer(CheckTimer::kServerTimeout);
+  activeSocket_ = kNoSocket;
+}
+
+void CheckEngine::ApplyAccounts(const std::vector<AccountEdit>& edits) {
+  std::vector<const Account*> before;
+  for (const auto& account : accounts_) before.push_back(account.get());
+  std::vector<std::unique_ptr<Account>> applied;
+  for (const AccountEdit& edit : edits) {
+    auto kept = std::find_if(accounts_.begin(), accounts_.end(),
+                             [&](const auto& a) { return a && a.get() == edit.origin; });
+    std::unique_ptr<Account> account =
+        kept != accounts_.end() ? std::move(*kept) : std::make_unique<Account>();
+    SetFields(*account, edit.fields);
+    account->cachedAddress = 0;
+    applied.push_back(std::move(account));
+  }
+  auto newPosition = [&](const Account* account) {
+    for (size_t i = 0; i < applied.size(); ++i) {
+      if (applied[i].get() == account) return static_cast<int>(i);
+    }
+    return -1;
+  };
+  // The next step looks after the last account started; when that one is gone, after the
+  // nearest one before it that stays. The end of a cycle stays the end.
+  if (lastStartedIndex_ >= 0 && lastStartedIndex_ < static_cast<int>(before.size())) {
+    int mapped = -1;
+    for (int i = lastStartedIndex_; i >= 0 && mapped < 0; --i) mapped = newPosition(before[i]);
+    lastStartedIndex_ = mapped;
+  } else {
+    lastStartedIndex_ = static_cast<int>(applied.size());
+  }
+
+  // What is left behind was deleted.
+  std::vector<const Account*> deleted;
+  for (const auto& account : accounts_) {
+    if (account) deleted.push_back(account.get());
+  }
+  if (std::find(deleted.begin(), deleted.end(), current_) != deleted.end()) {
+    EndConnectionQuietly();
+    current_ = nullptr;
+  }
+  auto ofDeleted = [&](const MailItem& item) {
+    return std::find(deleted.begin(), deleted.end(), item.account) != deleted.end();
+  };
+  displayList_.RemoveIf(ofDeleted);
+  keeper_.ReleaseIf(ofDeleted);
+  accounts_ = std::move(applied);
+  for (size_t i = 0; i < accounts_.size(); ++i) accounts_[i]->index = static_cast<int>(i);
 }
 
 void CheckEngine::ApplySettings() {

@@ -44,6 +44,11 @@ class CheckEngine : public TransportEvents {
   void ReportCheckError(const std::string& text, int position);
   void FinishCycle(int newCount);
   void AcknowledgeNewMail();
+  // The accounts as the settings sheet applied them, in their new order. An account keeps its
+  // identity (and its run-time state) through renaming and renumbering; its address is looked
+  // up again. An account left out is deleted with its items; when its connection is open, the
+  // connection is ended without a report and the cycle goes on.
+  void ApplyAccounts(const std::vector<AccountEdit>& edits);
   // The DisplayList side of applied settings: drops the items of accounts no longer in the
   // list (and the update notice), runs the filters again over the rest, and takes the session
   // settings afresh.
@@ -62,7 +67,8 @@ class CheckEngine : public TransportEvents {
   bool ErrorSeen() const { return errorSeen_; }
   const std::optional<std::string>& FirstErrorName() const { return firstErrorName_; }
   SocketHandle ActiveSocket() const { return activeSocket_; }
-  int CurrentIndex() const { return currentIndex_; }
+  // Position of the account whose connection is open; -1 when none.
+  int CurrentIndex() const { return PositionOf(current_); }
   int LastStartedIndex() const { return lastStartedIndex_; }
 
  private:
@@ -74,6 +80,8 @@ class CheckEngine : public TransportEvents {
   void FailAccount(int position, const std::string& text);
   void SendReply(SessionReply& reply, Account& account);
   Account* AccountAt(int position);
+  int PositionOf(const Account* account) const;
+  void EndConnectionQuietly();
   std::string MailboxName(int position);
 
   CheckHost& host_;
@@ -86,7 +94,9 @@ class CheckEngine : public TransportEvents {
   Pop3Session session_;
 
   SocketHandle activeSocket_ = kNoSocket;
-  int currentIndex_ = 0;
+  // The account whose connection is open, by identity: the settings sheet may renumber or
+  // delete accounts while it is open.
+  Account* current_ = nullptr;
   int lastStartedIndex_ = 0;
   bool cycleActive_ = false;
   bool errorSeen_ = false;

@@ -26,4 +26,17 @@ inline HotKeyCombination HotKeyFromSetting(int value) {
   return combination;
 }
 
+// The hot-key control's own value is one word: the virtual key in the low byte, the modifier
+// flags in the high byte.
+inline uint16_t HotKeyControlValue(int setting) {
+  uint32_t bits = static_cast<uint32_t>(setting);
+  return static_cast<uint16_t>(((bits & 0xFF) << 8) | ((bits >> 16) & 0xFF));
+}
+
+inline int HotKeySettingFromControl(uint16_t value) {
+  uint32_t virtualKey = value & 0xFFu;
+  uint32_t flags = (value >> 8) & 0xFFu;
+  return static_cast<int>((virtualKey << 16) | flags);
+}
+
 }  // namespace postwink

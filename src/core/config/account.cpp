@@ -21,6 +21,32 @@ void WriteText(IniFile& ini, const std::string& section, const char* key,
 
 }  // namespace
 
+AccountFields FieldsOf(const Account& a) {
+  return {a.mailbox.value_or(""),
+          a.server.value_or(""),
+          a.port,
+          a.user.value_or(""),
+          a.password.value_or(""),
+          a.apop,
+          a.interval,
+          a.enabled,
+          a.offlineGuard,
+          a.colour};
+}
+
+void SetFields(Account& a, const AccountFields& f) {
+  a.mailbox = f.mailbox;
+  a.server = f.server;
+  a.port = f.port;
+  a.user = f.user;
+  a.password = f.password;
+  a.apop = f.apop;
+  a.interval = f.interval;
+  a.enabled = f.enabled;
+  a.offlineGuard = f.offlineGuard;
+  a.colour = f.colour;
+}
+
 std::string AccountSectionName(int number) { return "SERVER" + std::to_string(number); }
 
 std::vector<Account> ReadAccounts(const IniFile& ini, int defaultColour) {
@@ -48,11 +74,19 @@ std::vector<Account> ReadAccounts(const IniFile& ini, int defaultColour) {
 
 SaveAccountsResult WriteAccounts(IniFile& ini, const std::vector<Account>& accounts,
                                  System& system) {
+  std::vector<const Account*> list;
+  for (const Account& a : accounts) list.push_back(&a);
+  return WriteAccounts(ini, list, system);
+}
+
+SaveAccountsResult WriteAccounts(IniFile& ini, const std::vector<const Account*>& accounts,
+                                 System& system) {
   SaveAccountsResult result;
   // Every password is scrambled before anything is written, so a refusal leaves the file as it
   // was instead of half saved.
   std::vector<std::optional<std::string>> stored;
-  for (const Account& a : accounts) {
+  for (const Account* account : accounts) {
+    const Account& a = *account;
     if (!a.password) {
       stored.emplace_back();
       continue;
@@ -71,7 +105,7 @@ SaveAccountsResult WriteAccounts(IniFile& ini, const std::vector<Account>& accou
       ini.DeleteSection(section);
       continue;
     }
-    const Account& a = accounts[static_cast<size_t>(n - 1)];
+    const Account& a = *accounts[static_cast<size_t>(n - 1)];
     WriteText(ini, section, "MAILBOX", a.mailbox);
     WriteText(ini, section, "USER", a.user);
     WriteText(ini, section, "POP3", a.server);
@@ -94,6 +128,14 @@ std::vector<Account> LoadAccounts(const std::string& iniPath, System& system, in
 
 SaveAccountsResult SaveAccounts(const std::string& iniPath, System& system,
                                 const std::vector<Account>& accounts) {
+  std::vector<const Account*> list;
+  for (const Account& a : accounts) list.push_back(&a);
+  return SaveAccounts(iniPath, system, list, {});
+}
+
+SaveAccountsResult SaveAccounts(const std::string& iniPath, System& system,
+                                const std::vector<const Account*>& accounts,
+                                const std::function<void(IniFile&)>& alsoWrite) {
   // "設定ファイルを保存できませんでした。"
   static constexpr const char* kSaveFailed =
       "\x90\xdd\x92\xe8\x83\x74\x83\x40\x83\x43\x83\x8b\x82\xf0\x95\xdb\x91\xb6\x82\xc5\x82\xab"
@@ -103,7 +145,9 @@ SaveAccountsResult SaveAccounts(const std::string& iniPath, System& system,
     return {false, kSaveFailed};
   }
   SaveAccountsResult result = WriteAccounts(ini, accounts, system);
-  if (result.ok && !ini.Save(system.files, iniPath)) result = {false, kSaveFailed};
+  if (!result.ok) return result;
+  if (alsoWrite) alsoWrite(ini);
+  if (!ini.Save(system.files, iniPath)) result = {false, kSaveFailed};
   return result;
 }
 

@@ -2,6 +2,7 @@
 // POP3 accounts: their sections "SERVER1".."SERVER10" of Postwink.ini and their run-time state.
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -45,6 +46,32 @@ struct Account {
   std::vector<MailItem*> items;  // not owned: the display list destroys them
 };
 
+// The ten stored fields as the settings sheet edits them: every text has a value.
+struct AccountFields {
+  std::string mailbox;
+  std::string server;
+  int port = 110;
+  std::string user;
+  std::string password;
+  int apop = 0;
+  int interval = 10;
+  int enabled = 0;
+  int offlineGuard = 0;
+  int colour = 0;
+
+  bool operator==(const AccountFields&) const = default;
+};
+
+AccountFields FieldsOf(const Account& account);
+void SetFields(Account& account, const AccountFields& fields);
+
+// One account of an edited account list: origin is the account the fields were copied from
+// (its identity), null for an account created by the editor.
+struct AccountEdit {
+  const Account* origin = nullptr;
+  AccountFields fields;
+};
+
 std::string AccountSectionName(int number);
 
 // Reads SERVER1..SERVER10; sections without keys are skipped and the accounts found are listed
@@ -61,10 +88,16 @@ struct SaveAccountsResult {
 // stored faithfully, nothing is written and the result names the account.
 SaveAccountsResult WriteAccounts(IniFile& ini, const std::vector<Account>& accounts,
                                  System& system);
+SaveAccountsResult WriteAccounts(IniFile& ini, const std::vector<const Account*>& accounts,
+                                 System& system);
 
 std::vector<Account> LoadAccounts(const std::string& iniPath, System& system, int defaultColour);
-// Reads the file afresh, writes the accounts and replaces the file once.
+// Reads the file afresh, writes the accounts (and whatever alsoWrite adds) and replaces the file
+// once. A file that exists but cannot be read is left as it is.
 SaveAccountsResult SaveAccounts(const std::string& iniPath, System& system,
                                 const std::vector<Account>& accounts);
+SaveAccountsResult SaveAccounts(const std::string& iniPath, System& system,
+                                const std::vector<const Account*>& accounts,
+                                const std::function<void(IniFile&)>& alsoWrite);
 
 }  // namespace postwink

@@ -259,6 +259,24 @@ std::vector<std::string> IniFile::KeyNames(std::string_view section) const {
   return names;
 }
 
+std::vector<IniFile::Entry> IniFile::Entries(std::string_view section) const {
+  std::vector<Entry> entries;
+  std::vector<SectionRange> ranges = Sections(section);
+  if (ranges.empty()) return entries;
+  for (size_t i = ranges.front().header + 1; i < ranges.front().end; ++i) {
+    std::string_view line = lines_[i].text;
+    std::string_view t = Trim(line);
+    if (t.empty() || IsComment(t)) continue;
+    size_t eq = line.find('=');
+    if (eq == std::string_view::npos) {
+      entries.push_back({std::string(t), ""});
+    } else {
+      entries.push_back({std::string(Trim(line.substr(0, eq))), ReadValue(line.substr(eq + 1))});
+    }
+  }
+  return entries;
+}
+
 std::string DecimalText(int value) { return std::to_string(value); }
 
 }  // namespace postwink

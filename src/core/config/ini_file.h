@@ -48,6 +48,14 @@ class IniFile {
   void DeleteSection(std::string_view section);
 
   bool HasSection(std::string_view section) const;
+  // Every line of the first section of that name, as a whole-section read gives them: name and
+  // value, in file order. Comment and blank lines are left out; a line without "=" has an empty
+  // value, one that begins with "=" an empty name.
+  struct Entry {
+    std::string name;
+    std::string value;
+  };
+  std::vector<Entry> Entries(std::string_view section) const;
   // Key names of the first section of that name, in file order, as written in the file
   // (comment lines beginning with ";" and blank lines are not keys).
   std::vector<std::string> KeyNames(std::string_view section) const;

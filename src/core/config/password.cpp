@@ -107,18 +107,42 @@ std::string Encode(std::string_view bytes) {
   return out;
 }
 
+ScrambleResult Refusal(ScrambleStatus status) {
+  ScrambleResult result;
+  result.status = status;
+  result.error =
+      status == ScrambleStatus::kUnsupportedByte ? kUnsupportedByteMessage : kRunTooLongMessage;
+  return result;
+}
+
+bool HasUnsupportedByte(std::string_view password) {
+  for (char c : password) {
+    if (static_cast<unsigned char>(c) >= 0x80) return true;
+  }
+  return false;
+}
+
+bool FirstByteFits(std::string_view password,
+                   const std::vector<std::array<bool, kStates>>& completes) {
+  RunState state;
+  return Feed(state, static_cast<unsigned char>(password[0])) && completes[1][StateIndex(state)];
+}
+
 }  // namespace
+
+ScrambleResult CheckPasswordStorable(std::string_view password) {
+  if (password.empty()) return {};
+  if (HasUnsupportedByte(password)) return Refusal(ScrambleStatus::kUnsupportedByte);
+  if (!FirstByteFits(password, Completions(password))) {
+    return Refusal(ScrambleStatus::kRunTooLong);
+  }
+  return {};
+}
 
 ScrambleResult ScramblePassword(std::string_view password, const Clock& clock, Random& random) {
   ScrambleResult result;
   if (password.empty()) return result;
-  for (char c : password) {
-    if (static_cast<unsigned char>(c) >= 0x80) {
-      result.status = ScrambleStatus::kUnsupportedByte;
-      result.error = kUnsupportedByteMessage;
-      return result;
-    }
-  }
+  if (HasUnsupportedByte(password)) return Refusal(ScrambleStatus::kUnsupportedByte);
   random.Seed(static_cast<uint32_t>(clock.UnixSeconds() * static_cast<signed char>(password[0])));
 
   std::vector<std::array<bool, kStates>> completes = Completions(password);
@@ -143,11 +167,7 @@ ScrambleResult ScramblePassword(std::string_view password, const Clock& clock, R
     }
     ok = chosen;
   }
-  if (!ok) {
-    result.status = ScrambleStatus::kRunTooLong;
-    result.error = kRunTooLongMessage;
-    return result;
-  }
+  if (!ok) return Refusal(ScrambleStatus::kRunTooLong);
   result.text = Encode(bytes);
   return result;
 }

@@ -27,6 +27,9 @@ struct ScrambleResult {
   bool ok() const { return status == ScrambleStatus::kOk; }
 };
 
+// Whether the password can be stored: kOk, or the reason it cannot, whatever the random
+// choices. Lets an editor refuse a password before anything is written.
+ScrambleResult CheckPasswordStorable(std::string_view password);
 // Seeds random with the current time in seconds times the first byte, as the format's writer
 // does, and draws one number per later byte.
 ScrambleResult ScramblePassword(std::string_view password, const Clock& clock, Random& random);

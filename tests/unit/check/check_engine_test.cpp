@@ -281,12 +281,100 @@ TEST_F(EngineTest, ApplySettingsDropsItemsOfDeletedAccountsAndTheUpdateNotice) {
   notice->identity = "update";
   engine->AddUpdateItem(std::move(notice));
   ASSERT_EQ(engine->List().Size(), 5u);
-  engine->Accounts().erase(engine->Accounts().begin());
+  engine->ApplyAccounts({{&At(1), FieldsOf(At(1))}});
   engine->ApplySettings();
   ASSERT_EQ(engine->List().Size(), 2u);
   for (const auto& item : engine->List().Items()) {
     EXPECT_EQ(item->account, engine->Accounts()[0].get());
   }
+}
+
+// The settings sheet applies while a check runs: the open connection belongs to an account, not
+// to a position, so renumbering must not hand its lines or items to another account.
+class ApplyDuringCheckTest : public EngineTest {
+ protected:
+  // Starts check now and stops with the second account's connection open, mid-fetch.
+  void StartAndPauseInSecondAccount() {
+    MakeEngine(3);
+    network.readsLeft = 4;  // greeting, USER, PASS, STAT: RETR of the first message pending
+    engine->CheckNow();
+    host.Advance(150, *engine, network);
+    ASSERT_TRUE(network.Open());
+    ASSERT_EQ(engine->CurrentIndex(), 1);
+  }
+  void Resume() {
+    network.readsLeft = -1;
+    host.Advance(10000, *engine, network);
+  }
+  // Every message id ("<a1@test>") names the number of the server it came from.
+  void ExpectItemsWithTheirOwnAccounts() {
+    for (const auto& item : engine->List().Items()) {
+      const Account* account = item->account;
+      ASSERT_NE(account, nullptr);
+      std::string server = account->server.value_or("");
+      const std::string& id = item->identity;
+      ASSERT_NE(id.find('@'), std::string::npos);
+      EXPECT_EQ(id[id.find('@') - 1], server.back()) << id << " in " << server;
+    }
+  }
+};
+
+TEST_F(ApplyDuringCheckTest, DeletingAnEarlierAccountKeepsTheConnectionWithItsAccount) {
+  StartAndPauseInSecondAccount();
+  Account* checked = &At(1);
+  AccountFields renamed = FieldsOf(*checked);
+  renamed.mailbox = "renamed";
+  engine->ApplyAccounts({{checked, renamed}, {&At(2), FieldsOf(At(2))}});
+  EXPECT_EQ(&At(0), checked);
+  EXPECT_EQ(engine->CurrentIndex(), 0);
+  EXPECT_EQ(checked->cachedAddress, 0u);  // looked up again at its next check
+
+  Resume();
+  EXPECT_FALSE(engine->ErrorSeen());
+  EXPECT_EQ(engine->List().Size(), 4u);
+  ExpectItemsWithTheirOwnAccounts();
+  EXPECT_EQ(At(0).items.size(), 2u);
+  EXPECT_EQ(At(0).lastNumber, 2);
+  // The cycle went on with the account after the one being checked.
+  EXPECT_EQ(network.opened, (Names{"pop1", "pop2"}));
+}
+
+TEST_F(ApplyDuringCheckTest, DeletingTheCheckedAccountEndsItsConnectionQuietly) {
+  StartAndPauseInSecondAccount();
+  Account* first = &At(0);
+  engine->ApplyAccounts({{first, FieldsOf(*first)}, {&At(2), FieldsOf(At(2))}});
+  EXPECT_FALSE(network.Open());
+  EXPECT_EQ(engine->CurrentIndex(), -1);
+  EXPECT_TRUE(engine->CanCheckNow());
+  // A late event of the closed socket concerns nobody.
+  engine->OnSocketEvent(2, SocketEvent::kRead, 0);
+
+  Resume();
+  EXPECT_FALSE(engine->ErrorSeen());
+  EXPECT_TRUE(host.boxes.empty());
+  EXPECT_EQ(network.opened, (Names{"pop1", "pop2", "pop0"}));
+  EXPECT_EQ(engine->List().Size(), 4u);
+  ExpectItemsWithTheirOwnAccounts();
+  EXPECT_EQ(engine->Keeper().Size(), 0u);
+}
+
+TEST_F(ApplyDuringCheckTest, AnAccountAddedMeanwhileIsCheckedAtItsTurn) {
+  StartAndPauseInSecondAccount();
+  std::vector<AccountEdit> edits;
+  for (int i = 0; i < 3; ++i) edits.push_back({&At(i), FieldsOf(At(i))});
+  AccountFields added = FieldsOf(At(2));
+  added.mailbox = "added";
+  edits.push_back({nullptr, added});
+  engine->ApplyAccounts(edits);
+  ASSERT_EQ(engine->Accounts().size(), 4u);
+  EXPECT_EQ(At(3).mailbox, "added");
+  EXPECT_EQ(At(3).index, 3);
+  EXPECT_FALSE(At(3).due);  // not part of the running cycle
+
+  Resume();
+  EXPECT_EQ(network.opened, (Names{"pop1", "pop2", "pop0"}));
+  EXPECT_EQ(engine->List().Size(), 6u);
+  ExpectItemsWithTheirOwnAccounts();
 }
 
 }  // namespace

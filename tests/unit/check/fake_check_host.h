@@ -21,6 +21,7 @@ class FakeTransport : public Transport {
   std::vector<std::string> opened;             // server names, in connection order
   bool silent = false;                         // servers say nothing at all
   std::string hangUpOn;                        // a command the server closes on, unanswered
+  int readsLeft = -1;  // read events Pump still delivers (-1: no limit); then it pauses
 
   ResolveResult ResolveHost(std::string_view name) override {
     ResolveResult r;
@@ -82,9 +83,10 @@ class FakeTransport : public Transport {
       if (!conn_.connected) {
         conn_.connected = true;
         engine.OnSocketEvent(handle_, SocketEvent::kConnect, 0);
-      } else if (!conn_.lines.empty()) {
+      } else if (!conn_.lines.empty() && readsLeft != 0) {
+        if (readsLeft > 0) --readsLeft;
         engine.OnSocketEvent(handle_, SocketEvent::kRead, 0);
-      } else if (conn_.closing) {
+      } else if (conn_.closing && conn_.lines.empty()) {
         conn_.closing = false;
         engine.OnSocketEvent(handle_, SocketEvent::kClose, 0);
       } else {

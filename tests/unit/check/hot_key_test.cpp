@@ -28,5 +28,21 @@ TEST(HotKeyTest, ControlFlagsBecomeSystemModifiers) {
   EXPECT_EQ(HotKeyFromSetting(static_cast<int>(0xFFFF0006u)).virtualKey, 0xFFFFu);
 }
 
+TEST(HotKeyTest, TheSettingAndTheHotKeyControlsWordConvertBothWays) {
+  struct Case {
+    int setting;
+    uint16_t control;
+  } cases[] = {
+      {0, 0},
+      {1900547, 0x031D},             // the default: Ctrl+Shift and the non-conversion key
+      {(0x41 << 16) | 4, 0x0441},    // Alt+A
+      {(0x7B << 16) | 0xF, 0x0F7B},  // every modifier
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(HotKeyControlValue(c.setting), c.control) << c.setting;
+    EXPECT_EQ(HotKeySettingFromControl(c.control), c.setting) << c.control;
+  }
+}
+
 }  // namespace
 }  // namespace postwink

@@ -58,6 +58,15 @@ TEST(IniFile, ReadsLikePrivateProfileFunctions) {
             (std::vector<std::string>{"EDITOR", "Mua", "QUOTED", "SINGLE", "HALF", "EMPTY",
                                       "NOEQUALS", "EQ", "DUP", "DUP"}));
   EXPECT_TRUE(ini.KeyNames("Missing").empty());
+  // A whole-section read keeps duplicates and lines without "=".
+  std::vector<IniFile::Entry> entries = ini.Entries("Postwink");
+  ASSERT_EQ(entries.size(), 10u);
+  EXPECT_EQ(entries[1].name, "Mua");
+  EXPECT_EQ(entries[1].value, "mailer.exe");
+  EXPECT_EQ(entries[6].name, "NOEQUALS");
+  EXPECT_EQ(entries[6].value, "");
+  EXPECT_EQ(entries[9].value, "second");
+  EXPECT_TRUE(ini.Entries("Missing").empty());
 }
 
 TEST(IniFile, IntegersParseLikeGetPrivateProfileInt) {

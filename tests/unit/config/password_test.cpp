@@ -92,6 +92,10 @@ TEST(Password, UnrepresentablePasswordsAreRefusedWithAMessage) {
   for (const Case& c : cases) {
     ScrambleResult r = Scramble(c.password, {});
     EXPECT_EQ(r.status, c.status) << c.password.size();
+    // The check an editor runs before saving refuses it alike, with the same message.
+    ScrambleResult checked = CheckPasswordStorable(c.password);
+    EXPECT_EQ(checked.status, c.status);
+    EXPECT_EQ(checked.error, r.error);
     EXPECT_TRUE(r.text.empty());
     EXPECT_FALSE(r.error.empty());
   }
@@ -112,6 +116,7 @@ TEST(Password, EveryRepresentablePasswordRoundTrips) {
     std::deque<int> draws;
     for (int i = 0; i < n; ++i) draws.push_back(draw(gen));
     ScrambleResult r = Scramble(password, draws);
+    ASSERT_EQ(CheckPasswordStorable(password).ok(), r.ok()) << password;
     if (!r.ok()) {
       ++refused;
       ASSERT_TRUE(controls) << "printable password refused: " << password;

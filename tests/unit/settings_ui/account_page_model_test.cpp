@@ -1,0 +1,182 @@
+#include "core/settings_ui/account_page_model.h"
+
+#include <gtest/gtest.h>
+
+#include "core/config/password.h"
+#include "core/settings_ui/settings_ui_texts.h"
+#include "unit/check/fake_check_host.h"
+
+namespace postwink {
+namespace {
+
+using Names = std::vector<std::string>;
+constexpr int kSt3 = 0xCA00;
+
+std::vector<std::unique_ptr<Account>> MakeAccounts(int count) {
+  std::vector<std::unique_ptr<Account>> accounts;
+  for (int i = 0; i < count; ++i) {
+    auto a = std::make_unique<Account>();
+    SetFields(*a, {"box" + std::to_string(i), "pop" + std::to_string(i), 110, "user", "secret", 0,
+                   10, 1, 0, 0x123456});
+    accounts.push_back(std::move(a));
+  }
+  return accounts;
+}
+
+TEST(AccountsPage, OpensOnCopiesWithTheFirstAccountShown) {
+  auto accounts = MakeAccounts(2);
+  accounts[1]->user = "";  // cannot log in: offered as not enabled
+  AccountsPageModel page(accounts, kSt3);
+  EXPECT_EQ(page.Names(), (Names{"box0", "box1"}));
+  EXPECT_EQ(page.Shown(), 0);
+  EXPECT_TRUE(page.ControlsEnabled());
+  EXPECT_EQ(page.ShownFields(), FieldsOf(*accounts[0]));
+  EXPECT_EQ(page.Copies()[0].origin, accounts[0].get());
+  EXPECT_EQ(page.Copies()[1].fields.enabled, 0);
+  EXPECT_EQ(accounts[1]->enabled, 1);  // the account itself is untouched until Apply
+}
+
+TEST(AccountsPage, WithoutAccountsAnEmptyMailbox1IsOffered) {
+  AccountsPageModel page({}, kSt3);
+  ASSERT_EQ(page.Copies().size(), 1u);
+  EXPECT_EQ(page.Copies()[0].origin, nullptr);
+  AccountFields expected;
+  expected.mailbox = "MAILBOX-1";
+  expected.colour = kSt3;
+  EXPECT_EQ(page.ShownFields(), expected);
+  EXPECT_EQ(expected.port, 110);
+  EXPECT_EQ(expected.interval, 10);
+  EXPECT_EQ(expected.enabled, 0);
+}
+
+TEST(AccountsPage, ShowingAnotherAccountStoresAndRenamesTheShownOne) {
+  auto accounts = MakeAccounts(3);
+  AccountsPageModel page(accounts, kSt3);
+  AccountFields typed = page.ShownFields();
+  typed.mailbox = "renamed";  // typed into the drop-down's field
+  typed.server = "pop.example.org";
+  page.Show(2, typed);
+  EXPECT_EQ(page.Shown(), 2);
+  EXPECT_EQ(page.Names(), (Names{"renamed", "box1", "box2"}));
+  EXPECT_EQ(page.Copies()[0].fields, typed);
+  EXPECT_EQ(page.ShownFields(), FieldsOf(*accounts[2]));
+}
+
+TEST(AccountsPage, NewAccountsCountTheEntriesAndStopAtTen) {
+  auto accounts = MakeAccounts(2);
+  AccountsPageModel page(accounts, kSt3);
+  AccountFields typed = page.ShownFields();
+  typed.user = "changed";
+  EXPECT_FALSE(page.AddAccount(typed));
+  EXPECT_EQ(page.Copies()[0].fields.user, "changed");
+  EXPECT_EQ(page.Shown(), 2);
+  EXPECT_EQ(page.ShownFields().mailbox, "MAILBOX-3");
+  EXPECT_EQ(page.ShownFields().colour, kSt3);
+  EXPECT_EQ(page.Copies()[2].origin, nullptr);
+
+  while (page.Copies().size() < 10) ASSERT_FALSE(page.AddAccount(page.ShownFields()));
+  EXPECT_EQ(page.ShownFields().mailbox, "MAILBOX-10");
+  EXPECT_EQ(page.AddAccount(page.ShownFields()), std::string(texts::kTooManyAccounts));
+  EXPECT_EQ(page.Copies().size(), 10u);
+  EXPECT_EQ(page.Shown(), 9);
+}
+
+TEST(AccountsPage, DeletingShowsTheAccountAtTheSamePositionOrTheLast) {
+  struct Case {
+    int count, shown;
+    Names left;
+    int shownAfter;
+  } cases[] = {
+      {3, 0, {"box1", "box2"}, 0},
+      {3, 1, {"box0", "box2"}, 1},
+      {3, 2, {"box0", "box1"}, 1},
+      {1, 0, {}, -1},
+  };
+  for (const Case& c : cases) {
+    auto accounts = MakeAccounts(c.count);
+    AccountsPageModel page(accounts, kSt3);
+    page.Show(c.shown, page.ShownFields());
+    page.DeleteShown();
+    EXPECT_EQ(page.Names(), c.left) << c.count << "/" << c.shown;
+    EXPECT_EQ(page.Shown(), c.shownAfter);
+    EXPECT_EQ(page.ControlsEnabled(), c.shownAfter >= 0);
+  }
+}
+
+TEST(AccountsPage, ApplyIsRefusedForAnIncompleteEnabledAccountOrAnUnstorablePassword) {
+  auto edit = [](auto change) {
+    AccountFields f{"box1", "pop1", 110, "user", "secret", 0, 10, 1, 0, 0};
+    change(f);
+    return f;
+  };
+  struct Case {
+    const char* what;
+    AccountFields second;
+    std::optional<std::string> message;
+  } cases[] = {
+      {"complete", edit([](AccountFields&) {}), std::nullopt},
+      {"no server", edit([](AccountFields& f) { f.server = ""; }), texts::kIncompleteAccount},
+      {"no user", edit([](AccountFields& f) { f.user = ""; }), texts::kIncompleteAccount},
+      {"no password", edit([](AccountFields& f) { f.password = ""; }), texts::kIncompleteAccount},
+      {"port 0", edit([](AccountFields& f) { f.port = 0; }), texts::kIncompleteAccount},
+      {"disabled and empty", edit([](AccountFields& f) {
+         f = AccountFields();
+         f.mailbox = "box1";
+       }),
+       std::nullopt},
+      {"Japanese password", edit([](AccountFields& f) { f.password = "\x83\x70\x83\x58"; }),
+       CheckPasswordStorable("\x83\x70").error},
+      {"disabled, Japanese password", edit([](AccountFields& f) {
+         f.enabled = 0;
+         f.password = "\x83\x70";
+       }),
+       CheckPasswordStorable("\x83\x70").error},
+  };
+  for (const Case& c : cases) {
+    auto accounts = MakeAccounts(2);
+    AccountsPageModel page(accounts, kSt3);
+    page.Show(1, page.ShownFields());
+    page.Show(0, c.second);  // what the controls held for the second account, stored
+    std::optional<AccountsPageModel::Refusal> refusal = page.Validate(page.ShownFields());
+    ASSERT_EQ(refusal.has_value(), c.message.has_value()) << c.what;
+    if (!refusal) continue;
+    EXPECT_EQ(refusal->position, 1) << c.what;
+    EXPECT_EQ(refusal->message, *c.message) << c.what;
+  }
+}
+
+// The page against the real check engine: deleted, kept and new accounts, and a second Apply in
+// the same sheet that must not make the new account again.
+TEST(AccountsPage, AppliedCopiesKeepTheAccountsIdentities) {
+  Settings settings;
+  testing::FakeCheckHost host;
+  testing::FakeTransport network;
+  CheckEngine engine(host, network, settings, MakeAccounts(2));
+  Account* kept = engine.Accounts()[1].get();
+  kept->lastNumber = 7;
+  kept->cachedAddress = 0x7F000001;
+
+  AccountsPageModel page(engine.Accounts(), kSt3);
+  page.DeleteShown();
+  ASSERT_FALSE(page.AddAccount(page.ShownFields()));
+  ASSERT_FALSE(page.Validate(page.ShownFields()));
+  engine.ApplyAccounts(page.Copies());
+  page.Rebase(engine.Accounts());
+
+  ASSERT_EQ(engine.Accounts().size(), 2u);
+  EXPECT_EQ(engine.Accounts()[0].get(), kept);
+  EXPECT_EQ(kept->lastNumber, 7);
+  EXPECT_EQ(kept->cachedAddress, 0u);
+  EXPECT_EQ(engine.Accounts()[1]->mailbox, "MAILBOX-2");
+  Account* created = engine.Accounts()[1].get();
+
+  AccountFields renamed = page.ShownFields();
+  renamed.mailbox = "mine";
+  ASSERT_FALSE(page.Validate(renamed));
+  engine.ApplyAccounts(page.Copies());
+  EXPECT_EQ(engine.Accounts()[1].get(), created);
+  EXPECT_EQ(created->mailbox, "mine");
+}
+
+}  // namespace
+}  // namespace postwink
