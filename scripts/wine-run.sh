@@ -4,9 +4,15 @@
 # The prefix is created on first use, quietly and without network or standard input: no Mono or
 # Gecko installer prompts, Japanese fonts substituted for the Windows ones the program names.
 # WINEPREFIX may be set by the caller; otherwise it is build/mingw/wineprefix in the tree.
+# With POSTWINK_WINE_UNMANAGED=1 the prefix is its sibling "-unmanaged", whose windows are not
+# handed to a window manager: the window tests run on a bare display, where Wine would otherwise
+# wait two seconds for a manager to acknowledge every window that closes. The end-to-end tests
+# keep the managed prefix, in which the X focus follows the windows as on a desktop.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 export WINEPREFIX=${WINEPREFIX:-$root/build/mingw/wineprefix}
+unmanaged=${POSTWINK_WINE_UNMANAGED:-}
+[ "$unmanaged" != 1 ] || WINEPREFIX=$WINEPREFIX-unmanaged
 export WINEDEBUG=${WINEDEBUG:--all}
 export WINEARCH=win64
 # Wine must not try to pull Mono or Gecko from the network, nor talk to a desktop session bus.
@@ -37,6 +43,9 @@ make_prefix() {
       printf '"%s"="IPAGothic"\r\n' 'ＭＳ ゴシック' 'MS Gothic'
       printf '"%s"="IPAPMincho"\r\n' 'ＭＳ Ｐ明朝' 'MS PMincho'
       printf '"%s"="IPAMincho"\r\n' 'ＭＳ 明朝' 'MS Mincho'
+      if [ "$unmanaged" = 1 ]; then
+        printf '\r\n[HKEY_CURRENT_USER\\Software\\Wine\\X11 Driver]\r\n"Managed"="N"\r\n'
+      fi
     } | iconv -f UTF-8 -t UTF-16LE >"$reg.body"
     # regedit reads UTF-16 with a byte order mark.
     { printf '\xff\xfe'; cat "$reg.body"; } >"$reg"

@@ -21,12 +21,14 @@ wine_prefix=${WINEPREFIX:-$root/build/mingw/wineprefix}
 xvfb_pid=
 cleanup() {
   if [ -n "$xvfb_pid" ]; then
-    # Let Wine's own processes in our prefix end while their display still exists.
-    if [ -f "$wine_prefix/system.reg" ]; then
-      local ws
-      ws=$(command -v wineserver || echo /usr/lib/wine/wineserver)
-      [ -x "$ws" ] && WINEPREFIX=$wine_prefix timeout 20 "$ws" -w 2>/dev/null
-    fi
+    # Let Wine's own processes in our prefixes end while their display still exists.
+    local prefix ws
+    ws=$(command -v wineserver || echo /usr/lib/wine/wineserver)
+    for prefix in "$wine_prefix" "$wine_prefix-unmanaged"; do
+      if [ -f "$prefix/system.reg" ] && [ -x "$ws" ]; then
+        WINEPREFIX=$prefix timeout 20 "$ws" -w 2>/dev/null
+      fi
+    done
     kill "$xvfb_pid" 2>/dev/null
     wait "$xvfb_pid" 2>/dev/null
   fi

@@ -226,6 +226,13 @@ std::optional<LRESULT> MainDialog::OnMessage(UINT msg, WPARAM wParam, LPARAM lPa
       ShowUpdateNotice();
       return 0;
     case WM_CLOSE:
+      // The settings sheet runs its own loop inside this window's handlers: it is cancelled
+      // first, and the program ends once that loop has returned.
+      if (sheet_ != nullptr) {
+        if (sheet_->hwnd() != nullptr) PropSheet_PressButton(sheet_->hwnd(), PSBTN_CANCEL);
+        PostMessageW(hwnd(), WM_CLOSE, 0, 0);
+        return 0;
+      }
       UnregisterListHotKey();
       aboutBox_.reset();
       engine_->Stop();

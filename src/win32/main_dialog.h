@@ -9,9 +9,11 @@
 #include "core/check/check_host.h"
 #include "core/check/item_factory.h"
 #include "core/config/account.h"
+#include "core/settings_ui/sheet_pages.h"
 #include "win32/about_box.h"
 #include "win32/handles.h"
 #include "win32/platform/winsock_transport.h"
+#include "win32/settings/property_sheet.h"
 #include "win32/system_tray.h"
 #include "win32/update_check.h"
 #include "win32/wnd.h"
@@ -25,7 +27,6 @@ inline constexpr UINT_PTR TIMER_MINUTE = 6;
 inline constexpr UINT_PTR TIMER_SERVER_TIMEOUT = 7;
 inline constexpr UINT_PTR TIMER_UPDATE_CHECK = 8;
 inline constexpr UINT WM_OPEN_IN_EDITOR = 0x4DE;
-inline constexpr UINT WM_SETTINGS_APPLIED = 0x559;
 inline constexpr int kListHotKeyId = 1;
 
 class MainDialog : public Wnd, public CheckHost {
@@ -40,6 +41,8 @@ class MainDialog : public Wnd, public CheckHost {
   CSystemTray& Tray();
   // Present from the window's creation to its end.
   CheckEngine* Engine() { return engine_.get(); }
+  // The settings sheet while it is open.
+  CMyPropertySheet* Sheet() { return sheet_; }
   // The update file saved by the update check, once it announced a newer version.
   const std::string& UpdateNoticePath() const { return updateNoticePath_; }
 
@@ -101,6 +104,8 @@ class MainDialog : public Wnd, public CheckHost {
   std::unique_ptr<ItemFactory> items_;
   std::unique_ptr<CheckEngine> engine_;
   bool hotKeyRegistered_ = false;
+  CMyPropertySheet* sheet_ = nullptr;
+  StartPageMemory startPage_;
 };
 
 }  // namespace postwink::win

@@ -11,6 +11,7 @@
 #include <mutex>
 
 #include "core/check/hot_key.h"
+#include "core/config/settings_file.h"
 #include "win32/checker_app.h"
 #include "win32/main_dialog_texts.h"
 #include "win32/texts.h"
@@ -96,9 +97,28 @@ std::string MainDialog::Identity(std::string_view text) { return items_->Identit
 
 void MainDialog::OnStatReply() { items_->RefreshZone(); }
 
-// The settings sheet is a window of its own still to come; the program runs on the file's
-// values (or the defaults) until then.
-void MainDialog::OpenSettings() {}
+void MainDialog::OpenSettings() {
+  if (sheet_ != nullptr) {
+    if (sheet_->hwnd() != nullptr && IsWindowVisible(sheet_->hwnd())) {
+      SetForegroundWindow(sheet_->hwnd());
+    }
+    return;
+  }
+  CMyPropertySheet sheet({app_.GetSettings(), *engine_, app_.ProgramDir(), app_.Windows98OrMe(),
+                          startPage_.StartPage(), hwnd()});
+  sheet_ = &sheet;
+  const bool ok = sheet.RunModal();
+  sheet_ = nullptr;
+  if (!ok) return;
+  startPage_.RememberOk(sheet.OkPageClassName());
+  SaveAccountsResult saved = SaveSettingsAndAccounts(app_.SettingsPath(), app_.GetSystem(),
+                                                     app_.GetSettings(), engine_->Accounts());
+  if (!saved.ok) {
+    MessageBoxW(hwnd(), Widen(saved.error).c_str(), Widen(kTextProgramName).c_str(),
+                MB_OK | MB_ICONEXCLAMATION);
+  }
+  ApplySettings();
+}
 
 void MainDialog::ApplySettings() {
   engine_->ApplySettings();

@@ -104,9 +104,22 @@ LRESULT CALLBACK Wnd::WindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lPar
 }
 
 INT_PTR CALLBACK Wnd::DialogProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
-  Wnd* self;
+  Wnd* binding = msg == WM_INITDIALOG ? reinterpret_cast<Wnd*>(lParam) : nullptr;
+  return DispatchDialog(binding, hwnd, msg, wParam, lParam);
+}
+
+INT_PTR CALLBACK Wnd::PropertyPageProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+  Wnd* binding = nullptr;
   if (msg == WM_INITDIALOG) {
-    self = reinterpret_cast<Wnd*>(lParam);
+    binding = reinterpret_cast<Wnd*>(reinterpret_cast<const PROPSHEETPAGEW*>(lParam)->lParam);
+    binding->isDialog_ = true;
+  }
+  return DispatchDialog(binding, hwnd, msg, wParam, lParam);
+}
+
+INT_PTR Wnd::DispatchDialog(Wnd* binding, HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+  Wnd* self = binding;
+  if (self != nullptr) {
     self->hwnd_ = hwnd;
     SetWindowLongPtrW(hwnd, DWLP_USER, reinterpret_cast<LONG_PTR>(self));
   } else {

@@ -43,6 +43,9 @@ class Wnd {
   // A modal dialog; returns the value given to EndDialog, or -1 when it could not be created.
   INT_PTR RunModalDialog(int templateId, HWND parent);
   void Destroy();
+  // The dialog procedure of a property page made by the system's property sheet: the page's
+  // PROPSHEETPAGEW carries the object in its lParam.
+  static INT_PTR CALLBACK PropertyPageProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
 
  protected:
   // Every message of the window. No value: the default handling (DefWindowProc for windows,
@@ -54,6 +57,8 @@ class Wnd {
  private:
   static LRESULT CALLBACK WindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
   static INT_PTR CALLBACK DialogProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
+  // binding: the object to bind to the dialog on WM_INITDIALOG.
+  static INT_PTR DispatchDialog(Wnd* binding, HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
   void Detach();
 
   HWND hwnd_ = nullptr;

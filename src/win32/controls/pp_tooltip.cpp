@@ -98,7 +98,14 @@ void CPPTooltip::Destroy() {
 }
 
 void CPPTooltip::AddTool(HWND control, const std::string& text, std::optional<RECT> rect) {
-  tools_.push_back({control, ParseMarkup(text), rect});
+  tools_.push_back({control, text, ParseMarkup(text), rect});
+}
+
+const std::string* CPPTooltip::ToolText(HWND control) const {
+  for (const Tool& tool : tools_) {
+    if (tool.control == control) return &tool.text;
+  }
+  return nullptr;
 }
 
 std::optional<int> CPPTooltip::VisibleTool() const {

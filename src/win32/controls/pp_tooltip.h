@@ -35,6 +35,8 @@ class CPPTooltip : public Wnd {
 
   // For tests and the dialogs: the tool whose tip is up, and the shape it was given.
   std::optional<int> VisibleTool() const;
+  // The mark-up given to the control's tool; null when the control has none.
+  const std::string* ToolText(HWND control) const;
   const BalloonLayout& Layout() const { return layout_; }
   const TooltipColourTable& Colours() const { return colours_; }
 
@@ -44,6 +46,7 @@ class CPPTooltip : public Wnd {
  private:
   struct Tool {
     HWND control;
+    std::string text;
     std::vector<MarkupToken> tokens;
     std::optional<RECT> rect;
   };
