@@ -6,6 +6,18 @@
 //   e2e_driver text HWND                   the window's text and its children's, one a line
 //   e2e_driver post HWND MSG WPARAM LPARAM numbers in decimal or 0x hexadecimal
 //   e2e_driver temp                        the user's temporary directory (long form)
+// Controls inside a dialog are named by the dialog and their id; of several with that id (the
+// pages of a property sheet) the visible one is taken:
+//   e2e_driver item HWND ID                the control's handle and whether it is visible
+//   e2e_driver settext HWND ID TEXT        sets its text (an edit field, a drop-down's field)
+//   e2e_driver gettext HWND ID             its text
+//   e2e_driver click HWND ID               presses a button (posted: a dialog it opens may wait)
+//   e2e_driver checked HWND ID             1 when a check box or radio button is checked
+//   e2e_driver select HWND ID INDEX        chooses an entry of a drop-down list, as the user does
+//   e2e_driver page HWND INDEX             shows a page of a property sheet
+//   e2e_driver rect HWND                   its client area on the screen: left top right bottom
+//                                          (all that shows of a window on a display without a
+//                                          window manager)
 #include <windows.h>
 
 #include <cstdio>
@@ -156,6 +168,101 @@ int Temp() {
   return 0;
 }
 
+struct ItemQuery {
+  int id;
+  HWND found = nullptr;
+};
+
+BOOL CALLBACK MatchItem(HWND child, LPARAM param) {
+  auto* q = reinterpret_cast<ItemQuery*>(param);
+  if (GetDlgCtrlID(child) != q->id) return TRUE;
+  if (q->found == nullptr || (IsWindowVisible(child) && !IsWindowVisible(q->found))) {
+    q->found = child;
+  }
+  return TRUE;
+}
+
+HWND ItemOf(wchar_t** argv) {
+  ItemQuery q{static_cast<int>(Number(argv[3]))};
+  EnumChildWindows(HandleArg(argv[2]), MatchItem, reinterpret_cast<LPARAM>(&q));
+  return q.found;
+}
+
+int Item(int argc, wchar_t** argv) {
+  if (argc < 4) return 2;
+  HWND item = ItemOf(argv);
+  if (item == nullptr) return 1;
+  std::printf("0x%llx %d\n", static_cast<unsigned long long>(reinterpret_cast<UINT_PTR>(item)),
+              IsWindowVisible(item) ? 1 : 0);
+  return 0;
+}
+
+int SetText(int argc, wchar_t** argv) {
+  if (argc < 5) return 2;
+  HWND item = ItemOf(argv);
+  if (item == nullptr) return 1;
+  DWORD_PTR result = 0;
+  return SendMessageTimeoutW(item, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(argv[4]),
+                             SMTO_ABORTIFHUNG, 5000, &result)
+             ? 0
+             : 1;
+}
+
+int GetText(int argc, wchar_t** argv) {
+  if (argc < 4) return 2;
+  HWND item = ItemOf(argv);
+  if (item == nullptr) return 1;
+  std::printf("%s\n", Utf8(AnsweredTextOf(item)).c_str());
+  return 0;
+}
+
+int Click(int argc, wchar_t** argv) {
+  if (argc < 4) return 2;
+  HWND item = ItemOf(argv);
+  return item != nullptr && PostMessageW(item, BM_CLICK, 0, 0) ? 0 : 1;
+}
+
+int Checked(int argc, wchar_t** argv) {
+  if (argc < 4) return 2;
+  HWND item = ItemOf(argv);
+  if (item == nullptr) return 1;
+  DWORD_PTR state = 0;
+  SendMessageTimeoutW(item, BM_GETCHECK, 0, 0, SMTO_ABORTIFHUNG, 5000, &state);
+  std::printf("%d\n", state == BST_CHECKED ? 1 : 0);
+  return 0;
+}
+
+int Select(int argc, wchar_t** argv) {
+  if (argc < 5) return 2;
+  HWND item = ItemOf(argv);
+  if (item == nullptr) return 1;
+  WPARAM index = static_cast<WPARAM>(Number(argv[4]));
+  DWORD_PTR result = 0;
+  SendMessageTimeoutW(item, CB_SETCURSEL, index, 0, SMTO_ABORTIFHUNG, 5000, &result);
+  return PostMessageW(GetParent(item), WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(item), CBN_SELCHANGE),
+                      reinterpret_cast<LPARAM>(item))
+             ? 0
+             : 1;
+}
+
+int Page(int argc, wchar_t** argv) {
+  if (argc < 4) return 2;
+  constexpr UINT kSetCurrentPage = WM_USER + 101;  // PSM_SETCURSEL
+  return PostMessageW(HandleArg(argv[2]), kSetCurrentPage, static_cast<WPARAM>(Number(argv[3])), 0)
+             ? 0
+             : 1;
+}
+
+int Rect(int argc, wchar_t** argv) {
+  if (argc < 3) return 2;
+  HWND window = HandleArg(argv[2]);
+  RECT r;
+  if (!GetClientRect(window, &r)) return 1;
+  MapWindowPoints(window, nullptr, reinterpret_cast<POINT*>(&r), 2);
+  std::printf("%ld %ld %ld %ld\n", r.left, r.top, r.right, r.bottom);
+  return 0;
+}
+
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
@@ -172,6 +279,22 @@ int wmain(int argc, wchar_t** argv) {
     status = Post(argc, argv);
   else if (cmd == L"temp")
     status = Temp();
+  else if (cmd == L"item")
+    status = Item(argc, argv);
+  else if (cmd == L"settext")
+    status = SetText(argc, argv);
+  else if (cmd == L"gettext")
+    status = GetText(argc, argv);
+  else if (cmd == L"click")
+    status = Click(argc, argv);
+  else if (cmd == L"checked")
+    status = Checked(argc, argv);
+  else if (cmd == L"select")
+    status = Select(argc, argv);
+  else if (cmd == L"page")
+    status = Page(argc, argv);
+  else if (cmd == L"rect")
+    status = Rect(argc, argv);
   std::fflush(stdout);
   return status;
 }
