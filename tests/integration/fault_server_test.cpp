@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "core/check/check_texts.h"
+#include "core/config/credentials.h"
 #include "core/pop3/pop3_texts.h"
 #include "integration/harness.h"
 
@@ -91,6 +92,20 @@ TEST_F(FaultTest, ApopAgainstTheScriptedServer) {
   checker.CheckNow();
   EXPECT_FALSE(checker.OutcomeOf(0).failed) << checker.OutcomeOf(0).error;
   EXPECT_EQ(checker.Engine().List().Size(), 3u);
+}
+
+TEST_F(FaultTest, CredentialsWithLineBreaksNeverReachTheServer) {
+  for (const auto& [user, password] :
+       {std::pair<std::string, std::string>{"fuser", "fpass\r\nDELE 1"},
+        {"fuser\nDELE 2", "fpass"}}) {
+    Scenario("{}");
+    Checker checker;
+    checker.AddAccount("fault", port, user, password);
+    checker.CheckNow();
+    EXPECT_TRUE(checker.OutcomeOf(0).failed);
+    EXPECT_EQ(checker.OutcomeOf(0).error, kCredentialRefused);
+    EXPECT_EQ(Transcript(), R"(["QUIT"])");
+  }
 }
 
 TEST_F(FaultTest, SilenceTimesOut) {

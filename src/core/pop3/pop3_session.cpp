@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdio>
 
+#include "core/config/credentials.h"
 #include "core/pop3/md5.h"
 #include "core/pop3/pop3_texts.h"
 #include "core/text/cp932.h"
@@ -177,6 +178,9 @@ SessionReply Pop3Session::Greeting(std::string_view line, Account& account) {
   if (!IsPositiveReply(line)) return FailWithReply(texts::kBadGreeting, line);
   if (account.user.value_or("").empty()) return Fail(texts::kNoUserName);
   if (account.password.value_or("").empty()) return Fail(texts::kNoPassword);
+  if (!IsSendableCredential(*account.user) || !IsSendableCredential(*account.password)) {
+    return Fail(kCredentialRefused);
+  }
   if (account.apop == 1) {
     size_t open = line.rfind('<');
     size_t close = open == std::string_view::npos ? open : line.rfind('>');

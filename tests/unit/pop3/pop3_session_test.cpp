@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "core/config/credentials.h"
 #include "core/pop3/pop3_texts.h"
 #include "unit/pop3/fake_pop3.h"
 
@@ -178,6 +179,22 @@ INSTANTIATE_TEST_SUITE_P(
                       s.greeting = "+OK ready";
                     },
                     texts::kNoApop, Commands{"QUIT"}},
+        // A stored value that would end its command early is never sent, nor anything after.
+        FailureCase{"user_with_line_break",
+                    [](FakeServer&, Account& a) { a.user = "user\r\nDELE 1"; }, kCredentialRefused,
+                    Commands{"QUIT"}},
+        FailureCase{"password_with_line_feed",
+                    [](FakeServer&, Account& a) { a.password = "secret\nDELE 1"; },
+                    kCredentialRefused, Commands{"QUIT"}},
+        FailureCase{"password_with_nul",
+                    [](FakeServer&, Account& a) { a.password = std::string("sec\0ret", 7); },
+                    kCredentialRefused, Commands{"QUIT"}},
+        FailureCase{"apop_user_with_carriage_return",
+                    [](FakeServer&, Account& a) {
+                      a.apop = 1;
+                      a.user = "user\rDELE 1";
+                    },
+                    kCredentialRefused, Commands{"QUIT"}},
         FailureCase{"user_rejected", [](FakeServer& s, Account&) { s.user = "other"; },
                     std::string(texts::kUserRejected) + "-ERR who?", Commands{"USER user", "QUIT"}},
         FailureCase{"password_rejected", [](FakeServer& s, Account&) { s.password = "x"; },
