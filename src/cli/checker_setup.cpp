@@ -24,8 +24,12 @@ std::optional<CheckerSetup> LoadChecker(const std::string& iniPath, bool verbose
     return std::nullopt;
   }
   CheckerSetup setup;
-  LoadSettings(iniPath, system, std::nullopt, setup.settings);
-  setup.accounts = LoadEngineAccounts(iniPath, system, setup.settings);
+  SettingsFile file(iniPath, system);
+  if (file.Load(std::nullopt, setup.settings).unreadable) {
+    std::fprintf(stderr, "postwink-cli: cannot read %s\n", iniPath.c_str());
+    return std::nullopt;
+  }
+  setup.accounts = LoadEngineAccounts(file, setup.settings);
   const char* tmp = std::getenv("TMPDIR");
   if (!tmp || !*tmp) tmp = std::getenv("TEMP");
   std::string separator(1, system.files.Separator());

@@ -22,7 +22,8 @@ struct CheckerSetup {
   std::string tempFolder;
 };
 
-// Reads everything from iniPath; nullopt (with a message on stderr) when the file is missing.
+// Reads everything from iniPath; nullopt (with a message on stderr) when the file is missing or
+// cannot be read.
 std::optional<CheckerSetup> LoadChecker(const std::string& iniPath, bool verbose);
 
 // Mailbox, From, Subject, date, importance, attachment, read/new/hidden, as the list shows them.

@@ -26,8 +26,8 @@ void MainDialog::CreateEngine() {
   items_ = std::make_unique<ItemFactory>(system, PlatformCharsetConverter(), PlatformTimeZone(),
                                          settings, app_.TempFolder(),
                                          settings.log != 0 && !app_.Log().Path().empty());
-  engine_ = std::make_unique<CheckEngine>(
-      *this, *transport_, settings, LoadEngineAccounts(app_.SettingsPath(), system, settings));
+  engine_ = std::make_unique<CheckEngine>(*this, *transport_, settings,
+                                          LoadEngineAccounts(app_.GetSettingsFile(), settings));
 }
 
 void MainDialog::StartTimer(CheckTimer timer, int periodMs) {
