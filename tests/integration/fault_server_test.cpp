@@ -108,6 +108,25 @@ TEST_F(FaultTest, CredentialsWithLineBreaksNeverReachTheServer) {
   }
 }
 
+// The server gives every mailbox the same unique ids ("uid-1", ...), as Dovecot does for two
+// mailboxes first opened in the same second: each account's messages are its own.
+TEST_F(FaultTest, TwoMailboxesWithTheSameUniqueIdsAreBothListed) {
+  Scenario("{}");
+  Checker checker;
+  checker.AddAccount("first", port, "fuser", "fpass");
+  checker.AddAccount("second", port, "fuser", "fpass");
+  checker.CheckNow();
+  for (int i = 0; i < 2; ++i) EXPECT_FALSE(checker.OutcomeOf(i).failed) << i;
+  ASSERT_EQ(checker.Engine().List().Size(), 6u);
+  for (int i = 0; i < 2; ++i) {
+    const Account& account = checker.AccountAt(i);
+    ASSERT_EQ(account.items.size(), 3u);
+    for (const MailItem* item : account.items) {
+      EXPECT_EQ(item->uniqueId, "uid-" + std::to_string(item->number));
+    }
+  }
+}
+
 TEST_F(FaultTest, SilenceTimesOut) {
   Settings settings = Checker::DefaultSettings();
   settings.svTimeout = 1;

@@ -27,9 +27,9 @@ class DisplayList {
   std::vector<std::unique_ptr<MailItem>> items_;
 };
 
-// Moves the account's items that the list does not hold yet (same unique id, or same identity
-// and account when either lacks a unique id) from the keeper into the list. Returns how many of
-// them count as new (neither spam nor hidden). Linear: the list is indexed once per call.
+// Moves the account's items that the list does not hold yet (same account and unique id, or same
+// account and identity when either lacks a unique id) from the keeper into the list. Returns how
+// many of them count as new (neither spam nor hidden). Linear: the list is indexed once per call.
 int MergeIntoDisplayList(Account& account, DisplayList& list, ItemKeeper& keeper);
 
 }  // namespace postwink
