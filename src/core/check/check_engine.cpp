@@ -91,7 +91,8 @@ void CheckEngine::MinuteTick() {
       becameDue = true;
     }
   }
-  if (becameDue && activeSocket_ == kNoSocket) StartCheckCycle();
+  // A running cycle takes the accounts that became due.
+  if (becameDue && activeSocket_ == kNoSocket && !cycleActive_) StartCheckCycle();
 }
 
 void CheckEngine::CheckNow() {
@@ -100,7 +101,9 @@ void CheckEngine::CheckNow() {
     account->due = true;
     account->minutesWaited = 0;
   }
-  StartCheckCycle();
+  // Between two accounts of a running cycle the request joins that cycle: starting over would
+  // reset its new-mail count and failures, and the mail found so far would never be announced.
+  if (!cycleActive_) StartCheckCycle();
 }
 
 void CheckEngine::StartCheckCycle() {

@@ -34,8 +34,8 @@ class CheckEngine : public TransportEvents {
   void OnTimer(CheckTimer timer);
   void OnSocketEvent(SocketHandle socket, SocketEvent event, int error) override;
 
-  // Check now: every account due with its count reset, then a cycle. Refused while a
-  // connection is open.
+  // Check now: every account due with its count reset, then a cycle; a cycle already running
+  // takes them instead. Refused while a connection is open.
   bool CanCheckNow() const { return activeSocket_ == kNoSocket; }
   void CheckNow();
   void StartCheckCycle();

@@ -263,6 +263,31 @@ TEST_F(EngineTest, CheckNowIsRefusedWhileAConnectionIsOpen) {
   EXPECT_EQ(network.opened.size(), 1u);
 }
 
+// Check now (or the minute tick) between two accounts of a running cycle lets that cycle take
+// the accounts again; it does not start over, which would forget the mail and the failure found
+// so far.
+TEST_F(EngineTest, CheckNowBetweenTwoAccountsOfARunningCycleKeepsWhatWasFound) {
+  MakeEngine(3);
+  servers[0].messages.clear();
+  servers[1].messages.clear();
+  servers[1].password = "other";
+  engine->CheckNow();
+  host.Advance(200, *engine, network);
+  ASSERT_EQ(network.opened, (Names{"pop1", "pop2"}));  // a failure, then two new messages
+  ASSERT_TRUE(engine->CycleActive());
+  ASSERT_EQ(engine->ActiveSocket(), kNoSocket);
+  servers[1].password = "secret";
+  engine->CheckNow();
+  host.Advance(10000, *engine, network);
+  EXPECT_FALSE(engine->CycleActive());
+  EXPECT_EQ(network.opened, (Names{"pop1", "pop2", "pop0", "pop1", "pop2"}));
+  EXPECT_EQ(engine->List().Size(), 2u);
+  EXPECT_TRUE(engine->NewMail());
+  EXPECT_EQ(host.sounds.size(), 1u);
+  EXPECT_TRUE(engine->ErrorSeen());
+  EXPECT_EQ(host.toolTips.back(), std::string(texts::kReceiveError) + "box1");
+}
+
 TEST_F(EngineTest, ResolveFailureAndEmptyServerAreReported) {
   settings.sokigErr = 0;
   MakeEngine(1);
