@@ -57,6 +57,7 @@ int Run(const std::vector<std::string>& args) {
   Settings settings = setup->settings;
   settings.sokigErr = 1;
   CheckEngine engine(host, *transport, settings, std::move(setup->accounts));
+  engine.SetVerbose(verbose);
   engine.CheckNow();
   host.Run(
       engine, *transport, [&] { return !engine.CycleActive(); }, nullptr);

@@ -28,6 +28,7 @@ void MainDialog::CreateEngine() {
                                          settings.log != 0 && !app_.Log().Path().empty());
   engine_ = std::make_unique<CheckEngine>(*this, *transport_, settings,
                                           LoadEngineAccounts(app_.GetSettingsFile(), settings));
+  engine_->SetVerbose(app_.Verbose());
 }
 
 void MainDialog::StartTimer(CheckTimer timer, int periodMs) {

@@ -21,11 +21,11 @@ int ServerTimeoutMs(int seconds) {
 }
 }  // namespace
 
-SessionSettings SessionSettingsFrom(const Settings& settings) {
+SessionSettings SessionSettingsFrom(const Settings& settings, bool verbose) {
   SessionSettings session;
   session.listDown = settings.listDown;
   session.getLine = settings.getLine;
-  session.log = settings.log == 1;
+  session.log = settings.log == 1 || verbose;
   return session;
 }
 
@@ -36,7 +36,7 @@ CheckEngine::CheckEngine(CheckHost& host, Transport& transport, const Settings& 
       settings_(settings),
       accounts_(std::move(accounts)),
       session_(host, keeper_) {
-  session_.SetSettings(SessionSettingsFrom(settings));
+  session_.SetSettings(SessionSettingsFrom(settings, verbose_));
   for (size_t i = 0; i < accounts_.size(); ++i) accounts_[i]->index = static_cast<int>(i);
   updateAccount_.mailbox = kProgramName;
   updateAccount_.enabled = 0;
@@ -45,6 +45,11 @@ CheckEngine::CheckEngine(CheckHost& host, Transport& transport, const Settings& 
 }
 
 CheckEngine::~CheckEngine() { Stop(); }
+
+void CheckEngine::SetVerbose(bool verbose) {
+  verbose_ = verbose;
+  session_.SetSettings(SessionSettingsFrom(settings_, verbose_));
+}
 
 void CheckEngine::Start() {
   host_.StartTimer(CheckTimer::kMinute, kMinuteMs);
@@ -146,7 +151,7 @@ bool CheckEngine::StartAccountCheck(int position) {
   Account* account = AccountAt(position);
   if (account == nullptr) return false;
   activeSocket_ = kResolvingSocket;
-  if (settings_.log == 1) host_.LogSeparator("recv");
+  if (FullLog()) host_.LogSeparator("recv");
   currentIndex_ = position;
   if (account->cachedAddress == 0) {
     host_.Log("gethostbyname...");
@@ -196,7 +201,7 @@ void CheckEngine::AbortAccountCheck(int position) {
 
 void CheckEngine::ReportCheckError(const std::string& text, int position) {
   currentIndex_ = -1;
-  if (settings_.log == 1) host_.Log(text);
+  if (FullLog()) host_.Log(text);
   std::string caption = texts::kErrorCaption;
   if (settings_.sokigErr == 1) {
     if (position >= 0) return;
@@ -358,7 +363,7 @@ void CheckEngine::AcknowledgeNewMail() {
 
 void CheckEngine::ApplySettings() {
   for (size_t i = 0; i < accounts_.size(); ++i) accounts_[i]->index = static_cast<int>(i);
-  session_.SetSettings(SessionSettingsFrom(settings_));
+  session_.SetSettings(SessionSettingsFrom(settings_, verbose_));
   auto known = [this](const Account* account) {
     for (auto& a : accounts_) {
       if (a.get() == account) return true;

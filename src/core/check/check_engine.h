@@ -30,6 +30,8 @@ class CheckEngine : public TransportEvents {
   void Start();
   // Ends an open connection (shutdown).
   void Stop();
+  // The program was started with "-v": it logs what LOG=1 logs.
+  void SetVerbose(bool verbose);
 
   void OnTimer(CheckTimer timer);
   void OnSocketEvent(SocketHandle socket, SocketEvent event, int error) override;
@@ -74,6 +76,8 @@ class CheckEngine : public TransportEvents {
   void FailAccount(int position, const std::string& text);
   void SendReply(SessionReply& reply, Account& account);
   Account* AccountAt(int position);
+  // LOG=1 or "-v": the separators, the login replies and the error texts are logged too.
+  bool FullLog() const { return settings_.log == 1 || verbose_; }
   std::string MailboxName(int position);
 
   CheckHost& host_;
@@ -92,8 +96,9 @@ class CheckEngine : public TransportEvents {
   bool errorSeen_ = false;
   std::optional<std::string> firstErrorName_;
   bool newMail_ = false;
+  bool verbose_ = false;
 };
 
-SessionSettings SessionSettingsFrom(const Settings& settings);
+SessionSettings SessionSettingsFrom(const Settings& settings, bool verbose);
 
 }  // namespace postwink

@@ -288,6 +288,33 @@ TEST_F(EngineTest, CheckNowBetweenTwoAccountsOfARunningCycleKeepsWhatWasFound) {
   EXPECT_EQ(host.toolTips.back(), std::string(texts::kReceiveError) + "box1");
 }
 
+// "-v" logs what LOG=1 logs: the separator, the greeting, the replies to the login and the error
+// text, so that a failed login shows its reason.
+TEST_F(EngineTest, VerboseLogsWhatLogOneLogs) {
+  const struct {
+    int log;
+    bool verbose;
+    bool full;
+  } cases[] = {{1, false, true}, {0, true, true}, {0, false, false}};
+  for (const auto& c : cases) {
+    host = FakeCheckHost();
+    settings.log = c.log;
+    MakeEngine(1);
+    engine->SetVerbose(c.verbose);
+    servers[0].password = "other";
+    RunCheckNow();
+    auto logged = [&](const std::string& entry) {
+      return std::find(host.log.begin(), host.log.end(), entry) != host.log.end();
+    };
+    SCOPED_TRACE(::testing::Message() << "LOG=" << c.log << " verbose=" << c.verbose);
+    EXPECT_EQ(logged("--- recv"), c.full);
+    EXPECT_EQ(logged("[box0] " + servers[0].greeting), c.full);
+    EXPECT_EQ(logged("[box0] -ERR wrong"), c.full);
+    EXPECT_EQ(logged(std::string(texts::kAuthRejected) + "-ERR wrong"), c.full);
+    EXPECT_TRUE(logged("[box0] PASS ****"));
+  }
+}
+
 TEST_F(EngineTest, ResolveFailureAndEmptyServerAreReported) {
   settings.sokigErr = 0;
   MakeEngine(1);
