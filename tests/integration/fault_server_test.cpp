@@ -206,6 +206,24 @@ TEST_F(FaultTest, OneByteReadsAndNulBytesLoseNothing) {
   }
 }
 
+// A message over the size limit does not stop the check at the same place every time: it is
+// listed from its header, and the messages after it are fetched.
+TEST_F(FaultTest, AMessageOverTheSizeLimitIsListedFromItsHeader) {
+  Scenario(R"({"big_message_mb": 300})");
+  Checker checker;
+  checker.AddAccount("fault", port, "fuser", "fpass");
+  checker.CheckNow();
+  EXPECT_FALSE(checker.OutcomeOf(0).failed) << checker.OutcomeOf(0).error;
+  EXPECT_EQ(checker.Commands("fault"),
+            (Commands{"USER fuser", "PASS ****", "STAT", "LIST 1", "TOP 1 0", "LIST 2", "RETR 2",
+                      "LIST 3", "RETR 3", "UIDL", "QUIT"}));
+  ASSERT_EQ(checker.Engine().List().Size(), 3u);
+  const MailItem& big = *checker.Engine().List().At(0);
+  EXPECT_EQ(big.subject, "big");
+  EXPECT_EQ(big.sizeText, std::to_string(300 << 20));
+  EXPECT_NE(checker.LogText().find("[fault] message 1 is over the size limit"), std::string::npos);
+}
+
 TEST_F(FaultTest, HugeAnnouncementsAndA50MegabyteMessage) {
   Outcome absurdSize = RunOnce(R"({"list_size": 100000000000})");
   EXPECT_FALSE(absurdSize.failed) << absurdSize.error;
