@@ -1,6 +1,7 @@
 #include "core/check/check_engine.h"
 
 #include <algorithm>
+#include <new>
 #include <utility>
 
 #include "core/check/check_texts.h"
@@ -73,18 +74,52 @@ std::string CheckEngine::MailboxName(int position) {
   return account ? account->mailbox.value_or("") : std::string();
 }
 
-void CheckEngine::OnTimer(CheckTimer timer) {
-  switch (timer) {
-    case CheckTimer::kMinute:
-      MinuteTick();
-      break;
-    case CheckTimer::kCheckStep:
-      Step();
-      break;
-    case CheckTimer::kServerTimeout:
-      ServerTimeout();
-      break;
+template <typename Work>
+void CheckEngine::Guarded(Work&& work) {
+  try {
+    work();
+  } catch (const std::bad_alloc&) {
+    OnOutOfMemory();
   }
+}
+
+void CheckEngine::OnOutOfMemory() {
+  // The message whose parse ran out of memory is not tried again at the cut.
+  session_.DiscardPending();
+  try {
+    if (activeSocket_ != kNoSocket) {
+      FailAccount(currentIndex_, texts::kOutOfMemory);
+    } else {
+      // Between two accounts (the merge at the end of a cycle): nothing is open to end.
+      errorSeen_ = true;
+      ReportCheckError(texts::kOutOfMemory, -1);
+    }
+  } catch (const std::bad_alloc&) {
+    // Not even the report could be made: the connection is ended all the same.
+    if (activeSocket_ != kNoSocket && activeSocket_ != kResolvingSocket) {
+      transport_.CloseConnection(activeSocket_);
+    }
+    host_.StopTimer(CheckTimer::kServerTimeout);
+    activeSocket_ = kNoSocket;
+    currentIndex_ = -1;
+    errorSeen_ = true;
+  }
+}
+
+void CheckEngine::OnTimer(CheckTimer timer) {
+  Guarded([&] {
+    switch (timer) {
+      case CheckTimer::kMinute:
+        MinuteTick();
+        break;
+      case CheckTimer::kCheckStep:
+        Step();
+        break;
+      case CheckTimer::kServerTimeout:
+        ServerTimeout();
+        break;
+    }
+  });
 }
 
 void CheckEngine::MinuteTick() {
@@ -108,7 +143,7 @@ void CheckEngine::CheckNow() {
   }
   // Between two accounts of a running cycle the request joins that cycle: starting over would
   // reset its new-mail count and failures, and the mail found so far would never be announced.
-  if (!cycleActive_) StartCheckCycle();
+  if (!cycleActive_) Guarded([this] { StartCheckCycle(); });
 }
 
 void CheckEngine::StartCheckCycle() {
@@ -213,6 +248,10 @@ void CheckEngine::ReportCheckError(const std::string& text, int position) {
 }
 
 void CheckEngine::OnSocketEvent(SocketHandle socket, SocketEvent event, int error) {
+  Guarded([&] { HandleSocketEvent(socket, event, error); });
+}
+
+void CheckEngine::HandleSocketEvent(SocketHandle socket, SocketEvent event, int error) {
   // Events of a connection already closed may still be queued; they concern nobody.
   if (activeSocket_ == kNoSocket || socket != activeSocket_) return;
   if (error != 0) {
@@ -225,7 +264,7 @@ void CheckEngine::OnSocketEvent(SocketHandle socket, SocketEvent event, int erro
   switch (event) {
     case SocketEvent::kRead: {
       ReceiveStatus status = transport_.ReceiveLines(
-          socket, [this](std::string_view line) { return HandleLine(line); });
+          socket, [this](std::string_view line) { return ReceiveLine(line); });
       if (status == ReceiveStatus::kOutOfMemory) {
         FailAccount(currentIndex_, texts::kOutOfMemory);
       } else if (activeSocket_ == socket) {
@@ -257,6 +296,14 @@ void CheckEngine::SendReply(SessionReply& reply, Account& account) {
     reply = session_.OnSendFailed(account);
     if (!reply.command.empty()) transport_.SendText(activeSocket_, reply.command);
   }
+}
+
+bool CheckEngine::ReceiveLine(std::string_view line) {
+  // Guarded here as well: on Windows the line arrives through a window message, and nothing may
+  // be thrown back through the system's frames.
+  bool goOn = false;
+  Guarded([&] { goOn = HandleLine(line); });
+  return goOn;
 }
 
 bool CheckEngine::HandleLine(std::string_view line) {
@@ -381,8 +428,10 @@ void CheckEngine::AddUpdateItem(std::unique_ptr<MailItem> item) {
   item->account = &updateAccount_;
   item->mailboxColour = static_cast<uint32_t>(updateAccount_.colour);
   item->flags |= kMailOwnColours;
-  updateAccount_.items.push_back(keeper_.Adopt(std::move(item)));
-  FinishCycle(1);
+  Guarded([&] {
+    updateAccount_.items.push_back(keeper_.Adopt(std::move(item)));
+    FinishCycle(1);
+  });
 }
 
 }  // namespace postwink

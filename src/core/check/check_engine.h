@@ -68,6 +68,13 @@ class CheckEngine : public TransportEvents {
   int LastStartedIndex() const { return lastStartedIndex_; }
 
  private:
+  // Runs the work of an entry point. Memory running out anywhere in a check must not end the
+  // program: the account being checked fails with the fixed text, as from any other failure.
+  template <typename Work>
+  void Guarded(Work&& work);
+  void OnOutOfMemory();
+  void HandleSocketEvent(SocketHandle socket, SocketEvent event, int error);
+  bool ReceiveLine(std::string_view line);
   void MinuteTick();
   void Step();
   void ServerTimeout();

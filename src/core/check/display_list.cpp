@@ -58,14 +58,18 @@ size_t DisplayList::RemoveIf(const std::function<bool(const MailItem&)>& remove)
 int MergeIntoDisplayList(Account& account, DisplayList& list, ItemKeeper& keeper) {
   MergeIndex index;
   for (const auto& entry : list.Items()) index.Add(*entry);
+  // Room first: an item taken from the keeper must reach the list, or memory running out would
+  // destroy it while its account still points at it.
+  list.Reserve(list.Size() + account.items.size());
   int count = 0;
   for (MailItem* item : account.items) {
     if (index.Holds(*item)) continue;
     std::unique_ptr<MailItem> owned = keeper.Take(item);
     if (!owned) continue;
-    index.Add(*owned);
-    if ((owned->flags & (kMailSpam | kMailHidden)) == 0) ++count;
+    const MailItem& listed = *owned;
     list.Append(std::move(owned));
+    if ((listed.flags & (kMailSpam | kMailHidden)) == 0) ++count;
+    index.Add(listed);
   }
   return count;
 }

@@ -19,6 +19,7 @@ class DisplayList {
   MailItem* At(size_t index) const { return items_[index].get(); }
   const std::vector<std::unique_ptr<MailItem>>& Items() const { return items_; }
 
+  void Reserve(size_t count) { items_.reserve(count); }
   void Append(std::unique_ptr<MailItem> item) { items_.push_back(std::move(item)); }
   // Destroys every item for which remove is true, keeping the order of the rest.
   size_t RemoveIf(const std::function<bool(const MailItem&)>& remove);

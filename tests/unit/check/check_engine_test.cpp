@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <new>
 #include <string>
 #include <vector>
 
@@ -313,6 +314,32 @@ TEST_F(EngineTest, VerboseLogsWhatLogOneLogs) {
     EXPECT_EQ(logged(std::string(texts::kAuthRejected) + "-ERR wrong"), c.full);
     EXPECT_TRUE(logged("[box0] PASS ****"));
   }
+}
+
+// Memory running out while a message is turned into an item fails that account with the fixed
+// text; the program, the cycle and the other accounts go on.
+TEST_F(EngineTest, AFailedAllocationFailsTheAccountNotTheProgram) {
+  MakeEngine(2);
+  bool thrown = false;
+  host.onBuildItem = [&] {
+    if (!thrown) {
+      thrown = true;
+      throw std::bad_alloc();
+    }
+  };
+  settings.sokigErr = 0;
+  RunCheckNow();
+  ASSERT_EQ(host.boxes.size(), 1u);
+  EXPECT_EQ(host.boxes[0].first, texts::kOutOfMemory);
+  EXPECT_EQ(host.boxes[0].second, std::string(texts::kErrorCaptionPrefix) + "box1");
+  EXPECT_FALSE(network.Open());
+  EXPECT_EQ(engine->ActiveSocket(), kNoSocket);
+
+  // The next check takes up where the failure left off.
+  settings.sokigErr = 1;
+  RunCheckNow();
+  EXPECT_FALSE(engine->ErrorSeen());
+  EXPECT_EQ(engine->List().Size(), 4u);
 }
 
 TEST_F(EngineTest, ResolveFailureAndEmptyServerAreReported) {
