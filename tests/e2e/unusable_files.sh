@@ -52,6 +52,7 @@ if [ -n "$box" ]; then
   sleep 1
   screenshot settings-unreadable
   drv post "$box" 0x111 1 0 >/dev/null
+  drv gone "$box" --timeout 10000 >/dev/null
 fi
 hwnd=$(main_window)
 check "the program runs all the same" test -n "$hwnd"
