@@ -150,10 +150,10 @@ if [ -n "$box" ]; then
   # the one already showing.
   drv post "$hwnd" 0x111 32773 0 >/dev/null
   for _ in $(seq 100); do
-    [ "$(grep -acF 'PASS ****' "$LOG")" -ge 2 ] && break
+    [ "$(grep -acF "[$MAILBOX] -ERR" "$LOG")" -ge 2 ] && break
     sleep 0.2
   done
-  check "check now with the box open checks again" test "$(grep -acF 'PASS ****' "$LOG")" -ge 2
+  check "check now with the box open fails again" test "$(grep -acF "[$MAILBOX] -ERR" "$LOG")" -ge 2
   sleep 1
   check "the same failure gives no second box" \
     test "$(drv find --title "ｴﾗｰ - $MAILBOX" | wc -l)" -eq 1
