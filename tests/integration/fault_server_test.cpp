@@ -135,6 +135,18 @@ TEST_F(FaultTest, SilenceTimesOut) {
   EXPECT_EQ(outcome.error, texts::kTimedOut);
 }
 
+// A server that answers QUIT but never closes the connection: the time-out ends the check, which
+// then counts as failed although every message was fetched, and the messages stay.
+TEST_F(FaultTest, AQuitThatTheServerNeverClosesOnTimesOut) {
+  Settings settings = Checker::DefaultSettings();
+  settings.svTimeout = 1;
+  Outcome outcome = RunOnce(R"({"quit_keeps_open": true})", settings);
+  EXPECT_TRUE(outcome.failed);
+  EXPECT_EQ(outcome.error, texts::kTimedOut);
+  EXPECT_EQ(items, 3u);
+  EXPECT_NE(Transcript().find("\"QUIT\""), std::string::npos);
+}
+
 TEST_F(FaultTest, FillUidlRejectedEndsQuietlyAndKeepsTheItems) {
   Outcome outcome = RunOnce(R"({"no_uidl": true})");
   EXPECT_TRUE(outcome.failed);

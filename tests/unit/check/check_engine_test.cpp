@@ -344,13 +344,50 @@ TEST_F(EngineTest, AFailedAllocationFailsTheAccountNotTheProgram) {
 
 TEST_F(EngineTest, ResolveFailureAndEmptyServerAreReported) {
   settings.sokigErr = 0;
-  MakeEngine(1);
-  At(0).server = "unknown";
-  RunCheckNow();
-  ASSERT_EQ(host.boxes.size(), 1u);
-  EXPECT_EQ(host.boxes[0].first, texts::kResolveFailed);
-  EXPECT_EQ(engine->ActiveSocket(), kNoSocket);
-  EXPECT_EQ(At(0).cachedAddress, 0u);
+  for (const auto& [server, text] :
+       {std::pair<std::string, const char*>{"unknown", texts::kResolveFailed},
+        {"", texts::kNoServerName}}) {
+    host = FakeCheckHost();
+    MakeEngine(1);
+    At(0).server = server;
+    RunCheckNow();
+    ASSERT_EQ(host.boxes.size(), 1u) << server;
+    EXPECT_EQ(host.boxes[0].first, text) << server;
+    EXPECT_EQ(engine->ActiveSocket(), kNoSocket);
+    EXPECT_EQ(At(0).cachedAddress, 0u);
+    EXPECT_TRUE(network.opened.empty());
+  }
+}
+
+// Each socket failure reaches the user with the text of its event.
+TEST_F(EngineTest, SocketFailuresGiveTheTextOfTheirEvent) {
+  const struct {
+    SocketEvent event;
+    int error;
+    const char* text;
+  } cases[] = {
+      {SocketEvent::kRead, 10054, texts::kTransferError},
+      {SocketEvent::kWrite, 10054, texts::kTransferError},
+      {SocketEvent::kConnect, 10061, texts::kConnectFailed},
+      {SocketEvent::kClose, 10053, texts::kDisconnected},
+      {SocketEvent::kClose, 0, texts::kDisconnected},  // closed before QUIT
+  };
+  settings.sokigErr = 0;
+  network.silent = true;
+  for (const auto& c : cases) {
+    host = FakeCheckHost();
+    MakeEngine(1);
+    engine->CheckNow();
+    host.Advance(200, *engine, network);
+    ASSERT_TRUE(network.Open());
+    engine->OnSocketEvent(engine->ActiveSocket(), c.event, c.error);
+    SCOPED_TRACE(::testing::Message()
+                 << "event " << static_cast<int>(c.event) << " error " << c.error);
+    ASSERT_EQ(host.boxes.size(), 1u);
+    EXPECT_EQ(host.boxes[0].first, c.text);
+    EXPECT_FALSE(network.Open());
+    EXPECT_EQ(engine->ActiveSocket(), kNoSocket);
+  }
 }
 
 TEST_F(EngineTest, ApplySettingsDropsItemsOfDeletedAccountsAndTheUpdateNotice) {

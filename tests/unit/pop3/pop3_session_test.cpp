@@ -126,6 +126,41 @@ TEST_F(SessionTest, LaterChecksVerifyResynchroniseAndFetchOnlyWhatIsNew) {
   EXPECT_EQ(keeper.Size(), 0u);
 }
 
+TEST_F(SessionTest, AVerificationTopThatTheServerRejectsResynchronises) {
+  RunSession(session, account, server);
+  server.noTop = true;
+  server.messages.push_back(MakeMessage("m4"));
+  server.commands.clear();
+  SessionRun run = RunSession(session, account, server);
+  EXPECT_TRUE(run.last.goOn);
+  EXPECT_EQ(run.commands, (Commands{"USER user", "PASS secret", "STAT", "TOP 3 0", "UIDL", "LIST 4",
+                                    "RETR 4", "UIDL", "QUIT"}));
+  ASSERT_EQ(account.items.size(), 4u);
+  EXPECT_EQ(account.items[2]->number, 3);
+  EXPECT_EQ(account.items[3]->identity, "<m4@test>");
+  EXPECT_EQ(account.lastNumber, 4);
+}
+
+// An item's own "X-UIDL:" header gives its unique id; when the server's id differs, the item is
+// not found in the next listing and counts as gone.
+TEST_F(SessionTest, AnOwnXUidlThatDiffersFromTheServersIsGoneAtTheNextResynchronisation) {
+  server.messages[0] = MakeMessage("m1", "X-UIDL: own-id\r\n");
+  RunSession(session, account, server);
+  ASSERT_EQ(account.items.size(), 3u);
+  EXPECT_EQ(account.items[0]->uniqueId, "own-id");
+  EXPECT_EQ(account.items[1]->uniqueId, "uid-m2");
+  MailItem* third = account.items[2];
+
+  server.messages.erase(server.messages.begin() + 1);  // another client deletes message 2
+  server.commands.clear();
+  SessionRun run = RunSession(session, account, server);
+  EXPECT_EQ(run.commands, (Commands{"USER user", "PASS secret", "STAT", "UIDL", "QUIT"}));
+  ASSERT_EQ(account.items.size(), 1u);
+  EXPECT_EQ(account.items[0], third);
+  EXPECT_EQ(third->number, 2);
+  EXPECT_EQ(account.lastNumber, 2);
+}
+
 TEST_F(SessionTest, GoneItemHeldElsewhereIsFlaggedNotDestroyed) {
   RunSession(session, account, server);
   std::unique_ptr<MailItem> listed = keeper.Take(account.items[0]);  // as if merged
