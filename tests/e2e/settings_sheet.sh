@@ -5,8 +5,9 @@
 # logs in to the test Dovecot with it. On the way: a colour changed after choosing a scheme of
 # ColorList.ini makes it "name*", and a filter rule added with the filter editor hides a
 # message in the next check, which therefore announces nothing. The sheet opened again from
-# the tray menu starts on the page OK was pressed on and shows what was saved. A picture of
-# every page is an artefact (docs/ has them for the README).
+# the tray menu starts on the page OK was pressed on and shows what was saved; the exit command
+# while it is open cancels it and ends the program. A picture of every page is an artefact
+# (docs/ has them for the README).
 if [ -z "${E2E_SERVERS:-}" ]; then
   export E2E_SERVERS=1
   exec "$(cd "$(dirname "$0")/../.." && pwd)/scripts/with-servers.sh" bash "$0" "$@"
@@ -243,6 +244,14 @@ if [ -n "$sheet" ]; then
   drv click "$sheet" 2 >/dev/null
   check "Cancel closes it" drv gone "$sheet" --timeout 10000
 fi
+
+# --- 8. leaving the program while the sheet is open -------------------------------------------
+cp "$INI" "$E2E_ARTIFACTS/Postwink.ini.saved"
+drv post "$hwnd" 0x111 32880 0 >/dev/null
+sheet=$(sheet_window)
+check "the sheet opens again" test -n "$sheet"
+drv settext "$sheet" 1005 unsaved.example.org >/dev/null
+check "the exit command ends the program with the sheet open" exit_program "$hwnd"
+check "what the sheet held is not saved" cmp -s "$INI" "$E2E_ARTIFACTS/Postwink.ini.saved"
 cp "$LOG" "$E2E_ARTIFACTS/Postwink.log" 2>/dev/null
-check "the program exits" exit_program "$hwnd"
 finish

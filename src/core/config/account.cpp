@@ -1,5 +1,6 @@
 #include "core/config/account.h"
 
+#include "core/config/credentials.h"
 #include "core/config/password.h"
 #include "core/text/cp932.h"
 
@@ -82,11 +83,17 @@ SaveAccountsResult WriteAccounts(IniFile& ini, const std::vector<Account>& accou
 SaveAccountsResult WriteAccounts(IniFile& ini, const std::vector<const Account*>& accounts,
                                  System& system) {
   SaveAccountsResult result;
-  // Every password is scrambled before anything is written, so a refusal leaves the file as it
-  // was instead of half saved.
+  // Every credential is checked and every password scrambled before anything is written, so a
+  // refusal leaves the file as it was instead of half saved.
   std::vector<std::optional<std::string>> stored;
   for (const Account* account : accounts) {
     const Account& a = *account;
+    if (!IsSendableCredential(a.user.value_or("")) ||
+        !IsSendableCredential(a.password.value_or(""))) {
+      result.ok = false;
+      result.error = "[" + a.mailbox.value_or("") + "] " + kCredentialRefused;
+      return result;
+    }
     if (!a.password) {
       stored.emplace_back();
       continue;

@@ -2,6 +2,7 @@
 
 #include <cstdio>
 
+#include "core/config/credentials.h"
 #include "core/config/password.h"
 #include "core/settings_ui/settings_ui_texts.h"
 
@@ -82,6 +83,9 @@ std::optional<AccountsPageModel::Refusal> AccountsPageModel::Validate(
       return Refusal{position, texts::kIncompleteAccount};
     }
     // Refused here rather than when the file is written, so that nothing is applied either.
+    if (!IsSendableCredential(f.user) || !IsSendableCredential(f.password)) {
+      return Refusal{position, kCredentialRefused};
+    }
     ScrambleResult storable = CheckPasswordStorable(f.password);
     if (!storable.ok()) return Refusal{position, storable.error};
   }

@@ -42,7 +42,8 @@ class AccountsPageModel {
     std::string message;
   };
   // The check before Apply: stores the shown account, then every enabled account needs a
-  // server, a user name, a password and a port, and every password must be storable.
+  // server, a user name, a password and a port; no user name or password may hold CR, LF or
+  // NUL, and every password must be storable.
   std::optional<Refusal> Validate(const AccountFields& controls);
   // After the copies were applied: they now stand for the accounts at the same positions, so a
   // second Apply of the same sheet keeps the accounts the first one created.

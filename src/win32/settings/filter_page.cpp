@@ -84,7 +84,7 @@ void FilterPage::OnAdd() {
     ShowMessage(*refusal, MB_OK | MB_ICONEXCLAMATION);
     return;
   }
-  MarkModified();
+  model_->MarkModified();
   FilterEditDialog editor(NewFilterRuleRecord(), context_.settings);
   if (!editor.RunModal(hwnd())) return;
   model_->Add(editor.Rule());
@@ -94,7 +94,7 @@ void FilterPage::OnAdd() {
 void FilterPage::OnEdit() {
   std::vector<int> rows = SelectedRows();
   if (rows.empty()) return;
-  MarkModified();
+  model_->MarkModified();
   FilterEditDialog editor(model_->Rules()[static_cast<size_t>(rows.front())], context_.settings);
   if (!editor.RunModal(hwnd())) return;
   model_->Replace(rows.front(), editor.Rule());
@@ -106,7 +106,6 @@ void FilterPage::OnDelete() {
   if (rows.empty()) return;
   model_->Delete(rows);
   FillRows();
-  MarkModified();
 }
 
 void FilterPage::OnMove(bool up) {
@@ -116,7 +115,6 @@ void FilterPage::OnMove(bool up) {
   if (!moved) return;
   FillRows();
   Select(*moved);
-  MarkModified();
 }
 
 bool FilterPage::Apply() {
@@ -125,6 +123,12 @@ bool FilterPage::Apply() {
 }
 
 std::optional<LRESULT> FilterPage::OnPageMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
+  std::optional<LRESULT> handled = OnCommand(msg, wParam, lParam);
+  if (handled && model_->Modified()) MarkModified();
+  return handled;
+}
+
+std::optional<LRESULT> FilterPage::OnCommand(UINT msg, WPARAM wParam, LPARAM lParam) {
   if (msg == WM_NOTIFY) {
     const auto& header = *reinterpret_cast<const NMHDR*>(lParam);
     if (header.idFrom == IDC_FILTER_LIST && header.code == NM_DBLCLK) {

@@ -22,6 +22,8 @@ class FilterPage : public SettingsPage {
   std::optional<LRESULT> OnPageMessage(UINT msg, WPARAM wParam, LPARAM lParam) override;
 
  private:
+  // The list's commands; the page is marked modified by whatever the model counts as a change.
+  std::optional<LRESULT> OnCommand(UINT msg, WPARAM wParam, LPARAM lParam);
   void FillRows();
   void SetRow(int row, bool insert);
   std::vector<int> SelectedRows() const;

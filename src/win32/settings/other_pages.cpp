@@ -62,7 +62,7 @@ void OtherPage::Browse(int field, const wchar_t* filter) {
   ofn.lpstrFilter = filter;
   ofn.lpstrFile = file.data();
   ofn.nMaxFile = static_cast<DWORD>(file.size());
-  ofn.Flags = OFN_FILEMUSTEXIST | OFN_HIDEREADONLY | OFN_NOCHANGEDIR;
+  ofn.Flags = OFN_EXPLORER | OFN_FILEMUSTEXIST | OFN_HIDEREADONLY | OFN_NOCHANGEDIR;
   if (!GetOpenFileNameW(&ofn)) return;
   file.resize(wcsnlen(file.c_str(), file.size()));
   SetItemText(field, Narrow(file));

@@ -6,6 +6,8 @@
 //   e2e_driver text HWND                   the window's text and its children's, one a line
 //   e2e_driver post HWND MSG WPARAM LPARAM numbers in decimal or 0x hexadecimal
 //   e2e_driver temp                        the user's temporary directory (long form)
+//   e2e_driver lock FILE MS                opens FILE sharing nothing, says "locked", holds it
+//                                          for MS milliseconds (another program's lock)
 // Controls inside a dialog are named by the dialog and their id; of several with that id (the
 // pages of a property sheet) the visible one is taken:
 //   e2e_driver item HWND ID                the control's handle and whether it is visible
@@ -263,6 +265,18 @@ int Rect(int argc, wchar_t** argv) {
   return 0;
 }
 
+int Lock(int argc, wchar_t** argv) {
+  if (argc < 4) return 2;
+  HANDLE file = CreateFileW(argv[2], GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
+                            FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return 1;
+  std::printf("locked\n");
+  std::fflush(stdout);
+  Sleep(static_cast<DWORD>(Number(argv[3])));
+  CloseHandle(file);
+  return 0;
+}
+
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
@@ -295,6 +309,8 @@ int wmain(int argc, wchar_t** argv) {
     status = Page(argc, argv);
   else if (cmd == L"rect")
     status = Rect(argc, argv);
+  else if (cmd == L"lock")
+    status = Lock(argc, argv);
   std::fflush(stdout);
   return status;
 }

@@ -8,52 +8,112 @@
 namespace postwink {
 namespace {
 
-constexpr const char* kPath = "Postwink.ini";
+constexpr const char* kPath = "C:\\Postwink\\Postwink.ini";
+const std::string kUserFile =
+    "[Postwink]\r\nBG_RGB=123\r\n[SERVER1]\r\nMAILBOX=mine\r\nUSER=alice\r\n"
+    "[Filter]\r\nFILTER_NUM=1\r\nFILTER0=1,2,0,0,0,0,0,0,\r\nFILTER0_STR=spam\r\n";
 
-std::vector<std::unique_ptr<Account>> OneAccount(const std::string& password) {
+// Another program held the file while this run started; by the time it saves, the file can be
+// read again. The run's defaults must not replace the user's settings, accounts and filters.
+TEST(SettingsFile, AFileThatCouldNotBeReadAtStartUpIsNeverWritten) {
+  testing::FakeSystem fake;
+  fake.files.files[kPath] = kUserFile;
+  fake.files.unreadable = true;
+  SettingsFile file(kPath, fake.system);
+  Settings settings;
+  SettingsLoadResult loaded = file.Load("C:\\W", settings);
+  EXPECT_TRUE(loaded.unreadable);
+  EXPECT_TRUE(file.Existed());
+  EXPECT_TRUE(file.Unreadable());
+  EXPECT_EQ(settings.bgRgb, 0xE6FFFF);
+  EXPECT_TRUE(settings.filters.rules.empty());
+  EXPECT_TRUE(file.Accounts(0).empty());
+
+  fake.files.unreadable = false;
+  EXPECT_FALSE(file.SaveSettings(settings));
+  SaveAccountsResult accounts = file.SaveAccounts({});
+  EXPECT_FALSE(accounts.ok);
+  EXPECT_EQ(accounts.error, kSettingsUnreadable);
+  EXPECT_EQ(file.SaveSettingsAndAccounts(settings, {}).error, kSettingsUnreadable);
+  EXPECT_EQ(fake.files.files[kPath], kUserFile);
+  EXPECT_EQ(fake.files.atomicWrites, 0);
+}
+
+TEST(SettingsFile, SettingsAndAccountsComeFromOneReading) {
+  testing::FakeSystem fake;
+  fake.files.files[kPath] = kUserFile;
+  SettingsFile file(kPath, fake.system);
+  Settings settings;
+  EXPECT_FALSE(file.Load("C:\\W", settings).unreadable);
+  // Whatever happens to the file later, the accounts are those read with the settings.
+  fake.files.files[kPath] = "";
+  ASSERT_EQ(file.Accounts(0).size(), 1u);
+  EXPECT_EQ(file.Accounts(0)[0].user, "alice");
+  EXPECT_EQ(settings.bgRgb, 123);
+  EXPECT_TRUE(file.SaveSettings(settings));
+  EXPECT_EQ(IniFile::Parse(fake.files.files[kPath]).Find(kSettingsSection, "BG_RGB"), "123");
+}
+
+TEST(SettingsFile, AMissingFileIsCreatedAtTheFirstSave) {
+  testing::FakeSystem fake;
+  SettingsFile file(kPath, fake.system);
+  Settings settings;
+  SettingsLoadResult loaded = file.Load("C:\\W", settings);
+  EXPECT_FALSE(loaded.fileExists);
+  EXPECT_FALSE(loaded.unreadable);
+  EXPECT_FALSE(file.Existed());
+  EXPECT_TRUE(file.SaveSettings(settings));
+  EXPECT_TRUE(fake.files.Exists(kPath));
+}
+
+std::vector<std::unique_ptr<Account>> OneAccount(const std::string& user,
+                                                 const std::string& password) {
   std::vector<std::unique_ptr<Account>> accounts;
   auto a = std::make_unique<Account>();
-  SetFields(*a, {"box", "pop.example.org", 110, "me", password, 0, 5, 1, 0, 0xCA00});
+  SetFields(*a, {"box", "pop.example.org", 110, user, password, 0, 5, 1, 0, 0xCA00});
   accounts.push_back(std::move(a));
   return accounts;
 }
 
-TEST(SettingsFile, SettingsFiltersAndAccountsGoInOneWriteKeepingForeignKeys) {
+// After the settings sheet's OK: everything in one write, the user's own keys kept.
+TEST(SettingsFile, SettingsFiltersAndAccountsGoInOneWrite) {
   testing::FakeSystem fake;
-  fake.files.files[kPath] =
-      "[Postwink]\r\nSOKIGERR=0\r\n[Mine]\r\nKEEP=1\r\n[SERVER4]\r\nPOP3=x\r\n";
+  fake.files.files[kPath] = kUserFile + "[Mine]\r\nKEEP=1\r\n[SERVER4]\r\nPOP3=x\r\n";
+  SettingsFile file(kPath, fake.system);
   Settings settings;
-  ReadSettings(IniFile::Parse(fake.files.files[kPath]), std::nullopt, settings);
+  file.Load("C:\\W", settings);
   settings.colList = "Blue*";
-  settings.filters.rules.push_back({});
-  settings.filters.rules[0].pattern = "spam";
-  ASSERT_TRUE(SaveSettingsAndAccounts(kPath, fake.system, settings, OneAccount("secret")).ok);
+  settings.filters.rules[0].pattern = "ham";
+  ASSERT_TRUE(file.SaveSettingsAndAccounts(settings, OneAccount("me", "secret")).ok);
   EXPECT_EQ(fake.files.atomicWrites, 1);
 
   IniFile saved = IniFile::Parse(fake.files.files[kPath]);
   EXPECT_EQ(saved.GetString("Postwink", "COLLIST", ""), "Blue*");
-  EXPECT_EQ(saved.GetString("Postwink", "SOKIGERR", ""), "0");
+  EXPECT_EQ(saved.GetString("Postwink", "BG_RGB", ""), "123");
   EXPECT_EQ(saved.GetString("Mine", "KEEP", ""), "1");
-  EXPECT_EQ(saved.GetString("Filter", "FILTER0_STR", ""), "spam");
+  EXPECT_EQ(saved.GetString("Filter", "FILTER0_STR", ""), "ham");
   EXPECT_EQ(saved.GetString("SERVER1", "POP3", ""), "pop.example.org");
   EXPECT_EQ(UnscramblePassword(saved.GetString("SERVER1", "PASS", "")), "secret");
   EXPECT_FALSE(saved.HasSection("SERVER4"));
 }
 
-TEST(SettingsFile, ARefusedPasswordOrAnUnreadableFileWritesNothing) {
-  for (bool unreadable : {false, true}) {
+TEST(SettingsFile, ARefusedCredentialWritesNeitherSettingsNorAccounts) {
+  const std::pair<std::string, std::string> refused[] = {
+      {"me", "\x83\x70\x83\x58"},           // a password the stored form cannot hold
+      {"me\r\nDELE 1", "secret"},            // a user name that would end its command
+  };
+  for (const auto& [user, password] : refused) {
     testing::FakeSystem fake;
-    const std::string before = "[Postwink]\r\nCOLLIST=old\r\n";
-    fake.files.files[kPath] = before;
-    fake.files.unreadable = unreadable;
+    fake.files.files[kPath] = kUserFile;
+    SettingsFile file(kPath, fake.system);
     Settings settings;
+    file.Load("C:\\W", settings);
     settings.colList = "new";
-    SaveAccountsResult r = SaveSettingsAndAccounts(kPath, fake.system, settings,
-                                                   OneAccount(unreadable ? "fine" : "\x83\x70"));
+    SaveAccountsResult r = file.SaveSettingsAndAccounts(settings, OneAccount(user, password));
     EXPECT_FALSE(r.ok);
     EXPECT_FALSE(r.error.empty());
     EXPECT_EQ(fake.files.atomicWrites, 0);
-    EXPECT_EQ(fake.files.files[kPath], before);
+    EXPECT_EQ(fake.files.files[kPath], kUserFile);
   }
 }
 

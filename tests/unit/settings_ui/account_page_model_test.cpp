@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "core/config/credentials.h"
 #include "core/config/password.h"
 #include "core/settings_ui/settings_ui_texts.h"
 #include "unit/check/fake_check_host.h"
@@ -131,6 +132,8 @@ TEST(AccountsPage, ApplyIsRefusedForAnIncompleteEnabledAccountOrAnUnstorablePass
          f.password = "\x83\x70";
        }),
        CheckPasswordStorable("\x83\x70").error},
+      {"a line break in the user name", edit([](AccountFields& f) { f.user = "me\r\nDELE 1"; }),
+       kCredentialRefused},
   };
   for (const Case& c : cases) {
     auto accounts = MakeAccounts(2);

@@ -294,6 +294,24 @@ TEST_F(SettingsPages, OtherAndAdvancePagesApplyTheirSettings) {
   EXPECT_EQ(sheet_->OkPageClassName(), "CPropertyPageA");
 }
 
+TEST_F(SettingsPages, BrowseButtonsOfferTheirKindOfFile) {
+  Open(1, 4);
+  struct Case {
+    int button;
+    const char8_t* filter;
+  } cases[] = {
+      {IDC_OTHER_BROWSE_SOUND, u8"WAV Files (*.wav)"},
+      {IDC_OTHER_BROWSE_EDITOR, u8"EXE Files (*.exe)"},
+      {IDC_OTHER_BROWSE_MUA, u8"EXE Files (*.exe)"},
+  };
+  for (const Case& c : cases) {
+    ModalAnswerer boxes({ModalAnswerer::Press(IDCANCEL)});
+    Click(c.button);
+    ASSERT_EQ(boxes.Answered(), 1u);
+    EXPECT_NE(boxes.Texts()[0].find(Cp932(c.filter)), std::string::npos) << boxes.Texts()[0];
+  }
+}
+
 TEST_F(SettingsPages, CancelKeepsWhatApplyHadTakenAndDropsTheRest) {
   Open(1, 4);
   Click(IDC_OTHER_START_RUN);
