@@ -37,17 +37,8 @@ class EngineTest : public ::testing::Test {
   }
 
   void MakeEngine(int accountCount = 3, int interval = 10) {
-    std::vector<std::unique_ptr<Account>> accounts;
-    for (int i = 0; i < accountCount; ++i) {
-      auto a = std::make_unique<Account>();
-      a->mailbox = "box" + std::to_string(i);
-      a->server = "pop" + std::to_string(i);
-      a->user = "user";
-      a->password = "secret";
-      a->enabled = 1;
-      a->interval = interval;
-      accounts.push_back(std::move(a));
-    }
+    std::vector<std::unique_ptr<Account>> accounts = testing::MakeAccounts(accountCount);
+    for (auto& a : accounts) a->interval = interval;
     engine = std::make_unique<CheckEngine>(host, network, settings, std::move(accounts));
   }
   Account& At(int i) { return *engine->Accounts()[i]; }

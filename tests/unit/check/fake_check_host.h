@@ -15,6 +15,19 @@
 
 namespace postwink::testing {
 
+// count enabled accounts "box0", "box1", ... on the servers "pop0", "pop1", ..., with the user
+// and password the fake servers expect.
+inline std::vector<std::unique_ptr<Account>> MakeAccounts(int count) {
+  std::vector<std::unique_ptr<Account>> accounts;
+  for (int i = 0; i < count; ++i) {
+    auto a = std::make_unique<Account>();
+    SetFields(*a, {"box" + std::to_string(i), "pop" + std::to_string(i), 110, "user", "secret", 0,
+                   10, 1, 0, 0x123456});
+    accounts.push_back(std::move(a));
+  }
+  return accounts;
+}
+
 class FakeTransport : public Transport {
  public:
   std::map<std::string, FakeServer*> servers;  // by server name

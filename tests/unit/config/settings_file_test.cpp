@@ -99,8 +99,8 @@ TEST(SettingsFile, SettingsFiltersAndAccountsGoInOneWrite) {
 
 TEST(SettingsFile, ARefusedCredentialWritesNeitherSettingsNorAccounts) {
   const std::pair<std::string, std::string> refused[] = {
-      {"me", "\x83\x70\x83\x58"},           // a password the stored form cannot hold
-      {"me\r\nDELE 1", "secret"},            // a user name that would end its command
+      {"me", "\x83\x70\x83\x58"},  // a password the stored form cannot hold
+      {"me\r\nDELE 1", "secret"},  // a user name that would end its command
   };
   for (const auto& [user, password] : refused) {
     testing::FakeSystem fake;

@@ -13,16 +13,7 @@ namespace {
 using Names = std::vector<std::string>;
 constexpr int kSt3 = 0xCA00;
 
-std::vector<std::unique_ptr<Account>> MakeAccounts(int count) {
-  std::vector<std::unique_ptr<Account>> accounts;
-  for (int i = 0; i < count; ++i) {
-    auto a = std::make_unique<Account>();
-    SetFields(*a, {"box" + std::to_string(i), "pop" + std::to_string(i), 110, "user", "secret", 0,
-                   10, 1, 0, 0x123456});
-    accounts.push_back(std::move(a));
-  }
-  return accounts;
-}
+using testing::MakeAccounts;
 
 TEST(AccountsPage, OpensOnCopiesWithTheFirstAccountShown) {
   auto accounts = MakeAccounts(2);

@@ -60,7 +60,11 @@ TEST_F(SettingsPages, ApplyGivesTheAccountsToTheEngineAndTellsTheOwner) {
   EXPECT_EQ(Text(IDC_ACCOUNT_PORT), "110");
   EXPECT_EQ(Text(IDC_ACCOUNT_INTERVAL), "10");
   EXPECT_FALSE(IsDlgButtonChecked(Page(), IDC_ACCOUNT_ENABLE));
+  // Filling the controls at opening is no change; typing is.
+  HWND apply = GetDlgItem(sheet_->hwnd(), 0x3021);
+  EXPECT_FALSE(IsWindowEnabled(apply));
   TypeAccount("pop.example.org");
+  EXPECT_TRUE(IsWindowEnabled(apply));
   Type(IDC_ACCOUNT_MAILBOX, "mine");
   Press(PSBTN_APPLYNOW);
   EXPECT_EQ(owner_.applied, 1);

@@ -126,14 +126,8 @@ class SheetTest : public ::testing::Test {
     engine_.reset();
   }
   void MakeEngine(int accounts) {
-    std::vector<std::unique_ptr<Account>> list;
-    for (int i = 0; i < accounts; ++i) {
-      auto a = std::make_unique<Account>();
-      SetFields(*a, {"box" + std::to_string(i), "pop" + std::to_string(i), 110, "user", "secret", 0,
-                     10, 1, 0, 0x123456});
-      list.push_back(std::move(a));
-    }
-    engine_ = std::make_unique<CheckEngine>(host_, network_, settings_, std::move(list));
+    engine_ = std::make_unique<CheckEngine>(host_, network_, settings_,
+                                            postwink::testing::MakeAccounts(accounts));
   }
   void Open(int accounts = 1, int startPage = 0, bool windows98OrMe = false) {
     if (!engine_) MakeEngine(accounts);
