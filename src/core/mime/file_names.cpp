@@ -9,8 +9,6 @@
 namespace postwink {
 namespace {
 
-bool IsTrailByte(unsigned char c) { return (c >= 0x40 && c <= 0x7E) || (c >= 0x80 && c <= 0xFC); }
-
 bool IsForbidden(unsigned char c) {
   switch (c) {
     case '"':

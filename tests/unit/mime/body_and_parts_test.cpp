@@ -73,9 +73,12 @@ TEST(GetBodyAndParts, SinglePartMessages) {
   EXPECT_EQ(cut.body, std::nullopt);
 }
 
-TEST(GetBodyAndParts, EncodingMustMatchAsAWholeValue) {
+TEST(GetBodyAndParts, EncodingMatchesAsAWholeWordWithoutRegardToBlanks) {
   Parsed p = ParseAndSplit(Crlf({"Content-Type: multipart/mixed; boundary=b", "", "--b",
                                  "Content-Transfer-Encoding: base64  ", "", "SGVsbG8=", "--b--"}));
+  EXPECT_EQ(p.body, "Hello");
+  p = ParseAndSplit(Crlf({"Content-Type: multipart/mixed; boundary=b", "", "--b",
+                          "Content-Transfer-Encoding: base64x", "", "SGVsbG8=", "--b--"}));
   EXPECT_EQ(p.body, "SGVsbG8=");
 }
 
