@@ -110,10 +110,9 @@ std::optional<size_t> FindBodyStart(std::string_view text) {
     const size_t crlf = text.find("\r\n", pos);
     const std::string_view line =
         text.substr(pos, (crlf == std::string_view::npos ? text.size() : crlf) - pos);
-    if (line.find_first_not_of(" \t") == std::string_view::npos) {
-      if (crlf == std::string_view::npos) return std::nullopt;
-      return crlf + 2;
-    }
+    if (line.empty()) return crlf + 2;
+    // A line of blanks continues the field before it (RFC 5322's obsolete folding), as does
+    // any line that starts with a blank.
     if (!IsBlank(line[0]) && !IsFieldLine(line)) return pos;
     if (crlf == std::string_view::npos) return std::nullopt;
     pos = crlf + 2;

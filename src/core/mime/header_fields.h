@@ -26,9 +26,9 @@ std::optional<std::string> GetHeaderFieldAll(std::string_view text, std::string_
 std::optional<std::string> GetDecodedField(std::string_view text, std::string_view name, bool all,
                                            const CharsetContext& context);
 
-// Where the body starts: just after the line that ends the header block (an empty line, or one
-// of only spaces and tabs), or at the first line that is neither a field nor a continuation
-// (a header written without its empty line). None when the text ends inside the header.
+// Where the body starts: just after the empty line that ends the header block, or at the first
+// line that is neither a field nor a continuation (a header written without its empty line;
+// a line of only blanks is a continuation). None when the text ends inside the header.
 std::optional<size_t> FindBodyStart(std::string_view text);
 
 }  // namespace postwink
