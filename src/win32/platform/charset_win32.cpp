@@ -8,14 +8,20 @@
 namespace postwink {
 namespace {
 
-// Converts bytes that must all be valid in the code page; nullopt when one is not.
+// Converts bytes that must all be valid in the code page; nullopt when one is not. A code page
+// that cannot report invalid bytes converts them as Windows does.
 std::optional<std::u16string> Strict(UINT codePage, const char* src, size_t len) {
   if (len == 0) return std::u16string();
   const int srcLen = static_cast<int>(len);
-  const int needed = MultiByteToWideChar(codePage, MB_ERR_INVALID_CHARS, src, srcLen, nullptr, 0);
+  DWORD flags = MB_ERR_INVALID_CHARS;
+  int needed = MultiByteToWideChar(codePage, flags, src, srcLen, nullptr, 0);
+  if (needed <= 0 && GetLastError() == ERROR_INVALID_FLAGS) {
+    flags = 0;
+    needed = MultiByteToWideChar(codePage, flags, src, srcLen, nullptr, 0);
+  }
   if (needed <= 0) return std::nullopt;
   std::u16string out(static_cast<size_t>(needed), u'\0');
-  const int written = MultiByteToWideChar(codePage, MB_ERR_INVALID_CHARS, src, srcLen,
+  const int written = MultiByteToWideChar(codePage, flags, src, srcLen,
                                           reinterpret_cast<wchar_t*>(out.data()), needed);
   if (written <= 0) return std::nullopt;
   out.resize(static_cast<size_t>(written));
@@ -62,8 +68,8 @@ class Win32CharsetConverter final : public CharsetConverter {
     const UINT cp = codePage.windowsCodePage;
     if (!IsValidCodePage(cp)) return std::nullopt;
     // Long texts go in pieces so a length never overflows the int the API takes; a piece ends
-    // just after a safe byte when one is near. A piece that is not valid as a whole goes line by
-    // line, and a line that is not, a character at a time.
+    // just after a safe byte when one is near. A piece that is not valid as a whole goes in runs
+    // that end at safe bytes, and a run that is not, a character at a time.
     constexpr size_t kPiece = 1 << 24;
     constexpr size_t kSearchBack = 1 << 12;
     std::u16string out;
@@ -87,11 +93,11 @@ class Win32CharsetConverter final : public CharsetConverter {
           size_t end = start;
           while (end < piece.size() && !IsSafeCut(piece[end])) ++end;
           if (end < piece.size()) ++end;
-          const std::string_view line = piece.substr(start, end - start);
-          if (std::optional<std::u16string> part = Strict(cp, line.data(), line.size())) {
+          const std::string_view run = piece.substr(start, end - start);
+          if (std::optional<std::u16string> part = Strict(cp, run.data(), run.size())) {
             out += *part;
           } else {
-            AppendEachCharacter(cp, line, out);
+            AppendEachCharacter(cp, run, out);
           }
           start = end;
         }
