@@ -72,7 +72,8 @@ std::optional<size_t> ListMessageParts(const MailItem& item, PartList& parts,
     MimePart part;
     part.type = item.contentType;
     part.encoding = item.transferEncoding;
-    if (item.headerText) part.disposition = GetHeaderField(*item.headerText, "Content-Disposition:");
+    if (item.headerText)
+      part.disposition = GetHeaderField(*item.headerText, "Content-Disposition:");
     part.name = PartFileName(part.disposition, part.type, context);
     if (item.previewText) part.start = 0;
     parts.push_back(std::move(part));

@@ -46,6 +46,29 @@ bool LooksLikeShiftJis(std::string_view text) {
   return doubleByte;
 }
 
+// GB18030 text with each four-byte character (a byte 0x81-0xFE, a digit, 0x81-0xFE, a digit)
+// replaced by "?", so that what is left is GBK.
+std::string Gb18030AsGbk(std::string_view text) {
+  auto isHigh = [](char c) { return static_cast<unsigned char>(c) >= 0x81; };
+  auto isDigit = [](char c) { return c >= '0' && c <= '9'; };
+  std::string out;
+  out.reserve(text.size());
+  size_t i = 0;
+  while (i < text.size()) {
+    if (!isHigh(text[i]) || i + 1 >= text.size()) {
+      out.push_back(text[i++]);
+    } else if (i + 3 < text.size() && isDigit(text[i + 1]) && isHigh(text[i + 2]) &&
+               isDigit(text[i + 3])) {
+      out.push_back('?');
+      i += 4;
+    } else {
+      out.append(text.substr(i, 2));
+      i += 2;
+    }
+  }
+  return out;
+}
+
 std::optional<std::string> ViaPlatform(std::string_view text, const CodePageInfo& codePage,
                                        const CharsetContext& context) {
   std::optional<std::u16string> wide = context.converter.ToUtf16(codePage, text);
@@ -81,6 +104,8 @@ std::optional<std::string> ConvertCharset(std::string_view text, std::string_vie
       return ViaPlatform(text, entry->codePage, context);
     case CharsetKind::kMultiByte:
       return ViaPlatform(text, entry->codePage, context);
+    case CharsetKind::kGb18030:
+      return ViaPlatform(Gb18030AsGbk(text), entry->codePage, context);
   }
   return std::nullopt;
 }

@@ -17,6 +17,7 @@ enum class CharsetKind {
   kAscii,       // the bytes stand as they came
   kSingleByte,  // decoded by the platform into UTF-16, one byte a character (Latin, Cyrillic, ...)
   kMultiByte,   // decoded by the platform into UTF-16 (EUC-JP, Chinese and Korean sets)
+  kGb18030,     // its GBK part by the platform; the four-byte characters become "?"
 };
 
 struct CharsetEntry {

@@ -255,8 +255,7 @@ std::optional<std::string> GetDecodedParameter(std::string_view value, std::stri
   return DecodeEncodedWords(*raw, context);
 }
 
-std::optional<std::string> AssembleExtendedParameter(std::string_view value,
-                                                     std::string_view name,
+std::optional<std::string> AssembleExtendedParameter(std::string_view value, std::string_view name,
                                                      const CharsetContext& context) {
   // Sections as (number, value) pairs sorted afterwards, so a huge number costs nothing.
   struct Section {

@@ -20,8 +20,8 @@ struct MimePart {
   std::optional<std::string> encoding;     // Content-Transfer-Encoding value, unfolded
   std::optional<std::string> disposition;  // Content-Disposition value, unfolded
   std::optional<size_t> start;             // first byte of the content
-  std::optional<size_t> end;  // the "--" of the next boundary line; none when cut off
-  bool inRelated = false;     // a part of a multipart/related page
+  std::optional<size_t> end;               // the "--" of the next boundary line; none when cut off
+  bool inRelated = false;                  // a part of a multipart/related page
 };
 
 using PartList = std::vector<MimePart>;
@@ -49,8 +49,7 @@ std::optional<std::string> GetDecodedParameter(std::string_view value, std::stri
 // A parameter given with RFC 2231 sections ("name*0*=", "name*1=", ..., or "name*="), joined
 // in section order and decoded when the first section is extended; none when it has no such
 // section.
-std::optional<std::string> AssembleExtendedParameter(std::string_view value,
-                                                     std::string_view name,
+std::optional<std::string> AssembleExtendedParameter(std::string_view value, std::string_view name,
                                                      const CharsetContext& context);
 
 // Whether a Content-Type value is text: absent, text/..., or no type at all (no "/" before

@@ -104,17 +104,24 @@ TEST(ConvertCharset, ChineseAndKoreanSetsThroughThePlatform) {
   } cases[] = {
       {"\xD6\xD0\xCE\xC4", "GB2312", "\x92\x86\x95\xB6"},  // zhongwen
       {"\xD6\xD0\xCE\xC4", "gbk", "\x92\x86\x95\xB6"},
-      {"\xC3\xC7", "gb2312", "?"},       // a simplified character 932 lacks
-      {"\x81\x47", "GBK", "?"},          // a GBK-only character
-      {"a\x80" "b", "gbk", "a?b"},         // the euro sign
+      {"\xC3\xC7", "gb2312", "?"},  // a simplified character 932 lacks
+      {"\x81\x47", "GBK", "?"},     // a GBK-only character
+      {"a\x80"
+       "b",
+       "gbk", "a?b"},  // the euro sign
       {"\xD6\xD0\xCE\xC4", "GB18030", "\x92\x86\x95\xB6"},
-      {"\x84\x31\x97\x33", "gb18030", "\xB1"},  // four bytes: half-width katakana A
+      {"\x84\x31\x97\x33!", "gb18030", "?!"},  // a four-byte character: one "?"
+      {"\xD6\xD0\x81\x30\x89\x38\xCE\xC4", "gb18030", "\x92\x86?\x95\xB6"},
       {"\xA4\xA4\xA4\xE5", "Big5", "\x92\x86\x95\xB6"},
-      {"\xA3\x74", "big5", "?"},  // bopomofo
+      {"\xA3\x74", "big5", "?"},                           // bopomofo
       {"\xF9\xDB\xCF\xD0", "EUC-KR", "\x8A\xD8\x9A\xA0"},  // hanja
-      {"\xC7\xD1\xB1\xB9!", "euc-kr", "?" "?!"},            // hangul
+      {"\xC7\xD1\xB1\xB9!", "euc-kr",
+       "?"
+       "?!"},  // hangul
       {"\xF9\xDB\xCF\xD0", "ks_c_5601-1987", "\x8A\xD8\x9A\xA0"},
-      {"\x1B$)C\x0EGQ19\x0F!", "ISO-2022-KR", "?" "?!"},
+      {"\x1B$)C\x0EGQ19\x0F!", "ISO-2022-KR",
+       "?"
+       "?!"},
       // Invalid bytes: a lead byte without its trail, at the end and before ASCII, and a
       // byte that no character starts with.
       {"x\xD6", "gb2312", "x?"},
@@ -149,7 +156,11 @@ TEST(ConvertCharset, MislabelledJapaneseStaysReadable) {
       {"\x82\xA0\x82\xA2", "iso-8859-15", "\x82\xA0\x82\xA2"},
       // Latin text stays Latin, even where its bytes could pair up as Shift_JIS.
       {"M\xFCller", "iso-8859-1", "M?ller"},
-      {"\xA3" "5 caf\xE9", "iso-8859-1", "\x81\x92" "5 caf?"},
+      {"\xA3"
+       "5 caf\xE9",
+       "iso-8859-1",
+       "\x81\x92"
+       "5 caf?"},
       {"\x93quoted\x94.", "windows-1252", "\x81\x67quoted\x81\x68."},
       {"\x82\xA0", "ISO-2022-KR", "?"},
   };
@@ -233,7 +244,7 @@ TEST(ConvertBodyCharset, FindsTheCharsetParameter) {
       {"\x1B$BF|K\\\x1B(B\r\n", "text/plain", sjisBody},  // no charset: the JIS pass
       {"\x1B$BF|K\\\x1B(B\r\n", "", sjisBody},
       {"\xC6\xFC\xCB\xDC\r\n", "text/plain; charset=EUC-JP", sjisBody},
-      {sjisBody, "text/plain; charset:utf-8", sjisBody},  // no "=": stop looking
+      {sjisBody, "text/plain; charset:utf-8", sjisBody},      // no "=": stop looking
       {utf8Body, "text/plain; charset=x-unknown", sjisBody},  // unknown: valid UTF-8 is UTF-8
       {utf8Body, "", sjisBody},
   };

@@ -32,9 +32,9 @@ TEST(HeaderFields, LookupFindsNamesWithoutRegardToCaseOnlyInTheHeader) {
     std::optional<std::string> value;
   } cases[] = {
       // Unfolding removes the CR LF only: the fold's blank stays.
-      {"Subject:", "Hello"},    {"subject:", "Hello"},        {"X-Folded:", "ab cd"},
+      {"Subject:", "Hello"},    {"subject:", "Hello"},         {"X-Folded:", "ab cd"},
       {"X-Folded2:", "ab  cd"}, {"Received:", "from a\tby b"}, {"X-Body:", std::nullopt},
-      {"Empty:", ""},          {"Missing:", std::nullopt},  {"Subject :", "spaced"},
+      {"Empty:", ""},           {"Missing:", std::nullopt},    {"Subject :", "spaced"},
       {"by", std::nullopt},  // folded lines are not line starts
   };
   for (const Case& c : cases) EXPECT_EQ(GetHeaderField(kMessage, c.name), c.value) << c.name;

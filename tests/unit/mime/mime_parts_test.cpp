@@ -12,8 +12,8 @@ using test::Crlf;
 
 TEST(MimeParts, BoundaryLinesCompareWithoutCaseAndEndTheLine) {
   EXPECT_EQ(FindBoundaryLine("--AbC\r\nx", "abc"), 0u);
-  EXPECT_EQ(FindBoundaryLine("x\r\n--abc--  \r\n", "ABC"), 3u);  // closing, then blanks
-  EXPECT_EQ(FindBoundaryLine("x\r\n--abc", "abc"), 3u);            // at the very end
+  EXPECT_EQ(FindBoundaryLine("x\r\n--abc--  \r\n", "ABC"), 3u);   // closing, then blanks
+  EXPECT_EQ(FindBoundaryLine("x\r\n--abc", "abc"), 3u);           // at the very end
   EXPECT_EQ(FindBoundaryLine("x--abc\r\n-abc\r\n", "abc"), 14u);  // not at a line start
   EXPECT_EQ(FindBoundaryLine("x\r\n--ab", "abc"), 7u);            // cut short
   // A line that goes on holds another boundary that begins with this one.

@@ -62,7 +62,7 @@ TEST(QuotedPrintableDecode, BodyRules) {
       {"line\r\nnext", "line\r\nnext"},
       {"snake_case", "snake_case"},  // a body keeps its underscores
       {"=00x", "\x00x"s},
-      {"end=", "end"},       // a soft break at the very end
+      {"end=", "end"},                     // a soft break at the very end
       {"soft= \t\r\nbreak", "softbreak"},  // blanks a transport left after the "="
       // Not an escape: the "=" stands for itself, so text that was never encoded survives.
       {"end=4", "end=4"},
