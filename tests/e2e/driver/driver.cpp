@@ -6,6 +6,8 @@
 //   e2e_driver text HWND                   the window's text and its children's, one a line
 //   e2e_driver post HWND MSG WPARAM LPARAM numbers in decimal or 0x hexadecimal
 //   e2e_driver temp                        the user's temporary directory (long form)
+//   e2e_driver lock FILE MS                opens FILE sharing nothing, says "locked", holds it
+//                                          for MS milliseconds (another program's lock)
 #include <windows.h>
 
 #include <cstdio>
@@ -156,6 +158,18 @@ int Temp() {
   return 0;
 }
 
+int Lock(int argc, wchar_t** argv) {
+  if (argc < 4) return 2;
+  HANDLE file = CreateFileW(argv[2], GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
+                            FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return 1;
+  std::printf("locked\n");
+  std::fflush(stdout);
+  Sleep(static_cast<DWORD>(Number(argv[3])));
+  CloseHandle(file);
+  return 0;
+}
+
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
@@ -172,6 +186,8 @@ int wmain(int argc, wchar_t** argv) {
     status = Post(argc, argv);
   else if (cmd == L"temp")
     status = Temp();
+  else if (cmd == L"lock")
+    status = Lock(argc, argv);
   std::fflush(stdout);
   return status;
 }
