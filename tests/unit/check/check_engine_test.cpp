@@ -271,7 +271,7 @@ TEST_F(EngineTest, ResolveFailureAndEmptyServerAreReported) {
   ASSERT_EQ(host.boxes.size(), 1u);
   EXPECT_EQ(host.boxes[0].first, texts::kResolveFailed);
   EXPECT_EQ(engine->ActiveSocket(), kNoSocket);
-  EXPECT_EQ(At(0).cachedAddress, 0u);
+  EXPECT_TRUE(At(0).cachedAddresses.empty());
 }
 
 TEST_F(EngineTest, ApplySettingsDropsItemsOfDeletedAccountsAndTheUpdateNotice) {

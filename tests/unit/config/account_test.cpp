@@ -40,7 +40,9 @@ TEST(Accounts, MissingKeysTakeTheirDefaultsAndRunTimeFieldsStartFresh) {
   EXPECT_EQ(a.apop, 0);
   EXPECT_EQ(a.offlineGuard, 0);
   EXPECT_EQ(a.colour, kSt2);
-  EXPECT_EQ(a.cachedAddress, 0u);
+  EXPECT_TRUE(a.cachedAddresses.empty());
+  EXPECT_EQ(a.security, 0);
+  EXPECT_FALSE(a.tlsFingerprint);
   EXPECT_EQ(a.lastNumber, -1);
   EXPECT_FALSE(a.lastIdentity);
   EXPECT_FALSE(a.due);

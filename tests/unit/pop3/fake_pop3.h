@@ -36,6 +36,10 @@ class FakeServer {
   bool noTop = false;
   bool noList = false;
   int extraUidlLines = 0;
+  // CAPA answers with these lines (none: -ERR); STLS is answered "+OK" when stlsAccepted.
+  std::vector<std::string> capabilities;
+  bool stlsAccepted = false;
+  std::string userReply;              // when set, the answer to USER (a refusal, say)
   std::vector<std::string> commands;  // as received, without CR LF
 
   std::vector<std::string> Respond(std::string_view command) {
@@ -53,7 +57,19 @@ class FakeServer {
       }
     }
     bool valid = n >= 1 && n <= static_cast<int>(messages.size());
-    if (word == "USER") {
+    if (word == "CAPA") {
+      if (capabilities.empty()) {
+        out.push_back("-ERR unknown command");
+      } else {
+        out.push_back("+OK capability list follows");
+        for (const std::string& c : capabilities) out.push_back(c);
+        out.push_back(".");
+      }
+    } else if (word == "STLS") {
+      out.push_back(stlsAccepted ? "+OK begin TLS" : "-ERR not now");
+    } else if (word == "USER" && !userReply.empty()) {
+      out.push_back(userReply);
+    } else if (word == "USER") {
       out.push_back(cmd == "USER " + user ? "+OK" : "-ERR who?");
     } else if (word == "PASS") {
       out.push_back(cmd == "PASS " + password ? "+OK in" : "-ERR wrong");
