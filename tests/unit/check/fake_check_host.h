@@ -115,9 +115,10 @@ class FakeTransport : public Transport {
   TlsFailure StartTls(SocketHandle socket, const TlsTarget& target) override {
     if (socket != handle_ || !conn_.open) return TlsFailure::kUnavailable;
     tlsStarts.push_back(target);
+    // After STLS, anything the server said in clear is gone; a POP3S server greets inside TLS.
+    if (!conn_.tls) conn_.lines.clear();
     conn_.tls = true;
     conn_.handshaking = true;
-    conn_.lines.clear();
     return TlsFailure::kNone;
   }
   TlsFailure LastTlsFailure() const override { return lastFailure_; }

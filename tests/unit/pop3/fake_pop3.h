@@ -8,6 +8,8 @@
 #include <string_view>
 #include <vector>
 
+#include <gtest/gtest.h>
+
 #include "core/config/account.h"
 #include "core/mime/mail_item.h"
 #include "core/pop3/md5.h"
@@ -176,6 +178,7 @@ class FakeSessionHost : public SessionHost {
 struct SessionRun {
   SessionReply last;
   std::vector<std::string> commands;
+  size_t securedAfter = 0;  // commands the server had received when TLS was up (0: never)
 };
 
 // Runs one connection: the greeting, then each command answered by the server, until the
@@ -190,6 +193,14 @@ inline SessionRun RunSession(Pop3Session& session, Account& account, FakeServer&
       run.last = session.OnLine(line, account);
       if (!run.last.command.empty()) command = run.last.command;
       if (!run.last.goOn) break;
+      if (run.last.startTls) {
+        // The transport's handshake succeeds; the session goes on inside TLS.
+        EXPECT_TRUE(command.empty());
+        run.securedAfter = server.commands.size();
+        run.last = session.OnSecured(account);
+        command = run.last.command;
+        break;
+      }
     }
     if (!run.last.goOn) {
       if (!command.empty()) server.Respond(command);
