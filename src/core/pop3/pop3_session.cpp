@@ -188,16 +188,9 @@ SessionReply Pop3Session::OnLine(std::string_view line, Account& account) {
 
 SessionReply Pop3Session::Greeting(std::string_view line, Account& account) {
   if (!IsPositiveReply(line)) return FailWithReply(texts::kBadGreeting, line);
-  if (account.user.value_or("").empty()) return Fail(texts::kNoUserName);
-  if (account.password.value_or("").empty()) return Fail(texts::kNoPassword);
   greeting_.assign(line);
-  if (account.apop == 1) {
-    size_t open = line.rfind('<');
-    size_t close = open == std::string_view::npos ? open : line.rfind('>');
-    if (open == std::string_view::npos || close == std::string_view::npos || close < open) {
-      return Fail(texts::kNoApop);
-    }
-  }
+  // An account that cannot log in fails here, before any STLS.
+  if (const char* problem = LoginProblem(account)) return Fail(problem);
   if (WantsStls(account)) {
     listingSeen_ = false;
     stlsOffered_ = false;
@@ -206,10 +199,24 @@ SessionReply Pop3Session::Greeting(std::string_view line, Account& account) {
   return Login(account);
 }
 
+std::optional<std::string_view> Pop3Session::ApopTimestamp() const {
+  size_t open = greeting_.rfind('<');
+  size_t close = open == std::string::npos ? open : greeting_.rfind('>');
+  if (open == std::string::npos || close == std::string::npos || close < open) return std::nullopt;
+  return std::string_view(greeting_).substr(open, close - open + 1);
+}
+
+const char* Pop3Session::LoginProblem(const Account& account) const {
+  if (account.user.value_or("").empty()) return texts::kNoUserName;
+  if (account.password.value_or("").empty()) return texts::kNoPassword;
+  if (account.apop == 1 && !ApopTimestamp()) return texts::kNoApop;
+  return nullptr;
+}
+
 SessionReply Pop3Session::Login(Account& account) {
+  if (const char* problem = LoginProblem(account)) return Fail(problem);
   if (account.apop == 1) {
-    size_t open = greeting_.rfind('<');
-    std::string stamp = greeting_.substr(open, greeting_.rfind('>') - open + 1);
+    std::string stamp(*ApopTimestamp());
     stamp += *account.password;
     return Send(account, SessionState::kAuthSent,
                 "APOP " + *account.user + " " + Md5Hex(stamp) + "\r\n", "APOP ****");

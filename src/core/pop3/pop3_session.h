@@ -112,6 +112,10 @@ class Pop3Session {
  private:
   SessionReply Greeting(std::string_view line, Account& account);
   SessionReply Login(Account& account);
+  // The bracketed timestamp of the greeting (the last "<" and the last ">" after it).
+  std::optional<std::string_view> ApopTimestamp() const;
+  // The message that keeps the account from logging in, or null.
+  const char* LoginProblem(const Account& account) const;
   SessionReply CapaLine(std::string_view line, Account& account);
   SessionReply StlsReply(std::string_view line, Account& account);
   SessionReply LoginRejected(const char* message, std::string_view line, const Account& account);
