@@ -22,7 +22,7 @@ size_t WholeRecordsLength(std::string_view data) {
 
 bool StartsLikePlainText(std::string_view data) {
   if (data.empty()) return false;
-  // Content types: change_cipher_spec 20, alert 21, handshake 22, application_data 23.
+  // Record types 20 to 23: cipher change, alert, handshake, application data.
   auto type = static_cast<unsigned char>(data[0]);
   return type < 20 || type > 23;
 }
