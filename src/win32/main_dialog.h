@@ -7,6 +7,7 @@
 
 #include "core/check/check_engine.h"
 #include "core/check/check_host.h"
+#include "core/check/error_box_queue.h"
 #include "core/check/item_factory.h"
 #include "core/config/account.h"
 #include "win32/about_box.h"
@@ -26,6 +27,8 @@ inline constexpr UINT_PTR TIMER_SERVER_TIMEOUT = 7;
 inline constexpr UINT_PTR TIMER_UPDATE_CHECK = 8;
 inline constexpr UINT WM_OPEN_IN_EDITOR = 0x4DE;
 inline constexpr UINT WM_SETTINGS_APPLIED = 0x559;
+// Posted to itself: the next error box of the check engine (see ErrorBoxQueue).
+inline constexpr UINT WM_SHOW_ERROR_BOX = WM_APP + 0x10;
 inline constexpr int kListHotKeyId = 1;
 
 class MainDialog : public Wnd, public CheckHost {
@@ -89,6 +92,7 @@ class MainDialog : public Wnd, public CheckHost {
   void RegisterListHotKey(int value);
   void UnregisterListHotKey();
   void ShowUpdateNotice();
+  void ShowNextErrorBox();
   HICON TrayPicture(TrayIcon icon) const;
 
   CheckerApp& app_;
@@ -102,6 +106,7 @@ class MainDialog : public Wnd, public CheckHost {
   std::unique_ptr<ItemFactory> items_;
   std::unique_ptr<CheckEngine> engine_;
   bool hotKeyRegistered_ = false;
+  ErrorBoxQueue errorBoxes_;
 };
 
 }  // namespace postwink::win

@@ -26,8 +26,9 @@ void MainDialog::CreateEngine() {
   items_ = std::make_unique<ItemFactory>(system, PlatformCharsetConverter(), PlatformTimeZone(),
                                          settings, app_.TempFolder(),
                                          settings.log != 0 && !app_.Log().Path().empty());
-  engine_ = std::make_unique<CheckEngine>(
-      *this, *transport_, settings, LoadEngineAccounts(app_.SettingsPath(), system, settings));
+  engine_ = std::make_unique<CheckEngine>(*this, *transport_, settings,
+                                          LoadEngineAccounts(app_.GetSettingsFile(), settings));
+  engine_->SetVerbose(app_.Verbose());
 }
 
 void MainDialog::StartTimer(CheckTimer timer, int periodMs) {
@@ -60,7 +61,14 @@ void MainDialog::SetTrayIcon(TrayIcon icon) { Tray().SetIcon(TrayPicture(icon));
 void MainDialog::SetToolTip(const std::string& text) { Tray().SetTooltipText(text); }
 
 void MainDialog::ShowErrorBox(const std::string& text, const std::string& caption) {
-  MessageBoxW(hwnd(), Widen(text).c_str(), Widen(caption).c_str(), MB_OK | MB_ICONERROR);
+  if (errorBoxes_.Push({text, caption})) PostMessageW(hwnd(), WM_SHOW_ERROR_BOX, 0, 0);
+}
+
+void MainDialog::ShowNextErrorBox() {
+  std::optional<ErrorBox> box = errorBoxes_.Begin();
+  if (!box) return;
+  MessageBoxW(hwnd(), Widen(box->text).c_str(), Widen(box->caption).c_str(), MB_OK | MB_ICONERROR);
+  if (errorBoxes_.End()) PostMessageW(hwnd(), WM_SHOW_ERROR_BOX, 0, 0);
 }
 
 void MainDialog::PlaySoundFile(const std::string& path) {

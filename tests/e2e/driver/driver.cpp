@@ -9,6 +9,8 @@
 //   e2e_driver trust-ca FILE.pem           adds the certificate to the user's trusted roots
 //   e2e_driver untrust-ca FILE.pem         removes it again
 // (Under Wine the roots of the current user are part of the prefix and no dialog asks.)
+//   e2e_driver lock FILE MS                opens FILE sharing nothing, says "locked", holds it
+//                                          for MS milliseconds (another program's lock)
 #include <windows.h>
 // after windows.h
 #include <wincrypt.h>
@@ -211,7 +213,17 @@ int TrustCa(int argc, wchar_t** argv, bool trust) {
   }
   CertCloseStore(store, 0);
   return ok ? 0 : 1;
-}
+  int Lock(int argc, wchar_t** argv) {
+    if (argc < 4) return 2;
+    HANDLE file = CreateFileW(argv[2], GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return 1;
+    std::printf("locked\n");
+    std::fflush(stdout);
+    Sleep(static_cast<DWORD>(Number(argv[3])));
+    CloseHandle(file);
+    return 0;
+  }
 
 }  // namespace
 
@@ -231,6 +243,8 @@ int wmain(int argc, wchar_t** argv) {
     status = Temp();
   else if (cmd == L"trust-ca" || cmd == L"untrust-ca")
     status = TrustCa(argc, argv, cmd == L"trust-ca");
+  else if (cmd == L"lock")
+    status = Lock(argc, argv);
   std::fflush(stdout);
   return status;
 }
