@@ -213,17 +213,19 @@ int TrustCa(int argc, wchar_t** argv, bool trust) {
   }
   CertCloseStore(store, 0);
   return ok ? 0 : 1;
-  int Lock(int argc, wchar_t** argv) {
-    if (argc < 4) return 2;
-    HANDLE file = CreateFileW(argv[2], GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
-                              FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return 1;
-    std::printf("locked\n");
-    std::fflush(stdout);
-    Sleep(static_cast<DWORD>(Number(argv[3])));
-    CloseHandle(file);
-    return 0;
-  }
+}
+
+int Lock(int argc, wchar_t** argv) {
+  if (argc < 4) return 2;
+  HANDLE file = CreateFileW(argv[2], GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
+                            FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return 1;
+  std::printf("locked\n");
+  std::fflush(stdout);
+  Sleep(static_cast<DWORD>(Number(argv[3])));
+  CloseHandle(file);
+  return 0;
+}
 
 }  // namespace
 
