@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # A new user's way from no settings file to a working check, without a text editor: a start
-# without Postwink.ini opens the settings sheet; an account typed into it (server, user,
-# password) is applied and saved with OK, the password scrambled, and the check that follows
-# logs in to the test Dovecot with it. On the way: a colour changed after choosing a scheme of
+# without Postwink.ini opens the settings sheet; two accounts typed into it (server, user,
+# password; the second over STLS, pinned to the self-signed certificate of the test Dovecot)
+# are applied and saved with OK, the passwords scrambled, and the check that follows logs in to
+# the test Dovecot with both. On the way: a colour changed after choosing a scheme of
 # ColorList.ini makes it "name*", and a filter rule added with the filter editor hides a
 # message in the next check, which therefore announces nothing. The sheet opened again from
 # the tray menu starts on the page OK was pressed on and shows what was saved; the exit command
@@ -36,6 +37,7 @@ deliver() {  # subject: one more plain message in the mailbox
     "$1" "$name" >"$MAILDIR/tmp/$name"
   mv "$MAILDIR/tmp/$name" "$MAILDIR/new/$name"
 }
+log_has() { grep -aqF -- "$1" "$LOG" 2>/dev/null; }
 log_count() {
   local n
   n=$(grep -ac -- "$1" "$LOG" 2>/dev/null)
@@ -102,16 +104,31 @@ check "a start without Postwink.ini opens the settings sheet" test -n "$sheet"
 [ -n "$sheet" ] || finish
 hwnd=$(main_window)
 
-# --- 2. an account, typed in -----------------------------------------------------------------
+# --- 2. two accounts, typed in: a plain one, and one over STLS pinned to a self-signed server --
 check "an empty account is offered" test "$(text_of "$sheet" 1010)" = MAILBOX-1
-drv settext "$sheet" 1010 Dovecot >/dev/null
-drv settext "$sheet" 1005 127.0.0.1 >/dev/null
-drv settext "$sheet" 1009 "$POSTWINK_DOVECOT_PORT" >/dev/null
-drv settext "$sheet" 1006 "$POSTWINK_DOVECOT_USER" >/dev/null
-drv settext "$sheet" 1007 "$POSTWINK_DOVECOT_PASS" >/dev/null
-drv click "$sheet" 1000 >/dev/null
-for ((i = 0; i < 25; i++)); do [ "$(drv checked "$sheet" 1000 | tr -d '\r')" = 1 ] && break; sleep 0.2; done
-check "the account is enabled" test "$(drv checked "$sheet" 1000 | tr -d '\r')" = 1
+type_account() {  # name server port
+  drv settext "$sheet" 1010 "$1" >/dev/null
+  drv settext "$sheet" 1005 "$2" >/dev/null
+  drv settext "$sheet" 1009 "$3" >/dev/null
+  drv settext "$sheet" 1006 "$POSTWINK_DOVECOT_USER" >/dev/null
+  drv settext "$sheet" 1007 "$POSTWINK_DOVECOT_PASS" >/dev/null
+  drv click "$sheet" 1000 >/dev/null
+  for ((i = 0; i < 25; i++)); do
+    [ "$(drv checked "$sheet" 1000 | tr -d '\r')" = 1 ] && return 0
+    sleep 0.2
+  done
+  return 1
+}
+check "the first account is typed in and enabled" type_account Dovecot 127.0.0.1 "$POSTWINK_DOVECOT_PORT"
+drv click "$sheet" 1029 >/dev/null
+check "新規アカウント作成 adds MAILBOX-2" wait_text "$sheet" 1010 MAILBOX-2
+drv select "$sheet" 1037 1 >/dev/null
+check "TLS from the start proposes port 995" wait_text "$sheet" 1009 995
+drv select "$sheet" 1037 2 >/dev/null
+check "STLS puts 110 back" wait_text "$sheet" 1009 110
+check "the second account is typed in and enabled" \
+  type_account Secure 127.0.0.3 "$POSTWINK_TLS_PORT"
+drv settext "$sheet" 1039 "$POSTWINK_TLS_SELF_SIGNED_SHA256" >/dev/null
 shot "$sheet" settings-accounts
 # Resting on a field brings up its help in a balloon.
 read -r l t r b < <(drv rect "$(drv item "$sheet" 1005 | awk '{print $1}')" | tr -d '\r')
@@ -176,6 +193,9 @@ check "the account is saved" test "$(ini_value SERVER1 POP3)" = 127.0.0.1
 check "with its name" test "$(ini_value SERVER1 MAILBOX)" = Dovecot
 check "with its user" test "$(ini_value SERVER1 USER)" = "$POSTWINK_DOVECOT_USER"
 check "enabled" test "$(ini_value SERVER1 ENABLE)" = 1
+check "the secure account is saved with STLS" test "$(ini_value SERVER2 SECURITY)" = 2
+check "and its pinned certificate" \
+  test "$(ini_value SERVER2 TLS_FINGERPRINT)" = "$POSTWINK_TLS_SELF_SIGNED_SHA256"
 stored=$(ini_value SERVER1 PASS)
 check "the password is not stored as typed" test -n "$stored" -a "$stored" != "$POSTWINK_DOVECOT_PASS"
 check "the stored password reads back" test "$(wine_run "$E2E_BUILD/postwink-cli.exe" password \
@@ -183,9 +203,11 @@ check "the stored password reads back" test "$(wine_run "$E2E_BUILD/postwink-cli
 check "the changed scheme is saved as Blue*" test "$(ini_value Postwink COLLIST)" = 'Blue*'
 check "the filter rule is saved" test "$(ini_value Filter FILTER0_STR)" = hide-me
 
-check "the check after OK logs in with the new account" wait_count "USER $POSTWINK_DOVECOT_USER" 1 60
-check "and fetches every message" wait_count 'QUIT' 1 60
-check "all $count messages" test "$(log_count 'RETR ')" -eq "$count"
+check "the check after OK logs in with the new accounts" \
+  wait_count "USER $POSTWINK_DOVECOT_USER" 2 60
+check "and fetches every message of both" wait_count 'QUIT' 2 60
+check "all $count messages twice" test "$(log_count 'RETR ')" -eq $((2 * count))
+check "the secure account went over STLS" log_has 'STLS'
 
 # --- 6. the filter in the next checks ---------------------------------------------------------
 if tray_position; then
@@ -199,16 +221,16 @@ else
 fi
 deliver 'hide-me: weekly report'
 drv post "$hwnd" 0x111 32773 0 >/dev/null  # check now
-check "check now fetches the message" wait_count 'RETR ' $((count + 1)) 60
-wait_count 'QUIT' 2 60
+check "check now fetches the message" wait_count 'RETR ' $((2 * count + 2)) 60
+wait_count 'QUIT' 4 60
 sleep 1
 if tray_position; then
   check "the message the rule hides announces nothing" still
 fi
 deliver 'an ordinary message'
 drv post "$hwnd" 0x111 32773 0 >/dev/null
-check "another check fetches the next" wait_count 'RETR ' $((count + 2)) 60
-wait_count 'QUIT' 3 60
+check "another check fetches the next" wait_count 'RETR ' $((2 * count + 4)) 60
+wait_count 'QUIT' 6 60
 sleep 1
 tray_position && check "a message the rule does not hide is announced" animating
 (cd "$E2E_WORK" && wine_run "$E2E_BUILD/postwink-cli.exe" check --ini Postwink.ini --json) |

@@ -32,7 +32,9 @@ AccountFields FieldsOf(const Account& a) {
           a.interval,
           a.enabled,
           a.offlineGuard,
-          a.colour};
+          a.colour,
+          a.security,
+          a.tlsFingerprint.value_or("")};
 }
 
 void SetFields(Account& a, const AccountFields& f) {
@@ -46,6 +48,9 @@ void SetFields(Account& a, const AccountFields& f) {
   a.enabled = f.enabled;
   a.offlineGuard = f.offlineGuard;
   a.colour = f.colour;
+  a.security = f.security;
+  // An empty fingerprint is no key in the file, as before it was typed.
+  a.tlsFingerprint = f.tlsFingerprint.empty() ? std::nullopt : std::optional(f.tlsFingerprint);
 }
 
 std::string AccountSectionName(int number) { return "SERVER" + std::to_string(number); }
@@ -68,6 +73,10 @@ std::vector<Account> ReadAccounts(const IniFile& ini, int defaultColour) {
     a.apop = ini.GetInt(section, "APOP", 0);
     a.offlineGuard = ini.GetInt(section, "NOINET", 0);
     a.colour = ini.GetInt(section, "BOX_RGB", defaultColour);
+    a.security = ini.GetInt(section, "SECURITY", 0);
+    if (std::optional<std::string> pin = ini.Find(section, "TLS_FINGERPRINT")) {
+      a.tlsFingerprint = std::string(CutAtCharBoundary(*pin, kMaxAccountText));
+    }
     accounts.push_back(std::move(a));
   }
   return accounts;
@@ -123,6 +132,13 @@ SaveAccountsResult WriteAccounts(IniFile& ini, const std::vector<const Account*>
     ini.WriteInt(section, "APOP", a.apop);
     ini.WriteInt(section, "NOINET", a.offlineGuard);
     ini.WriteInt(section, "BOX_RGB", a.colour);
+    if (a.security != 0) {
+      ini.WriteInt(section, "SECURITY", a.security);
+    } else {
+      ini.DeleteKey(section, "SECURITY");
+    }
+    bool pinned = a.tlsFingerprint && !a.tlsFingerprint->empty();
+    WriteText(ini, section, "TLS_FINGERPRINT", pinned ? a.tlsFingerprint : std::nullopt);
   }
   return result;
 }

@@ -4,6 +4,7 @@
 
 #include "core/config/credentials.h"
 #include "core/config/password.h"
+#include "core/net/security_setting.h"
 #include "core/settings_ui/settings_ui_texts.h"
 
 namespace postwink {
@@ -16,6 +17,13 @@ std::string NewMailboxName(size_t number) {
 }
 
 }  // namespace
+
+int ProposedPort(int security, int port) {
+  constexpr int kPop3Port = 110;
+  if (security == static_cast<int>(SecurityMode::kTls) && port == kPop3Port) return kPop3sPort;
+  if (security != static_cast<int>(SecurityMode::kTls) && port == kPop3sPort) return kPop3Port;
+  return port;
+}
 
 AccountsPageModel::AccountsPageModel(const std::vector<std::unique_ptr<Account>>& accounts,
                                      int newAccountColour)
@@ -88,6 +96,10 @@ std::optional<AccountsPageModel::Refusal> AccountsPageModel::Validate(
     }
     ScrambleResult storable = CheckPasswordStorable(f.password);
     if (!storable.ok()) return Refusal{position, storable.error};
+    Account account;
+    SetFields(account, f);
+    SecuritySetting security = ReadSecuritySetting(account);
+    if (!security.error.empty()) return Refusal{position, security.error};
   }
   return std::nullopt;
 }

@@ -12,6 +12,10 @@
 
 namespace postwink {
 
+// The port that goes with a newly chosen SECURITY: TLS from the start moves the usual 110 to
+// 995, and the plain modes move 995 back to 110; any other port is the user's own and stays.
+int ProposedPort(int security, int port);
+
 class AccountsPageModel {
  public:
   // newAccountColour is ST3_RGB, the name colour of an account made on the page.
@@ -43,7 +47,7 @@ class AccountsPageModel {
   };
   // The check before Apply: stores the shown account, then every enabled account needs a
   // server, a user name, a password and a port; no user name or password may hold CR, LF or
-  // NUL, and every password must be storable.
+  // NUL, every password must be storable, and SECURITY and TLS_FINGERPRINT must be usable.
   std::optional<Refusal> Validate(const AccountFields& controls);
   // After the copies were applied: they now stand for the accounts at the same positions, so a
   // second Apply of the same sheet keeps the accounts the first one created.

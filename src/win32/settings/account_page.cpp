@@ -8,6 +8,10 @@ namespace postwink::win {
 namespace {
 
 constexpr int kMaxFieldChars = 64;
+// 64 hexadecimal digits with a colon between each pair, as the fingerprint is usually copied.
+constexpr int kMaxFingerprintChars = 95;
+// SECURITY 0, 1 and 2: "なし" (none), TLS from the start, STLS.
+constexpr const char* kSecurityModes[] = {"\x82\xC8\x82\xB5", "TLS (POP3S)", "STLS"};
 
 }  // namespace
 
@@ -21,7 +25,12 @@ void AccountPage::OnInit() {
   for (int id : {IDC_ACCOUNT_SERVER, IDC_ACCOUNT_USER, IDC_ACCOUNT_PASSWORD}) {
     SendMessageW(Item(id), EM_LIMITTEXT, kMaxFieldChars, 0);
   }
+  SendMessageW(Item(IDC_ACCOUNT_FINGERPRINT), EM_LIMITTEXT, kMaxFingerprintChars, 0);
   SendMessageW(Item(IDC_ACCOUNT_PORT), EM_LIMITTEXT, 5, 0);
+  for (const char* mode : kSecurityModes) {
+    SendMessageW(Item(IDC_ACCOUNT_SECURITY), CB_ADDSTRING, 0,
+                 reinterpret_cast<LPARAM>(Widen(mode).c_str()));
+  }
   SendMessageW(Item(IDC_ACCOUNT_INTERVAL), EM_LIMITTEXT, 5, 0);
   FillNames();
   ShowAccount();
@@ -45,6 +54,10 @@ void AccountPage::ShowAccount() {
     colour_.SetColour(static_cast<uint32_t>(f.colour));
     SetItemText(IDC_ACCOUNT_SERVER, f.server);
     SetItemText(IDC_ACCOUNT_PORT, std::to_string(f.port));
+    // A hand-edited value that is none of the three selects nothing and is kept.
+    SendMessageW(Item(IDC_ACCOUNT_SECURITY), CB_SETCURSEL,
+                 static_cast<WPARAM>(f.security >= 0 && f.security <= 2 ? f.security : -1), 0);
+    SetItemText(IDC_ACCOUNT_FINGERPRINT, f.tlsFingerprint);
     SetItemText(IDC_ACCOUNT_USER, f.user);
     SetItemText(IDC_ACCOUNT_PASSWORD, f.password);
     SetItemText(IDC_ACCOUNT_INTERVAL, std::to_string(f.interval));
@@ -53,8 +66,9 @@ void AccountPage::ShowAccount() {
   });
   const bool enabled = model_->ControlsEnabled();
   for (int id : {IDC_ACCOUNT_MAILBOX, IDC_ACCOUNT_ENABLE, IDC_ACCOUNT_COLOUR, IDC_ACCOUNT_SERVER,
-                 IDC_ACCOUNT_PORT, IDC_ACCOUNT_USER, IDC_ACCOUNT_PASSWORD, IDC_ACCOUNT_INTERVAL,
-                 IDC_ACCOUNT_OFFLINE, IDC_ACCOUNT_APOP, IDC_ACCOUNT_DELETE}) {
+                 IDC_ACCOUNT_PORT, IDC_ACCOUNT_SECURITY, IDC_ACCOUNT_FINGERPRINT, IDC_ACCOUNT_USER,
+                 IDC_ACCOUNT_PASSWORD, IDC_ACCOUNT_INTERVAL, IDC_ACCOUNT_OFFLINE, IDC_ACCOUNT_APOP,
+                 IDC_ACCOUNT_DELETE}) {
     Enable(id, enabled);
   }
 }
@@ -77,6 +91,9 @@ std::optional<AccountFields> AccountPage::ReadControls(bool choosing) {
   f.enabled = Checked(IDC_ACCOUNT_ENABLE) ? 1 : 0;
   f.offlineGuard = Checked(IDC_ACCOUNT_OFFLINE) ? 1 : 0;
   f.colour = static_cast<int>(colour_.Colour());
+  int security = static_cast<int>(SendMessageW(Item(IDC_ACCOUNT_SECURITY), CB_GETCURSEL, 0, 0));
+  if (security >= 0) f.security = security;
+  f.tlsFingerprint = ItemText(IDC_ACCOUNT_FINGERPRINT);
   return f;
 }
 
@@ -86,6 +103,14 @@ void AccountPage::OnSelectAccount() {
   if (shown) model_->Show(chosen, *shown);
   FillNames();
   ShowAccount();
+}
+
+void AccountPage::OnSecurityChosen() {
+  int security = static_cast<int>(SendMessageW(Item(IDC_ACCOUNT_SECURITY), CB_GETCURSEL, 0, 0));
+  NumberField port = ReadNumberField(ItemText(IDC_ACCOUNT_PORT), kPortRange);
+  if (security < 0 || !port.value) return;
+  int proposed = ProposedPort(security, *port.value);
+  if (proposed != *port.value) SetItemText(IDC_ACCOUNT_PORT, std::to_string(proposed));
 }
 
 void AccountPage::OnNewAccount() {
@@ -137,6 +162,9 @@ std::optional<LRESULT> AccountPage::OnPageMessage(UINT msg, WPARAM wParam, LPARA
       } else if (HIWORD(wParam) == CBN_EDITCHANGE) {
         typedName_ = ItemText(IDC_ACCOUNT_MAILBOX);
       }
+      return 0;
+    case IDC_ACCOUNT_SECURITY:
+      if (HIWORD(wParam) == CBN_SELCHANGE) OnSecurityChosen();
       return 0;
     case IDC_ACCOUNT_NEW:
       if (HIWORD(wParam) == BN_CLICKED) OnNewAccount();

@@ -31,6 +31,8 @@ class AccountPage : public SettingsPage {
   void ShowAccount();
   void FillNames();
   void OnSelectAccount();
+  // TLS from the start goes with port 995: choosing it proposes that port, and back.
+  void OnSecurityChosen();
   void OnNewAccount();
   void OnDeleteAccount();
 

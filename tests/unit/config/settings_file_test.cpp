@@ -70,7 +70,7 @@ std::vector<std::unique_ptr<Account>> OneAccount(const std::string& user,
                                                  const std::string& password) {
   std::vector<std::unique_ptr<Account>> accounts;
   auto a = std::make_unique<Account>();
-  SetFields(*a, {"box", "pop.example.org", 110, user, password, 0, 5, 1, 0, 0xCA00});
+  SetFields(*a, {"box", "pop.example.org", 110, user, password, 0, 5, 1, 0, 0xCA00, 0, ""});
   accounts.push_back(std::move(a));
   return accounts;
 }

@@ -4,6 +4,7 @@
 
 #include "core/config/credentials.h"
 #include "core/config/password.h"
+#include "core/net/net_texts.h"
 #include "core/settings_ui/settings_ui_texts.h"
 #include "unit/check/fake_check_host.h"
 
@@ -97,7 +98,7 @@ TEST(AccountsPage, DeletingShowsTheAccountAtTheSamePositionOrTheLast) {
 
 TEST(AccountsPage, ApplyIsRefusedForAnIncompleteEnabledAccountOrAnUnstorablePassword) {
   auto edit = [](auto change) {
-    AccountFields f{"box1", "pop1", 110, "user", "secret", 0, 10, 1, 0, 0};
+    AccountFields f = FieldsOf(*MakeAccounts(2)[1]);
     change(f);
     return f;
   };
@@ -123,6 +124,13 @@ TEST(AccountsPage, ApplyIsRefusedForAnIncompleteEnabledAccountOrAnUnstorablePass
          f.password = "\x83\x70";
        }),
        CheckPasswordStorable("\x83\x70").error},
+      {"a fingerprint of the wrong length",
+       edit([](AccountFields& f) { f.tlsFingerprint = "AB:CD"; }), texts::kFingerprintInvalid},
+      {"a pinned STLS account", edit([](AccountFields& f) {
+         f.security = 2;
+         f.tlsFingerprint = std::string(64, 'a');
+       }),
+       std::nullopt},
       {"a line break in the user name", edit([](AccountFields& f) { f.user = "me\r\nDELE 1"; }),
        kCredentialRefused},
   };
@@ -139,6 +147,15 @@ TEST(AccountsPage, ApplyIsRefusedForAnIncompleteEnabledAccountOrAnUnstorablePass
   }
 }
 
+TEST(AccountsPage, ChoosingTlsProposesItsPort) {
+  struct Case {
+    int security, port, proposed;
+  } cases[] = {
+      {1, 110, 995}, {0, 995, 110}, {2, 995, 110}, {2, 110, 110}, {1, 1995, 1995}, {0, 110, 110},
+  };
+  for (const Case& c : cases) EXPECT_EQ(ProposedPort(c.security, c.port), c.proposed);
+}
+
 // The page against the real check engine: deleted, kept and new accounts, and a second Apply in
 // the same sheet that must not make the new account again.
 TEST(AccountsPage, AppliedCopiesKeepTheAccountsIdentities) {
@@ -148,7 +165,7 @@ TEST(AccountsPage, AppliedCopiesKeepTheAccountsIdentities) {
   CheckEngine engine(host, network, settings, MakeAccounts(2));
   Account* kept = engine.Accounts()[1].get();
   kept->lastNumber = 7;
-  kept->cachedAddress = 0x7F000001;
+  kept->cachedAddresses = {NetAddress{}};
 
   AccountsPageModel page(engine.Accounts(), kSt3);
   page.DeleteShown();
@@ -160,7 +177,7 @@ TEST(AccountsPage, AppliedCopiesKeepTheAccountsIdentities) {
   ASSERT_EQ(engine.Accounts().size(), 2u);
   EXPECT_EQ(engine.Accounts()[0].get(), kept);
   EXPECT_EQ(kept->lastNumber, 7);
-  EXPECT_EQ(kept->cachedAddress, 0u);
+  EXPECT_TRUE(kept->cachedAddresses.empty());
   EXPECT_EQ(engine.Accounts()[1]->mailbox, "MAILBOX-2");
   Account* created = engine.Accounts()[1].get();
 

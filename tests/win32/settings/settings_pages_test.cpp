@@ -7,6 +7,7 @@
 #include <fstream>
 
 #include "core/config/password.h"
+#include "core/net/net_texts.h"
 #include "core/settings_ui/settings_ui_texts.h"
 #include "sheet_test_support.h"
 #include "win32/checker_app.h"
@@ -122,6 +123,32 @@ TEST_F(SettingsPages, AnIncompleteAccountOrAnUnstorablePasswordIsRefusedAndNothi
   }
 }
 
+TEST_F(SettingsPages, ASecureAccountChoosesItsModePortAndPinnedCertificate) {
+  Open(1);
+  EXPECT_EQ(ComboItems(IDC_ACCOUNT_SECURITY),
+            (std::vector<std::string>{Cp932(u8"なし"), "TLS (POP3S)", "STLS"}));
+  EXPECT_EQ(Text(IDC_ACCOUNT_SECURITY), Cp932(u8"なし"));
+  Choose(IDC_ACCOUNT_SECURITY, 1);
+  EXPECT_EQ(Text(IDC_ACCOUNT_PORT), "995");
+  Choose(IDC_ACCOUNT_SECURITY, 2);
+  EXPECT_EQ(Text(IDC_ACCOUNT_PORT), "110");
+  Type(IDC_ACCOUNT_FINGERPRINT, "AB:CD");
+  {
+    ModalAnswerer boxes({ModalAnswerer::Press(IDOK)});
+    Press(PSBTN_APPLYNOW);
+    ASSERT_EQ(boxes.Answered(), 1u);
+    EXPECT_NE(boxes.Texts()[0].find(texts::kFingerprintInvalid), std::string::npos);
+  }
+  EXPECT_EQ(owner_.applied, 0);
+  EXPECT_EQ(engine_->Accounts()[0]->security, 0);
+  const std::string pin(64, 'a');
+  Type(IDC_ACCOUNT_FINGERPRINT, pin);
+  Press(PSBTN_APPLYNOW);
+  EXPECT_EQ(owner_.applied, 1);
+  EXPECT_EQ(engine_->Accounts()[0]->security, 2);
+  EXPECT_EQ(engine_->Accounts()[0]->tlsFingerprint, pin);
+}
+
 TEST_F(SettingsPages, NewAccountsAreNumberedUpToTenAndDeletingAsksFirst) {
   Open(2);
   Click(IDC_ACCOUNT_NEW);
@@ -227,7 +254,10 @@ TEST_F(SettingsPages, AColourChangedAfterChoosingASchemeStarsItAndApplyStoresIt)
   Open(1, 1);
   EXPECT_EQ(ComboItems(IDC_DISPLAY_SCHEME), (std::vector<std::string>{"ORIGINAL", "Blue"}));
   Choose(IDC_DISPLAY_SCHEME, 1);
-  // A colour chosen in the subject button's palette: the cell after the scheme's blue.
+  // A colour chosen in the subject button's palette: the cell after the scheme's blue. The
+  // mouse is kept away, so that the pop-up does not take the cell under it for a choice.
+  test::MoveMouseTo({0, 0});
+  PumpFor(50);
   SendMessageW(Page(), WM_COMMAND, MAKEWPARAM(IDC_DISPLAY_SUBJECT, BN_CLICKED),
                reinterpret_cast<LPARAM>(Control(IDC_DISPLAY_SUBJECT)));
   HWND popup = FindWindowW(L"PostwinkColourPopup", nullptr);

@@ -101,6 +101,8 @@ TEST_F(SettingsSheet, EveryControlHasItsIdAndText) {
       {0, IDC_ACCOUNT_INTERVAL, nullptr},
       {0, IDC_ACCOUNT_OFFLINE, u8"インターネットに接続していない時はチェックしない"},
       {0, IDC_ACCOUNT_APOP, u8"APOP"},
+      {0, IDC_ACCOUNT_SECURITY, nullptr},
+      {0, IDC_ACCOUNT_FINGERPRINT, nullptr},
       {0, IDC_ACCOUNT_DELETE, u8"この設定の削除"},
       {1, IDC_DISPLAY_SCHEME, nullptr},
       {1, IDC_DISPLAY_FROM, u8""},
@@ -168,7 +170,9 @@ TEST_F(SettingsSheet, EveryControlHasItsIdAndText) {
   }
   // The labels in front of the fields.
   const std::pair<int, std::vector<std::u8string>> labels[] = {
-      {0, {u8"POP3 Server:", u8"PORT:", u8"USER NAME:", u8"PASS:", u8"チェック間隔：", u8"分"}},
+      {0,
+       {u8"POP3 Server:", u8"PORT:", u8"接続の保護：", u8"証明書の指紋：", u8"USER NAME:",
+        u8"PASS:", u8"チェック間隔：", u8"分"}},
       {1, {u8"配色：", u8"文字色：", u8"背景色：", u8"選択時："}},
       {2, {u8"描画時間：", u8"msec"}},
       {3, {u8"フィルター管理"}},
@@ -219,6 +223,8 @@ TEST_F(SettingsSheet, EveryControlHasItsHelpText) {
       {0, IDC_ACCOUNT_APOP, u8"APOP 接続"},
       {0, IDC_ACCOUNT_OFFLINE, u8"インターネット接続チェック"},
       {0, IDC_ACCOUNT_NEW, u8"アカウント追加"},
+      {0, IDC_ACCOUNT_SECURITY, u8"接続の保護"},
+      {0, IDC_ACCOUNT_FINGERPRINT, u8"証明書の指紋"},
       {1, IDC_DISPLAY_SCHEME, u8"配色リスト"},
       {1, IDC_DISPLAY_FROM, u8"送信者文字列の色"},
       {1, IDC_DISPLAY_DATE, u8"日時文字列の色"},
