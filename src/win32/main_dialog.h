@@ -44,8 +44,6 @@ class MainDialog : public Wnd, public CheckHost {
   CSystemTray& Tray();
   // Present from the window's creation to its end.
   CheckEngine* Engine() { return engine_.get(); }
-  // The settings sheet while it is open.
-  CMyPropertySheet* Sheet() { return sheet_; }
   // The update file saved by the update check, once it announced a newer version.
   const std::string& UpdateNoticePath() const { return updateNoticePath_; }
 
@@ -109,6 +107,7 @@ class MainDialog : public Wnd, public CheckHost {
   std::unique_ptr<ItemFactory> items_;
   std::unique_ptr<CheckEngine> engine_;
   bool hotKeyRegistered_ = false;
+  // The settings sheet while it is open.
   CMyPropertySheet* sheet_ = nullptr;
   StartPageMemory startPage_;
   ErrorBoxQueue errorBoxes_;
