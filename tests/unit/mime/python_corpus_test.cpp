@@ -52,7 +52,7 @@ TEST(PythonEmailCorpus, EveryMessageParsesAndSplits) {
     GTEST_SKIP() << "Python's email test messages (test.test_email/data) are not installed";
   }
   test::ScratchFolder scratch;
-  TempFolder temp{PlatformSystem().files, scratch.Path()};
+  TempFolder temp{PlatformSystem().files, scratch.Path(), PlatformSystem().codePage};
   int files = 0;
   int withSubject = 0;
   for (const auto& entry : std::filesystem::directory_iterator(data)) {
