@@ -217,7 +217,7 @@ std::optional<LRESULT> MainDialog::OnMessage(UINT msg, WPARAM wParam, LPARAM lPa
       if (wParam == kListHotKeyId) ToggleListWindow();
       return 0;
     case WM_OPEN_IN_EDITOR:
-      // Opening a message in the editor arrives with the list window and the export.
+      OpenInEditor(reinterpret_cast<const MailItem*>(lParam));
       return 0;
     case WM_SETTINGS_APPLIED:
       ApplySettings();

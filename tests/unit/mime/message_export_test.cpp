@@ -82,7 +82,7 @@ TEST_F(MessageExport, HeaderBlockAndBodyWithCrLf) {
       std::nullopt, test::Options());
   ExportResult result = WriteExportFile(item, temp_, test::Charsets());
   ASSERT_TRUE(result.written);
-  EXPECT_EQ(Name(result.path), "\x93\xfa\x96\x7b\x8c\xea.txt");  // 日本語
+  EXPECT_EQ(result.path, folder_.Path() + "\x93\xfa\x96\x7b\x8c\xea.txt");  // 日本語
   const std::string hyphens = std::string(43, '-') + "\r\n";
   EXPECT_EQ(*PlatformSystem().files.ReadAll(result.path),
             hyphens +
