@@ -29,4 +29,11 @@ bool StartsWithNoCase(std::string_view text, std::string_view prefix) {
   return text.size() >= prefix.size() && EqualsNoCase(text.substr(0, prefix.size()), prefix);
 }
 
+bool ContainsNoCase(std::string_view text, std::string_view needle) {
+  for (size_t pos = 0; pos + needle.size() <= text.size(); pos += CharLength(text, pos)) {
+    if (StartsWithNoCase(text.substr(pos), needle)) return true;
+  }
+  return false;
+}
+
 }  // namespace postwink

@@ -11,4 +11,7 @@ bool EqualsNoCase(std::string_view a, std::string_view b);
 // Whether text begins with prefix, compared as EqualsNoCase does.
 bool StartsWithNoCase(std::string_view text, std::string_view prefix);
 
+// Whether needle occurs in text at a character boundary, compared as EqualsNoCase does.
+bool ContainsNoCase(std::string_view text, std::string_view needle);
+
 }  // namespace postwink

@@ -97,7 +97,7 @@ TEST_F(EvaluateFiltersTest, NamedFieldIsMatchedRawAndUnfolded) {
   Use({Rule(kFilterTargetSubject, "=?ISO-2022-JP?B?")});
   EXPECT_EQ(Run(), std::nullopt);
 
-  Use({Rule(kFilterTargetHeader, "abcd")});
+  Use({Rule(kFilterTargetHeader, "ab cd")});  // unfolding keeps the fold's blank
   table.rules[0].headerName = "X-Folded:";
   EXPECT_EQ(Run(), 0);
 
