@@ -2,6 +2,7 @@
 
 #include "core/config/account.h"
 #include "win32/checker_app.h"
+#include "win32/controls/image_menu.h"
 #include "win32/resource.h"
 #include "win32/texts.h"
 #include "win32/tray_area_win.h"
@@ -46,9 +47,8 @@ class MainDialog::MainTray : public CSystemTray {
  private:
   // The mail program's small icon drawn over the menu's grey, for its menu item.
   static GdiHandle MailerPicture(const std::string& mua) {
-    HICON small = nullptr;
-    if (ExtractIconExW(Widen(mua).c_str(), 0, nullptr, &small, 1) == 0 || !small) return {};
-    IconHandle icon(small);
+    IconHandle icon = ProgramSmallIcon(mua);
+    if (!icon) return {};
     HDC screen = GetDC(nullptr);
     HDC dc = CreateCompatibleDC(screen);
     GdiHandle bitmap(CreateCompatibleBitmap(screen, 16, 16));
