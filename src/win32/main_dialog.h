@@ -9,11 +9,14 @@
 #include "core/check/check_host.h"
 #include "core/check/item_factory.h"
 #include "core/config/account.h"
+#include "core/config/profile.h"
 #include "win32/about_box.h"
 #include "win32/handles.h"
+#include "win32/list/message_list_wnd.h"
 #include "win32/platform/winsock_transport.h"
 #include "win32/system_tray.h"
 #include "win32/update_check.h"
+#include "win32/window_messages.h"
 #include "win32/wnd.h"
 
 namespace postwink::win {
@@ -24,8 +27,6 @@ inline constexpr UINT_PTR TIMER_CHECK_STEP = 4;
 inline constexpr UINT_PTR TIMER_MINUTE = 6;
 inline constexpr UINT_PTR TIMER_SERVER_TIMEOUT = 7;
 inline constexpr UINT_PTR TIMER_UPDATE_CHECK = 8;
-inline constexpr UINT WM_OPEN_IN_EDITOR = 0x4DE;
-inline constexpr UINT WM_SETTINGS_APPLIED = 0x559;
 inline constexpr int kListHotKeyId = 1;
 
 class MainDialog : public Wnd, public CheckHost {
@@ -42,6 +43,8 @@ class MainDialog : public Wnd, public CheckHost {
   CheckEngine* Engine() { return engine_.get(); }
   // The update file saved by the update check, once it announced a newer version.
   const std::string& UpdateNoticePath() const { return updateNoticePath_; }
+  // The list window object, while there is one (its window may be gone already).
+  MessageListWnd* ListWindow() { return listWnd_.get(); }
 
  protected:
   std::optional<LRESULT> OnMessage(UINT msg, WPARAM wParam, LPARAM lParam) override;
@@ -82,6 +85,11 @@ class MainDialog : public Wnd, public CheckHost {
   void ExitProgram();
   void CreateEngine();
   void ToggleListWindow();
+  // The list command of the tray menu: closes an open list, otherwise toggles.
+  void ShowOrHideList();
+  void CreateListWindow(DWORD exStyle, bool activate);
+  // Closes an open list window (with its hide animation) and deletes the object.
+  void CloseListWindow();
   void OpenSettings();
   void ApplySettings();
   void StartMailProgram();
@@ -100,6 +108,9 @@ class MainDialog : public Wnd, public CheckHost {
   std::unique_ptr<WinsockTransport> transport_;
   std::unique_ptr<ItemFactory> items_;
   std::unique_ptr<CheckEngine> engine_;
+  // Declared before the list window, which writes its column layout here when it goes.
+  std::unique_ptr<IniFileProfile> profile_;
+  std::unique_ptr<MessageListWnd> listWnd_;
   bool hotKeyRegistered_ = false;
 };
 
