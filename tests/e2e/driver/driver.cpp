@@ -6,8 +6,16 @@
 //   e2e_driver text HWND                   the window's text and its children's, one a line
 //   e2e_driver post HWND MSG WPARAM LPARAM numbers in decimal or 0x hexadecimal
 //   e2e_driver temp                        the user's temporary directory (long form)
+//   e2e_driver rect HWND                   left top right bottom topmost(0/1) of the window
+//   e2e_driver workarea                    left top right bottom of the primary work area
+//   e2e_driver ctext HWND CLASS            the text the first descendant of that class answers
+//   e2e_driver cell HWND ROW COLUMN        screen x y of a cell's centre in the report control
+//                                          below HWND; status 1 when there is no such cell
+//   e2e_driver key VK [ctrl] [shift] [alt] presses and releases a key as the user would
+//   e2e_driver foreground                  the foreground window's handle
 #include <windows.h>
 
+#include <cstdint>
 #include <cstdio>
 #include <cwchar>
 #include <string>
@@ -146,6 +154,125 @@ int Post(int argc, wchar_t** argv) {
              : 1;
 }
 
+int Rect(int argc, wchar_t** argv) {
+  if (argc < 3) return 2;
+  HWND hwnd = HandleArg(argv[2]);
+  RECT r;
+  if (!IsWindow(hwnd) || !GetWindowRect(hwnd, &r)) return 1;
+  bool topMost = (GetWindowLongPtrW(hwnd, GWL_EXSTYLE) & WS_EX_TOPMOST) != 0;
+  std::printf("%ld %ld %ld %ld %d\n", r.left, r.top, r.right, r.bottom, topMost ? 1 : 0);
+  return 0;
+}
+
+int WorkArea() {
+  RECT r;
+  if (!SystemParametersInfoW(SPI_GETWORKAREA, 0, &r, 0)) return 1;
+  std::printf("%ld %ld %ld %ld\n", r.left, r.top, r.right, r.bottom);
+  return 0;
+}
+
+struct ClassQuery {
+  std::wstring className;
+  HWND found = nullptr;
+};
+
+BOOL CALLBACK FindClass(HWND child, LPARAM param) {
+  auto* q = reinterpret_cast<ClassQuery*>(param);
+  // Class names are matched as the system matches them, without regard to case.
+  if (_wcsicmp(ClassOf(child).c_str(), q->className.c_str()) != 0) return TRUE;
+  q->found = child;
+  return FALSE;
+}
+
+HWND Descendant(HWND parent, const std::wstring& className) {
+  ClassQuery q{className};
+  EnumChildWindows(parent, FindClass, reinterpret_cast<LPARAM>(&q));
+  return q.found;
+}
+
+// Any length: the length is asked first (a list or a message body is longer than a caption).
+std::wstring LongTextOf(HWND hwnd) {
+  DWORD_PTR n = 0;
+  if (!SendMessageTimeoutW(hwnd, WM_GETTEXTLENGTH, 0, 0, SMTO_ABORTIFHUNG, 5000, &n)) return {};
+  std::wstring text(n + 1, L'\0');
+  DWORD_PTR got = 0;
+  if (!SendMessageTimeoutW(hwnd, WM_GETTEXT, n + 1, reinterpret_cast<LPARAM>(text.data()),
+                           SMTO_ABORTIFHUNG, 5000, &got)) {
+    return {};
+  }
+  text.resize(got < n ? got : n);
+  return text;
+}
+
+int ChildText(int argc, wchar_t** argv) {
+  if (argc < 4) return 2;
+  HWND child = Descendant(HandleArg(argv[2]), argv[3]);
+  if (!child) return 1;
+  std::fputs(Utf8(LongTextOf(child)).c_str(), stdout);
+  std::fputs("\n", stdout);
+  return 0;
+}
+
+// The report control's message for a cell's rectangle, packed as four 16-bit values.
+constexpr UINT kReportGetCellRect = WM_USER + 0x41;
+
+int Cell(int argc, wchar_t** argv) {
+  if (argc < 5) return 2;
+  HWND report = Descendant(HandleArg(argv[2]), L"MFCReportCtrl");
+  if (!report) return 1;
+  DWORD_PTR packed = 0;
+  if (!SendMessageTimeoutW(report, kReportGetCellRect, static_cast<WPARAM>(Number(argv[3])),
+                           static_cast<LPARAM>(Number(argv[4])), SMTO_ABORTIFHUNG, 5000, &packed) ||
+      static_cast<LONG_PTR>(packed) == -1) {
+    return 1;
+  }
+  auto word = [&](int shift) {
+    return static_cast<LONG>(static_cast<int16_t>((packed >> shift) & 0xFFFF));
+  };
+  POINT p{(word(0) + word(32)) / 2, (word(16) + word(48)) / 2};
+  ClientToScreen(report, &p);
+  std::printf("%ld %ld\n", p.x, p.y);
+  return 0;
+}
+
+void KeyEvent(WORD vk, bool up) {
+  INPUT input{};
+  input.type = INPUT_KEYBOARD;
+  input.ki.wVk = vk;
+  input.ki.dwFlags = up ? KEYEVENTF_KEYUP : 0;
+  SendInput(1, &input, sizeof input);
+}
+
+int Key(int argc, wchar_t** argv) {
+  if (argc < 3) return 2;
+  std::vector<WORD> modifiers;
+  for (int i = 3; i < argc; ++i) {
+    std::wstring m = argv[i];
+    if (m == L"ctrl")
+      modifiers.push_back(VK_CONTROL);
+    else if (m == L"shift")
+      modifiers.push_back(VK_SHIFT);
+    else if (m == L"alt")
+      modifiers.push_back(VK_MENU);
+    else
+      return 2;
+  }
+  for (WORD m : modifiers) KeyEvent(m, false);
+  auto vk = static_cast<WORD>(Number(argv[2]));
+  KeyEvent(vk, false);
+  Sleep(30);
+  KeyEvent(vk, true);
+  for (auto it = modifiers.rbegin(); it != modifiers.rend(); ++it) KeyEvent(*it, true);
+  Sleep(50);
+  return 0;
+}
+
+int Foreground() {
+  std::printf("0x%llx\n",
+              static_cast<unsigned long long>(reinterpret_cast<UINT_PTR>(GetForegroundWindow())));
+  return 0;
+}
+
 int Temp() {
   wchar_t temp[MAX_PATH + 1];
   DWORD n = GetTempPathW(MAX_PATH + 1, temp);
@@ -172,6 +299,18 @@ int wmain(int argc, wchar_t** argv) {
     status = Post(argc, argv);
   else if (cmd == L"temp")
     status = Temp();
+  else if (cmd == L"rect")
+    status = Rect(argc, argv);
+  else if (cmd == L"workarea")
+    status = WorkArea();
+  else if (cmd == L"ctext")
+    status = ChildText(argc, argv);
+  else if (cmd == L"cell")
+    status = Cell(argc, argv);
+  else if (cmd == L"key")
+    status = Key(argc, argv);
+  else if (cmd == L"foreground")
+    status = Foreground();
   std::fflush(stdout);
   return status;
 }
