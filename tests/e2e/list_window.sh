@@ -3,7 +3,8 @@
 # after the first check the list slides in at the bottom-right corner with the unread messages;
 # a click and Enter preview a Japanese message, whose row turns from bold to normal 1.5 s
 # later; the hot key closes the list and brings it back with every message; the tray command
-# does the same; the remove buttons empty it ("メッセージはありません"), and the emptied list
+# does the same; a later check refills the open list and applied settings reopen it; the remove
+# buttons empty it ("メッセージはありません"), and the emptied list
 # closes about 3 s later once the user has moved on. The column layout is in Postwink.ini at
 # the end. Screenshots of the list, the preview and the empty list are artefacts.
 if [ -z "${E2E_SERVERS:-}" ]; then
@@ -135,6 +136,29 @@ check "the previewed message is read now" test "$(row_mark "$list" '会議の議
 read -r _ _ _ _ top < <(out rect "$list")
 check "the list the user opened is not top-most" test "$top" = 0
 check "and it is the active window" test "$(out foreground)" = "$list"
+
+# --- a later check with new mail refills the open list ----------------------------------------
+maildir=$POSTWINK_DOVECOT_MAIL/$POSTWINK_DOVECOT_USER/Maildir
+printf 'From: Carol <carol@example.com>\nSubject: Second check\nDate: %s\n\nHello again.\n' \
+  "$(date -R)" >"$maildir/tmp/second.eml"
+chmod 666 "$maildir/tmp/second.eml"
+mv "$maildir/tmp/second.eml" "$maildir/new/$(date +%s).second.postwink-e2e"
+drv post "$main" 0x111 32773 0 >/dev/null  # check now
+count=$((count + 1))
+for _ in $(seq 100); do [ "$(row_count "$list")" -eq "$count" ] && break; sleep 0.2; done
+check "a later check refills the open list" test "$(row_count "$list")" -eq "$count"
+check "with the new message in bold" test "$(row_mark "$list" 'Second check' | cut -c1)" = B
+read -r _ _ r2 b2 top < <(out rect "$list")
+check "and raises it into the top-most band, its corner kept" test "$top $r2 $b2" = "1 $r $b"
+
+# --- applied settings reopen it -----------------------------------------------------------------
+drv post "$main" 0x559 0 0 >/dev/null
+check "applied settings close the open list" drv gone "$list" --timeout 10000
+list=$(list_window 10000)
+check "and open it again" test -n "$list"
+[ -n "$list" ] || finish
+sleep 0.5
+check "with every message" test "$(row_count "$list")" -eq "$count"
 
 # --- the tray command "一覧表示／非表示..." ------------------------------------------------------
 drv post "$main" 0x111 32771 0 >/dev/null
