@@ -66,11 +66,7 @@ Corpus& Messages() {
 
 ReportModel ListModel() {
   ReportModel model;
-  auto columns = ListColumns();
-  for (int c = 0; c < kListColumnCount; ++c) {
-    model.DefineColumn(c, columns[static_cast<size_t>(c)]);
-    model.ActivateColumn(c, c);
-  }
+  DefineListColumns(model, true);
   return model;
 }
 

@@ -7,16 +7,9 @@
 # buttons empty it ("メッセージはありません"), and the emptied list
 # closes about 3 s later once the user has moved on. The column layout is in Postwink.ini at
 # the end. Screenshots of the list, the preview and the empty list are artefacts.
-if [ -z "${E2E_SERVERS:-}" ]; then
-  export E2E_SERVERS=1
-  exec "$(cd "$(dirname "$0")/../.." && pwd)/scripts/with-servers.sh" bash "$0" "$@"
-fi
+E2E_DOVECOT=1
 source "$(dirname "$0")/lib/common.bash"
 
-if [ -z "${POSTWINK_DOVECOT_PORT:-}" ]; then
-  fail "Dovecot is not available (scripts/setup.sh installs it)"
-  finish
-fi
 TEMP=$(temp_dir)
 E2E_CLEANUP_EXTRA='rm -rf "${TEMP}Postwink"'
 LIST_CLASS=PostwinkMessageList
@@ -24,10 +17,8 @@ EMPTY_TEXT='メッセージはありません'
 # Ctrl+Shift+L: the key in the high word, Shift (1) and Ctrl (2) in the low word.
 HOTKEY=$(((0x4C << 16) | 3))
 
-count=$(python3 "$E2E_ROOT/scripts/make_sample_mail.py" \
-  "$POSTWINK_DOVECOT_MAIL/$POSTWINK_DOVECOT_USER/Maildir")
-pass=$(wine_run "$E2E_BUILD/postwink-cli.exe" password scramble "$POSTWINK_DOVECOT_PASS" |
-  tr -d '\r\n')
+count=$(sample_mailbox)
+pass=$(scramble "$POSTWINK_DOVECOT_PASS")
 write_ini '[Postwink]' 'START_RUN=1' 'DISP_SEC=600' "HOTKEY=$HOTKEY" 'USE_SOUND=0' '' \
   '[SERVER1]' 'MAILBOX=Demo' 'POP3=127.0.0.1' "PORT=$POSTWINK_DOVECOT_PORT" \
   "USER=$POSTWINK_DOVECOT_USER" "PASS=$pass" 'TIMER=10' 'ENABLE=1'

@@ -27,6 +27,14 @@ std::array<ReportColumn, kListColumnCount> ListColumns() {
   };
 }
 
+void DefineListColumns(ReportModel& model, bool showAll) {
+  auto columns = ListColumns();
+  for (int c = 0; c < kListColumnCount; ++c) {
+    model.DefineColumn(c, columns[static_cast<size_t>(c)]);
+    if (showAll) model.ActivateColumn(c, c);
+  }
+}
+
 namespace {
 
 std::string_view TrimBlanks(std::string_view text) {

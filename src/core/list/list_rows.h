@@ -56,6 +56,8 @@ inline constexpr const char* kListStateKey = "ReportCtrl2";
 
 // The seven columns as they are defined, widths already scaled.
 std::array<ReportColumn, kListColumnCount> ListColumns();
+// Defines the seven columns in the model; showAll also shows them in their natural order.
+void DefineListColumns(ReportModel& model, bool showAll);
 
 // The From text without the address: the part before "<" when a ">" follows it, trimmed, and
 // without double quotes when it holds two or more; the whole text when that leaves nothing.

@@ -132,8 +132,7 @@ bool MessageListWnd::CreateList() {
 
   CreateImages();
   list_.SetImageList(images_);
-  auto columns = ListColumns();
-  for (int c = 0; c < kListColumnCount; ++c) list_.DefineColumn(c, columns[static_cast<size_t>(c)]);
+  DefineListColumns(list_.Model(), false);
   if (!list_.RestoreState(context_.profile, kListStateSection, kListStateKey)) {
     for (int c = 0; c < kListColumnCount; ++c) list_.ActivateColumn(c, c);
   }
@@ -178,6 +177,7 @@ void MessageListWnd::CreatePreview() {
                              reinterpret_cast<HMENU>(static_cast<INT_PTR>(kPreviewId)),
                              ProgramInstance(), nullptr);
   if (!preview_) return;
+  SendMessageW(preview_, WM_SETFONT, reinterpret_cast<WPARAM>(previewFont_.get()), FALSE);
   // A long message must show whole, beyond the control's default of 32,767 characters.
   SendMessageW(preview_, EM_EXLIMITTEXT, 0, 0x7FFFFFFE);
   CHARFORMAT2W format{};

@@ -34,9 +34,12 @@ TEST(ListPlacement, EveryCorner) {
     Rect expected;
   };
   const Case cases[] = {
-      {0, {0, 0, 400, 200}},      {1, {624, 0, 1024, 200}}, {2, {0, 538, 400, 738}},
-      {3, {624, 538, 1024, 738}}, {7, {0, 0, 400, 200}},  // no corner: where the size computation
-                                                          // put it
+      {0, {0, 0, 400, 200}},
+      {1, {624, 0, 1024, 200}},
+      {2, {0, 538, 400, 738}},
+      {3, {624, 538, 1024, 738}},
+      {7, {0, 0, 400, 200}},  // no corner: where the size computation
+                              // put it
       {-1, {0, 0, 400, 200}},
   };
   for (const Case& c : cases)

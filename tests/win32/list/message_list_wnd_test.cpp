@@ -309,6 +309,26 @@ TEST_F(MessageListTest, ColumnLayoutFromTheProfile) {
   EXPECT_EQ(window_->List().Model().ActiveColumns(), (std::vector<int>{0, 1, 2, 3, 4, 5, 6}));
 }
 
+TEST_F(MessageListTest, HeadingsAndGridLinesFollowTheSettings) {
+  Add(kEnglish);
+  Add(kOlder);
+  Open(false);
+  const int rowHeight = window_->List().RowHeight();
+  EXPECT_GT(window_->List().HeaderHeight(), 0);
+  window_.reset();
+  settings_.dispHead = 0;
+  settings_.grid = 16 | 32;
+  Open(false);
+  EXPECT_EQ(window_->List().HeaderHeight(), 0);
+  EXPECT_EQ(window_->List().RowHeight(), rowHeight);  // the default GRID is 16 already
+  const auto style = static_cast<DWORD>(GetWindowLongPtrW(window_->List().hwnd(), GWL_STYLE));
+  EXPECT_EQ(style & (kReportNoHeader | kReportHorizontalGrid | kReportVerticalGrid),
+            kReportNoHeader | kReportHorizontalGrid | kReportVerticalGrid);
+  RECT client;
+  GetClientRect(window_->hwnd(), &client);
+  EXPECT_EQ(client.bottom, 2 * rowHeight + 1);
+}
+
 TEST_F(MessageListTest, ClosesByItselfUnlessThePointerRestsOnIt) {
   Add(kEnglish);
   Open(false, 300);
