@@ -1,7 +1,6 @@
 #include "cli/checker_setup.h"
 
 #include <cstdio>
-#include <cstdlib>
 
 #include "cli/command.h"
 #include "core/check/item_factory.h"
@@ -24,17 +23,22 @@ std::optional<CheckerSetup> LoadChecker(const std::string& iniPath, bool verbose
     return std::nullopt;
   }
   CheckerSetup setup;
-  LoadSettings(iniPath, system, std::nullopt, setup.settings);
-  setup.accounts = LoadEngineAccounts(iniPath, system, setup.settings);
-  const char* tmp = std::getenv("TMPDIR");
-  if (!tmp || !*tmp) tmp = std::getenv("TEMP");
-  std::string separator(1, system.files.Separator());
-  setup.tempFolder = std::string(tmp && *tmp ? tmp : "/tmp") + separator + "Postwink" + separator;
+  SettingsFile file(iniPath, system);
+  if (file.Load(std::nullopt, setup.settings).unreadable) {
+    std::fprintf(stderr, "postwink-cli: cannot read %s\n", iniPath.c_str());
+    return std::nullopt;
+  }
+  setup.accounts = LoadEngineAccounts(file, setup.settings);
   if (verbose || setup.settings.log != 0) {
     setup.log = std::make_unique<LogFile>(system.files, system.clock);
     setup.log->SetLogPath(FolderOf(iniPath), kLogFileName);
     setup.log->DeleteLogFile();
-    system.files.CreateDirectory(setup.tempFolder);
+    // The message dumps hold whole messages: only into a folder that is the user's alone.
+    if (std::optional<std::string> folder = PrivateTempFolder()) {
+      setup.tempFolder = *folder;
+    } else if (setup.settings.log != 0) {
+      std::fprintf(stderr, "postwink-cli: no private temporary folder; messages are not dumped\n");
+    }
   }
   return setup;
 }
@@ -56,6 +60,31 @@ void WriteItemJson(JsonWriter& json, const MailItem& item) {
   json.EndObject();
 }
 
+std::string TerminalText(std::string_view cp932) {
+  std::string line;
+  line.reserve(cp932.size());
+  bool inBreak = false;
+  // Control bytes are never the trail byte of a double-byte character, so a byte-wise scan is
+  // safe here.
+  for (char c : cp932) {
+    auto byte = static_cast<unsigned char>(c);
+    if (c == '\r' || c == '\n') {
+      if (!inBreak) line += ' ';
+      inBreak = true;
+      continue;
+    }
+    inBreak = false;
+    if (byte < 0x20 || byte == 0x7F) {
+      char hex[8];
+      std::snprintf(hex, sizeof hex, "\\x%02X", byte);
+      line += hex;
+    } else {
+      line += c;
+    }
+  }
+  return ToUtf8(line);
+}
+
 std::string ItemLine(const MailItem& item) {
   std::string mailbox = item.account && item.account->mailbox ? *item.account->mailbox : "";
   std::string marks;
@@ -64,8 +93,8 @@ std::string ItemLine(const MailItem& item) {
   marks += (item.flags & kMailRead) ? 'R' : ' ';
   marks += item.isNew ? 'N' : ' ';
   marks += (item.flags & kMailHidden) ? 'H' : ' ';
-  return ToUtf8(marks + " [" + mailbox + "] " + item.dateText.value_or("") + "  " +
-                item.from.value_or("") + "  " + item.subject.value_or(""));
+  return TerminalText(marks + " [" + mailbox + "] " + item.dateText.value_or("") + "  " +
+                      item.from.value_or("") + "  " + item.subject.value_or(""));
 }
 
 }  // namespace postwink::cli

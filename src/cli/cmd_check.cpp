@@ -57,6 +57,7 @@ int Run(const std::vector<std::string>& args) {
   Settings settings = setup->settings;
   settings.sokigErr = 1;
   CheckEngine engine(host, *transport, settings, std::move(setup->accounts));
+  engine.SetVerbose(verbose);
   engine.CheckNow();
   host.Run(
       engine, *transport, [&] { return !engine.CycleActive(); }, nullptr);
@@ -74,8 +75,8 @@ int Run(const std::vector<std::string>& args) {
       if (o.failed) out.Field("error", o.error);
       out.Field("messages", account.messageCount).EndObject();
     } else {
-      std::printf("%s: %s%s%s\n", ToUtf8(account.mailbox.value_or("")).c_str(), status,
-                  o.failed ? ": " : "", ToUtf8(o.error).c_str());
+      std::printf("%s: %s%s%s\n", TerminalText(account.mailbox.value_or("")).c_str(), status,
+                  o.failed ? ": " : "", TerminalText(o.error).c_str());
     }
   }
   if (json) out.EndArray().Key("items").BeginArray();

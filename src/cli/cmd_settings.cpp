@@ -10,6 +10,7 @@
 #include "cli/json.h"
 #include "core/config/account.h"
 #include "core/config/settings.h"
+#include "core/config/settings_file.h"
 #include "core/platform/system.h"
 
 namespace postwink::cli {
@@ -102,22 +103,22 @@ int Run(const std::vector<std::string>& args) {
     return kExitUsage;
   }
 
-  System& system = PlatformSystem();
+  SettingsFile file(*iniPath, PlatformSystem());
   Settings settings;
-  SettingsLoadResult loaded = LoadSettings(*iniPath, system, WindowsDirectory(), settings);
-  if (!loaded.fileExists && system.files.Exists(*iniPath)) {
+  SettingsLoadResult loaded = file.Load(WindowsDirectory(), settings);
+  if (loaded.unreadable) {
     std::fprintf(stderr, "postwink-cli settings: cannot read '%s'\n", iniPath->c_str());
     return kExitFailure;
   }
-  std::vector<Account> accountList = LoadAccounts(*iniPath, system, settings.st2Rgb);
+  std::vector<Account> accountList = file.Accounts(settings.st2Rgb);
 
   if (resave) {
-    if (!SaveSettings(*iniPath, system, settings)) {
+    if (!file.SaveSettings(settings)) {
       std::fprintf(stderr, "postwink-cli settings: cannot write '%s'\n", iniPath->c_str());
       return kExitFailure;
     }
     if (accounts) {
-      SaveAccountsResult saved = SaveAccounts(*iniPath, system, accountList);
+      SaveAccountsResult saved = file.SaveAccounts(accountList);
       if (!saved.ok) {
         std::fprintf(stderr, "postwink-cli settings: %s\n", ToUtf8(saved.error).c_str());
         return kExitFailure;

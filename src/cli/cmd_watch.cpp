@@ -46,6 +46,7 @@ int Run(const std::vector<std::string>& args) {
   host.keepPreviewText = false;
   std::unique_ptr<PumpedTransport> transport = MakePlatformTransport();
   CheckEngine engine(host, *transport, setup->settings, std::move(setup->accounts));
+  engine.SetVerbose(verbose);
   host.onAccountEnded = [&](int position, const std::string* error) {
     if (!error || position < 0 || position >= static_cast<int>(engine.Accounts().size())) return;
     JsonWriter line;

@@ -248,6 +248,23 @@ class PosixCodePage final : public CodePage {
 
 }  // namespace
 
+std::optional<std::string> PrivateTempFolder() {
+  const char* tmp = getenv("TMPDIR");
+  std::string folder = tmp && *tmp ? tmp : "/tmp";
+  while (folder.size() > 1 && folder.back() == '/') folder.pop_back();
+  folder += "/Postwink-" + std::to_string(geteuid());
+  if (mkdir(folder.c_str(), 0700) != 0 && errno != EEXIST) return std::nullopt;
+  // What is checked is what was opened, without following a link to somewhere else.
+  int fd = open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+  if (fd < 0) return std::nullopt;
+  struct stat st {};
+  bool ok = fstat(fd, &st) == 0 && S_ISDIR(st.st_mode) && st.st_uid == geteuid();
+  if (ok && (st.st_mode & 077) != 0) ok = fchmod(fd, 0700) == 0;
+  close(fd);
+  if (!ok) return std::nullopt;
+  return folder + "/";
+}
+
 System& PlatformSystem() {
   static PosixClock clock;
   static PosixFileSystem files;

@@ -137,11 +137,14 @@ bool CheckerApp::InitInstance(const std::vector<std::string>& args) {
                                                      ICC_LINK_CLASS | ICC_HOTKEY_CLASS};
   InitCommonControlsEx(&controls);
   // 9.
-  settingsPath_ = programDirectory_ + kSettingsFileName;
-  SettingsLoadResult loaded = LoadSettings(settingsPath_, system_, WindowsDirectory(), settings_);
-  settingsRead_ = true;
-  settingsFileExisted_ = loaded.fileExists;
+  settingsFile_.emplace(programDirectory_ + kSettingsFileName, system_);
+  SettingsLoadResult loaded = settingsFile_->Load(WindowsDirectory(), settings_);
   icons_ = LoadIconSet(loaded.userIcon, programDirectory_);
+  // Said once; the file is then left alone for the whole run.
+  if (loaded.unreadable) {
+    MessageBoxW(nullptr, Widen(kSettingsUnreadable).c_str(), Widen(kTextProgramName).c_str(),
+                MB_OK | MB_ICONEXCLAMATION);
+  }
   // 10. Each run with logging starts a new log.
   if (verbose_ || settings_.log) {
     log_.SetLogPath(programDirectory_, kLogFileName);
@@ -176,7 +179,7 @@ void CheckerApp::ExitInstance() {
   mainDialog_.reset();
   if (mutex_) {
     // Only settings that were read are written back; the accounts are saved by the sheet.
-    if (settingsRead_) SaveSettings(settingsPath_, system_, settings_);
+    if (settingsFile_) settingsFile_->SaveSettings(settings_);
     mutex_.reset();
     icons_ = IconSet{};
     // Files still open elsewhere stay, and then so does the folder.

@@ -10,6 +10,7 @@
 
 #include "core/config/log_file.h"
 #include "core/config/settings.h"
+#include "core/config/settings_file.h"
 #include "core/platform/system.h"
 #include "win32/handles.h"
 #include "win32/icon_set.h"
@@ -59,9 +60,10 @@ class CheckerApp {
   IconSet& Icons() { return icons_; }
   MainDialog* Main() { return mainDialog_.get(); }
   const std::string& ProgramDir() const { return programDirectory_; }
-  const std::string& SettingsPath() const { return settingsPath_; }
+  // Postwink.ini as read at start-up; its saves refuse when it could not be read then.
+  SettingsFile& GetSettingsFile() { return *settingsFile_; }
   const std::string& TempFolder() const { return tempFolder_; }
-  bool SettingsFileExisted() const { return settingsFileExisted_; }
+  bool SettingsFileExisted() const { return settingsFile_ && settingsFile_->Existed(); }
   bool Windows98OrMe() const { return windows98OrMe_; }
   bool Verbose() const { return verbose_; }
 
@@ -71,10 +73,9 @@ class CheckerApp {
   bool windows98OrMe_ = false;
   bool verbose_ = false;
   bool winsockStarted_ = false;
-  bool settingsRead_ = false;
-  bool settingsFileExisted_ = false;
   std::string programDirectory_;
-  std::string settingsPath_;
+  // Set once the settings were read; only then are they written back at shutdown.
+  std::optional<SettingsFile> settingsFile_;
   std::string tempFolder_;
   Settings settings_;
   LogFile log_;

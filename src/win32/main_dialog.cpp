@@ -226,6 +226,9 @@ std::optional<LRESULT> MainDialog::OnMessage(UINT msg, WPARAM wParam, LPARAM lPa
     case WM_UPDATE_FOUND:
       ShowUpdateNotice();
       return 0;
+    case WM_SHOW_ERROR_BOX:
+      ShowNextErrorBox();
+      return 0;
     case WM_CLOSE:
       UnregisterListHotKey();
       aboutBox_.reset();

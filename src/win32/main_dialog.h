@@ -7,6 +7,7 @@
 
 #include "core/check/check_engine.h"
 #include "core/check/check_host.h"
+#include "core/check/error_box_queue.h"
 #include "core/check/item_factory.h"
 #include "core/config/account.h"
 #include "core/config/profile.h"
@@ -27,6 +28,8 @@ inline constexpr UINT_PTR TIMER_CHECK_STEP = 4;
 inline constexpr UINT_PTR TIMER_MINUTE = 6;
 inline constexpr UINT_PTR TIMER_SERVER_TIMEOUT = 7;
 inline constexpr UINT_PTR TIMER_UPDATE_CHECK = 8;
+// Posted to itself: the next error box of the check engine (see ErrorBoxQueue).
+inline constexpr UINT WM_SHOW_ERROR_BOX = WM_APP + 0x10;
 inline constexpr int kListHotKeyId = 1;
 
 class MainDialog : public Wnd, public CheckHost {
@@ -96,6 +99,7 @@ class MainDialog : public Wnd, public CheckHost {
   void RegisterListHotKey(int value);
   void UnregisterListHotKey();
   void ShowUpdateNotice();
+  void ShowNextErrorBox();
   HICON TrayPicture(TrayIcon icon) const;
 
   CheckerApp& app_;
@@ -112,6 +116,7 @@ class MainDialog : public Wnd, public CheckHost {
   std::unique_ptr<IniFileProfile> profile_;
   std::unique_ptr<MessageListWnd> listWnd_;
   bool hotKeyRegistered_ = false;
+  ErrorBoxQueue errorBoxes_;
 };
 
 }  // namespace postwink::win

@@ -28,8 +28,9 @@ void MainDialog::CreateEngine() {
   items_ = std::make_unique<ItemFactory>(system, PlatformCharsetConverter(), PlatformTimeZone(),
                                          settings, app_.TempFolder(),
                                          settings.log != 0 && !app_.Log().Path().empty());
-  engine_ = std::make_unique<CheckEngine>(
-      *this, *transport_, settings, LoadEngineAccounts(app_.SettingsPath(), system, settings));
+  engine_ = std::make_unique<CheckEngine>(*this, *transport_, settings,
+                                          LoadEngineAccounts(app_.GetSettingsFile(), settings));
+  engine_->SetVerbose(app_.Verbose());
 }
 
 void MainDialog::StartTimer(CheckTimer timer, int periodMs) {
@@ -62,7 +63,14 @@ void MainDialog::SetTrayIcon(TrayIcon icon) { Tray().SetIcon(TrayPicture(icon));
 void MainDialog::SetToolTip(const std::string& text) { Tray().SetTooltipText(text); }
 
 void MainDialog::ShowErrorBox(const std::string& text, const std::string& caption) {
-  MessageBoxW(hwnd(), Widen(text).c_str(), Widen(caption).c_str(), MB_OK | MB_ICONERROR);
+  if (errorBoxes_.Push({text, caption})) PostMessageW(hwnd(), WM_SHOW_ERROR_BOX, 0, 0);
+}
+
+void MainDialog::ShowNextErrorBox() {
+  std::optional<ErrorBox> box = errorBoxes_.Begin();
+  if (!box) return;
+  MessageBoxW(hwnd(), Widen(box->text).c_str(), Widen(box->caption).c_str(), MB_OK | MB_ICONERROR);
+  if (errorBoxes_.End()) PostMessageW(hwnd(), WM_SHOW_ERROR_BOX, 0, 0);
 }
 
 void MainDialog::PlaySoundFile(const std::string& path) {
@@ -101,7 +109,10 @@ void MainDialog::CreateListWindow(DWORD exStyle, bool activate) {
   listWnd_.reset();
   Settings& settings = app_.GetSettings();
   System& system = app_.GetSystem();
-  if (!profile_) profile_ = std::make_unique<IniFileProfile>(system.files, app_.SettingsPath());
+  if (!profile_) {
+    SettingsFile& file = app_.GetSettingsFile();
+    profile_ = std::make_unique<IniFileProfile>(system.files, file.Path(), file.Unreadable());
+  }
   ListWindowContext context{settings, *profile_,
                             CharsetContext{system.codePage, PlatformCharsetConverter()},
                             [this] { AcknowledgeNewMail(); },

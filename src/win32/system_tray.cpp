@@ -50,15 +50,29 @@ bool CSystemTray::Show() {
   if (Notify(NIM_ADD, savedFlags_)) {
     hidden_ = false;
     removed_ = false;
-    pending_ = false;
+    StopRetries();
     return true;
   }
-  pending_ = true;
+  if (!pending_) StartRetries();
   return false;
+}
+
+void CSystemTray::StartRetries() {
+  pending_ = true;
+  retriesLeft_ = kTrayRetries;
+  SetTimer(hwnd(), TIMER_TRAY_RETRY, kTrayRetryMs, nullptr);
+}
+
+void CSystemTray::StopRetries() {
+  if (pending_ && hwnd()) KillTimer(hwnd(), TIMER_TRAY_RETRY);
+  pending_ = false;
+  retriesLeft_ = 0;
 }
 
 bool CSystemTray::Remove() {
   if (!enabled_ || !hwnd()) return false;
+  // An icon that was never added is not added later either.
+  StopRetries();
   if (!Notify(NIM_DELETE, 0)) return false;
   hidden_ = true;
   removed_ = true;
@@ -165,12 +179,23 @@ std::optional<LRESULT> CSystemTray::OnMessage(UINT msg, WPARAM wParam, LPARAM lP
     StepAnimation();
     return 0;
   }
+  if (msg == WM_TIMER && wParam == TIMER_TRAY_RETRY) {
+    if (pending_ && --retriesLeft_ > 0) {
+      Show();
+    } else {
+      StopRetries();
+    }
+    return 0;
+  }
   if (msg == taskbarCreated_ && taskbarCreated_ != 0) {
     // The shell restarted: the icon is gone from the new task bar. Deleting first makes the add
     // work too when the old icon happens to be still known.
     if (!hidden_) {
       hidden_ = true;
       removed_ = false;
+      Show();
+    } else if (pending_) {
+      // The task bar came after a failed first add (a program started at log-on).
       Show();
     }
     return 0;

@@ -16,6 +16,11 @@ inline constexpr UINT WM_TRAY_NOTIFY = 0x800A;
 inline constexpr UINT kTrayIconId = 130;
 inline constexpr UINT_PTR TIMER_TRAY_ANIMATION = 4567;
 inline constexpr size_t kTrayTipBytes = 127;
+// A failed add (the task bar does not exist yet, at log-on) is tried again this often, for two
+// minutes, and whenever the task bar announces itself.
+inline constexpr UINT_PTR TIMER_TRAY_RETRY = 4568;
+inline constexpr UINT kTrayRetryMs = 1000;
+inline constexpr int kTrayRetries = 120;
 
 class CSystemTray : public Wnd {
  public:
@@ -55,16 +60,20 @@ class CSystemTray : public Wnd {
   std::optional<LRESULT> OnMessage(UINT msg, WPARAM wParam, LPARAM lParam) override;
   HWND Target() const;
   void StepAnimation();
+  // Shell_NotifyIcon with the stored data.
+  virtual bool Notify(DWORD message, UINT flags);
 
  private:
-  bool Notify(DWORD message, UINT flags);
   void ShowMenu();
+  void StartRetries();
+  void StopRetries();
 
   bool enabled_;
   NOTIFYICONDATAW data_{};
   bool hidden_ = true;
   bool removed_ = true;
   bool pending_ = false;
+  int retriesLeft_ = 0;
   UINT savedFlags_ = 0;
   std::vector<HICON> frames_;
   size_t frameIndex_ = 0;

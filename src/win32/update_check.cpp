@@ -1,5 +1,6 @@
 #include "update_check.h"
 
+#include <new>
 #include <thread>
 #include <vector>
 
@@ -56,6 +57,7 @@ DownloadResult DownloadUpdateFile(const UpdateRequest& request) {
     DWORD got = 0;
     if (!InternetReadFile(url.get(), piece, sizeof piece, &got)) return {2, {}};
     if (got == 0) break;
+    if (body.size() + got > kMaxUpdateFileBytes) return {2, {}};
     body.append(piece, got);
   }
 
@@ -82,7 +84,12 @@ UpdateOutcome RunUpdateCheck(const UpdateRequest& request, const std::string& ow
   if (ownVersion.empty()) return {8, false};
   std::optional<Version> own = ParseVersion(ownVersion);
   if (!own) return {9, false};
-  DownloadResult download = DownloadUpdateFile(request);
+  DownloadResult download;
+  try {
+    download = DownloadUpdateFile(request);
+  } catch (const std::bad_alloc&) {
+    return {2, false};  // allocating the body failed
+  }
   if (download.code != 0) return {download.code, false};
   {
     std::lock_guard<std::mutex> lock(state.mutex);
@@ -99,8 +106,13 @@ UpdateOutcome RunUpdateCheck(const UpdateRequest& request, const std::string& ow
 void StartUpdateCheck(HWND target, UpdateRequest request, std::shared_ptr<UpdateState> state) {
   // The thread owns copies of what it reads; the state outlives whichever side ends last.
   std::thread([target, request = std::move(request), state = std::move(state)] {
-    UpdateOutcome outcome = RunUpdateCheck(request, ReadVersionString("ProductVersion"), *state);
-    if (outcome.newer) PostMessageW(target, WM_UPDATE_FOUND, 0, 0);
+    // Nothing may leave the thread: an escaping exception would end the whole program. Memory
+    // running out is the worker's failure to allocate (code 2), and the user is told nothing.
+    try {
+      UpdateOutcome outcome = RunUpdateCheck(request, ReadVersionString("ProductVersion"), *state);
+      if (outcome.newer) PostMessageW(target, WM_UPDATE_FOUND, 0, 0);
+    } catch (...) {
+    }
   }).detach();
 }
 

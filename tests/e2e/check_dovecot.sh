@@ -2,7 +2,8 @@
 # A real check against a private Dovecot on loopback: the first check after start-up fetches
 # every message and logs the conversation with the password masked; the tray icon comes up; a
 # wrong password shows in the tool tip with SOKIGERR=1 and in a message box titled "ｴﾗｰ - " and
-# the mailbox name with SOKIGERR=0; leaving through the tray menu removes the temporary folder.
+# the mailbox name with SOKIGERR=0, never twice at once; leaving through the tray menu removes the
+# temporary folder.
 E2E_DOVECOT=1
 source "$(dirname "$0")/lib/common.bash"
 
@@ -136,8 +137,21 @@ check "the error box is titled with the mailbox name" test -n "$box"
 sleep 0.5
 screenshot error-box
 if [ -n "$box" ]; then
+  # Check now while the box is open: the account fails again, and its box is not stacked on
+  # the one already showing.
+  drv post "$hwnd" 0x111 32773 0 >/dev/null
+  for _ in $(seq 100); do
+    [ "$(grep -acF "[$MAILBOX] -ERR" "$LOG")" -ge 2 ] && break
+    sleep 0.2
+  done
+  check "check now with the box open fails again" test "$(grep -acF "[$MAILBOX] -ERR" "$LOG")" -ge 2
+  sleep 1
+  check "the same failure gives no second box" \
+    test "$(drv find --title "ｴﾗｰ - $MAILBOX" | wc -l)" -eq 1
   drv post "$box" 0x111 1 0 >/dev/null  # its OK button
   check "the box closes" drv gone "$box" --timeout 10000
+  sleep 1
+  check "no box follows it" no_window --title "ｴﾗｰ - $MAILBOX"
 fi
 [ -n "$hwnd" ] && check "the program exits" exit_program "$hwnd"
 finish

@@ -9,6 +9,8 @@ printf 'VERSION:1.2.5.0\r\nFrom: Postwink <update@postwink.example>\r\nSubject: 
 printf 'VERSION:1.2.4.0\r\nSubject: same\r\n\r\n' >"$site/equal.dat"
 printf 'version:9.9.9.9\r\nSubject: lower-case marker\r\n\r\n' >"$site/lower.dat"
 printf 'VERSION:99.0.0.0\r\nSubject: for the program\r\n\r\n' >"$site/update.dat"
+# Far more than any update file: a body of 8 MB.
+{ printf 'VERSION:99.0.0.0\r\nSubject: huge\r\n\r\n'; head -c 8388608 /dev/zero | tr '\0' x; } >"$site/huge.dat"
 port=$(python3 -c 'import socket; s = socket.socket(); s.bind(("127.0.0.1", 0)); print(s.getsockname()[1])')
 python3 -m http.server "$port" --bind 127.0.0.1 --directory "$site" >"$E2E_ARTIFACTS/http.log" 2>&1 &
 server=$!

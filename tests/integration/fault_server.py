@@ -115,6 +115,10 @@ class Pop3Handler(socketserver.BaseRequestHandler):
             head = ("From: big@example.com\r\nSubject: big\r\nMessage-Id: <big@fault.test>\r\n\r\n")
             self.send(head)
             row = ("y" * 998 + "\r\n").encode()
+            if body_lines is not None:  # TOP: the header and as many lines as asked
+                self.send(row * body_lines)
+                self.line(".")
+                return True
             block = row * 64
             total = self.sc["big_message_mb"] << 20
             sent = 0

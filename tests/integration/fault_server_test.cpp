@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "core/check/check_texts.h"
+#include "core/config/credentials.h"
 #include "core/pop3/pop3_texts.h"
 #include "integration/harness.h"
 
@@ -93,12 +94,57 @@ TEST_F(FaultTest, ApopAgainstTheScriptedServer) {
   EXPECT_EQ(checker.Engine().List().Size(), 3u);
 }
 
+TEST_F(FaultTest, CredentialsWithLineBreaksNeverReachTheServer) {
+  for (const auto& [user, password] :
+       {std::pair<std::string, std::string>{"fuser", "fpass\r\nDELE 1"},
+        {"fuser\nDELE 2", "fpass"}}) {
+    Scenario("{}");
+    Checker checker;
+    checker.AddAccount("fault", port, user, password);
+    checker.CheckNow();
+    EXPECT_TRUE(checker.OutcomeOf(0).failed);
+    EXPECT_EQ(checker.OutcomeOf(0).error, kCredentialRefused);
+    EXPECT_EQ(Transcript(), R"(["QUIT"])");
+  }
+}
+
+// The server gives every mailbox the same unique ids ("uid-1", ...), as Dovecot does for two
+// mailboxes first opened in the same second: each account's messages are its own.
+TEST_F(FaultTest, TwoMailboxesWithTheSameUniqueIdsAreBothListed) {
+  Scenario("{}");
+  Checker checker;
+  checker.AddAccount("first", port, "fuser", "fpass");
+  checker.AddAccount("second", port, "fuser", "fpass");
+  checker.CheckNow();
+  for (int i = 0; i < 2; ++i) EXPECT_FALSE(checker.OutcomeOf(i).failed) << i;
+  ASSERT_EQ(checker.Engine().List().Size(), 6u);
+  for (int i = 0; i < 2; ++i) {
+    const Account& account = checker.AccountAt(i);
+    ASSERT_EQ(account.items.size(), 3u);
+    for (const MailItem* item : account.items) {
+      EXPECT_EQ(item->uniqueId, "uid-" + std::to_string(item->number));
+    }
+  }
+}
+
 TEST_F(FaultTest, SilenceTimesOut) {
   Settings settings = Checker::DefaultSettings();
   settings.svTimeout = 1;
   Outcome outcome = RunOnce(R"({"silent_at": "STAT"})", settings);
   EXPECT_TRUE(outcome.failed);
   EXPECT_EQ(outcome.error, texts::kTimedOut);
+}
+
+// A server that answers QUIT but never closes the connection: the time-out ends the check, which
+// then counts as failed although every message was fetched, and the messages stay.
+TEST_F(FaultTest, AQuitThatTheServerNeverClosesOnTimesOut) {
+  Settings settings = Checker::DefaultSettings();
+  settings.svTimeout = 1;
+  Outcome outcome = RunOnce(R"({"quit_keeps_open": true})", settings);
+  EXPECT_TRUE(outcome.failed);
+  EXPECT_EQ(outcome.error, texts::kTimedOut);
+  EXPECT_EQ(items, 3u);
+  EXPECT_NE(Transcript().find("\"QUIT\""), std::string::npos);
 }
 
 TEST_F(FaultTest, FillUidlRejectedEndsQuietlyAndKeepsTheItems) {
@@ -170,6 +216,24 @@ TEST_F(FaultTest, OneByteReadsAndNulBytesLoseNothing) {
     ASSERT_GE(engine.List().Size(), 2u) << scenario;
     EXPECT_EQ(checker.Commands("fault").back(), "QUIT");
   }
+}
+
+// A message over the size limit does not stop the check at the same place every time: it is
+// listed from its header, and the messages after it are fetched.
+TEST_F(FaultTest, AMessageOverTheSizeLimitIsListedFromItsHeader) {
+  Scenario(R"({"big_message_mb": 300})");
+  Checker checker;
+  checker.AddAccount("fault", port, "fuser", "fpass");
+  checker.CheckNow();
+  EXPECT_FALSE(checker.OutcomeOf(0).failed) << checker.OutcomeOf(0).error;
+  EXPECT_EQ(checker.Commands("fault"),
+            (Commands{"USER fuser", "PASS ****", "STAT", "LIST 1", "TOP 1 0", "LIST 2", "RETR 2",
+                      "LIST 3", "RETR 3", "UIDL", "QUIT"}));
+  ASSERT_EQ(checker.Engine().List().Size(), 3u);
+  const MailItem& big = *checker.Engine().List().At(0);
+  EXPECT_EQ(big.subject, "big");
+  EXPECT_EQ(big.sizeText, std::to_string(300 << 20));
+  EXPECT_NE(checker.LogText().find("[fault] message 1 is over the size limit"), std::string::npos);
 }
 
 TEST_F(FaultTest, HugeAnnouncementsAndA50MegabyteMessage) {

@@ -7,6 +7,7 @@
 #include "win32/checker_app.h"
 #include "win32/icon_set.h"
 #include "win32/resource.h"
+#include "window_test_support.h"
 
 namespace postwink::win {
 namespace {
@@ -94,6 +95,57 @@ TEST_F(Tray, TaskbarCreatedAddsAShownIconAgainButNotAHiddenOne) {
       hidden.Create(nullptr, WM_TRAY_NOTIFY, "Postwink", icons_.normal.get(), kTrayIconId, true));
   SendMessageW(hidden.hwnd(), taskbarCreated, 0, 0);
   EXPECT_TRUE(hidden.IsHidden());
+}
+
+// The first adds fail, as for a program started at log-on before the task bar exists.
+class LateTaskbarTray : public TestTray {
+ public:
+  int failingAdds = 1;
+
+ protected:
+  bool Notify(DWORD message, UINT flags) override {
+    if (message == NIM_ADD && failingAdds > 0) {
+      --failingAdds;
+      return false;
+    }
+    return CSystemTray::Notify(message, flags);
+  }
+};
+
+TEST_F(Tray, AFailedFirstAddIsMadeGoodWhenTheTaskbarIsCreated) {
+  LateTaskbarTray tray;
+  ASSERT_TRUE(
+      tray.Create(nullptr, WM_TRAY_NOTIFY, "Postwink", icons_.normal.get(), kTrayIconId, true));
+  EXPECT_FALSE(tray.Show());
+  EXPECT_TRUE(tray.IsPending());
+  tray.SetTooltipText("checking");  // kept for the moment the icon is added
+  SendMessageW(tray.hwnd(), RegisterWindowMessageW(L"TaskbarCreated"), 0, 0);
+  EXPECT_FALSE(tray.IsHidden());
+  EXPECT_FALSE(tray.IsPending());
+  EXPECT_EQ(tray.TooltipText(), "checking");
+  tray.Remove();
+}
+
+TEST_F(Tray, AFailedFirstAddIsRetriedOnATimerAndNotAfterRemoval) {
+  LateTaskbarTray tray;
+  tray.failingAdds = 2;
+  ASSERT_TRUE(
+      tray.Create(nullptr, WM_TRAY_NOTIFY, "Postwink", icons_.normal.get(), kTrayIconId, true));
+  EXPECT_FALSE(tray.Show());
+  EXPECT_TRUE(test::PumpUntil([&] { return !tray.IsPending(); }, 10000));
+  EXPECT_FALSE(tray.IsHidden());
+  EXPECT_EQ(tray.failingAdds, 0);
+  tray.Remove();
+
+  // An icon removed while its add is still pending (the program ends) stays away.
+  LateTaskbarTray leaving;
+  ASSERT_TRUE(
+      leaving.Create(nullptr, WM_TRAY_NOTIFY, "Postwink", icons_.normal.get(), kTrayIconId, true));
+  EXPECT_FALSE(leaving.Show());
+  leaving.Remove();
+  EXPECT_FALSE(leaving.IsPending());
+  test::PumpFor(kTrayRetryMs + 500);
+  EXPECT_TRUE(leaving.IsHidden());
 }
 
 TEST(IconSet, BuiltInIconsWhenTheFolderHasNone) {

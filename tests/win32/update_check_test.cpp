@@ -62,6 +62,15 @@ TEST_F(UpdateCheckTest, AMissingFileIsAnHttpFailure) {
   EXPECT_TRUE(files_.ListDirectory(folder_).empty());
 }
 
+// A server that sends far more than an update file is stopped and nothing is saved.
+TEST_F(UpdateCheckTest, AnOversizedFileIsAReadFailure) {
+  UpdateOutcome outcome = Check("huge.dat");
+  EXPECT_EQ(outcome.exitCode, 2);
+  EXPECT_FALSE(outcome.newer);
+  EXPECT_TRUE(state_.downloadedPath.empty());
+  EXPECT_TRUE(files_.ListDirectory(folder_).empty());
+}
+
 TEST_F(UpdateCheckTest, AUrlEndingInASlashSavesUpdateDat) {
   UpdateOutcome outcome = Check("dir/");
   EXPECT_TRUE(files_.Exists(folder_ + "Update.dat"));

@@ -1,6 +1,7 @@
 #include "core/check/check_engine.h"
 
 #include <algorithm>
+#include <new>
 #include <utility>
 
 #include "core/check/check_texts.h"
@@ -21,11 +22,11 @@ int ServerTimeoutMs(int seconds) {
 }
 }  // namespace
 
-SessionSettings SessionSettingsFrom(const Settings& settings) {
+SessionSettings SessionSettingsFrom(const Settings& settings, bool verbose) {
   SessionSettings session;
   session.listDown = settings.listDown;
   session.getLine = settings.getLine;
-  session.log = settings.log == 1;
+  session.log = settings.log == 1 || verbose;
   return session;
 }
 
@@ -36,7 +37,7 @@ CheckEngine::CheckEngine(CheckHost& host, Transport& transport, const Settings& 
       settings_(settings),
       accounts_(std::move(accounts)),
       session_(host, keeper_) {
-  session_.SetSettings(SessionSettingsFrom(settings));
+  session_.SetSettings(SessionSettingsFrom(settings, verbose_));
   for (size_t i = 0; i < accounts_.size(); ++i) accounts_[i]->index = static_cast<int>(i);
   updateAccount_.mailbox = kProgramName;
   updateAccount_.enabled = 0;
@@ -45,6 +46,11 @@ CheckEngine::CheckEngine(CheckHost& host, Transport& transport, const Settings& 
 }
 
 CheckEngine::~CheckEngine() { Stop(); }
+
+void CheckEngine::SetVerbose(bool verbose) {
+  verbose_ = verbose;
+  session_.SetSettings(SessionSettingsFrom(settings_, verbose_));
+}
 
 void CheckEngine::Start() {
   host_.StartTimer(CheckTimer::kMinute, kMinuteMs);
@@ -68,18 +74,52 @@ std::string CheckEngine::MailboxName(int position) {
   return account ? account->mailbox.value_or("") : std::string();
 }
 
-void CheckEngine::OnTimer(CheckTimer timer) {
-  switch (timer) {
-    case CheckTimer::kMinute:
-      MinuteTick();
-      break;
-    case CheckTimer::kCheckStep:
-      Step();
-      break;
-    case CheckTimer::kServerTimeout:
-      ServerTimeout();
-      break;
+template <typename Work>
+void CheckEngine::Guarded(Work&& work) {
+  try {
+    work();
+  } catch (const std::bad_alloc&) {
+    OnOutOfMemory();
   }
+}
+
+void CheckEngine::OnOutOfMemory() {
+  // The message whose parse ran out of memory is not tried again at the cut.
+  session_.DiscardPending();
+  try {
+    if (activeSocket_ != kNoSocket) {
+      FailAccount(currentIndex_, texts::kOutOfMemory);
+    } else {
+      // Between two accounts (the merge at the end of a cycle): nothing is open to end.
+      errorSeen_ = true;
+      ReportCheckError(texts::kOutOfMemory, -1);
+    }
+  } catch (const std::bad_alloc&) {
+    // Not even the report could be made: the connection is ended all the same.
+    if (activeSocket_ != kNoSocket && activeSocket_ != kResolvingSocket) {
+      transport_.CloseConnection(activeSocket_);
+    }
+    host_.StopTimer(CheckTimer::kServerTimeout);
+    activeSocket_ = kNoSocket;
+    currentIndex_ = -1;
+    errorSeen_ = true;
+  }
+}
+
+void CheckEngine::OnTimer(CheckTimer timer) {
+  Guarded([&] {
+    switch (timer) {
+      case CheckTimer::kMinute:
+        MinuteTick();
+        break;
+      case CheckTimer::kCheckStep:
+        Step();
+        break;
+      case CheckTimer::kServerTimeout:
+        ServerTimeout();
+        break;
+    }
+  });
 }
 
 void CheckEngine::MinuteTick() {
@@ -91,7 +131,8 @@ void CheckEngine::MinuteTick() {
       becameDue = true;
     }
   }
-  if (becameDue && activeSocket_ == kNoSocket) StartCheckCycle();
+  // A running cycle takes the accounts that became due.
+  if (becameDue && activeSocket_ == kNoSocket && !cycleActive_) StartCheckCycle();
 }
 
 void CheckEngine::CheckNow() {
@@ -100,7 +141,9 @@ void CheckEngine::CheckNow() {
     account->due = true;
     account->minutesWaited = 0;
   }
-  StartCheckCycle();
+  // Between two accounts of a running cycle the request joins that cycle: starting over would
+  // reset its new-mail count and failures, and the mail found so far would never be announced.
+  if (!cycleActive_) Guarded([this] { StartCheckCycle(); });
 }
 
 void CheckEngine::StartCheckCycle() {
@@ -143,7 +186,7 @@ bool CheckEngine::StartAccountCheck(int position) {
   Account* account = AccountAt(position);
   if (account == nullptr) return false;
   activeSocket_ = kResolvingSocket;
-  if (settings_.log == 1) host_.LogSeparator("recv");
+  if (FullLog()) host_.LogSeparator("recv");
   currentIndex_ = position;
   if (account->cachedAddress == 0) {
     host_.Log("gethostbyname...");
@@ -193,7 +236,7 @@ void CheckEngine::AbortAccountCheck(int position) {
 
 void CheckEngine::ReportCheckError(const std::string& text, int position) {
   currentIndex_ = -1;
-  if (settings_.log == 1) host_.Log(text);
+  if (FullLog()) host_.Log(text);
   std::string caption = texts::kErrorCaption;
   if (settings_.sokigErr == 1) {
     if (position >= 0) return;
@@ -205,6 +248,10 @@ void CheckEngine::ReportCheckError(const std::string& text, int position) {
 }
 
 void CheckEngine::OnSocketEvent(SocketHandle socket, SocketEvent event, int error) {
+  Guarded([&] { HandleSocketEvent(socket, event, error); });
+}
+
+void CheckEngine::HandleSocketEvent(SocketHandle socket, SocketEvent event, int error) {
   // Events of a connection already closed may still be queued; they concern nobody.
   if (activeSocket_ == kNoSocket || socket != activeSocket_) return;
   if (error != 0) {
@@ -217,7 +264,7 @@ void CheckEngine::OnSocketEvent(SocketHandle socket, SocketEvent event, int erro
   switch (event) {
     case SocketEvent::kRead: {
       ReceiveStatus status = transport_.ReceiveLines(
-          socket, [this](std::string_view line) { return HandleLine(line); });
+          socket, [this](std::string_view line) { return ReceiveLine(line); });
       if (status == ReceiveStatus::kOutOfMemory) {
         FailAccount(currentIndex_, texts::kOutOfMemory);
       } else if (activeSocket_ == socket) {
@@ -249,6 +296,14 @@ void CheckEngine::SendReply(SessionReply& reply, Account& account) {
     reply = session_.OnSendFailed(account);
     if (!reply.command.empty()) transport_.SendText(activeSocket_, reply.command);
   }
+}
+
+bool CheckEngine::ReceiveLine(std::string_view line) {
+  // Guarded here as well: on Windows the line arrives through a window message, and nothing may
+  // be thrown back through the system's frames.
+  bool goOn = false;
+  Guarded([&] { goOn = HandleLine(line); });
+  return goOn;
 }
 
 bool CheckEngine::HandleLine(std::string_view line) {
@@ -355,7 +410,7 @@ void CheckEngine::AcknowledgeNewMail() {
 
 void CheckEngine::ApplySettings() {
   for (size_t i = 0; i < accounts_.size(); ++i) accounts_[i]->index = static_cast<int>(i);
-  session_.SetSettings(SessionSettingsFrom(settings_));
+  session_.SetSettings(SessionSettingsFrom(settings_, verbose_));
   auto known = [this](const Account* account) {
     for (auto& a : accounts_) {
       if (a.get() == account) return true;
@@ -373,8 +428,10 @@ void CheckEngine::AddUpdateItem(std::unique_ptr<MailItem> item) {
   item->account = &updateAccount_;
   item->mailboxColour = static_cast<uint32_t>(updateAccount_.colour);
   item->flags |= kMailOwnColours;
-  updateAccount_.items.push_back(keeper_.Adopt(std::move(item)));
-  FinishCycle(1);
+  Guarded([&] {
+    updateAccount_.items.push_back(keeper_.Adopt(std::move(item)));
+    FinishCycle(1);
+  });
 }
 
 }  // namespace postwink

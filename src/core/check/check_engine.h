@@ -30,12 +30,14 @@ class CheckEngine : public TransportEvents {
   void Start();
   // Ends an open connection (shutdown).
   void Stop();
+  // The program was started with "-v": it logs what LOG=1 logs.
+  void SetVerbose(bool verbose);
 
   void OnTimer(CheckTimer timer);
   void OnSocketEvent(SocketHandle socket, SocketEvent event, int error) override;
 
-  // Check now: every account due with its count reset, then a cycle. Refused while a
-  // connection is open.
+  // Check now: every account due with its count reset, then a cycle; a cycle already running
+  // takes them instead. Refused while a connection is open.
   bool CanCheckNow() const { return activeSocket_ == kNoSocket; }
   void CheckNow();
   void StartCheckCycle();
@@ -66,6 +68,13 @@ class CheckEngine : public TransportEvents {
   int LastStartedIndex() const { return lastStartedIndex_; }
 
  private:
+  // Runs the work of an entry point. Memory running out anywhere in a check must not end the
+  // program: the account being checked fails with the fixed text, as from any other failure.
+  template <typename Work>
+  void Guarded(Work&& work);
+  void OnOutOfMemory();
+  void HandleSocketEvent(SocketHandle socket, SocketEvent event, int error);
+  bool ReceiveLine(std::string_view line);
   void MinuteTick();
   void Step();
   void ServerTimeout();
@@ -74,6 +83,8 @@ class CheckEngine : public TransportEvents {
   void FailAccount(int position, const std::string& text);
   void SendReply(SessionReply& reply, Account& account);
   Account* AccountAt(int position);
+  // LOG=1 or "-v": the separators, the login replies and the error texts are logged too.
+  bool FullLog() const { return settings_.log == 1 || verbose_; }
   std::string MailboxName(int position);
 
   CheckHost& host_;
@@ -92,8 +103,9 @@ class CheckEngine : public TransportEvents {
   bool errorSeen_ = false;
   std::optional<std::string> firstErrorName_;
   bool newMail_ = false;
+  bool verbose_ = false;
 };
 
-SessionSettings SessionSettingsFrom(const Settings& settings);
+SessionSettings SessionSettingsFrom(const Settings& settings, bool verbose);
 
 }  // namespace postwink

@@ -32,7 +32,8 @@ class CheckHost : public SessionHost {
   virtual void SetTrayIcon(TrayIcon icon) = 0;
   virtual void SetToolTip(const std::string& text) = 0;
 
-  // A modal box with the error icon and an OK button.
+  // A box with the error icon and an OK button. The engine calls this from inside socket reads:
+  // a host with a message loop shows it only after the read has unwound (ErrorBoxQueue).
   virtual void ShowErrorBox(const std::string& text, const std::string& caption) = 0;
   virtual void PlaySoundFile(const std::string& path) = 0;
   virtual bool InternetConnected() = 0;

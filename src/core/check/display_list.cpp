@@ -8,25 +8,27 @@
 namespace postwink {
 namespace {
 
-using IdentityKey = std::pair<const Account*, std::string_view>;
+// A text of one account: its unique id or its identity.
+using AccountKey = std::pair<const Account*, std::string_view>;
 
-struct IdentityKeyHash {
-  size_t operator()(const IdentityKey& key) const {
+struct AccountKeyHash {
+  size_t operator()(const AccountKey& key) const {
     return std::hash<std::string_view>()(key.second) ^
            (std::hash<const void*>()(key.first) * 0x9E3779B97F4A7C15ull);
   }
 };
 
-// The list's unique ids and (account, identity) pairs, for the same-message test.
+// The list's (account, unique id) and (account, identity) pairs, for the same-message test. A
+// POP3 unique id is unique only within one mailbox, so it is always taken with its account.
 struct MergeIndex {
-  std::unordered_set<std::string_view> uniqueIds;
-  std::unordered_set<IdentityKey, IdentityKeyHash> identitiesWithoutId;
-  std::unordered_set<IdentityKey, IdentityKeyHash> identities;
+  std::unordered_set<AccountKey, AccountKeyHash> uniqueIds;
+  std::unordered_set<AccountKey, AccountKeyHash> identitiesWithoutId;
+  std::unordered_set<AccountKey, AccountKeyHash> identities;
 
   void Add(const MailItem& item) {
-    IdentityKey key{item.account, item.identity};
+    AccountKey key{item.account, item.identity};
     if (item.uniqueId) {
-      uniqueIds.insert(*item.uniqueId);
+      uniqueIds.insert({item.account, *item.uniqueId});
     } else {
       identitiesWithoutId.insert(key);
     }
@@ -34,9 +36,10 @@ struct MergeIndex {
   }
 
   bool Holds(const MailItem& item) const {
-    IdentityKey key{item.account, item.identity};
+    AccountKey key{item.account, item.identity};
     if (item.uniqueId) {
-      return uniqueIds.count(*item.uniqueId) > 0 || identitiesWithoutId.count(key) > 0;
+      return uniqueIds.count({item.account, *item.uniqueId}) > 0 ||
+             identitiesWithoutId.count(key) > 0;
     }
     return identities.count(key) > 0;
   }
@@ -55,14 +58,18 @@ size_t DisplayList::RemoveIf(const std::function<bool(const MailItem&)>& remove)
 int MergeIntoDisplayList(Account& account, DisplayList& list, ItemKeeper& keeper) {
   MergeIndex index;
   for (const auto& entry : list.Items()) index.Add(*entry);
+  // Room first: an item taken from the keeper must reach the list, or memory running out would
+  // destroy it while its account still points at it.
+  list.Reserve(list.Size() + account.items.size());
   int count = 0;
   for (MailItem* item : account.items) {
     if (index.Holds(*item)) continue;
     std::unique_ptr<MailItem> owned = keeper.Take(item);
     if (!owned) continue;
-    index.Add(*owned);
-    if ((owned->flags & (kMailSpam | kMailHidden)) == 0) ++count;
+    const MailItem& listed = *owned;
     list.Append(std::move(owned));
+    if ((listed.flags & (kMailSpam | kMailHidden)) == 0) ++count;
+    index.Add(listed);
   }
   return count;
 }

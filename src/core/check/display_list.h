@@ -19,6 +19,7 @@ class DisplayList {
   MailItem* At(size_t index) const { return items_[index].get(); }
   const std::vector<std::unique_ptr<MailItem>>& Items() const { return items_; }
 
+  void Reserve(size_t count) { items_.reserve(count); }
   void Append(std::unique_ptr<MailItem> item) { items_.push_back(std::move(item)); }
   // Destroys every item for which remove is true, keeping the order of the rest.
   size_t RemoveIf(const std::function<bool(const MailItem&)>& remove);
@@ -27,9 +28,9 @@ class DisplayList {
   std::vector<std::unique_ptr<MailItem>> items_;
 };
 
-// Moves the account's items that the list does not hold yet (same unique id, or same identity
-// and account when either lacks a unique id) from the keeper into the list. Returns how many of
-// them count as new (neither spam nor hidden). Linear: the list is indexed once per call.
+// Moves the account's items that the list does not hold yet (same account and unique id, or same
+// account and identity when either lacks a unique id) from the keeper into the list. Returns how
+// many of them count as new (neither spam nor hidden). Linear: the list is indexed once per call.
 int MergeIntoDisplayList(Account& account, DisplayList& list, ItemKeeper& keeper);
 
 }  // namespace postwink

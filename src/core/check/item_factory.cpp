@@ -46,10 +46,10 @@ void ItemFactory::RefilterItem(MailItem& item) const {
 
 void ItemFactory::RefreshZone() { RefreshLocalZone(zone_); }
 
-std::vector<std::unique_ptr<Account>> LoadEngineAccounts(const std::string& iniPath, System& system,
+std::vector<std::unique_ptr<Account>> LoadEngineAccounts(const SettingsFile& file,
                                                          const Settings& settings) {
   std::vector<std::unique_ptr<Account>> accounts;
-  for (Account& account : LoadAccounts(iniPath, system, settings.st2Rgb)) {
+  for (Account& account : file.Accounts(settings.st2Rgb)) {
     accounts.push_back(std::make_unique<Account>(std::move(account)));
   }
   return accounts;

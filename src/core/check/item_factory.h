@@ -11,6 +11,7 @@
 
 #include "core/config/account.h"
 #include "core/config/settings.h"
+#include "core/config/settings_file.h"
 #include "core/mime/charset.h"
 #include "core/mime/date.h"
 #include "core/mime/mail_item.h"
@@ -42,8 +43,8 @@ class ItemFactory {
   LocalZone zone_;
 };
 
-// The accounts of a settings file in the form the engine owns them.
-std::vector<std::unique_ptr<Account>> LoadEngineAccounts(const std::string& iniPath, System& system,
+// The accounts of a settings file (as read with its settings) in the form the engine owns them.
+std::vector<std::unique_ptr<Account>> LoadEngineAccounts(const SettingsFile& file,
                                                          const Settings& settings);
 
 }  // namespace postwink

@@ -1,5 +1,6 @@
 #include "core/config/account.h"
 
+#include "core/config/credentials.h"
 #include "core/config/password.h"
 #include "core/text/cp932.h"
 
@@ -49,10 +50,16 @@ std::vector<Account> ReadAccounts(const IniFile& ini, int defaultColour) {
 SaveAccountsResult WriteAccounts(IniFile& ini, const std::vector<Account>& accounts,
                                  System& system) {
   SaveAccountsResult result;
-  // Every password is scrambled before anything is written, so a refusal leaves the file as it
-  // was instead of half saved.
+  // Every credential is checked and every password scrambled before anything is written, so a
+  // refusal leaves the file as it was instead of half saved.
   std::vector<std::optional<std::string>> stored;
   for (const Account& a : accounts) {
+    if (!IsSendableCredential(a.user.value_or("")) ||
+        !IsSendableCredential(a.password.value_or(""))) {
+      result.ok = false;
+      result.error = "[" + a.mailbox.value_or("") + "] " + kCredentialRefused;
+      return result;
+    }
     if (!a.password) {
       stored.emplace_back();
       continue;

@@ -58,7 +58,8 @@ struct SaveAccountsResult {
 };
 
 // Writes the accounts to SERVER1..n and deletes SERVER n+1..100. When a password cannot be
-// stored faithfully, nothing is written and the result names the account.
+// stored faithfully, or a user name or password holds CR, LF or NUL, nothing is written and the
+// result names the account.
 SaveAccountsResult WriteAccounts(IniFile& ini, const std::vector<Account>& accounts,
                                  System& system);
 

@@ -13,6 +13,7 @@ std::optional<std::string> IniFileProfile::GetString(std::string_view section,
 
 bool IniFileProfile::WriteString(std::string_view section, std::string_view key,
                                  std::string_view value) {
+  if (readOnly_) return false;
   IniFile ini;
   // A file that exists but cannot be read now is never replaced by one holding a single key.
   if (!ini.Load(files_, path_) && files_.Exists(path_)) return false;

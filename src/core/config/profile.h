@@ -21,10 +21,12 @@ class Profile {
 };
 
 // Each call reads the file afresh; each write replaces it atomically, so keys written by
-// others in between are kept.
+// others in between are kept. A read-only profile (the settings file could not be read at
+// start-up, so this run never writes it) refuses every write.
 class IniFileProfile final : public Profile {
  public:
-  IniFileProfile(FileSystem& files, std::string path) : files_(files), path_(std::move(path)) {}
+  IniFileProfile(FileSystem& files, std::string path, bool readOnly = false)
+      : files_(files), path_(std::move(path)), readOnly_(readOnly) {}
   std::optional<std::string> GetString(std::string_view section,
                                        std::string_view key) const override;
   bool WriteString(std::string_view section, std::string_view key, std::string_view value) override;
@@ -32,6 +34,7 @@ class IniFileProfile final : public Profile {
  private:
   FileSystem& files_;
   std::string path_;
+  bool readOnly_;
 };
 
 }  // namespace postwink

@@ -152,11 +152,14 @@ void WriteSettings(IniFile& ini, const Settings& s) {
 
 SettingsLoadResult LoadSettings(const std::string& iniPath, System& system,
                                 const std::optional<std::string>& windowsDirectory,
-                                Settings& settings) {
+                                Settings& settings, IniFile* ini) {
   SettingsLoadResult result;
-  IniFile ini;
-  result.fileExists = ini.Load(system.files, iniPath);
-  ReadSettings(ini, windowsDirectory, settings, &result.userIcon);
+  IniFile read;
+  bool readable = read.Load(system.files, iniPath);
+  result.fileExists = readable || system.files.Exists(iniPath);
+  result.unreadable = !readable && result.fileExists;
+  ReadSettings(read, windowsDirectory, settings, &result.userIcon);
+  if (ini) *ini = std::move(read);
   return result;
 }
 

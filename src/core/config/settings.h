@@ -73,7 +73,8 @@ struct Settings {
 };
 
 struct SettingsLoadResult {
-  bool fileExists = false;
+  bool fileExists = false;  // the file is there, whether or not it could be read
+  bool unreadable = false;  // it is there but could not be read: the settings are the defaults
   // USERICON is not kept in Settings: the caller hands it to the icon loader at once.
   std::string userIcon;
 };
@@ -85,9 +86,10 @@ void ReadSettings(const IniFile& ini, const std::optional<std::string>& windowsD
 // Writes the keys in the program's order; keys it never writes are left as they are.
 void WriteSettings(IniFile& ini, const Settings& settings);
 
+// The file as read is left in ini when one is given (empty when it could not be read).
 SettingsLoadResult LoadSettings(const std::string& iniPath, System& system,
                                 const std::optional<std::string>& windowsDirectory,
-                                Settings& settings);
+                                Settings& settings, IniFile* ini = nullptr);
 // Reads the file afresh, applies the writes and replaces the file once, so that edits made to
 // the file by hand or by other parts of the program since it was read survive. Returns false
 // when the file could not be written; the old file then stays as it was.

@@ -124,6 +124,12 @@ struct System {
 
 // The running platform's implementations (defined in src/win32/platform or src/posix).
 System& PlatformSystem();
+// The user's own folder for scratch files that others must not read or plant (message dumps),
+// created when needed; the path ends in its separator. None when no safe folder can be had. On
+// POSIX it is "Postwink-<uid>" in TMPDIR (or /tmp), created with mode 0700 and refused when it is
+// a link, not a folder, or owned by another user; one of the user's own that others may enter is
+// closed to them. On Windows the temporary directory is the user's own: "Postwink" in it.
+std::optional<std::string> PrivateTempFolder();
 const CharsetConverter& PlatformCharsetConverter();
 const TimeZoneSource& PlatformTimeZone();
 

@@ -23,8 +23,15 @@ ReceiveStatus LineSplitter::Feed(std::string_view bytes, const LineReceiver& rec
     std::string_view line(base + consumed_, at - consumed_);
     consumed_ = at + 2;
     pos = consumed_;
-    if (!receiver(line)) {
-      // The receiver has closed the connection and reset us; nothing of this read survives.
+    uint64_t generation = generation_;
+    bool goOn = receiver(line);
+    if (generation_ != generation) {
+      // The receiver closed the connection, and what the splitter holds now (perhaps the start
+      // of the next connection, fed from a message loop inside the receiver) is not this read's.
+      return ReceiveStatus::kHandled;
+    }
+    if (!goOn) {
+      // Stopped without a reset: nothing of this read survives.
       Reset();
       return ReceiveStatus::kHandled;
     }
@@ -44,6 +51,7 @@ ReceiveStatus LineSplitter::Feed(std::string_view bytes, const LineReceiver& rec
 }
 
 void LineSplitter::Reset() {
+  ++generation_;
   std::string().swap(pending_);
   consumed_ = 0;
   scanned_ = 0;

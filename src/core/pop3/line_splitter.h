@@ -5,6 +5,7 @@
 // drop the rest of a read.
 
 #include <cstddef>
+#include <cstdint>
 #include <functional>
 #include <string>
 #include <string_view>
@@ -20,7 +21,8 @@ enum class ReceiveStatus {
 class LineSplitter {
  public:
   // A line valid only during the call; returns false to stop the delivery of the rest of the
-  // read (the receiver has ended the connection).
+  // read (the receiver has ended the connection). A receiver that resets the splitter ends the
+  // delivery too, and whatever was fed into the splitter after that reset is left alone.
   using LineReceiver = std::function<bool(std::string_view line)>;
 
   // A server that never sends CR LF must not make us hold unbounded memory.
@@ -38,8 +40,9 @@ class LineSplitter {
  private:
   size_t maxLine_;
   std::string pending_;
-  size_t consumed_ = 0;  // bytes of pending_ already delivered
-  size_t scanned_ = 0;   // bytes of pending_ known to hold no CR LF start
+  size_t consumed_ = 0;      // bytes of pending_ already delivered
+  size_t scanned_ = 0;       // bytes of pending_ known to hold no CR LF start
+  uint64_t generation_ = 0;  // counts resets, so a Feed can tell that its receiver reset us
 };
 
 }  // namespace postwink

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdio>
 
+#include "core/config/credentials.h"
 #include "core/pop3/md5.h"
 #include "core/pop3/pop3_texts.h"
 #include "core/text/cp932.h"
@@ -123,14 +124,29 @@ void Pop3Session::ResetMessage(size_t expected) {
   spare_ = std::string();
   message_.clear();
   message_.reserve(std::min(expected, kMaxReserve));
+  messageReceived_ = 0;
+  messageCut_ = false;
   statusSeen_ = false;
 }
 
 bool Pop3Session::AppendToMessage(std::string_view line) {
-  if (message_.size() + line.size() + 2 > settings_.maxMessageBytes) return false;
+  messageReceived_ += line.size() + 2;
+  if (messageReceived_ > kDrainFactor * settings_.maxMessageBytes) return false;
+  // Once a line is dropped, every later one is too: what is kept is the start of the message.
+  if (messageCut_ || messageReceived_ > settings_.maxMessageBytes) {
+    messageCut_ = true;
+    return true;
+  }
   message_.append(line);
   message_.append("\r\n", 2);
   return true;
+}
+
+void Pop3Session::LogOverLimit(const Account& account, const char* what) {
+  char text[160];
+  std::snprintf(text, sizeof text, "message %d is over the size limit of %zu bytes: %s",
+                currentNumber_, settings_.maxMessageBytes, what);
+  LogLine(account, text);
 }
 
 SessionReply Pop3Session::OnLine(std::string_view line, Account& account) {
@@ -177,6 +193,9 @@ SessionReply Pop3Session::Greeting(std::string_view line, Account& account) {
   if (!IsPositiveReply(line)) return FailWithReply(texts::kBadGreeting, line);
   if (account.user.value_or("").empty()) return Fail(texts::kNoUserName);
   if (account.password.value_or("").empty()) return Fail(texts::kNoPassword);
+  if (!IsSendableCredential(*account.user) || !IsSendableCredential(*account.password)) {
+    return Fail(kCredentialRefused);
+  }
   if (account.apop == 1) {
     size_t open = line.rfind('<');
     size_t close = open == std::string_view::npos ? open : line.rfind('>');
@@ -232,6 +251,7 @@ SessionReply Pop3Session::ListReply(std::string_view line, Account& account) {
   LogLine(account, line);
   sizeText_.reset();
   long long expected = -1;
+  bool tooBig = false;
   if (IsPositiveReply(line)) {
     size_t pos = 0;
     NextWord(line, pos);
@@ -239,8 +259,16 @@ SessionReply Pop3Session::ListReply(std::string_view line, Account& account) {
     std::string_view size = NextWord(line, pos);
     sizeText_.emplace(size);
     expected = ReadReplyNumber(size);
+    tooBig = useRetr_ && expected > 0 && static_cast<size_t>(expected) > settings_.maxMessageBytes;
     int estimate = TopEstimate(settings_.getLine);
     if (!useRetr_ && (expected <= 0 || expected >= estimate)) expected = estimate;
+  }
+  if (tooBig) {
+    // Its header is enough to list it with its size and subject; a server without TOP sends it
+    // whole instead, and what fits is kept.
+    ResetMessage(kDefaultBuffer + 3);
+    LogOverLimit(account, "only its header is fetched");
+    return Send(account, SessionState::kTopSent, TopCommand(currentNumber_, 0));
   }
   ResetMessage(expected > 0 ? static_cast<size_t>(expected) + 3 : kDefaultBuffer + 3);
   if (useRetr_) {
@@ -263,14 +291,16 @@ SessionReply Pop3Session::FetchLine(std::string_view line, Account& account) {
       uidl_.Clear();
       return Send(account, SessionState::kResyncUidl, "UIDL\r\n");
     }
-    if (useRetr_) return FailWithReply(texts::kRetrRejected, line);
+    if (state_ == SessionState::kRetrSent) return FailWithReply(texts::kRetrRejected, line);
     useRetr_ = true;
     int listed = sizeText_ ? ReadReplyNumber(*sizeText_) : 0;
     ResetMessage(listed > 0 ? static_cast<size_t>(listed) + 3 : kDefaultBuffer + 3);
     return Send(account, SessionState::kRetrSent, NumberCommand("RETR", currentNumber_));
   }
   if (line != ".") {
+    bool cut = messageCut_;
     if (!AppendToMessage(line)) return Fail(texts::kOutOfMemory);
+    if (messageCut_ && !cut) LogOverLimit(account, "the rest of it is not kept");
     return {};
   }
   return MessageComplete(account);

@@ -34,8 +34,12 @@ enum class SessionState {
 };
 
 // Generous limits against a server that streams without end. The sizes a server announces are
-// hints only: they reserve at most kMaxReserve up front.
+// hints only: they reserve at most kMaxReserve up front. A message over kMaxMessageBytes is kept
+// as far as it fits (a message that LIST announces as bigger is asked for its header alone); the
+// rest is read and dropped, up to kDrainFactor times the limit, beyond which the server is taken
+// to stream without end.
 inline constexpr size_t kMaxMessageBytes = 256u << 20;
+inline constexpr size_t kDrainFactor = 4;
 inline constexpr size_t kMaxUidlBytes = 256u << 20;
 inline constexpr size_t kMaxReserve = 4u << 20;
 
@@ -115,7 +119,9 @@ class Pop3Session {
   SessionReply Fail(std::string error);
   SessionReply FailWithReply(const char* message, std::string_view reply);
   void LogLine(const Account& account, std::string_view text);
+  // False when the message has gone on too long to be a message at all.
   bool AppendToMessage(std::string_view line);
+  void LogOverLimit(const Account& account, const char* what);
   void ResetMessage(size_t expected);
 
   SessionHost& host_;
@@ -129,6 +135,8 @@ class Pop3Session {
   bool statusSeen_ = false;
   bool listingSeen_ = false;
   std::string message_;
+  size_t messageReceived_ = 0;  // bytes of the message so far, kept or not
+  bool messageCut_ = false;     // the message outgrew the limit: the rest is not kept
   // The buffer of the last parsed message, reused for the next one so that a long fetch does
   // not touch fresh memory for every message.
   std::string spare_;

@@ -3,6 +3,7 @@
 // the program's own version, and the name the download is saved under.
 
 #include <array>
+#include <cstddef>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -19,6 +20,10 @@ std::optional<Version> ParseVersion(std::string_view text);
 
 // a x 2^24 + b x 2^16 + c x 2^8 + d in 32 bits, each part added into its place unmasked.
 uint32_t VersionValue(const Version& v);
+
+// An update file is a short message; a server that sends more than this is not sending one, and
+// the download stops rather than let the body grow without end.
+inline constexpr size_t kMaxUpdateFileBytes = 1u << 20;
 
 // How a downloaded update file compares with the program's version. The numbers are the
 // worker thread's exit codes.

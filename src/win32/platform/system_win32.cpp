@@ -289,6 +289,24 @@ class WinCodePage final : public CodePage {
 
 }  // namespace
 
+std::optional<std::string> PrivateTempFolder() {
+  wchar_t temp[MAX_PATH + 1];
+  DWORD n = GetTempPathW(MAX_PATH + 1, temp);
+  if (n == 0 || n > MAX_PATH) return std::nullopt;
+  std::wstring folder(temp, n);
+  if (folder.back() != L'\\') folder += L'\\';
+  folder += L"Postwink\\";
+  if (!CreateDirectoryW(folder.c_str(), nullptr) && GetLastError() != ERROR_ALREADY_EXISTS) {
+    return std::nullopt;
+  }
+  DWORD attributes = GetFileAttributesW(folder.c_str());
+  if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_DIRECTORY)) {
+    return std::nullopt;
+  }
+  return Narrow932(
+      std::u16string_view(reinterpret_cast<const char16_t*>(folder.data()), folder.size()));
+}
+
 System& PlatformSystem() {
   static WinClock clock;
   static WinFileSystem files;

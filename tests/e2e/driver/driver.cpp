@@ -13,6 +13,8 @@
 //                                          below HWND; status 1 when there is no such cell
 //   e2e_driver key VK [ctrl] [shift] [alt] presses and releases a key as the user would
 //   e2e_driver foreground                  the foreground window's handle
+//   e2e_driver lock FILE MS                opens FILE sharing nothing, says "locked", holds it
+//                                          for MS milliseconds (another program's lock)
 #include <windows.h>
 
 #include <cstdint>
@@ -283,6 +285,18 @@ int Temp() {
   return 0;
 }
 
+int Lock(int argc, wchar_t** argv) {
+  if (argc < 4) return 2;
+  HANDLE file = CreateFileW(argv[2], GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
+                            FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return 1;
+  std::printf("locked\n");
+  std::fflush(stdout);
+  Sleep(static_cast<DWORD>(Number(argv[3])));
+  CloseHandle(file);
+  return 0;
+}
+
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
@@ -311,6 +325,8 @@ int wmain(int argc, wchar_t** argv) {
     status = Key(argc, argv);
   else if (cmd == L"foreground")
     status = Foreground();
+  else if (cmd == L"lock")
+    status = Lock(argc, argv);
   std::fflush(stdout);
   return status;
 }

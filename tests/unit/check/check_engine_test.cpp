@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <new>
 #include <string>
 #include <vector>
 
@@ -263,15 +264,130 @@ TEST_F(EngineTest, CheckNowIsRefusedWhileAConnectionIsOpen) {
   EXPECT_EQ(network.opened.size(), 1u);
 }
 
-TEST_F(EngineTest, ResolveFailureAndEmptyServerAreReported) {
+// Check now (or the minute tick) between two accounts of a running cycle lets that cycle take
+// the accounts again; it does not start over, which would forget the mail and the failure found
+// so far.
+TEST_F(EngineTest, CheckNowBetweenTwoAccountsOfARunningCycleKeepsWhatWasFound) {
+  MakeEngine(3);
+  servers[0].messages.clear();
+  servers[1].messages.clear();
+  servers[1].password = "other";
+  engine->CheckNow();
+  host.Advance(200, *engine, network);
+  ASSERT_EQ(network.opened, (Names{"pop1", "pop2"}));  // a failure, then two new messages
+  ASSERT_TRUE(engine->CycleActive());
+  ASSERT_EQ(engine->ActiveSocket(), kNoSocket);
+  servers[1].password = "secret";
+  engine->CheckNow();
+  host.Advance(10000, *engine, network);
+  EXPECT_FALSE(engine->CycleActive());
+  EXPECT_EQ(network.opened, (Names{"pop1", "pop2", "pop0", "pop1", "pop2"}));
+  EXPECT_EQ(engine->List().Size(), 2u);
+  EXPECT_TRUE(engine->NewMail());
+  EXPECT_EQ(host.sounds.size(), 1u);
+  EXPECT_TRUE(engine->ErrorSeen());
+  EXPECT_EQ(host.toolTips.back(), std::string(texts::kReceiveError) + "box1");
+}
+
+// "-v" logs what LOG=1 logs: the separator, the greeting, the replies to the login and the error
+// text, so that a failed login shows its reason.
+TEST_F(EngineTest, VerboseLogsWhatLogOneLogs) {
+  const struct {
+    int log;
+    bool verbose;
+    bool full;
+  } cases[] = {{1, false, true}, {0, true, true}, {0, false, false}};
+  for (const auto& c : cases) {
+    host = FakeCheckHost();
+    settings.log = c.log;
+    MakeEngine(1);
+    engine->SetVerbose(c.verbose);
+    servers[0].password = "other";
+    RunCheckNow();
+    auto logged = [&](const std::string& entry) {
+      return std::find(host.log.begin(), host.log.end(), entry) != host.log.end();
+    };
+    SCOPED_TRACE(::testing::Message() << "LOG=" << c.log << " verbose=" << c.verbose);
+    EXPECT_EQ(logged("--- recv"), c.full);
+    EXPECT_EQ(logged("[box0] " + servers[0].greeting), c.full);
+    EXPECT_EQ(logged("[box0] -ERR wrong"), c.full);
+    EXPECT_EQ(logged(std::string(texts::kAuthRejected) + "-ERR wrong"), c.full);
+    EXPECT_TRUE(logged("[box0] PASS ****"));
+  }
+}
+
+// Memory running out while a message is turned into an item fails that account with the fixed
+// text; the program, the cycle and the other accounts go on.
+TEST_F(EngineTest, AFailedAllocationFailsTheAccountNotTheProgram) {
+  MakeEngine(2);
+  bool thrown = false;
+  host.onBuildItem = [&] {
+    if (!thrown) {
+      thrown = true;
+      throw std::bad_alloc();
+    }
+  };
   settings.sokigErr = 0;
-  MakeEngine(1);
-  At(0).server = "unknown";
   RunCheckNow();
   ASSERT_EQ(host.boxes.size(), 1u);
-  EXPECT_EQ(host.boxes[0].first, texts::kResolveFailed);
+  EXPECT_EQ(host.boxes[0].first, texts::kOutOfMemory);
+  EXPECT_EQ(host.boxes[0].second, std::string(texts::kErrorCaptionPrefix) + "box1");
+  EXPECT_FALSE(network.Open());
   EXPECT_EQ(engine->ActiveSocket(), kNoSocket);
-  EXPECT_EQ(At(0).cachedAddress, 0u);
+
+  // The next check takes up where the failure left off.
+  settings.sokigErr = 1;
+  RunCheckNow();
+  EXPECT_FALSE(engine->ErrorSeen());
+  EXPECT_EQ(engine->List().Size(), 4u);
+}
+
+TEST_F(EngineTest, ResolveFailureAndEmptyServerAreReported) {
+  settings.sokigErr = 0;
+  for (const auto& [server, text] :
+       {std::pair<std::string, const char*>{"unknown", texts::kResolveFailed},
+        {"", texts::kNoServerName}}) {
+    host = FakeCheckHost();
+    MakeEngine(1);
+    At(0).server = server;
+    RunCheckNow();
+    ASSERT_EQ(host.boxes.size(), 1u) << server;
+    EXPECT_EQ(host.boxes[0].first, text) << server;
+    EXPECT_EQ(engine->ActiveSocket(), kNoSocket);
+    EXPECT_EQ(At(0).cachedAddress, 0u);
+    EXPECT_TRUE(network.opened.empty());
+  }
+}
+
+// Each socket failure reaches the user with the text of its event.
+TEST_F(EngineTest, SocketFailuresGiveTheTextOfTheirEvent) {
+  const struct {
+    SocketEvent event;
+    int error;
+    const char* text;
+  } cases[] = {
+      {SocketEvent::kRead, 10054, texts::kTransferError},
+      {SocketEvent::kWrite, 10054, texts::kTransferError},
+      {SocketEvent::kConnect, 10061, texts::kConnectFailed},
+      {SocketEvent::kClose, 10053, texts::kDisconnected},
+      {SocketEvent::kClose, 0, texts::kDisconnected},  // closed before QUIT
+  };
+  settings.sokigErr = 0;
+  network.silent = true;
+  for (const auto& c : cases) {
+    host = FakeCheckHost();
+    MakeEngine(1);
+    engine->CheckNow();
+    host.Advance(200, *engine, network);
+    ASSERT_TRUE(network.Open());
+    engine->OnSocketEvent(engine->ActiveSocket(), c.event, c.error);
+    SCOPED_TRACE(::testing::Message()
+                 << "event " << static_cast<int>(c.event) << " error " << c.error);
+    ASSERT_EQ(host.boxes.size(), 1u);
+    EXPECT_EQ(host.boxes[0].first, c.text);
+    EXPECT_FALSE(network.Open());
+    EXPECT_EQ(engine->ActiveSocket(), kNoSocket);
+  }
 }
 
 TEST_F(EngineTest, ApplySettingsDropsItemsOfDeletedAccountsAndTheUpdateNotice) {

@@ -39,23 +39,27 @@ TEST_F(MergeTest, SameMessageRules) {
   EXPECT_EQ(list.Size(), 4u);
   EXPECT_EQ(keeper.Size(), 0u);
 
-  Add(second, "<x>", "u1");          // equal unique id on another account
+  // A unique id is unique only within its mailbox: two mailboxes opened in the same second give
+  // the same ids, and the second account's messages must still be listed.
+  Add(second, "<x>", "u1");
   Add(second, "<b>", std::nullopt);  // equal identity, other account: a different message
   MailItem* sameAccount = Add(first, "<b>", "u9");  // one side without id: identity and account
+  MailItem* sameId = Add(first, "<e>", "u1");       // the same id in the same mailbox
   MailItem* duplicateInBatch = Add(second, "<y>", "u7");
   Add(second, "<z>", "u7");
-  EXPECT_EQ(MergeIntoDisplayList(second, list, keeper), 2);
+  EXPECT_EQ(MergeIntoDisplayList(second, list, keeper), 3);
   EXPECT_EQ(MergeIntoDisplayList(first, list, keeper), 0);
-  EXPECT_EQ(list.Size(), 6u);
+  EXPECT_EQ(list.Size(), 7u);
   // Items that never entered the list stay owned by the keeper until their account drops them.
   EXPECT_TRUE(keeper.Holds(sameAccount));
+  EXPECT_TRUE(keeper.Holds(sameId));
   EXPECT_FALSE(keeper.Holds(duplicateInBatch));
   EXPECT_EQ(keeper.Size(), 3u);
 
   EmptyItems(first, keeper);
   EmptyItems(second, keeper);
   EXPECT_EQ(keeper.Size(), 0u);
-  EXPECT_EQ(list.Size(), 6u);  // listed items stay valid
+  EXPECT_EQ(list.Size(), 7u);  // listed items stay valid
   for (const auto& item : list.Items()) EXPECT_FALSE(item->identity.empty());
 }
 

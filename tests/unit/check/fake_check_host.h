@@ -22,19 +22,13 @@ class FakeTransport : public Transport {
   bool silent = false;                         // servers say nothing at all
   std::string hangUpOn;                        // a command the server closes on, unanswered
 
+  // The real rules around the lookup; a server's address is its place in the map, from 1.
   ResolveResult ResolveHost(std::string_view name) override {
-    ResolveResult r;
-    if (name.empty()) {
-      r.error = texts::kNoServerName;
-      return r;
-    }
-    auto it = servers.find(std::string(name));
-    if (it == servers.end()) {
-      r.error = texts::kResolveFailed;
-      return r;
-    }
-    r.address = static_cast<uint32_t>(std::distance(servers.begin(), it) + 1);
-    return r;
+    return ResolveWith(name, [this](const std::string& host) -> uint32_t {
+      auto it = servers.find(host);
+      if (it == servers.end()) return 0;
+      return static_cast<uint32_t>(std::distance(servers.begin(), it) + 1);
+    });
   }
   OpenResult OpenConnection(uint32_t address, int) override {
     auto it = servers.begin();

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "core/config/credentials.h"
 #include "core/config/password.h"
 #include "unit/config/fake_system.h"
 
@@ -158,6 +159,27 @@ TEST(Accounts, AnUnstorablePasswordIsRefusedAndNothingIsWritten) {
   EXPECT_TRUE(r.error.starts_with("[bad] ")) << r.error;
   EXPECT_EQ(fake.files.files[kPath], before);
   EXPECT_EQ(fake.files.atomicWrites, 0);
+}
+
+TEST(Accounts, CredentialsWithLineBreaksOrNulAreRefusedAndNothingIsWritten) {
+  const std::string before = "[SERVER1]\r\nMAILBOX=old\r\n";
+  struct Case {
+    const char* user;
+    std::string password;
+  } cases[] = {
+      {"alice\r\nDELE 1", "ok"}, {"alice", "ok\nDELE 1"}, {"alice", std::string("o\0k", 3)}};
+  for (const Case& c : cases) {
+    testing::FakeSystem fake;
+    fake.files.files[kPath] = before;
+    Account a;
+    a.mailbox = "box";
+    a.user = c.user;
+    a.password = c.password;
+    SaveAccountsResult r = SaveAccounts(kPath, fake.system, {a});
+    EXPECT_FALSE(r.ok) << c.user;
+    EXPECT_EQ(r.error, std::string("[box] ") + kCredentialRefused);
+    EXPECT_EQ(fake.files.files[kPath], before);
+  }
 }
 
 TEST(Accounts, AFailedSaveReportsAndKeepsTheOldFile) {

@@ -33,6 +33,11 @@ TEST(IniFileProfile, NeverReplacesAFileItCannotRead) {
   files.files.clear();
   EXPECT_TRUE(profile.WriteString("Window", "ReportCtrl2", "x"));  // a new file is made
   EXPECT_EQ(files.files["P.ini"], "[Window]\r\nReportCtrl2=x\r\n");
+  // Read-only: a run that could not read the file at start-up writes nothing to it.
+  IniFileProfile readOnly(files, "P.ini", true);
+  EXPECT_EQ(readOnly.GetString("Window", "ReportCtrl2"), "x");
+  EXPECT_FALSE(readOnly.WriteString("Window", "ReportCtrl2", "y"));
+  EXPECT_EQ(files.files["P.ini"], "[Window]\r\nReportCtrl2=x\r\n");
 }
 
 }  // namespace

@@ -65,6 +65,27 @@ TEST(LineSplitter, ReceiverThatStopsDropsTheRestOfTheRead) {
   EXPECT_EQ(splitter.PendingSize(), 0u);
 }
 
+// A receiver that stops may have closed the connection and, before returning, fed the first
+// bytes of the next connection into the same splitter (a message loop running inside it). What
+// the new connection left pending must survive the old read's end.
+TEST(LineSplitter, ReceiverThatStopsAfterANewConnectionLeavesItsBytesAlone) {
+  LineSplitter splitter;
+  std::vector<std::string> lines;
+  auto next = [&](std::string_view line) {
+    lines.emplace_back(line);
+    return true;
+  };
+  splitter.Feed("+OK old\r\nrest of the old read\r\n", [&](std::string_view line) {
+    lines.emplace_back(line);
+    splitter.Reset();  // the old connection is closed
+    splitter.Feed("+OK new gree", next);
+    return false;
+  });
+  EXPECT_EQ(splitter.PendingSize(), 12u);
+  splitter.Feed("ting\r\n", next);
+  EXPECT_EQ(lines, (std::vector<std::string>{"+OK old", "+OK new greeting"}));
+}
+
 TEST(LineSplitter, EndlessLineFailsOnceItPassesTheLimit) {
   LineSplitter splitter(1000);
   Collector out;

@@ -2,9 +2,12 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <functional>
 #include <string>
 #include <vector>
 
+#include "core/config/credentials.h"
 #include "core/pop3/pop3_texts.h"
 #include "unit/pop3/fake_pop3.h"
 
@@ -123,6 +126,41 @@ TEST_F(SessionTest, LaterChecksVerifyResynchroniseAndFetchOnlyWhatIsNew) {
   EXPECT_EQ(keeper.Size(), 0u);
 }
 
+TEST_F(SessionTest, AVerificationTopThatTheServerRejectsResynchronises) {
+  RunSession(session, account, server);
+  server.noTop = true;
+  server.messages.push_back(MakeMessage("m4"));
+  server.commands.clear();
+  SessionRun run = RunSession(session, account, server);
+  EXPECT_TRUE(run.last.goOn);
+  EXPECT_EQ(run.commands, (Commands{"USER user", "PASS secret", "STAT", "TOP 3 0", "UIDL", "LIST 4",
+                                    "RETR 4", "UIDL", "QUIT"}));
+  ASSERT_EQ(account.items.size(), 4u);
+  EXPECT_EQ(account.items[2]->number, 3);
+  EXPECT_EQ(account.items[3]->identity, "<m4@test>");
+  EXPECT_EQ(account.lastNumber, 4);
+}
+
+// An item's own "X-UIDL:" header gives its unique id; when the server's id differs, the item is
+// not found in the next listing and counts as gone.
+TEST_F(SessionTest, AnOwnXUidlThatDiffersFromTheServersIsGoneAtTheNextResynchronisation) {
+  server.messages[0] = MakeMessage("m1", "X-UIDL: own-id\r\n");
+  RunSession(session, account, server);
+  ASSERT_EQ(account.items.size(), 3u);
+  EXPECT_EQ(account.items[0]->uniqueId, "own-id");
+  EXPECT_EQ(account.items[1]->uniqueId, "uid-m2");
+  MailItem* third = account.items[2];
+
+  server.messages.erase(server.messages.begin() + 1);  // another client deletes message 2
+  server.commands.clear();
+  SessionRun run = RunSession(session, account, server);
+  EXPECT_EQ(run.commands, (Commands{"USER user", "PASS secret", "STAT", "UIDL", "QUIT"}));
+  ASSERT_EQ(account.items.size(), 1u);
+  EXPECT_EQ(account.items[0], third);
+  EXPECT_EQ(third->number, 2);
+  EXPECT_EQ(account.lastNumber, 2);
+}
+
 TEST_F(SessionTest, GoneItemHeldElsewhereIsFlaggedNotDestroyed) {
   RunSession(session, account, server);
   std::unique_ptr<MailItem> listed = keeper.Take(account.items[0]);  // as if merged
@@ -178,6 +216,22 @@ INSTANTIATE_TEST_SUITE_P(
                       s.greeting = "+OK ready";
                     },
                     texts::kNoApop, Commands{"QUIT"}},
+        // A stored value that would end its command early is never sent, nor anything after.
+        FailureCase{"user_with_line_break",
+                    [](FakeServer&, Account& a) { a.user = "user\r\nDELE 1"; }, kCredentialRefused,
+                    Commands{"QUIT"}},
+        FailureCase{"password_with_line_feed",
+                    [](FakeServer&, Account& a) { a.password = "secret\nDELE 1"; },
+                    kCredentialRefused, Commands{"QUIT"}},
+        FailureCase{"password_with_nul",
+                    [](FakeServer&, Account& a) { a.password = std::string("sec\0ret", 7); },
+                    kCredentialRefused, Commands{"QUIT"}},
+        FailureCase{"apop_user_with_carriage_return",
+                    [](FakeServer&, Account& a) {
+                      a.apop = 1;
+                      a.user = "user\rDELE 1";
+                    },
+                    kCredentialRefused, Commands{"QUIT"}},
         FailureCase{"user_rejected", [](FakeServer& s, Account&) { s.user = "other"; },
                     std::string(texts::kUserRejected) + "-ERR who?", Commands{"USER user", "QUIT"}},
         FailureCase{"password_rejected", [](FakeServer& s, Account&) { s.password = "x"; },
@@ -278,6 +332,61 @@ TEST_F(SessionTest, AnnouncedSizesAreOnlyHints) {
   EXPECT_LE(session.MessageCapacity(), kMaxReserve + 64);
 }
 
+// A message over the size limit would fail every check at the same place, and nothing after it
+// would ever be fetched: it is listed from what fits (its header) and the check goes on.
+struct OversizeCase {
+  const char* name;
+  std::function<void(FakeServer&)> setup;
+  Commands commands;
+  const char* logged;
+};
+
+class OversizeMessages : public SessionTest, public ::testing::WithParamInterface<OversizeCase> {};
+
+TEST_P(OversizeMessages, AreListedFromWhatFitsAndTheCheckGoesOn) {
+  SessionSettings settings;
+  settings.log = true;
+  settings.maxMessageBytes = 400;
+  session.SetSettings(settings);
+  server.messages[1] = MakeMessage("big");
+  server.messages[1].text += std::string(900, 'z') + "\r\n";  // within the drain limit
+  GetParam().setup(server);
+  SessionRun run = RunSession(session, account, server);
+  EXPECT_TRUE(run.last.goOn) << run.last.error;
+  EXPECT_EQ(run.commands, GetParam().commands);
+  ASSERT_EQ(account.items.size(), 3u);
+  const std::string& kept = host.texts[1];
+  EXPECT_TRUE(kept.starts_with("From: a@example.com\r\nSubject: big\r\n")) << kept;
+  EXPECT_LE(kept.size(), 400u);
+  EXPECT_EQ(account.items[1]->identity, "<big@test>");
+  EXPECT_EQ(account.items[2]->identity, "<m3@test>");
+  EXPECT_EQ(account.lastNumber, 3);
+  std::string why = std::string("[box] message 2 ") + GetParam().logged;
+  EXPECT_NE(std::find_if(host.log.begin(), host.log.end(),
+                         [&](const std::string& entry) { return entry.starts_with(why); }),
+            host.log.end())
+      << why;
+}
+
+const Commands kAfterLogin{"USER user", "PASS secret", "STAT", "LIST 1", "RETR 1", "LIST 2"};
+Commands Then(std::initializer_list<const char*> rest) {
+  Commands commands = kAfterLogin;
+  commands.insert(commands.end(), rest.begin(), rest.end());
+  return commands;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, OversizeMessages,
+    ::testing::Values(
+        OversizeCase{"announced_by_list", [](FakeServer&) {},
+                     Then({"TOP 2 0", "LIST 3", "RETR 3", "UIDL", "QUIT"}), "is over the size"},
+        OversizeCase{"announced_to_a_server_without_top", [](FakeServer& s) { s.noTop = true; },
+                     Then({"TOP 2 0", "RETR 2", "LIST 3", "RETR 3", "UIDL", "QUIT"}),
+                     "is over the size"},
+        OversizeCase{"not_announced", [](FakeServer& s) { s.noList = true; },
+                     Then({"RETR 2", "LIST 3", "RETR 3", "UIDL", "QUIT"}), "is over the size"}),
+    [](const auto& info) { return std::string(info.param.name); });
+
 TEST_F(SessionTest, EndlessMessageFailsWithOutOfMemory) {
   SessionSettings settings;
   settings.maxMessageBytes = 1 << 20;
@@ -289,13 +398,14 @@ TEST_F(SessionTest, EndlessMessageFailsWithOutOfMemory) {
   std::string row(998, 'y');
   SessionReply reply;
   int lines = 0;
-  while (reply.goOn && lines < 2000) {
+  while (reply.goOn && lines < 10000) {
     reply = session.OnLine(row, account);
     ++lines;
   }
   EXPECT_FALSE(reply.goOn);
   EXPECT_EQ(reply.error, texts::kOutOfMemory);
-  EXPECT_GT(lines, 1000);
+  // What goes past the limit is read and dropped, up to four times the limit.
+  EXPECT_GT(lines, 4000);
 }
 
 TEST_F(SessionTest, AMessageFetchedBeforeAFailedSendIsKept) {

@@ -1,0 +1,130 @@
+#!/usr/bin/env python3
+"""postwink-cli check against a small POP3 server of its own, run as a user runs it: one line per
+account whatever the server says, and message dumps only in the user's private folder.
+
+usage: check_cli_test.py POSTWINK_CLI
+"""
+import os
+import socket
+import stat
+import subprocess
+import sys
+import tempfile
+import threading
+
+CLI = sys.argv[1]
+failures = []
+MESSAGE = ("From: a@example.com\r\nSubject: dumped\r\nMessage-Id: <d1@cli.test>\r\n\r\n"
+           "body\r\n")
+
+
+def check(label, condition, detail=""):
+    if not condition:
+        failures.append(f"{label}: {detail}")
+
+
+def serve(listener, greeting):
+    """Answers each connection: the greeting, then a one-message mailbox."""
+    while True:
+        try:
+            conn, _ = listener.accept()
+        except OSError:
+            return
+        with conn:
+            f = conn.makefile("rb")
+            conn.sendall(greeting + b"\r\n")
+            for raw in f:
+                cmd = raw.rstrip(b"\r\n").decode("latin-1")
+                word = cmd.split(" ")[0].upper()
+                if word in ("USER", "PASS"):
+                    reply = "+OK"
+                elif word == "STAT":
+                    reply = "+OK 1 %d" % len(MESSAGE)
+                elif word == "LIST":
+                    reply = "+OK 1 %d" % len(MESSAGE)
+                elif word == "RETR":
+                    reply = "+OK\r\n" + MESSAGE + "."
+                elif word == "UIDL":
+                    reply = "+OK\r\n1 u1\r\n."
+                elif word == "QUIT":
+                    try:
+                        conn.sendall(b"+OK bye\r\n")
+                        conn.shutdown(socket.SHUT_RDWR)
+                    except OSError:
+                        pass  # the client ended first
+                    break
+                else:
+                    reply = "-ERR"
+                conn.sendall(reply.encode("latin-1") + b"\r\n")
+
+
+def start_server(greeting):
+    listener = socket.socket()
+    listener.bind(("127.0.0.1", 0))
+    listener.listen(4)
+    threading.Thread(target=serve, args=(listener, greeting), daemon=True).start()
+    return listener
+
+
+def write_ini(path, port, log):
+    p = subprocess.run([CLI, "password", "scramble", "secret"], capture_output=True, timeout=30)
+    stored = p.stdout.decode().strip()
+    lines = ["[Postwink]", "LOG=%d" % log, "", "[SERVER1]", "MAILBOX=box", "POP3=127.0.0.1",
+             "PORT=%d" % port, "USER=user", "PASS=" + stored, "ENABLE=1"]
+    with open(path, "w", newline="") as f:
+        f.write("\r\n".join(lines) + "\r\n")
+
+
+def check_run(ini, env=None):
+    p = subprocess.run([CLI, "check", "--ini", ini], capture_output=True, timeout=60,
+                       env=env)
+    return p.returncode, p.stdout.decode("utf-8", "replace"), p.stderr.decode("utf-8", "replace")
+
+
+work = tempfile.mkdtemp(prefix="postwink-check-test-")
+try:
+    ini = os.path.join(work, "Postwink.ini")
+
+    # A failed login whose text holds line breaks and the server's control characters: still one
+    # line for the account, and nothing the terminal would act on.
+    server = start_server(b"-ERR busy \x1b[2J now")
+    write_ini(ini, server.getsockname()[1], 0)
+    code, out, err = check_run(ini)
+    server.close()
+    lines = out.splitlines()
+    check("a failed account exits 1", code == 1, f"{code} {err}")
+    check("one line for the account", len(lines) == 1, repr(out))
+    check("the line names the account and the failure",
+          lines and lines[0].startswith("box: failed: ") and "-ERR busy" in lines[0], repr(out))
+    check("no control characters reach the terminal", "\x1b" not in out, repr(out))
+
+    # Message dumps with LOG=1: never into a folder another user made or can enter.
+    tmp = os.path.join(work, "tmp")
+    os.mkdir(tmp)
+    planted = os.path.join(tmp, "Postwink")
+    os.mkdir(planted)
+    os.chmod(planted, 0o777)
+    if os.geteuid() == 0:
+        os.chown(planted, 65534, 65534)
+    server = start_server(b"+OK ready")
+    write_ini(ini, server.getsockname()[1], 1)
+    env = dict(os.environ, TMPDIR=tmp)
+    code, out, err = check_run(ini, env)
+    server.close()
+    check("the check succeeds", code == 0, f"{code} {out} {err}")
+    check("nothing is written into a folder that is not the user's", os.listdir(planted) == [],
+          os.listdir(planted))
+    private = os.path.join(tmp, "Postwink-%d" % os.geteuid())
+    check("the private folder exists", os.path.isdir(private))
+    if os.path.isdir(private):
+        mode = stat.S_IMODE(os.stat(private).st_mode)
+        check("the private folder is closed to others", mode == 0o700, oct(mode))
+        dumps = os.listdir(private)
+        check("the message is dumped there", len(dumps) == 1, dumps)
+finally:
+    subprocess.run(["rm", "-rf", work])
+
+for f in failures:
+    print("FAIL", f)
+print("check_cli_test: %d failure(s)" % len(failures))
+sys.exit(1 if failures else 0)
