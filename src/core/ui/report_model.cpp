@@ -399,4 +399,29 @@ void ReportModel::SortByHeaderClick(int column) {
   Sort(column, ascending);
 }
 
+std::string RowsAsText(const ReportModel& model, std::string_view emptyText) {
+  if (model.RowCount() == 0) return std::string(emptyText);
+  std::string out;
+  for (int row = 0; row < model.RowCount(); ++row) {
+    const ReportRow& r = *model.Row(row);
+    std::string mark;
+    if (r.Has(kRowBold)) mark += 'B';
+    if (r.Has(kRowSelected)) mark += 'S';
+    if (r.Has(kRowFocused)) mark += 'F';
+    out += mark.empty() ? "-" : mark;
+    for (int column : model.ActiveColumns()) {
+      out += '\t';
+      const ReportCell* cell = r.CellAt(column);
+      if (!cell) continue;
+      if (!cell->text.empty()) {
+        out += cell->text;
+      } else if (cell->image >= 0) {
+        out += "<" + std::to_string(cell->image) + ">";
+      }
+    }
+    out += "\r\n";
+  }
+  return out;
+}
+
 }  // namespace postwink

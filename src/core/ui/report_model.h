@@ -166,4 +166,9 @@ class ReportModel {
   SortState sort_;
 };
 
+// The rows as text for tools outside the program: one line per row (CR LF), a mark of its state
+// ("B" bold, "S" selected, "F" focused, "-" none), then its cells in display order after tabs; an
+// image cell without text reads "<image>". With no rows, the empty-list text.
+std::string RowsAsText(const ReportModel& model, std::string_view emptyText);
+
 }  // namespace postwink

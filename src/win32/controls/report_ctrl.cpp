@@ -559,30 +559,7 @@ void CReportCtrl::OnMouseMove(POINT p, UINT keys) {
   tip_->Show(screen, std::move(text), font, WorkAreaOrPrimary());
 }
 
-std::wstring CReportCtrl::RowsText() const {
-  if (model_.RowCount() == 0) return Widen(emptyText_);
-  std::wstring out;
-  for (int row = 0; row < model_.RowCount(); ++row) {
-    const ReportRow& r = *model_.Row(row);
-    std::wstring mark;
-    if (r.Has(kRowBold)) mark += L'B';
-    if (r.Has(kRowSelected)) mark += L'S';
-    if (r.Has(kRowFocused)) mark += L'F';
-    out += mark.empty() ? L"-" : mark;
-    for (int column : model_.ActiveColumns()) {
-      out += L'\t';
-      const ReportCell* cell = r.CellAt(column);
-      if (!cell) continue;
-      if (!cell->text.empty()) {
-        out += Widen(cell->text);
-      } else if (cell->image >= 0) {
-        out += L"<" + std::to_wstring(cell->image) + L">";
-      }
-    }
-    out += L"\r\n";
-  }
-  return out;
-}
+std::wstring CReportCtrl::RowsText() const { return Widen(RowsAsText(model_, emptyText_)); }
 
 std::optional<LRESULT> CReportCtrl::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
   switch (msg) {

@@ -32,9 +32,7 @@ struct NMREPORTVIEW {
 };
 
 // Messages other processes may send (assistive tools, test drivers). WM_GETTEXT answers the
-// rows as text: one line per row, a mark of its state ("B" bold, "S" selected, "F" focused,
-// "-" none) and its cells in display order, separated by tabs; an image cell without text
-// reads "<image>". With no rows it answers the empty-list text.
+// rows as text (RowsAsText of core/ui/report_model.h).
 inline constexpr UINT RVM_GETITEMCOUNT = WM_USER + 0x40;
 // wParam row, lParam column: the cell's rectangle in client coordinates packed as four 16-bit
 // values (left, top, right, bottom from the low word up); -1 when there is no such cell.

@@ -36,6 +36,10 @@ GdiHandle PointFont(int tenths, const std::string& face) {
   return GdiHandle(CreateFontIndirectW(&lf));
 }
 
+// Hand-edited sizes stay within what a window can show.
+int SanePoints(int points) { return std::clamp(points, 1, 400); }
+int SanePaneHeight(int pixels) { return std::clamp(pixels, 0, 8000); }
+
 // The rich edit class of the newest library the system has.
 const wchar_t* RichEditClass() {
   WNDCLASSEXW info{};
@@ -93,29 +97,24 @@ bool MessageListWnd::Create(HWND parent, const DisplayList& list,
   return true;
 }
 
+// Close requests are refused until the window is complete: it is filled, sized, placed and
+// animated in before it can go.
 LRESULT MessageListWnd::OnCreate() {
   const Settings& s = context_.settings;
-  // 1.
   creating_ = true;
-  listFont_ = PointFont(s.fontSize * 10, s.fontName);
-  previewFont_ = PointFont(s.fontSizePreview * 10, s.fontNamePreview);
+  listFont_ = PointFont(SanePoints(s.fontSize) * 10, s.fontName);
+  previewFont_ = PointFont(SanePoints(s.fontSizePreview) * 10, s.fontNamePreview);
   SendMessageW(hwnd(), WM_SETFONT, reinterpret_cast<WPARAM>(listFont_.get()), FALSE);
-  // 2-3.
   if (!CreateList()) {
     creating_ = false;
     return -1;
   }
-  // 4.
+  // A list that pops up after a check shows what is new; the user's list shows everything.
   Fill(*listData_, !activate_);
-  // 5.
   CreatePreview();
-  // 6.
   Place(activate_);
-  // 7.
   PlayShowAnimation();
-  // 8.
   RunTimerSteps(AutoCloseAtCreation(autoCloseMs_, s.autoClose == 1));
-  // 9.
   creating_ = false;
   return 0;
 }
@@ -170,7 +169,7 @@ void MessageListWnd::CreatePreview() {
   const Settings& s = context_.settings;
   RECT client;
   GetClientRect(hwnd(), &client);
-  const int height = ScalePixels(s.previewHeight);
+  const int height = ScalePixels(SanePaneHeight(s.previewHeight));
   preview_ = CreateWindowExW(WS_EX_STATICEDGE, RichEditClass(), L"",
                              WS_CHILD | WS_VSCROLL | ES_MULTILINE | ES_READONLY | ES_AUTOVSCROLL, 0,
                              client.bottom, client.right, height, hwnd(),
@@ -185,7 +184,7 @@ void MessageListWnd::CreatePreview() {
   format.dwMask = CFM_FACE | CFM_SIZE | CFM_COLOR | CFM_CHARSET | CFM_BOLD | CFM_ITALIC |
                   CFM_UNDERLINE | CFM_STRIKEOUT;
   format.dwEffects = 0;
-  format.yHeight = s.fontSizePreview * 20;
+  format.yHeight = SanePoints(s.fontSizePreview) * 20;
   format.crTextColor = static_cast<COLORREF>(s.preRgb);
   format.bCharSet = SHIFTJIS_CHARSET;
   Widen(s.fontNamePreview).copy(format.szFaceName, LF_FACESIZE - 1);
@@ -307,25 +306,22 @@ void MessageListWnd::PlayShowAnimation() {
 void MessageListWnd::ShowPreview(int row) {
   MailItem* item = ItemAt(row);
   if (!preview_ || !item) return;
-  // 1.
+  // Filled without drawing, then shown from its start.
   SendMessageW(preview_, WM_SETREDRAW, FALSE, 0);
   HideCaret(preview_);
   SetWindowTextW(preview_, L"");
   SendMessageW(preview_, EM_SETSEL, static_cast<WPARAM>(-1), -1);
-  // 2.
   parts_.clear();
   std::optional<std::string> body = GetBodyAndParts(*item, parts_, context_.charsets);
   std::wstring text = Widen(body ? *body : std::string());
   SendMessageW(preview_, EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>(text.c_str()));
-  // 3.
   ShowWindow(preview_, SW_SHOWNA);
   SendMessageW(preview_, EM_SETSEL, 0, 0);
   SendMessageW(preview_, EM_SCROLLCARET, 0, 0);
-  // 4.
+  // The message counts as read once it has been shown this long.
   previewRow_ = row;
   markReadItem_ = item;
   RunTimerSteps({{TimerStep::Kind::kStart, ListTimer::kMarkRead, kMarkReadMs}});
-  // 5.
   Layout();
   FitToContent();
   SendMessageW(preview_, WM_SETREDRAW, TRUE, 0);
@@ -346,7 +342,7 @@ void MessageListWnd::RemoveRow(int row, bool byImage) {
   MailItem* item = ItemAt(row);
   if (!item) return;
   const bool wasPreview = row == previewRow_;
-  // 1. The item stays in the DisplayList, so a later check does not list it again.
+  // The item stays in the DisplayList, so a later check does not list it again.
   item->flags |= kMailRemoved;
   FreeLargeTexts(*item);
   if (wasPreview) parts_.clear();
@@ -356,12 +352,11 @@ void MessageListWnd::RemoveRow(int row, bool byImage) {
   } else if (previewRow_ > row) {
     --previewRow_;
   }
-  // 2.
   if (list_.GetItemCount() == 0) {
     RunTimerSteps(AutoCloseWhenEmptied());
     HidePreview();
   } else if (byImage) {
-    // 3.
+    // The row that took its place is selected, and previewed when the pane is open.
     const int next = std::min(row, list_.GetItemCount() - 1);
     list_.SelectItem(next);
     if (PreviewVisible() && context_.settings.preview) {
@@ -370,7 +365,6 @@ void MessageListWnd::RemoveRow(int row, bool byImage) {
       previewRow_ = next;
     }
   }
-  // 4.
   FitToContent();
 }
 

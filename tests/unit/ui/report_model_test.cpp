@@ -299,6 +299,18 @@ TEST(ReportModel, WidthsStayWithinTheColumnMaximum) {
   EXPECT_EQ(model.Column(0)->width, 40);
 }
 
+TEST(ReportModel, RowsAsText) {
+  ReportModel model = ModelWithRows(2, 3);
+  EXPECT_EQ(RowsAsText(ReportModel(), "none"), "none");
+  model.SetRowBold(0, true);
+  model.MutableCell(0, 2)->image = 8;
+  model.MutableCell(1, 1)->text = "x";
+  model.Click(1, false, false);
+  model.DeactivateColumn(1);
+  model.ActivateColumn(1, 0);
+  EXPECT_EQ(RowsAsText(model, "none"), "B\t\t0\t<8>\r\nSF\tx\t1\t\r\n");
+}
+
 TEST(ReportModel, ColourTableGrows) {
   ReportModel model;
   EXPECT_EQ(model.Colour(0), std::nullopt);
