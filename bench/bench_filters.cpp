@@ -107,6 +107,30 @@ void BM_EvaluateFiltersLongSubject(benchmark::State& state) {
 }
 BENCHMARK(BM_EvaluateFiltersLongSubject)->RangeMultiplier(4)->Range(1 << 10, 1 << 20)->Complexity();
 
+// The most work one rule can ask for: an expression near the largest program, with a thread at
+// nearly every instruction alive at every character, over one header field of the given length
+// (a hostile message). One rule on one message looks at a bounded part of its field only.
+void BM_PathologicalRuleOnALongField(benchmark::State& state) {
+  FilterRule rule;
+  rule.target = kFilterTargetHeader;
+  rule.headerName = "X-Junk:";
+  rule.useRegex = 1;
+  rule.pattern = "/.{0,950}Z/";
+  FilterTable table;
+  table.rules.push_back(rule);
+  Settings settings;
+  MailItem item = GenerateMessages(1)[0];
+  item.headerText = "X-Junk: " + std::string(state.range(0), 'a') + "\r\n\r\n";
+  for (auto _ : state) {
+    benchmark::DoNotOptimize(EvaluateFilters(item, table, settings, &BuiltInRegex()));
+  }
+  state.SetBytesProcessed(state.iterations() * state.range(0));
+}
+BENCHMARK(BM_PathologicalRuleOnALongField)
+    ->RangeMultiplier(8)
+    ->Range(1 << 12, 1 << 21)
+    ->Unit(benchmark::kMillisecond);
+
 // One expression that a backtracking matcher needs exponential time for, on up to 1 MB.
 void BM_RegexPathological(benchmark::State& state) {
   auto compiled = RegexProgram::Compile("(a|aa)*(a*)*b");

@@ -17,6 +17,7 @@
 #include "core/mime/date.h"
 #include "core/mime/header_fields.h"
 #include "core/mime/parse_message.h"
+#include "core/mime/transfer_encoding.h"
 #include "core/platform/system.h"
 
 namespace postwink::cli {
@@ -27,7 +28,8 @@ struct Corpus {
   uint64_t bytes = 0;
 };
 
-// Every *.eml file of the folder, in name order, read into memory before any timing.
+// Every *.eml file of the folder, in name order, read into memory before any timing, with the
+// CR LF line ends that a POP3 session would have delivered.
 std::optional<Corpus> ReadCorpus(const std::string& folder, std::vector<std::string>& names) {
   std::error_code ec;
   std::vector<std::filesystem::path> paths;
@@ -43,7 +45,7 @@ std::optional<Corpus> ReadCorpus(const std::string& folder, std::vector<std::str
     std::optional<std::string> text = PlatformSystem().files.ReadAll(path.string());
     if (!text) return std::nullopt;
     corpus.bytes += text->size();
-    corpus.messages.push_back(std::move(*text));
+    corpus.messages.push_back(WithCrLfLineEnds(*text));
     names.push_back(path.filename().string());
   }
   return corpus;
@@ -154,6 +156,7 @@ int BenchParse(const std::vector<std::string>& args) {
   CharsetContext charsets{PlatformSystem().codePage, PlatformCharsetConverter()};
   LocalZone zone{PlatformTimeZone()};
   ParseOptions options(charsets, zone);
+  options.dotStuffed = false;  // the files hold messages as stored
   if (!dumpPath.empty() && !WriteDump(dumpPath, names, *corpus, options)) {
     std::fprintf(stderr, "bench parse: cannot write '%s'\n", dumpPath.c_str());
     return kExitFailure;

@@ -12,24 +12,13 @@
 #include "core/config/settings.h"
 #include "core/filter/filter_eval.h"
 #include "core/mime/parse_message.h"
+#include "core/mime/transfer_encoding.h"
 #include "core/platform/system.h"
 
 namespace postwink::cli {
 namespace {
 
 constexpr const char* kUsage = "filter --ini FILE [--account N] [--no-regex] MESSAGE...";
-
-// Message files saved on Unix often have bare LF line ends; the session hands the parser
-// CR LF lines, so give it the same.
-std::string WithCrLf(const std::string& text) {
-  std::string out;
-  out.reserve(text.size() + text.size() / 32);
-  for (size_t i = 0; i < text.size(); ++i) {
-    if (text[i] == '\n' && (i == 0 || text[i - 1] != '\r')) out += '\r';
-    out += text[i];
-  }
-  return out;
-}
 
 int Run(const std::vector<std::string>& args) {
   std::optional<std::string> iniPath;
@@ -79,6 +68,7 @@ int Run(const std::vector<std::string>& args) {
   LocalZone zone{PlatformTimeZone()};
   ParseOptions options{charsets, zone};
   options.showHeader = settings.showHeader != 0;
+  options.dotStuffed = false;  // message files as stored, not as POP3 sends them
   RegexFacility* regex = useRegex ? &BuiltInRegex() : nullptr;
 
   int status = kExitOk;
@@ -98,7 +88,7 @@ int Run(const std::vector<std::string>& args) {
         MailColours{static_cast<uint32_t>(settings.st3Rgb), static_cast<uint32_t>(settings.st1Rgb),
                     static_cast<uint32_t>(settings.st2Rgb), static_cast<uint32_t>(settings.bgRgb)});
     item.account = account;
-    ParseMessage(item, WithCrLf(*text), std::nullopt, options);
+    ParseMessage(item, WithCrLfLineEnds(*text), std::nullopt, options);
     std::optional<int> rule = EvaluateFilters(item, settings.filters, settings, regex);
     j.BeginObject();
     j.Field("file", path);

@@ -12,22 +12,11 @@
 #include "core/mime/charset.h"
 #include "core/mime/date.h"
 #include "core/mime/parse_message.h"
+#include "core/mime/transfer_encoding.h"
 #include "core/platform/system.h"
 
 namespace postwink::cli {
 namespace {
-
-// Files saved on Unix usually end their lines in LF alone; the parser expects CR LF, as POP3
-// delivers messages.
-std::string WithCrlf(const std::string& text) {
-  std::string out;
-  out.reserve(text.size() + text.size() / 16);
-  for (size_t i = 0; i < text.size(); ++i) {
-    if (text[i] == '\n' && (i == 0 || text[i - 1] != '\r')) out += '\r';
-    out += text[i];
-  }
-  return out;
-}
 
 void OptionalField(JsonWriter& json, const char* key, const std::optional<std::string>& value) {
   json.Key(key);
@@ -40,10 +29,13 @@ void OptionalField(JsonWriter& json, const char* key, const std::optional<std::s
 
 int Run(const std::vector<std::string>& args) {
   bool showHeader = false;
+  bool pop3 = false;
   std::vector<std::string> files;
   for (const std::string& arg : args) {
     if (arg == "--showheader") {
       showHeader = true;
+    } else if (arg == "--pop3") {
+      pop3 = true;
     } else if (arg.size() > 1 && arg[0] == '-') {
       std::fprintf(stderr, "parse: unknown option '%s'\n", arg.c_str());
       return kExitUsage;
@@ -52,7 +44,7 @@ int Run(const std::vector<std::string>& args) {
     }
   }
   if (files.empty()) {
-    std::fprintf(stderr, "usage: postwink-cli parse [--showheader] FILE...\n");
+    std::fprintf(stderr, "usage: postwink-cli parse [--showheader] [--pop3] FILE...\n");
     return kExitUsage;
   }
 
@@ -61,6 +53,8 @@ int Run(const std::vector<std::string>& args) {
   LocalZone zone{PlatformTimeZone()};
   ParseOptions options(charsets, zone);
   options.showHeader = showHeader;
+  // A file is a message as stored; with --pop3 it is one as a server sends it, dot-stuffed.
+  options.dotStuffed = pop3;
 
   int status = kExitOk;
   JsonWriter json;
@@ -72,7 +66,7 @@ int Run(const std::vector<std::string>& args) {
       status = kExitFailure;
       continue;
     }
-    std::string text = WithCrlf(*raw);
+    std::string text = WithCrLfLineEnds(*raw);
     MailItem item;
     ParseMessage(item, text, std::to_string(text.size()), options);
     PartList parts;
@@ -120,7 +114,8 @@ int Run(const std::vector<std::string>& args) {
 }
 
 RegisterCommand reg("parse",
-                    "parse [--showheader] FILE...   the message record of each file, as JSON",
+                    "parse [--showheader] [--pop3] FILE...   the message record of each file "
+                    "(--pop3: as a server sends it, dot-stuffed), as JSON",
                     &Run);
 
 }  // namespace

@@ -11,10 +11,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   using namespace postwink;
   const std::string_view value(reinterpret_cast<const char*>(data), size);
   const CharsetContext context{PlatformSystem().codePage, PlatformCharsetConverter()};
-  if (std::optional<std::string> name = AssembleExtendedFilename(value, context)) {
+  if (std::optional<std::string> name = AssembleExtendedParameter(value, "filename", context)) {
     SanitizeFileName(*name);
   }
   GetDecodedParameter(value, "filename", context);
+  GetDecodedParameter(value, "name", context);
   GetParameter(value, "boundary");
   ExtensionForType(value);
   return 0;

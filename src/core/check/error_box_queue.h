@@ -27,9 +27,6 @@ class ErrorBoxQueue {
   // The box shown was closed. True when another is waiting (post the message again).
   bool End();
 
-  bool Showing() const { return showing_.has_value(); }
-  size_t Waiting() const { return waiting_.size(); }
-
  private:
   std::optional<ErrorBox> showing_;
   std::deque<ErrorBox> waiting_;

@@ -5,6 +5,7 @@
 
 #include "core/config/account.h"
 #include "core/mime/header_fields.h"
+#include "core/text/cp932.h"
 
 namespace postwink {
 
@@ -79,17 +80,23 @@ std::optional<int> EvaluateFilters(MailItem& item, const FilterTable& table,
     std::optional<std::string> fieldValue;
     std::optional<std::string_view> target = TargetText(item, rule, fieldValue);
     if (!target || target->empty()) continue;  // also for whenAbsent rules
+    // A hostile message must not hold the program up: one rule looks at a bounded part.
+    std::string_view examined = CutAtCharBoundary(*target, kMaxFilterTargetBytes);
+    bool whole = examined.size() == target->size();
     bool found = false;
     if (rule.useRegex == 1 && regex) {
       // An expression that is not between slashes or does not compile is a rule that never
       // applies; counting it as "not found" would make a whenAbsent rule apply to everything.
       if (!RegexExpression(rule.pattern)) continue;
-      RegexMatch match = regex->BMatch(rule.pattern, *target, handle, error);
+      RegexMatch match = regex->BMatch(rule.pattern, examined, handle, error);
       if (match == RegexMatch::kInvalid) continue;
+      // Not found in a search that stopped early says nothing about the rest of the field.
+      if (match == RegexMatch::kGaveUp) whole = false;
       found = match == RegexMatch::kFound;
     } else {
-      found = target->find(rule.pattern) != std::string_view::npos;
+      found = examined.find(rule.pattern) != std::string_view::npos;
     }
+    if (!found && !whole) continue;
     if ((found && rule.whenAbsent == 0) || (!found && rule.whenAbsent == 1)) applied = i;
   }
   if (handle && regex) regex->BRegfree(handle);

@@ -41,7 +41,9 @@ class BuiltIn final : public RegexFacility {
       error = handle->error;
       return RegexMatch::kInvalid;
     }
-    return handle->program->Search(target) ? RegexMatch::kFound : RegexMatch::kNotFound;
+    std::optional<bool> found = handle->program->SearchWithin(target, kRegexStepBudget);
+    if (!found) return RegexMatch::kGaveUp;
+    return *found ? RegexMatch::kFound : RegexMatch::kNotFound;
   }
 
   void BRegfree(RegexHandle& handle) override { handle.reset(); }

@@ -5,6 +5,7 @@
 // and always present; no library is loaded by name. The filters take the facility as a
 // pointer, and a null pointer is the path for "no facility" (plain substring matching).
 
+#include <cstdint>
 #include <memory>
 #include <optional>
 #include <string>
@@ -26,7 +27,13 @@ enum class RegexMatch {
   kNotFound,
   kFound,
   kInvalid,  // not written between two slashes, or not a valid expression
+  kGaveUp,   // the search took more than kRegexStepBudget steps without an answer
 };
+
+// The most work one match may take: a step is one thread of the expression moved over one
+// character, so an ordinary expression searches megabytes within it, while the largest program
+// with every thread alive gives up after a few kilobytes (some tens of milliseconds).
+inline constexpr uint64_t kRegexStepBudget = 1u << 23;
 
 class RegexFacility {
  public:

@@ -229,7 +229,7 @@ class ThreadSet {
 
 }  // namespace
 
-bool RegexProgram::Search(std::string_view target) const {
+std::optional<bool> RegexProgram::SearchWithin(std::string_view target, uint64_t maxSteps) const {
   const size_t size = code_.size();
   ThreadSet current(size);
   ThreadSet next(size);
@@ -272,12 +272,15 @@ bool RegexProgram::Search(std::string_view target) const {
   const bool anchored = code_[0].op == Op::kAssert &&
                         static_cast<RegexNodeKind>(code_[0].arg) == RegexNodeKind::kBeginText;
   Position here = PositionAt(target, 0, nullptr);
+  uint64_t steps = 0;
   for (;;) {
     // Otherwise a match may start at every character boundary.
     if (!anchored || here.offset == 0) {
       if (addThread(current, 0, here)) return true;
     }
     if (here.atEnd || current.Count() == 0) return false;
+    steps += current.Count() + 1;
+    if (steps > maxSteps) return std::nullopt;
     Position after = PositionAt(target, here.offset + here.length, &here);
     const RegexChar c = here.current;
     for (size_t i = 0; i < current.Count(); ++i) {

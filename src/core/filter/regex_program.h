@@ -4,6 +4,7 @@
 // in the target's length, with no backtracking and no recursion.
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <variant>
@@ -24,7 +25,10 @@ class RegexProgram {
   static std::variant<RegexProgram, std::string> Compile(std::string_view expression);
 
   // True when the expression matches somewhere in target.
-  bool Search(std::string_view target) const;
+  bool Search(std::string_view target) const { return *SearchWithin(target, UINT64_MAX); }
+  // The same with a bound on the work: each character costs one step per thread alive at it.
+  // Nothing when the steps ran out before an answer.
+  std::optional<bool> SearchWithin(std::string_view target, uint64_t maxSteps) const;
 
   size_t Size() const { return code_.size(); }
 

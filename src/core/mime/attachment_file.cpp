@@ -3,7 +3,6 @@
 #include "core/mime/body_and_parts.h"
 #include "core/mime/file_names.h"
 #include "core/mime/header_fields.h"
-#include "core/mime/transfer_encoding.h"
 #include "core/text/cp932.h"
 
 namespace postwink {
@@ -31,17 +30,8 @@ std::optional<std::string> ExtractAttachment(const MailItem& item, const PartLis
                                              size_t index, TempFolder& folder) {
   if (index >= parts.size()) return std::nullopt;
   const MimePart& part = parts[index];
-  std::string_view content =
-      item.previewText ? PartContent(*item.previewText, part) : std::string_view();
   // Data that is not transfer-encoded is written whole, NUL bytes included.
-  std::string data;
-  if (part.encoding && EqualsNoCase(*part.encoding, "base64")) {
-    data = Base64Decode(content);
-  } else if (part.encoding && EqualsNoCase(*part.encoding, "quoted-printable")) {
-    data = QuotedPrintableDecode(content);
-  } else {
-    data = std::string(content);
-  }
+  std::string data = item.previewText ? DecodePartContent(*item.previewText, part) : std::string();
 
   std::optional<std::string> name = part.name;
   if (!name && part.type) {

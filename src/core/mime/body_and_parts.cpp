@@ -6,7 +6,23 @@
 namespace postwink {
 namespace {
 
-bool IsTextPart(const MimePart& part) { return !part.type || StartsWithNoCase(*part.type, "text"); }
+bool IsText(const MimePart& part) { return IsTextType(part.type); }
+
+bool HasAttachmentDisposition(const MimePart& part) {
+  if (!part.disposition) return false;
+  const size_t start = part.disposition->find_first_not_of(" \t");
+  return start != std::string::npos &&
+         StartsWithNoCase(std::string_view(*part.disposition).substr(start), "attachment");
+}
+
+// A Content-Transfer-Encoding value that names the encoding, blanks around it allowed.
+bool IsEncoding(const std::optional<std::string>& value, std::string_view encoding) {
+  if (!value) return false;
+  const size_t start = value->find_first_not_of(" \t");
+  if (start == std::string::npos) return false;
+  const size_t end = value->find_last_not_of(" \t");
+  return EqualsNoCase(std::string_view(*value).substr(start, end - start + 1), encoding);
+}
 
 }  // namespace
 
@@ -21,6 +37,30 @@ std::string_view PartContent(std::string_view text, const MimePart& part) {
   return text.substr(*part.start, end - *part.start);
 }
 
+std::string DecodePartContent(std::string_view text, const MimePart& part) {
+  const std::string_view content = PartContent(text, part);
+  if (IsEncoding(part.encoding, "base64")) return Base64Decode(content);
+  if (IsEncoding(part.encoding, "quoted-printable")) return QuotedPrintableDecode(content);
+  return std::string(content);
+}
+
+bool IsBodyCandidate(const MimePart& part) {
+  return IsText(part) && !HasAttachmentDisposition(part);
+}
+
+bool CountsAsAttachment(const MimePart& part) {
+  if (HasAttachmentDisposition(part)) return true;
+  if (part.inRelated && part.type && StartsWithNoCase(*part.type, "image/")) return false;
+  return (part.name && !part.name->empty()) || !IsText(part);
+}
+
+bool HasAttachment(const PartList& parts, std::optional<size_t> body) {
+  for (size_t i = 0; i < parts.size(); ++i) {
+    if (i != body && CountsAsAttachment(parts[i])) return true;
+  }
+  return false;
+}
+
 std::optional<size_t> ListMessageParts(const MailItem& item, PartList& parts,
                                        const CharsetContext& context) {
   parts.clear();
@@ -32,15 +72,14 @@ std::optional<size_t> ListMessageParts(const MailItem& item, PartList& parts,
     MimePart part;
     part.type = item.contentType;
     part.encoding = item.transferEncoding;
+    if (item.headerText)
+      part.disposition = GetHeaderField(*item.headerText, "Content-Disposition:");
+    part.name = PartFileName(part.disposition, part.type, context);
     if (item.previewText) part.start = 0;
-    bool isText = !item.contentType || StartsWithNoCase(*item.contentType, "text");
-    if (!isText) part.name = GetDecodedParameter(*item.contentType, "name", context);
     parts.push_back(std::move(part));
-    if (!isText) return std::nullopt;
-    return 0;
   }
   for (size_t i = 0; i < parts.size(); ++i) {
-    if (IsTextPart(parts[i])) return i;
+    if (IsBodyCandidate(parts[i])) return i;
   }
   return std::nullopt;
 }
@@ -50,17 +89,8 @@ std::optional<std::string> GetBodyAndParts(const MailItem& item, PartList& parts
   std::optional<size_t> body = ListMessageParts(item, parts, context);
   if (!body || !parts[*body].start || !item.previewText) return std::nullopt;
   const MimePart& part = parts[*body];
-  std::string_view content = PartContent(*item.previewText, part);
-  std::string decoded;
-  if (part.encoding && EqualsNoCase(*part.encoding, "base64")) {
-    decoded = Base64Decode(content);
-    content = decoded;
-  } else if (part.encoding && EqualsNoCase(*part.encoding, "quoted-printable")) {
-    decoded = QuotedPrintableDecode(content);
-    content = decoded;
-  }
-  std::string converted = ConvertBodyCharset(content, part.type.value_or(""), context);
-  return RemoveDotStuffing(converted);
+  return ConvertBodyCharset(DecodePartContent(*item.previewText, part), part.type.value_or(""),
+                            context);
 }
 
 }  // namespace postwink

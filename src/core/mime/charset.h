@@ -20,13 +20,20 @@ enum class UnicodeForm { kUtf7 = 0, kUtf8 = 1 };
 
 // Converts text in the named character set into code page 932. `charsetName` is the text where
 // the name begins; it may run on (the rest of an encoded word after "=?", or of a Content-Type
-// value after "charset="). Names beginning with ISO-2022-JP, ISO-2022-KR, UTF-7 and UTF-8
-// match by prefix, without regard to case; the other known sets (EUC-JP, US-ASCII,
-// ISO-8859-n, windows-125n, KOI8-R; Shift_JIS and its aliases pass through) match as a whole
-// name. nullopt for a set that is not known: the caller keeps the bytes as they are.
+// value after "charset="); FindCharset says which names are known. nullopt for a set that is not
+// known (or that the platform cannot convert): the caller decides what the bytes are.
+// Mislabelled Japanese text stays readable: text with ISO-2022-JP escapes is read as
+// ISO-2022-JP under any label but ISO-2022-KR and UTF-7, a US-ASCII label is no label at all
+// (DecodeUnlabelledText), and a single-byte set leaves text alone that is plainly Shift_JIS.
 // Characters that 932 lacks become "?". The result may be longer than the input.
 std::optional<std::string> ConvertCharset(std::string_view text, std::string_view charsetName,
                                           const CharsetContext& context);
+
+// Text that no known charset describes (no label, an unknown one, US-ASCII over 8-bit bytes, a
+// raw 8-bit header): valid UTF-8 with at least one multi-byte character is read as UTF-8, since
+// Shift_JIS text almost never is; anything else goes through JisToShiftJis, so ISO-2022-JP is
+// converted and Shift_JIS passes as it is.
+std::string DecodeUnlabelledText(std::string_view text, const CharsetContext& context);
 
 // UTF-7 or UTF-8 through UTF-16 into code page 932; the Japanese characters that Unicode holds
 // twice map to their 932 forms, everything else 932 lacks becomes "?".
@@ -34,7 +41,7 @@ std::optional<std::string> ConvertViaUnicode(std::string_view text, UnicodeForm 
                                              const CharsetContext& context);
 
 // The body as shown: converted by the first charset parameter of the Content-Type value that
-// converts it; otherwise the body through JisToShiftJis. An empty content type means none.
+// converts it; otherwise DecodeUnlabelledText. An empty content type means none.
 std::string ConvertBodyCharset(std::string_view body, std::string_view contentType,
                                const CharsetContext& context);
 

@@ -85,7 +85,29 @@ void CivilFromDays(int64_t z, DateTime& t) {
   t.day = static_cast<int>(d);
 }
 
-// Zone offset in minutes; nullopt for a zone name or no zone (no shift).
+struct NamedZone {
+  std::string_view name;
+  int minutes;
+};
+
+// The zone names of RFC 5322 (and UTC), and Japan's, which Japanese mail often carries.
+constexpr std::array<NamedZone, 13> kNamedZones = {{
+    {"UT", 0},
+    {"UTC", 0},
+    {"GMT", 0},
+    {"Z", 0},
+    {"EST", -5 * 60},
+    {"EDT", -4 * 60},
+    {"CST", -6 * 60},
+    {"CDT", -5 * 60},
+    {"MST", -7 * 60},
+    {"MDT", -6 * 60},
+    {"PST", -8 * 60},
+    {"PDT", -7 * 60},
+    {"JST", 9 * 60},
+}};
+
+// Zone offset in minutes; nullopt for an unknown zone name or no zone (no shift).
 std::optional<int> ZoneOffsetMinutes(std::string_view zone) {
   if (!zone.empty() && (zone[0] == '+' || zone[0] == '-')) {
     size_t pos = 1;
@@ -94,7 +116,9 @@ std::optional<int> ZoneOffsetMinutes(std::string_view zone) {
     if (zone[0] == '-') v = -v;
     return (v / 100) * 60 + v % 100;
   }
-  if (EqualsNoCase(zone, "GMT") || EqualsNoCase(zone, "UT")) return 0;
+  for (const NamedZone& named : kNamedZones) {
+    if (EqualsNoCase(zone, named.name)) return named.minutes;
+  }
   return std::nullopt;
 }
 

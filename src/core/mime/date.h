@@ -31,9 +31,10 @@ struct LocalZone {
 // Re-reads the offset; 540 minutes (+09:00) when the system cannot tell.
 void RefreshLocalZone(LocalZone& zone);
 
-// Shifts the time in place from the zone of `zoneText` (+HHMM/-HHMM, GMT, UT) to local time.
-// A zone name or no zone leaves the time as written; so does a shift of 24 hours or more, or a
-// time that is not a valid date.
+// Shifts the time in place from the zone of `zoneText` (+HHMM/-HHMM, or a name: UT, UTC, GMT,
+// Z, EST/EDT, CST/CDT, MST/MDT, PST/PDT, JST) to local time. Another zone name or no zone
+// leaves the time as written; so does a shift of 24 hours or more, or a time that is not a
+// valid date.
 void ShiftToLocal(DateTime& time, std::string_view zoneText, LocalZone& zone);
 
 // Matches the value against a date pattern (letters w d M m y h H n s t, space, "*", and bytes

@@ -2,6 +2,8 @@
 
 #include "core/mime/iso2022.h"
 #include "core/mime/transfer_encoding.h"
+#include "core/mime/unicode_text.h"
+#include "core/text/case.h"
 #include "core/text/cp932.h"
 
 namespace postwink {
@@ -24,14 +26,69 @@ void AppendWord(std::string& out, std::string_view word) {
   }
 }
 
+// The charset of an encoded word without an RFC 2231 language ("UTF-8*ja").
+std::string_view CharsetOnly(std::string_view charset) {
+  return charset.substr(0, charset.find('*'));
+}
+
+// A run of adjacent encoded words in one charset: their decoded bytes, converted together once
+// the run ends, and the white space that followed the last of them, which is kept only when no
+// further word follows.
+class WordRun {
+ public:
+  explicit WordRun(const CharsetContext& context) : context_(context) {}
+
+  bool Open() const { return open_; }
+
+  // A further word: the white space before it disappears, whatever its charset.
+  void Add(std::string_view charset, std::string_view decoded, std::string& out) {
+    gap_.clear();
+    if (open_ && !EqualsNoCase(CharsetOnly(charset), CharsetOnly(charset_))) Close(out);
+    if (!open_) {
+      open_ = true;
+      charset_ = charset;
+    }
+    bytes_.append(decoded);
+  }
+
+  void AddGap(char c) { gap_.push_back(c); }
+
+  // Ends the run: appends its text, then the white space after it.
+  void Close(std::string& out) {
+    if (!open_) return;
+    if (std::optional<std::string> converted = ConvertCharset(bytes_, charset_, context_)) {
+      AppendWord(out, *converted);
+    } else {
+      AppendWord(out, DecodeUnlabelledText(bytes_, context_));
+    }
+    out.append(gap_);
+    open_ = false;
+    bytes_.clear();
+    gap_.clear();
+  }
+
+ private:
+  const CharsetContext& context_;
+  bool open_ = false;
+  std::string_view charset_;
+  std::string bytes_;
+  std::string gap_;
+};
+
 }  // namespace
 
-std::string DecodeEncodedWords(std::string_view source, const CharsetContext& context) {
+std::string DecodeEncodedWords(std::string_view value, const CharsetContext& context) {
+  // Encoded words are ASCII, so a raw UTF-8 value can be converted before they are decoded.
+  std::string converted;
+  std::string_view source = value;
+  if (IsUtf8WithMultiByte(value)) {
+    converted = NarrowToCp932(Utf8ToUtf16(value), context.codePage);
+    source = converted;
+  }
   std::string out;
   out.reserve(source.size());
-  bool afterEncodedWord = false;
+  WordRun run(context);
   bool rawJisSeen = false;
-  size_t wordEnd = 0;  // output length just after the last decoded word
   // The first "?=" at or after the search start. Searches start further on each time, so one
   // remembered position keeps a value full of unclosed words linear.
   size_t nextClose = 0;
@@ -40,7 +97,6 @@ std::string DecodeEncodedWords(std::string_view source, const CharsetContext& co
   size_t i = 0;
   while (i < n) {
     if (source[i] == '=' && i + 1 < n && source[i + 1] == '?') {
-      if (afterEncodedWord) out.resize(wordEnd);
       const size_t charsetStart = i + 2;
       const size_t charsetEnd = source.find('?', charsetStart);
       size_t encodingEnd = std::string_view::npos;
@@ -56,40 +112,41 @@ std::string DecodeEncodedWords(std::string_view source, const CharsetContext& co
         }
         close = nextClose;
       }
-      if (close == std::string_view::npos) {
-        out.push_back('=');
+      if (close != std::string_view::npos) {
+        const std::string_view encoding =
+            source.substr(charsetEnd + 1, encodingEnd - charsetEnd - 1);
+        const std::string_view text = source.substr(encodingEnd + 1, close - encodingEnd - 1);
+        std::string decoded;
+        if (encoding == "B" || encoding == "b") {
+          decoded = Base64Decode(text);
+        } else if (encoding == "Q" || encoding == "q") {
+          decoded = QuotedPrintableDecode(text, QuotedPrintableForm::kEncodedWord);
+        } else {
+          decoded = std::string(text);
+        }
+        const std::string_view charset = source.substr(charsetStart, charsetEnd - charsetStart);
+        run.Add(charset, decoded, out);
+        i = close + 2;
+        continue;
+      }
+    }
+    const char c = source[i];
+    if (run.Open()) {
+      if (IsWhite(c)) {
+        run.AddGap(c);
         ++i;
         continue;
       }
-      const std::string_view encoding = source.substr(charsetEnd + 1, encodingEnd - charsetEnd - 1);
-      const std::string_view text = source.substr(encodingEnd + 1, close - encodingEnd - 1);
-      std::string decoded;
-      if (encoding == "B" || encoding == "b") {
-        decoded = Base64Decode(text);
-      } else if (encoding == "Q" || encoding == "q") {
-        decoded = QuotedPrintableDecode(text, QuotedPrintableForm::kEncodedWord);
-      } else {
-        decoded = std::string(text);
-      }
-      const std::string_view charset = source.substr(charsetStart, charsetEnd - charsetStart);
-      if (std::optional<std::string> converted = ConvertCharset(decoded, charset, context)) {
-        decoded = std::move(*converted);
-      }
-      AppendWord(out, decoded);
-      afterEncodedWord = true;
-      wordEnd = out.size();
-      i = close + 2;
-      continue;
+      run.Close(out);
     }
-    const char c = source[i];
     if (!rawJisSeen && c == '\x1B' && i + 2 < n && source[i + 1] == '$' &&
         (source[i + 2] == '@' || source[i + 2] == 'B')) {
       rawJisSeen = true;
     }
-    if (afterEncodedWord && !IsWhite(c)) afterEncodedWord = false;
     out.push_back(c);
     ++i;
   }
+  run.Close(out);
   if (rawJisSeen) return JisToShiftJis(out);
   return out;
 }

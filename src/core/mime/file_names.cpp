@@ -9,8 +9,6 @@
 namespace postwink {
 namespace {
 
-bool IsTrailByte(unsigned char c) { return (c >= 0x40 && c <= 0x7E) || (c >= 0x80 && c <= 0xFC); }
-
 bool IsForbidden(unsigned char c) {
   switch (c) {
     case '"':
@@ -50,10 +48,14 @@ void SanitizeFileName(std::string& text) {
   for (size_t i = 0; i < text.size(); ++i) {
     unsigned char c = static_cast<unsigned char>(text[i]);
     // A lead byte takes its trail byte with it only when that byte can be one; otherwise the
-    // next byte is examined on its own, so no "/" hides behind a stray lead byte.
-    if (IsLeadByte(c) && i + 1 < text.size() &&
-        IsTrailByte(static_cast<unsigned char>(text[i + 1]))) {
-      ++i;
+    // next byte is examined on its own, so no "/" hides behind a stray lead byte, and the stray
+    // lead byte itself goes, as Windows cannot make a name of it.
+    if (IsLeadByte(c)) {
+      if (i + 1 < text.size() && IsTrailByte(static_cast<unsigned char>(text[i + 1]))) {
+        ++i;
+      } else {
+        text[i] = '_';
+      }
       continue;
     }
     if (IsForbidden(c)) text[i] = '_';

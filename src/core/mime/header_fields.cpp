@@ -9,6 +9,17 @@ namespace {
 
 bool IsBlank(char c) { return c == ' ' || c == '\t'; }
 
+// The start of a field: a name of printable characters other than ":" and its colon (old mail
+// has blanks before the colon), or the "From " line of a mailbox file.
+bool IsFieldLine(std::string_view line) {
+  if (line.substr(0, 5) == "From ") return true;
+  size_t i = 0;
+  while (i < line.size() && line[i] > ' ' && line[i] < '\x7F' && line[i] != ':') ++i;
+  if (i == 0) return false;
+  while (i < line.size() && IsBlank(line[i])) ++i;
+  return i < line.size() && line[i] == ':';
+}
+
 // Offset of the next CR LF at or after pos that is not followed by a space or a tab (the end of
 // a logical line), or the text's size.
 size_t EndOfLogicalLine(std::string_view text, size_t pos) {
@@ -48,7 +59,7 @@ size_t AppendUnfolded(std::string_view text, size_t pos, std::string& out) {
       break;
     }
     out.append(text.substr(pos, crlf - pos));
-    pos = crlf + 3;  // the CR LF and the one space or tab of the fold
+    pos = crlf + 2;  // unfolding removes the CR LF only; the fold's space or tab stays
   }
   return end;
 }
@@ -94,9 +105,19 @@ std::optional<std::string> GetDecodedField(std::string_view text, std::string_vi
 }
 
 std::optional<size_t> FindBodyStart(std::string_view text) {
-  size_t pos = text.find("\r\n\r\n");
-  if (pos == std::string_view::npos) return std::nullopt;
-  return pos + 4;
+  size_t pos = 0;
+  while (pos < text.size()) {
+    const size_t crlf = text.find("\r\n", pos);
+    const std::string_view line =
+        text.substr(pos, (crlf == std::string_view::npos ? text.size() : crlf) - pos);
+    if (line.empty()) return crlf + 2;
+    // A line of blanks continues the field before it (RFC 5322's obsolete folding), as does
+    // any line that starts with a blank.
+    if (!IsBlank(line[0]) && !IsFieldLine(line)) return pos;
+    if (crlf == std::string_view::npos) return std::nullopt;
+    pos = crlf + 2;
+  }
+  return std::nullopt;
 }
 
 }  // namespace postwink

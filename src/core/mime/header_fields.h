@@ -26,7 +26,9 @@ std::optional<std::string> GetHeaderFieldAll(std::string_view text, std::string_
 std::optional<std::string> GetDecodedField(std::string_view text, std::string_view name, bool all,
                                            const CharsetContext& context);
 
-// Offset just after the first empty line (the first CR LF directly followed by another), or none.
+// Where the body starts: just after the empty line that ends the header block, or at the first
+// line that is neither a field nor a continuation (a header written without its empty line;
+// a line of only blanks is a continuation). None when the text ends inside the header.
 std::optional<size_t> FindBodyStart(std::string_view text);
 
 }  // namespace postwink

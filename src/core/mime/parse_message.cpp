@@ -34,7 +34,7 @@ long ReadInteger(std::string_view text) {
 // A text body is transfer-decoded for the preview; any other body stays as it came, and keeps
 // its encoding for the attachment that it becomes.
 std::string DecodeBody(MailItem& item, std::string_view body) {
-  if (!item.transferEncoding || !item.contentType || !StartsWithNoCase(*item.contentType, "text")) {
+  if (!item.transferEncoding || !item.contentType || !IsTextType(item.contentType)) {
     return std::string(body);
   }
   std::string decoded;
@@ -70,51 +70,57 @@ void DumpMessage(const MailItem& item, std::string_view text, const ParseOptions
 void ParseMessage(MailItem& item, std::string_view text, std::optional<std::string_view> sizeText,
                   const ParseOptions& options) {
   const CharsetContext& charsets = options.charsets;
-  item.subject = GetDecodedField(text, "Subject:", false, charsets);
-  item.from = GetDecodedField(text, "From:", false, charsets);
-  item.to = GetDecodedField(text, "To:", true, charsets);
-  item.cc = GetDecodedField(text, "Cc:", true, charsets);
-  item.contentType = GetDecodedField(text, "Content-Type:", false, charsets);
+  const std::optional<size_t> bodyStart = FindBodyStart(text);
+  // Fields are looked up in the header block only: a header written without its empty line
+  // must not take the body's lines for fields.
+  const std::string_view header = text.substr(0, bodyStart.value_or(text.size()));
+  item.subject = GetDecodedField(header, "Subject:", false, charsets);
+  item.from = GetDecodedField(header, "From:", false, charsets);
+  item.to = GetDecodedField(header, "To:", true, charsets);
+  item.cc = GetDecodedField(header, "Cc:", true, charsets);
+  item.contentType = GetDecodedField(header, "Content-Type:", false, charsets);
   if (item.contentType && StartsWithNoCase(*item.contentType, "multipart")) {
     item.isMultipart = 1;
   } else {
-    item.transferEncoding = GetHeaderField(text, "Content-Transfer-Encoding:");
+    item.transferEncoding = GetHeaderField(header, "Content-Transfer-Encoding:");
   }
-  if (std::optional<std::string> date = GetHeaderField(text, "Date:")) {
+  if (std::optional<std::string> date = GetHeaderField(header, "Date:")) {
     item.dateText = FormatDateText(*date, "yy/MM/dd", "HH:mm:ss", options.zone).text;
   }
   if (sizeText) item.sizeText = std::string(*sizeText);
   item.identity = MessageIdentity(text);
-  item.uniqueId = GetHeaderField(text, "X-UIDL:");
+  item.uniqueId = GetHeaderField(header, "X-UIDL:");
 
-  std::optional<std::string> priority = GetDecodedField(text, "X-Priority:", false, charsets);
+  std::optional<std::string> priority = GetDecodedField(header, "X-Priority:", false, charsets);
   if (priority && ReadInteger(*priority) < 3) {
     item.flags |= kMailImportant;
   } else {
     item.flags &= ~kMailImportant;
   }
 
-  std::optional<size_t> bodyStart = FindBodyStart(text);
-  item.headerText = std::string(text.substr(0, bodyStart.value_or(text.size())));
-  BuildPreviewText(item, text, options.showHeader);
+  item.headerText = std::string(header);
+  BuildPreviewText(item, text, options.showHeader, options.dotStuffed);
 
   // Only the part list matters here; the body text is not built.
-  item.hasAttachment = 0;
   PartList parts;
   std::optional<size_t> body = ListMessageParts(item, parts, charsets);
-  for (size_t i = 0; i < parts.size(); ++i) {
-    if (!body || i != *body) item.hasAttachment = 1;
-  }
+  item.hasAttachment = HasAttachment(parts, body) ? 1 : 0;
 
   if (options.log) DumpMessage(item, text, options);
 }
 
-void BuildPreviewText(MailItem& item, std::string_view text, bool showHeader) {
+void BuildPreviewText(MailItem& item, std::string_view text, bool showHeader, bool dotStuffed) {
   std::optional<size_t> bodyStart = FindBodyStart(text);
   if (bodyStart && *bodyStart < text.size()) {
-    std::string body = DecodeBody(item, text.substr(*bodyStart));
-    if (showHeader) body.insert(0, text.substr(0, *bodyStart));
-    item.previewText = std::move(body);
+    std::string_view body = text.substr(*bodyStart);
+    std::string unstuffed;
+    if (dotStuffed) {
+      unstuffed = RemoveDotStuffing(body);
+      body = unstuffed;
+    }
+    std::string decoded = DecodeBody(item, body);
+    if (showHeader) decoded.insert(0, text.substr(0, *bodyStart));
+    item.previewText = std::move(decoded);
   } else if (showHeader) {
     item.previewText = std::string(text);
   }

@@ -21,6 +21,7 @@ struct ParseOptions {
   LocalZone& zone;
   bool showHeader = false;      // SHOWHEADER: the preview starts with the header block
   bool log = false;             // LOG: every message is dumped into the temporary folder
+  bool dotStuffed = true;       // the text is as POP3 sends it: lines that begin with "." doubled
   FileSystem* files = nullptr;  // for the dump; none: no dump
   std::string tempFolder;       // the program's temporary folder, ending in its separator
 };
@@ -30,9 +31,11 @@ struct ParseOptions {
 void ParseMessage(MailItem& item, std::string_view text, std::optional<std::string_view> sizeText,
                   const ParseOptions& options);
 
-// Sets previewText: the transfer-decoded body of a single text part (after the header block
-// when showHeader is set); the whole text when there is no body and showHeader is set.
-void BuildPreviewText(MailItem& item, std::string_view text, bool showHeader);
+// Sets previewText: the body, without the POP3 dot-stuffing when dotStuffed is set, and
+// transfer-decoded when the message is a single text part (after the header block when
+// showHeader is set); the whole text when there is no body and showHeader is set.
+void BuildPreviewText(MailItem& item, std::string_view text, bool showHeader,
+                      bool dotStuffed = true);
 
 // Frees previewText and headerText (when the user removes the item from the list).
 void FreeLargeTexts(MailItem& item);

@@ -2,12 +2,16 @@
 
 #include <array>
 #include <cstdint>
+#include <optional>
 
 namespace postwink {
 namespace {
 
+constexpr uint8_t kNotBase64 = 0xFF;
+
 constexpr std::array<uint8_t, 256> MakeBase64Table() {
   std::array<uint8_t, 256> table{};
+  table.fill(kNotBase64);
   for (int i = 0; i < 26; ++i) {
     table['A' + i] = static_cast<uint8_t>(i);
     table['a' + i] = static_cast<uint8_t>(26 + i);
@@ -20,8 +24,17 @@ constexpr std::array<uint8_t, 256> MakeBase64Table() {
 
 constexpr std::array<uint8_t, 256> kBase64Values = MakeBase64Table();
 
-char HexPair(char high, char low) {
-  return static_cast<char>((16 * HexDigitValue(high) + HexDigitValue(low)) & 0xFF);
+bool IsHexDigit(char c) {
+  return (c >= '0' && c <= '9') || (c >= 'A' && c <= 'F') || (c >= 'a' && c <= 'f');
+}
+
+// The byte of an escape such as "=3D" or "%3D" whose two digits start at pos; none when the two
+// bytes there are not hex digits (the escape character then stands for itself).
+std::optional<char> EscapedByte(std::string_view source, size_t pos) {
+  if (pos + 1 >= source.size() || !IsHexDigit(source[pos]) || !IsHexDigit(source[pos + 1])) {
+    return std::nullopt;
+  }
+  return static_cast<char>(16 * HexDigitValue(source[pos]) + HexDigitValue(source[pos + 1]));
 }
 
 }  // namespace
@@ -33,8 +46,9 @@ std::string Base64Decode(std::string_view source) {
   int count = 0;
   for (char c : source) {
     if (c == '=') break;
-    if (c == ' ' || c == '\t' || c == '\r' || c == '\n') continue;
-    group = (group << 6) | kBase64Values[static_cast<unsigned char>(c)];
+    const uint8_t value = kBase64Values[static_cast<unsigned char>(c)];
+    if (value == kNotBase64) continue;  // line breaks, and what RFC 2045 says to ignore
+    group = (group << 6) | value;
     if (++count == 4) {
       out.push_back(static_cast<char>(group >> 16));
       out.push_back(static_cast<char>((group >> 8) & 0xFF));
@@ -57,19 +71,26 @@ std::string QuotedPrintableDecode(std::string_view source, QuotedPrintableForm f
   out.reserve(source.size());
   const size_t n = source.size();
   for (size_t i = 0; i < n; ++i) {
-    char c = source[i];
+    const char c = source[i];
     if (c == '=') {
-      if (i + 1 < n && source[i + 1] == '\n') {
-        i += 1;
+      // A soft line break; encoders and transports may leave blanks between "=" and the break.
+      size_t j = i + 1;
+      while (j < n && (source[j] == ' ' || source[j] == '\t')) ++j;
+      if (j >= n) break;
+      if (source[j] == '\n') {
+        i = j;
         continue;
       }
-      if (i + 2 >= n) break;
-      if (source[i + 1] == '\r' && source[i + 2] == '\n') {
+      if (source[j] == '\r' && j + 1 < n && source[j + 1] == '\n') {
+        i = j + 1;
+        continue;
+      }
+      if (std::optional<char> byte = EscapedByte(source, i + 1)) {
+        out.push_back(*byte);
         i += 2;
-        continue;
+      } else {
+        out.push_back(c);  // "=" without two hex digits is kept as it stands
       }
-      out.push_back(HexPair(source[i + 1], source[i + 2]));
-      i += 2;
     } else if (c == '_' && form == QuotedPrintableForm::kEncodedWord) {
       out.push_back(' ');
     } else {
@@ -91,13 +112,14 @@ std::string PercentDecode(std::string_view source) {
   out.reserve(source.size());
   const size_t n = source.size();
   for (size_t i = 0; i < n; ++i) {
-    if (source[i] != '%') {
+    std::optional<char> byte;
+    if (source[i] == '%') byte = EscapedByte(source, i + 1);
+    if (byte) {
+      out.push_back(*byte);
+      i += 2;
+    } else {
       out.push_back(source[i]);
-      continue;
     }
-    if (i + 2 >= n) break;
-    out.push_back(HexPair(source[i + 1], source[i + 2]));
-    i += 2;
   }
   return out;
 }
@@ -109,6 +131,16 @@ std::string RemoveDotStuffing(std::string_view source) {
   for (char c : source) {
     if (!(lineStart && c == '.')) out.push_back(c);
     lineStart = c == '\n';
+  }
+  return out;
+}
+
+std::string WithCrLfLineEnds(std::string_view text) {
+  std::string out;
+  out.reserve(text.size() + text.size() / 32);
+  for (size_t i = 0; i < text.size(); ++i) {
+    if (text[i] == '\n' && (i == 0 || text[i - 1] != '\r')) out += '\r';
+    out += text[i];
   }
   return out;
 }

@@ -26,6 +26,46 @@ int Base64Value(unsigned char c) {
   return -1;
 }
 
+struct Utf8Sequence {
+  size_t next;  // where the next character starts
+  char32_t codePoint;
+  bool valid;
+};
+
+// The sequence that starts with the byte at i (0x80 or above). Continuation bytes are taken
+// while they can still form a valid character, so a broken sequence counts once and the byte
+// that broke it starts afresh.
+Utf8Sequence ReadUtf8Sequence(std::string_view text, size_t i) {
+  const unsigned char c = static_cast<unsigned char>(text[i]);
+  int extra;
+  char32_t cp;
+  char32_t min;
+  if (c >= 0xC2 && c <= 0xDF) {
+    extra = 1, cp = c & 0x1F, min = 0x80;
+  } else if (c >= 0xE0 && c <= 0xEF) {
+    extra = 2, cp = c & 0x0F, min = 0x800;
+  } else if (c >= 0xF0 && c <= 0xF4) {
+    extra = 3, cp = c & 0x07, min = 0x10000;
+  } else {
+    return {i + 1, 0, false};
+  }
+  size_t j = i + 1;
+  for (int taken = 0; taken < extra; ++taken, ++j) {
+    if (j >= text.size()) return {j, 0, false};
+    const unsigned char t = static_cast<unsigned char>(text[j]);
+    unsigned char lo = 0x80, hi = 0xBF;
+    if (taken == 0) {
+      if (c == 0xE0) lo = 0xA0;
+      if (c == 0xED) hi = 0x9F;
+      if (c == 0xF0) lo = 0x90;
+      if (c == 0xF4) hi = 0x8F;
+    }
+    if (t < lo || t > hi) return {j, 0, false};
+    cp = (cp << 6) | (t & 0x3F);
+  }
+  return {j, cp, cp >= min};
+}
+
 // The 932 form of characters that Unicode holds twice, as code page 932 itself decodes them.
 char16_t Cp932Duplicate(char16_t c) {
   switch (c) {
@@ -91,64 +131,40 @@ std::string NarrowEachCharacter(std::u16string_view text, const CodePage& codePa
 std::u16string Utf8ToUtf16(std::string_view text) {
   std::u16string out;
   out.reserve(text.size());
-  const size_t n = text.size();
   size_t i = 0;
   if (text.substr(0, 3) == "\xEF\xBB\xBF") i = 3;
-  while (i < n) {
+  while (i < text.size()) {
     const unsigned char c = static_cast<unsigned char>(text[i]);
     if (c < 0x80) {
       out.push_back(c);
       ++i;
       continue;
     }
-    int extra;
-    char32_t cp;
-    char32_t min;
-    if (c >= 0xC2 && c <= 0xDF) {
-      extra = 1, cp = c & 0x1F, min = 0x80;
-    } else if (c >= 0xE0 && c <= 0xEF) {
-      extra = 2, cp = c & 0x0F, min = 0x800;
-    } else if (c >= 0xF0 && c <= 0xF4) {
-      extra = 3, cp = c & 0x07, min = 0x10000;
+    const Utf8Sequence seq = ReadUtf8Sequence(text, i);
+    if (seq.valid) {
+      AppendCodePoint(out, seq.codePoint);
     } else {
       out.push_back(kReplacement);
+    }
+    i = seq.next;
+  }
+  return out;
+}
+
+bool IsUtf8WithMultiByte(std::string_view text) {
+  bool multiByte = false;
+  size_t i = 0;
+  while (i < text.size()) {
+    if (static_cast<unsigned char>(text[i]) < 0x80) {
       ++i;
       continue;
     }
-    // Take continuation bytes while they can still form a valid character, so a broken
-    // sequence costs one U+FFFD and the byte that broke it starts afresh.
-    size_t j = i + 1;
-    int taken = 0;
-    bool valid = true;
-    while (taken < extra) {
-      if (j >= n) {
-        valid = false;
-        break;
-      }
-      const unsigned char t = static_cast<unsigned char>(text[j]);
-      unsigned char lo = 0x80, hi = 0xBF;
-      if (taken == 0) {
-        if (c == 0xE0) lo = 0xA0;
-        if (c == 0xED) hi = 0x9F;
-        if (c == 0xF0) lo = 0x90;
-        if (c == 0xF4) hi = 0x8F;
-      }
-      if (t < lo || t > hi) {
-        valid = false;
-        break;
-      }
-      cp = (cp << 6) | (t & 0x3F);
-      ++j;
-      ++taken;
-    }
-    if (valid && cp >= min) {
-      AppendCodePoint(out, cp);
-    } else {
-      out.push_back(kReplacement);
-    }
-    i = j;
+    const Utf8Sequence seq = ReadUtf8Sequence(text, i);
+    if (!seq.valid) return false;
+    multiByte = true;
+    i = seq.next;
   }
-  return out;
+  return multiByte;
 }
 
 std::u16string Utf7ToUtf16(std::string_view text) {

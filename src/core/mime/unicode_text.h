@@ -13,6 +13,10 @@ namespace postwink {
 // U+10FFFF, a sequence cut short) become U+FFFD. A byte order mark at the start is dropped.
 std::u16string Utf8ToUtf16(std::string_view text);
 
+// Whether the text is valid UTF-8 (no invalid, overlong or cut-short sequence, no surrogate)
+// holding at least one multi-byte character.
+bool IsUtf8WithMultiByte(std::string_view text);
+
 // RFC 2152. "+-" is "+"; a shifted run ends at "-" (absorbed) or at any byte outside the base64
 // alphabet; bits left over at its end are dropped. Bytes 0x80-0xFF become U+FFFD.
 std::u16string Utf7ToUtf16(std::string_view text);

@@ -13,6 +13,11 @@ constexpr bool IsLeadByte(unsigned char c) {
 }
 constexpr bool IsLeadByte(char c) { return IsLeadByte(static_cast<unsigned char>(c)); }
 
+// A byte that can follow a lead byte.
+constexpr bool IsTrailByte(unsigned char c) {
+  return (c >= 0x40 && c <= 0x7E) || (c >= 0x80 && c <= 0xFC);
+}
+
 // Length in bytes of the character at pos: 2 for a lead byte with a trail byte after it,
 // otherwise 1 (a lead byte at the very end stands alone).
 inline size_t CharLength(std::string_view text, size_t pos) {

@@ -97,7 +97,7 @@ TEST_F(EvaluateFiltersTest, NamedFieldIsMatchedRawAndUnfolded) {
   Use({Rule(kFilterTargetSubject, "=?ISO-2022-JP?B?")});
   EXPECT_EQ(Run(), std::nullopt);
 
-  Use({Rule(kFilterTargetHeader, "abcd")});
+  Use({Rule(kFilterTargetHeader, "ab cd")});  // unfolding keeps the fold's blank
   table.rules[0].headerName = "X-Folded:";
   EXPECT_EQ(Run(), 0);
 
@@ -233,6 +233,40 @@ TEST_F(EvaluateFiltersTest, RulesShareOneHandleReleasedOnce) {
   Use({c});
   EXPECT_EQ(Run(&facility), 0);
   EXPECT_EQ(facility.frees, 1);  // no expression ran, nothing to release
+}
+
+// One rule on one message does a bounded amount of work, however long the field and whatever
+// the expression: the field is looked at up to its first megabyte, and an expression gives up
+// after a fixed number of steps. A rule that could not look at the whole field then does not
+// apply, unless it found its pattern in the part it looked at.
+TEST_F(EvaluateFiltersTest, ARuleThatCannotLookAtAllOfAHugeFieldDoesNotApply) {
+  const std::string huge(2 << 20, 'a');
+  const std::string pathological = "/.{0,950}Z/";  // a thread at nearly every instruction
+  const struct {
+    const char* name;
+    std::string pattern;
+    std::string field;
+    int whenAbsent;
+    bool applies;
+  } cases[] = {
+      {"found_early", "aaa", huge, 0, true},
+      {"only_beyond_the_first_megabyte", "needle", huge + "needle", 0, false},
+      {"absent_from_the_part_looked_at", "needle", huge, 1, false},
+      {"absent_from_a_short_field", "needle", "short", 1, true},
+      {"too_much_work", pathological, std::string(16 << 10, 'a'), 1, false},
+      {"found_before_the_work_runs_out", pathological, "aZ" + std::string(16 << 10, 'a'), 0, true},
+      {"ordinary_expression_on_a_long_field", "/needle$/", std::string(512 << 10, 'a') + "needle",
+       0, true},
+  };
+  for (const auto& c : cases) {
+    FilterRule rule = Rule(kFilterTargetHeader, c.pattern);
+    rule.headerName = "X-Junk:";
+    rule.useRegex = c.pattern.starts_with("/") ? 1 : 0;
+    rule.whenAbsent = c.whenAbsent;
+    Use({rule});
+    item.headerText = "X-Junk: " + c.field + "\r\n\r\n";
+    EXPECT_EQ(Run().has_value(), c.applies) << c.name;
+  }
 }
 
 }  // namespace

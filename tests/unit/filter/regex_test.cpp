@@ -187,6 +187,12 @@ TEST(RegexFacility, SlashesAndSharedHandle) {
   }
   EXPECT_EQ(regex.BMatch("/a/b/", "xa/by", handle, error), RegexMatch::kFound);
   EXPECT_FALSE(RegexPatternError("/a/").has_value());
+
+  // Every thread alive at every character: the work runs out before the end of the text, and an
+  // answer found before that still counts.
+  const std::string field(16 << 10, 'a');
+  EXPECT_EQ(regex.BMatch("/.{0,950}Z/", field, handle, error), RegexMatch::kGaveUp);
+  EXPECT_EQ(regex.BMatch("/.{0,950}Z/", "aZ" + field, handle, error), RegexMatch::kFound);
   regex.BRegfree(handle);
   EXPECT_EQ(handle, nullptr);
 }

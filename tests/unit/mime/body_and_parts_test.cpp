@@ -73,10 +73,98 @@ TEST(GetBodyAndParts, SinglePartMessages) {
   EXPECT_EQ(cut.body, std::nullopt);
 }
 
-TEST(GetBodyAndParts, EncodingMustMatchAsAWholeValue) {
+TEST(GetBodyAndParts, EncodingMatchesAsAWholeWordWithoutRegardToBlanks) {
   Parsed p = ParseAndSplit(Crlf({"Content-Type: multipart/mixed; boundary=b", "", "--b",
                                  "Content-Transfer-Encoding: base64  ", "", "SGVsbG8=", "--b--"}));
+  EXPECT_EQ(p.body, "Hello");
+  p = ParseAndSplit(Crlf({"Content-Type: multipart/mixed; boundary=b", "", "--b",
+                          "Content-Transfer-Encoding: base64x", "", "SGVsbG8=", "--b--"}));
   EXPECT_EQ(p.body, "SGVsbG8=");
+}
+
+// A single part that is a named attachment is no body: it is offered as an attachment.
+TEST(GetBodyAndParts, ASingleAttachmentIsOfferedAndNotShown) {
+  Parsed p =
+      ParseAndSplit(Crlf({"Content-Type: text/plain; name=\"list.csv\"",
+                          "Content-Disposition: attachment; filename=\"list.csv\"", "", "a,b"}));
+  ASSERT_EQ(p.parts.size(), 1u);
+  EXPECT_EQ(p.parts[0].name, "list.csv");
+  EXPECT_EQ(p.body, std::nullopt);
+  // In a multipart the body is the first text part that is not an attachment.
+  p = ParseAndSplit(Crlf({"Content-Type: multipart/mixed; boundary=b", "", "--b",
+                          "Content-Type: text/plain", "Content-Disposition: attachment", "",
+                          "notes", "--b", "Content-Type: text/plain", "", "body", "--b--"}));
+  EXPECT_EQ(p.body, "body");
+}
+
+// A part's header ends at its empty line, or at the first line that is no field when the empty
+// line is missing; a line of blanks continues the header.
+TEST(GetBodyAndParts, PartHeadersWithoutTheirEmptyLine) {
+  struct Case {
+    const char* what;
+    std::initializer_list<const char*> part;
+    const char* body;
+  } cases[] = {
+      {"no empty line",
+       {"Content-Type: text/plain", "First paragraph.", "", "Second."},
+       "First paragraph.\r\n\r\nSecond."},
+      {"a line of one space",
+       {"Content-Type: text/plain", " ", "After the space."},
+       "After the space."},
+      {"no header at all", {"Just text.", "More."}, "Just text.\r\nMore."},
+      {"an empty header", {"", "Text."}, "Text."},
+      {"blanks before the colon", {"Content-Type : text/html", "", "x"}, "x"},
+  };
+  for (const Case& c : cases) {
+    std::string text = "Content-Type: multipart/mixed; boundary=b\r\n\r\n--b\r\n";
+    for (const char* line : c.part) text += std::string(line) + "\r\n";
+    text += "--b--\r\n";
+    EXPECT_EQ(ParseAndSplit(text).body, c.body) << c.what;
+  }
+  // At the top level too: the body's lines are no fields.
+  Parsed top = ParseAndSplit(Crlf({"Subject: s", "not a header", "To: body@example.com"}));
+  EXPECT_EQ(top.item.to, std::nullopt);
+  EXPECT_EQ(top.body, "not a header\r\nTo: body@example.com\r\n");
+}
+
+// Structures that other programs write: consecutive boundary lines, a nested multipart under
+// its parent's own boundary, boundaries that begin alike.
+TEST(GetBodyAndParts, OddStructures) {
+  Parsed p = ParseAndSplit(
+      Crlf({"Content-Type: multipart/mixed; boundary=X", "", "--X", "Content-Type: text/plain", "",
+            "one", "--X", "--X", "Content-Type: image/gif", "", "GIF", "--X--"}));
+  EXPECT_EQ(p.parts.size(), 2u);
+
+  p = ParseAndSplit(Crlf({"Content-Type: multipart/mixed; boundary=M",
+                          "",
+                          "--M",
+                          "Content-Type: multipart/alternative; boundary=M",
+                          "",
+                          "--M",
+                          "Content-Type: text/plain",
+                          "",
+                          "text",
+                          "--M",
+                          "Content-Type: text/html",
+                          "",
+                          "html",
+                          "--M--",
+                          "",
+                          "--M",
+                          "Content-Type: image/gif; name=\"xx.gif\"",
+                          "",
+                          "GIF",
+                          "--M--"}));
+  ASSERT_EQ(p.parts.size(), 3u);
+  EXPECT_EQ(p.parts[2].name, "xx.gif");
+  EXPECT_EQ(p.body, "text");
+
+  p = ParseAndSplit(Crlf({"Content-Type: multipart/mixed; boundary=b", "", "--b",
+                          "Content-Type: multipart/alternative; boundary=b_alt", "", "--b_alt",
+                          "Content-Type: text/plain", "", "plain", "--b_alt--", "--b",
+                          "Content-Type: application/zip", "", "PK", "--b--"}));
+  ASSERT_EQ(p.parts.size(), 2u);
+  EXPECT_EQ(p.body, "plain");
 }
 
 TEST(GetBodyAndParts, EmptyPartAndMissingBoundary) {

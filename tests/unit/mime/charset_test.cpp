@@ -27,7 +27,7 @@ TEST(ConvertCharset, FourSetsMatchByPrefixWithoutRegardToCase) {
       {jis, "ISO-2022-JP-2", "\x93\xFA\x96\x7B"},
       {"\xE6\x97\xA5\xE6\x9C\xAC", "utf-8\"; format=flowed", "\x93\xFA\x96\x7B"},
       {"+ZeVnLA-", "UTF-7", "\x93\xFA\x96\x7B"},
-      {"\x1B$)C\x0E!B\x0F", "ISO-2022-KR", "\xA1\xC2"},
+      {"\x1B$)C\x0Ey[OP\x0F", "ISO-2022-KR", "\x8A\xD8\x9A\xA0"},  // hanja, via EUC-KR
   };
   for (const Case& c : cases) {
     std::optional<std::string> out = ConvertCharset(c.text, c.name, Platform());
@@ -58,14 +58,130 @@ TEST(ConvertCharset, OtherSetsGoThroughUnicodeByWholeName) {
       {"\x82\xA0", "windows-31j", "\x82\xA0"},
       {"\x82\xA0", "x-sjis", "\x82\xA0"},
       {"\x82\xA0", "CP932", "\x82\xA0"},
-      {"ab\x82", "us-ascii", "ab?"},
       {"abc", "ISO-8859-1X", std::nullopt},  // whole names only
       {"abc", "ISO-8859-10", std::nullopt},  // no Windows code page: bytes kept on both sides
-      {"abc", "big5", std::nullopt},
+      {"abc", "x-unknown", std::nullopt},
       {"abc", "", std::nullopt},
   };
   for (const Case& c : cases)
     EXPECT_EQ(ConvertCharset(c.text, c.name, Platform()), c.expected) << c.name;
+}
+
+// Names as mail writes them: case, "-", "_" and the common aliases do not matter.
+TEST(ConvertCharset, AliasesOfTheJapaneseAndUnicodeSets) {
+  const std::string sjis = "\x93\xFA\x96\x7B";  // NIHON
+  struct Case {
+    std::string_view text;
+    std::string_view name;
+  } cases[] = {
+      {"\xE6\x97\xA5\xE6\x9C\xAC", "utf8"},
+      {"\xE6\x97\xA5\xE6\x9C\xAC", "UTF_8"},
+      {"\xE6\x97\xA5\xE6\x9C\xAC", "unicode-1-1-utf-8"},
+      {"+ZeVnLA-", "unicode-1-1-utf-7"},
+      {"+ZeVnLA-", "utf7"},
+      {sjis, "x-sjis"},
+      {sjis, "shift-jis"},
+      {sjis, "SJIS"},
+      {sjis, "windows-31j"},
+      {sjis, "cp932"},
+      {sjis, "MS_Kanji"},
+      {sjis, "csShiftJIS"},
+      {"\xC6\xFC\xCB\xDC", "x-euc-jp"},
+      {"\xC6\xFC\xCB\xDC", "EUC_JP"},
+      {"\x1B$BF|K\\\x1B(B", "csISO2022JP"},
+  };
+  for (const Case& c : cases) EXPECT_EQ(ConvertCharset(c.text, c.name, Platform()), sjis) << c.name;
+}
+
+// The Chinese and Korean sets go through the platform's converter. What 932 holds (the kanji
+// that the sets share with Japanese) comes through; anything else, and every byte that is not
+// valid in the set, becomes one "?" each, never a wrong character. Both platforms agree.
+TEST(ConvertCharset, ChineseAndKoreanSetsThroughThePlatform) {
+  struct Case {
+    std::string_view text;
+    std::string_view name;
+    std::string_view expected;
+  } cases[] = {
+      {"\xD6\xD0\xCE\xC4", "GB2312", "\x92\x86\x95\xB6"},  // zhongwen
+      {"\xD6\xD0\xCE\xC4", "gbk", "\x92\x86\x95\xB6"},
+      {"\xC3\xC7", "gb2312", "?"},  // a simplified character 932 lacks
+      {"\x81\x47", "GBK", "?"},     // a GBK-only character
+      {"a\x80"
+       "b",
+       "gbk", "a?b"},  // the euro sign
+      {"\xD6\xD0\xCE\xC4", "GB18030", "\x92\x86\x95\xB6"},
+      {"\x84\x31\x97\x33!", "gb18030", "?!"},  // a four-byte character: one "?"
+      {"\xD6\xD0\x81\x30\x89\x38\xCE\xC4", "gb18030", "\x92\x86?\x95\xB6"},
+      {"\xA4\xA4\xA4\xE5", "Big5", "\x92\x86\x95\xB6"},
+      {"\xA3\x74", "big5", "?"},                           // bopomofo
+      {"\xF9\xDB\xCF\xD0", "EUC-KR", "\x8A\xD8\x9A\xA0"},  // hanja
+      {"\xC7\xD1\xB1\xB9!", "euc-kr",
+       "?"
+       "?!"},  // hangul
+      {"\xF9\xDB\xCF\xD0", "ks_c_5601-1987", "\x8A\xD8\x9A\xA0"},
+      {"\x1B$)C\x0EGQ19\x0F!", "ISO-2022-KR",
+       "?"
+       "?!"},
+      // Invalid bytes: a lead byte without its trail, at the end and before ASCII, and a
+      // byte that no character starts with.
+      {"x\xD6", "gb2312", "x?"},
+      {"\xD6 \xD6\xD0\xCE\xC4", "gbk", "? \x92\x86\x95\xB6"},
+      {"\xFF\xD6\xD0", "gbk", "?\x92\x86"},
+      {"\xA4", "big5", "?"},
+      {"\xC7\x0A\xD1", "euc-kr", "?\x0A?"},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(ConvertCharset(c.text, c.name, Platform()), c.expected) << c.name << " " << c.text;
+  }
+}
+
+// A label that does not fit Japanese text does not garble it: ISO-2022-JP escapes are always
+// read as such, a US-ASCII label passes 8-bit bytes (Shift_JIS) through, and a Latin label
+// converts only text that is not plainly Shift_JIS.
+TEST(ConvertCharset, MislabelledJapaneseStaysReadable) {
+  struct Case {
+    std::string_view text;
+    std::string_view name;
+    std::string_view expected;
+  } cases[] = {
+      {"\x1B$BF|K\\\x1B(B", "us-ascii", "\x93\xFA\x96\x7B"},
+      {"\x1B$BF|K\\\x1B(B", "iso-8859-1", "\x93\xFA\x96\x7B"},
+      {"\x1B$BF|K\\\x1B(B", "windows-1252", "\x93\xFA\x96\x7B"},
+      {"\x1B$BF|K\\\x1B(B", "utf-8", "\x93\xFA\x96\x7B"},
+      {"\x1B$@F|K\\\x1B(J", "EUC-JP", "\x93\xFA\x96\x7B"},
+      {"\x82\xA0\x82\xA2", "us-ascii", "\x82\xA0\x82\xA2"},
+      {"\xE6\x97\xA5", "us-ascii", "\x93\xFA"},  // 8-bit under US-ASCII: valid UTF-8 is UTF-8
+      {"ab\x82", "us-ascii", "ab\x82"},
+      {"\x82\xA0\x82\xA2 \xB1", "iso-8859-1", "\x82\xA0\x82\xA2 \xB1"},
+      {"\x82\xA0\x82\xA2", "iso-8859-15", "\x82\xA0\x82\xA2"},
+      // Latin text stays Latin, even where its bytes could pair up as Shift_JIS.
+      {"M\xFCller", "iso-8859-1", "M?ller"},
+      {"\xA3"
+       "5 caf\xE9",
+       "iso-8859-1",
+       "\x81\x92"
+       "5 caf?"},
+      {"\x93quoted\x94.", "windows-1252", "\x81\x67quoted\x81\x68."},
+      {"\x82\xA0", "ISO-2022-KR", "?"},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(ConvertCharset(c.text, c.name, Platform()), c.expected) << c.name << " " << c.text;
+  }
+}
+
+TEST(DecodeUnlabelledText, Utf8OnlyWhenValidAndMultiByte) {
+  struct Case {
+    std::string_view text;
+    std::string_view expected;
+  } cases[] = {
+      {"\xE6\x97\xA5 caf\xC3\xA9", "\x93\xFA caf?"},
+      {"\x93\xFA\x96\x7B", "\x93\xFA\x96\x7B"},  // Shift_JIS is not valid UTF-8
+      {"\xC6\xFC\xCB\xDC", "\xC6\xFC\xCB\xDC"},  // nor is EUC-JP: bytes stand
+      {"\x1B$BF|K\\\x1B(B", "\x93\xFA\x96\x7B"},
+      {"\xE6\x97", "\xE6\x97"},  // cut short: not UTF-8
+      {"plain", "plain"},
+  };
+  for (const Case& c : cases) EXPECT_EQ(DecodeUnlabelledText(c.text, Platform()), c.expected);
 }
 
 TEST(ConvertViaUnicode, JapaneseDuplicatesMapToTheirCp932Characters) {
@@ -128,7 +244,9 @@ TEST(ConvertBodyCharset, FindsTheCharsetParameter) {
       {"\x1B$BF|K\\\x1B(B\r\n", "text/plain", sjisBody},  // no charset: the JIS pass
       {"\x1B$BF|K\\\x1B(B\r\n", "", sjisBody},
       {"\xC6\xFC\xCB\xDC\r\n", "text/plain; charset=EUC-JP", sjisBody},
-      {utf8Body, "text/plain; charset:utf-8", utf8Body},  // no "=": stop looking
+      {sjisBody, "text/plain; charset:utf-8", sjisBody},      // no "=": stop looking
+      {utf8Body, "text/plain; charset=x-unknown", sjisBody},  // unknown: valid UTF-8 is UTF-8
+      {utf8Body, "", sjisBody},
   };
   for (const Case& c : cases) {
     EXPECT_EQ(ConvertBodyCharset(c.body, c.contentType, Platform()), c.expected) << c.contentType;

@@ -40,6 +40,54 @@ TEST(DecodeEncodedWords, Cases) {
   }
 }
 
+// NIHONGO in UTF-8 cut inside a character across two words: the decoded bytes of adjacent words
+// in one charset join before they are converted.
+TEST(DecodeEncodedWords, ACharacterSplitAcrossWordsComesOutWhole) {
+  const std::string nihongo = "\x93\xFA\x96\x7B\x8C\xEA";
+  struct Case {
+    const char* what;
+    std::string_view source;
+    std::string_view expected;
+  } cases[] = {
+      {"B, cut in the second character", "=?UTF-8?B?5pel5g==?= =?UTF-8?B?nKzoqp4=?=", nihongo},
+      {"B, across a fold", "=?UTF-8?B?5pel5g==?=\r\n =?UTF-8?B?nKzoqp4=?=", nihongo},
+      {"Q", "=?UTF-8?Q?=E6=97=A5=E6=9C?= =?UTF-8?Q?=AC=E8=AA=9E?=", nihongo},
+      {"charset names differ in case and language",
+       "=?UTF-8?B?5pel5g==?= =?utf-8*ja?B?nKzoqp4=?=", nihongo},
+      {"ISO-2022-JP cut inside its kanji",
+       "=?ISO-2022-JP?B?GyRCRg==?= =?ISO-2022-JP?B?fBsoQg==?=", "\x93\xFA"},
+      {"text between: each word alone", "=?UTF-8?B?5pel5g==?= x =?UTF-8?B?nKzoqp4=?=",
+       "\x93\xFA? x ?"
+       "?\x8C\xEA"},
+      {"another charset: space still dropped",
+       "=?UTF-8?B?5pel?= =?ISO-8859-1?Q?=A3?=", "\x93\xFA\x81\x92"},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(DecodeEncodedWords(c.source, Platform()), c.expected) << c.what;
+  }
+}
+
+// Raw 8-bit header text: valid UTF-8 with a multi-byte character is UTF-8; Shift_JIS (which
+// almost never is valid UTF-8) and raw ISO-2022-JP keep working as they always did.
+TEST(DecodeEncodedWords, RawEightBitHeaders) {
+  struct Case {
+    const char* what;
+    std::string_view source;
+    std::string_view expected;
+  } cases[] = {
+      {"raw UTF-8", "Re: \xE6\x97\xA5\xE6\x9C\xAC", "Re: \x93\xFA\x96\x7B"},
+      {"raw UTF-8 beside a word", "\xE6\x97\xA5 =?UTF-8?B?5pys?=", "\x93\xFA \x96\x7B"},
+      {"raw Shift_JIS", "Re: \x93\xFA\x96\x7B", "Re: \x93\xFA\x96\x7B"},
+      {"raw Shift_JIS that pairs like UTF-8 once", "\x83\x65\x83\x58", "\x83\x65\x83\x58"},
+      {"raw Latin-1 stays", "caf\xE9", "caf\xE9"},
+      {"unknown charset, UTF-8 inside", "=?x-unknown?B?5pel?=", "\x93\xFA"},
+      {"unknown charset, other bytes stand", "=?x-unknown?Q?=93=FA?=", "\x93\xFA"},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(DecodeEncodedWords(c.source, Platform()), c.expected) << c.what;
+  }
+}
+
 TEST(DecodeEncodedWords, ManyFoldedWordsAndUnclosedWordsStayLinear) {
   std::string joined;
   std::string expected;

@@ -10,11 +10,15 @@ namespace {
 using test::Charsets;
 using test::Crlf;
 
-TEST(MimeParts, BoundaryLinesCompareWithoutCaseAndAsAPrefix) {
+TEST(MimeParts, BoundaryLinesCompareWithoutCaseAndEndTheLine) {
   EXPECT_EQ(FindBoundaryLine("--AbC\r\nx", "abc"), 0u);
-  EXPECT_EQ(FindBoundaryLine("x\r\n--abcdef\r\n", "ABC"), 3u);
+  EXPECT_EQ(FindBoundaryLine("x\r\n--abc--  \r\n", "ABC"), 3u);   // closing, then blanks
+  EXPECT_EQ(FindBoundaryLine("x\r\n--abc", "abc"), 3u);           // at the very end
   EXPECT_EQ(FindBoundaryLine("x--abc\r\n-abc\r\n", "abc"), 14u);  // not at a line start
   EXPECT_EQ(FindBoundaryLine("x\r\n--ab", "abc"), 7u);            // cut short
+  // A line that goes on holds another boundary that begins with this one.
+  EXPECT_EQ(FindBoundaryLine("x\r\n--abcdef\r\n--abc\r\n", "ABC"), 13u);
+  EXPECT_EQ(FindBoundaryLine("x\r\n--abc_alt\r\n", "abc"), 14u);
 }
 
 TEST(MimeParts, Parameters) {
@@ -24,13 +28,21 @@ TEST(MimeParts, Parameters) {
     std::optional<std::string> expected;
   } cases[] = {
       {"multipart/mixed; boundary=\"b1\"", "boundary", "b1"},
-      {"multipart/mixed;boundary = b2 ;x=y", "boundary", "b2 "},
+      {"multipart/mixed;boundary = b2 ;x=y", "boundary", "b2"},
       {"text/plain; CHARSET=utf-8", "charset", "utf-8"},
       {"text/plain; format=flowed", "charset", std::nullopt},
       {"text/plain", "charset", std::nullopt},
       {"   ", "charset", std::nullopt},
       {"text/plain; charset=", "charset", ""},
-      {"attachment; filename=\"a;b.txt\"", "filename", "a"},
+      // Quoted strings: ";" inside is text, backslash escapes, an unclosed quote ends at ";".
+      {"attachment; filename=\"a;b.txt\"; size=3", "filename", "a;b.txt"},
+      {"attachment; x=\"p;filename=no\"; filename=yes", "filename", "yes"},
+      {"attachment; filename=\"say \\\"hi\\\".txt\"", "filename", "say \"hi\".txt"},
+      {"attachment; filename=\"open.txt; size=3", "filename", "open.txt"},
+      // Whole names only: RFC 2231 sections and longer names are other parameters.
+      {"text/plain; name*0*=UTF-8''a; name*1*=b", "name", std::nullopt},
+      {"text/plain; names=x; name=y", "name", "y"},
+      {"text/plain; name", "name", std::nullopt},
   };
   for (const Case& c : cases) {
     EXPECT_EQ(GetParameter(c.value, c.name), c.expected) << c.value;
@@ -58,7 +70,39 @@ TEST(MimeParts, ExtendedFilenamesJoinSectionsInNumberOrder) {
       {"attachment; filename*99999999999999=z; filename*0=a", "az"},
   };
   for (const Case& c : cases) {
-    EXPECT_EQ(AssembleExtendedFilename(c.value, Charsets()), c.expected) << c.value;
+    EXPECT_EQ(AssembleExtendedParameter(c.value, "filename", Charsets()), c.expected) << c.value;
+  }
+}
+
+// Content-Type parameters in their RFC 2231 forms read like the disposition's file name; the
+// extended form wins over the plain one, as it is the one written for readers that know it.
+TEST(MimeParts, DecodedParametersTakeEveryForm) {
+  struct Case {
+    const char* value;
+    const char* name;
+    std::optional<std::string> expected;
+  } cases[] = {
+      {"application/pdf; name*0*=UTF-8''%E3%83%86; name*1*=%E3%82%B9.pdf", "name",
+       "\x83\x65\x83\x58.pdf"},
+      {"application/pdf; name*=UTF-8''%E3%83%86.pdf", "name", "\x83\x65.pdf"},
+      {"application/pdf; name*0=\"long \"; name*1=\"name.pdf\"", "name", "long name.pdf"},
+      {"application/pdf; name=\"old.pdf\"; name*=UTF-8''new.pdf", "name", "new.pdf"},
+      {"application/pdf; name=\"=?UTF-8?B?5pel?=.pdf\"", "name", "\x93\xFA.pdf"},
+      {"attachment; filename*=iso-8859-1'en'%A3%20rates.txt", "filename", "\x81\x92 rates.txt"},
+      {"application/pdf", "name", std::nullopt},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(GetDecodedParameter(c.value, c.name, Charsets()), c.expected) << c.value;
+  }
+}
+
+TEST(MimeParts, AnRfc2231BoundaryFindsTheParts) {
+  const std::string text = Crlf({"--b 1", "", "one", "--b 1", "", "two", "--b 1--"});
+  for (const char* type : {"multipart/mixed; boundary*=us-ascii''b%201",
+                           "multipart/mixed; boundary*0*=us-ascii''b; boundary*1*=%201",
+                           "multipart/mixed; boundary*=\"ansi-x3.4-1968''b 1\""}) {
+    PartList parts;
+    EXPECT_EQ(ListParts(type, text, parts, Charsets()), 2u) << type;
   }
 }
 

@@ -103,6 +103,20 @@ TEST(ParseMessage, OnlyTextBodiesAreTransferDecodedForThePreview) {
   EXPECT_EQ(pdf.hasAttachment, 1);
 }
 
+// POP3 doubles a dot at a line start; it comes off before the body is decoded, so a soft line
+// break in quoted-printable cannot leave a dot doubled. A file as stored has no doubled dots.
+TEST(ParseMessage, DotStuffingComesOffBeforeTheBodyIsDecoded) {
+  EXPECT_EQ(Parse(Crlf({"Content-Type: text/plain", "Content-Transfer-Encoding: quoted-printable",
+                        "", "a=", "..b", "..c"}))
+                .previewText,
+            "a.b\r\n.c\r\n");
+  ParseOptions stored = Options();
+  stored.dotStuffed = false;
+  MailItem item;
+  ParseMessage(item, Crlf({"Subject: s", "", "..two dots"}), std::nullopt, stored);
+  EXPECT_EQ(item.previewText, "..two dots\r\n");
+}
+
 TEST(ParseMessage, ShowHeaderPutsTheHeaderBlockBeforeThePreview) {
   std::string withBody = Crlf({"Subject: s", "", "body"});
   EXPECT_EQ(Parse(withBody, true).previewText, withBody);
@@ -111,12 +125,60 @@ TEST(ParseMessage, ShowHeaderPutsTheHeaderBlockBeforeThePreview) {
   EXPECT_EQ(Parse(headerOnly, false).previewText, std::nullopt);
 }
 
-TEST(ParseMessage, AttachmentFlagCountsEveryPartButTheBody) {
-  MailItem three =
-      Parse(Crlf({"Content-Type: multipart/mixed; boundary=b", "", "--b",
-                  "Content-Type: text/plain", "", "t", "--b", "Content-Type: text/html", "", "h",
-                  "--b", "Content-Type: image/png", "", "p", "--b--"}));
-  EXPECT_EQ(three.hasAttachment, 1);
+// The paper clip means "something to open": a part marked as an attachment, a named part, or
+// a part that is not text, other than the body and the pictures of an HTML page.
+TEST(ParseMessage, AttachmentFlagMeansSomethingToOpen) {
+  auto multipart = [](const char* type, std::initializer_list<const char*> parts) {
+    std::string text = "Content-Type: " + std::string(type) + "; boundary=b\r\n\r\n";
+    for (const char* part : parts) text += "--b\r\n" + std::string(part) + "\r\n";
+    return text + "--b--\r\n";
+  };
+  struct Case {
+    const char* what;
+    std::string text;
+    int expected;
+  } cases[] = {
+      {"text and HTML versions",
+       multipart("multipart/alternative",
+                 {"Content-Type: text/plain\r\n\r\nt", "Content-Type: text/html\r\n\r\n<p>h</p>"}),
+       0},
+      {"text, HTML and an image",
+       multipart("multipart/mixed",
+                 {"Content-Type: text/plain\r\n\r\nt", "Content-Type: text/html\r\n\r\nh",
+                  "Content-Type: image/png\r\n\r\np"}),
+       1},
+      {"an inline picture of an HTML page",
+       multipart("multipart/related",
+                 {"Content-Type: text/html\r\n\r\n<img src=cid:a>",
+                  "Content-Type: image/png; name=\"image001.png\"\r\nContent-Disposition: "
+                  "inline; filename=\"image001.png\"\r\n\r\np"}),
+       0},
+      {"a picture of the page marked as an attachment",
+       multipart("multipart/related", {"Content-Type: text/html\r\n\r\nh",
+                                       "Content-Type: image/png\r\nContent-Disposition: "
+                                       "attachment\r\n\r\np"}),
+       1},
+      {"a named text part",
+       multipart("multipart/mixed", {"Content-Type: text/plain\r\n\r\nt",
+                                     "Content-Type: text/plain; name*=UTF-8''a.csv\r\n\r\nc"}),
+       1},
+      {"a text part marked as an attachment",
+       multipart("multipart/mixed",
+                 {"Content-Type: text/plain\r\n\r\nt", "Content-Disposition: attachment\r\n\r\nx"}),
+       1},
+      {"a message in a digest", multipart("multipart/digest", {"\r\nSubject: inner\r\n\r\nx"}), 1},
+      {"a single named attachment",
+       Crlf({"Content-Type: text/plain; name=\"list.csv\"",
+             "Content-Disposition: attachment; filename=\"list.csv\"", "", "a,b"}),
+       1},
+      {"a single text part", Crlf({"Content-Type: text/plain", "", "hello"}), 0},
+      {"a type that is no type is text", Crlf({"Content-Type: {}", "", "hello"}), 0},
+      {"a single PDF", Crlf({"Content-Type: application/pdf", "", "%PDF"}), 1},
+  };
+  for (const Case& c : cases) EXPECT_EQ(Parse(c.text).hasAttachment, c.expected) << c.what;
+}
+
+TEST(ParseMessage, AttachmentFlagOfAMessageWithoutBodyLines) {
   // Fetched without body lines: the only part is the multipart itself.
   MailItem cut = Parse(Crlf({"Content-Type: multipart/mixed; boundary=b", ""}));
   EXPECT_EQ(cut.previewText, std::nullopt);

@@ -20,7 +20,10 @@ TEST(Base64Decode, DecodesGroupsPartialGroupsAndStopsAtPadding) {
       {"TW Fu\r\n\tTQ", "ManM"},  // white space anywhere is skipped
       {"TQ==TWFu", "M"},          // decoding stops at the first "="
       {"AAEC/w", "\x00\x01\x02\xff"s},
-      {"!!!!", "\x00\x00\x00"s},  // bytes outside the alphabet count as 0, they are not skipped
+      // RFC 2045: bytes outside the alphabet are ignored, so a stray one does not shift the rest.
+      {"!!!!", ""},
+      {"dm\x01k===", "vi"},
+      {"T.W-F\x80u", "Man"},
   };
   for (const Case& c : cases) EXPECT_EQ(Base64Decode(c.source), c.expected) << c.source;
 }
@@ -59,15 +62,22 @@ TEST(QuotedPrintableDecode, BodyRules) {
       {"line\r\nnext", "line\r\nnext"},
       {"snake_case", "snake_case"},  // a body keeps its underscores
       {"=00x", "\x00x"s},
-      {"end=4", "end"},  // "=" with fewer than two bytes after it ends decoding
-      {"end=", "end"},
-      {"=ZZ", std::string(1, static_cast<char>((16 * 35 + 35) & 0xFF))},  // not validated
+      {"end=", "end"},                     // a soft break at the very end
+      {"soft= \t\r\nbreak", "softbreak"},  // blanks a transport left after the "="
+      // Not an escape: the "=" stands for itself, so text that was never encoded survives.
+      {"end=4", "end=4"},
+      {"=ZZ", "=ZZ"},
+      {"=4g", "=4g"},
+      {"a= b", "a= b"},
+      {"ref=od_x&ie=UTF8&psc=1", "ref=od_x&ie=UTF8&psc=1"},
+      {"=3d=C3=A9", "=\xC3\xA9"},
   };
   for (const Case& c : cases) EXPECT_EQ(QuotedPrintableDecode(c.source), c.expected) << c.source;
 }
 
 TEST(QuotedPrintableDecode, EncodedWordFormTurnsUnderscoreIntoSpace) {
   EXPECT_EQ(QuotedPrintableDecode("a_b=5Fc=20d", QuotedPrintableForm::kEncodedWord), "a b_c d");
+  EXPECT_EQ(QuotedPrintableDecode("x=zz_y", QuotedPrintableForm::kEncodedWord), "x=zz y");
 }
 
 TEST(HexDigitValue, DigitsLettersAndOthers) {
@@ -83,8 +93,11 @@ TEST(HexDigitValue, DigitsLettersAndOthers) {
 TEST(PercentDecode, DecodesEscapesAndKeepsPlus) {
   EXPECT_EQ(PercentDecode("%E6%97%A5.txt"), "\xE6\x97\xA5.txt");
   EXPECT_EQ(PercentDecode("C++ notes%20v2"), "C++ notes v2");
-  EXPECT_EQ(PercentDecode("ab%4"), "ab");
   EXPECT_EQ(PercentDecode("%00"), "\x00"s);
+  // Not an escape: the "%" stands for itself.
+  EXPECT_EQ(PercentDecode("ab%4"), "ab%4");
+  EXPECT_EQ(PercentDecode("100%.txt"), "100%.txt");
+  EXPECT_EQ(PercentDecode("%zz%41"), "%zzA");
 }
 
 TEST(RemoveDotStuffing, DropsOneLeadingDotPerLine) {
