@@ -11,6 +11,7 @@ packages=(
   wine wine64 xvfb x11-utils xdotool
   fonts-ipafont-gothic fonts-ipafont-mincho
   dovecot-core dovecot-pop3d
+  libssl-dev openssl
   libgmime-3.0-dev
   imagemagick
 )

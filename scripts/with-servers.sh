@@ -3,6 +3,13 @@
 # passwords, a USER/PASS user and an APOP user) and the scripted fault server of the test suite.
 # Their ports and users are exported as POSTWINK_* variables; both are stopped by process id when
 # CMD ends.
+#
+# Dovecot requires TLS (ssl = required) except from 127.0.0.1, which it counts as secure, so the
+# plain tests run there as before. The TLS tests reach it on other loopback addresses, with
+# certificates of a test authority made for the run (scripts/make-test-pki.sh): 127.0.0.2 (and ::1,
+# and localhost) with a valid certificate, 127.0.0.3 with a self-signed one, 127.0.0.4 with the
+# valid certificate of another name, 127.0.0.5 with an expired one; on a port with STLS and on a
+# POP3S port.
 #   scripts/with-servers.sh CMD [ARGS...]
 set -euo pipefail
 [ $# -gt 0 ] || { echo "usage: $0 CMD [ARGS...]" >&2; exit 2; }
@@ -43,6 +50,15 @@ if command -v dovecot >/dev/null; then
   else
     login_user=$(id -un) internal_user=$(id -un) mail_uid=$(id -u) mail_gid=$(id -g)
   fi
+  tport=$(free_port)
+  sport=$(free_port)
+  "$root/scripts/make-test-pki.sh" "$run/pki"
+  tls_addresses="127.0.0.1, 127.0.0.2, 127.0.0.3, 127.0.0.4, 127.0.0.5"
+  ipv6=0
+  if python3 -c 'import socket; socket.socket(socket.AF_INET6).bind(("::1", 0))' 2>/dev/null; then
+    tls_addresses="$tls_addresses, ::1"
+    ipv6=1
+  fi
   printf '%s:{PLAIN}%s\n%s:{PLAIN}%s\n' "$user" "$pass" "$apop_user" "$apop_pass" >"$run/passwd"
   for u in "$user" "$apop_user"; do
     mkdir -p "$run/mail/$u/Maildir/new" "$run/mail/$u/Maildir/cur" "$run/mail/$u/Maildir/tmp"
@@ -62,8 +78,20 @@ state_dir = $run/state
 instance_name = postwink-test
 log_path = $run/dovecot.log
 info_log_path = $run/dovecot.log
-ssl = no
-disable_plaintext_auth = no
+ssl = required
+ssl_cert = <$run/pki/server.pem
+ssl_key = <$run/pki/server.key
+ssl_min_protocol = TLSv1.2
+local 127.0.0.3 {
+  ssl_cert = <$run/pki/self.pem
+  ssl_key = <$run/pki/self.key
+}
+local 127.0.0.5 {
+  ssl_cert = <$run/pki/expired.pem
+  ssl_key = <$run/pki/expired.key
+}
+disable_plaintext_auth = yes
+auth_verbose = yes
 auth_mechanisms = plain apop
 default_login_user = $login_user
 default_internal_user = $internal_user
@@ -84,8 +112,14 @@ service pop3-login {
     address = 127.0.0.1
     port = $dport
   }
+  inet_listener pop3tls {
+    address = $tls_addresses
+    port = $tport
+  }
   inet_listener pop3s {
-    port = 0
+    address = $tls_addresses
+    port = $sport
+    ssl = yes
   }
 }
 service anvil {
@@ -112,6 +146,10 @@ CONF
   export POSTWINK_DOVECOT_USER=$user POSTWINK_DOVECOT_PASS=$pass
   export POSTWINK_DOVECOT_APOP_USER=$apop_user POSTWINK_DOVECOT_APOP_PASS=$apop_pass
   export POSTWINK_DOVECOT_MAIL=$run/mail
+  export POSTWINK_DOVECOT_LOG=$run/dovecot.log
+  export POSTWINK_TLS_PORT=$tport POSTWINK_TLS_POP3S_PORT=$sport POSTWINK_TLS_CA=$run/pki/ca.pem
+  POSTWINK_TLS_SELF_SIGNED_SHA256=$(cat "$run/pki/self.sha256")
+  export POSTWINK_TLS_SELF_SIGNED_SHA256 POSTWINK_TLS_IPV6=$ipv6
   echo "with-servers: Dovecot pid $dovecot_pid on 127.0.0.1:$dport"
 else
   echo "with-servers: dovecot not installed (scripts/setup.sh); Dovecot tests will skip" >&2

@@ -21,33 +21,59 @@ namespace {
 constexpr size_t kReadSize = 64 * 1024;
 }  // namespace
 
-PosixTransport::PosixTransport() : buffer_(kReadSize) {}
+PosixTransport::PosixTransport() : buffer_(kReadSize) {
+  send_ = [this](std::string_view bytes) {
+    int fd = fd_;
+    if (fd < 0) return false;
+    // Commands are short and the socket is nearly always writable: try at once, and wait for
+    // room only when the kernel has none.
+    return postwink::SendText(bytes, [fd](std::string_view chunk) -> std::optional<size_t> {
+      ssize_t sent = ::send(fd, chunk.data(), chunk.size(), MSG_NOSIGNAL);
+      if (sent >= 0) return static_cast<size_t>(sent);
+      if (errno != EAGAIN && errno != EWOULDBLOCK && errno != EINTR) return std::nullopt;
+      pollfd p{fd, POLLOUT, 0};
+      if (::poll(&p, 1, 50) < 0 && errno != EINTR) return std::nullopt;
+      return 0;
+    });
+  };
+}
 
 PosixTransport::~PosixTransport() {
   if (fd_ >= 0) ::close(fd_);
 }
 
 ResolveResult PosixTransport::ResolveHost(std::string_view name) {
-  return ResolveWith(name, [](const std::string& host) -> uint32_t {
-    in_addr dotted{};
-    if (::inet_aton(host.c_str(), &dotted) != 0) return dotted.s_addr;
+  return ResolveWith(name, [](const std::string& host) {
+    std::vector<NetAddress> addresses;
     addrinfo hints{};
-    hints.ai_family = AF_INET;
+    hints.ai_family = AF_UNSPEC;
     hints.ai_socktype = SOCK_STREAM;
     addrinfo* found = nullptr;
-    uint32_t address = 0;
-    if (::getaddrinfo(host.c_str(), nullptr, &hints, &found) == 0 && found != nullptr) {
-      address = reinterpret_cast<sockaddr_in*>(found->ai_addr)->sin_addr.s_addr;
+    if (::getaddrinfo(host.c_str(), nullptr, &hints, &found) != 0) found = nullptr;
+    for (addrinfo* a = found; a != nullptr; a = a->ai_next) {
+      NetAddress address;
+      if (a->ai_family == AF_INET) {
+        const auto* v4 = reinterpret_cast<const sockaddr_in*>(a->ai_addr);
+        std::memcpy(address.bytes.data(), &v4->sin_addr, 4);
+      } else if (a->ai_family == AF_INET6) {
+        const auto* v6 = reinterpret_cast<const sockaddr_in6*>(a->ai_addr);
+        address.family = NetAddress::Family::kIPv6;
+        std::memcpy(address.bytes.data(), &v6->sin6_addr, 16);
+      } else {
+        continue;
+      }
+      addresses.push_back(address);
     }
     if (found != nullptr) ::freeaddrinfo(found);
-    return address;
+    return addresses;
   });
 }
 
-OpenResult PosixTransport::OpenConnection(uint32_t address, int port) {
+OpenResult PosixTransport::OpenConnection(const NetAddress& address, int port) {
   OpenResult result;
   if (fd_ >= 0) CloseConnection(handle_);
-  int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+  bool v6 = address.family == NetAddress::Family::kIPv6;
+  int fd = ::socket(v6 ? AF_INET6 : AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
   if (fd < 0) {
     result.error = texts::kSocketFailed;
     return result;
@@ -58,11 +84,22 @@ OpenResult PosixTransport::OpenConnection(uint32_t address, int port) {
     result.error = texts::kEventSetupFailed;
     return result;
   }
-  sockaddr_in peer{};
-  peer.sin_family = AF_INET;
-  peer.sin_port = htons(static_cast<uint16_t>(port));
-  peer.sin_addr.s_addr = address;
-  if (::connect(fd, reinterpret_cast<sockaddr*>(&peer), sizeof peer) != 0 && errno != EINPROGRESS) {
+  sockaddr_storage peer{};
+  socklen_t length;
+  if (v6) {
+    auto* p = reinterpret_cast<sockaddr_in6*>(&peer);
+    p->sin6_family = AF_INET6;
+    p->sin6_port = htons(static_cast<uint16_t>(port));
+    std::memcpy(&p->sin6_addr, address.bytes.data(), 16);
+    length = sizeof *p;
+  } else {
+    auto* p = reinterpret_cast<sockaddr_in*>(&peer);
+    p->sin_family = AF_INET;
+    p->sin_port = htons(static_cast<uint16_t>(port));
+    std::memcpy(&p->sin_addr, address.bytes.data(), 4);
+    length = sizeof *p;
+  }
+  if (::connect(fd, reinterpret_cast<sockaddr*>(&peer), length) != 0 && errno != EINPROGRESS) {
     ::close(fd);
     result.error = texts::kConnectFailed;
     return result;
@@ -71,7 +108,7 @@ OpenResult PosixTransport::OpenConnection(uint32_t address, int port) {
   handle_ = nextHandle_++;
   connecting_ = true;
   peerClosed_ = false;
-  splitter_.Reset();
+  stream_.Reset();
   result.socket = handle_;
   return result;
 }
@@ -91,33 +128,33 @@ ReceiveStatus PosixTransport::ReceiveLines(SocketHandle socket,
     closeError_ = 0;
     return ReceiveStatus::kReadFailed;
   }
-  return splitter_.Feed(std::string_view(buffer_.data(), static_cast<size_t>(got)), receiver);
+  return stream_.Receive(std::string_view(buffer_.data(), static_cast<size_t>(got)), send_,
+                         receiver);
 }
 
 bool PosixTransport::SendText(SocketHandle socket, std::string_view text) {
   if (socket != handle_ || fd_ < 0) return false;
-  int fd = fd_;
-  // Commands are short and the socket is nearly always writable: try at once, and wait for
-  // room only when the kernel has none.
-  return postwink::SendText(text, [fd](std::string_view chunk) -> std::optional<size_t> {
-    ssize_t sent = ::send(fd, chunk.data(), chunk.size(), MSG_NOSIGNAL);
-    if (sent >= 0) return static_cast<size_t>(sent);
-    if (errno != EAGAIN && errno != EWOULDBLOCK && errno != EINTR) return std::nullopt;
-    pollfd p{fd, POLLOUT, 0};
-    if (::poll(&p, 1, 50) < 0 && errno != EINTR) return std::nullopt;
-    return 0;
-  });
+  return stream_.Send(text, send_);
+}
+
+TlsFailure PosixTransport::StartTls(SocketHandle socket, const TlsTarget& target) {
+  if (socket != handle_ || fd_ < 0) return TlsFailure::kUnavailable;
+  TlsFailure failure;
+  std::unique_ptr<TlsChannel> channel = MakeTlsChannel(target, failure);
+  if (!channel) return failure;
+  return stream_.StartTls(std::move(channel), send_);
 }
 
 void PosixTransport::CloseConnection(SocketHandle socket) {
   if (socket != handle_ || fd_ < 0) return;
+  if (!peerClosed_) stream_.Close(send_);
+  stream_.Reset();
   ::shutdown(fd_, SHUT_RDWR);
   ::close(fd_);
   fd_ = -1;
   handle_ = kNoSocket;
   connecting_ = false;
   peerClosed_ = false;
-  splitter_.Reset();
 }
 
 bool PosixTransport::Poll(int timeoutMs, TransportEvents& owner) {

@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "core/check/headless_check_host.h"
-#include "core/pop3/line_splitter.h"
+#include "core/net/connection_stream.h"
 #include "core/pop3/transport.h"
 
 namespace postwink {
@@ -19,11 +19,14 @@ class PosixTransport : public PumpedTransport {
   PosixTransport& operator=(const PosixTransport&) = delete;
 
   ResolveResult ResolveHost(std::string_view name) override;
-  OpenResult OpenConnection(uint32_t address, int port) override;
+  OpenResult OpenConnection(const NetAddress& address, int port) override;
   ReceiveStatus ReceiveLines(SocketHandle socket,
                              const LineSplitter::LineReceiver& receiver) override;
   bool SendText(SocketHandle socket, std::string_view text) override;
   void CloseConnection(SocketHandle socket) override;
+  TlsFailure StartTls(SocketHandle socket, const TlsTarget& target) override;
+  TlsFailure LastTlsFailure() const override { return stream_.Failure(); }
+  uint64_t ReceivedBytes() const override { return stream_.ReceivedBytes(); }
 
   // Waits up to timeoutMs for the open connection (or just sleeps when there is none) and
   // delivers at most one round of events. Returns false when interrupted by a signal.
@@ -39,7 +42,8 @@ class PosixTransport : public PumpedTransport {
   bool connecting_ = false;
   bool peerClosed_ = false;
   int closeError_ = 0;
-  LineSplitter splitter_;
+  ConnectionStream stream_;
+  ConnectionStream::Sender send_;  // raw bytes to the open socket
   std::vector<char> buffer_;
 };
 

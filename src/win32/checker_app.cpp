@@ -128,7 +128,8 @@ bool CheckerApp::InitInstance(const std::vector<std::string>& args) {
   tempFolder_ = *temp;
   // 7. Winsock 1.1 is what the transport needs; the Winsock 2 library provides it.
   WSADATA wsa;
-  if (WSAStartup(MAKEWORD(1, 1), &wsa) != 0) return false;
+  // 2.2 for IPv6 and GetAddrInfoW.
+  if (WSAStartup(MAKEWORD(2, 2), &wsa) != 0) return false;
   winsockStarted_ = true;
   // 8. The preview pane is a rich-edit control.
   richEdit_.reset(LoadLibraryW(L"Msftedit.dll"));

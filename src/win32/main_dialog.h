@@ -69,6 +69,7 @@ class MainDialog : public Wnd, public CheckHost {
   void ShowNewListWindow() override;
   void SetListWindowTopMost(bool topMost) override;
   void LogSeparator(std::string_view label) override;
+  int64_t MonotonicMs() override;
   void RefilterItem(MailItem& item) override;
   // SessionHost
   std::unique_ptr<MailItem> BuildItem(Account& account, std::string_view text,

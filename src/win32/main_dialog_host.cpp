@@ -167,6 +167,8 @@ void MainDialog::LogSeparator(std::string_view label) { app_.Log().LogSeparator(
 
 void MainDialog::Log(std::string_view text) { app_.Log().LogLine(text); }
 
+int64_t MainDialog::MonotonicMs() { return app_.GetSystem().clock.MonotonicMs(); }
+
 void MainDialog::RefilterItem(MailItem& item) { items_->RefilterItem(item); }
 
 std::unique_ptr<MailItem> MainDialog::BuildItem(Account& account, std::string_view text,

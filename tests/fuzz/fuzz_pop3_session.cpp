@@ -1,5 +1,7 @@
 // The POP3 session fed with arbitrary server lines in arbitrary states: it must not crash or
-// leak, and it may only ever ask for USER, PASS, APOP, STAT, LIST, TOP, RETR, UIDL and QUIT.
+// leak, it may only ever ask for USER, PASS, APOP, STAT, LIST, TOP, RETR, UIDL and QUIT (and
+// CAPA and STLS), and an account that wants STLS never sends a credential before the transport
+// has reported the connection secured.
 // The first bytes choose the settings and the account; the rest is cut into lines by the line
 // splitter, and a session that ends is followed by the next one on the same account.
 #include <cstddef>
@@ -35,8 +37,8 @@ class Host : public SessionHost {
 
 void CheckCommand(const std::string& command) {
   if (command.empty()) return;
-  static const char* kAllowed[] = {"USER ", "PASS ", "APOP ",    "STAT\r\n", "LIST ",
-                                   "TOP ",  "RETR ", "UIDL\r\n", "QUIT\r\n"};
+  static const char* kAllowed[] = {"USER ", "PASS ",    "APOP ",    "STAT\r\n", "LIST ",   "TOP ",
+                                   "RETR ", "UIDL\r\n", "QUIT\r\n", "CAPA\r\n", "STLS\r\n"};
   bool allowed = false;
   for (const char* verb : kAllowed) allowed = allowed || command.starts_with(verb);
   // One command, ended by its only CR LF.
@@ -57,6 +59,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   account.user = "user";
   account.password = "secret";
   account.apop = data[0] & 1;
+  account.security = (data[0] >> 4) % 3;
   SessionSettings settings;
   settings.listDown = (data[0] >> 1) & 1;
   settings.getLine = data[1] % 8;
@@ -66,13 +69,27 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (data[0] & 8) account.lastIdentity = "<x@y>";
   Pop3Session session(host, keeper);
   session.SetSettings(settings);
-  session.SetState(static_cast<SessionState>(data[3] % 11));
+  session.SetState(static_cast<SessionState>(data[3] % 14));
+  // From a greeting on, an STLS account's credentials wait for the secured connection.
+  bool watching = session.State() == SessionState::kGreeting;
+  bool secured = false;
+  auto checkSecret = [&](const std::string& command) {
+    bool secret =
+        command.starts_with("USER") || command.starts_with("PASS") || command.starts_with("APOP");
+    if (watching && account.security == 2 && !secured && secret) std::abort();
+  };
 
   LineSplitter splitter(1 << 16);
   std::string_view rest(reinterpret_cast<const char*>(data) + 4, size - 4);
   splitter.Feed(rest, [&](std::string_view line) {
     SessionReply reply = session.OnLine(line, account);
     CheckCommand(reply.command);
+    checkSecret(reply.command);
+    if (reply.startTls && line.size() % 5 != 4) {
+      secured = true;
+      reply = session.OnSecured(account);
+      CheckCommand(reply.command);
+    }
     if (!reply.command.empty() && line.size() % 7 == 3) {
       reply = session.OnSendFailed(account);
       CheckCommand(reply.command);
@@ -80,6 +97,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (!reply.goOn || session.State() == SessionState::kQuitting) {
       MergeIntoDisplayList(account, list, keeper);
       session.SetState(SessionState::kGreeting);
+      watching = true;
+      secured = false;
     }
     return true;
   });

@@ -28,21 +28,9 @@ class DovecotTest : public ::testing::Test {
   void TearDown() override {
     if (!maildir.empty()) Clear();
   }
-  void Clear() {
-    for (const char* sub : {"new", "cur"}) {
-      for (const auto& e : fs::directory_iterator(maildir / sub)) fs::remove(e.path());
-    }
-  }
-  // Messages are delivered with increasing names, so the server numbers them in this order.
+  void Clear() { ClearMaildir(maildir); }
   void Deliver(const std::string& id, const std::string& extra = "") {
-    static int serial = 0;
-    ++serial;
-    std::string name =
-        std::to_string(1700000000 + serial) + ".M" + std::to_string(serial) + "P1." + id;
-    std::ofstream f(maildir / "new" / name, std::ios::binary);
-    f << "From: Sender <sender@example.com>\r\nTo: user@example.com\r\nSubject: message " << id
-      << "\r\nDate: Mon, 1 Jan 2024 10:00:00 +0900\r\nMessage-Id: <" << id << "@test>\r\n"
-      << extra << "\r\nline one of " << id << "\r\nline two\r\nline three\r\n";
+    DeliverMessage(maildir, id, extra);
   }
   void Remove(const std::string& id) {
     for (const char* sub : {"new", "cur"}) {

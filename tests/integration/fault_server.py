@@ -37,6 +37,10 @@ DEFAULTS = {
     "list_size": None,       # size announced by LIST, whatever the message is
     "stat_count": None,      # count announced by STAT
     "quit_keeps_open": False,
+    "capa": None,            # CAPA answers these lines; None: -ERR
+    "stls": None,            # "refuse": STLS answered with -ERR; None: an unknown command
+    "trickle_at": None,      # a command whose reply (and all after it) comes a byte at a time
+    "trickle_seconds": 0.3,  # the pause before each trickled byte
 }
 
 lock = threading.Lock()
@@ -56,7 +60,13 @@ def default_messages():
 class Pop3Handler(socketserver.BaseRequestHandler):
     def send(self, text):
         data = text.encode("latin-1") if isinstance(text, str) else text
-        if self.sc["byte_reads"]:
+        if self.trickling:
+            for i in range(len(data)):
+                if time.time() > self.deadline:
+                    return
+                time.sleep(self.sc["trickle_seconds"])
+                self.request.sendall(data[i:i + 1])
+        elif self.sc["byte_reads"]:
             for i in range(len(data)):
                 self.request.sendall(data[i:i + 1])
                 time.sleep(0.001)
@@ -148,6 +158,7 @@ class Pop3Handler(socketserver.BaseRequestHandler):
         count = len(self.messages)
         uidls = self.sc["uidls"] or ["uid-%d" % (i + 1) for i in range(count)]
         self.buf = b""
+        self.trickling = False
         self.deadline = time.time() + SESSION_LIMIT
         self.request.settimeout(SESSION_LIMIT)
         transcript = []
@@ -166,7 +177,16 @@ class Pop3Handler(socketserver.BaseRequestHandler):
                 args = cmd.split(" ")[1:]
                 if self.stop_here(word):
                     return
-                if word == "USER":
+                if word == self.sc["trickle_at"]:
+                    self.trickling = True
+                if word == "CAPA" and self.sc["capa"] is not None:
+                    self.line("+OK capability list follows")
+                    for capability in self.sc["capa"]:
+                        self.line(capability)
+                    self.line(".")
+                elif word == "STLS" and self.sc["stls"] == "refuse":
+                    self.line("-ERR TLS not available today")
+                elif word == "USER":
                     self.line("+OK" if args and args[0] == self.sc["user"] else "-ERR no such user")
                 elif word == "PASS":
                     ok = " ".join(args) == self.sc["password"]

@@ -13,6 +13,7 @@
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
 #include <memory>
 #include <optional>
 #include <string>
@@ -124,8 +125,9 @@ class Checker {
     std::optional<std::string> text = PlatformSystem().files.ReadAll(log_->Path());
     if (!text) return out;
     std::string prefix = "[" + mailbox + "] ";
-    static const char* kVerbs[] = {"USER", "PASS", "APOP", "STAT", "LIST",
-                                   "TOP ", "RETR", "UIDL", "QUIT", "DELE"};
+    static const char* kVerbs[] = {"USER", "PASS", "APOP", "STAT", "LIST", "TOP ",
+                                   "RETR", "UIDL", "QUIT", "DELE", "CAPA", "STLS"};
+    bool inCapabilities = false;  // the lines of a CAPA reply name commands too
     size_t pos = 0;
     while (pos < text->size()) {
       size_t end = text->find("\r\n", pos);
@@ -135,6 +137,11 @@ class Checker {
       size_t at = line.find(prefix);
       if (at == std::string::npos) continue;
       std::string rest = line.substr(at + prefix.size());
+      if (inCapabilities) {
+        inCapabilities = rest != "." && !rest.starts_with("-");
+        continue;
+      }
+      if (rest == "CAPA") inCapabilities = true;
       for (const char* verb : kVerbs) {
         if (rest.rfind(verb, 0) == 0) {
           out.push_back(rest);
@@ -157,6 +164,28 @@ class Checker {
   std::unique_ptr<CheckEngine> engine_;
   std::vector<Outcome> outcomes_;
 };
+
+// Puts a message into a Maildir under a name that sorts after the ones delivered before, so
+// that the server numbers the messages in this order.
+inline void DeliverMessage(const std::filesystem::path& maildir, const std::string& id,
+                           const std::string& extra = "") {
+  static int serial = 0;
+  ++serial;
+  std::string name =
+      std::to_string(1700000000 + serial) + ".M" + std::to_string(serial) + "P1." + id;
+  std::ofstream f(maildir / "new" / name, std::ios::binary);
+  f << "From: Sender <sender@example.com>\r\nTo: user@example.com\r\nSubject: message " << id
+    << "\r\nDate: Mon, 1 Jan 2024 10:00:00 +0900\r\nMessage-Id: <" << id << "@test>\r\n"
+    << extra << "\r\nline one of " << id << "\r\nline two\r\nline three\r\n";
+}
+
+inline void ClearMaildir(const std::filesystem::path& maildir) {
+  for (const char* sub : {"new", "cur"}) {
+    for (const auto& e : std::filesystem::directory_iterator(maildir / sub)) {
+      std::filesystem::remove(e.path());
+    }
+  }
+}
 
 // A short request to the fault server's control port; returns its one-line answer.
 inline std::string FaultControl(const std::string& request) {

@@ -60,14 +60,27 @@ struct Recorder : TransportEvents {
   }
 };
 
-TEST(WinsockTransport, ResolveTakesDottedAddressesAndReportsFailures) {
+NetAddress Loopback4() {
+  NetAddress a;
+  a.bytes[0] = 127;
+  a.bytes[3] = 1;
+  return a;
+}
+
+TEST(WinsockTransport, ResolveTakesAddressLiteralsAndReportsFailures) {
   auto transport = MakePlatformTransport();
   ResolveResult dotted = transport->ResolveHost("192.168.0.1");
-  EXPECT_EQ(dotted.address, inet_addr("192.168.0.1"));
+  ASSERT_EQ(dotted.addresses.size(), 1u);
+  EXPECT_EQ(dotted.addresses[0].bytes[0], 192);
+  EXPECT_EQ(dotted.addresses[0].bytes[3], 1);
   EXPECT_TRUE(dotted.error.empty());
+  ResolveResult six = transport->ResolveHost("[::1]");
+  ASSERT_EQ(six.addresses.size(), 1u);
+  EXPECT_EQ(six.addresses[0].family, NetAddress::Family::kIPv6);
+  EXPECT_EQ(six.addresses[0].bytes[15], 1);
   EXPECT_EQ(transport->ResolveHost("").error, texts::kNoServerName);
   ResolveResult bad = transport->ResolveHost("no-such-host.invalid");
-  EXPECT_EQ(bad.address, 0u);
+  EXPECT_TRUE(bad.addresses.empty());
   EXPECT_EQ(bad.error, texts::kResolveFailed);
   EXPECT_EQ(transport->ResolveHost("0.0.0.0").error, texts::kResolveFailed);
 }
@@ -77,7 +90,7 @@ TEST(WinsockTransport, ConnectReceiveSendAndPeerClose) {
   auto transport = MakePlatformTransport();
   Recorder owner;
   owner.transport = transport.get();
-  OpenResult open = transport->OpenConnection(inet_addr("127.0.0.1"), listener.port);
+  OpenResult open = transport->OpenConnection(Loopback4(), listener.port);
   ASSERT_GT(open.socket, 0) << open.error;
   SOCKET peer = accept(listener.s, nullptr, nullptr);
   ASSERT_NE(peer, INVALID_SOCKET);
@@ -121,7 +134,7 @@ TEST(WinsockTransport, ReceiverThatStopsDropsTheRestOfTheRead) {
   Recorder owner;
   owner.transport = transport.get();
   owner.stopAt = "-ERR no";
-  OpenResult open = transport->OpenConnection(inet_addr("127.0.0.1"), listener.port);
+  OpenResult open = transport->OpenConnection(Loopback4(), listener.port);
   ASSERT_GT(open.socket, 0) << open.error;
   SOCKET peer = accept(listener.s, nullptr, nullptr);
   ASSERT_NE(peer, INVALID_SOCKET);
@@ -143,7 +156,7 @@ TEST(WinsockTransport, RefusedConnectionArrivesAsConnectEventWithError) {
   auto transport = MakePlatformTransport();
   Recorder owner;
   owner.transport = transport.get();
-  OpenResult open = transport->OpenConnection(inet_addr("127.0.0.1"), port);
+  OpenResult open = transport->OpenConnection(Loopback4(), port);
   if (open.socket == kNoSocket) {
     EXPECT_EQ(open.error, texts::kConnectFailed);
     return;

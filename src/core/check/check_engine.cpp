@@ -5,6 +5,7 @@
 #include <utility>
 
 #include "core/check/check_texts.h"
+#include "core/net/net_texts.h"
 #include "core/pop3/mailbox_sync.h"
 #include "core/pop3/pop3_texts.h"
 
@@ -188,26 +189,95 @@ bool CheckEngine::StartAccountCheck(int position) {
   activeSocket_ = kResolvingSocket;
   if (FullLog()) host_.LogSeparator("recv");
   currentIndex_ = position;
-  if (account->cachedAddress == 0) {
+  security_ = ReadSecuritySetting(*account);
+  if (!security_.error.empty()) {
+    FailAccount(position, security_.error);
+    activeSocket_ = kNoSocket;
+    return false;
+  }
+  if (account->cachedAddresses.empty()) {
     host_.Log("gethostbyname...");
     ResolveResult resolved = transport_.ResolveHost(account->server.value_or(""));
-    account->cachedAddress = resolved.address;
-    if (resolved.address == 0) {
+    account->cachedAddresses = resolved.addresses;
+    if (resolved.addresses.empty()) {
       FailAccount(position, resolved.error);
       activeSocket_ = kNoSocket;
       return false;
     }
   }
+  tlsTarget_.host = ServerHostName(account->server.value_or(""));
+  tlsTarget_.pin = security_.pin;
   host_.StartTimer(CheckTimer::kServerTimeout, ServerTimeoutMs(settings_.svTimeout));
   session_.SetState(SessionState::kGreeting);
-  host_.Log("connect...");
-  OpenResult opened = transport_.OpenConnection(account->cachedAddress, account->port);
-  activeSocket_ = opened.socket;
-  if (opened.socket == kNoSocket) {
-    FailAccount(position, opened.error);
+  addressIndex_ = 0;
+  return Connect(position);
+}
+
+bool CheckEngine::Connect(int position) {
+  const std::vector<NetAddress>& addresses = AccountAt(position)->cachedAddresses;
+  while (true) {
+    host_.Log("connect...");
+    connected_ = false;
+    startTlsDue_ = false;
+    OpenResult opened =
+        transport_.OpenConnection(addresses[addressIndex_], AccountAt(position)->port);
+    activeSocket_ = opened.socket;
+    if (opened.socket != kNoSocket) {
+      MarkReplyStart();
+      return true;
+    }
+    if (addressIndex_ + 1 >= addresses.size()) {
+      FailAccount(position, opened.error);
+      return false;
+    }
+    ++addressIndex_;
+  }
+}
+
+bool CheckEngine::TryNextAddress() {
+  Account* account = AccountAt(currentIndex_);
+  if (account == nullptr || connected_ || addressIndex_ + 1 >= account->cachedAddresses.size()) {
     return false;
   }
+  transport_.CloseConnection(activeSocket_);
+  ++addressIndex_;
+  host_.StartTimer(CheckTimer::kServerTimeout, ServerTimeoutMs(settings_.svTimeout));
+  Connect(currentIndex_);
   return true;
+}
+
+bool CheckEngine::StartTls() {
+  startTlsDue_ = false;
+  TlsFailure failure = transport_.StartTls(activeSocket_, tlsTarget_);
+  if (failure == TlsFailure::kNone) {
+    MarkReplyStart();
+    return true;
+  }
+  FailAccount(currentIndex_, TlsFailureText(failure));
+  return false;
+}
+
+bool CheckEngine::Secured() {
+  Account* account = AccountAt(currentIndex_);
+  if (account == nullptr) return false;
+  SessionReply reply = session_.OnSecured(*account);
+  SendReply(reply, *account);
+  if (reply.goOn) return true;
+  FailAccount(currentIndex_, reply.error);
+  return false;
+}
+
+void CheckEngine::MarkReplyStart() {
+  replyStartMs_ = host_.MonotonicMs();
+  replyStartBytes_ = transport_.ReceivedBytes();
+}
+
+bool CheckEngine::ReplyTooSlow() {
+  uint64_t bytes = transport_.ReceivedBytes() - replyStartBytes_;
+  int64_t allowed = ServerTimeoutMs(settings_.svTimeout) +
+                    static_cast<int64_t>(std::min<uint64_t>(bytes, uint64_t{1} << 40) * 1000 /
+                                         kMinReplyBytesPerSecond);
+  return host_.MonotonicMs() - replyStartMs_ > allowed;
 }
 
 void CheckEngine::AbortAccountCheck(int position) {
@@ -255,6 +325,7 @@ void CheckEngine::HandleSocketEvent(SocketHandle socket, SocketEvent event, int 
   // Events of a connection already closed may still be queued; they concern nobody.
   if (activeSocket_ == kNoSocket || socket != activeSocket_) return;
   if (error != 0) {
+    if (event == SocketEvent::kConnect && TryNextAddress()) return;
     const char* text = texts::kDisconnected;
     if (event == SocketEvent::kRead || event == SocketEvent::kWrite) text = texts::kTransferError;
     if (event == SocketEvent::kConnect) text = texts::kConnectFailed;
@@ -262,14 +333,30 @@ void CheckEngine::HandleSocketEvent(SocketHandle socket, SocketEvent event, int 
     return;
   }
   switch (event) {
+    case SocketEvent::kConnect:
+      connected_ = true;
+      if (security_.mode == SecurityMode::kTls) StartTls();
+      break;
     case SocketEvent::kRead: {
       ReceiveStatus status = transport_.ReceiveLines(
           socket, [this](std::string_view line) { return ReceiveLine(line); });
+      // The session may have ended the check while it handled the lines.
+      if (activeSocket_ != socket) break;
       if (status == ReceiveStatus::kOutOfMemory) {
         FailAccount(currentIndex_, texts::kOutOfMemory);
-      } else if (activeSocket_ == socket) {
-        host_.StartTimer(CheckTimer::kServerTimeout, ServerTimeoutMs(settings_.svTimeout));
+        break;
       }
+      if (status == ReceiveStatus::kTlsFailed) {
+        FailAccount(currentIndex_, TlsFailureText(transport_.LastTlsFailure()));
+        break;
+      }
+      if (status == ReceiveStatus::kSecured && !Secured()) break;
+      if (startTlsDue_ && !StartTls()) break;
+      if (ReplyTooSlow()) {
+        FailAccount(currentIndex_, texts::kTooSlow);
+        break;
+      }
+      host_.StartTimer(CheckTimer::kServerTimeout, ServerTimeoutMs(settings_.svTimeout));
       break;
     }
     case SocketEvent::kClose:
@@ -292,6 +379,7 @@ void CheckEngine::HandleSocketEvent(SocketHandle socket, SocketEvent event, int 
 void CheckEngine::SendReply(SessionReply& reply, Account& account) {
   if (reply.command.empty()) return;
   bool sent = transport_.SendText(activeSocket_, reply.command);
+  if (sent) MarkReplyStart();
   if (!sent && reply.goOn) {
     reply = session_.OnSendFailed(account);
     if (!reply.command.empty()) transport_.SendText(activeSocket_, reply.command);
@@ -311,6 +399,12 @@ bool CheckEngine::HandleLine(std::string_view line) {
   if (account == nullptr) return false;
   SessionReply reply = session_.OnLine(line, *account);
   SendReply(reply, *account);
+  if (reply.startTls) {
+    // The handshake starts once this read is done; what else it brought came in clear and is
+    // dropped.
+    startTlsDue_ = true;
+    return false;
+  }
   if (reply.goOn && session_.PendingDue()) {
     reply = session_.CompletePending(*account);
     SendReply(reply, *account);
@@ -335,7 +429,18 @@ void CheckEngine::ServerTimeout() {
     host_.StopTimer(CheckTimer::kServerTimeout);
     return;
   }
-  FailAccount(lastStartedIndex_, texts::kTimedOut);
+  if (TryNextAddress()) return;
+  FailAccount(lastStartedIndex_, TimeoutText());
+}
+
+std::string CheckEngine::TimeoutText() {
+  // A plain connection to the POP3S port hears nothing: the server waits for a TLS handshake.
+  Account* account = AccountAt(currentIndex_);
+  if (account != nullptr && session_.State() == SessionState::kGreeting &&
+      security_.mode == SecurityMode::kNone && account->port == kPop3sPort) {
+    return texts::kPlainOnTlsPort;
+  }
+  return texts::kTimedOut;
 }
 
 void CheckEngine::FinishCycle(int newCount) {

@@ -4,6 +4,11 @@
 // lines to the POP3 session, failures and the server time-out, and the end of a cycle (merge
 // into the DisplayList, sound, list window, tray). The host drives it with timer ticks and
 // socket events; it talks back only through CheckHost and Transport.
+//
+// Besides the idle time-out, every reply must come at an average of at least
+// kMinReplyBytesPerSecond, counted from its command, once SV_TIMEOUT seconds have passed: a
+// server that trickles a byte now and then cannot hold a check open for ever, while a large
+// message over a slow link (which brings far more) is never cut.
 
 #include <memory>
 #include <optional>
@@ -14,11 +19,14 @@
 #include "core/check/display_list.h"
 #include "core/config/account.h"
 #include "core/config/settings.h"
+#include "core/net/security_setting.h"
 #include "core/pop3/item_keeper.h"
 #include "core/pop3/pop3_session.h"
 #include "core/pop3/transport.h"
 
 namespace postwink {
+
+inline constexpr int kMinReplyBytesPerSecond = 512;
 
 class CheckEngine : public TransportEvents {
  public:
@@ -79,6 +87,16 @@ class CheckEngine : public TransportEvents {
   void Step();
   void ServerTimeout();
   bool HandleLine(std::string_view line);
+  // Opens the connection to the account's current address, falling through to the next ones
+  // when a connect cannot even start.
+  bool Connect(int position);
+  // A connect that failed or was never answered gives way to the server's next address.
+  bool TryNextAddress();
+  bool StartTls();
+  bool Secured();
+  void MarkReplyStart();
+  bool ReplyTooSlow();
+  std::string TimeoutText();
   // AbortAccountCheck, then ReportCheckError unless the text is empty.
   void FailAccount(int position, const std::string& text);
   void SendReply(SessionReply& reply, Account& account);
@@ -104,6 +122,15 @@ class CheckEngine : public TransportEvents {
   std::optional<std::string> firstErrorName_;
   bool newMail_ = false;
   bool verbose_ = false;
+
+  // The connection of the account being checked.
+  SecuritySetting security_;
+  TlsTarget tlsTarget_;
+  size_t addressIndex_ = 0;
+  bool connected_ = false;
+  bool startTlsDue_ = false;  // STLS was accepted in the read being handled
+  int64_t replyStartMs_ = 0;
+  uint64_t replyStartBytes_ = 0;
 };
 
 SessionSettings SessionSettingsFrom(const Settings& settings, bool verbose);

@@ -4,6 +4,7 @@
 // filters that turn a fetched text into an item. The Win32 main window and the POSIX runner
 // each implement it; the unit tests use a fake with a virtual clock.
 
+#include <cstdint>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -47,6 +48,8 @@ class CheckHost : public SessionHost {
   virtual void SetListWindowTopMost(bool topMost) = 0;
 
   virtual void LogSeparator(std::string_view label) = 0;
+  // A clock that never jumps, for the pace of a server's replies.
+  virtual int64_t MonotonicMs() = 0;
 
   // Notices for hosts that report as they go (the headless runner); the window ignores them.
   // An account's check ended: error is null when it ended normally, else the text (possibly

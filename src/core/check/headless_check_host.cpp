@@ -53,6 +53,8 @@ void HeadlessCheckHost::LogSeparator(std::string_view label) {
   if (log_) log_->LogSeparator(label);
 }
 
+int64_t HeadlessCheckHost::MonotonicMs() { return system_.clock.MonotonicMs(); }
+
 void HeadlessCheckHost::Log(std::string_view text) {
   if (log_) log_->LogLine(text);
 }

@@ -62,6 +62,7 @@ class HeadlessCheckHost : public CheckHost {
   void ShowNewListWindow() override {}
   void SetListWindowTopMost(bool) override {}
   void LogSeparator(std::string_view label) override;
+  int64_t MonotonicMs() override;
   void RefilterItem(MailItem& item) override;
   void AccountCheckEnded(int position, const std::string* error) override;
   void NewMailAnnounced(const std::vector<const MailItem*>& items) override;

@@ -42,6 +42,10 @@ std::vector<Account> ReadAccounts(const IniFile& ini, int defaultColour) {
     a.apop = ini.GetInt(section, "APOP", 0);
     a.offlineGuard = ini.GetInt(section, "NOINET", 0);
     a.colour = ini.GetInt(section, "BOX_RGB", defaultColour);
+    a.security = ini.GetInt(section, "SECURITY", 0);
+    if (std::optional<std::string> pin = ini.Find(section, "TLS_FINGERPRINT")) {
+      a.tlsFingerprint = std::string(CutAtCharBoundary(*pin, kMaxAccountText));
+    }
     accounts.push_back(std::move(a));
   }
   return accounts;
@@ -89,6 +93,13 @@ SaveAccountsResult WriteAccounts(IniFile& ini, const std::vector<Account>& accou
     ini.WriteInt(section, "APOP", a.apop);
     ini.WriteInt(section, "NOINET", a.offlineGuard);
     ini.WriteInt(section, "BOX_RGB", a.colour);
+    if (a.security != 0) {
+      ini.WriteInt(section, "SECURITY", a.security);
+    } else {
+      ini.DeleteKey(section, "SECURITY");
+    }
+    bool pinned = a.tlsFingerprint && !a.tlsFingerprint->empty();
+    WriteText(ini, section, "TLS_FINGERPRINT", pinned ? a.tlsFingerprint : std::nullopt);
   }
   return result;
 }

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "core/config/ini_file.h"
+#include "core/net/net_address.h"
 #include "core/platform/system.h"
 
 namespace postwink {
@@ -32,10 +33,13 @@ struct Account {
   int enabled = 0;                      // ENABLE
   int offlineGuard = 0;                 // NOINET
   int colour = 0;                       // BOX_RGB, 0x00BBGGRR
+  // Written only when set, so that files of plain accounts keep their old form.
+  int security = 0;                           // SECURITY: 0 none, 1 TLS (POP3S), 2 STLS
+  std::optional<std::string> tlsFingerprint;  // TLS_FINGERPRINT, SHA-256 in hexadecimal
 
   // Run time only.
   int index = 0;                            // position in the account list
-  uint32_t cachedAddress = 0;               // 0 = not resolved yet
+  std::vector<NetAddress> cachedAddresses;  // empty = not resolved yet
   int messageCount = 0;                     // from the last STAT reply
   int64_t mailboxSize = 0;                  // from the last STAT reply
   int lastNumber = -1;                      // newest message already fetched

@@ -13,16 +13,19 @@
 namespace postwink {
 
 enum class ReceiveStatus {
-  kHandled,     // every complete line was delivered, or the receiver stopped the delivery
-  kReadFailed,  // the read itself failed (the connection reports its end by its own event)
-  kOutOfMemory  // an unterminated line outgrew the limit; the account fails
+  kHandled,      // every complete line was delivered, or the receiver stopped the delivery
+  kReadFailed,   // the read itself failed (the connection reports its end by its own event)
+  kOutOfMemory,  // an unterminated line outgrew the limit; the account fails
+  kSecured,      // a TLS handshake ended in this read; the lines that followed it were delivered
+  kTlsFailed     // TLS failed; the transport tells why
 };
 
 class LineSplitter {
  public:
   // A line valid only during the call; returns false to stop the delivery of the rest of the
-  // read (the receiver has ended the connection). A receiver that resets the splitter ends the
-  // delivery too, and whatever was fed into the splitter after that reset is left alone.
+  // read (the receiver has ended the connection, or is about to secure it after STLS). A
+  // receiver that resets the splitter ends the delivery too, and whatever was fed into the
+  // splitter after that reset is left alone.
   using LineReceiver = std::function<bool(std::string_view line)>;
 
   // A server that never sends CR LF must not make us hold unbounded memory.

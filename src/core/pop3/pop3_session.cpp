@@ -4,8 +4,11 @@
 #include <cstdio>
 
 #include "core/config/credentials.h"
+#include "core/net/net_texts.h"
+#include "core/net/security_setting.h"
 #include "core/pop3/md5.h"
 #include "core/pop3/pop3_texts.h"
+#include "core/text/case.h"
 #include "core/text/cp932.h"
 
 namespace postwink {
@@ -16,14 +19,6 @@ constexpr size_t kDefaultBuffer = 32768;
 constexpr char kQuit[] = "QUIT\r\n";
 
 char Upper(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c; }
-
-bool StartsWithNoCase(std::string_view line, std::string_view prefix) {
-  if (line.size() < prefix.size()) return false;
-  for (size_t i = 0; i < prefix.size(); ++i) {
-    if (Upper(line[i]) != prefix[i]) return false;
-  }
-  return true;
-}
 
 std::string NumberCommand(const char* verb, int number) {
   char buf[64];
@@ -43,6 +38,16 @@ std::string_view NextWord(std::string_view text, size_t& pos) {
   size_t start = pos;
   while (pos < text.size() && text[pos] != ' ') ++pos;
   return text.substr(start, pos - start);
+}
+
+bool WantsStls(const Account& account) {
+  return account.security == static_cast<int>(SecurityMode::kStls);
+}
+
+// A refusal that names SSL or TLS, as Dovecot's "-ERR [AUTH] Plaintext authentication
+// disallowed on non-secure (SSL/TLS) connections." does: the password is not the problem.
+bool AsksForTls(std::string_view reply) {
+  return !IsPositiveReply(reply) && (ContainsNoCase(reply, "TLS") || ContainsNoCase(reply, "SSL"));
 }
 
 int TopEstimate(int getLine) {
@@ -158,15 +163,23 @@ SessionReply Pop3Session::OnLine(std::string_view line, Account& account) {
     case SessionState::kGreeting:
       if (settings_.log) LogLine(account, line);
       return Greeting(line, account);
+    case SessionState::kCapaSent:
+      return CapaLine(line, account);
+    case SessionState::kStlsSent:
+      return StlsReply(line, account);
+    case SessionState::kStartingTls:
+      // Nothing may come in clear between STLS and the handshake.
+      LogLine(account, line);
+      return FailWithReply(texts::kBadGreeting, line);
     case SessionState::kUserSent: {
       if (settings_.log) LogLine(account, line);
-      if (!IsPositiveReply(line)) return FailWithReply(texts::kUserRejected, line);
+      if (!IsPositiveReply(line)) return LoginRejected(texts::kUserRejected, line, account);
       return Send(account, SessionState::kAuthSent,
                   "PASS " + account.password.value_or("") + "\r\n", "PASS ****");
     }
     case SessionState::kAuthSent:
       if (settings_.log) LogLine(account, line);
-      if (!IsPositiveReply(line)) return FailWithReply(texts::kAuthRejected, line);
+      if (!IsPositiveReply(line)) return LoginRejected(texts::kAuthRejected, line, account);
       return Send(account, SessionState::kStatSent, "STAT\r\n");
     case SessionState::kStatSent:
       return StatReply(line, account);
@@ -191,23 +204,85 @@ SessionReply Pop3Session::OnLine(std::string_view line, Account& account) {
 
 SessionReply Pop3Session::Greeting(std::string_view line, Account& account) {
   if (!IsPositiveReply(line)) return FailWithReply(texts::kBadGreeting, line);
-  if (account.user.value_or("").empty()) return Fail(texts::kNoUserName);
-  if (account.password.value_or("").empty()) return Fail(texts::kNoPassword);
-  if (!IsSendableCredential(*account.user) || !IsSendableCredential(*account.password)) {
-    return Fail(kCredentialRefused);
+  greeting_.assign(line);
+  // An account that cannot log in fails here, before any STLS.
+  if (const char* problem = LoginProblem(account)) return Fail(problem);
+  if (WantsStls(account)) {
+    listingSeen_ = false;
+    stlsOffered_ = false;
+    return Send(account, SessionState::kCapaSent, "CAPA\r\n");
   }
+  return Login(account);
+}
+
+std::optional<std::string_view> Pop3Session::ApopTimestamp() const {
+  size_t open = greeting_.rfind('<');
+  size_t close = open == std::string::npos ? open : greeting_.rfind('>');
+  if (open == std::string::npos || close == std::string::npos || close < open) return std::nullopt;
+  return std::string_view(greeting_).substr(open, close - open + 1);
+}
+
+const char* Pop3Session::LoginProblem(const Account& account) const {
+  if (account.user.value_or("").empty()) return texts::kNoUserName;
+  if (account.password.value_or("").empty()) return texts::kNoPassword;
+  if (!IsSendableCredential(*account.user) || !IsSendableCredential(*account.password)) {
+    return kCredentialRefused;
+  }
+  if (account.apop == 1 && !ApopTimestamp()) return texts::kNoApop;
+  return nullptr;
+}
+
+SessionReply Pop3Session::Login(Account& account) {
+  if (const char* problem = LoginProblem(account)) return Fail(problem);
   if (account.apop == 1) {
-    size_t open = line.rfind('<');
-    size_t close = open == std::string_view::npos ? open : line.rfind('>');
-    if (open == std::string_view::npos || close == std::string_view::npos || close < open) {
-      return Fail(texts::kNoApop);
-    }
-    std::string stamp(line.substr(open, close - open + 1));
+    std::string stamp(*ApopTimestamp());
     stamp += *account.password;
     return Send(account, SessionState::kAuthSent,
                 "APOP " + *account.user + " " + Md5Hex(stamp) + "\r\n", "APOP ****");
   }
   return Send(account, SessionState::kUserSent, "USER " + *account.user + "\r\n");
+}
+
+SessionReply Pop3Session::LoginRejected(const char* message, std::string_view line,
+                                        const Account& account) {
+  if (account.security == static_cast<int>(SecurityMode::kNone) && AsksForTls(line)) {
+    return FailWithReply(texts::kTlsRequired, line);
+  }
+  return FailWithReply(message, line);
+}
+
+SessionReply Pop3Session::CapaLine(std::string_view line, Account& account) {
+  LogLine(account, line);
+  if (!listingSeen_) {
+    if (IsPositiveReply(line)) {
+      listingSeen_ = true;
+      return {};
+    }
+    // A server without CAPA may still know STLS; its answer decides.
+    return Send(account, SessionState::kStlsSent, "STLS\r\n");
+  }
+  if (line != ".") {
+    std::string_view name = line.substr(0, line.find(' '));
+    if (EqualsNoCase(name, "STLS")) stlsOffered_ = true;
+    return {};
+  }
+  listingSeen_ = false;
+  if (!stlsOffered_) return Fail(texts::kStlsNotOffered);
+  return Send(account, SessionState::kStlsSent, "STLS\r\n");
+}
+
+SessionReply Pop3Session::StlsReply(std::string_view line, Account& account) {
+  LogLine(account, line);
+  if (!IsPositiveReply(line)) return FailWithReply(texts::kStlsRefused, line);
+  state_ = SessionState::kStartingTls;
+  SessionReply reply;
+  reply.startTls = true;
+  return reply;
+}
+
+SessionReply Pop3Session::OnSecured(Account& account) {
+  if (state_ != SessionState::kStartingTls) return {};
+  return Login(account);
 }
 
 SessionReply Pop3Session::StatReply(std::string_view line, Account& account) {

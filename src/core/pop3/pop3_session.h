@@ -3,7 +3,9 @@
 // driven by the server's lines: OnLine takes one line and returns what to do next (the command
 // to send, whether the session goes on, the error text), and sends nothing itself. It logs in
 // with USER/PASS or APOP, asks STAT, decides what is new, fetches each new message with LIST and
-// RETR or TOP, fills in unique ids with UIDL and quits. It never sends DELE.
+// RETR or TOP, fills in unique ids with UIDL and quits. It never sends DELE. An account that
+// asks for STLS first sends CAPA and STLS and logs in only once the transport reports the
+// connection secured; the bytes of TLS never reach the session.
 
 #include <cstddef>
 #include <memory>
@@ -21,6 +23,9 @@ namespace postwink {
 
 enum class SessionState {
   kGreeting,
+  kCapaSent,     // STLS: the capability list, to see that STLS is offered
+  kStlsSent,     // STLS: the reply to STLS
+  kStartingTls,  // STLS: the handshake runs; the server must say nothing until we log in
   kUserSent,
   kAuthSent,
   kStatSent,
@@ -68,9 +73,10 @@ class SessionHost {
 };
 
 struct SessionReply {
-  bool goOn = true;     // false: the check of this account ends now
-  std::string command;  // to send, when not empty
-  std::string error;    // the message for the user when goOn is false (may be empty)
+  bool goOn = true;       // false: the check of this account ends now
+  std::string command;    // to send, when not empty
+  std::string error;      // the message for the user when goOn is false (may be empty)
+  bool startTls = false;  // STLS was accepted: begin the TLS handshake, drop the rest of the read
 };
 
 class Pop3Session {
@@ -85,6 +91,9 @@ class Pop3Session {
   SessionState State() const { return state_; }
 
   SessionReply OnLine(std::string_view line, Account& account);
+  // The transport finished a TLS handshake and the certificate was accepted: after STLS the
+  // login goes on now (inside TLS); from the start of the connection nothing changes.
+  SessionReply OnSecured(Account& account);
   // The command of the last reply could not be sent.
   SessionReply OnSendFailed(Account& account);
   // A fetched message is parsed while the server works on a long reply: after the RETR, TOP or
@@ -106,6 +115,14 @@ class Pop3Session {
 
  private:
   SessionReply Greeting(std::string_view line, Account& account);
+  SessionReply Login(Account& account);
+  // The bracketed timestamp of the greeting (the last "<" and the last ">" after it).
+  std::optional<std::string_view> ApopTimestamp() const;
+  // The message that keeps the account from logging in, or null.
+  const char* LoginProblem(const Account& account) const;
+  SessionReply CapaLine(std::string_view line, Account& account);
+  SessionReply StlsReply(std::string_view line, Account& account);
+  SessionReply LoginRejected(const char* message, std::string_view line, const Account& account);
   SessionReply StatReply(std::string_view line, Account& account);
   SessionReply ListReply(std::string_view line, Account& account);
   SessionReply FetchLine(std::string_view line, Account& account);
@@ -148,6 +165,9 @@ class Pop3Session {
   };
   std::optional<PendingMessage> pending_;
   UidlTable uidl_;
+  // The greeting, kept for APOP's timestamp when the login waits for TLS.
+  std::string greeting_;
+  bool stlsOffered_ = false;
 };
 
 // A reply is positive when it is longer than two characters and begins with "+OK" (the O and

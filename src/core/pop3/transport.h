@@ -8,7 +8,10 @@
 #include <functional>
 #include <string>
 #include <string_view>
+#include <vector>
 
+#include "core/net/net_address.h"
+#include "core/net/tls_channel.h"
 #include "core/pop3/line_splitter.h"
 
 namespace postwink {
@@ -22,15 +25,17 @@ inline constexpr SocketHandle kResolvingSocket = 0;
 enum class SocketEvent : int { kRead = 1, kWrite = 2, kConnect = 16, kClose = 32 };
 
 struct ResolveResult {
-  uint32_t address = 0;  // IPv4 in network byte order; 0 on failure
-  std::string error;     // the fixed message text on failure
+  std::vector<NetAddress> addresses;  // in the resolver's order; empty on failure
+  std::string error;                  // the fixed message text on failure
 };
 
-// What every platform's ResolveHost does around its own lookup (a dotted address or a name,
-// giving 0 when nothing is found): an empty name is refused with its own text, and 0 fails, so
-// 0.0.0.0 cannot name a server.
-ResolveResult ResolveWith(std::string_view name,
-                          const std::function<uint32_t(const std::string& host)>& lookup);
+// What every platform's ResolveHost does around its own lookup (an address literal or a name,
+// IPv4 and IPv6, giving nothing when nothing is found): an empty name is refused with its own
+// text, brackets around an IPv6 literal are dropped, and unspecified addresses (0.0.0.0, ::)
+// name no server.
+ResolveResult ResolveWith(
+    std::string_view name,
+    const std::function<std::vector<NetAddress>(const std::string& host)>& lookup);
 
 struct OpenResult {
   SocketHandle socket = kNoSocket;
@@ -46,17 +51,25 @@ class TransportEvents {
 class Transport {
  public:
   virtual ~Transport() = default;
-  // A dotted IPv4 address is taken without a lookup; a name is looked up (blocking).
+  // An address literal is taken without a lookup; a name is looked up (blocking).
   virtual ResolveResult ResolveHost(std::string_view name) = 0;
   // Starts a non-blocking connect; its outcome arrives as a kConnect event.
-  virtual OpenResult OpenConnection(uint32_t address, int port) = 0;
-  // Reads what has arrived and hands each complete line to the receiver, in order.
+  virtual OpenResult OpenConnection(const NetAddress& address, int port) = 0;
+  // Reads what has arrived and hands each complete line to the receiver, in order. Under TLS the
+  // lines are the decrypted text; the handshake advances here too (kSecured, kTlsFailed).
   virtual ReceiveStatus ReceiveLines(SocketHandle socket,
                                      const LineSplitter::LineReceiver& receiver) = 0;
-  // Sends the whole text; false on a socket error.
+  // Sends the whole text (encrypted once TLS is up); false on a socket error.
   virtual bool SendText(SocketHandle socket, std::string_view text) = 0;
-  // Stops the events, closes the socket and forgets any partial line.
+  // Stops the events, closes the socket (saying goodbye to a TLS peer) and forgets any partial
+  // line and all TLS state.
   virtual void CloseConnection(SocketHandle socket) = 0;
+  // Begins a TLS handshake on the open connection; it goes on in ReceiveLines.
+  virtual TlsFailure StartTls(SocketHandle socket, const TlsTarget& target) = 0;
+  // Why the last ReceiveLines reported kTlsFailed.
+  virtual TlsFailure LastTlsFailure() const = 0;
+  // Bytes read from the socket on the open connection so far.
+  virtual uint64_t ReceivedBytes() const = 0;
 };
 
 }  // namespace postwink

@@ -59,4 +59,11 @@ int CompareNoCase(std::string_view a, std::string_view b) {
   return 0;
 }
 
+bool ContainsNoCase(std::string_view text, std::string_view needle) {
+  for (size_t pos = 0; pos + needle.size() <= text.size(); pos += CharLength(text, pos)) {
+    if (StartsWithNoCase(text.substr(pos), needle)) return true;
+  }
+  return false;
+}
+
 }  // namespace postwink

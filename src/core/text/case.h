@@ -16,4 +16,7 @@ bool StartsWithNoCase(std::string_view text, std::string_view prefix);
 // character together, so kana and kanji order by their code.
 int CompareNoCase(std::string_view a, std::string_view b);
 
+// Whether needle occurs in text at a character boundary, compared as EqualsNoCase does.
+bool ContainsNoCase(std::string_view text, std::string_view needle);
+
 }  // namespace postwink

@@ -12,7 +12,7 @@ class WinsockPumpedTransport : public PumpedTransport {
  public:
   WinsockPumpedTransport() : inner_(nullptr) {
     WSADATA wsa;
-    started_ = WSAStartup(MAKEWORD(1, 1), &wsa) == 0;
+    started_ = WSAStartup(MAKEWORD(2, 2), &wsa) == 0;
     WNDCLASSW wc{};
     wc.lpfnWndProc = &WinsockPumpedTransport::Proc;
     wc.hInstance = GetModuleHandleW(nullptr);
@@ -32,7 +32,7 @@ class WinsockPumpedTransport : public PumpedTransport {
   WinsockPumpedTransport& operator=(const WinsockPumpedTransport&) = delete;
 
   ResolveResult ResolveHost(std::string_view name) override { return inner_.ResolveHost(name); }
-  OpenResult OpenConnection(uint32_t address, int port) override {
+  OpenResult OpenConnection(const NetAddress& address, int port) override {
     OpenResult result = inner_.OpenConnection(address, port);
     socket_ = result.socket;
     return result;
@@ -48,6 +48,12 @@ class WinsockPumpedTransport : public PumpedTransport {
     inner_.CloseConnection(socket);
     if (socket == socket_) socket_ = kNoSocket;
   }
+
+  TlsFailure StartTls(SocketHandle socket, const TlsTarget& target) override {
+    return inner_.StartTls(socket, target);
+  }
+  TlsFailure LastTlsFailure() const override { return inner_.LastTlsFailure(); }
+  uint64_t ReceivedBytes() const override { return inner_.ReceivedBytes(); }
 
   bool HasConnection() const override { return socket_ != kNoSocket; }
 

@@ -1,5 +1,8 @@
 #include "win32/platform/winsock_transport.h"
 
+#include <ws2tcpip.h>
+
+#include <cstring>
 #include <string>
 
 #include "core/pop3/pop3_texts.h"
@@ -11,43 +14,94 @@ namespace {
 constexpr int kReadSize = 0x8000 - 1;
 }  // namespace
 
+WinsockTransport::WinsockTransport(HWND window) : window_(window) {
+  send_ = [this](std::string_view bytes) {
+    SOCKET s = socket_;
+    if (s == INVALID_SOCKET) return false;
+    return postwink::SendText(bytes, [s](std::string_view chunk) -> std::optional<size_t> {
+      fd_set writable;
+      FD_ZERO(&writable);
+      FD_SET(s, &writable);
+      timeval wait{0, 50000};
+      int ready = select(0, nullptr, &writable, nullptr, &wait);
+      if (ready == SOCKET_ERROR) return std::nullopt;
+      if (ready == 0) return 0;
+      int sent = send(s, chunk.data(), static_cast<int>(chunk.size()), 0);
+      if (sent == SOCKET_ERROR) {
+        if (WSAGetLastError() == WSAEWOULDBLOCK) return 0;
+        return std::nullopt;
+      }
+      return static_cast<size_t>(sent);
+    });
+  };
+}
+
 WinsockTransport::~WinsockTransport() {
   if (socket_ != INVALID_SOCKET) CloseConnection(static_cast<SocketHandle>(socket_));
 }
 
 ResolveResult WinsockTransport::ResolveHost(std::string_view name) {
-  return ResolveWith(name, [](const std::string& host) -> uint32_t {
-    unsigned long dotted = inet_addr(host.c_str());
-    if (dotted != INADDR_NONE) return dotted;
-    hostent* found = gethostbyname(host.c_str());
-    if (found == nullptr || found->h_addrtype != AF_INET || found->h_addr_list == nullptr ||
-        found->h_addr_list[0] == nullptr) {
-      return 0;
+  return ResolveWith(name, [](const std::string& host) {
+    std::vector<NetAddress> addresses;
+    int n = MultiByteToWideChar(932, 0, host.data(), static_cast<int>(host.size()), nullptr, 0);
+    std::wstring wide(static_cast<size_t>(n > 0 ? n : 0), L'\0');
+    if (n > 0) {
+      MultiByteToWideChar(932, 0, host.data(), static_cast<int>(host.size()), wide.data(), n);
     }
-    in_addr first;
-    memcpy(&first, found->h_addr_list[0], sizeof first);
-    return first.s_addr;
+    ADDRINFOW hints{};
+    hints.ai_family = AF_UNSPEC;
+    hints.ai_socktype = SOCK_STREAM;
+    ADDRINFOW* found = nullptr;
+    if (GetAddrInfoW(wide.c_str(), nullptr, &hints, &found) != 0) found = nullptr;
+    for (ADDRINFOW* a = found; a != nullptr; a = a->ai_next) {
+      NetAddress address;
+      if (a->ai_family == AF_INET) {
+        memcpy(address.bytes.data(), &reinterpret_cast<const sockaddr_in*>(a->ai_addr)->sin_addr,
+               4);
+      } else if (a->ai_family == AF_INET6) {
+        address.family = NetAddress::Family::kIPv6;
+        memcpy(address.bytes.data(), &reinterpret_cast<const sockaddr_in6*>(a->ai_addr)->sin6_addr,
+               16);
+      } else {
+        continue;
+      }
+      addresses.push_back(address);
+    }
+    if (found != nullptr) FreeAddrInfoW(found);
+    return addresses;
   });
 }
 
-OpenResult WinsockTransport::OpenConnection(uint32_t address, int port) {
+OpenResult WinsockTransport::OpenConnection(const NetAddress& address, int port) {
   OpenResult result;
   if (socket_ != INVALID_SOCKET) CloseConnection(static_cast<SocketHandle>(socket_));
-  SOCKET s = socket(AF_INET, SOCK_STREAM, 0);
+  bool v6 = address.family == NetAddress::Family::kIPv6;
+  SOCKET s = socket(v6 ? AF_INET6 : AF_INET, SOCK_STREAM, 0);
   if (s == INVALID_SOCKET) {
     result.error = texts::kSocketFailed;
     return result;
   }
-  sockaddr_in peer{};
-  peer.sin_family = AF_INET;
-  peer.sin_port = htons(static_cast<u_short>(port));
-  peer.sin_addr.s_addr = address;
+  sockaddr_storage peer{};
+  int length;
+  if (v6) {
+    auto* p = reinterpret_cast<sockaddr_in6*>(&peer);
+    p->sin6_family = AF_INET6;
+    p->sin6_port = htons(static_cast<u_short>(port));
+    memcpy(&p->sin6_addr, address.bytes.data(), 16);
+    length = sizeof *p;
+  } else {
+    auto* p = reinterpret_cast<sockaddr_in*>(&peer);
+    p->sin_family = AF_INET;
+    p->sin_port = htons(static_cast<u_short>(port));
+    memcpy(&p->sin_addr, address.bytes.data(), 4);
+    length = sizeof *p;
+  }
   if (WSAAsyncSelect(s, window_, WM_SOCKET_EVENT, kSocketEventMask) != 0) {
     closesocket(s);
     result.error = texts::kEventSetupFailed;
     return result;
   }
-  if (connect(s, reinterpret_cast<sockaddr*>(&peer), sizeof peer) != 0 &&
+  if (connect(s, reinterpret_cast<sockaddr*>(&peer), length) != 0 &&
       WSAGetLastError() != WSAEWOULDBLOCK) {
     WSAAsyncSelect(s, window_, 0, 0);
     closesocket(s);
@@ -55,7 +109,7 @@ OpenResult WinsockTransport::OpenConnection(uint32_t address, int port) {
     return result;
   }
   socket_ = s;
-  splitter_.Reset();
+  stream_.Reset();
   result.socket = static_cast<SocketHandle>(s);
   return result;
 }
@@ -77,12 +131,12 @@ ReceiveStatus WinsockTransport::ReceiveLines(SocketHandle socket,
   receiver_ = &receiver;
   HWND window = window_;
   ReceiveStatus status =
-      splitter_.Feed(std::string_view(buffer_.data(), static_cast<size_t>(got)),
-                     [this, window](std::string_view line) {
-                       line_.assign(line);
-                       return SendMessageW(window, WM_SOCKET_LINE, line_.size(),
-                                           reinterpret_cast<LPARAM>(line_.c_str())) != 0;
-                     });
+      stream_.Receive(std::string_view(buffer_.data(), static_cast<size_t>(got)), send_,
+                      [this, window](std::string_view line) {
+                        line_.assign(line);
+                        return SendMessageW(window, WM_SOCKET_LINE, line_.size(),
+                                            reinterpret_cast<LPARAM>(line_.c_str())) != 0;
+                      });
   receiver_ = outer;
   return status;
 }
@@ -94,31 +148,26 @@ LRESULT WinsockTransport::DeliverLine(WPARAM length, LPARAM text) {
 
 bool WinsockTransport::SendText(SocketHandle socket, std::string_view text) {
   if (socket_ == INVALID_SOCKET || static_cast<SocketHandle>(socket_) != socket) return false;
-  SOCKET s = socket_;
-  return postwink::SendText(text, [s](std::string_view chunk) -> std::optional<size_t> {
-    fd_set writable;
-    FD_ZERO(&writable);
-    FD_SET(s, &writable);
-    timeval wait{0, 50000};
-    int ready = select(0, nullptr, &writable, nullptr, &wait);
-    if (ready == SOCKET_ERROR) return std::nullopt;
-    if (ready == 0) return 0;
-    int sent = send(s, chunk.data(), static_cast<int>(chunk.size()), 0);
-    if (sent == SOCKET_ERROR) {
-      if (WSAGetLastError() == WSAEWOULDBLOCK) return 0;
-      return std::nullopt;
-    }
-    return static_cast<size_t>(sent);
-  });
+  return stream_.Send(text, send_);
+}
+
+TlsFailure WinsockTransport::StartTls(SocketHandle socket, const TlsTarget& target) {
+  if (socket_ == INVALID_SOCKET || static_cast<SocketHandle>(socket_) != socket) {
+    return TlsFailure::kUnavailable;
+  }
+  TlsFailure failure;
+  std::unique_ptr<TlsChannel> channel = MakeTlsChannel(target, failure);
+  if (!channel) return failure;
+  return stream_.StartTls(std::move(channel), send_);
 }
 
 void WinsockTransport::CloseConnection(SocketHandle socket) {
   if (socket_ == INVALID_SOCKET || static_cast<SocketHandle>(socket_) != socket) return;
   WSAAsyncSelect(socket_, window_, 0, 0);
+  stream_.Close(send_);
   shutdown(socket_, SD_BOTH);
   closesocket(socket_);
   socket_ = INVALID_SOCKET;
-  splitter_.Reset();
   std::vector<char>().swap(buffer_);
 }
 

@@ -3,14 +3,15 @@
 // WM_SOCKET_EVENT, and the received lines handed to that same window, synchronously, as
 // WM_SOCKET_LINE. The window's handler for WM_SOCKET_LINE calls DeliverLine, which passes the
 // line on to the receiver of the ReceiveLines call in progress; the handler for WM_SOCKET_EVENT
-// calls DispatchSocketEvent. One connection at a time.
+// calls DispatchSocketEvent. One connection at a time. TLS runs between the socket and the line
+// splitter (ConnectionStream), its handshake driven by the same FD_READ events.
 
 #include <winsock2.h>
 
 #include <string>
 #include <vector>
 
-#include "core/pop3/line_splitter.h"
+#include "core/net/connection_stream.h"
 #include "core/pop3/transport.h"
 #include "win32/platform/windows_headers.h"
 
@@ -22,18 +23,21 @@ inline constexpr long kSocketEventMask = FD_READ | FD_CONNECT | FD_CLOSE;
 
 class WinsockTransport : public Transport {
  public:
-  explicit WinsockTransport(HWND window) : window_(window) {}
+  explicit WinsockTransport(HWND window);
   void SetWindow(HWND window) { window_ = window; }
   ~WinsockTransport() override;
   WinsockTransport(const WinsockTransport&) = delete;
   WinsockTransport& operator=(const WinsockTransport&) = delete;
 
   ResolveResult ResolveHost(std::string_view name) override;
-  OpenResult OpenConnection(uint32_t address, int port) override;
+  OpenResult OpenConnection(const NetAddress& address, int port) override;
   ReceiveStatus ReceiveLines(SocketHandle socket,
                              const LineSplitter::LineReceiver& receiver) override;
   bool SendText(SocketHandle socket, std::string_view text) override;
   void CloseConnection(SocketHandle socket) override;
+  TlsFailure StartTls(SocketHandle socket, const TlsTarget& target) override;
+  TlsFailure LastTlsFailure() const override { return stream_.Failure(); }
+  uint64_t ReceivedBytes() const override { return stream_.ReceivedBytes(); }
 
   // WM_SOCKET_LINE: wParam the length, lParam the NUL-terminated text. Nonzero: go on.
   LRESULT DeliverLine(WPARAM length, LPARAM text);
@@ -41,7 +45,8 @@ class WinsockTransport : public Transport {
  private:
   HWND window_;
   SOCKET socket_ = INVALID_SOCKET;
-  LineSplitter splitter_;
+  ConnectionStream stream_;
+  ConnectionStream::Sender send_;  // raw bytes to the open socket
   std::vector<char> buffer_;
   std::string line_;  // the line being delivered, NUL-terminated for the message
   const LineSplitter::LineReceiver* receiver_ = nullptr;

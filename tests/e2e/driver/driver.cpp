@@ -13,9 +13,14 @@
 //                                          below HWND; status 1 when there is no such cell
 //   e2e_driver key VK [ctrl] [shift] [alt] presses and releases a key as the user would
 //   e2e_driver foreground                  the foreground window's handle
+//   e2e_driver trust-ca FILE.pem           adds the certificate to the user's trusted roots
+//   e2e_driver untrust-ca FILE.pem         removes it again
+// (Under Wine the roots of the current user are part of the prefix and no dialog asks.)
 //   e2e_driver lock FILE MS                opens FILE sharing nothing, says "locked", holds it
 //                                          for MS milliseconds (another program's lock)
 #include <windows.h>
+// after windows.h
+#include <wincrypt.h>
 
 #include <cstdint>
 #include <cstdio>
@@ -285,6 +290,58 @@ int Temp() {
   return 0;
 }
 
+// The DER bytes of the first certificate in a PEM file.
+std::vector<BYTE> ReadCertificate(const wchar_t* path) {
+  std::vector<BYTE> der;
+  FILE* f = _wfopen(path, L"rb");
+  if (f == nullptr) return der;
+  std::string pem;
+  char buf[4096];
+  size_t n;
+  while ((n = std::fread(buf, 1, sizeof buf, f)) > 0) pem.append(buf, n);
+  std::fclose(f);
+  DWORD size = 0;
+  if (!CryptStringToBinaryA(pem.c_str(), 0, CRYPT_STRING_BASE64HEADER, nullptr, &size, nullptr,
+                            nullptr)) {
+    return der;
+  }
+  der.resize(size);
+  if (!CryptStringToBinaryA(pem.c_str(), 0, CRYPT_STRING_BASE64HEADER, der.data(), &size, nullptr,
+                            nullptr)) {
+    der.clear();
+  }
+  return der;
+}
+
+int TrustCa(int argc, wchar_t** argv, bool trust) {
+  if (argc < 3) return 2;
+  std::vector<BYTE> der = ReadCertificate(argv[2]);
+  if (der.empty()) return 1;
+  // Removing needs the registry provider: the system provider reports success and deletes
+  // nothing.
+  HCERTSTORE store =
+      CertOpenStore(trust ? CERT_STORE_PROV_SYSTEM_W : CERT_STORE_PROV_SYSTEM_REGISTRY_W, 0, 0,
+                    CERT_SYSTEM_STORE_CURRENT_USER, L"Root");
+  if (store == nullptr) return 1;
+  bool ok;
+  if (trust) {
+    ok = CertAddEncodedCertificateToStore(store, X509_ASN_ENCODING, der.data(),
+                                          static_cast<DWORD>(der.size()),
+                                          CERT_STORE_ADD_REPLACE_EXISTING, nullptr) != FALSE;
+  } else {
+    ok = true;
+    PCCERT_CONTEXT wanted =
+        CertCreateCertificateContext(X509_ASN_ENCODING, der.data(), static_cast<DWORD>(der.size()));
+    PCCERT_CONTEXT found = wanted ? CertFindCertificateInStore(store, X509_ASN_ENCODING, 0,
+                                                               CERT_FIND_EXISTING, wanted, nullptr)
+                                  : nullptr;
+    if (found != nullptr) ok = CertDeleteCertificateFromStore(found) != FALSE;
+    if (wanted != nullptr) CertFreeCertificateContext(wanted);
+  }
+  CertCloseStore(store, 0);
+  return ok ? 0 : 1;
+}
+
 int Lock(int argc, wchar_t** argv) {
   if (argc < 4) return 2;
   HANDLE file = CreateFileW(argv[2], GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
@@ -325,6 +382,8 @@ int wmain(int argc, wchar_t** argv) {
     status = Key(argc, argv);
   else if (cmd == L"foreground")
     status = Foreground();
+  else if (cmd == L"trust-ca" || cmd == L"untrust-ca")
+    status = TrustCa(argc, argv, cmd == L"trust-ca");
   else if (cmd == L"lock")
     status = Lock(argc, argv);
   std::fflush(stdout);

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "core/check/check_texts.h"
+#include "core/net/net_texts.h"
 #include "core/pop3/pop3_texts.h"
 #include "unit/check/fake_check_host.h"
 
@@ -354,7 +355,7 @@ TEST_F(EngineTest, ResolveFailureAndEmptyServerAreReported) {
     ASSERT_EQ(host.boxes.size(), 1u) << server;
     EXPECT_EQ(host.boxes[0].first, text) << server;
     EXPECT_EQ(engine->ActiveSocket(), kNoSocket);
-    EXPECT_EQ(At(0).cachedAddress, 0u);
+    EXPECT_TRUE(At(0).cachedAddresses.empty());
     EXPECT_TRUE(network.opened.empty());
   }
 }
@@ -403,6 +404,137 @@ TEST_F(EngineTest, ApplySettingsDropsItemsOfDeletedAccountsAndTheUpdateNotice) {
   for (const auto& item : engine->List().Items()) {
     EXPECT_EQ(item->account, engine->Accounts()[0].get());
   }
+}
+
+}  // namespace
+}  // namespace postwink
+
+namespace postwink {
+namespace {
+
+class SecureEngineTest : public EngineTest {
+ protected:
+  void SetUp() override {
+    settings.sokigErr = 0;
+    MakeEngine(1);
+  }
+};
+
+TEST_F(SecureEngineTest, TlsFromTheStartBeginsAtConnectAndNothingGoesOutBeforeIt) {
+  network.tlsFromStart = {"pop0"};
+  At(0).security = 1;
+  At(0).tlsFingerprint = std::string(64, 'a');
+  RunCheckNow();
+  ASSERT_EQ(network.tlsStarts.size(), 1u);
+  EXPECT_EQ(network.tlsStarts[0].host, "pop0");
+  ASSERT_TRUE(network.tlsStarts[0].pin);
+  EXPECT_EQ((*network.tlsStarts[0].pin)[0], 0xAA);
+  EXPECT_TRUE(network.sentInClear.empty());
+  EXPECT_TRUE(host.boxes.empty());
+  EXPECT_EQ(engine->List().Size(), 2u);
+}
+
+TEST_F(SecureEngineTest, StlsSwitchesAfterItsReplyAndLogsInInsideTls) {
+  servers[0].capabilities = {"STLS"};
+  servers[0].stlsAccepted = true;
+  At(0).security = 2;
+  RunCheckNow();
+  EXPECT_EQ(network.sentInClear, (Names{"CAPA", "STLS"}));
+  EXPECT_EQ(network.tlsStarts.size(), 1u);
+  EXPECT_TRUE(host.boxes.empty());
+  EXPECT_EQ(engine->List().Size(), 2u);
+}
+
+TEST_F(SecureEngineTest, FailuresNameTheirProblemAndSendNothing) {
+  struct Case {
+    int security;
+    std::string fingerprint;
+    TlsFailure handshake;
+    std::string text;
+  };
+  const Case cases[] = {
+      {1, "", TlsFailure::kUntrusted, texts::kCertUntrusted},
+      {1, "", TlsFailure::kNameMismatch, texts::kCertNameMismatch},
+      {1, "", TlsFailure::kNotTls, texts::kTlsNotTls},
+      {1, "12:34", TlsFailure::kNone, texts::kFingerprintInvalid},
+      {7, "", TlsFailure::kNone, texts::kSecurityInvalid},
+  };
+  network.tlsFromStart = {"pop0"};
+  for (const Case& c : cases) {
+    At(0).security = c.security;
+    At(0).tlsFingerprint = c.fingerprint;
+    network.handshakeResult = c.handshake;
+    network.sentInClear.clear();
+    host.boxes.clear();
+    RunCheckNow();
+    ASSERT_EQ(host.boxes.size(), 1u) << c.text;
+    EXPECT_EQ(host.boxes[0].first, c.text);
+    EXPECT_TRUE(network.sentInClear.empty()) << c.text;
+    EXPECT_EQ(engine->ActiveSocket(), kNoSocket);
+  }
+  EXPECT_EQ(servers[0].commands, Names{});
+}
+
+TEST_F(SecureEngineTest, EachAddressIsTriedInTurn) {
+  network.refusingAddresses["pop0"] = 2;
+  RunCheckNow();
+  EXPECT_EQ(network.opened, (Names{"pop0", "pop0", "pop0"}));
+  EXPECT_TRUE(host.boxes.empty());
+  EXPECT_EQ(engine->List().Size(), 2u);
+
+  // Addresses that never answer give way at the time-out, one after the other.
+  network.opened.clear();
+  network.refusalsHang = true;
+  At(0).cachedAddresses.clear();
+  engine->CheckNow();
+  host.Advance(60500, *engine, network);
+  EXPECT_EQ(network.opened.size(), 2u);
+  host.Advance(60000, *engine, network);
+  EXPECT_EQ(network.opened.size(), 3u);
+  EXPECT_TRUE(host.boxes.empty());
+  EXPECT_FALSE(engine->CycleActive());
+}
+
+TEST_F(SecureEngineTest, ATrickleTimesOutWhileASlowButSteadyReplyDoesNot) {
+  network.silent = true;
+  engine->CheckNow();
+  host.Advance(200, *engine, network);
+  ASSERT_TRUE(network.Open());
+  // 600 bytes a second for three minutes: more than the minimum pace.
+  for (int second = 0; second < 180 && network.Open(); ++second) {
+    host.now += 1000;
+    network.extraBytes += 600;
+    engine->OnSocketEvent(network.Handle(), SocketEvent::kRead, 0);
+  }
+  EXPECT_TRUE(network.Open());
+  EXPECT_TRUE(host.boxes.empty());
+
+  // A byte every five seconds: the idle time-out never fires, the pace does, after the grace.
+  host = FakeCheckHost();
+  MakeEngine(1);
+  engine->CheckNow();
+  host.Advance(200, *engine, network);
+  int seconds = 0;
+  while (network.Open() && seconds < 600) {
+    seconds += 5;
+    host.now += 5000;
+    network.extraBytes += 1;
+    engine->OnSocketEvent(network.Handle(), SocketEvent::kRead, 0);
+  }
+  EXPECT_FALSE(network.Open());
+  EXPECT_GE(seconds, 60);
+  EXPECT_LE(seconds, 65);
+  ASSERT_EQ(host.boxes.size(), 1u);
+  EXPECT_EQ(host.boxes[0].first, texts::kTooSlow);
+}
+
+TEST_F(SecureEngineTest, APlainCheckOnThePop3sPortThatHearsNothingSaysToChooseTls) {
+  network.silent = true;
+  At(0).port = 995;
+  RunCheckNow();
+  host.Advance(60000, *engine, network);
+  ASSERT_EQ(host.boxes.size(), 1u);
+  EXPECT_EQ(host.boxes[0].first, texts::kPlainOnTlsPort);
 }
 
 }  // namespace

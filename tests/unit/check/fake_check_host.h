@@ -6,6 +6,7 @@
 #include <functional>
 #include <map>
 #include <memory>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -21,22 +22,44 @@ class FakeTransport : public Transport {
   std::vector<std::string> opened;             // server names, in connection order
   bool silent = false;                         // servers say nothing at all
   std::string hangUpOn;                        // a command the server closes on, unanswered
+  // Addresses of a server beyond its first, which refuse the connection (or never answer it).
+  std::map<std::string, int> refusingAddresses;
+  bool refusalsHang = false;
+  // TLS as this network plays it: servers named here say nothing before a handshake; a
+  // handshake ends at the next read with handshakeResult.
+  std::set<std::string> tlsFromStart;
+  TlsFailure handshakeResult = TlsFailure::kNone;
+  std::vector<TlsTarget> tlsStarts;
+  std::vector<std::string> sentInClear;  // commands sent before a handshake succeeded
+  uint64_t extraBytes = 0;               // bytes that arrived without completing a line
 
   // The real rules around the lookup; a server's address is its place in the map, from 1.
   ResolveResult ResolveHost(std::string_view name) override {
-    return ResolveWith(name, [this](const std::string& host) -> uint32_t {
+    // The refusing addresses come first; the server's own address is the last.
+    return ResolveWith(name, [this](const std::string& host) {
+      std::vector<NetAddress> addresses;
       auto it = servers.find(host);
-      if (it == servers.end()) return 0;
-      return static_cast<uint32_t>(std::distance(servers.begin(), it) + 1);
+      if (it == servers.end()) return addresses;
+      int index = static_cast<int>(std::distance(servers.begin(), it)) + 1;
+      int refusing = refusingAddresses.count(host) ? refusingAddresses[host] : 0;
+      for (int i = refusing; i >= 0; --i) {
+        NetAddress a;
+        a.bytes[0] = static_cast<uint8_t>(index);
+        a.bytes[1] = static_cast<uint8_t>(i);
+        addresses.push_back(a);
+      }
+      return addresses;
     });
   }
-  OpenResult OpenConnection(uint32_t address, int) override {
+  OpenResult OpenConnection(const NetAddress& address, int) override {
     auto it = servers.begin();
-    std::advance(it, address - 1);
+    std::advance(it, address.bytes[0] - 1);
     conn_ = Connection{};
     conn_.server = it->second;
     conn_.open = true;
-    if (!silent) conn_.lines.push_back(it->second->greeting);
+    conn_.refusing = address.bytes[1] != 0;
+    conn_.tls = tlsFromStart.count(it->first) != 0;
+    if (!silent && !conn_.refusing) conn_.lines.push_back(it->second->greeting);
     opened.push_back(it->first);
     OpenResult r;
     r.socket = ++handle_;
@@ -45,17 +68,33 @@ class FakeTransport : public Transport {
   ReceiveStatus ReceiveLines(SocketHandle socket,
                              const LineSplitter::LineReceiver& receiver) override {
     if (socket != handle_ || !conn_.open) return ReceiveStatus::kReadFailed;
+    bool justSecured = false;
+    if (conn_.handshaking) {
+      conn_.handshaking = false;
+      if (handshakeResult != TlsFailure::kNone) {
+        lastFailure_ = handshakeResult;
+        return ReceiveStatus::kTlsFailed;
+      }
+      conn_.secured = justSecured = true;
+    }
+    if (conn_.tls && !conn_.secured) return ReceiveStatus::kHandled;
     // Only what had arrived before the read; the answers to commands sent meanwhile come with
     // the next read.
     for (size_t n = conn_.lines.size(); n > 0 && conn_.open; --n) {
       std::string line = conn_.lines.front();
       conn_.lines.pop_front();
-      if (!receiver(line)) break;
+      received_ += line.size() + 2;
+      if (!receiver(line)) {
+        conn_.lines.clear();
+        break;
+      }
     }
-    return ReceiveStatus::kHandled;
+    return justSecured ? ReceiveStatus::kSecured : ReceiveStatus::kHandled;
   }
   bool SendText(SocketHandle socket, std::string_view text) override {
     if (socket != handle_ || !conn_.open) return false;
+    if (conn_.handshaking) return false;
+    if (!conn_.secured) sentInClear.emplace_back(text.substr(0, text.size() - 2));
     if (silent) return true;
     if (!hangUpOn.empty() && text == hangUpOn + "\r\n") {
       conn_.server->commands.emplace_back(hangUpOn);
@@ -69,14 +108,26 @@ class FakeTransport : public Transport {
   void CloseConnection(SocketHandle socket) override {
     if (socket == handle_) conn_.open = false;
   }
+  TlsFailure StartTls(SocketHandle socket, const TlsTarget& target) override {
+    if (socket != handle_ || !conn_.open) return TlsFailure::kUnavailable;
+    tlsStarts.push_back(target);
+    // After STLS, anything the server said in clear is gone; a POP3S server greets inside TLS.
+    if (!conn_.tls) conn_.lines.clear();
+    conn_.tls = true;
+    conn_.handshaking = true;
+    return TlsFailure::kNone;
+  }
+  TlsFailure LastTlsFailure() const override { return lastFailure_; }
+  uint64_t ReceivedBytes() const override { return received_ + extraBytes; }
 
   // Delivers the events of the open connection until nothing more happens.
   void Pump(CheckEngine& engine) {
     for (int guard = 0; guard < 100000 && conn_.open; ++guard) {
       if (!conn_.connected) {
+        if (conn_.refusing && refusalsHang) break;
         conn_.connected = true;
-        engine.OnSocketEvent(handle_, SocketEvent::kConnect, 0);
-      } else if (!conn_.lines.empty()) {
+        engine.OnSocketEvent(handle_, SocketEvent::kConnect, conn_.refusing ? 10061 : 0);
+      } else if (!conn_.lines.empty() || conn_.handshaking) {
         engine.OnSocketEvent(handle_, SocketEvent::kRead, 0);
       } else if (conn_.closing) {
         conn_.closing = false;
@@ -87,6 +138,7 @@ class FakeTransport : public Transport {
     }
   }
   bool Open() const { return conn_.open; }
+  SocketHandle Handle() const { return handle_; }
 
  private:
   struct Connection {
@@ -95,9 +147,15 @@ class FakeTransport : public Transport {
     bool open = false;
     bool connected = false;
     bool closing = false;
+    bool refusing = false;
+    bool tls = false;
+    bool handshaking = false;
+    bool secured = false;
   };
   Connection conn_;
   SocketHandle handle_ = 0;
+  uint64_t received_ = 0;
+  TlsFailure lastFailure_ = TlsFailure::kNone;
 };
 
 class FakeCheckHost : public CheckHost {
@@ -150,6 +208,7 @@ class FakeCheckHost : public CheckHost {
   }
   void SetListWindowTopMost(bool topMost) override { listTopMost = topMost; }
   void LogSeparator(std::string_view label) override { log.push_back("--- " + std::string(label)); }
+  int64_t MonotonicMs() override { return now; }
   void RefilterItem(MailItem& item) override { item.flags |= flagsForNewItems; }
 
   std::unique_ptr<MailItem> BuildItem(Account& account, std::string_view text,

@@ -41,7 +41,9 @@ TEST(Accounts, MissingKeysTakeTheirDefaultsAndRunTimeFieldsStartFresh) {
   EXPECT_EQ(a.apop, 0);
   EXPECT_EQ(a.offlineGuard, 0);
   EXPECT_EQ(a.colour, kSt2);
-  EXPECT_EQ(a.cachedAddress, 0u);
+  EXPECT_TRUE(a.cachedAddresses.empty());
+  EXPECT_EQ(a.security, 0);
+  EXPECT_FALSE(a.tlsFingerprint);
   EXPECT_EQ(a.lastNumber, -1);
   EXPECT_FALSE(a.lastIdentity);
   EXPECT_FALSE(a.due);
@@ -78,6 +80,29 @@ TEST(Accounts, ReadsEveryKeyAndLimitsTexts) {
   std::vector<Account> back = ReadAccounts(ini, kSt2);
   EXPECT_EQ(back.at(0).user, std::string(255, 'u'));
   EXPECT_EQ(back.at(0).password, changed.password);
+}
+
+TEST(Accounts, SecurityKeysAreReadAndWrittenOnlyWhenSet) {
+  std::vector<Account> accounts = ReadAccounts(
+      IniFile::Parse("[SERVER1]\r\nMAILBOX=s\r\nSECURITY=2\r\nTLS_FINGERPRINT=AB:CD\r\n"
+                     "[SERVER2]\r\nMAILBOX=p\r\n"),
+      kSt2);
+  ASSERT_EQ(accounts.size(), 2u);
+  EXPECT_EQ(accounts[0].security, 2);
+  EXPECT_EQ(accounts[0].tlsFingerprint, "AB:CD");
+  IniFile ini;
+  testing::FakeSystem fake;
+  ASSERT_TRUE(WriteAccounts(ini, accounts, fake.system).ok);
+  EXPECT_EQ(ini.Find("SERVER1", "SECURITY"), "2");
+  EXPECT_EQ(ini.Find("SERVER1", "TLS_FINGERPRINT"), "AB:CD");
+  // A plain account's section keeps the keys it always had.
+  EXPECT_FALSE(ini.Find("SERVER2", "SECURITY"));
+  EXPECT_FALSE(ini.Find("SERVER2", "TLS_FINGERPRINT"));
+  accounts[0].security = 0;
+  accounts[0].tlsFingerprint = "";
+  ASSERT_TRUE(WriteAccounts(ini, accounts, fake.system).ok);
+  EXPECT_FALSE(ini.Find("SERVER1", "SECURITY"));
+  EXPECT_FALSE(ini.Find("SERVER1", "TLS_FINGERPRINT"));
 }
 
 TEST(Accounts, SaveRenumbersWritesInOrderAndCleansUpToServer100) {

@@ -8,6 +8,8 @@
 #include <string_view>
 #include <vector>
 
+#include <gtest/gtest.h>
+
 #include "core/config/account.h"
 #include "core/mime/mail_item.h"
 #include "core/pop3/md5.h"
@@ -36,6 +38,10 @@ class FakeServer {
   bool noTop = false;
   bool noList = false;
   int extraUidlLines = 0;
+  // CAPA answers with these lines (none: -ERR); STLS is answered "+OK" when stlsAccepted.
+  std::vector<std::string> capabilities;
+  bool stlsAccepted = false;
+  std::string userReply;              // when set, the answer to USER (a refusal, say)
   std::vector<std::string> commands;  // as received, without CR LF
 
   std::vector<std::string> Respond(std::string_view command) {
@@ -53,7 +59,19 @@ class FakeServer {
       }
     }
     bool valid = n >= 1 && n <= static_cast<int>(messages.size());
-    if (word == "USER") {
+    if (word == "CAPA") {
+      if (capabilities.empty()) {
+        out.push_back("-ERR unknown command");
+      } else {
+        out.push_back("+OK capability list follows");
+        for (const std::string& c : capabilities) out.push_back(c);
+        out.push_back(".");
+      }
+    } else if (word == "STLS") {
+      out.push_back(stlsAccepted ? "+OK begin TLS" : "-ERR not now");
+    } else if (word == "USER" && !userReply.empty()) {
+      out.push_back(userReply);
+    } else if (word == "USER") {
       out.push_back(cmd == "USER " + user ? "+OK" : "-ERR who?");
     } else if (word == "PASS") {
       out.push_back(cmd == "PASS " + password ? "+OK in" : "-ERR wrong");
@@ -160,6 +178,7 @@ class FakeSessionHost : public SessionHost {
 struct SessionRun {
   SessionReply last;
   std::vector<std::string> commands;
+  size_t securedAfter = 0;  // commands the server had received when TLS was up (0: never)
 };
 
 // Runs one connection: the greeting, then each command answered by the server, until the
@@ -174,6 +193,14 @@ inline SessionRun RunSession(Pop3Session& session, Account& account, FakeServer&
       run.last = session.OnLine(line, account);
       if (!run.last.command.empty()) command = run.last.command;
       if (!run.last.goOn) break;
+      if (run.last.startTls) {
+        // The transport's handshake succeeds; the session goes on inside TLS.
+        EXPECT_TRUE(command.empty());
+        run.securedAfter = server.commands.size();
+        run.last = session.OnSecured(account);
+        command = run.last.command;
+        break;
+      }
     }
     if (!run.last.goOn) {
       if (!command.empty()) server.Respond(command);

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "core/config/credentials.h"
+#include "core/net/net_texts.h"
 #include "core/pop3/pop3_texts.h"
 #include "unit/pop3/fake_pop3.h"
 
@@ -450,6 +451,98 @@ TEST_F(SessionTest, SendFailures) {
   SessionReply quit = session.OnSendFailed(account);
   EXPECT_EQ(quit.error, texts::kSendFailed);
   EXPECT_EQ(quit.command, "");
+}
+
+class StlsSessionTest : public SessionTest {
+ protected:
+  StlsSessionTest() {
+    account.security = 2;
+    server.capabilities = {"TOP", "STLS", "UIDL"};
+    server.stlsAccepted = true;
+  }
+};
+
+TEST_F(StlsSessionTest, LogsInOnlyOnceTheTransportReportsTheConnectionSecured) {
+  for (int apop : {0, 1}) {
+    account.apop = apop;
+    server.commands.clear();
+    account.lastNumber = -1;
+    account.items.clear();
+    SessionRun run = RunSession(session, account, server);
+    ASSERT_EQ(run.securedAfter, 2u) << apop;
+    EXPECT_EQ(run.commands[0], "CAPA");
+    EXPECT_EQ(run.commands[1], "STLS");
+    // APOP takes its timestamp from the greeting that came before TLS.
+    EXPECT_EQ(
+        run.commands[2],
+        apop ? "APOP user " + Md5Hex("<1896.697170952@dbc.mtview.ca.us>secret") : "USER user");
+    EXPECT_EQ(run.commands.back(), "QUIT");
+    EXPECT_EQ(session.State(), SessionState::kQuitting);
+    EXPECT_EQ(account.items.size(), 3u);
+  }
+}
+
+TEST_F(StlsSessionTest, StlsRefusedOrMissingFailsWithoutCredentials) {
+  struct Case {
+    std::vector<std::string> capabilities;
+    bool accepted;
+    std::string error;
+    std::vector<std::string> commands;
+  };
+  const Case cases[] = {
+      {{"TOP", "UIDL"}, true, texts::kStlsNotOffered, {"CAPA", "QUIT"}},
+      {{"STLS"},
+       false,
+       std::string(texts::kStlsRefused) + "-ERR not now",
+       {"CAPA", "STLS", "QUIT"}},
+      // Without CAPA, STLS is tried all the same.
+      {{}, false, std::string(texts::kStlsRefused) + "-ERR not now", {"STLS", "QUIT"}},
+  };
+  for (const Case& c : cases) {
+    server.capabilities = c.capabilities;
+    server.stlsAccepted = c.accepted;
+    server.commands.clear();
+    SessionRun run = RunSession(session, account, server);
+    EXPECT_FALSE(run.last.goOn);
+    EXPECT_EQ(run.last.error, c.error);
+    std::vector<std::string> expected = c.commands;
+    if (c.capabilities.empty()) expected.insert(expected.begin(), "CAPA");
+    EXPECT_EQ(run.commands, expected);
+  }
+}
+
+TEST_F(StlsSessionTest, TextInClearBetweenStlsAndTheHandshakeFails) {
+  session.SetState(SessionState::kGreeting);
+  session.OnLine(server.greeting, account);
+  session.OnLine("-ERR no CAPA", account);
+  SessionReply accepted = session.OnLine("+OK begin TLS", account);
+  ASSERT_TRUE(accepted.startTls);
+  EXPECT_TRUE(accepted.command.empty());
+  SessionReply injected = session.OnLine("+OK", account);
+  EXPECT_FALSE(injected.goOn);
+  EXPECT_TRUE(injected.error.starts_with(texts::kBadGreeting));
+}
+
+TEST_F(SessionTest, ARefusalThatAsksForTlsSaysToSwitchNotThatThePasswordIsWrong) {
+  const std::string kDovecot =
+      "-ERR [AUTH] Plaintext authentication disallowed on non-secure (SSL/TLS) connections.";
+  struct Case {
+    int security;
+    std::string userReply;
+    std::string error;
+  };
+  const Case cases[] = {
+      {0, kDovecot, texts::kTlsRequired + kDovecot},
+      {0, "-ERR who?", texts::kUserRejected + std::string("-ERR who?")},
+      // Already secured: the server's text stands as it is.
+      {1, kDovecot, texts::kUserRejected + kDovecot},
+  };
+  for (const Case& c : cases) {
+    account.security = c.security;
+    server.userReply = c.userReply;
+    SessionRun run = RunSession(session, account, server);
+    EXPECT_EQ(run.last.error, c.error) << c.security << c.userReply;
+  }
 }
 
 }  // namespace

@@ -17,20 +17,44 @@
 namespace postwink {
 namespace {
 
-// A listening socket on a free loopback port.
+NetAddress Loopback4() {
+  NetAddress a;
+  a.bytes[0] = 127;
+  a.bytes[3] = 1;
+  return a;
+}
+
+NetAddress Loopback6() {
+  NetAddress a;
+  a.family = NetAddress::Family::kIPv6;
+  a.bytes[15] = 1;
+  return a;
+}
+
+// A listening socket on a free loopback port (IPv4, or IPv6 when asked).
 struct Listener {
   int fd = -1;
   int port = 0;
-  Listener() {
-    fd = ::socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in a{};
-    a.sin_family = AF_INET;
-    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    ::bind(fd, reinterpret_cast<sockaddr*>(&a), sizeof a);
+  explicit Listener(bool v6 = false) {
+    fd = ::socket(v6 ? AF_INET6 : AF_INET, SOCK_STREAM, 0);
+    sockaddr_storage storage{};
+    socklen_t len;
+    if (v6) {
+      auto* a = reinterpret_cast<sockaddr_in6*>(&storage);
+      a->sin6_family = AF_INET6;
+      a->sin6_addr = in6addr_loopback;
+      len = sizeof *a;
+    } else {
+      auto* a = reinterpret_cast<sockaddr_in*>(&storage);
+      a->sin_family = AF_INET;
+      a->sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+      len = sizeof *a;
+    }
+    if (::bind(fd, reinterpret_cast<sockaddr*>(&storage), len) != 0) return;
     ::listen(fd, 1);
-    socklen_t len = sizeof a;
-    ::getsockname(fd, reinterpret_cast<sockaddr*>(&a), &len);
-    port = ntohs(a.sin_port);
+    ::getsockname(fd, reinterpret_cast<sockaddr*>(&storage), &len);
+    port = ntohs(v6 ? reinterpret_cast<sockaddr_in6*>(&storage)->sin6_port
+                    : reinterpret_cast<sockaddr_in*>(&storage)->sin_port);
   }
   ~Listener() { ::close(fd); }
 };
@@ -50,15 +74,44 @@ struct Recorder : TransportEvents {
   }
 };
 
-TEST(PosixTransport, ResolveTakesDottedAddressesAndReportsFailures) {
+TEST(PosixTransport, ResolveTakesAddressLiteralsAndReportsFailures) {
   PosixTransport transport;
   ResolveResult dotted = transport.ResolveHost("192.168.0.1");
-  EXPECT_EQ(dotted.address, inet_addr("192.168.0.1"));
+  ASSERT_EQ(dotted.addresses.size(), 1u);
+  EXPECT_EQ(dotted.addresses[0].family, NetAddress::Family::kIPv4);
+  EXPECT_EQ(dotted.addresses[0].bytes[0], 192);
+  EXPECT_EQ(dotted.addresses[0].bytes[3], 1);
   EXPECT_TRUE(dotted.error.empty());
+  for (const char* v6 : {"::1", "[::1]", " ::1 "}) {
+    ResolveResult loop = transport.ResolveHost(v6);
+    ASSERT_EQ(loop.addresses.size(), 1u) << v6;
+    EXPECT_EQ(loop.addresses[0], Loopback6()) << v6;
+  }
   EXPECT_EQ(transport.ResolveHost("").error, texts::kNoServerName);
   ResolveResult bad = transport.ResolveHost("no-such-host.invalid");
-  EXPECT_EQ(bad.address, 0u);
+  EXPECT_TRUE(bad.addresses.empty());
   EXPECT_EQ(bad.error, texts::kResolveFailed);
+  EXPECT_EQ(transport.ResolveHost("0.0.0.0").error, texts::kResolveFailed);
+  EXPECT_EQ(transport.ResolveHost("::").error, texts::kResolveFailed);
+}
+
+TEST(PosixTransport, ConnectsOverIpv6Loopback) {
+  Listener listener(true);
+  if (listener.port == 0) GTEST_SKIP() << "no IPv6 loopback here";
+  PosixTransport transport;
+  Recorder owner;
+  owner.transport = &transport;
+  OpenResult open = transport.OpenConnection(Loopback6(), listener.port);
+  ASSERT_GT(open.socket, 0) << open.error;
+  int peer = ::accept(listener.fd, nullptr, nullptr);
+  ASSERT_GE(peer, 0);
+  ::send(peer, "+OK six\r\n", 9, 0);
+  for (int i = 0; i < 20 && owner.lines.empty(); ++i) transport.Poll(100, owner);
+  EXPECT_EQ(owner.events.at(0), std::make_pair(SocketEvent::kConnect, 0));
+  EXPECT_EQ(owner.lines, (std::vector<std::string>{"+OK six"}));
+  EXPECT_EQ(transport.ReceivedBytes(), 9u);
+  ::close(peer);
+  transport.CloseConnection(open.socket);
 }
 
 TEST(PosixTransport, ConnectReceiveSendAndPeerClose) {
@@ -66,7 +119,7 @@ TEST(PosixTransport, ConnectReceiveSendAndPeerClose) {
   PosixTransport transport;
   Recorder owner;
   owner.transport = &transport;
-  OpenResult open = transport.OpenConnection(inet_addr("127.0.0.1"), listener.port);
+  OpenResult open = transport.OpenConnection(Loopback4(), listener.port);
   ASSERT_GT(open.socket, 0) << open.error;
   int peer = ::accept(listener.fd, nullptr, nullptr);
   ASSERT_GE(peer, 0);
@@ -109,7 +162,7 @@ TEST(PosixTransport, RefusedConnectionArrivesAsConnectEventWithError) {
   PosixTransport transport;
   Recorder owner;
   owner.transport = &transport;
-  OpenResult open = transport.OpenConnection(inet_addr("127.0.0.1"), port);
+  OpenResult open = transport.OpenConnection(Loopback4(), port);
   if (open.socket == kNoSocket) {
     EXPECT_EQ(open.error, texts::kConnectFailed);
     return;
