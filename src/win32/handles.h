@@ -72,6 +72,12 @@ struct ModuleTraits {
   static bool Valid(Type h) { return h != nullptr; }
   static void Close(Type h) { FreeLibrary(h); }
 };
+struct ImageListTraits {
+  using Type = HIMAGELIST;
+  static Type Invalid() { return nullptr; }
+  static bool Valid(Type h) { return h != nullptr; }
+  static void Close(Type h) { ImageList_Destroy(h); }
+};
 struct WindowTraits {
   using Type = HWND;
   static Type Invalid() { return nullptr; }
@@ -88,5 +94,6 @@ using MenuHandle = UniqueHandle<MenuTraits>;
 using GdiHandle = UniqueHandle<GdiTraits>;
 using ModuleHandle = UniqueHandle<ModuleTraits>;
 using WindowHandle = UniqueHandle<WindowTraits>;
+using ImageListHandle = UniqueHandle<ImageListTraits>;
 
 }  // namespace postwink::win

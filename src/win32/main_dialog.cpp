@@ -2,6 +2,7 @@
 
 #include "core/config/account.h"
 #include "win32/checker_app.h"
+#include "win32/controls/image_menu.h"
 #include "win32/resource.h"
 #include "win32/texts.h"
 #include "win32/tray_area_win.h"
@@ -46,9 +47,8 @@ class MainDialog::MainTray : public CSystemTray {
  private:
   // The mail program's small icon drawn over the menu's grey, for its menu item.
   static GdiHandle MailerPicture(const std::string& mua) {
-    HICON small = nullptr;
-    if (ExtractIconExW(Widen(mua).c_str(), 0, nullptr, &small, 1) == 0 || !small) return {};
-    IconHandle icon(small);
+    IconHandle icon = ProgramSmallIcon(mua);
+    if (!icon) return {};
     HDC screen = GetDC(nullptr);
     HDC dc = CreateCompatibleDC(screen);
     GdiHandle bitmap(CreateCompatibleBitmap(screen, 16, 16));
@@ -217,7 +217,7 @@ std::optional<LRESULT> MainDialog::OnMessage(UINT msg, WPARAM wParam, LPARAM lPa
       if (wParam == kListHotKeyId) ToggleListWindow();
       return 0;
     case WM_OPEN_IN_EDITOR:
-      // Opening a message in the editor arrives with the list window and the export.
+      OpenInEditor(reinterpret_cast<const MailItem*>(lParam));
       return 0;
     case WM_SETTINGS_APPLIED:
       ApplySettings();

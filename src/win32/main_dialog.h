@@ -89,6 +89,7 @@ class MainDialog : public Wnd, public CheckHost {
   void OpenSettings();
   void ApplySettings();
   void StartMailProgram();
+  void OpenInEditor(const MailItem* item);
   void RegisterListHotKey(int value);
   void UnregisterListHotKey();
   void ShowUpdateNotice();

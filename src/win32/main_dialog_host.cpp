@@ -12,6 +12,7 @@
 
 #include "core/check/hot_key.h"
 #include "win32/checker_app.h"
+#include "win32/list/export_message.h"
 #include "win32/main_dialog_texts.h"
 #include "win32/texts.h"
 #include "win32/wide_text.h"
@@ -147,6 +148,16 @@ void MainDialog::StartMailProgram() {
   std::snprintf(text, sizeof text, kTextMailerFailed, static_cast<int>(code));
   MessageBoxW(hwnd(), Widen(text).c_str(), Widen(kTextProgramName).c_str(),
               MB_OK | MB_ICONEXCLAMATION);
+}
+
+void MainDialog::OpenInEditor(const MailItem* item) {
+  SetListWindowTopMost(false);
+  // The item may have left the list since the request was posted.
+  if (!engine_->List().Contains(item)) return;
+  System& system = app_.GetSystem();
+  TempFolder folder{system.files, app_.TempFolder(), system.codePage};
+  ExportMessage(hwnd(), *item, app_.GetSettings().editor, folder,
+                CharsetContext{system.codePage, PlatformCharsetConverter()});
 }
 
 void MainDialog::ShowUpdateNotice() {

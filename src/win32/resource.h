@@ -19,3 +19,17 @@
 
 #define IDC_VERSION_TEXT 1000
 #define IDC_HOMEPAGE 1001
+
+// The list window's commands: its context menu with the pictures of its items, and the
+// attachment dialog.
+#define IDB_MENU_IMAGES 140  // one 16-pixel picture per command, magenta transparent
+#define IDR_CONTEXT_MENU 142
+#define IDD_ATTACHMENT 142
+#define IDC_ATTACH_QUESTION 1012
+#define IDC_ATTACH_SAVE 1028
+#define ID_LIST_DELETE 32772
+#define ID_READ_UNREAD 32774
+#define ID_OPEN_IN_EDITOR 32775
+#define ID_OPEN_LINK 32879
+#define ID_EDIT_COPY 57634
+#define ID_EDIT_SELECT_ALL 57642

@@ -68,7 +68,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   PartList parts;
   GetBodyAndParts(item, parts, charsets);
   const size_t previewSize = item.previewText ? item.previewText->size() : 0;
-  TempFolder folder{files, options.tempFolder};
+  TempFolder folder{files, options.tempFolder, charsets.codePage};
   for (size_t i = 0; i < parts.size(); ++i) {
     const MimePart& part = parts[i];
     if (part.start && *part.start > previewSize) abort();

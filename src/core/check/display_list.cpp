@@ -55,6 +55,12 @@ size_t DisplayList::RemoveIf(const std::function<bool(const MailItem&)>& remove)
   return removed;
 }
 
+bool DisplayList::Contains(const MailItem* item) const {
+  return item &&
+         std::any_of(items_.begin(), items_.end(),
+                     [&](const std::unique_ptr<MailItem>& own) { return own.get() == item; });
+}
+
 int MergeIntoDisplayList(Account& account, DisplayList& list, ItemKeeper& keeper) {
   MergeIndex index;
   for (const auto& entry : list.Items()) index.Add(*entry);

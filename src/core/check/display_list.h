@@ -18,6 +18,9 @@ class DisplayList {
   size_t Size() const { return items_.size(); }
   MailItem* At(size_t index) const { return items_[index].get(); }
   const std::vector<std::unique_ptr<MailItem>>& Items() const { return items_; }
+  // Whether the item is still listed: a pointer that a window message carried may have been
+  // destroyed since.
+  bool Contains(const MailItem* item) const;
 
   void Reserve(size_t count) { items_.reserve(count); }
   void Append(std::unique_ptr<MailItem> item) { items_.push_back(std::move(item)); }

@@ -50,7 +50,7 @@ std::optional<std::string> WriteAttachmentFile(std::optional<std::string> name,
                                                std::string_view data, TempFolder& folder) {
   std::string path;
   if (name && !name->empty()) {
-    SanitizeFileName(*name);
+    SanitizeFileName(*name, folder.codePage);
     path = folder.path + *name;
   } else {
     std::optional<std::string> unique = folder.files.CreateUniqueFile(folder.path, "Postwink");

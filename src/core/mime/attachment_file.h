@@ -15,6 +15,8 @@ namespace postwink {
 struct TempFolder {
   FileSystem& files;
   std::string path;
+  // Names are made safe for the wide names the system gets through this.
+  const CodePage& codePage;
 };
 
 // The header block of an exported message: From, To, CC (only when present), Date and Subject

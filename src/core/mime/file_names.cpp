@@ -64,4 +64,25 @@ void SanitizeFileName(std::string& text) {
   if (!text.empty() && (text.back() == '.' || text.back() == ' ')) text.push_back('_');
 }
 
+void SanitizeFileName(std::string& text, const CodePage& codePage) {
+  SanitizeFileName(text);
+  // After the first pass a "?" in the wide form can only stand for a character it lost.
+  std::string safe;
+  safe.reserve(text.size());
+  for (size_t i = 0; i < text.size();) {
+    std::string_view unit(text.data() + i, CharLength(text, i));
+    std::u16string wide = codePage.Widen(unit);
+    if (wide.empty() || wide.find_first_of(u"?\uFFFD") != std::u16string::npos) {
+      // The byte after a lead byte that could not pair with it gets its own turn.
+      safe += '_';
+      ++i;
+    } else {
+      safe += unit;
+      i += unit.size();
+    }
+  }
+  text = std::move(safe);
+  SanitizeFileName(text);
+}
+
 }  // namespace postwink

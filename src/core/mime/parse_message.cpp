@@ -54,7 +54,7 @@ void DumpMessage(const MailItem& item, std::string_view text, const ParseOptions
   if (!options.files || options.tempFolder.empty()) return;
   std::string name = item.from.value_or("") + "-" + item.subject.value_or("") + "-" +
                      item.dateText.value_or("") + "-" + item.identity;
-  SanitizeFileName(name);
+  SanitizeFileName(name, options.charsets.codePage);
   name = std::string(CutAtCharBoundary(name, kDumpNameLimit));
   SanitizeFileName(name);  // the cut may leave a trailing dot or space
   std::string path = options.tempFolder + name;

@@ -82,5 +82,19 @@ TEST_F(MergeTest, NewVisibleAndClearingNewFlags) {
   EmptyItems(first, keeper);
 }
 
+TEST(DisplayList, ContainsOnlyWhatItStillHolds) {
+  DisplayList list;
+  list.Append(std::make_unique<MailItem>());
+  list.Append(std::make_unique<MailItem>());
+  MailItem* kept = list.At(0);
+  MailItem* dropped = list.At(1);
+  dropped->flags = kMailGone;
+  EXPECT_TRUE(list.Contains(dropped));
+  list.RemoveIf([](const MailItem& item) { return item.flags & kMailGone; });
+  EXPECT_TRUE(list.Contains(kept));
+  EXPECT_FALSE(list.Contains(dropped));
+  EXPECT_FALSE(list.Contains(nullptr));
+}
+
 }  // namespace
 }  // namespace postwink

@@ -28,7 +28,7 @@ class AttachmentFile : public ::testing::Test {
   }
 
   test::ScratchFolder folder_;
-  TempFolder temp_{PlatformSystem().files, folder_.Path()};
+  TempFolder temp_{PlatformSystem().files, folder_.Path(), PlatformSystem().codePage};
   MailItem item_;
   PartList parts_;
 };
@@ -82,8 +82,8 @@ TEST_F(AttachmentFile, NamesComeFromTheNameTheTypeOrTheSystem) {
 
 TEST_F(AttachmentFile, HostileNamesStayInTheFolder) {
   const char* names[] = {
-      "../../escape.txt", "..\\..\\escape.txt", "CON", "nul.txt", "a.", "/etc/passwd",
-      "C:evil",           "\x83/../x"};
+      "../../escape.txt", "..\\..\\escape.txt",   "CON", "nul.txt", "a.", "/etc/passwd", "C:evil",
+      "\x83/../x",        "\xff\x85\x5c..\\x.bin"};
   for (const char* name : names) {
     auto path = WriteAttachmentFile(std::string(name), "data", temp_);
     ASSERT_TRUE(path) << name;
@@ -91,6 +91,11 @@ TEST_F(AttachmentFile, HostileNamesStayInTheFolder) {
     EXPECT_EQ(Read(*path), "data");
   }
   EXPECT_FALSE(std::filesystem::exists(folder_.Dir().parent_path() / "escape.txt"));
+  // A name that the wide conversion could not carry is created under a safe name, not lost.
+  auto unmapped = WriteAttachmentFile(std::string("\x80\x85\x40.bin"), "u", temp_);
+  ASSERT_TRUE(unmapped);
+  EXPECT_EQ(*unmapped, folder_.Path() + "__@.bin");
+  EXPECT_EQ(Read(*unmapped), "u");
   auto cut = Extract(
       TwoParts(("Content-Type: text/x; name=" + std::string(300, 'n')).c_str(), "X-N: 1", "d"), 1);
   ASSERT_TRUE(cut);

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "core/platform/system.h"
+
 namespace postwink {
 namespace {
 
@@ -35,6 +37,29 @@ TEST(SanitizeFileName, MakesEveryNameSafeToCreate) {
     EXPECT_EQ(text, c.out) << c.in;
     SanitizeFileName(text);
     EXPECT_EQ(text, c.out) << "a second pass changes nothing: " << c.in;
+  }
+}
+
+// What the system's wide conversion would turn into "?" becomes "_" before the file is made.
+TEST(SanitizeFileName, CharactersTheWideNameCannotHoldBecomeUnderscores) {
+  struct Case {
+    std::string in;
+    std::string out;
+  } cases[] = {
+      {"\x93\xfa\x96\x7b.txt", "\x93\xfa\x96\x7b.txt"},  // 日本 stays
+      {"\x80x\xa0y\xfd\xfe\xff", "_x_y___"},             // bytes 932 leaves unassigned
+      {"\x85\x40x", "_@x"},                              // an unassigned double-byte code
+      {"\x85\x5cx", "__x"},           // its trail byte alone is a "\\", which is replaced
+      {"\x83\x20", "_ _"},            // a lead byte before a byte that cannot trail
+      {"a\x83", "a_"},                // a lead byte at the end
+      {"\x83\x5c\xe0", "\x83\x5c_"},  // ソ stays, the lone lead byte after it does not
+  };
+  const CodePage& codePage = PlatformSystem().codePage;
+  for (Case& c : cases) {
+    std::string text = c.in;
+    SanitizeFileName(text, codePage);
+    EXPECT_EQ(text, c.out) << c.in;
+    EXPECT_EQ(codePage.Widen(text).find(u'?'), std::u16string::npos) << c.in;
   }
 }
 

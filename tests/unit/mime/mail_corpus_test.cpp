@@ -20,7 +20,7 @@ namespace {
 TEST(MailCorpus, EveryMessageParsesAndSplits) {
   const std::filesystem::path data = std::filesystem::path(POSTWINK_TEST_DATA) / "mail-corpus";
   test::ScratchFolder scratch;
-  TempFolder temp{PlatformSystem().files, scratch.Path()};
+  TempFolder temp{PlatformSystem().files, scratch.Path(), PlatformSystem().codePage};
   int files = 0;
   int withSubject = 0;
   for (const auto& entry : std::filesystem::recursive_directory_iterator(data)) {
