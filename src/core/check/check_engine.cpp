@@ -529,6 +529,13 @@ void CheckEngine::ApplySettings() {
   for (const auto& item : displayList_.Items()) host_.RefilterItem(*item);
 }
 
+void CheckEngine::SetPipelining(bool on) {
+  pipelining_ = on;
+  SessionSettings session = session_.Settings();
+  session.pipelining = on;
+  session_.SetSettings(session);
+}
+
 void CheckEngine::AddUpdateItem(std::unique_ptr<MailItem> item) {
   item->account = &updateAccount_;
   item->mailboxColour = static_cast<uint32_t>(updateAccount_.colour);

@@ -60,6 +60,8 @@ class CheckEngine : public TransportEvents {
   void ApplySettings();
   // The update notice: an item for the update pseudo-account, announced like new mail.
   void AddUpdateItem(std::unique_ptr<MailItem> item);
+  // Sends commands ahead where a server offers PIPELINING; on unless switched off.
+  void SetPipelining(bool on);
 
   std::vector<std::unique_ptr<Account>>& Accounts() { return accounts_; }
   Account& UpdateAccount() { return updateAccount_; }
@@ -122,6 +124,7 @@ class CheckEngine : public TransportEvents {
   std::optional<std::string> firstErrorName_;
   bool newMail_ = false;
   bool verbose_ = false;
+  bool pipelining_ = true;
 
   // The connection of the account being checked.
   SecuritySetting security_;
