@@ -8,27 +8,9 @@
 #   SHARED_BENCH (default ../shared/bench beside the repository, or /work/shared/bench).
 # Needs root (Dovecot) and the packages of scripts/setup.sh.
 set -euo pipefail
-root=$(cd "$(dirname "$0")/.." && pwd)
 N="${N:-10000}"
 RUNS="${RUNS:-3}"
-shared="${SHARED_BENCH:-}"
-if [ -z "$shared" ]; then
-  for c in "$root/../shared/bench" "$root/../../shared/bench" /work/shared/bench; do
-    [ -d "$c" ] && { shared=$(cd "$c" && pwd); break; }
-  done
-fi
-[ -n "$shared" ] || { echo "bench-pop3: the shared bench folder was not found (SHARED_BENCH)" >&2; exit 1; }
-export BENCH_DATA="${BENCH_DATA:-$root/build/bench-pop3}"
-mkdir -p "$BENCH_DATA"
-corpus="${BENCH_CORPUS:-$BENCH_DATA/corpus}"
-if [ -z "${BENCH_CORPUS:-}" ]; then
-  python3 "$shared/make_corpus.py" --count "$N" --out "$corpus" --if-missing >&2
-fi
-
-cmake -S "$root" -B "$root/build/bench-release" -G Ninja -DCMAKE_BUILD_TYPE=Release \
-  -DPOSTWINK_TESTS=OFF >/dev/null
-cmake --build "$root/build/bench-release" --target postwink-cli -j2 >/dev/null
-cli="$root/build/bench-release/postwink-cli"
+source "$(dirname "$0")/bench-setup.bash" "$N"
 
 port=$(python3 -c 'import socket; s=socket.socket(); s.bind(("127.0.0.1",0)); print(s.getsockname()[1]); s.close()')
 password=benchpass

@@ -1,11 +1,15 @@
 #!/usr/bin/env python3
-"""Draws the program's tray icons and writes them as .ico files (16 and 32 pixels, 32-bit).
+"""Draws the program's icons and writes them as .ico files (16 and 32 pixels, 32-bit), and the
+message list's small pictures.
 
     make_icons.py OUTPUT_DIR
 
 Every picture is drawn here from simple shapes, so the icons are the program's own: an
 envelope, and a badge that tells the state (a check mark, a red cross, a growing star for new
-mail, a dot going round while mail is received).
+mail, a dot going round while mail is received). The message list gets a strip of eight 16-pixel
+pictures on magenta, which stands for transparent (list_images.bmp: a paper clip, an
+exclamation mark, envelopes, marks), and its remove and attachment buttons, plain and pressed
+(list_remove.ico, list_remove_pressed.ico, list_attachment.ico, list_attachment_pressed.ico).
 """
 import math
 import os
@@ -168,18 +172,113 @@ def icons():
         yield f'rcv{i + 1}', base + [disc(BADGE_X, BADGE_Y, BADGE_R, 0x43A047, 0xFFFFFF), dot]
 
 
+def rounded_square(left, top, right, bottom, radius, fill, edge=None, edge_width=0.07):
+    def shape(x, y):
+        if not (left <= x <= right and top <= y <= bottom):
+            return None
+        cx = min(max(x, left + radius), right - radius)
+        cy = min(max(y, top + radius), bottom - radius)
+        d = math.hypot(x - cx, y - cy)
+        if d > radius:
+            return None
+        inner = min(x - left, right - x, y - top, bottom - y)
+        if edge is not None and (inner < edge_width or d > radius - edge_width):
+            return rgb(edge)
+        return rgb(fill)
+    return shape
+
+
+def paper_clip(colour, dx=0.0, dy=0.0):
+    points = [(0.64, 0.34), (0.64, 0.72), (0.50, 0.86), (0.36, 0.72), (0.36, 0.24), (0.46, 0.12),
+              (0.56, 0.24), (0.56, 0.64)]
+    # Tilted, as a clip lies on a page.
+    angle = math.radians(30)
+
+    def turned(x, y):
+        x, y = x - 0.5, y - 0.5
+        return (0.5 + x * math.cos(angle) - y * math.sin(angle) + dx,
+                0.5 + x * math.sin(angle) + y * math.cos(angle) + dy)
+    return stroke([turned(x, y) for x, y in points], 0.09, colour)
+
+
+def exclamation(colour):
+    return [stroke([(0.5, 0.12), (0.5, 0.52)], 0.2, colour), disc(0.5, 0.82, 0.11, colour)]
+
+
+def list_pictures():
+    """The strip's eight pictures in order; 0, 1 and 6 are those the list shows."""
+    yield [paper_clip(0x455A64)]                                   # 0 attachment heading
+    yield exclamation(0x607D8B)                                    # 1 importance heading
+    yield [envelope()]                                             # 2 a message
+    yield [envelope(body=0xE3F2FD)]                                # 3 a read message
+    yield [stroke([(0.2, 0.55), (0.42, 0.76), (0.82, 0.28)], 0.14, 0x2E7D32)]  # 4 done
+    yield [stroke([(0.3, 0.1), (0.3, 0.92)], 0.1, 0x5D4037),
+           rounded_square(0.3, 0.12, 0.82, 0.5, 0.04, 0xE53935)]  # 5 a flag
+    yield exclamation(0xD50000)                                    # 6 important
+    yield [star(0.5, 0.52, 0.42, 0xFFC107, 0xE65100)]              # 7 new
+
+
+def list_buttons():
+    cross = [(0.36, 0.36), (0.64, 0.64)], [(0.64, 0.36), (0.36, 0.64)]
+
+    def remove(pressed):
+        o = 0.06 if pressed else 0.0
+        back = 0xB0BEC5 if pressed else 0xECEFF1
+        return [rounded_square(0.12 + o, 0.12 + o, 0.88 + o, 0.88 + o, 0.16, back, 0x78909C)] + [
+            stroke([(x + o, y + o) for x, y in line], 0.12, 0xC62828) for line in cross]
+
+    def attachment(pressed):
+        o = 0.06 if pressed else 0.0
+        back = 0xB0BEC5 if pressed else 0xECEFF1
+        return [rounded_square(0.12 + o, 0.12 + o, 0.88 + o, 0.88 + o, 0.16, back, 0x78909C),
+                paper_clip(0x1565C0, o, o)]
+
+    yield 'list_remove', remove(False)
+    yield 'list_remove_pressed', remove(True)
+    yield 'list_attachment', attachment(False)
+    yield 'list_attachment_pressed', attachment(True)
+
+
+def hard_edges(pixels):
+    """Small pictures on a list read better without half-transparent edges."""
+    return [[(r, g, b, 255) if a >= 128 else (0, 0, 0, 0) for r, g, b, a in row] for row in pixels]
+
+
+def strip_bmp(pictures, size=16):
+    """A 24-bit bitmap of the pictures side by side, magenta where nothing is drawn."""
+    rendered = [hard_edges(render(shapes, size)) for shapes in pictures]
+    width = size * len(rendered)
+    stride = (width * 3 + 3) // 4 * 4
+    data = b''
+    for y in reversed(range(size)):
+        row = b''
+        for picture in rendered:
+            for r, g, b, a in picture[y]:
+                row += struct.pack('<BBB', b, g, r) if a else b'\xff\x00\xff'
+        data += row + b'\0' * (stride - len(row))
+    header = struct.pack('<IiiHHIIiiII', 40, width, size, 1, 24, 0, len(data), 2835, 2835, 0, 0)
+    return struct.pack('<2sIHHI', b'BM', 14 + len(header) + len(data), 0, 0,
+                       14 + len(header)) + header + data
+
+
+def write(path, data):
+    temp = path + '.tmp'
+    with open(temp, 'wb') as f:
+        f.write(data)
+    os.replace(temp, path)
+
+
 def main():
     if len(sys.argv) != 2:
         sys.exit('usage: make_icons.py OUTPUT_DIR')
     out = sys.argv[1]
     os.makedirs(out, exist_ok=True)
     for name, shapes in icons():
-        data = ico_bytes([(size, render(shapes, size)) for size in (16, 32)])
-        path = os.path.join(out, name + '.ico')
-        temp = path + '.tmp'
-        with open(temp, 'wb') as f:
-            f.write(data)
-        os.replace(temp, path)
+        write(os.path.join(out, name + '.ico'),
+              ico_bytes([(size, render(shapes, size)) for size in (16, 32)]))
+    for name, shapes in list_buttons():
+        write(os.path.join(out, name + '.ico'), ico_bytes([(16, hard_edges(render(shapes, 16)))]))
+    write(os.path.join(out, 'list_images.bmp'), strip_bmp(list(list_pictures())))
 
 
 if __name__ == '__main__':

@@ -78,6 +78,7 @@ def main():
     report["Subject"] = "Nightly report (attached)"
     report["Date"] = format_datetime(base + timedelta(hours=2))
     report["Importance"] = "high"
+    report["X-Priority"] = "1 (Highest)"
     report.set_content("All 412 tests passed. The full log is attached.\n")
     report.add_attachment(b"ok 1\nok 2\n", maintype="text", subtype="plain", filename="report.txt")
     messages.append(report)

@@ -17,20 +17,23 @@ int Run(const std::vector<std::string>& args) {
   std::string ini;
   bool json = false;
   bool verbose = false;
+  bool lockStep = false;  // one command at a time even where the server pipelines
   for (size_t i = 0; i < args.size(); ++i) {
     if (args[i] == "--ini" && i + 1 < args.size()) {
       ini = args[++i];
     } else if (args[i] == "--json") {
       json = true;
+    } else if (args[i] == "--lock-step") {
+      lockStep = true;
     } else if (args[i] == "-v") {
       verbose = true;
     } else {
-      std::fprintf(stderr, "usage: postwink-cli check --ini FILE [--json] [-v]\n");
+      std::fprintf(stderr, "usage: postwink-cli check --ini FILE [--json] [--lock-step] [-v]\n");
       return kExitUsage;
     }
   }
   if (ini.empty()) {
-    std::fprintf(stderr, "usage: postwink-cli check --ini FILE [--json] [-v]\n");
+    std::fprintf(stderr, "usage: postwink-cli check --ini FILE [--json] [--lock-step] [-v]\n");
     return kExitUsage;
   }
   std::optional<CheckerSetup> setup = LoadChecker(ini, verbose);
@@ -58,6 +61,7 @@ int Run(const std::vector<std::string>& args) {
   settings.sokigErr = 1;
   CheckEngine engine(host, *transport, settings, std::move(setup->accounts));
   engine.SetVerbose(verbose);
+  engine.SetPipelining(!lockStep);
   engine.CheckNow();
   host.Run(
       engine, *transport, [&] { return !engine.CycleActive(); }, nullptr);
@@ -95,7 +99,9 @@ int Run(const std::vector<std::string>& args) {
   return anyFailed ? kExitFailure : kExitOk;
 }
 
-RegisterCommand reg("check", "check --ini FILE [--json] [-v]   one check of every account", &Run);
+RegisterCommand reg("check",
+                    "check --ini FILE [--json] [--lock-step] [-v]   one check of every account",
+                    &Run);
 
 }  // namespace
 }  // namespace postwink::cli

@@ -5,6 +5,7 @@
 #include <fcntl.h>
 #include <netdb.h>
 #include <netinet/in.h>
+#include <netinet/tcp.h>
 #include <poll.h>
 #include <sys/socket.h>
 #include <unistd.h>
@@ -78,6 +79,9 @@ OpenResult PosixTransport::OpenConnection(const NetAddress& address, int port) {
     result.error = texts::kSocketFailed;
     return result;
   }
+  // Commands are small and, pipelined, follow one another closely: each goes out at once.
+  int one = 1;
+  ::setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &one, sizeof one);
   int flags = ::fcntl(fd, F_GETFL, 0);
   if (flags < 0 || ::fcntl(fd, F_SETFL, flags | O_NONBLOCK) < 0) {
     ::close(fd);

@@ -73,6 +73,8 @@ class MainDialog::MainTray : public CSystemTray {
 MainDialog::MainDialog(CheckerApp& app) : app_(app), tray_(std::make_unique<MainTray>(*this)) {}
 
 MainDialog::~MainDialog() {
+  // The list window shows the engine's items; it goes first.
+  listWnd_.reset();
   // The engine closes an open connection through the transport, which needs the window.
   engine_.reset();
   Destroy();
@@ -167,8 +169,7 @@ void MainDialog::OnCommand(UINT id) {
       ShowAboutBox();
       break;
     case ID_SHOW_LIST:
-      // The list window is never open yet, so this is the toggle.
-      ToggleListWindow();
+      ShowOrHideList();
       break;
     case ID_CHECK_NOW:
       engine_->CheckNow();
@@ -238,6 +239,8 @@ std::optional<LRESULT> MainDialog::OnMessage(UINT msg, WPARAM wParam, LPARAM lPa
       }
       UnregisterListHotKey();
       aboutBox_.reset();
+      // Its column layout is written now, before the settings are written at exit.
+      listWnd_.reset();
       engine_->Stop();
       KillTimer(hwnd(), TIMER_MINUTE);
       KillTimer(hwnd(), TIMER_CHECK_STEP);

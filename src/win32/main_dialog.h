@@ -10,13 +10,16 @@
 #include "core/check/error_box_queue.h"
 #include "core/check/item_factory.h"
 #include "core/config/account.h"
+#include "core/config/profile.h"
 #include "core/settings_ui/sheet_pages.h"
 #include "win32/about_box.h"
 #include "win32/handles.h"
+#include "win32/list/message_list_wnd.h"
 #include "win32/platform/winsock_transport.h"
 #include "win32/settings/property_sheet.h"
 #include "win32/system_tray.h"
 #include "win32/update_check.h"
+#include "win32/window_messages.h"
 #include "win32/wnd.h"
 
 namespace postwink::win {
@@ -27,7 +30,6 @@ inline constexpr UINT_PTR TIMER_CHECK_STEP = 4;
 inline constexpr UINT_PTR TIMER_MINUTE = 6;
 inline constexpr UINT_PTR TIMER_SERVER_TIMEOUT = 7;
 inline constexpr UINT_PTR TIMER_UPDATE_CHECK = 8;
-inline constexpr UINT WM_OPEN_IN_EDITOR = 0x4DE;
 // Posted to itself: the next error box of the check engine (see ErrorBoxQueue).
 inline constexpr UINT WM_SHOW_ERROR_BOX = WM_APP + 0x10;
 inline constexpr int kListHotKeyId = 1;
@@ -46,6 +48,8 @@ class MainDialog : public Wnd, public CheckHost {
   CheckEngine* Engine() { return engine_.get(); }
   // The update file saved by the update check, once it announced a newer version.
   const std::string& UpdateNoticePath() const { return updateNoticePath_; }
+  // The list window object, while there is one (its window may be gone already).
+  MessageListWnd* ListWindow() { return listWnd_.get(); }
 
  protected:
   std::optional<LRESULT> OnMessage(UINT msg, WPARAM wParam, LPARAM lParam) override;
@@ -87,6 +91,11 @@ class MainDialog : public Wnd, public CheckHost {
   void ExitProgram();
   void CreateEngine();
   void ToggleListWindow();
+  // The list command of the tray menu: closes an open list, otherwise toggles.
+  void ShowOrHideList();
+  void CreateListWindow(DWORD exStyle, bool activate);
+  // Closes an open list window (with its hide animation) and deletes the object.
+  void CloseListWindow();
   void OpenSettings();
   void ApplySettings();
   void StartMailProgram();
@@ -107,6 +116,9 @@ class MainDialog : public Wnd, public CheckHost {
   std::unique_ptr<WinsockTransport> transport_;
   std::unique_ptr<ItemFactory> items_;
   std::unique_ptr<CheckEngine> engine_;
+  // Declared before the list window, which writes its column layout here when it goes.
+  std::unique_ptr<IniFileProfile> profile_;
+  std::unique_ptr<MessageListWnd> listWnd_;
   bool hotKeyRegistered_ = false;
   // The settings sheet while it is open.
   CMyPropertySheet* sheet_ = nullptr;

@@ -12,10 +12,12 @@
 
 #include "core/check/hot_key.h"
 #include "core/config/settings_file.h"
+#include "core/list/list_behaviour.h"
 #include "win32/checker_app.h"
 #include "win32/list/export_message.h"
 #include "win32/main_dialog_texts.h"
 #include "win32/texts.h"
+#include "win32/tray_area_win.h"
 #include "win32/wide_text.h"
 
 namespace postwink::win {
@@ -82,14 +84,86 @@ bool MainDialog::InternetConnected() {
   return InternetGetConnectedState(&flags, 0) != FALSE;
 }
 
-// The list window arrives with its own window class; until then nothing is ever open and the
-// requests to show it are dropped.
-bool MainDialog::ListWindowOpen() { return false; }
-void MainDialog::RefreshListWindow(bool) {}
-void MainDialog::ShowNewListWindow() {}
-void MainDialog::SetListWindowTopMost(bool) {}
+bool MainDialog::ListWindowOpen() { return listWnd_ && listWnd_->IsAlive(); }
 
-void MainDialog::ToggleListWindow() { engine_->AcknowledgeNewMail(); }
+void MainDialog::RefreshListWindow(bool raise) {
+  if (!ListWindowOpen()) return;
+  listWnd_->Fill(engine_->List(), false);
+  listWnd_->FitToContent();
+  if (raise) {
+    // Out of the top-most band and back in: above whatever went top-most since.
+    const UINT flags = SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE;
+    SetWindowPos(listWnd_->hwnd(), HWND_NOTOPMOST, 0, 0, 0, 0, flags);
+    SetWindowPos(listWnd_->hwnd(), HWND_TOPMOST, 0, 0, 0, 0, flags);
+  }
+}
+
+void MainDialog::ShowNewListWindow() { CreateListWindow(kListWindowNewMailExStyle, false); }
+
+void MainDialog::SetListWindowTopMost(bool topMost) {
+  if (!ListWindowOpen()) return;
+  SetWindowPos(listWnd_->hwnd(), topMost ? HWND_TOPMOST : HWND_NOTOPMOST, 0, 0, 0, 0,
+               SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+}
+
+void MainDialog::CreateListWindow(DWORD exStyle, bool activate) {
+  // A previous object whose window has gone is deleted first.
+  listWnd_.reset();
+  Settings& settings = app_.GetSettings();
+  System& system = app_.GetSystem();
+  if (!profile_) {
+    SettingsFile& file = app_.GetSettingsFile();
+    profile_ = std::make_unique<IniFileProfile>(system.files, file.Path(), file.Unreadable());
+  }
+  ListWindowContext context{settings, *profile_,
+                            CharsetContext{system.codePage, PlatformCharsetConverter()},
+                            [this] { AcknowledgeNewMail(); },
+                            [] {
+                              ScreenRect r = CurrentTrayArea();
+                              return Rect{r.left, r.top, r.right, r.bottom};
+                            }};
+  std::vector<uint32_t> colours;
+  for (const auto& account : engine_->Accounts()) {
+    colours.push_back(static_cast<uint32_t>(account->colour));
+  }
+  listWnd_ = std::make_unique<MessageListWnd>(std::move(context));
+  listWnd_->Create(hwnd(), engine_->List(), colours, kListWindowStyle, exStyle,
+                   AutoCloseMs(settings.dispSec), activate);
+}
+
+void MainDialog::CloseListWindow() {
+  if (ListWindowOpen()) SendMessageW(listWnd_->hwnd(), WM_CLOSE, 0, 0);
+  listWnd_.reset();
+}
+
+void MainDialog::ToggleListWindow() {
+  if (listWnd_ && listWnd_->Creating()) return;
+  if (ListWindowOpen()) {
+    HWND list = listWnd_->hwnd();
+    const bool topMost = (GetWindowLongPtrW(list, GWL_EXSTYLE) & WS_EX_TOPMOST) != 0;
+    if (topMost || GetForegroundWindow() == list) {
+      CloseListWindow();
+    } else {
+      // Covered by other windows: brought to the front.
+      SetForegroundWindow(hwnd());
+      SetForegroundWindow(list);
+    }
+  } else {
+    listWnd_.reset();
+    SetForegroundWindow(hwnd());
+    CreateListWindow(kListWindowUserExStyle, true);
+  }
+  AcknowledgeNewMail();
+}
+
+void MainDialog::ShowOrHideList() {
+  if (ListWindowOpen()) {
+    CloseListWindow();
+  } else {
+    ToggleListWindow();
+  }
+  AcknowledgeNewMail();
+}
 
 void MainDialog::LogSeparator(std::string_view label) { app_.Log().LogSeparator(label); }
 
@@ -132,7 +206,12 @@ void MainDialog::OpenSettings() {
 }
 
 void MainDialog::ApplySettings() {
+  // The open list is closed before items of deleted accounts go, so that it never shows one,
+  // and opened again afterwards with every new setting.
+  const bool reopen = ListWindowOpen();
+  if (reopen) CloseListWindow();
   engine_->ApplySettings();
+  if (reopen) ShowOrHideList();
   UnregisterListHotKey();
   // A 0 value means no hot key, after Apply as at start-up.
   int hotKey = app_.GetSettings().hotKey;

@@ -4,24 +4,15 @@
 # wrong password shows in the tool tip with SOKIGERR=1 and in a message box titled "ｴﾗｰ - " and
 # the mailbox name with SOKIGERR=0, never twice at once; leaving through the tray menu removes the
 # temporary folder.
-if [ -z "${E2E_SERVERS:-}" ]; then
-  export E2E_SERVERS=1
-  exec "$(cd "$(dirname "$0")/../.." && pwd)/scripts/with-servers.sh" bash "$0" "$@"
-fi
+E2E_DOVECOT=1
 source "$(dirname "$0")/lib/common.bash"
 
-if [ -z "${POSTWINK_DOVECOT_PORT:-}" ]; then
-  fail "Dovecot is not available (scripts/setup.sh installs it)"
-  finish
-fi
 TEMP=$(temp_dir)
 E2E_CLEANUP_EXTRA='rm -rf "${TEMP}Postwink"'
 LOG=$E2E_WORK/Postwink.log
 MAILBOX=Box
 
-count=$(python3 "$E2E_ROOT/scripts/make_sample_mail.py" \
-  "$POSTWINK_DOVECOT_MAIL/$POSTWINK_DOVECOT_USER/Maildir")
-scramble() { wine_run "$E2E_BUILD/postwink-cli.exe" password scramble "$1" | tr -d '\r\n'; }
+count=$(sample_mailbox)
 good_pass=$(scramble "$POSTWINK_DOVECOT_PASS")
 check "the command-line tool scrambles the password" test -n "$good_pass"
 

@@ -1,5 +1,6 @@
-// The POP3 session fed with arbitrary server lines in arbitrary states: it must not crash or
-// leak, it may only ever ask for USER, PASS, APOP, STAT, LIST, TOP, RETR, UIDL and QUIT (and
+// The POP3 session fed with arbitrary server lines in arbitrary states (a CAPA listing
+// PIPELINING among them): it must not crash or leak, keeps its window of commands sent ahead
+// bounded, may only ever ask for USER, PASS, APOP, STAT, LIST, TOP, RETR, UIDL and QUIT (and
 // CAPA and STLS), and an account that wants STLS never sends a credential before the transport
 // has reported the connection secured.
 // The first bytes choose the settings and the account; the rest is cut into lines by the line
@@ -35,15 +36,22 @@ class Host : public SessionHost {
   void Log(std::string_view) override {}
 };
 
-void CheckCommand(const std::string& command) {
-  if (command.empty()) return;
+void CheckOneCommand(std::string_view command) {
   static const char* kAllowed[] = {"USER ", "PASS ",    "APOP ",    "STAT\r\n", "LIST ",   "TOP ",
                                    "RETR ", "UIDL\r\n", "QUIT\r\n", "CAPA\r\n", "STLS\r\n"};
   bool allowed = false;
   for (const char* verb : kAllowed) allowed = allowed || command.starts_with(verb);
-  // One command, ended by its only CR LF.
-  if (!allowed || !command.ends_with("\r\n") || command.find("\r\n") != command.size() - 2) {
-    std::abort();
+  if (!allowed) std::abort();
+}
+
+// One command, or several sent ahead to a pipelining server, each ended by its only CR LF.
+void CheckCommand(const std::string& text) {
+  std::string_view rest = text;
+  while (!rest.empty()) {
+    size_t end = rest.find("\r\n");
+    if (end == std::string_view::npos) std::abort();
+    CheckOneCommand(rest.substr(0, end + 2));
+    rest.remove_prefix(end + 2);
   }
 }
 
@@ -84,6 +92,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   splitter.Feed(rest, [&](std::string_view line) {
     SessionReply reply = session.OnLine(line, account);
     CheckCommand(reply.command);
+    // The window stays bounded (a refused TOP may requeue what it had).
+    if (session.InFlight() > 2 * kPipelineCommands + 2) std::abort();
     checkSecret(reply.command);
     if (reply.startTls && line.size() % 5 != 4) {
       secured = true;

@@ -1,6 +1,7 @@
 // Checks against a real Dovecot on loopback (started by scripts/with-servers.sh).
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <string>
@@ -56,9 +57,10 @@ TEST_F(DovecotTest, ChecksFollowTheMailbox) {
 
   checker.CheckNow();
   EXPECT_FALSE(checker.OutcomeOf(0).failed) << checker.OutcomeOf(0).error;
+  // Dovecot lists PIPELINING: the LISTs go out together, each RETR as its LIST has answered.
   EXPECT_EQ(checker.Commands("dove"),
-            (Commands{"USER " + user, "PASS ****", "STAT", "LIST 1", "RETR 1", "LIST 2", "RETR 2",
-                      "LIST 3", "RETR 3", "UIDL", "QUIT"}));
+            (Commands{"CAPA", "USER " + user, "PASS ****", "STAT", "LIST 1", "LIST 2", "LIST 3",
+                      "RETR 1", "RETR 2", "RETR 3", "UIDL", "QUIT"}));
   CheckEngine& engine = checker.Engine();
   ASSERT_EQ(engine.List().Size(), 3u);
   for (size_t i = 0; i < 3; ++i) {
@@ -73,15 +75,16 @@ TEST_F(DovecotTest, ChecksFollowTheMailbox) {
   // Nothing new: one verification TOP.
   checker.CheckNow();
   EXPECT_EQ(checker.Commands("dove"),
-            (Commands{"USER " + user, "PASS ****", "STAT", "TOP 3 0", "QUIT"}));
+            (Commands{"CAPA", "USER " + user, "PASS ****", "STAT", "TOP 3 0", "QUIT"}));
   EXPECT_EQ(engine.List().Size(), 3u);
 
   // One deleted by another client, one arrived: renumbered, flagged gone, the new one fetched.
   Remove("m1");
   Deliver("m4");
   checker.CheckNow();
-  EXPECT_EQ(checker.Commands("dove"), (Commands{"USER " + user, "PASS ****", "STAT", "TOP 3 0",
-                                                "UIDL", "LIST 3", "RETR 3", "UIDL", "QUIT"}));
+  EXPECT_EQ(checker.Commands("dove"),
+            (Commands{"CAPA", "USER " + user, "PASS ****", "STAT", "TOP 3 0", "UIDL", "LIST 3",
+                      "RETR 3", "UIDL", "QUIT"}));
   ASSERT_EQ(engine.List().Size(), 4u);
   EXPECT_NE(engine.List().At(0)->flags & kMailGone, 0u);
   EXPECT_EQ(engine.List().At(3)->subject, "message m4");
@@ -94,7 +97,7 @@ TEST_F(DovecotTest, ChecksFollowTheMailbox) {
   Clear();
   checker.CheckNow();
   EXPECT_EQ(checker.Commands("dove"),
-            (Commands{"USER " + user, "PASS ****", "STAT", "UIDL", "QUIT"}));
+            (Commands{"CAPA", "USER " + user, "PASS ****", "STAT", "UIDL", "QUIT"}));
   EXPECT_TRUE(account.items.empty());
   for (const auto& item : engine.List().Items()) EXPECT_NE(item->flags & kMailGone, 0u);
   ExpectNoDele(checker.Commands("dove"));
@@ -114,8 +117,8 @@ TEST_F(DovecotTest, ApopLogin) {
   EXPECT_FALSE(checker.OutcomeOf(0).failed) << checker.OutcomeOf(0).error;
   Commands commands = checker.Commands("apop");
   ASSERT_FALSE(commands.empty());
-  EXPECT_EQ(commands[0], "APOP ****");
-  EXPECT_EQ(commands[1], "STAT");
+  EXPECT_EQ(commands[1], "APOP ****");
+  EXPECT_EQ(commands[2], "STAT");
   ASSERT_EQ(checker.Engine().List().Size(), 1u);
   EXPECT_EQ(checker.Engine().List().At(0)->subject, "apop");
   for (const auto& e : fs::directory_iterator(apopDir / "cur")) fs::remove(e.path());
@@ -131,7 +134,7 @@ TEST_F(DovecotTest, WrongPasswordFailsTheAccount) {
   EXPECT_TRUE(checker.OutcomeOf(0).error.starts_with(texts::kAuthRejected))
       << checker.OutcomeOf(0).error;
   EXPECT_NE(checker.OutcomeOf(0).error.find("-ERR"), std::string::npos);
-  EXPECT_EQ(checker.Commands("dove"), (Commands{"USER " + user, "PASS ****"}));
+  EXPECT_EQ(checker.Commands("dove"), (Commands{"CAPA", "USER " + user, "PASS ****"}));
   EXPECT_TRUE(checker.Engine().ErrorSeen());
 }
 
@@ -144,13 +147,40 @@ TEST_F(DovecotTest, TopModeAsksGetLineBodyLines) {
   Checker checker(settings);
   checker.AddAccount("dove", port, user, password);
   checker.CheckNow();
-  EXPECT_EQ(checker.Commands("dove"), (Commands{"USER " + user, "PASS ****", "STAT", "LIST 1",
-                                                "TOP 1 1", "LIST 2", "TOP 2 1", "UIDL", "QUIT"}));
+  EXPECT_EQ(checker.Commands("dove"),
+            (Commands{"CAPA", "USER " + user, "PASS ****", "STAT", "LIST 1", "LIST 2", "TOP 1 1",
+                      "TOP 2 1", "UIDL", "QUIT"}));
   ASSERT_EQ(checker.Engine().List().Size(), 2u);
   const MailItem& item = *checker.Engine().List().At(0);
   ASSERT_TRUE(item.previewText);
   EXPECT_NE(item.previewText->find("line one of t1"), std::string::npos);
   EXPECT_EQ(item.previewText->find("line two"), std::string::npos);
+}
+
+TEST_F(DovecotTest, PipeliningOnAndOffListTheSameMessages) {
+  for (int i = 1; i <= 150; ++i) Deliver("q" + std::to_string(i));
+  std::vector<std::string> lists[2];
+  for (bool pipelining : {false, true}) {
+    Checker checker;
+    checker.AddAccount("dove", port, user, password);
+    checker.SetPipelining(pipelining);
+    checker.CheckNow();
+    ASSERT_FALSE(checker.OutcomeOf(0).failed) << checker.OutcomeOf(0).error;
+    for (const auto& item : checker.Engine().List().Items()) {
+      lists[pipelining].push_back(item->subject.value_or("") + " " + item->uniqueId.value_or("") +
+                                  " " + item->sizeText.value_or(""));
+    }
+    EXPECT_EQ(checker.AccountAt(0).lastNumber, 150);
+    Commands commands = checker.Commands("dove");
+    auto at = [&](const char* c) { return std::find(commands.begin(), commands.end(), c); };
+    if (pipelining) {
+      EXPECT_LT(at("LIST 40"), at("RETR 1"));
+    } else {
+      EXPECT_EQ(at("RETR 1") + 1, at("LIST 2"));
+    }
+  }
+  ASSERT_EQ(lists[0].size(), 150u);
+  EXPECT_EQ(lists[0], lists[1]);
 }
 
 }  // namespace

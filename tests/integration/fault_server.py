@@ -41,6 +41,7 @@ DEFAULTS = {
     "stls": None,            # "refuse": STLS answered with -ERR; None: an unknown command
     "trickle_at": None,      # a command whose reply (and all after it) comes a byte at a time
     "trickle_seconds": 0.3,  # the pause before each trickled byte
+    "batch_seconds": None,   # gather the commands that come within this time, then answer all
 }
 
 lock = threading.Lock()
@@ -89,6 +90,28 @@ class Pop3Handler(socketserver.BaseRequestHandler):
             self.buf += chunk
         line, self.buf = self.buf.split(b"\r\n", 1)
         return line.decode("latin-1")
+
+    def more_lines(self, seconds):
+        """The complete lines that arrive within the time, without waiting for one."""
+        lines = []
+        end = time.time() + seconds
+        while True:
+            while b"\r\n" in self.buf:
+                line, self.buf = self.buf.split(b"\r\n", 1)
+                lines.append(line.decode("latin-1"))
+            left = end - time.time()
+            if left <= 0:
+                return lines
+            self.request.settimeout(left)
+            try:
+                chunk = self.request.recv(4096)
+            except (socket.timeout, OSError):
+                return lines
+            finally:
+                self.request.settimeout(SESSION_LIMIT)
+            if not chunk:
+                return lines
+            self.buf += chunk
 
     def stop_here(self, point):
         """True when the session is to end (or fall silent) at this point."""
@@ -168,10 +191,16 @@ class Pop3Handler(socketserver.BaseRequestHandler):
             if self.stop_here("CONNECT"):
                 return
             self.line(self.sc["greeting"])
+            gathered = []
             while True:
-                cmd = self.read_line()
-                if cmd is None:
-                    return
+                if not gathered:
+                    first = self.read_line()
+                    if first is None:
+                        return
+                    gathered = [first]
+                    if self.sc["batch_seconds"]:
+                        gathered += self.more_lines(self.sc["batch_seconds"])
+                cmd = gathered.pop(0)
                 transcript.append(cmd)
                 word = cmd.split(" ")[0].upper()
                 args = cmd.split(" ")[1:]

@@ -1,7 +1,9 @@
 // Checks against the scripted fault-injecting server (started by scripts/with-servers.sh).
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "core/check/check_texts.h"
@@ -14,13 +16,29 @@ namespace {
 
 using Commands = std::vector<std::string>;
 
+// Every case runs twice: against a server without CAPA (lock-step, as ever) and against one
+// that lists PIPELINING (commands sent ahead); the outcomes must be the same.
 class FaultTest : public ::testing::Test {
  protected:
   void SetUp() override {
     SKIP_WITHOUT("POSTWINK_FAULT_PORT");
     port = std::atoi(Env("POSTWINK_FAULT_PORT")->c_str());
   }
-  void Scenario(const std::string& json) { ASSERT_EQ(FaultControl(json), "OK") << json; }
+  void Scenario(std::string json) {
+    if (pipelined)
+      json = json == "{}" ? R"({"capa": ["PIPELINING"]})"
+                          : R"({"capa": ["PIPELINING"], )" + json.substr(1);
+    ASSERT_EQ(FaultControl(json), "OK") << json;
+  }
+  // The commands as lock-step sends them; pipelined, the same commands, some sent ahead.
+  void ExpectCommands(Commands actual, Commands lockStep) {
+    lockStep.insert(lockStep.begin(), "CAPA");
+    if (pipelined) {
+      std::sort(actual.begin(), actual.end());
+      std::sort(lockStep.begin(), lockStep.end());
+    }
+    EXPECT_EQ(actual, lockStep);
+  }
   // The commands the server received in the last session; never a DELE.
   std::string Transcript() {
     std::string t = FaultControl("TRANSCRIPT");
@@ -38,7 +56,20 @@ class FaultTest : public ::testing::Test {
 
   int port = 0;
   size_t items = 0;
+  bool pipelined = false;
 };
+
+class FaultModes : public FaultTest, public ::testing::WithParamInterface<bool> {
+ protected:
+  void SetUp() override {
+    pipelined = GetParam();
+    FaultTest::SetUp();
+  }
+};
+
+INSTANTIATE_TEST_SUITE_P(Modes, FaultModes, ::testing::Bool(), [](const auto& info) {
+  return std::string(info.param ? "pipelined" : "lock_step");
+});
 
 struct FailCase {
   const char* name;
@@ -46,12 +77,20 @@ struct FailCase {
   std::string error;
 };
 
-class FaultFailures : public FaultTest, public ::testing::WithParamInterface<FailCase> {};
+class FaultFailures : public FaultTest,
+                      public ::testing::WithParamInterface<std::tuple<FailCase, bool>> {
+ protected:
+  void SetUp() override {
+    pipelined = std::get<1>(GetParam());
+    FaultTest::SetUp();
+  }
+};
 
 TEST_P(FaultFailures, FailTheAccountWithItsText) {
-  Outcome outcome = RunOnce(GetParam().scenario);
+  const FailCase& c = std::get<0>(GetParam());
+  Outcome outcome = RunOnce(c.scenario);
   EXPECT_TRUE(outcome.failed);
-  EXPECT_EQ(outcome.error, GetParam().error);
+  EXPECT_EQ(outcome.error, c.error);
   Transcript();
 }
 
@@ -59,24 +98,29 @@ const std::string kDisconnected = texts::kDisconnected;
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, FaultFailures,
-    ::testing::Values(FailCase{"negative_greeting", R"({"greeting": "-ERR go away"})",
-                               std::string(texts::kBadGreeting) + "-ERR go away"},
-                      FailCase{"uidl_longer_than_stat", R"({"uidl_extra": 2})",
-                               texts::kOutOfMemory},
-                      FailCase{"endless_line", R"({"endless_line": true})", texts::kOutOfMemory},
-                      FailCase{"absurd_stat_count", R"({"stat_count": 2000000000})",
-                               std::string(texts::kRetrRejected) + "-ERR not available"},
-                      FailCase{"drop_before_greeting", R"({"drop_at": "CONNECT"})", kDisconnected},
-                      FailCase{"drop_at_user", R"({"drop_at": "USER"})", kDisconnected},
-                      FailCase{"drop_at_pass", R"({"drop_at": "PASS"})", kDisconnected},
-                      FailCase{"drop_at_stat", R"({"drop_at": "STAT"})", kDisconnected},
-                      FailCase{"drop_at_list", R"({"drop_at": "LIST"})", kDisconnected},
-                      FailCase{"drop_at_retr", R"({"drop_at": "RETR"})", kDisconnected},
-                      FailCase{"drop_inside_message", R"({"drop_at": "RETR_BODY"})", kDisconnected},
-                      FailCase{"drop_at_uidl", R"({"drop_at": "UIDL"})", kDisconnected}),
-    [](const auto& info) { return std::string(info.param.name); });
+    ::testing::Combine(
+        ::testing::Values(
+            FailCase{"negative_greeting", R"({"greeting": "-ERR go away"})",
+                     std::string(texts::kBadGreeting) + "-ERR go away"},
+            FailCase{"uidl_longer_than_stat", R"({"uidl_extra": 2})", texts::kOutOfMemory},
+            FailCase{"endless_line", R"({"endless_line": true})", texts::kOutOfMemory},
+            FailCase{"absurd_stat_count", R"({"stat_count": 2000000000})",
+                     std::string(texts::kRetrRejected) + "-ERR not available"},
+            FailCase{"drop_before_greeting", R"({"drop_at": "CONNECT"})", kDisconnected},
+            FailCase{"drop_at_user", R"({"drop_at": "USER"})", kDisconnected},
+            FailCase{"drop_at_pass", R"({"drop_at": "PASS"})", kDisconnected},
+            FailCase{"drop_at_stat", R"({"drop_at": "STAT"})", kDisconnected},
+            FailCase{"drop_at_list", R"({"drop_at": "LIST"})", kDisconnected},
+            FailCase{"drop_at_retr", R"({"drop_at": "RETR"})", kDisconnected},
+            FailCase{"drop_inside_message", R"({"drop_at": "RETR_BODY"})", kDisconnected},
+            FailCase{"drop_at_uidl", R"({"drop_at": "UIDL"})", kDisconnected}),
+        ::testing::Bool()),
+    [](const auto& info) {
+      return std::string(std::get<0>(info.param).name) +
+             (std::get<1>(info.param) ? "_pipelined" : "_lock_step");
+    });
 
-TEST_F(FaultTest, ApopGreetingWithoutTimestamp) {
+TEST_P(FaultModes, ApopGreetingWithoutTimestamp) {
   Scenario(R"({"greeting": "+OK no stamp here"})");
   Checker checker;
   checker.AddAccount("fault", port, "fuser", "fpass", true);
@@ -85,7 +129,7 @@ TEST_F(FaultTest, ApopGreetingWithoutTimestamp) {
   EXPECT_EQ(checker.OutcomeOf(0).error, texts::kNoApop);
 }
 
-TEST_F(FaultTest, ApopAgainstTheScriptedServer) {
+TEST_P(FaultModes, ApopAgainstTheScriptedServer) {
   Scenario("{}");
   Checker checker;
   checker.AddAccount("fault", port, "fuser", "fpass", true);
@@ -94,7 +138,7 @@ TEST_F(FaultTest, ApopAgainstTheScriptedServer) {
   EXPECT_EQ(checker.Engine().List().Size(), 3u);
 }
 
-TEST_F(FaultTest, CredentialsWithLineBreaksNeverReachTheServer) {
+TEST_P(FaultModes, CredentialsWithLineBreaksNeverReachTheServer) {
   for (const auto& [user, password] :
        {std::pair<std::string, std::string>{"fuser", "fpass\r\nDELE 1"},
         {"fuser\nDELE 2", "fpass"}}) {
@@ -110,7 +154,7 @@ TEST_F(FaultTest, CredentialsWithLineBreaksNeverReachTheServer) {
 
 // The server gives every mailbox the same unique ids ("uid-1", ...), as Dovecot does for two
 // mailboxes first opened in the same second: each account's messages are its own.
-TEST_F(FaultTest, TwoMailboxesWithTheSameUniqueIdsAreBothListed) {
+TEST_P(FaultModes, TwoMailboxesWithTheSameUniqueIdsAreBothListed) {
   Scenario("{}");
   Checker checker;
   checker.AddAccount("first", port, "fuser", "fpass");
@@ -127,7 +171,7 @@ TEST_F(FaultTest, TwoMailboxesWithTheSameUniqueIdsAreBothListed) {
   }
 }
 
-TEST_F(FaultTest, SilenceTimesOut) {
+TEST_P(FaultModes, SilenceTimesOut) {
   Settings settings = Checker::DefaultSettings();
   settings.svTimeout = 1;
   Outcome outcome = RunOnce(R"({"silent_at": "STAT"})", settings);
@@ -137,7 +181,7 @@ TEST_F(FaultTest, SilenceTimesOut) {
 
 // A server that answers QUIT but never closes the connection: the time-out ends the check, which
 // then counts as failed although every message was fetched, and the messages stay.
-TEST_F(FaultTest, AQuitThatTheServerNeverClosesOnTimesOut) {
+TEST_P(FaultModes, AQuitThatTheServerNeverClosesOnTimesOut) {
   Settings settings = Checker::DefaultSettings();
   settings.svTimeout = 1;
   Outcome outcome = RunOnce(R"({"quit_keeps_open": true})", settings);
@@ -147,20 +191,20 @@ TEST_F(FaultTest, AQuitThatTheServerNeverClosesOnTimesOut) {
   EXPECT_NE(Transcript().find("\"QUIT\""), std::string::npos);
 }
 
-TEST_F(FaultTest, FillUidlRejectedEndsQuietlyAndKeepsTheItems) {
+TEST_P(FaultModes, FillUidlRejectedEndsQuietlyAndKeepsTheItems) {
   Outcome outcome = RunOnce(R"({"no_uidl": true})");
   EXPECT_TRUE(outcome.failed);
   EXPECT_EQ(outcome.error, "");
   EXPECT_EQ(items, 3u);  // the items stay as fetched, without unique ids
 }
 
-TEST_F(FaultTest, CloseWithoutAnsweringQuitIsTheNormalEnd) {
+TEST_P(FaultModes, CloseWithoutAnsweringQuitIsTheNormalEnd) {
   Outcome outcome = RunOnce(R"({"drop_at": "QUIT"})");
   EXPECT_FALSE(outcome.failed) << outcome.error;
   EXPECT_EQ(items, 3u);
 }
 
-TEST_F(FaultTest, ServerWithoutUidlAtResynchronisationFetchesEverythingAgain) {
+TEST_P(FaultModes, ServerWithoutUidlAtResynchronisationFetchesEverythingAgain) {
   Scenario("{}");
   Checker checker;
   checker.AddAccount("fault", port, "fuser", "fpass");
@@ -171,14 +215,15 @@ TEST_F(FaultTest, ServerWithoutUidlAtResynchronisationFetchesEverythingAgain) {
            R"("From: b@x\r\nSubject: two\r\nMessage-Id: <m2@fault.test>\r\n\r\nb\r\n",)"
            R"("From: c@x\r\nSubject: three\r\nMessage-Id: <m3@fault.test>\r\n\r\nc\r\n"]})");
   checker.CheckNow();
-  EXPECT_EQ(checker.Commands("fault"), (Commands{"USER fuser", "PASS ****", "STAT", "UIDL",
-                                                 "LIST 1", "RETR 1", "LIST 2", "RETR 2", "UIDL"}));
+  ExpectCommands(checker.Commands("fault"),
+                 Commands{"USER fuser", "PASS ****", "STAT", "UIDL", "LIST 1", "RETR 1", "LIST 2",
+                          "RETR 2", "UIDL"});
   EXPECT_EQ(checker.AccountAt(0).items.size(), 2u);
   // The copies fetched again are the same messages: the list does not grow.
   EXPECT_EQ(checker.Engine().List().Size(), 3u);
 }
 
-TEST_F(FaultTest, TopRejectedFallsBackToRetrForTheRestOfTheSession) {
+TEST_P(FaultModes, TopRejectedFallsBackToRetrForTheRestOfTheSession) {
   Settings settings = Checker::DefaultSettings();
   settings.listDown = 0;
   settings.getLine = 3;
@@ -187,12 +232,23 @@ TEST_F(FaultTest, TopRejectedFallsBackToRetrForTheRestOfTheSession) {
   checker.AddAccount("fault", port, "fuser", "fpass");
   checker.CheckNow();
   EXPECT_FALSE(checker.OutcomeOf(0).failed) << checker.OutcomeOf(0).error;
-  EXPECT_EQ(checker.Commands("fault"),
-            (Commands{"USER fuser", "PASS ****", "STAT", "LIST 1", "TOP 1 3", "RETR 1", "LIST 2",
-                      "RETR 2", "LIST 3", "RETR 3", "UIDL", "QUIT"}));
+  ASSERT_EQ(checker.Engine().List().Size(), 3u);
+  EXPECT_EQ(checker.Engine().List().At(2)->subject, "message 3");
+  Commands commands = checker.Commands("fault");
+  if (!pipelined) {
+    ExpectCommands(commands,
+                   Commands{"USER fuser", "PASS ****", "STAT", "LIST 1", "TOP 1 3", "RETR 1",
+                            "LIST 2", "RETR 2", "LIST 3", "RETR 3", "UIDL", "QUIT"});
+  } else {
+    // The TOPs sent ahead were answered, read and dropped; each message came once by RETR.
+    for (const char* retr : {"RETR 1", "RETR 2", "RETR 3"}) {
+      EXPECT_EQ(std::count(commands.begin(), commands.end(), retr), 1) << retr;
+    }
+    EXPECT_EQ(commands.back(), "QUIT");
+  }
 }
 
-TEST_F(FaultTest, NegativeListOnlyLosesTheSize) {
+TEST_P(FaultModes, NegativeListOnlyLosesTheSize) {
   Scenario(R"({"no_list": true})");
   Checker checker;
   checker.AddAccount("fault", port, "fuser", "fpass");
@@ -202,7 +258,7 @@ TEST_F(FaultTest, NegativeListOnlyLosesTheSize) {
   EXPECT_FALSE(checker.Engine().List().At(0)->sizeText);
 }
 
-TEST_F(FaultTest, OneByteReadsAndNulBytesLoseNothing) {
+TEST_P(FaultModes, OneByteReadsAndNulBytesLoseNothing) {
   for (const char* scenario :
        {R"({"byte_reads": true})",
         R"({"messages": ["From: n@x\r\nSubject: nul\u0000inside\r\nMessage-Id: <n1@x>\r\n\r\n)"
@@ -220,15 +276,15 @@ TEST_F(FaultTest, OneByteReadsAndNulBytesLoseNothing) {
 
 // A message over the size limit does not stop the check at the same place every time: it is
 // listed from its header, and the messages after it are fetched.
-TEST_F(FaultTest, AMessageOverTheSizeLimitIsListedFromItsHeader) {
+TEST_P(FaultModes, AMessageOverTheSizeLimitIsListedFromItsHeader) {
   Scenario(R"({"big_message_mb": 300})");
   Checker checker;
   checker.AddAccount("fault", port, "fuser", "fpass");
   checker.CheckNow();
   EXPECT_FALSE(checker.OutcomeOf(0).failed) << checker.OutcomeOf(0).error;
-  EXPECT_EQ(checker.Commands("fault"),
-            (Commands{"USER fuser", "PASS ****", "STAT", "LIST 1", "TOP 1 0", "LIST 2", "RETR 2",
-                      "LIST 3", "RETR 3", "UIDL", "QUIT"}));
+  ExpectCommands(checker.Commands("fault"),
+                 Commands{"USER fuser", "PASS ****", "STAT", "LIST 1", "TOP 1 0", "LIST 2",
+                          "RETR 2", "LIST 3", "RETR 3", "UIDL", "QUIT"});
   ASSERT_EQ(checker.Engine().List().Size(), 3u);
   const MailItem& big = *checker.Engine().List().At(0);
   EXPECT_EQ(big.subject, "big");
@@ -236,13 +292,24 @@ TEST_F(FaultTest, AMessageOverTheSizeLimitIsListedFromItsHeader) {
   EXPECT_NE(checker.LogText().find("[fault] message 1 is over the size limit"), std::string::npos);
 }
 
-TEST_F(FaultTest, HugeAnnouncementsAndA50MegabyteMessage) {
+TEST_P(FaultModes, HugeAnnouncementsAndA50MegabyteMessage) {
   Outcome absurdSize = RunOnce(R"({"list_size": 100000000000})");
   EXPECT_FALSE(absurdSize.failed) << absurdSize.error;
   EXPECT_EQ(items, 3u);
   Outcome big = RunOnce(R"({"big_message_mb": 50})");
   EXPECT_FALSE(big.failed) << big.error;
   EXPECT_EQ(items, 3u);
+}
+
+// A server that gathers pipelined commands and answers them together, and one that answers a
+// byte at a time: the same messages either way.
+TEST_P(FaultModes, ServersThatAnswerInBatchesOrSlowly) {
+  for (const char* scenario : {R"({"batch_seconds": 0.05})", R"({"byte_reads": true})"}) {
+    Outcome outcome = RunOnce(scenario);
+    EXPECT_FALSE(outcome.failed) << scenario << outcome.error;
+    EXPECT_EQ(items, 3u) << scenario;
+    Transcript();
+  }
 }
 
 }  // namespace

@@ -103,6 +103,7 @@ class Checker {
   void CheckNow(int limitSeconds = 60) {
     if (!engine_) {
       engine_ = std::make_unique<CheckEngine>(*host_, transport_, settings_, std::move(pending_));
+      engine_->SetPipelining(pipelining_);
     }
     log_->DeleteLogFile();
     outcomes_.assign(engine_->Accounts().size(), Outcome{});
@@ -118,6 +119,8 @@ class Checker {
   CheckEngine& Engine() { return *engine_; }
   Account& AccountAt(int position) { return *engine_->Accounts().at(position); }
   Settings& MutableSettings() { return settings_; }
+  // Before the first check: send commands ahead where the server offers PIPELINING (the default).
+  void SetPipelining(bool on) { pipelining_ = on; }
 
   // The commands of the log ("[box] CMD" lines), without CR LF, for one mailbox.
   std::vector<std::string> Commands(const std::string& mailbox) const {
@@ -163,6 +166,7 @@ class Checker {
   std::vector<std::unique_ptr<Account>> pending_;
   std::unique_ptr<CheckEngine> engine_;
   std::vector<Outcome> outcomes_;
+  bool pipelining_ = true;
 };
 
 // Puts a message into a Maildir under a name that sorts after the ones delivered before, so

@@ -4,10 +4,12 @@
 
 #include <chrono>
 #include <functional>
+#include <map>
 #include <string>
 #include <tuple>
 #include <vector>
 
+#include "core/config/profile.h"
 #include "win32/platform/windows_headers.h"
 #include "win32/wnd.h"
 
@@ -72,6 +74,23 @@ class HostWindow : public Wnd {
     }
     return Wnd::OnMessage(msg, wParam, lParam);
   }
+};
+
+// The application profile in memory.
+class MemoryProfile : public Profile {
+ public:
+  std::optional<std::string> GetString(std::string_view section,
+                                       std::string_view key) const override {
+    auto it = values.find(std::string(section) + "/" + std::string(key));
+    if (it == values.end()) return std::nullopt;
+    return it->second;
+  }
+  bool WriteString(std::string_view section, std::string_view key,
+                   std::string_view value) override {
+    values[std::string(section) + "/" + std::string(key)] = std::string(value);
+    return true;
+  }
+  std::map<std::string, std::string> values;
 };
 
 inline POINT CentreOf(HWND window) {

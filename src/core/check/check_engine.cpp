@@ -554,20 +554,16 @@ void CheckEngine::ApplyAccounts(const std::vector<AccountEdit>& edits) {
     lastStartedIndex_ = static_cast<int>(applied.size());
   }
 
-  // What is left behind was deleted.
-  std::vector<const Account*> deleted;
-  for (const auto& account : accounts_) {
-    if (account) deleted.push_back(account.get());
+  // What is left behind was deleted. Its items stay listed, and the account with them, until
+  // ApplySettings: a list window may still show them until then.
+  for (auto& account : accounts_) {
+    if (!account) continue;
+    if (account.get() == current_) {
+      EndConnectionQuietly();
+      current_ = nullptr;
+    }
+    retired_.push_back(std::move(account));
   }
-  if (std::find(deleted.begin(), deleted.end(), current_) != deleted.end()) {
-    EndConnectionQuietly();
-    current_ = nullptr;
-  }
-  auto ofDeleted = [&](const MailItem& item) {
-    return std::find(deleted.begin(), deleted.end(), item.account) != deleted.end();
-  };
-  displayList_.RemoveIf(ofDeleted);
-  keeper_.ReleaseIf(ofDeleted);
   accounts_ = std::move(applied);
   for (size_t i = 0; i < accounts_.size(); ++i) accounts_[i]->index = static_cast<int>(i);
 }
@@ -585,7 +581,15 @@ void CheckEngine::ApplySettings() {
   // Items of deleted accounts that were never listed go too; the update notice was listed.
   keeper_.ReleaseIf([&](const MailItem& item) { return !known(item.account); });
   updateAccount_.items.clear();
+  retired_.clear();
   for (const auto& item : displayList_.Items()) host_.RefilterItem(*item);
+}
+
+void CheckEngine::SetPipelining(bool on) {
+  pipelining_ = on;
+  SessionSettings session = session_.Settings();
+  session.pipelining = on;
+  session_.SetSettings(session);
 }
 
 void CheckEngine::AddUpdateItem(std::unique_ptr<MailItem> item) {

@@ -56,8 +56,8 @@ class CheckEngine : public TransportEvents {
   void AcknowledgeNewMail();
   // The accounts as the settings sheet applied them, in their new order. An account keeps its
   // identity (and its run-time state) through renaming and renumbering; its address is looked
-  // up again. An account left out is deleted with its items; when its connection is open, the
-  // connection is ended without a report and the cycle goes on.
+  // up again. An account left out is deleted: when its connection is open, the connection is
+  // ended without a report and the cycle goes on; its items go at the next ApplySettings.
   void ApplyAccounts(const std::vector<AccountEdit>& edits);
   // The DisplayList side of applied settings: drops the items of accounts no longer in the
   // list (and the update notice), runs the filters again over the rest, and takes the session
@@ -65,6 +65,8 @@ class CheckEngine : public TransportEvents {
   void ApplySettings();
   // The update notice: an item for the update pseudo-account, announced like new mail.
   void AddUpdateItem(std::unique_ptr<MailItem> item);
+  // Sends commands ahead where a server offers PIPELINING; on unless switched off.
+  void SetPipelining(bool on);
 
   std::vector<std::unique_ptr<Account>>& Accounts() { return accounts_; }
   Account& UpdateAccount() { return updateAccount_; }
@@ -126,12 +128,15 @@ class CheckEngine : public TransportEvents {
   // The account whose connection is open, by identity: the settings sheet may renumber or
   // delete accounts while it is open.
   Account* current_ = nullptr;
+  // Accounts deleted by ApplyAccounts, kept with their items until ApplySettings.
+  std::vector<std::unique_ptr<Account>> retired_;
   int lastStartedIndex_ = 0;
   bool cycleActive_ = false;
   bool errorSeen_ = false;
   std::optional<std::string> firstErrorName_;
   bool newMail_ = false;
   bool verbose_ = false;
+  bool pipelining_ = true;
 
   // The connection of the account being checked.
   SecuritySetting security_;

@@ -37,6 +37,7 @@ class SettingsFile {
   // The accounts of that same reading.
   std::vector<Account> Accounts(int defaultColour) const;
 
+  const std::string& Path() const { return path_; }
   // The file was there at start-up, whether or not it could be read.
   bool Existed() const { return loaded_.fileExists; }
   // The file was there but could not be read: this run never writes it.

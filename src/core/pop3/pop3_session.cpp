@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <vector>
 
 #include "core/config/credentials.h"
 #include "core/net/net_texts.h"
@@ -69,27 +70,83 @@ void Pop3Session::LogLine(const Account& account, std::string_view text) {
   host_.Log(entry);
 }
 
+void Pop3Session::SetState(SessionState state) {
+  window_.Clear();
+  out_.clear();
+  fetching_ = false;
+  window_.Push(ExpectedReply{state, currentNumber_});
+  Enter();
+}
+
+void Pop3Session::Queue(Account& account, ExpectedReply reply, std::string command,
+                        std::string_view logText) {
+  LogLine(account, logText.empty() ? std::string_view(command) : logText);
+  reply.commandBytes = command.size();
+  out_ += command;
+  window_.Push(std::move(reply));
+  if (window_.Size() == 1) Enter();
+}
+
+SessionReply Pop3Session::Flush() {
+  SessionReply reply;
+  lastSent_ = out_ == "STAT\r\n" ? SentKind::kStat : SentKind::kOther;
+  reply.command = std::move(out_);
+  out_.clear();
+  return reply;
+}
+
+void Pop3Session::Pop() {
+  window_.PopFront();
+  if (!window_.Empty()) Enter();
+}
+
+void Pop3Session::Enter() {
+  const ExpectedReply& head = window_.Front();
+  state_ = head.state;
+  currentNumber_ = head.number;
+  skippingText_ = false;
+  if (head.skip) return;
+  switch (state_) {
+    case SessionState::kTopSent:
+    case SessionState::kRetrSent:
+      sizeText_ = head.sizeText;
+      ResetMessage(head.expected > 0 ? static_cast<size_t>(head.expected) + 3 : kDefaultBuffer + 3);
+      break;
+    case SessionState::kCapaSent:
+    case SessionState::kResyncUidl:
+    case SessionState::kFillUidl:
+      listingSeen_ = false;
+      break;
+    default:
+      break;
+  }
+}
+
 SessionReply Pop3Session::Send(Account& account, SessionState next, std::string command,
                                std::string_view logText) {
-  LogLine(account, logText.empty() ? std::string_view(command) : logText);
-  state_ = next;
-  lastSent_ = command.starts_with("STAT") ? SentKind::kStat : SentKind::kOther;
-  SessionReply reply;
-  reply.command = std::move(command);
-  return reply;
+  int number = currentNumber_;
+  Pop();
+  Queue(account, ExpectedReply{next, number}, std::move(command), logText);
+  return Flush();
 }
 
 SessionReply Pop3Session::Quit(Account& account) {
   sizeText_.reset();
   message_ = std::string();
   spare_ = std::string();
-  SessionReply reply = Send(account, SessionState::kQuitting, kQuit);
+  fetching_ = false;
+  window_.Clear();
+  Queue(account, ExpectedReply{SessionState::kQuitting}, kQuit);
+  SessionReply reply = Flush();
   lastSent_ = SentKind::kQuit;
   return reply;
 }
 
 SessionReply Pop3Session::Fail(std::string error) {
   state_ = SessionState::kFailed;
+  window_.Clear();
+  out_.clear();
+  fetching_ = false;
   sizeText_.reset();
   message_ = std::string();
   spare_ = std::string();
@@ -120,6 +177,7 @@ SessionReply Pop3Session::OnSendFailed(Account& account) {
     reply = Fail(texts::kSendFailed);
   } else {
     state_ = SessionState::kFailed;
+    window_.Clear();
   }
   return reply;
 }
@@ -159,6 +217,7 @@ SessionReply Pop3Session::OnLine(std::string_view line, Account& account) {
     SessionReply parsed = CompletePending(account);
     if (!parsed.goOn) return parsed;
   }
+  if (!window_.Empty() && window_.Front().skip) return SkipLine(line, account);
   switch (state_) {
     case SessionState::kGreeting:
       if (settings_.log) LogLine(account, line);
@@ -207,12 +266,10 @@ SessionReply Pop3Session::Greeting(std::string_view line, Account& account) {
   greeting_.assign(line);
   // An account that cannot log in fails here, before any STLS.
   if (const char* problem = LoginProblem(account)) return Fail(problem);
-  if (WantsStls(account)) {
-    listingSeen_ = false;
-    stlsOffered_ = false;
-    return Send(account, SessionState::kCapaSent, "CAPA\r\n");
-  }
-  return Login(account);
+  secured_ = false;
+  stlsOffered_ = false;
+  pipelining_ = false;
+  return Send(account, SessionState::kCapaSent, "CAPA\r\n");
 }
 
 std::optional<std::string_view> Pop3Session::ApopTimestamp() const {
@@ -258,23 +315,29 @@ SessionReply Pop3Session::CapaLine(std::string_view line, Account& account) {
       listingSeen_ = true;
       return {};
     }
-    // A server without CAPA may still know STLS; its answer decides.
-    return Send(account, SessionState::kStlsSent, "STLS\r\n");
+    return AfterCapa(account, false);
   }
   if (line != ".") {
     std::string_view name = line.substr(0, line.find(' '));
     if (EqualsNoCase(name, "STLS")) stlsOffered_ = true;
+    if (EqualsNoCase(name, "PIPELINING")) pipelining_ = true;
     return {};
   }
   listingSeen_ = false;
-  if (!stlsOffered_) return Fail(texts::kStlsNotOffered);
+  return AfterCapa(account, true);
+}
+
+SessionReply Pop3Session::AfterCapa(Account& account, bool listed) {
+  if (!WantsStls(account) || secured_) return Login(account);
+  // A server without CAPA may still know STLS; its answer decides.
+  if (listed && !stlsOffered_) return Fail(texts::kStlsNotOffered);
   return Send(account, SessionState::kStlsSent, "STLS\r\n");
 }
 
 SessionReply Pop3Session::StlsReply(std::string_view line, Account& account) {
   LogLine(account, line);
   if (!IsPositiveReply(line)) return FailWithReply(texts::kStlsRefused, line);
-  state_ = SessionState::kStartingTls;
+  SetState(SessionState::kStartingTls);
   SessionReply reply;
   reply.startTls = true;
   return reply;
@@ -282,7 +345,11 @@ SessionReply Pop3Session::StlsReply(std::string_view line, Account& account) {
 
 SessionReply Pop3Session::OnSecured(Account& account) {
   if (state_ != SessionState::kStartingTls) return {};
-  return Login(account);
+  // What the server said in clear no longer counts.
+  secured_ = true;
+  stlsOffered_ = false;
+  pipelining_ = false;
+  return Send(account, SessionState::kCapaSent, "CAPA\r\n");
 }
 
 SessionReply Pop3Session::StatReply(std::string_view line, Account& account) {
@@ -313,43 +380,74 @@ SessionReply Pop3Session::Follow(const SyncStep& step, Account& account) {
       return Send(account, SessionState::kResyncUidl, "UIDL\r\n");
     case SyncStep::Kind::kVerify:
       currentNumber_ = step.number;
-      ResetMessage(kDefaultBuffer + 3);
       return Send(account, SessionState::kTopSent, TopCommand(step.number, 0));
     case SyncStep::Kind::kFetch:
-      currentNumber_ = step.number;
-      return Send(account, SessionState::kListSent, NumberCommand("LIST", step.number));
+      return StartFetch(account, step.number);
   }
   return Quit(account);
 }
 
+SessionReply Pop3Session::StartFetch(Account& account, int first) {
+  Pop();
+  fetching_ = true;
+  nextList_ = first;
+  return Refill(account);
+}
+
+SessionReply Pop3Session::Refill(Account& account) {
+  size_t limit = settings_.pipelining && pipelining_ ? kPipelineCommands : 1;
+  while (fetching_) {
+    if (nextList_ <= account.messageCount) {
+      int number = static_cast<int>(nextList_);
+      std::string command = NumberCommand("LIST", number);
+      if (!window_.HasRoom(limit, command.size())) break;
+      Queue(account, ExpectedReply{SessionState::kListSent, number}, std::move(command));
+      ++nextList_;
+      continue;
+    }
+    // The UIDL that fills in unique ids goes after the last fetch command, which waits for the
+    // last LIST reply.
+    if (window_.Awaits(SessionState::kListSent) || !window_.HasRoom(limit, 6)) break;
+    fetching_ = false;
+    Queue(account, ExpectedReply{SessionState::kFillUidl}, "UIDL\r\n");
+  }
+  return Flush();
+}
+
 SessionReply Pop3Session::ListReply(std::string_view line, Account& account) {
   LogLine(account, line);
-  sizeText_.reset();
-  long long expected = -1;
+  int number = currentNumber_;
+  ExpectedReply fetch{useRetr_ ? SessionState::kRetrSent : SessionState::kTopSent, number};
   bool tooBig = false;
   if (IsPositiveReply(line)) {
     size_t pos = 0;
     NextWord(line, pos);
     NextWord(line, pos);
     std::string_view size = NextWord(line, pos);
-    sizeText_.emplace(size);
-    expected = ReadReplyNumber(size);
-    tooBig = useRetr_ && expected > 0 && static_cast<size_t>(expected) > settings_.maxMessageBytes;
+    fetch.sizeText.emplace(size);
+    fetch.expected = ReadReplyNumber(size);
+    tooBig = useRetr_ && fetch.expected > 0 &&
+             static_cast<size_t>(fetch.expected) > settings_.maxMessageBytes;
     int estimate = TopEstimate(settings_.getLine);
-    if (!useRetr_ && (expected <= 0 || expected >= estimate)) expected = estimate;
+    if (!useRetr_ && (fetch.expected <= 0 || fetch.expected >= estimate)) fetch.expected = estimate;
   }
+  std::string command;
   if (tooBig) {
     // Its header is enough to list it with its size and subject; a server without TOP sends it
     // whole instead, and what fits is kept.
-    ResetMessage(kDefaultBuffer + 3);
     LogOverLimit(account, "only its header is fetched");
-    return Send(account, SessionState::kTopSent, TopCommand(currentNumber_, 0));
+    fetch.state = SessionState::kTopSent;
+    fetch.headerOnly = true;
+    fetch.expected = kDefaultBuffer;
+    command = TopCommand(number, 0);
+  } else if (useRetr_) {
+    command = NumberCommand("RETR", number);
+  } else {
+    command = TopCommand(number, settings_.getLine);
   }
-  ResetMessage(expected > 0 ? static_cast<size_t>(expected) + 3 : kDefaultBuffer + 3);
-  if (useRetr_) {
-    return Send(account, SessionState::kRetrSent, NumberCommand("RETR", currentNumber_));
-  }
-  return Send(account, SessionState::kTopSent, TopCommand(currentNumber_, settings_.getLine));
+  Pop();
+  Queue(account, std::move(fetch), std::move(command));
+  return Refill(account);
 }
 
 SessionReply Pop3Session::FetchLine(std::string_view line, Account& account) {
@@ -362,15 +460,15 @@ SessionReply Pop3Session::FetchLine(std::string_view line, Account& account) {
     }
     message_ = std::string();
     if (currentNumber_ == account.lastNumber) {
-      listingSeen_ = false;
-      uidl_.Clear();
-      return Send(account, SessionState::kResyncUidl, "UIDL\r\n");
+      // The numbering is in doubt: whatever else was asked for is read and dropped.
+      fetching_ = false;
+      Pop();
+      window_.SkipAll();
+      Queue(account, ExpectedReply{SessionState::kResyncUidl}, "UIDL\r\n");
+      return Flush();
     }
     if (state_ == SessionState::kRetrSent) return FailWithReply(texts::kRetrRejected, line);
-    useRetr_ = true;
-    int listed = sizeText_ ? ReadReplyNumber(*sizeText_) : 0;
-    ResetMessage(listed > 0 ? static_cast<size_t>(listed) + 3 : kDefaultBuffer + 3);
-    return Send(account, SessionState::kRetrSent, NumberCommand("RETR", currentNumber_));
+    return TopRefused(account);
   }
   if (line != ".") {
     bool cut = messageCut_;
@@ -390,13 +488,56 @@ SessionReply Pop3Session::MessageComplete(Account& account) {
   pending_.emplace(PendingMessage{std::move(message_), std::move(sizeText_), currentNumber_});
   message_ = std::string();
   sizeText_.reset();
-  ++currentNumber_;
-  if (currentNumber_ <= account.messageCount) {
-    return Send(account, SessionState::kListSent, NumberCommand("LIST", currentNumber_));
+  Pop();
+  return Refill(account);
+}
+
+SessionReply Pop3Session::TopRefused(Account& account) {
+  // RETR for this message and for every later one, as lock-step would ask: the TOPs already
+  // sent for later messages are read and dropped, and those messages asked for again, in order.
+  useRetr_ = true;
+  auto retr = [](const ExpectedReply& top) {
+    ExpectedReply r{SessionState::kRetrSent, top.number};
+    r.sizeText = top.sizeText;
+    r.expected = r.sizeText ? ReadReplyNumber(*r.sizeText) : 0;
+    return r;
+  };
+  std::vector<ExpectedReply> again{retr(window_.Front())};
+  auto& replies = window_.Replies();
+  for (size_t i = 1; i < replies.size(); ++i) {
+    ExpectedReply& r = replies[i];
+    if (r.skip) continue;
+    if (r.state == SessionState::kFillUidl) {
+      // The listing must come after the messages asked for again: it is asked again too.
+      r.skip = true;
+      fetching_ = true;
+    }
+    if (r.state != SessionState::kTopSent || r.headerOnly) continue;
+    r.skip = true;
+    again.push_back(retr(r));
   }
-  listingSeen_ = false;
-  uidl_.Clear();
-  return Send(account, SessionState::kFillUidl, "UIDL\r\n");
+  Pop();
+  for (ExpectedReply& r : again) {
+    std::string command = NumberCommand("RETR", r.number);
+    Queue(account, std::move(r), std::move(command));
+  }
+  return Refill(account);
+}
+
+SessionReply Pop3Session::SkipLine(std::string_view line, Account& account) {
+  if (!skippingText_) {
+    LogLine(account, line);
+    bool multiLine = state_ != SessionState::kListSent;
+    if (multiLine && line == ".") return {};
+    if (multiLine && IsPositiveReply(line)) {
+      skippingText_ = true;
+      return {};
+    }
+  } else if (line != ".") {
+    return {};
+  }
+  Pop();
+  return Refill(account);
 }
 
 SessionReply Pop3Session::CompletePending(Account& account) {
@@ -436,8 +577,7 @@ SessionReply Pop3Session::UidlLine(std::string_view line, Account& account) {
     if (!resync) return Fail("");
     EmptyItems(account, keeper_);
     account.lastNumber = 0;
-    currentNumber_ = 1;
-    return Send(account, SessionState::kListSent, NumberCommand("LIST", 1));
+    return StartFetch(account, 1);
   }
   if (line != ".") {
     // The listing may not outgrow what STAT announced, nor the memory bound.

@@ -6,6 +6,13 @@
 // RETR or TOP, fills in unique ids with UIDL and quits. It never sends DELE. An account that
 // asks for STLS first sends CAPA and STLS and logs in only once the transport reports the
 // connection secured; the bytes of TLS never reach the session.
+//
+// CAPA goes out once after the greeting (and again inside TLS after STLS, as the earlier answer
+// no longer counts). When it lists PIPELINING, the commands of the fetch (LIST n ahead, RETR n or
+// TOP n as soon as LIST n has answered, the UIDL after the last) are sent before the replies to
+// the earlier ones have come, within the window of ReplyWindow; the replies are still read
+// strictly in order, each as what its command asked for, so the items, their order, lastNumber
+// and lastIdentity, the errors and what a cut-off check keeps are those of lock-step.
 
 #include <cstddef>
 #include <memory>
@@ -17,6 +24,7 @@
 #include "core/mime/mail_item.h"
 #include "core/pop3/item_keeper.h"
 #include "core/pop3/mailbox_sync.h"
+#include "core/pop3/reply_window.h"
 #include "core/pop3/uidl_table.h"
 
 namespace postwink {
@@ -54,6 +62,8 @@ struct SessionSettings {
   int getLine = 0;
   bool log = false;
   size_t maxMessageBytes = kMaxMessageBytes;
+  // Send commands ahead where the server offers PIPELINING (off: lock-step always).
+  bool pipelining = true;
 };
 
 // What the session needs from the program around it.
@@ -87,7 +97,7 @@ class Pop3Session {
   const SessionSettings& Settings() const { return settings_; }
 
   // The controller sets Greeting just before it connects.
-  void SetState(SessionState state) { state_ = state; }
+  void SetState(SessionState state);
   SessionState State() const { return state_; }
 
   SessionReply OnLine(std::string_view line, Account& account);
@@ -110,6 +120,8 @@ class Pop3Session {
   int newCount = 0;
 
   bool UseRetr() const { return useRetr_; }
+  // Commands sent and not answered yet.
+  size_t InFlight() const { return window_.Size(); }
   int CurrentNumber() const { return currentNumber_; }
   size_t MessageCapacity() const { return message_.capacity(); }
 
@@ -122,16 +134,31 @@ class Pop3Session {
   const char* LoginProblem(const Account& account) const;
   SessionReply CapaLine(std::string_view line, Account& account);
   SessionReply StlsReply(std::string_view line, Account& account);
+  SessionReply AfterCapa(Account& account, bool listed);
   SessionReply LoginRejected(const char* message, std::string_view line, const Account& account);
   SessionReply StatReply(std::string_view line, Account& account);
   SessionReply ListReply(std::string_view line, Account& account);
   SessionReply FetchLine(std::string_view line, Account& account);
   SessionReply MessageComplete(Account& account);
+  SessionReply TopRefused(Account& account);
+  SessionReply SkipLine(std::string_view line, Account& account);
   SessionReply UidlLine(std::string_view line, Account& account);
 
   SessionReply Follow(const SyncStep& step, Account& account);
+  // The reply being read is complete: the next command goes out (lock-step).
   SessionReply Send(Account& account, SessionState next, std::string command,
                     std::string_view logText = {});
+  // The fetch from message first on: LIST ahead as far as the window allows.
+  SessionReply StartFetch(Account& account, int first);
+  // The fetch commands the window has room for, and the UIDL after the last.
+  SessionReply Refill(Account& account);
+  void Queue(Account& account, ExpectedReply reply, std::string command,
+             std::string_view logText = {});
+  SessionReply Flush();
+  // The reply at the head of the window is complete.
+  void Pop();
+  // A new reply is at the head: the state and what it needs.
+  void Enter();
   SessionReply Quit(Account& account);
   SessionReply Fail(std::string error);
   SessionReply FailWithReply(const char* message, std::string_view reply);
@@ -168,6 +195,13 @@ class Pop3Session {
   // The greeting, kept for APOP's timestamp when the login waits for TLS.
   std::string greeting_;
   bool stlsOffered_ = false;
+  bool secured_ = false;     // STLS has secured the connection
+  bool pipelining_ = false;  // the last CAPA listed PIPELINING
+  ReplyWindow window_;
+  std::string out_;            // commands queued by the line being handled
+  bool fetching_ = false;      // LISTs (or the final UIDL) are still to be sent
+  long long nextList_ = 0;     // the next message to LIST
+  bool skippingText_ = false;  // the head is dropped and its text is being read
 };
 
 // A reply is positive when it is longer than two characters and begins with "+OK" (the O and

@@ -7,6 +7,11 @@ namespace {
 
 char FoldAscii(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c; }
 
+unsigned char FoldLower(char c) {
+  auto u = static_cast<unsigned char>(c);
+  return (u >= 'A' && u <= 'Z') ? static_cast<unsigned char>(u - 'A' + 'a') : u;
+}
+
 }  // namespace
 
 bool EqualsNoCase(std::string_view a, std::string_view b) {
@@ -27,6 +32,31 @@ bool EqualsNoCase(std::string_view a, std::string_view b) {
 
 bool StartsWithNoCase(std::string_view text, std::string_view prefix) {
   return text.size() >= prefix.size() && EqualsNoCase(text.substr(0, prefix.size()), prefix);
+}
+
+int CompareNoCase(std::string_view a, std::string_view b) {
+  size_t i = 0;
+  size_t j = 0;
+  while (i < a.size() && j < b.size()) {
+    size_t lenA = CharLength(a, i);
+    size_t lenB = CharLength(b, j);
+    // A double-byte character compares by its two bytes as they stand, a single byte after
+    // folding; the first bytes alone decide between the two kinds.
+    unsigned first = lenA == 2 ? static_cast<unsigned char>(a[i]) : FoldLower(a[i]);
+    unsigned second = lenB == 2 ? static_cast<unsigned char>(b[j]) : FoldLower(b[j]);
+    if (first == second && lenA == 2 && lenB == 2) {
+      first = static_cast<unsigned char>(a[i + 1]);
+      second = static_cast<unsigned char>(b[j + 1]);
+    } else if (first == second && lenA != lenB) {
+      return lenA < lenB ? -1 : 1;
+    }
+    if (first != second) return first < second ? -1 : 1;
+    i += lenA;
+    j += lenB;
+  }
+  if (i < a.size()) return 1;
+  if (j < b.size()) return -1;
+  return 0;
 }
 
 bool ContainsNoCase(std::string_view text, std::string_view needle) {

@@ -11,6 +11,11 @@ bool EqualsNoCase(std::string_view a, std::string_view b);
 // Whether text begins with prefix, compared as EqualsNoCase does.
 bool StartsWithNoCase(std::string_view text, std::string_view prefix);
 
+// Three-way comparison with the same folding (single-byte letters compare as lower case),
+// character by character: negative, 0 or positive. Sorting by it keeps a double-byte
+// character together, so kana and kanji order by their code.
+int CompareNoCase(std::string_view a, std::string_view b);
+
 // Whether needle occurs in text at a character boundary, compared as EqualsNoCase does.
 bool ContainsNoCase(std::string_view text, std::string_view needle);
 

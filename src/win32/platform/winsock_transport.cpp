@@ -81,6 +81,9 @@ OpenResult WinsockTransport::OpenConnection(const NetAddress& address, int port)
     result.error = texts::kSocketFailed;
     return result;
   }
+  // Commands are small and, pipelined, follow one another closely: each goes out at once.
+  BOOL one = TRUE;
+  setsockopt(s, IPPROTO_TCP, TCP_NODELAY, reinterpret_cast<const char*>(&one), sizeof one);
   sockaddr_storage peer{};
   int length;
   if (v6) {

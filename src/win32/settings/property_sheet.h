@@ -9,11 +9,9 @@
 
 #include "win32/handles.h"
 #include "win32/settings/settings_page.h"
+#include "win32/window_messages.h"
 
 namespace postwink::win {
-
-// Sent to the owner after Apply (wParam 0); the owner handles OK the same way itself.
-inline constexpr UINT WM_SETTINGS_APPLIED = 0x559;
 
 class CMyPropertySheet {
  public:

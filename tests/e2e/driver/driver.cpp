@@ -6,6 +6,13 @@
 //   e2e_driver text HWND                   the window's text and its children's, one a line
 //   e2e_driver post HWND MSG WPARAM LPARAM numbers in decimal or 0x hexadecimal
 //   e2e_driver temp                        the user's temporary directory (long form)
+//   e2e_driver rect HWND                   left top right bottom topmost(0/1) of the window
+//   e2e_driver workarea                    left top right bottom of the primary work area
+//   e2e_driver ctext HWND CLASS            the text the first descendant of that class answers
+//   e2e_driver cell HWND ROW COLUMN        screen x y of a cell's centre in the report control
+//                                          below HWND; status 1 when there is no such cell
+//   e2e_driver key VK [ctrl] [shift] [alt] presses and releases a key as the user would
+//   e2e_driver foreground                  the foreground window's handle
 //   e2e_driver trust-ca FILE.pem           adds the certificate to the user's trusted roots
 //   e2e_driver untrust-ca FILE.pem         removes it again
 // (Under Wine the roots of the current user are part of the prefix and no dialog asks.)
@@ -20,13 +27,14 @@
 //   e2e_driver checked HWND ID             1 when a check box or radio button is checked
 //   e2e_driver select HWND ID INDEX        chooses an entry of a drop-down list, as the user does
 //   e2e_driver page HWND INDEX             shows a page of a property sheet
-//   e2e_driver rect HWND                   its client area on the screen: left top right bottom
+//   e2e_driver client HWND                 its client area on the screen: left top right bottom
 //                                          (all that shows of a window on a display without a
 //                                          window manager)
 #include <windows.h>
 // after windows.h
 #include <wincrypt.h>
 
+#include <cstdint>
 #include <cstdio>
 #include <cwchar>
 #include <string>
@@ -165,6 +173,125 @@ int Post(int argc, wchar_t** argv) {
              : 1;
 }
 
+int Rect(int argc, wchar_t** argv) {
+  if (argc < 3) return 2;
+  HWND hwnd = HandleArg(argv[2]);
+  RECT r;
+  if (!IsWindow(hwnd) || !GetWindowRect(hwnd, &r)) return 1;
+  bool topMost = (GetWindowLongPtrW(hwnd, GWL_EXSTYLE) & WS_EX_TOPMOST) != 0;
+  std::printf("%ld %ld %ld %ld %d\n", r.left, r.top, r.right, r.bottom, topMost ? 1 : 0);
+  return 0;
+}
+
+int WorkArea() {
+  RECT r;
+  if (!SystemParametersInfoW(SPI_GETWORKAREA, 0, &r, 0)) return 1;
+  std::printf("%ld %ld %ld %ld\n", r.left, r.top, r.right, r.bottom);
+  return 0;
+}
+
+struct ClassQuery {
+  std::wstring className;
+  HWND found = nullptr;
+};
+
+BOOL CALLBACK FindClass(HWND child, LPARAM param) {
+  auto* q = reinterpret_cast<ClassQuery*>(param);
+  // Class names are matched as the system matches them, without regard to case.
+  if (_wcsicmp(ClassOf(child).c_str(), q->className.c_str()) != 0) return TRUE;
+  q->found = child;
+  return FALSE;
+}
+
+HWND Descendant(HWND parent, const std::wstring& className) {
+  ClassQuery q{className};
+  EnumChildWindows(parent, FindClass, reinterpret_cast<LPARAM>(&q));
+  return q.found;
+}
+
+// Any length: the length is asked first (a list or a message body is longer than a caption).
+std::wstring LongTextOf(HWND hwnd) {
+  DWORD_PTR n = 0;
+  if (!SendMessageTimeoutW(hwnd, WM_GETTEXTLENGTH, 0, 0, SMTO_ABORTIFHUNG, 5000, &n)) return {};
+  std::wstring text(n + 1, L'\0');
+  DWORD_PTR got = 0;
+  if (!SendMessageTimeoutW(hwnd, WM_GETTEXT, n + 1, reinterpret_cast<LPARAM>(text.data()),
+                           SMTO_ABORTIFHUNG, 5000, &got)) {
+    return {};
+  }
+  text.resize(got < n ? got : n);
+  return text;
+}
+
+int ChildText(int argc, wchar_t** argv) {
+  if (argc < 4) return 2;
+  HWND child = Descendant(HandleArg(argv[2]), argv[3]);
+  if (!child) return 1;
+  std::fputs(Utf8(LongTextOf(child)).c_str(), stdout);
+  std::fputs("\n", stdout);
+  return 0;
+}
+
+// The report control's message for a cell's rectangle, packed as four 16-bit values.
+constexpr UINT kReportGetCellRect = WM_USER + 0x41;
+
+int Cell(int argc, wchar_t** argv) {
+  if (argc < 5) return 2;
+  HWND report = Descendant(HandleArg(argv[2]), L"MFCReportCtrl");
+  if (!report) return 1;
+  DWORD_PTR packed = 0;
+  if (!SendMessageTimeoutW(report, kReportGetCellRect, static_cast<WPARAM>(Number(argv[3])),
+                           static_cast<LPARAM>(Number(argv[4])), SMTO_ABORTIFHUNG, 5000, &packed) ||
+      static_cast<LONG_PTR>(packed) == -1) {
+    return 1;
+  }
+  auto word = [&](int shift) {
+    return static_cast<LONG>(static_cast<int16_t>((packed >> shift) & 0xFFFF));
+  };
+  POINT p{(word(0) + word(32)) / 2, (word(16) + word(48)) / 2};
+  ClientToScreen(report, &p);
+  std::printf("%ld %ld\n", p.x, p.y);
+  return 0;
+}
+
+void KeyEvent(WORD vk, bool up) {
+  INPUT input{};
+  input.type = INPUT_KEYBOARD;
+  input.ki.wVk = vk;
+  input.ki.dwFlags = up ? KEYEVENTF_KEYUP : 0;
+  SendInput(1, &input, sizeof input);
+}
+
+int Key(int argc, wchar_t** argv) {
+  if (argc < 3) return 2;
+  std::vector<WORD> modifiers;
+  for (int i = 3; i < argc; ++i) {
+    std::wstring m = argv[i];
+    if (m == L"ctrl")
+      modifiers.push_back(VK_CONTROL);
+    else if (m == L"shift")
+      modifiers.push_back(VK_SHIFT);
+    else if (m == L"alt")
+      modifiers.push_back(VK_MENU);
+    else
+      return 2;
+  }
+  for (WORD m : modifiers) KeyEvent(m, false);
+  auto vk = static_cast<WORD>(Number(argv[2]));
+  KeyEvent(vk, false);
+  Sleep(30);
+  KeyEvent(vk, true);
+  for (auto it = modifiers.rbegin(); it != modifiers.rend(); ++it) KeyEvent(*it, true);
+  Sleep(50);
+  return 0;
+}
+
+int Foreground() {
+  std::printf("0x%llx\n",
+              static_cast<unsigned long long>(reinterpret_cast<UINT_PTR>(GetForegroundWindow())));
+  return 0;
+}
+
 int Temp() {
   wchar_t temp[MAX_PATH + 1];
   DWORD n = GetTempPathW(MAX_PATH + 1, temp);
@@ -172,6 +299,70 @@ int Temp() {
   wchar_t longPath[1024];
   DWORD m = GetLongPathNameW(temp, longPath, 1024);
   std::printf("%s\n", Utf8(m > 0 && m < 1024 ? longPath : temp).c_str());
+  return 0;
+}
+
+// The DER bytes of the first certificate in a PEM file.
+std::vector<BYTE> ReadCertificate(const wchar_t* path) {
+  std::vector<BYTE> der;
+  FILE* f = _wfopen(path, L"rb");
+  if (f == nullptr) return der;
+  std::string pem;
+  char buf[4096];
+  size_t n;
+  while ((n = std::fread(buf, 1, sizeof buf, f)) > 0) pem.append(buf, n);
+  std::fclose(f);
+  DWORD size = 0;
+  if (!CryptStringToBinaryA(pem.c_str(), 0, CRYPT_STRING_BASE64HEADER, nullptr, &size, nullptr,
+                            nullptr)) {
+    return der;
+  }
+  der.resize(size);
+  if (!CryptStringToBinaryA(pem.c_str(), 0, CRYPT_STRING_BASE64HEADER, der.data(), &size, nullptr,
+                            nullptr)) {
+    der.clear();
+  }
+  return der;
+}
+
+int TrustCa(int argc, wchar_t** argv, bool trust) {
+  if (argc < 3) return 2;
+  std::vector<BYTE> der = ReadCertificate(argv[2]);
+  if (der.empty()) return 1;
+  // Removing needs the registry provider: the system provider reports success and deletes
+  // nothing.
+  HCERTSTORE store =
+      CertOpenStore(trust ? CERT_STORE_PROV_SYSTEM_W : CERT_STORE_PROV_SYSTEM_REGISTRY_W, 0, 0,
+                    CERT_SYSTEM_STORE_CURRENT_USER, L"Root");
+  if (store == nullptr) return 1;
+  bool ok;
+  if (trust) {
+    ok = CertAddEncodedCertificateToStore(store, X509_ASN_ENCODING, der.data(),
+                                          static_cast<DWORD>(der.size()),
+                                          CERT_STORE_ADD_REPLACE_EXISTING, nullptr) != FALSE;
+  } else {
+    ok = true;
+    PCCERT_CONTEXT wanted =
+        CertCreateCertificateContext(X509_ASN_ENCODING, der.data(), static_cast<DWORD>(der.size()));
+    PCCERT_CONTEXT found = wanted ? CertFindCertificateInStore(store, X509_ASN_ENCODING, 0,
+                                                               CERT_FIND_EXISTING, wanted, nullptr)
+                                  : nullptr;
+    if (found != nullptr) ok = CertDeleteCertificateFromStore(found) != FALSE;
+    if (wanted != nullptr) CertFreeCertificateContext(wanted);
+  }
+  CertCloseStore(store, 0);
+  return ok ? 0 : 1;
+}
+
+int Lock(int argc, wchar_t** argv) {
+  if (argc < 4) return 2;
+  HANDLE file = CreateFileW(argv[2], GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
+                            FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return 1;
+  std::printf("locked\n");
+  std::fflush(stdout);
+  Sleep(static_cast<DWORD>(Number(argv[3])));
+  CloseHandle(file);
   return 0;
 }
 
@@ -260,77 +451,13 @@ int Page(int argc, wchar_t** argv) {
              : 1;
 }
 
-int Rect(int argc, wchar_t** argv) {
+int Client(int argc, wchar_t** argv) {
   if (argc < 3) return 2;
   HWND window = HandleArg(argv[2]);
   RECT r;
   if (!GetClientRect(window, &r)) return 1;
   MapWindowPoints(window, nullptr, reinterpret_cast<POINT*>(&r), 2);
   std::printf("%ld %ld %ld %ld\n", r.left, r.top, r.right, r.bottom);
-  return 0;
-}
-
-// The DER bytes of the first certificate in a PEM file.
-std::vector<BYTE> ReadCertificate(const wchar_t* path) {
-  std::vector<BYTE> der;
-  FILE* f = _wfopen(path, L"rb");
-  if (f == nullptr) return der;
-  std::string pem;
-  char buf[4096];
-  size_t n;
-  while ((n = std::fread(buf, 1, sizeof buf, f)) > 0) pem.append(buf, n);
-  std::fclose(f);
-  DWORD size = 0;
-  if (!CryptStringToBinaryA(pem.c_str(), 0, CRYPT_STRING_BASE64HEADER, nullptr, &size, nullptr,
-                            nullptr)) {
-    return der;
-  }
-  der.resize(size);
-  if (!CryptStringToBinaryA(pem.c_str(), 0, CRYPT_STRING_BASE64HEADER, der.data(), &size, nullptr,
-                            nullptr)) {
-    der.clear();
-  }
-  return der;
-}
-
-int TrustCa(int argc, wchar_t** argv, bool trust) {
-  if (argc < 3) return 2;
-  std::vector<BYTE> der = ReadCertificate(argv[2]);
-  if (der.empty()) return 1;
-  // Removing needs the registry provider: the system provider reports success and deletes
-  // nothing.
-  HCERTSTORE store =
-      CertOpenStore(trust ? CERT_STORE_PROV_SYSTEM_W : CERT_STORE_PROV_SYSTEM_REGISTRY_W, 0, 0,
-                    CERT_SYSTEM_STORE_CURRENT_USER, L"Root");
-  if (store == nullptr) return 1;
-  bool ok;
-  if (trust) {
-    ok = CertAddEncodedCertificateToStore(store, X509_ASN_ENCODING, der.data(),
-                                          static_cast<DWORD>(der.size()),
-                                          CERT_STORE_ADD_REPLACE_EXISTING, nullptr) != FALSE;
-  } else {
-    ok = true;
-    PCCERT_CONTEXT wanted =
-        CertCreateCertificateContext(X509_ASN_ENCODING, der.data(), static_cast<DWORD>(der.size()));
-    PCCERT_CONTEXT found = wanted ? CertFindCertificateInStore(store, X509_ASN_ENCODING, 0,
-                                                               CERT_FIND_EXISTING, wanted, nullptr)
-                                  : nullptr;
-    if (found != nullptr) ok = CertDeleteCertificateFromStore(found) != FALSE;
-    if (wanted != nullptr) CertFreeCertificateContext(wanted);
-  }
-  CertCloseStore(store, 0);
-  return ok ? 0 : 1;
-}
-
-int Lock(int argc, wchar_t** argv) {
-  if (argc < 4) return 2;
-  HANDLE file = CreateFileW(argv[2], GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
-                            FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (file == INVALID_HANDLE_VALUE) return 1;
-  std::printf("locked\n");
-  std::fflush(stdout);
-  Sleep(static_cast<DWORD>(Number(argv[3])));
-  CloseHandle(file);
   return 0;
 }
 
@@ -350,6 +477,20 @@ int wmain(int argc, wchar_t** argv) {
     status = Post(argc, argv);
   else if (cmd == L"temp")
     status = Temp();
+  else if (cmd == L"rect")
+    status = Rect(argc, argv);
+  else if (cmd == L"workarea")
+    status = WorkArea();
+  else if (cmd == L"ctext")
+    status = ChildText(argc, argv);
+  else if (cmd == L"cell")
+    status = Cell(argc, argv);
+  else if (cmd == L"key")
+    status = Key(argc, argv);
+  else if (cmd == L"foreground")
+    status = Foreground();
+  else if (cmd == L"trust-ca" || cmd == L"untrust-ca")
+    status = TrustCa(argc, argv, cmd == L"trust-ca");
   else if (cmd == L"item")
     status = Item(argc, argv);
   else if (cmd == L"settext")
@@ -364,10 +505,8 @@ int wmain(int argc, wchar_t** argv) {
     status = Select(argc, argv);
   else if (cmd == L"page")
     status = Page(argc, argv);
-  else if (cmd == L"rect")
-    status = Rect(argc, argv);
-  else if (cmd == L"trust-ca" || cmd == L"untrust-ca")
-    status = TrustCa(argc, argv, cmd == L"trust-ca");
+  else if (cmd == L"client")
+    status = Client(argc, argv);
   else if (cmd == L"lock")
     status = Lock(argc, argv);
   std::fflush(stdout);

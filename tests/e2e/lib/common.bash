@@ -1,9 +1,14 @@
 # Shared by the end-to-end tests: each test sources this file first. It builds the MinGW tree if
 # needed, runs the test again inside a private Xvfb with a time limit, gives it a fresh folder
-# with a copy of Postwink.exe, and cleans up after it.
+# with a copy of Postwink.exe, and cleans up after it. A test that sets E2E_DOVECOT=1 first runs
+# beside the private POP3 servers of scripts/with-servers.sh.
 set -uo pipefail
 
 E2E_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/../../.." && pwd)
+if [ -n "${E2E_DOVECOT:-}" ] && [ -z "${E2E_SERVERS:-}" ]; then
+  export E2E_SERVERS=1
+  exec "$E2E_ROOT/scripts/with-servers.sh" bash "$0" "$@"
+fi
 E2E_NAME=$(basename "$0" .sh)
 E2E_BUILD=$E2E_ROOT/build/mingw
 export WINEPREFIX=${WINEPREFIX:-$E2E_BUILD/wineprefix}
@@ -53,6 +58,19 @@ finish() {
   echo "$E2E_NAME: $E2E_FAILURES check(s) failed (artefacts in $E2E_ARTIFACTS)"
   exit 1
 }
+
+if [ -n "${E2E_DOVECOT:-}" ] && [ -z "${POSTWINK_DOVECOT_PORT:-}" ]; then
+  fail "Dovecot is not available (scripts/setup.sh installs it)"
+  finish
+fi
+
+# Puts the sample messages into the test user's Dovecot mailbox; prints how many.
+sample_mailbox() {
+  python3 "$E2E_ROOT/scripts/make_sample_mail.py" \
+    "$POSTWINK_DOVECOT_MAIL/$POSTWINK_DOVECOT_USER/Maildir"
+}
+# A password in the form Postwink.ini keeps it.
+scramble() { wine_run "$E2E_BUILD/postwink-cli.exe" password scramble "$1" | tr -d '\r\n'; }
 
 # Writes Postwink.ini into the work folder from the lines given (CR LF line ends).
 write_ini() {

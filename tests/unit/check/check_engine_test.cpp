@@ -390,6 +390,12 @@ TEST_F(EngineTest, ApplySettingsDropsItemsOfDeletedAccountsAndTheUpdateNotice) {
   engine->AddUpdateItem(std::move(notice));
   ASSERT_EQ(engine->List().Size(), 5u);
   engine->ApplyAccounts({{&At(1), FieldsOf(At(1))}});
+  // Until the settings are applied as a whole (an open list closed first), the deleted
+  // account's items stay listed with their account.
+  ASSERT_EQ(engine->List().Size(), 5u);
+  int ofDeleted = 0;
+  for (const auto& item : engine->List().Items()) ofDeleted += item->account->mailbox == "box0";
+  EXPECT_EQ(ofDeleted, 2);
   engine->ApplySettings();
   ASSERT_EQ(engine->List().Size(), 2u);
   for (const auto& item : engine->List().Items()) {
@@ -483,6 +489,43 @@ TEST_F(ApplyDuringCheckTest, AnAccountAddedMeanwhileIsCheckedAtItsTurn) {
   EXPECT_EQ(network.opened, (Names{"pop1", "pop2", "pop0"}));
   EXPECT_EQ(engine->List().Size(), 6u);
   ExpectItemsWithTheirOwnAccounts();
+}
+
+TEST_F(EngineTest, ACheckCutOffInTheMiddleOfTheWindowKeepsWhatCameWhole) {
+  // The server hangs up when asked for message 4 of 20: pipelined, that is after LISTs and
+  // RETRs far beyond it were sent; the outcome must be lock-step's.
+  std::vector<std::string> outcomes;
+  for (bool pipelining : {false, true}) {
+    servers[0].messages.clear();
+    for (int i = 1; i <= 20; ++i)
+      servers[0].messages.push_back(MakeMessage("c" + std::to_string(i)));
+    servers[0].capabilities = {"UIDL", "PIPELINING"};
+    servers[0].commands.clear();
+    host = FakeCheckHost();
+    MakeEngine(1);
+    engine->SetPipelining(pipelining);
+    network.hangUpOn = "RETR 4";
+    RunCheckNow();
+    EXPECT_TRUE(engine->ErrorSeen());
+    ASSERT_EQ(At(0).items.size(), 3u) << pipelining;
+    EXPECT_EQ(At(0).lastNumber, 3);
+    EXPECT_EQ(At(0).lastIdentity, "<c3@test>");
+    bool sentAhead = std::find(servers[0].commands.begin(), servers[0].commands.end(), "LIST 10") !=
+                     servers[0].commands.end();
+    EXPECT_EQ(sentAhead, pipelining);
+
+    // The next check verifies message 3 and fetches the rest.
+    network.hangUpOn.clear();
+    servers[0].commands.clear();
+    RunCheckNow();
+    EXPECT_FALSE(engine->ErrorSeen());
+    EXPECT_EQ(servers[0].commands[4], "TOP 3 0");
+    std::string items;
+    for (const MailItem* item : At(0).items) items += std::to_string(item->number) + ",";
+    outcomes.push_back(items + std::to_string(engine->List().Size()));
+  }
+  EXPECT_EQ(outcomes[0], outcomes[1]);
+  EXPECT_EQ(outcomes[1], "1,2,3,4,5,6,7,8,9,10,11,12,13,14,15,16,17,18,19,20,20");
 }
 
 }  // namespace

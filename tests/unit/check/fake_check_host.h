@@ -46,6 +46,8 @@ class FakeTransport : public Transport {
   std::vector<TlsTarget> tlsStarts;
   std::vector<std::string> sentInClear;  // commands sent before a handshake succeeded
   uint64_t extraBytes = 0;               // bytes that arrived without completing a line
+  // The server closes the connection after this many lines of a connection (-1: never).
+  int closeAfterLines = -1;
 
   // The real rules around the lookup; a server's address is its place in the map, from 1.
   ResolveResult ResolveHost(std::string_view name) override {
@@ -95,6 +97,12 @@ class FakeTransport : public Transport {
     // Only what had arrived before the read; the answers to commands sent meanwhile come with
     // the next read.
     for (size_t n = conn_.lines.size(); n > 0 && conn_.open; --n) {
+      if (conn_.linesSent == closeAfterLines) {
+        conn_.lines.clear();
+        conn_.closing = true;
+        break;
+      }
+      ++conn_.linesSent;
       std::string line = conn_.lines.front();
       conn_.lines.pop_front();
       received_ += line.size() + 2;
@@ -108,15 +116,18 @@ class FakeTransport : public Transport {
   bool SendText(SocketHandle socket, std::string_view text) override {
     if (socket != handle_ || !conn_.open) return false;
     if (conn_.handshaking) return false;
-    if (!conn_.secured) sentInClear.emplace_back(text.substr(0, text.size() - 2));
-    if (silent) return true;
-    if (!hangUpOn.empty() && text == hangUpOn + "\r\n") {
-      conn_.server->commands.emplace_back(hangUpOn);
-      conn_.closing = true;
-      return true;
+    // A pipelining session sends several commands at once; each is answered in turn.
+    for (const std::string& command : SplitCommands(text)) {
+      if (!conn_.secured) sentInClear.emplace_back(command.substr(0, command.size() - 2));
+      if (silent || conn_.closing) continue;
+      if (!hangUpOn.empty() && command == hangUpOn + "\r\n") {
+        conn_.server->commands.emplace_back(hangUpOn);
+        conn_.closing = true;
+        continue;
+      }
+      for (std::string& line : conn_.server->Respond(command)) conn_.lines.push_back(line);
+      if (command == "QUIT\r\n") conn_.closing = true;
     }
-    for (std::string& line : conn_.server->Respond(text)) conn_.lines.push_back(line);
-    if (text == "QUIT\r\n") conn_.closing = true;
     return true;
   }
   void CloseConnection(SocketHandle socket) override {
@@ -166,6 +177,7 @@ class FakeTransport : public Transport {
     bool tls = false;
     bool handshaking = false;
     bool secured = false;
+    int linesSent = 0;
   };
   Connection conn_;
   SocketHandle handle_ = 0;

@@ -2,6 +2,8 @@
 // Test doubles for the POP3 session: an in-memory POP3 server that answers commands with reply
 // lines, and a session host that builds items without the real parser.
 
+#include <algorithm>
+#include <deque>
 #include <memory>
 #include <optional>
 #include <string>
@@ -37,6 +39,7 @@ class FakeServer {
   bool noUidl = false;
   bool noTop = false;
   bool noList = false;
+  int refuseRetr = 0;  // a message whose RETR is answered "-ERR"
   int extraUidlLines = 0;
   // CAPA answers with these lines (none: -ERR); STLS is answered "+OK" when stlsAccepted.
   std::vector<std::string> capabilities;
@@ -90,7 +93,7 @@ class FakeServer {
                       std::to_string(messages[n - 1].text.size()));
       }
     } else if (word == "RETR" || word == "TOP") {
-      if (!valid || (word == "TOP" && noTop)) {
+      if (!valid || (word == "TOP" && noTop) || (word == "RETR" && n == refuseRetr)) {
         out.push_back("-ERR no");
       } else {
         out.push_back("+OK");
@@ -179,39 +182,60 @@ struct SessionRun {
   SessionReply last;
   std::vector<std::string> commands;
   size_t securedAfter = 0;  // commands the server had received when TLS was up (0: never)
+  size_t mostInFlight = 0;  // the most commands that waited for their replies at once
 };
 
-// Runs one connection: the greeting, then each command answered by the server, until the
-// session ends or has quit.
-inline SessionRun RunSession(Pop3Session& session, Account& account, FakeServer& server) {
+// The commands of one send, each with its CR LF.
+inline std::vector<std::string> SplitCommands(std::string_view text) {
+  std::vector<std::string> out;
+  while (!text.empty()) {
+    size_t end = text.find("\r\n");
+    end = end == std::string_view::npos ? text.size() : end + 2;
+    out.emplace_back(text.substr(0, end));
+    text.remove_prefix(end);
+  }
+  return out;
+}
+
+// Runs one connection: the greeting, then the server's replies, strictly in the order of the
+// commands, until the session ends or has quit. The server answers each command as soon as it
+// has it; with inBatches it answers the commands of one round only after the session has read
+// every line it had, as a server that gathers pipelined commands would.
+inline SessionRun RunSession(Pop3Session& session, Account& account, FakeServer& server,
+                             bool inBatches = false) {
   SessionRun run;
   session.SetState(SessionState::kGreeting);
-  std::vector<std::string> pending{server.greeting};
-  for (int guard = 0; guard < 100000; ++guard) {
-    std::string command;
-    for (const std::string& line : pending) {
-      run.last = session.OnLine(line, account);
-      if (!run.last.command.empty()) command = run.last.command;
-      if (!run.last.goOn) break;
-      if (run.last.startTls) {
-        // The transport's handshake succeeds; the session goes on inside TLS.
-        EXPECT_TRUE(command.empty());
-        run.securedAfter = server.commands.size();
-        run.last = session.OnSecured(account);
-        command = run.last.command;
-        break;
+  std::deque<std::string> lines{server.greeting};
+  std::vector<std::string> held;
+  auto answer = [&](const std::string& command) {
+    for (std::string& line : server.Respond(command)) lines.push_back(std::move(line));
+  };
+  for (int guard = 0; guard < 1000000; ++guard) {
+    if (lines.empty()) {
+      if (held.empty()) break;
+      for (const std::string& command : held) answer(command);
+      held.clear();
+      continue;
+    }
+    std::string line = std::move(lines.front());
+    lines.pop_front();
+    run.last = session.OnLine(line, account);
+    if (run.last.startTls) {
+      // The transport's handshake succeeds; the session goes on inside TLS.
+      EXPECT_TRUE(run.last.command.empty());
+      lines.clear();
+      run.securedAfter = server.commands.size();
+      run.last = session.OnSecured(account);
+    }
+    run.mostInFlight = std::max(run.mostInFlight, session.InFlight());
+    for (const std::string& command : SplitCommands(run.last.command)) {
+      if (inBatches && run.last.goOn) {
+        held.push_back(command);
+      } else {
+        answer(command);
       }
     }
-    if (!run.last.goOn) {
-      if (!command.empty()) server.Respond(command);
-      break;
-    }
-    if (command.empty()) break;
-    pending = server.Respond(command);
-    if (session.State() == SessionState::kQuitting) {
-      for (const std::string& line : pending) session.OnLine(line, account);
-      break;
-    }
+    if (!run.last.goOn) break;
   }
   run.commands = server.commands;
   return run;

@@ -47,7 +47,7 @@ TEST(IsPositiveReply, CaseOfOkAndLength) {
 
 TEST_F(SessionTest, FirstCheckFetchesEverythingAndFillsUniqueIds) {
   SessionRun run = RunSession(session, account, server);
-  EXPECT_EQ(run.commands, (Commands{"USER user", "PASS secret", "STAT", "LIST 1", "RETR 1",
+  EXPECT_EQ(run.commands, (Commands{"CAPA", "USER user", "PASS secret", "STAT", "LIST 1", "RETR 1",
                                     "LIST 2", "RETR 2", "LIST 3", "RETR 3", "UIDL", "QUIT"}));
   EXPECT_TRUE(run.last.goOn);
   EXPECT_EQ(session.State(), SessionState::kQuitting);
@@ -73,10 +73,12 @@ TEST_F(SessionTest, LogShowsCommandsAndRepliesButNeverThePassword) {
   RunSession(session, account, server);
   ASSERT_GE(host.log.size(), 6u);
   EXPECT_EQ(host.log[0], "[box] +OK ready <1896.697170952@dbc.mtview.ca.us>");
-  EXPECT_EQ(host.log[1], "[box] USER user\r\n");
-  EXPECT_EQ(host.log[2], "[box] +OK");
-  EXPECT_EQ(host.log[3], "[box] PASS ****");
-  EXPECT_EQ(host.log[5], "[box] STAT\r\n");
+  EXPECT_EQ(host.log[1], "[box] CAPA\r\n");
+  EXPECT_EQ(host.log[2], "[box] -ERR unknown command");
+  EXPECT_EQ(host.log[3], "[box] USER user\r\n");
+  EXPECT_EQ(host.log[4], "[box] +OK");
+  EXPECT_EQ(host.log[5], "[box] PASS ****");
+  EXPECT_EQ(host.log[7], "[box] STAT\r\n");
   for (const std::string& entry : host.log) EXPECT_EQ(entry.find("secret"), std::string::npos);
   EXPECT_EQ(host.log.back(), "[box] +OK bye");
   // Message text is not logged, status lines are.
@@ -85,10 +87,13 @@ TEST_F(SessionTest, LogShowsCommandsAndRepliesButNeverThePassword) {
 
 TEST_F(SessionTest, LoginRepliesAreLoggedOnlyWithLogOn) {
   RunSession(session, account, server);
-  EXPECT_EQ(host.log[0], "[box] USER user\r\n");
-  EXPECT_EQ(host.log[1], "[box] PASS ****");
-  EXPECT_EQ(host.log[2], "[box] STAT\r\n");
-  EXPECT_EQ(host.log[3], "[box] +OK 3 " + std::to_string(server.messages[0].text.size() * 3));
+  // The reply to CAPA is interpreted, so it is logged.
+  EXPECT_EQ(host.log[0], "[box] CAPA\r\n");
+  EXPECT_EQ(host.log[1], "[box] -ERR unknown command");
+  EXPECT_EQ(host.log[2], "[box] USER user\r\n");
+  EXPECT_EQ(host.log[3], "[box] PASS ****");
+  EXPECT_EQ(host.log[4], "[box] STAT\r\n");
+  EXPECT_EQ(host.log[5], "[box] +OK 3 " + std::to_string(server.messages[0].text.size() * 3));
 }
 
 TEST_F(SessionTest, LaterChecksVerifyResynchroniseAndFetchOnlyWhatIsNew) {
@@ -97,7 +102,8 @@ TEST_F(SessionTest, LaterChecksVerifyResynchroniseAndFetchOnlyWhatIsNew) {
 
   server.commands.clear();
   SessionRun same = RunSession(session, account, server);
-  EXPECT_EQ(same.commands, (Commands{"USER user", "PASS secret", "STAT", "TOP 3 0", "QUIT"}));
+  EXPECT_EQ(same.commands,
+            (Commands{"CAPA", "USER user", "PASS secret", "STAT", "TOP 3 0", "QUIT"}));
   EXPECT_EQ(account.items.size(), 3u);
 
   // Message 1 deleted by another client, one new message arrived.
@@ -105,8 +111,8 @@ TEST_F(SessionTest, LaterChecksVerifyResynchroniseAndFetchOnlyWhatIsNew) {
   server.messages.push_back(MakeMessage("m4"));
   server.commands.clear();
   SessionRun shifted = RunSession(session, account, server);
-  EXPECT_EQ(shifted.commands, (Commands{"USER user", "PASS secret", "STAT", "TOP 3 0", "UIDL",
-                                        "LIST 3", "RETR 3", "UIDL", "QUIT"}));
+  EXPECT_EQ(shifted.commands, (Commands{"CAPA", "USER user", "PASS secret", "STAT", "TOP 3 0",
+                                        "UIDL", "LIST 3", "RETR 3", "UIDL", "QUIT"}));
   ASSERT_EQ(account.items.size(), 3u);
   EXPECT_EQ(account.items[0], second);
   EXPECT_EQ(second->number, 1);
@@ -120,7 +126,7 @@ TEST_F(SessionTest, LaterChecksVerifyResynchroniseAndFetchOnlyWhatIsNew) {
   server.messages.clear();
   server.commands.clear();
   SessionRun empty = RunSession(session, account, server);
-  EXPECT_EQ(empty.commands, (Commands{"USER user", "PASS secret", "STAT", "UIDL", "QUIT"}));
+  EXPECT_EQ(empty.commands, (Commands{"CAPA", "USER user", "PASS secret", "STAT", "UIDL", "QUIT"}));
   EXPECT_TRUE(account.items.empty());
   EXPECT_EQ(account.lastNumber, 0);
   EXPECT_FALSE(account.lastIdentity);
@@ -134,8 +140,8 @@ TEST_F(SessionTest, AVerificationTopThatTheServerRejectsResynchronises) {
   server.commands.clear();
   SessionRun run = RunSession(session, account, server);
   EXPECT_TRUE(run.last.goOn);
-  EXPECT_EQ(run.commands, (Commands{"USER user", "PASS secret", "STAT", "TOP 3 0", "UIDL", "LIST 4",
-                                    "RETR 4", "UIDL", "QUIT"}));
+  EXPECT_EQ(run.commands, (Commands{"CAPA", "USER user", "PASS secret", "STAT", "TOP 3 0", "UIDL",
+                                    "LIST 4", "RETR 4", "UIDL", "QUIT"}));
   ASSERT_EQ(account.items.size(), 4u);
   EXPECT_EQ(account.items[2]->number, 3);
   EXPECT_EQ(account.items[3]->identity, "<m4@test>");
@@ -155,7 +161,7 @@ TEST_F(SessionTest, AnOwnXUidlThatDiffersFromTheServersIsGoneAtTheNextResynchron
   server.messages.erase(server.messages.begin() + 1);  // another client deletes message 2
   server.commands.clear();
   SessionRun run = RunSession(session, account, server);
-  EXPECT_EQ(run.commands, (Commands{"USER user", "PASS secret", "STAT", "UIDL", "QUIT"}));
+  EXPECT_EQ(run.commands, (Commands{"CAPA", "USER user", "PASS secret", "STAT", "UIDL", "QUIT"}));
   ASSERT_EQ(account.items.size(), 1u);
   EXPECT_EQ(account.items[0], third);
   EXPECT_EQ(third->number, 2);
@@ -178,9 +184,9 @@ TEST_F(SessionTest, ApopSendsTheDigestOfTheLastTimestampAndLogsItMasked) {
   server.greeting = "+OK <not.this@x> POP3 server ready <1896.697170952@dbc.mtview.ca.us>";
   SessionRun run = RunSession(session, account, server);
   ASSERT_GE(run.commands.size(), 2u);
-  EXPECT_EQ(run.commands[0], "APOP user c4c9334bac560ecc979e58001b3e22fb");
-  EXPECT_EQ(run.commands[1], "STAT");
-  EXPECT_EQ(host.log[0], "[box] APOP ****");
+  EXPECT_EQ(run.commands[1], "APOP user c4c9334bac560ecc979e58001b3e22fb");
+  EXPECT_EQ(run.commands[2], "STAT");
+  EXPECT_EQ(host.log[2], "[box] APOP ****");
 }
 
 struct FailureCase {
@@ -234,17 +240,18 @@ INSTANTIATE_TEST_SUITE_P(
                     },
                     kCredentialRefused, Commands{"QUIT"}},
         FailureCase{"user_rejected", [](FakeServer& s, Account&) { s.user = "other"; },
-                    std::string(texts::kUserRejected) + "-ERR who?", Commands{"USER user", "QUIT"}},
+                    std::string(texts::kUserRejected) + "-ERR who?",
+                    Commands{"CAPA", "USER user", "QUIT"}},
         FailureCase{"password_rejected", [](FakeServer& s, Account&) { s.password = "x"; },
                     std::string(texts::kAuthRejected) + "-ERR wrong",
-                    Commands{"USER user", "PASS secret", "QUIT"}},
+                    Commands{"CAPA", "USER user", "PASS secret", "QUIT"}},
         FailureCase{"fill_uidl_rejected", [](FakeServer& s, Account&) { s.noUidl = true; }, "",
-                    Commands{"USER user", "PASS secret", "STAT", "LIST 1", "RETR 1", "LIST 2",
-                             "RETR 2", "LIST 3", "RETR 3", "UIDL", "QUIT"}},
+                    Commands{"CAPA", "USER user", "PASS secret", "STAT", "LIST 1", "RETR 1",
+                             "LIST 2", "RETR 2", "LIST 3", "RETR 3", "UIDL", "QUIT"}},
         FailureCase{"uidl_longer_than_stat", [](FakeServer& s, Account&) { s.extraUidlLines = 1; },
                     texts::kOutOfMemory,
-                    Commands{"USER user", "PASS secret", "STAT", "LIST 1", "RETR 1", "LIST 2",
-                             "RETR 2", "LIST 3", "RETR 3", "UIDL", "QUIT"}}),
+                    Commands{"CAPA", "USER user", "PASS secret", "STAT", "LIST 1", "RETR 1",
+                             "LIST 2", "RETR 2", "LIST 3", "RETR 3", "UIDL", "QUIT"}}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(SessionTest, ReplyAppendedToErrorIsCutAt255Bytes) {
@@ -257,6 +264,7 @@ TEST_F(SessionTest, ReplyAppendedToErrorIsCutAt255Bytes) {
 TEST_F(SessionTest, StatAndRetrRejectedGiveTheirTexts) {
   session.SetState(SessionState::kGreeting);
   session.OnLine("+OK", account);
+  session.OnLine("-ERR", account);  // CAPA
   session.OnLine("+OK", account);
   SessionReply stat = session.OnLine("+OK", account);
   EXPECT_EQ(stat.command, "STAT\r\n");
@@ -279,7 +287,7 @@ TEST_F(SessionTest, TopModeAsksGetLineLinesAndFallsBackToRetrForTheRestOfTheSess
   settings.getLine = 5;
   session.SetSettings(settings);
   SessionRun top = RunSession(session, account, server);
-  EXPECT_EQ(top.commands, (Commands{"USER user", "PASS secret", "STAT", "LIST 1", "TOP 1 5",
+  EXPECT_EQ(top.commands, (Commands{"CAPA", "USER user", "PASS secret", "STAT", "LIST 1", "TOP 1 5",
                                     "LIST 2", "TOP 2 5", "LIST 3", "TOP 3 5", "UIDL", "QUIT"}));
 
   // A fresh account on a server without TOP.
@@ -291,16 +299,16 @@ TEST_F(SessionTest, TopModeAsksGetLineLinesAndFallsBackToRetrForTheRestOfTheSess
   server.commands.clear();
   SessionRun fallback = RunSession(session, other, server);
   EXPECT_EQ(fallback.commands,
-            (Commands{"USER user", "PASS secret", "STAT", "LIST 1", "TOP 1 5", "RETR 1", "LIST 2",
-                      "RETR 2", "LIST 3", "RETR 3", "UIDL", "QUIT"}));
+            (Commands{"CAPA", "USER user", "PASS secret", "STAT", "LIST 1", "TOP 1 5", "RETR 1",
+                      "LIST 2", "RETR 2", "LIST 3", "RETR 3", "UIDL", "QUIT"}));
   EXPECT_EQ(other.items.size(), 3u);
   // The next session starts from LISTDOWN again.
   server.noTop = false;
   server.messages.push_back(MakeMessage("m4"));
   server.commands.clear();
   SessionRun next = RunSession(session, other, server);
-  EXPECT_EQ(next.commands, (Commands{"USER user", "PASS secret", "STAT", "TOP 3 0", "LIST 4",
-                                     "TOP 4 5", "UIDL", "QUIT"}));
+  EXPECT_EQ(next.commands, (Commands{"CAPA", "USER user", "PASS secret", "STAT", "TOP 3 0",
+                                     "LIST 4", "TOP 4 5", "UIDL", "QUIT"}));
 }
 
 TEST_F(SessionTest, NegativeListLeavesTheItemWithoutSize) {
@@ -318,8 +326,8 @@ TEST_F(SessionTest, ServerWithoutUidlFetchesEverythingAgainAfterRenumbering) {
   server.commands.clear();
   SessionRun run = RunSession(session, account, server);
   // STAT counts fewer messages than were known: straight to UIDL, which fails.
-  EXPECT_EQ(run.commands, (Commands{"USER user", "PASS secret", "STAT", "UIDL", "LIST 1", "RETR 1",
-                                    "LIST 2", "RETR 2", "UIDL", "QUIT"}));
+  EXPECT_EQ(run.commands, (Commands{"CAPA", "USER user", "PASS secret", "STAT", "UIDL", "LIST 1",
+                                    "RETR 1", "LIST 2", "RETR 2", "UIDL", "QUIT"}));
   EXPECT_EQ(account.items.size(), 2u);
   EXPECT_EQ(keeper.Size(), 2u);  // the three old copies were released
 }
@@ -369,7 +377,8 @@ TEST_P(OversizeMessages, AreListedFromWhatFitsAndTheCheckGoesOn) {
       << why;
 }
 
-const Commands kAfterLogin{"USER user", "PASS secret", "STAT", "LIST 1", "RETR 1", "LIST 2"};
+const Commands kAfterLogin{"CAPA",   "USER user", "PASS secret", "STAT",
+                           "LIST 1", "RETR 1",    "LIST 2"};
 Commands Then(std::initializer_list<const char*> rest) {
   Commands commands = kAfterLogin;
   commands.insert(commands.end(), rest.begin(), rest.end());
@@ -427,7 +436,7 @@ TEST_F(SessionTest, AMessageFetchedBeforeAFailedSendIsKept) {
 TEST_F(SessionTest, EmptyMailboxAtFirstCheckQuitsAfterStat) {
   server.messages.clear();
   SessionRun run = RunSession(session, account, server);
-  EXPECT_EQ(run.commands, (Commands{"USER user", "PASS secret", "STAT", "QUIT"}));
+  EXPECT_EQ(run.commands, (Commands{"CAPA", "USER user", "PASS secret", "STAT", "QUIT"}));
   EXPECT_EQ(account.lastNumber, 0);
 }
 
@@ -440,7 +449,8 @@ TEST_F(SessionTest, SendFailures) {
   EXPECT_EQ(stat.command, "");  // ends at once, without QUIT
 
   session.SetState(SessionState::kGreeting);
-  EXPECT_EQ(session.OnLine("+OK", account).command, "USER user\r\n");
+  EXPECT_EQ(session.OnLine("+OK", account).command, "CAPA\r\n");
+  EXPECT_EQ(session.OnLine("-ERR", account).command, "USER user\r\n");
   SessionReply user = session.OnSendFailed(account);
   EXPECT_EQ(user.error, texts::kSendFailed);
   EXPECT_EQ(user.command, "QUIT\r\n");
@@ -472,9 +482,11 @@ TEST_F(StlsSessionTest, LogsInOnlyOnceTheTransportReportsTheConnectionSecured) {
     ASSERT_EQ(run.securedAfter, 2u) << apop;
     EXPECT_EQ(run.commands[0], "CAPA");
     EXPECT_EQ(run.commands[1], "STLS");
+    // Inside TLS the capabilities are asked again; what came in clear no longer counts.
+    EXPECT_EQ(run.commands[2], "CAPA");
     // APOP takes its timestamp from the greeting that came before TLS.
     EXPECT_EQ(
-        run.commands[2],
+        run.commands[3],
         apop ? "APOP user " + Md5Hex("<1896.697170952@dbc.mtview.ca.us>secret") : "USER user");
     EXPECT_EQ(run.commands.back(), "QUIT");
     EXPECT_EQ(session.State(), SessionState::kQuitting);
@@ -542,6 +554,148 @@ TEST_F(SessionTest, ARefusalThatAsksForTlsSaysToSwitchNotThatThePasswordIsWrong)
     server.userReply = c.userReply;
     SessionRun run = RunSession(session, account, server);
     EXPECT_EQ(run.last.error, c.error) << c.security << c.userReply;
+  }
+}
+
+// What a check leaves behind, to compare lock-step with pipelining.
+struct CheckOutcome {
+  std::vector<std::string> items;  // number, identity, unique id, size of each item, in order
+  int lastNumber = 0;
+  std::string lastIdentity;
+  std::string error;
+  bool goOn = true;
+  std::vector<std::string> log;  // sorted: pipelining changes the order, not the lines
+  std::vector<std::string> commands;
+  size_t mostInFlight = 0;
+};
+
+enum class Mode { kLockStep, kPipelined, kPipelinedInBatches };
+
+CheckOutcome Check(FakeServer server, Mode mode, SessionSettings settings = {}) {
+  FakeSessionHost host;
+  ItemKeeper keeper;
+  Pop3Session session(host, keeper);
+  settings.log = true;
+  settings.pipelining = mode != Mode::kLockStep;
+  session.SetSettings(settings);
+  Account account;
+  account.mailbox = "box";
+  account.user = "user";
+  account.password = "secret";
+  SessionRun run = RunSession(session, account, server, mode == Mode::kPipelinedInBatches);
+  CheckOutcome out;
+  for (const MailItem* item : account.items) {
+    out.items.push_back(std::to_string(item->number) + " " + item->identity + " " +
+                        item->uniqueId.value_or("-") + " " + item->sizeText.value_or("-"));
+  }
+  out.lastNumber = account.lastNumber;
+  out.lastIdentity = account.lastIdentity.value_or("");
+  out.error = run.last.error;
+  out.goOn = run.last.goOn;
+  out.log = host.log;
+  std::sort(out.log.begin(), out.log.end());
+  out.commands = run.commands;
+  out.mostInFlight = run.mostInFlight;
+  return out;
+}
+
+size_t IndexOf(const std::vector<std::string>& commands, const std::string& command) {
+  return std::find(commands.begin(), commands.end(), command) - commands.begin();
+}
+
+class PipeliningTest : public ::testing::Test {
+ protected:
+  PipeliningTest() {
+    server.capabilities = {"TOP", "UIDL", "PIPELINING"};
+    for (int i = 1; i <= 150; ++i) server.messages.push_back(MakeMessage("p" + std::to_string(i)));
+  }
+  // Lock-step, pipelined and pipelined with a server that answers in batches: the same outcome.
+  void ExpectSameOutcomes(SessionSettings settings = {}) {
+    CheckOutcome lockStep = Check(server, Mode::kLockStep, settings);
+    EXPECT_EQ(lockStep.mostInFlight, 1u);
+    for (Mode mode : {Mode::kPipelined, Mode::kPipelinedInBatches}) {
+      CheckOutcome piped = Check(server, mode, settings);
+      SCOPED_TRACE(mode == Mode::kPipelined ? "pipelined" : "in batches");
+      EXPECT_EQ(piped.items, lockStep.items);
+      EXPECT_EQ(piped.lastNumber, lockStep.lastNumber);
+      EXPECT_EQ(piped.lastIdentity, lockStep.lastIdentity);
+      EXPECT_EQ(piped.error, lockStep.error);
+      EXPECT_EQ(piped.goOn, lockStep.goOn);
+      pipelined = piped;
+    }
+    lock = lockStep;
+  }
+  FakeServer server;
+  CheckOutcome lock, pipelined;
+};
+
+TEST_F(PipeliningTest, ASendAheadCheckListsWhatALockStepOneLists) {
+  ExpectSameOutcomes();
+  ASSERT_EQ(lock.items.size(), 150u);
+  // Lock-step as ever, after one CAPA.
+  EXPECT_EQ(std::vector<std::string>(lock.commands.begin(), lock.commands.begin() + 8),
+            (Commands{"CAPA", "USER user", "PASS secret", "STAT", "LIST 1", "RETR 1", "LIST 2",
+                      "RETR 2"}));
+  // Pipelined: the same commands and the same log lines, the LISTs sent ahead, in a window.
+  EXPECT_EQ(pipelined.log, lock.log);
+  std::vector<std::string> sortedLock = lock.commands, sortedPiped = pipelined.commands;
+  std::sort(sortedLock.begin(), sortedLock.end());
+  std::sort(sortedPiped.begin(), sortedPiped.end());
+  EXPECT_EQ(sortedPiped, sortedLock);
+  EXPECT_LT(IndexOf(pipelined.commands, "LIST 40"), IndexOf(pipelined.commands, "RETR 1"));
+  EXPECT_GT(pipelined.mostInFlight, kPipelineCommands / 2);
+  EXPECT_LE(pipelined.mostInFlight, kPipelineCommands);
+  EXPECT_EQ(pipelined.commands.back(), "QUIT");
+}
+
+TEST_F(PipeliningTest, RefusalsInTheMiddleOfTheWindowEndAsInLockStep) {
+  // A message that cannot be fetched: the check fails with its text, what came before stays.
+  server.refuseRetr = 70;
+  ExpectSameOutcomes();
+  EXPECT_FALSE(lock.goOn);
+  EXPECT_TRUE(lock.error.starts_with(texts::kRetrRejected));
+  EXPECT_EQ(lock.items.size(), 69u);
+  EXPECT_EQ(lock.lastNumber, 69);
+
+  // LIST refused: the items lack their sizes only.
+  server.refuseRetr = 0;
+  server.noList = true;
+  ExpectSameOutcomes();
+  EXPECT_EQ(lock.items.size(), 150u);
+  EXPECT_TRUE(lock.items[0].ends_with(" -"));
+}
+
+TEST_F(PipeliningTest, TopRefusedFallsBackToRetrForTheSameMessagesInTheSameOrder) {
+  SessionSettings top;
+  top.listDown = 0;
+  top.getLine = 2;
+  server.noTop = true;
+  // A few messages: the final UIDL is already on its way when the first TOP is refused.
+  FakeServer many = server;
+  server.messages.resize(3);
+  ExpectSameOutcomes(top);
+  ASSERT_EQ(lock.items.size(), 3u);
+  server = many;
+  ExpectSameOutcomes(top);
+  ASSERT_EQ(lock.items.size(), 150u);
+  EXPECT_EQ(std::count(lock.commands.begin(), lock.commands.end(), "TOP 1 2"), 1);
+  for (int n : {1, 2, 75, 150}) {
+    EXPECT_EQ(std::count(pipelined.commands.begin(), pipelined.commands.end(),
+                         "RETR " + std::to_string(n)),
+              1)
+        << n;
+  }
+}
+
+TEST_F(PipeliningTest, WithoutPipeliningInCapaTheCheckIsLockStep) {
+  for (std::vector<std::string> capabilities :
+       {std::vector<std::string>{"TOP", "UIDL"}, std::vector<std::string>{}}) {
+    server.capabilities = capabilities;
+    CheckOutcome outcome = Check(server, Mode::kPipelined);
+    EXPECT_EQ(outcome.mostInFlight, 1u);
+    EXPECT_EQ(outcome.items.size(), 150u);
+    EXPECT_EQ(outcome.commands[0], "CAPA");
+    EXPECT_EQ(outcome.commands[1], "USER user");
   }
 }
 

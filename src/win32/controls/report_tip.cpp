@@ -1,0 +1,94 @@
+#include "win32/controls/report_tip.h"
+
+#include <algorithm>
+
+#include "core/ui/report_geometry.h"
+#include "core/ui/scale.h"
+
+namespace postwink::win {
+
+namespace {
+
+const int kMargin = ScalePixels(3);
+
+}  // namespace
+
+bool ReportTip::Create(HWND owner) {
+  WindowArgs args;
+  args.className = kReportTipClassName;
+  args.style = WS_POPUP;
+  args.exStyle = WS_EX_TOOLWINDOW | WS_EX_TOPMOST | WS_EX_NOACTIVATE;
+  args.x = 0;
+  args.y = 0;
+  args.parent = owner;
+  args.classBackground = nullptr;
+  return CreateWindowFrom(args);
+}
+
+void ReportTip::Show(const RECT& cell, std::wstring text, HFONT font, Rect workArea) {
+  if (!IsAlive()) return;
+  text_ = std::move(text);
+  font_ = font;
+  HDC dc = GetDC(hwnd());
+  HGDIOBJ old = SelectObject(dc, font_);
+  RECT measure{0, 0, 0, 0};
+  DrawTextW(dc, text_.c_str(), static_cast<int>(text_.size()), &measure,
+            DT_CALCRECT | DT_NOPREFIX | DT_EXPANDTABS);
+  SelectObject(dc, old);
+  ReleaseDC(hwnd(), dc);
+  Size size{measure.right + 2 * kMargin + 2,
+            std::max<int>(measure.bottom + 2, cell.bottom - cell.top)};
+  Rect placed = PlaceCellTip({cell.left, cell.top, cell.right, cell.bottom}, size, workArea);
+  SetWindowPos(hwnd(), HWND_TOPMOST, placed.left, placed.top, placed.Width(), placed.Height(),
+               SWP_NOACTIVATE | SWP_SHOWWINDOW);
+  InvalidateRect(hwnd(), nullptr, TRUE);
+}
+
+void ReportTip::Hide() {
+  if (Visible()) ShowWindow(hwnd(), SW_HIDE);
+}
+
+std::optional<LRESULT> ReportTip::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
+  switch (msg) {
+    case WM_NCHITTEST:
+      return HTTRANSPARENT;
+    case WM_MOUSEACTIVATE:
+      return MA_NOACTIVATE;
+    case WM_ERASEBKGND:
+      return 1;
+    case WM_GETTEXTLENGTH:
+      return static_cast<LRESULT>(text_.size());
+    case WM_GETTEXT: {
+      auto* out = reinterpret_cast<wchar_t*>(lParam);
+      size_t n = std::min<size_t>(text_.size(), wParam > 0 ? wParam - 1 : 0);
+      if (wParam > 0) {
+        text_.copy(out, n);
+        out[n] = L'\0';
+      }
+      return static_cast<LRESULT>(n);
+    }
+    case WM_PAINT: {
+      PAINTSTRUCT ps;
+      HDC dc = BeginPaint(hwnd(), &ps);
+      RECT r;
+      GetClientRect(hwnd(), &r);
+      FillRect(dc, &r, GetSysColorBrush(COLOR_INFOBK));
+      FrameRect(dc, &r, GetSysColorBrush(COLOR_INFOTEXT));
+      HGDIOBJ old = SelectObject(dc, font_);
+      SetBkMode(dc, TRANSPARENT);
+      SetTextColor(dc, GetSysColor(COLOR_INFOTEXT));
+      RECT text{r.left + kMargin + 1, r.top + 1, r.right - kMargin - 1, r.bottom - 1};
+      UINT format = DT_NOPREFIX | DT_EXPANDTABS;
+      // A single line sits in the middle of the cell's height, as the cell shows it.
+      if (text_.find_first_of(L"\r\n") == std::wstring::npos) format |= DT_SINGLELINE | DT_VCENTER;
+      DrawTextW(dc, text_.c_str(), static_cast<int>(text_.size()), &text, format);
+      SelectObject(dc, old);
+      EndPaint(hwnd(), &ps);
+      return 0;
+    }
+    default:
+      return Wnd::OnMessage(msg, wParam, lParam);
+  }
+}
+
+}  // namespace postwink::win

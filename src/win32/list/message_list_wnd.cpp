@@ -1,0 +1,650 @@
+#include "win32/list/message_list_wnd.h"
+
+#include <commctrl.h>
+#include <richedit.h>
+
+#include <algorithm>
+
+#include "core/list/list_rows.h"
+#include "core/mime/body_and_parts.h"
+#include "core/mime/parse_message.h"
+#include "core/ui/scale.h"
+#include "win32/list/work_area.h"
+#include "win32/resource.h"
+#include "win32/wide_text.h"
+#include "win32/window_messages.h"
+
+namespace postwink::win {
+
+namespace {
+
+const int kPreviewMargin = ScalePixels(20);
+// Columns never grow wider than the work area less this.
+const int kColumnMaxMargin = ScalePixels(400);
+
+// A font of tenths of a point, as the settings give sizes in points. Shift_JIS is asked for so
+// that a face missing on this system falls back to one that has Japanese characters.
+GdiHandle PointFont(int tenths, const std::string& face) {
+  LOGFONTW lf{};
+  HDC screen = GetDC(nullptr);
+  lf.lfHeight = -MulDiv(tenths, GetDeviceCaps(screen, LOGPIXELSY), 720);
+  ReleaseDC(nullptr, screen);
+  lf.lfWeight = FW_NORMAL;
+  lf.lfCharSet = SHIFTJIS_CHARSET;
+  std::wstring name = Widen(face);
+  name.copy(lf.lfFaceName, LF_FACESIZE - 1);
+  return GdiHandle(CreateFontIndirectW(&lf));
+}
+
+// Hand-edited sizes stay within what a window can show.
+int SanePoints(int points) { return std::clamp(points, 1, 400); }
+int SanePaneHeight(int pixels) { return std::clamp(pixels, 0, 8000); }
+
+// The rich edit class of the newest library the system has.
+const wchar_t* RichEditClass() {
+  WNDCLASSEXW info{};
+  info.cbSize = sizeof info;
+  if (GetClassInfoExW(nullptr, MSFTEDIT_CLASS, &info)) return MSFTEDIT_CLASS;
+  if (LoadLibraryW(L"Msftedit.dll") && GetClassInfoExW(nullptr, MSFTEDIT_CLASS, &info)) {
+    return MSFTEDIT_CLASS;
+  }
+  if (!GetClassInfoExW(nullptr, RICHEDIT_CLASSW, &info)) LoadLibraryW(L"riched20.dll");
+  return RICHEDIT_CLASSW;
+}
+
+bool SameRect(const RECT& a, const Rect& b) {
+  return a.left == b.left && a.top == b.top && a.right == b.right && a.bottom == b.bottom;
+}
+
+}  // namespace
+
+MessageListWnd::MessageListWnd(ListWindowContext context) : context_(std::move(context)) {}
+
+MessageListWnd::~MessageListWnd() {
+  Destroy();
+  if (images_) ImageList_Destroy(images_);
+}
+
+bool MessageListWnd::Create(HWND parent, const DisplayList& list,
+                            const std::vector<uint32_t>& accountColours, DWORD style, DWORD exStyle,
+                            int autoCloseMs, bool activate) {
+  if (shown_ || creating_) return false;
+  const Settings& s = context_.settings;
+  effects_ = ListEffectFlags(s.showStyle, s.dispPos, activate);
+  autoCloseMs_ = autoCloseMs;
+  animationMs_ = AnimationMs(s.drawSec);
+  keepOpen_ = true;
+  activate_ = activate;
+  listData_ = &list;
+  accountColours_ = accountColours;
+  WindowArgs args;
+  args.className = kMessageListClassName;
+  args.title = L"Postwink";
+  args.style = style;
+  args.exStyle = exStyle;
+  args.x = 0;
+  args.y = 0;
+  args.width = 100;
+  args.height = 100;
+  args.parent = parent;
+  args.classBackground = nullptr;
+  if (!CreateWindowFrom(args)) {
+    creating_ = false;
+    shown_ = false;
+    return false;
+  }
+  if (activate) SetFocus(list_.hwnd());
+  return true;
+}
+
+// Close requests are refused until the window is complete: it is filled, sized, placed and
+// animated in before it can go.
+LRESULT MessageListWnd::OnCreate() {
+  const Settings& s = context_.settings;
+  creating_ = true;
+  listFont_ = PointFont(SanePoints(s.fontSize) * 10, s.fontName);
+  previewFont_ = PointFont(SanePoints(s.fontSizePreview) * 10, s.fontNamePreview);
+  SendMessageW(hwnd(), WM_SETFONT, reinterpret_cast<WPARAM>(listFont_.get()), FALSE);
+  if (!CreateList()) {
+    creating_ = false;
+    return -1;
+  }
+  // A list that pops up after a check shows what is new; the user's list shows everything.
+  Fill(*listData_, !activate_);
+  CreatePreview();
+  Place(activate_);
+  PlayShowAnimation();
+  RunTimerSteps(AutoCloseAtCreation(autoCloseMs_, s.autoClose == 1));
+  creating_ = false;
+  return 0;
+}
+
+bool MessageListWnd::CreateList() {
+  const Settings& s = context_.settings;
+  RECT client;
+  GetClientRect(hwnd(), &client);
+  DWORD style = WS_VISIBLE | WS_TABSTOP | kReportShowSelAlways | kReportShowSelAlwaysFocus |
+                kReportCellTips | (s.dispHead ? 0 : kReportNoHeader);
+  if (!list_.Create(hwnd(), kListCtrlId, client, style)) return false;
+  SendMessageW(list_.hwnd(), WM_SETFONT, reinterpret_cast<WPARAM>(listFont_.get()), FALSE);
+  shown_ = true;
+
+  CreateImages();
+  list_.SetImageList(images_);
+  DefineListColumns(list_.Model(), false);
+  if (!list_.RestoreState(context_.profile, kListStateSection, kListStateKey)) {
+    for (int c = 0; c < kListColumnCount; ++c) list_.ActivateColumn(c, c);
+  }
+  const int maxWidth = std::max(WorkAreaOrPrimary().Width() - kColumnMaxMargin, 1);
+  for (int c = 0; c < kListColumnCount; ++c) list_.SetColumnMaxWidth(c, maxWidth);
+  list_.ModifyStyle(0, static_cast<DWORD>(s.grid) & (kReportHorizontalGrid | kReportVerticalGrid));
+  list_.SetSelectionColour(static_cast<COLORREF>(s.selRgb));
+  list_.SetBackgroundColour(static_cast<COLORREF>(s.bgRgb));
+  list_.SetEmptyText(kListEmptyText);
+  list_.EnableCellTips(s.showTooltip == 1);
+  list_.DeleteAllItems();
+  list_.SetSortCallback(CompareListRows);
+  nextColour_ = SetListColours(list_.Model(), s, GetSysColor(COLOR_GRAYTEXT), accountColours_);
+  return true;
+}
+
+void MessageListWnd::CreateImages() {
+  if (images_) return;
+  images_ = ImageList_Create(ScalePixels(16), ScalePixels(16), ILC_COLOR24 | ILC_MASK, 12, 0);
+  if (!images_) return;
+  if (HANDLE strip = LoadImageW(ProgramInstance(), MAKEINTRESOURCEW(IDB_LIST_IMAGES), IMAGE_BITMAP,
+                                0, 0, LR_CREATEDIBSECTION)) {
+    ImageList_AddMasked(images_, static_cast<HBITMAP>(strip), RGB(0xFF, 0x00, 0xFF));
+    DeleteObject(strip);
+  }
+  for (int id : {IDI_LIST_REMOVE, IDI_LIST_REMOVE_PRESSED, IDI_LIST_ATTACHMENT,
+                 IDI_LIST_ATTACHMENT_PRESSED}) {
+    IconHandle icon(static_cast<HICON>(LoadImageW(
+        ProgramInstance(), MAKEINTRESOURCEW(id), IMAGE_ICON, ScalePixels(16), ScalePixels(16), 0)));
+    if (icon) ImageList_AddIcon(images_, icon.get());
+  }
+}
+
+void MessageListWnd::CreatePreview() {
+  const Settings& s = context_.settings;
+  RECT client;
+  GetClientRect(hwnd(), &client);
+  const int height = ScalePixels(SanePaneHeight(s.previewHeight));
+  preview_ = CreateWindowExW(WS_EX_STATICEDGE, RichEditClass(), L"",
+                             WS_CHILD | WS_VSCROLL | ES_MULTILINE | ES_READONLY | ES_AUTOVSCROLL, 0,
+                             client.bottom, client.right, height, hwnd(),
+                             reinterpret_cast<HMENU>(static_cast<INT_PTR>(kPreviewId)),
+                             ProgramInstance(), nullptr);
+  if (!preview_) return;
+  SendMessageW(preview_, WM_SETFONT, reinterpret_cast<WPARAM>(previewFont_.get()), FALSE);
+  // A long message must show whole, beyond the control's default of 32,767 characters.
+  SendMessageW(preview_, EM_EXLIMITTEXT, 0, 0x7FFFFFFE);
+  CHARFORMAT2W format{};
+  format.cbSize = sizeof format;
+  format.dwMask = CFM_FACE | CFM_SIZE | CFM_COLOR | CFM_CHARSET | CFM_BOLD | CFM_ITALIC |
+                  CFM_UNDERLINE | CFM_STRIKEOUT;
+  format.dwEffects = 0;
+  format.yHeight = SanePoints(s.fontSizePreview) * 20;
+  format.crTextColor = static_cast<COLORREF>(s.preRgb);
+  format.bCharSet = SHIFTJIS_CHARSET;
+  Widen(s.fontNamePreview).copy(format.szFaceName, LF_FACESIZE - 1);
+  SendMessageW(preview_, EM_SETCHARFORMAT, SCF_DEFAULT, reinterpret_cast<LPARAM>(&format));
+  SendMessageW(preview_, EM_SETBKGNDCOLOR, 0, static_cast<LPARAM>(s.prebgRgb));
+  SendMessageW(preview_, EM_AUTOURLDETECT, TRUE, 0);
+  SendMessageW(preview_, EM_SETEVENTMASK, 0, ENM_LINK | ENM_MOUSEEVENTS | ENM_KEYEVENTS);
+  Layout();
+}
+
+bool MessageListWnd::PreviewVisible() const { return preview_ && IsWindowVisible(preview_); }
+
+MailItem* MessageListWnd::ItemAt(int row) const {
+  const ReportRow* r = list_.Model().Row(row);
+  return r ? RowItem(*r) : nullptr;
+}
+
+void MessageListWnd::Fill(const DisplayList& list, bool unreadOnly) {
+  const Settings& s = context_.settings;
+  listData_ = &list;
+  // The item, not the row: rows move when the list is sorted again.
+  const MailItem* remembered = previewRow_ >= 0 ? ItemAt(previewRow_) : nullptr;
+  list_.DeleteAllItems();
+  FillOptions options;
+  options.unreadOnly = unreadOnly;
+  options.trimFrom = s.trimFrom != 0;
+  options.sort = SortFromSetting(s.sortItem);
+  int row = FillListRows(list_.Model(), list, options, nextColour_, remembered);
+  list_.Refresh();
+  if (row < 0) {
+    HidePreview();
+    previewRow_ = -2;
+    return;
+  }
+  row = std::min(row, list_.GetItemCount() - 1);
+  list_.SelectItem(row);
+  previewRow_ = row;
+  if (PreviewVisible()) ShowPreview(row);
+}
+
+Rect MessageListWnd::FittedRect() const {
+  ListContent content;
+  content.rowCount = list_.GetItemCount();
+  content.rowHeight = list_.RowHeight();
+  content.headerHeight = list_.HeaderHeight();
+  content.columnsWidth = list_.Model().TotalWidth();
+  content.verticalScrollBar = list_.HasVerticalScrollBar();
+  content.scrollBarWidth = GetSystemMetrics(SM_CXVSCROLL);
+  content.horizontalScrollBar = list_.HasHorizontalScrollBar();
+  content.scrollBarHeight = GetSystemMetrics(SM_CYHSCROLL);
+  if (PreviewVisible()) {
+    RECT pane;
+    GetWindowRect(preview_, &pane);
+    content.previewVisible = true;
+    content.previewHeight = pane.bottom - pane.top;
+  }
+  Size client = ListClientSize(content);
+  RECT frame{0, 0, client.width, client.height};
+  AdjustWindowRectEx(&frame, static_cast<DWORD>(GetWindowLongPtrW(hwnd(), GWL_STYLE)), FALSE,
+                     static_cast<DWORD>(GetWindowLongPtrW(hwnd(), GWL_EXSTYLE)));
+  return PlaceListWindow(context_.settings.dispPos,
+                         {frame.right - frame.left, frame.bottom - frame.top}, WorkAreaOrPrimary());
+}
+
+void MessageListWnd::FitToContent() {
+  if (!IsAlive() || fitting_) return;
+  fitting_ = true;
+  // Scroll bars the list showed while it was too small go once it has its size, and that
+  // changes the size wanted; a few rounds settle it.
+  for (int round = 0; round < 3; ++round) {
+    Rect placed = FittedRect();
+    RECT current;
+    GetWindowRect(hwnd(), &current);
+    if (SameRect(current, placed)) break;
+    SetWindowPos(hwnd(), nullptr, placed.left, placed.top, placed.Width(), placed.Height(),
+                 SWP_NOZORDER | SWP_NOACTIVATE);
+  }
+  fitting_ = false;
+}
+
+void MessageListWnd::Place(bool activate) {
+  FitToContent();
+  if (activate) {
+    SetWindowPos(hwnd(), HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+    SetForegroundWindow(GetWindow(hwnd(), GW_OWNER));
+  }
+}
+
+void MessageListWnd::Layout() {
+  RECT client;
+  GetClientRect(hwnd(), &client);
+  int listBottom = client.bottom;
+  if (PreviewVisible()) {
+    RECT pane;
+    GetWindowRect(preview_, &pane);
+    const int height = pane.bottom - pane.top;
+    listBottom = std::max<int>(client.bottom - height, 0);
+    SetWindowPos(preview_, nullptr, 0, listBottom, client.right, height,
+                 SWP_NOZORDER | SWP_NOACTIVATE);
+    RECT format;
+    GetClientRect(preview_, &format);
+    format.left += kPreviewMargin;
+    format.right = std::max<LONG>(format.right - kPreviewMargin, format.left + 1);
+    SendMessageW(preview_, EM_SETRECT, 0, reinterpret_cast<LPARAM>(&format));
+  }
+  SetWindowPos(list_.hwnd(), nullptr, 0, 0, client.right, listBottom,
+               SWP_NOZORDER | SWP_NOACTIVATE);
+  RedrawWindow(hwnd(), nullptr, nullptr, RDW_INVALIDATE | RDW_ALLCHILDREN);
+}
+
+void MessageListWnd::PlayShowAnimation() {
+  bool animated =
+      animationMs_ > 0 && AnimateWindow(hwnd(), static_cast<DWORD>(animationMs_), effects_.show);
+  if (!animated) ShowWindow(hwnd(), activate_ ? SW_SHOW : SW_SHOWNOACTIVATE);
+  RedrawWindow(hwnd(), nullptr, nullptr,
+               RDW_ERASE | RDW_FRAME | RDW_INVALIDATE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+}
+
+void MessageListWnd::ShowPreview(int row) {
+  MailItem* item = ItemAt(row);
+  if (!preview_ || !item) return;
+  // Filled without drawing, then shown from its start.
+  SendMessageW(preview_, WM_SETREDRAW, FALSE, 0);
+  HideCaret(preview_);
+  SetWindowTextW(preview_, L"");
+  SendMessageW(preview_, EM_SETSEL, static_cast<WPARAM>(-1), -1);
+  parts_.clear();
+  std::optional<std::string> body = GetBodyAndParts(*item, parts_, context_.charsets);
+  std::wstring text = Widen(body ? *body : std::string());
+  SendMessageW(preview_, EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>(text.c_str()));
+  ShowWindow(preview_, SW_SHOWNA);
+  SendMessageW(preview_, EM_SETSEL, 0, 0);
+  SendMessageW(preview_, EM_SCROLLCARET, 0, 0);
+  // The message counts as read once it has been shown this long.
+  previewRow_ = row;
+  markReadItem_ = item;
+  RunTimerSteps({{TimerStep::Kind::kStart, ListTimer::kMarkRead, kMarkReadMs}});
+  Layout();
+  FitToContent();
+  SendMessageW(preview_, WM_SETREDRAW, TRUE, 0);
+  RedrawWindow(preview_, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME);
+  ShowCaret(preview_);
+}
+
+void MessageListWnd::HidePreview() {
+  if (!PreviewVisible()) return;
+  if (GetFocus() == preview_) SetFocus(list_.hwnd());
+  ShowWindow(preview_, SW_HIDE);
+  Layout();
+  FitToContent();
+  previewRow_ = -2;
+}
+
+void MessageListWnd::RemoveRow(int row, bool byImage) {
+  MailItem* item = ItemAt(row);
+  if (!item) return;
+  const bool wasPreview = row == previewRow_;
+  // The item stays in the DisplayList, so a later check does not list it again.
+  item->flags |= kMailRemoved;
+  FreeLargeTexts(*item);
+  if (wasPreview) parts_.clear();
+  list_.DeleteItem(row);
+  if (wasPreview) {
+    previewRow_ = -2;
+  } else if (previewRow_ > row) {
+    --previewRow_;
+  }
+  if (list_.GetItemCount() == 0) {
+    RunTimerSteps(AutoCloseWhenEmptied());
+    HidePreview();
+  } else if (byImage) {
+    // The row that took its place is selected, and previewed when the pane is open.
+    const int next = std::min(row, list_.GetItemCount() - 1);
+    list_.SelectItem(next);
+    if (PreviewVisible() && context_.settings.preview) {
+      ShowPreview(next);
+    } else {
+      previewRow_ = next;
+    }
+  }
+  FitToContent();
+}
+
+void MessageListWnd::RunTimerSteps(const TimerSteps& steps) {
+  for (const TimerStep& step : steps) {
+    const auto id = static_cast<UINT_PTR>(step.timer);
+    switch (step.kind) {
+      case TimerStep::Kind::kStart:
+        SetTimer(hwnd(), id, static_cast<UINT>(step.ms), nullptr);
+        break;
+      case TimerStep::Kind::kStop:
+        KillTimer(hwnd(), id);
+        break;
+      case TimerStep::Kind::kPostClose:
+        PostMessageW(hwnd(), WM_CLOSE, 0, 0);
+        break;
+    }
+  }
+}
+
+CloseFacts MessageListWnd::CurrentCloseFacts() const {
+  CloseFacts facts;
+  POINT p{};
+  GetCursorPos(&p);
+  RECT window;
+  GetWindowRect(hwnd(), &window);
+  facts.pointerInWindow = PtInRect(&window, p) != FALSE;
+  if (context_.trayArea) facts.pointerInTray = context_.trayArea().Contains({p.x, p.y});
+  facts.shiftHeld = GetAsyncKeyState(VK_SHIFT) < 0;
+  facts.dialogOpen = dialogOpen_;
+  HWND focus = GetFocus();
+  facts.focusInList = focus && (focus == list_.hwnd() || focus == preview_);
+  return facts;
+}
+
+void MessageListWnd::OnTimer(UINT_PTR id) {
+  switch (static_cast<ListTimer>(id)) {
+    case ListTimer::kMarkRead: {
+      KillTimer(hwnd(), id);
+      MailItem* item = previewRow_ >= 0 ? ItemAt(previewRow_) : nullptr;
+      if (item && item == markReadItem_) {
+        item->flags |= kMailRead;
+        list_.SetItemBold(previewRow_, false);
+      }
+      break;
+    }
+    case ListTimer::kAutoClose:
+      RunTimerSteps(AutoCloseFired(CurrentCloseFacts(), keepOpen_, creating_));
+      break;
+    case ListTimer::kCloseRetry:
+      RunTimerSteps(CloseRetryFired(CurrentCloseFacts(), creating_));
+      break;
+  }
+}
+
+void MessageListWnd::OnActivate(bool active) {
+  if (!active) {
+    HWND focus = GetFocus();
+    if (focus && IsChild(hwnd(), focus)) savedFocus_ = focus;
+    return;
+  }
+  HWND target = list_.hwnd();
+  if (savedFocus_ && IsWindow(savedFocus_) && IsChild(hwnd(), savedFocus_) &&
+      IsWindowVisible(savedFocus_)) {
+    target = savedFocus_;
+  }
+  SetFocus(target);
+  if (context_.acknowledgeNewMail) context_.acknowledgeNewMail();
+}
+
+void MessageListWnd::OnClose() {
+  if (creating_) return;
+  if (PreviewVisible()) HidePreview();
+  RunTimerSteps(AutoCloseOnClose());
+  const bool animated = animationMs_ > 0 && IsWindowVisible(hwnd()) &&
+                        AnimateWindow(hwnd(), static_cast<DWORD>(animationMs_), effects_.hide);
+  if (!animated) ShowWindow(hwnd(), SW_HIDE);
+  shown_ = false;
+  DestroyWindow(hwnd());
+}
+
+void MessageListWnd::OnDestroy() {
+  for (ListTimer timer : {ListTimer::kAutoClose, ListTimer::kCloseRetry, ListTimer::kMarkRead}) {
+    KillTimer(hwnd(), static_cast<UINT_PTR>(timer));
+  }
+  if (list_.IsAlive()) {
+    list_.SaveState(context_.profile, kListStateSection, kListStateKey);
+    context_.settings.sortItem = SortSetting(list_.GetSortColumn());
+  }
+  shown_ = false;
+  savedFocus_ = nullptr;
+  preview_ = nullptr;
+  parts_.clear();
+}
+
+void MessageListWnd::RefindPreviewRow(const MailItem* item) {
+  if (!item) return;
+  for (int row = 0; row < list_.GetItemCount(); ++row) {
+    if (ItemAt(row) == item) {
+      previewRow_ = row;
+      return;
+    }
+  }
+}
+
+void MessageListWnd::SortByHeader(int column) {
+  const MailItem* previewed = previewRow_ >= 0 ? ItemAt(previewRow_) : nullptr;
+  list_.Model().SortByHeaderClick(column);
+  RefindPreviewRow(previewed);
+  int focus = list_.Model().FocusedRow();
+  if (focus >= 0) list_.EnsureVisible(focus);
+  list_.Refresh();
+}
+
+void MessageListWnd::FollowSelection() {
+  int focused = -1;
+  for (int row = list_.GetFirstSelected(); row >= 0; row = list_.GetNextSelected(row)) {
+    if (list_.Model().Row(row)->Has(kRowFocused)) {
+      focused = row;
+      break;
+    }
+  }
+  PreviewStep step = PreviewOnSelection(focused, previewRow_);
+  if (step.kind == PreviewStep::Kind::kHide) {
+    HidePreview();
+  } else if (step.kind == PreviewStep::Kind::kFollow) {
+    previewRow_ = step.row;
+    if (PreviewVisible()) ShowPreview(step.row);
+  }
+}
+
+void MessageListWnd::OpenRow(int row, bool ctrl) {
+  PreviewStep step = PreviewOnOpen(row, context_.settings.preview != 0, ctrl, PreviewVisible());
+  switch (step.kind) {
+    case PreviewStep::Kind::kOpenInEditor:
+      OnCommand(ID_OPEN_IN_EDITOR);
+      break;
+    case PreviewStep::Kind::kHide:
+      HidePreview();
+      break;
+    case PreviewStep::Kind::kShow:
+      ShowPreview(step.row);
+      break;
+    default:
+      break;
+  }
+}
+
+bool MessageListWnd::OnListKey(UINT key, UINT flags) {
+  switch (key) {
+    case VK_TAB:
+      if (PreviewVisible()) SetFocus(preview_);
+      return true;
+    case VK_RETURN: {
+      int row = list_.Model().FocusedRow();
+      if (row >= 0) OpenRow(row, (flags & MK_CONTROL) != 0);
+      return true;
+    }
+    case VK_ESCAPE:
+      PostMessageW(hwnd(), WM_CLOSE, 0, 0);
+      return true;
+    default:
+      return false;
+  }
+}
+
+LRESULT MessageListWnd::OnListNotify(const NMREPORTVIEW& nm) {
+  switch (static_cast<int>(nm.hdr.code)) {
+    case kReportItemClick:
+      if (context_.acknowledgeNewMail) context_.acknowledgeNewMail();
+      return 0;
+    case kReportItemRClick: {
+      if (context_.acknowledgeNewMail) context_.acknowledgeNewMail();
+      // A right click on a selected row keeps the selection, for the context menu.
+      const ReportRow* row = list_.Model().Row(nm.row);
+      return row && row->Has(kRowSelected) ? 1 : 0;
+    }
+    case kReportItemDblClick:
+      if (nm.row >= 0 && nm.column != kColumnAttachment && nm.column != kColumnTrash) {
+        OpenRow(nm.row, false);
+      }
+      return 0;
+    case kReportSelectionChanged:
+      FollowSelection();
+      return 0;
+    case kReportKeyDown:
+      return OnListKey(nm.key, nm.flags) ? 1 : 0;
+    case kReportColumnClick:
+      if (nm.column >= 0) SortByHeader(nm.column);
+      return 1;
+    case kReportLayoutChanged:
+      FitToContent();
+      return 0;
+    default:
+      return 0;
+  }
+}
+
+LRESULT MessageListWnd::OnPreviewNotify(NMHDR* header) {
+  if (header->code != EN_MSGFILTER) return 0;
+  const auto* filter = reinterpret_cast<MSGFILTER*>(header);
+  if (filter->msg != WM_KEYDOWN) return 0;
+  switch (filter->wParam) {
+    case VK_TAB:
+      SetFocus(list_.hwnd());
+      return 1;
+    case VK_ESCAPE:
+      PostMessageW(hwnd(), WM_CLOSE, 0, 0);
+      return 1;
+    case VK_RETURN: {
+      int row = list_.GetFirstSelected();
+      if (row >= 0) OpenRow(row, GetKeyState(VK_CONTROL) < 0);
+      return 1;
+    }
+    default:
+      return 0;
+  }
+}
+
+void MessageListWnd::OnCommand(UINT id) {
+  switch (id) {
+    case ID_OPEN_IN_EDITOR: {
+      if (context_.settings.editor.empty()) return;
+      int row = list_.GetFirstSelected();
+      MailItem* item = ItemAt(row);
+      if (!item) return;
+      PostMessageW(GetWindow(hwnd(), GW_OWNER), WM_OPEN_IN_EDITOR, static_cast<WPARAM>(row),
+                   reinterpret_cast<LPARAM>(item));
+      item->flags |= kMailRead;
+      list_.SetItemBold(row, false);
+      break;
+    }
+    default:
+      break;
+  }
+}
+
+std::optional<LRESULT> MessageListWnd::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
+  switch (msg) {
+    case WM_CREATE:
+      return OnCreate();
+    case WM_SIZE:
+      if (list_.IsAlive()) {
+        Layout();
+        FitToContent();
+      }
+      return 0;
+    case WM_ERASEBKGND:
+      return 1;
+    case WM_ACTIVATE:
+      OnActivate(LOWORD(wParam) != WA_INACTIVE);
+      return 0;
+    case WM_TIMER:
+      OnTimer(wParam);
+      return 0;
+    case WM_NOTIFY: {
+      auto* header = reinterpret_cast<NMHDR*>(lParam);
+      if (header->hwndFrom == list_.hwnd()) {
+        return OnListNotify(*reinterpret_cast<NMREPORTVIEW*>(lParam));
+      }
+      if (preview_ && header->hwndFrom == preview_) return OnPreviewNotify(header);
+      return 0;
+    }
+    case WM_COMMAND:
+      OnCommand(LOWORD(wParam));
+      return 0;
+    case WM_LIST_REMOVE_ITEM:
+      RemoveRow(static_cast<int>(wParam), true);
+      return 0;
+    case WM_LIST_ATTACH_MENU:
+      return 0;
+    case WM_CLOSE:
+      OnClose();
+      return 0;
+    case WM_DESTROY:
+      OnDestroy();
+      return 0;
+    default:
+      return std::nullopt;
+  }
+}
+
+}  // namespace postwink::win

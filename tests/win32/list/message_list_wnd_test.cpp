@@ -1,0 +1,369 @@
+#include "win32/list/message_list_wnd.h"
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+
+#include "core/check/item_factory.h"
+#include "core/config/ini_file.h"
+#include "core/list/list_rows.h"
+#include "core/ui/scale.h"
+#include "win32/list/work_area.h"
+#include "window_test_support.h"
+
+namespace postwink::win {
+namespace {
+
+using test::MemoryProfile;
+using test::MoveMouseTo;
+using test::PumpFor;
+using test::PumpUntil;
+
+// From 山田, subject 会議の議事録, body お疲れさまです。議事録をお送りします。 in ISO-2022-JP.
+const char kJapanese[] =
+    "From: =?ISO-2022-JP?B?GyRCOzNFRBsoQg==?= <yamada@example.jp>\r\n"
+    "Subject: =?ISO-2022-JP?B?GyRCMnE1RCRONUQ7dk8/GyhC?=\r\n"
+    "Date: Wed, 09 Dec 2026 09:50:00 +0900\r\n"
+    "MIME-Version: 1.0\r\n"
+    "Content-Type: text/plain; charset=ISO-2022-JP\r\n"
+    "\r\n"
+    "\x1b$B$*Hh$l$5$^$G$9!#\x1b(B\r\n"
+    "\x1b$B5D;vO?$r$*Aw$j$7$^$9!#\x1b(B\r\n";
+
+const char kEnglish[] =
+    "From: Alice Smith <alice@example.com>\r\n"
+    "Subject: Lunch on Friday?\r\n"
+    "Date: Wed, 09 Dec 2026 09:30:00 +0900\r\n"
+    "X-Priority: 1\r\n"
+    "\r\n"
+    "Shall we try the new noodle place?\r\n";
+
+const char kOlder[] =
+    "From: Build Server <ci@example.com>\r\n"
+    "Subject: Nightly report\r\n"
+    "Date: Tue, 08 Dec 2026 09:30:00 +0900\r\n"
+    "\r\n"
+    "All tests passed.\r\n";
+
+// "会議の議事録" and "お疲れさまです。" as the window shows them.
+const std::wstring kJapaneseSubject = L"\x4F1A\x8B70\x306E\x8B70\x4E8B\x9332";
+const std::wstring kJapaneseBody = L"\x304A\x75B2\x308C\x3055\x307E\x3067\x3059\x3002";
+
+class MessageListTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ReadSettings(IniFile(), std::nullopt, settings_);
+    settings_.drawSec = 0;  // no animation to wait for
+    account_.mailbox = "Work";
+    account_.colour = 0x0000FF;
+    factory_ = std::make_unique<ItemFactory>(PlatformSystem(), PlatformCharsetConverter(),
+                                             PlatformTimeZone(), settings_, std::string(), false);
+    MoveMouseTo({5, 5});
+  }
+
+  void TearDown() override { window_.reset(); }
+
+  MailItem* Add(const char* text, uint32_t flags = 0) {
+    auto item = factory_->BuildItem(account_, text, std::nullopt);
+    item->flags |= flags;
+    MailItem* raw = item.get();
+    list_.Append(std::move(item));
+    return raw;
+  }
+
+  void Open(bool activate, int autoCloseMs = 0) {
+    ListWindowContext context{settings_, profile_,
+                              CharsetContext{PlatformSystem().codePage, PlatformCharsetConverter()},
+                              [this] { ++acknowledged_; }, [] { return Rect{}; }};
+    window_ = std::make_unique<MessageListWnd>(std::move(context));
+    ASSERT_TRUE(window_->Create(nullptr, list_, {0x0000FF}, kListWindowStyle,
+                                activate ? kListWindowUserExStyle : kListWindowNewMailExStyle,
+                                autoCloseMs, activate));
+    PumpFor(50);
+  }
+
+  std::wstring Rows() { return window_->List().RowsText(); }
+  int RowOf(const MailItem* item) {
+    for (int row = 0; row < window_->List().GetItemCount(); ++row) {
+      if (RowItem(*window_->List().Model().Row(row)) == item) return row;
+    }
+    return -1;
+  }
+  bool Bold(const MailItem* item) {
+    return window_->List().Model().Row(RowOf(item))->Has(kRowBold);
+  }
+  POINT CellCentre(int row, int column) {
+    RECT r = *window_->List().GetItemRect(row, column);
+    return {(r.left + r.right) / 2, (r.top + r.bottom) / 2};
+  }
+  void Mouse(UINT msg, POINT p) {
+    SendMessageW(window_->List().hwnd(), msg, msg == WM_LBUTTONUP ? 0 : MK_LBUTTON,
+                 MAKELPARAM(p.x, p.y));
+  }
+  std::wstring PreviewText() {
+    int n = GetWindowTextLengthW(window_->Preview());
+    std::wstring text(static_cast<size_t>(n) + 1, L'\0');
+    GetWindowTextW(window_->Preview(), text.data(), n + 1);
+    text.resize(static_cast<size_t>(n));
+    return text;
+  }
+  RECT WindowRect() {
+    RECT r;
+    GetWindowRect(window_->hwnd(), &r);
+    return r;
+  }
+  // The client height the content asks for.
+  int ContentHeight(int rows) {
+    return std::max(rows, 1) * window_->List().RowHeight() + window_->List().HeaderHeight() + 1;
+  }
+
+  Settings settings_;
+  Account account_;
+  std::unique_ptr<ItemFactory> factory_;
+  DisplayList list_;
+  MemoryProfile profile_;
+  int acknowledged_ = 0;
+  std::unique_ptr<MessageListWnd> window_;
+};
+
+TEST_F(MessageListTest, AfterACheckItOpensTopMostAtTheBottomRightWithTheUnreadRows) {
+  Add(kOlder, kMailRead);
+  Add(kEnglish);
+  Add(kJapanese);
+  Open(false);
+  HWND w = window_->hwnd();
+  wchar_t name[64] = {};
+  GetClassNameW(w, name, 64);
+  EXPECT_STREQ(name, L"PostwinkMessageList");
+  EXPECT_TRUE(IsWindowVisible(w));
+  const auto style = static_cast<DWORD>(GetWindowLongPtrW(w, GWL_STYLE));
+  EXPECT_EQ(style & kListWindowStyle, kListWindowStyle);
+  EXPECT_FALSE(style & WS_BORDER);  // a dialog frame, no caption
+  EXPECT_TRUE(GetWindowLongPtrW(w, GWL_EXSTYLE) & WS_EX_TOPMOST);
+  EXPECT_NE(GetForegroundWindow(), w);
+  EXPECT_FALSE(window_->Creating());
+  EXPECT_TRUE(window_->Shown());
+
+  // Newest first by "Received", the read one left out; Japanese decoded.
+  ASSERT_EQ(window_->List().GetItemCount(), 2);
+  std::wstring rows = Rows();
+  EXPECT_EQ(rows.find(L"Nightly report"), std::wstring::npos);
+  EXPECT_LT(rows.find(kJapaneseSubject), rows.find(L"Lunch on Friday?"));
+  EXPECT_NE(rows.find(L"B\t<6>\tWork\tAlice Smith\tLunch on Friday?"), std::wstring::npos);
+
+  // At the corner of the work area, as high as its rows and as wide as its columns.
+  Rect work = WorkAreaOrPrimary();
+  RECT r = WindowRect();
+  EXPECT_EQ(r.right, work.right);
+  EXPECT_EQ(r.bottom, work.bottom);
+  RECT client;
+  GetClientRect(w, &client);
+  EXPECT_EQ(client.bottom, ContentHeight(2));
+  EXPECT_EQ(client.right, window_->List().Model().TotalWidth());
+  EXPECT_EQ(window_->Effects().show, kAnimateSlide | kAnimateVerNegative);
+  EXPECT_EQ(window_->Effects().hide, kAnimateSlide | kAnimateVerPositive | kAnimateHide);
+}
+
+TEST_F(MessageListTest, TheUsersListShowsEveryRowAndHasTheFocus) {
+  Add(kOlder, kMailRead);
+  Add(kEnglish);
+  settings_.dispPos = 0;
+  Open(true);
+  EXPECT_EQ(window_->List().GetItemCount(), 2);
+  EXPECT_FALSE(GetWindowLongPtrW(window_->hwnd(), GWL_EXSTYLE) & WS_EX_TOPMOST);
+  EXPECT_EQ(GetFocus(), window_->List().hwnd());
+  Rect work = WorkAreaOrPrimary();
+  RECT r = WindowRect();
+  EXPECT_EQ(r.left, work.left);
+  EXPECT_EQ(r.top, work.top);
+  EXPECT_GT(acknowledged_, 0);  // activation acknowledges new mail
+}
+
+TEST_F(MessageListTest, AnEmptyListIsOneRowHighAndSaysSo) {
+  Open(false);
+  EXPECT_EQ(Rows(), L"\x30E1\x30C3\x30BB\x30FC\x30B8\x306F\x3042\x308A\x307E\x305B\x3093");
+  RECT client;
+  GetClientRect(window_->hwnd(), &client);
+  EXPECT_EQ(client.bottom, ContentHeight(0));
+}
+
+TEST_F(MessageListTest, PreviewShowsTheDecodedBodyAndMarksTheRowReadAfterADelay) {
+  Add(kEnglish);
+  MailItem* japanese = Add(kJapanese);
+  Open(false);
+  const int before = WindowRect().bottom - WindowRect().top;
+  const int row = RowOf(japanese);
+  Mouse(WM_LBUTTONDOWN, CellCentre(row, kColumnSubject));
+  Mouse(WM_LBUTTONUP, CellCentre(row, kColumnSubject));
+  Mouse(WM_LBUTTONDBLCLK, CellCentre(row, kColumnSubject));
+  ASSERT_TRUE(window_->PreviewVisible());
+  EXPECT_EQ(window_->PreviewRow(), row);
+  EXPECT_NE(PreviewText().find(kJapaneseBody), std::wstring::npos);
+  RECT after = WindowRect();
+  EXPECT_EQ(after.bottom - after.top, before + ScalePixels(settings_.previewHeight));
+  EXPECT_EQ(after.bottom, WorkAreaOrPrimary().bottom);  // it grew upwards from its corner
+  EXPECT_GT(acknowledged_, 0);                          // a click in the list acknowledges new mail
+
+  // 1.5 s after it was shown, not before.
+  PumpFor(1000);
+  EXPECT_TRUE(Bold(japanese));
+  ASSERT_TRUE(PumpUntil([&] { return !Bold(japanese); }, 3000));
+  EXPECT_TRUE(japanese->flags & kMailRead);
+
+  // A second double click closes the pane again.
+  Mouse(WM_LBUTTONDBLCLK, CellCentre(row, kColumnSubject));
+  EXPECT_FALSE(window_->PreviewVisible());
+  EXPECT_EQ(WindowRect().bottom - WindowRect().top, before);
+}
+
+TEST_F(MessageListTest, MovingOnBeforeTheDelayLeavesTheFirstRowUnread) {
+  MailItem* english = Add(kEnglish);
+  MailItem* japanese = Add(kJapanese);
+  Open(false);
+  window_->List().SelectItem(RowOf(japanese));
+  window_->ShowPreview(RowOf(japanese));
+  PumpFor(300);
+  // The pane is open: a click on another row moves the preview there.
+  Mouse(WM_LBUTTONDOWN, CellCentre(RowOf(english), kColumnFrom));
+  EXPECT_EQ(window_->PreviewRow(), RowOf(english));
+  EXPECT_NE(PreviewText().find(L"noodle"), std::wstring::npos);
+  ASSERT_TRUE(PumpUntil([&] { return !Bold(english); }, 3000));
+  EXPECT_TRUE(Bold(japanese));
+  EXPECT_FALSE(japanese->flags & kMailRead);
+}
+
+TEST_F(MessageListTest, TheRemoveImageRemovesTheRowAndTheEmptiedListClosesAfterThreeSeconds) {
+  MailItem* older = Add(kOlder);
+  MailItem* english = Add(kEnglish);
+  Open(false);
+  ASSERT_EQ(RowOf(english), 0);
+  POINT trash = CellCentre(0, kColumnTrash);
+  Mouse(WM_LBUTTONDOWN, trash);
+  EXPECT_EQ(window_->List().Model().Cell(0, kColumnTrash)->image, kImageRemovePressed);
+  EXPECT_EQ(GetCapture(), window_->List().hwnd());
+  Mouse(WM_LBUTTONUP, trash);
+  EXPECT_EQ(GetCapture(), nullptr);
+  EXPECT_TRUE(english->flags & kMailRemoved);
+  EXPECT_FALSE(english->previewText.has_value());
+  ASSERT_EQ(window_->List().GetItemCount(), 1);
+  // The row that took its place is selected, with its normal image.
+  EXPECT_EQ(window_->List().GetSelectedItems(), (std::vector<int>{0}));
+  EXPECT_EQ(RowOf(older), 0);
+  EXPECT_EQ(window_->List().Model().Cell(0, kColumnTrash)->image, kImageRemove);
+  RECT client;
+  GetClientRect(window_->hwnd(), &client);
+  EXPECT_EQ(client.bottom, ContentHeight(1));
+
+  // Released over another row: nothing is removed.
+  Mouse(WM_LBUTTONDOWN, CellCentre(0, kColumnTrash));
+  Mouse(WM_LBUTTONUP, {trash.x, trash.y + 3 * window_->List().RowHeight()});
+  EXPECT_EQ(window_->List().GetItemCount(), 1);
+
+  // Even with AUTOCLOSE off, the emptied list goes 3 s later, once the user has moved on
+  // (the clicks above gave the list the focus, which keeps it open).
+  settings_.autoClose = 0;
+  SetFocus(nullptr);
+  const ULONGLONG start = GetTickCount64();
+  SendMessageW(window_->hwnd(), WM_LIST_REMOVE_ITEM, 0, 0);
+  EXPECT_EQ(Rows(), L"\x30E1\x30C3\x30BB\x30FC\x30B8\x306F\x3042\x308A\x307E\x305B\x3093");
+  ASSERT_TRUE(PumpUntil([&] { return !window_->IsAlive(); }, 8000));
+  EXPECT_GE(GetTickCount64() - start, 2900u);
+  // Removed items stay in the list for the next check to recognise.
+  EXPECT_EQ(list_.Size(), 2u);
+}
+
+TEST_F(MessageListTest, EscapeClosesAndTheLayoutAndSortAreKept) {
+  Add(kEnglish);
+  Add(kJapanese);
+  Open(true);
+  // A header click on "Subject" sorts ascending by it.
+  HWND header = GetWindow(window_->List().hwnd(), GW_CHILD);
+  NMHEADERW nm{};
+  nm.hdr.hwndFrom = header;
+  nm.hdr.idFrom = 1;
+  nm.hdr.code = HDN_ITEMCLICKW;
+  nm.iItem = kColumnSubject;
+  SendMessageW(window_->List().hwnd(), WM_NOTIFY, 1, reinterpret_cast<LPARAM>(&nm));
+  EXPECT_EQ(window_->List().GetSortColumn(), (SortState{kColumnSubject, true}));
+  EXPECT_EQ(settings_.sortItem, 4);  // only written when the window goes
+  SendMessageW(window_->List().hwnd(), WM_KEYDOWN, VK_ESCAPE, 0);
+  ASSERT_TRUE(PumpUntil([&] { return !window_->IsAlive(); }, 3000));
+  EXPECT_FALSE(window_->Shown());
+  EXPECT_EQ(settings_.sortItem, 0x10000 | kColumnSubject);
+  EXPECT_EQ(profile_.values["Window/ReportCtrl2"], "(7,7) 28 85 200 200 134 28 28 0 1 2 3 4 5 6");
+}
+
+TEST_F(MessageListTest, ColumnLayoutFromTheProfile) {
+  Add(kEnglish);
+  profile_.values["Window/ReportCtrl2"] = "(7,3) 28 85 150 250 134 28 28 3 4 6";
+  Open(false);
+  EXPECT_EQ(window_->List().Model().ActiveColumns(), (std::vector<int>{3, 4, 6}));
+  RECT client;
+  GetClientRect(window_->hwnd(), &client);
+  EXPECT_EQ(client.right, 250 + 134 + 28);
+  window_.reset();
+  // Not seven columns: every column in its natural order.
+  profile_.values["Window/ReportCtrl2"] = "(6,2) 28 85 150 250 134 28 3 4";
+  Open(false);
+  EXPECT_EQ(window_->List().Model().ActiveColumns(), (std::vector<int>{0, 1, 2, 3, 4, 5, 6}));
+}
+
+TEST_F(MessageListTest, HeadingsAndGridLinesFollowTheSettings) {
+  Add(kEnglish);
+  Add(kOlder);
+  Open(false);
+  const int rowHeight = window_->List().RowHeight();
+  EXPECT_GT(window_->List().HeaderHeight(), 0);
+  window_.reset();
+  settings_.dispHead = 0;
+  settings_.grid = 16 | 32;
+  Open(false);
+  EXPECT_EQ(window_->List().HeaderHeight(), 0);
+  EXPECT_EQ(window_->List().RowHeight(), rowHeight);  // the default GRID is 16 already
+  const auto style = static_cast<DWORD>(GetWindowLongPtrW(window_->List().hwnd(), GWL_STYLE));
+  EXPECT_EQ(style & (kReportNoHeader | kReportHorizontalGrid | kReportVerticalGrid),
+            kReportNoHeader | kReportHorizontalGrid | kReportVerticalGrid);
+  RECT client;
+  GetClientRect(window_->hwnd(), &client);
+  EXPECT_EQ(client.bottom, 2 * rowHeight + 1);
+}
+
+TEST_F(MessageListTest, ClosesByItselfUnlessThePointerRestsOnIt) {
+  Add(kEnglish);
+  Open(false, 300);
+  RECT r = WindowRect();
+  MoveMouseTo({(r.left + r.right) / 2, (r.top + r.bottom) / 2});
+  PumpFor(900);
+  EXPECT_TRUE(window_->IsAlive());
+  // Once the pointer leaves, the next two-second check closes it.
+  MoveMouseTo({5, 5});
+  EXPECT_TRUE(PumpUntil([&] { return !window_->IsAlive(); }, 5000));
+}
+
+TEST_F(MessageListTest, ARefillKeepsThePreviewOnItsMessage) {
+  MailItem* english = Add(kEnglish);
+  Open(false);
+  window_->List().SelectItem(0);
+  window_->ShowPreview(0);
+  Add(kJapanese);  // newer: sorts above
+  window_->Fill(list_, false);
+  window_->FitToContent();
+  EXPECT_EQ(window_->List().GetItemCount(), 2);
+  EXPECT_EQ(window_->PreviewRow(), RowOf(english));
+  EXPECT_EQ(window_->List().GetSelectedItems(), (std::vector<int>{RowOf(english)}));
+  EXPECT_TRUE(window_->PreviewVisible());
+  RECT client;
+  GetClientRect(window_->hwnd(), &client);
+  EXPECT_EQ(client.bottom, ContentHeight(2) + ScalePixels(settings_.previewHeight));
+}
+
+TEST_F(MessageListTest, ASecondCreateIsRefusedWhileShown) {
+  Add(kEnglish);
+  Open(false);
+  EXPECT_FALSE(
+      window_->Create(nullptr, list_, {}, kListWindowStyle, kListWindowUserExStyle, 0, true));
+}
+
+}  // namespace
+}  // namespace postwink::win
