@@ -296,6 +296,61 @@ TEST_F(ListCommandsTest, TheAttachmentCellOffersThePartAndTheDialogKeepsTheWindo
   EXPECT_EQ(GetForegroundWindow(), window_->hwnd());
 }
 
+TEST_F(ListCommandsTest, TheListMayGoWhileItsAttachmentDialogIsOpen) {
+  // As the hot key or applied settings close it: the dialog goes with it, nothing else breaks.
+  tempFolder_ =
+      UserTempDirectory() + "postwink-gone-" + std::to_string(GetCurrentProcessId()) + "\\";
+  ASSERT_TRUE(PlatformSystem().files.CreateDirectory(tempFolder_));
+  Add(kWithAttachment);
+  OpenActive();
+  std::vector<UINT> ids;
+  ModalScript script({InMenu(&ids, {VK_DOWN, VK_RETURN}), [&] {
+                        if (!FindDialog(L"添付ファイル")) return false;
+                        window_.reset();
+                        return true;
+                      }});
+  Click(0, kColumnAttachment);
+  EXPECT_TRUE(PumpUntil([&] { return script.Done(); }, 8000));
+  PumpFor(200);
+  EXPECT_EQ(FindDialog(L"添付ファイル"), nullptr);
+}
+
+TEST_F(ListCommandsTest, ThePreviewPaneHasItsKeysAndCopiesItsSelection) {
+  MailItem* english = Add(kEnglish, kMailRead);
+  MailItem* japanese = Add(kJapanese);
+  OpenActive();
+  Click(RowOf(japanese), kColumnSubject);
+  window_->ShowPreview(RowOf(japanese));
+  HWND pane = window_->Preview();
+  SetFocus(pane);
+  Type('B', true);
+  EXPECT_TRUE(japanese->flags & kMailRead) << "Ctrl+B in the pane acts on the selected row";
+  Type('M', true);
+  PumpFor(100);
+  EXPECT_EQ(owner_.commands, (std::vector<UINT>{ID_START_MAILER}));
+
+  // "コピー" of the pane's menu: past the greyed editor and mail program.
+  CHARRANGE first{0, 4};
+  SendMessageW(pane, EM_EXSETSEL, 0, reinterpret_cast<LPARAM>(&first));
+  std::vector<UINT> ids;
+  ModalScript script({InMenu(&ids, {VK_DOWN, VK_DOWN, VK_DOWN, VK_RETURN})});
+  SendMessageW(pane, WM_RBUTTONDOWN, MK_RBUTTON, MAKELPARAM(30, 5));
+  SendMessageW(pane, WM_RBUTTONUP, 0, MAKELPARAM(30, 5));
+  ASSERT_TRUE(PumpUntil([&] { return script.Done(); }, 3000));
+  PumpFor(100);
+  ASSERT_TRUE(OpenClipboard(nullptr));
+  HANDLE data = GetClipboardData(CF_UNICODETEXT);
+  std::wstring copied = data ? static_cast<const wchar_t*>(GlobalLock(data)) : L"";
+  if (data) GlobalUnlock(data);
+  CloseClipboard();
+  EXPECT_EQ(copied, PreviewText().substr(0, 4));
+
+  SetFocus(pane);
+  Type(VK_DELETE);
+  EXPECT_TRUE(japanese->flags & kMailRemoved) << "Del in the pane removes the selected row";
+  EXPECT_FALSE(english->flags & kMailRemoved);
+}
+
 // The shell's handler for https links, for one test: the recording program, which notes the
 // address it is given. The system's own handler comes back afterwards.
 class HttpsHandler {
