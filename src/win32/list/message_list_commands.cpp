@@ -2,6 +2,10 @@
 // list and of the preview pane, the links in the preview and the attachment menu.
 #include <richedit.h>
 
+#include <algorithm>
+#include <memory>
+#include <vector>
+
 #include "core/list/list_rows.h"
 #include "core/mime/body_and_parts.h"
 #include "core/platform/system.h"
