@@ -115,13 +115,15 @@ void MainDialog::CreateListWindow(DWORD exStyle, bool activate) {
     SettingsFile& file = app_.GetSettingsFile();
     profile_ = std::make_unique<IniFileProfile>(system.files, file.Path(), file.Unreadable());
   }
-  ListWindowContext context{settings, *profile_,
+  ListWindowContext context{settings,
+                            *profile_,
                             CharsetContext{system.codePage, PlatformCharsetConverter()},
                             [this] { AcknowledgeNewMail(); },
                             [] {
                               ScreenRect r = CurrentTrayArea();
                               return Rect{r.left, r.top, r.right, r.bottom};
-                            }};
+                            },
+                            app_.TempFolder()};
   std::vector<uint32_t> colours;
   for (const auto& account : engine_->Accounts()) {
     colours.push_back(static_cast<uint32_t>(account->colour));

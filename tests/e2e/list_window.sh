@@ -12,7 +12,6 @@ source "$(dirname "$0")/lib/common.bash"
 
 TEMP=$(temp_dir)
 E2E_CLEANUP_EXTRA='rm -rf "${TEMP}Postwink"'
-LIST_CLASS=PostwinkMessageList
 EMPTY_TEXT='メッセージはありません'
 # Ctrl+Shift+L: the key in the high word, Shift (1) and Ctrl (2) in the low word.
 HOTKEY=$(((0x4C << 16) | 3))
@@ -22,31 +21,6 @@ pass=$(scramble "$POSTWINK_DOVECOT_PASS")
 write_ini '[Postwink]' 'START_RUN=1' 'DISP_SEC=600' "HOTKEY=$HOTKEY" 'USE_SOUND=0' '' \
   '[SERVER1]' 'MAILBOX=Demo' 'POP3=127.0.0.1' "PORT=$POSTWINK_DOVECOT_PORT" \
   "USER=$POSTWINK_DOVECOT_USER" "PASS=$pass" 'TIMER=10' 'ENABLE=1'
-
-list_window() {  # the visible list window's handle, waiting up to $1 ms
-  drv find --class "$LIST_CLASS" --visible 1 --timeout "${1:-0}" | awk '{print $1; exit}'
-}
-# Driver output without the console's carriage returns.
-out() { drv "$@" | tr -d '\r'; }
-rows() { out ctext "$1" MFCReportCtrl | grep -v '^$'; }
-row_count() { rows "$1" | grep -c $'\t'; }
-# The state mark of the row whose text holds $2 ("B" bold, "S" selected, "F" focused).
-row_mark() { rows "$1" | grep -F -- "$2" | cut -f1; }
-click_cell() {  # list, row, column[, clicks]
-  local xy
-  xy=$(out cell "$1" "$2" "$3") || return 1
-  # shellcheck disable=SC2086
-  xdotool mousemove $xy click --repeat "${4:-1}" --delay 80 1
-}
-crop_list() {  # screenshot name, window: the list and a margin around it
-  local l t r b
-  read -r l t r b _ < <(out rect "$2")
-  local left=$((l - 8)) top=$((t - 8))
-  [ $left -ge 0 ] || left=0
-  [ $top -ge 0 ] || top=0
-  convert "$E2E_ARTIFACTS/$1-screen.png" -crop $((r - left))x$((b - top))+$left+$top \
-    +repage "$E2E_ARTIFACTS/$1.png" || fail "crop $1"
-}
 
 start_program
 main=$(main_window)

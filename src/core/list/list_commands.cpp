@@ -60,6 +60,15 @@ std::optional<bool> FlipRead(const std::vector<MailItem*>& selected) {
   return read;
 }
 
+bool LinkMayOpen(std::string_view link) {
+  static constexpr std::string_view kPrefixes[] = {
+      "http://", "https://", "ftp://", "mailto:", "news:", "nntp://", "www.", "ftp."};
+  for (std::string_view prefix : kPrefixes) {
+    if (link.size() > prefix.size() && StartsWithNoCase(link, prefix)) return true;
+  }
+  return false;
+}
+
 KeyCommand CommandForKey(CommandPlace place, int virtualKey, bool ctrl) {
   switch (virtualKey) {
     case kKeyTab:

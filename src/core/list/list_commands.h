@@ -6,6 +6,7 @@
 #include <cstddef>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "core/mime/mail_item.h"
@@ -61,6 +62,10 @@ MenuItemState ContextMenuItem(int command, const ContextFacts& facts);
 // Every selected item takes the opposite of the first one's read state, so a mixed selection
 // becomes uniform. Returns the state given (true: read), or none for an empty selection.
 std::optional<bool> FlipRead(const std::vector<MailItem*>& selected);
+
+// Whether a link of the preview is handed to the shell: web, mail and news addresses only. A
+// message's "file:" link or a bare path would start whatever program it names.
+bool LinkMayOpen(std::string_view link);
 
 // What a key does in the list or in the preview pane.
 enum class KeyCommand {

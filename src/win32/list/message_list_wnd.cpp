@@ -2,6 +2,7 @@
 
 #include <commctrl.h>
 #include <richedit.h>
+#include <windowsx.h>
 
 #include <algorithm>
 
@@ -61,6 +62,7 @@ bool SameRect(const RECT& a, const Rect& b) {
 MessageListWnd::MessageListWnd(ListWindowContext context) : context_(std::move(context)) {}
 
 MessageListWnd::~MessageListWnd() {
+  *alive_ = false;
   Destroy();
   if (images_) ImageList_Destroy(images_);
 }
@@ -513,24 +515,6 @@ void MessageListWnd::OpenRow(int row, bool ctrl) {
   }
 }
 
-bool MessageListWnd::OnListKey(UINT key, UINT flags) {
-  switch (key) {
-    case VK_TAB:
-      if (PreviewVisible()) SetFocus(preview_);
-      return true;
-    case VK_RETURN: {
-      int row = list_.Model().FocusedRow();
-      if (row >= 0) OpenRow(row, (flags & MK_CONTROL) != 0);
-      return true;
-    }
-    case VK_ESCAPE:
-      PostMessageW(hwnd(), WM_CLOSE, 0, 0);
-      return true;
-    default:
-      return false;
-  }
-}
-
 LRESULT MessageListWnd::OnListNotify(const NMREPORTVIEW& nm) {
   switch (static_cast<int>(nm.hdr.code)) {
     case kReportItemClick:
@@ -551,7 +535,7 @@ LRESULT MessageListWnd::OnListNotify(const NMREPORTVIEW& nm) {
       FollowSelection();
       return 0;
     case kReportKeyDown:
-      return OnListKey(nm.key, nm.flags) ? 1 : 0;
+      return RunKey(CommandPlace::kList, nm.key, (nm.flags & MK_CONTROL) != 0) ? 1 : 0;
     case kReportColumnClick:
       if (nm.column >= 0) SortByHeader(nm.column);
       return 1;
@@ -560,45 +544,6 @@ LRESULT MessageListWnd::OnListNotify(const NMREPORTVIEW& nm) {
       return 0;
     default:
       return 0;
-  }
-}
-
-LRESULT MessageListWnd::OnPreviewNotify(NMHDR* header) {
-  if (header->code != EN_MSGFILTER) return 0;
-  const auto* filter = reinterpret_cast<MSGFILTER*>(header);
-  if (filter->msg != WM_KEYDOWN) return 0;
-  switch (filter->wParam) {
-    case VK_TAB:
-      SetFocus(list_.hwnd());
-      return 1;
-    case VK_ESCAPE:
-      PostMessageW(hwnd(), WM_CLOSE, 0, 0);
-      return 1;
-    case VK_RETURN: {
-      int row = list_.GetFirstSelected();
-      if (row >= 0) OpenRow(row, GetKeyState(VK_CONTROL) < 0);
-      return 1;
-    }
-    default:
-      return 0;
-  }
-}
-
-void MessageListWnd::OnCommand(UINT id) {
-  switch (id) {
-    case ID_OPEN_IN_EDITOR: {
-      if (context_.settings.editor.empty()) return;
-      int row = list_.GetFirstSelected();
-      MailItem* item = ItemAt(row);
-      if (!item) return;
-      PostMessageW(GetWindow(hwnd(), GW_OWNER), WM_OPEN_IN_EDITOR, static_cast<WPARAM>(row),
-                   reinterpret_cast<LPARAM>(item));
-      item->flags |= kMailRead;
-      list_.SetItemBold(row, false);
-      break;
-    }
-    default:
-      break;
   }
 }
 
@@ -635,6 +580,19 @@ std::optional<LRESULT> MessageListWnd::OnMessage(UINT msg, WPARAM wParam, LPARAM
       RemoveRow(static_cast<int>(wParam), true);
       return 0;
     case WM_LIST_ATTACH_MENU:
+      ShowAttachmentMenu();
+      return 0;
+    case WM_CONTEXTMENU:
+      OnContextMenu(reinterpret_cast<HWND>(wParam), {GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)});
+      return 0;
+    case WM_PREVIEW_CONTEXT: {
+      POINT at{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
+      ClientToScreen(preview_, &at);
+      ShowContextMenu(CommandPlace::kPreview, at);
+      return 0;
+    }
+    case WM_LIST_OPEN_LINK:
+      OpenLink(static_cast<LONG>(wParam), static_cast<LONG>(lParam));
       return 0;
     case WM_CLOSE:
       OnClose();

@@ -12,6 +12,7 @@
 #include "core/config/profile.h"
 #include "core/config/settings.h"
 #include "core/list/list_behaviour.h"
+#include "core/list/list_commands.h"
 #include "core/list/list_placement.h"
 #include "core/mime/charset.h"
 #include "core/mime/mime_parts.h"
@@ -39,7 +40,15 @@ struct ListWindowContext {
   std::function<void()> acknowledgeNewMail;
   // Where the tray icon is; the pointer resting there keeps the window open.
   std::function<Rect()> trayArea;
+  // The program's temporary folder (ending in "\\"), where attachments are written; without
+  // one no attachment opens.
+  std::string tempFolder;
 };
+
+// Posted to itself: the preview pane's right button went up at lParam (pane coordinates).
+inline constexpr UINT WM_PREVIEW_CONTEXT = WM_APP + 0x23;
+// Sent to itself: open the link at wParam..lParam of the preview's text.
+inline constexpr UINT WM_LIST_OPEN_LINK = WM_APP + 0x24;
 
 class MessageListWnd : public Wnd {
  public:
@@ -86,11 +95,22 @@ class MessageListWnd : public Wnd {
   void RunTimerSteps(const TimerSteps& steps);
   CloseFacts CurrentCloseFacts() const;
   void OnActivate(bool active);
-  // The list's and the preview's notifications and the commands, in one place.
   LRESULT OnListNotify(const NMREPORTVIEW& nm);
+  // The commands, the keys, the context menus, the links and the attachment menu
+  // (message_list_commands.cpp).
   LRESULT OnPreviewNotify(NMHDR* header);
-  bool OnListKey(UINT key, UINT flags);
+  bool RunKey(CommandPlace place, UINT key, bool ctrl);
   void OnCommand(UINT id);
+  void OnContextMenu(HWND from, POINT at);
+  ContextFacts CurrentContextFacts(CommandPlace place) const;
+  void ShowContextMenu(CommandPlace place, POINT at);
+  void OpenInEditor();
+  void DeleteSelected();
+  void ToggleRead();
+  void SelectAllCommand();
+  // The preview text from first to end, when it is a link that may open.
+  void OpenLink(LONG first, LONG end);
+  void ShowAttachmentMenu();
   void OpenRow(int row, bool ctrl);
   void FollowSelection();
   void SortByHeader(int column);
@@ -121,6 +141,9 @@ class MessageListWnd : public Wnd {
   HWND savedFocus_ = nullptr;
   bool dialogOpen_ = false;
   PartList parts_;
+  // Cleared when the object goes: a menu or the attachment dialog may outlast it (the hot key
+  // closes the window while they are open), and their callers must not touch it then.
+  std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);
 };
 
 }  // namespace postwink::win

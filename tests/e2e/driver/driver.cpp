@@ -1,7 +1,9 @@
 // A small tool for the end-to-end scripts: finds windows of the programs running in the same
 // Wine session, reads their texts and posts messages to them. Output is UTF-8.
-//   e2e_driver find [--class C] [--title T] [--contains TEXT] [--visible 1] [--timeout MS]
+//   e2e_driver find [--class C] [--title T] [--contains TEXT] [--visible 1] [--child ID]
+//                   [--timeout MS]
 //       one line per top-level window: hwnd pid visible class title; status 1 when none
+//       (--child: only windows with a control of that id, such as a file dialog's name field)
 //   e2e_driver gone HWND [--timeout MS]    status 0 once the window no longer exists
 //   e2e_driver text HWND                   the window's text and its children's, one a line
 //   e2e_driver post HWND MSG WPARAM LPARAM numbers in decimal or 0x hexadecimal
@@ -13,6 +15,8 @@
 //                                          below HWND; status 1 when there is no such cell
 //   e2e_driver key VK [ctrl] [shift] [alt] presses and releases a key as the user would
 //   e2e_driver foreground                  the foreground window's handle
+//   e2e_driver settext HWND ID TEXT        sets the text of the window's control ID, as typing
+//                                          it would
 //   e2e_driver trust-ca FILE.pem           adds the certificate to the user's trusted roots
 //   e2e_driver untrust-ca FILE.pem         removes it again
 // (Under Wine the roots of the current user are part of the prefix and no dialog asks.)
@@ -71,6 +75,7 @@ HWND HandleArg(const wchar_t* text) { return reinterpret_cast<HWND>(Number(text)
 struct Query {
   std::wstring className, title, contains;
   bool visibleOnly = false;
+  int child = 0;
   std::vector<HWND> found;
 };
 
@@ -85,6 +90,7 @@ BOOL CALLBACK Match(HWND hwnd, LPARAM param) {
   if (q->visibleOnly && !IsWindowVisible(hwnd)) return TRUE;
   if (!q->className.empty() && ClassOf(hwnd) != q->className) return TRUE;
   if (!q->title.empty() && TextOf(hwnd) != q->title) return TRUE;
+  if (q->child != 0 && GetDlgItem(hwnd, q->child) == nullptr) return TRUE;
   if (!q->contains.empty()) {
     std::wstring all = TextOf(hwnd) + L"\n";
     EnumChildWindows(hwnd, CollectText, reinterpret_cast<LPARAM>(&all));
@@ -107,6 +113,8 @@ int Find(int argc, wchar_t** argv) {
       q.contains = argv[i + 1];
     else if (opt == L"--visible")
       q.visibleOnly = Number(argv[i + 1]) != 0;
+    else if (opt == L"--child")
+      q.child = static_cast<int>(Number(argv[i + 1]));
     else if (opt == L"--timeout")
       timeout = static_cast<DWORD>(Number(argv[i + 1]));
     else
@@ -284,6 +292,18 @@ int Key(int argc, wchar_t** argv) {
   for (auto it = modifiers.rbegin(); it != modifiers.rend(); ++it) KeyEvent(*it, true);
   Sleep(50);
   return 0;
+}
+
+int SetText(int argc, wchar_t** argv) {
+  if (argc < 5) return 2;
+  HWND control = GetDlgItem(HandleArg(argv[2]), static_cast<int>(Number(argv[3])));
+  if (control == nullptr) return 1;
+  DWORD_PTR result = 0;
+  return SendMessageTimeoutW(control, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(argv[4]),
+                             SMTO_ABORTIFHUNG, 2000, &result) &&
+                 result
+             ? 0
+             : 1;
 }
 
 int Foreground() {
@@ -489,6 +509,8 @@ int wmain(int argc, wchar_t** argv) {
     status = Key(argc, argv);
   else if (cmd == L"foreground")
     status = Foreground();
+  else if (cmd == L"settext")
+    status = SetText(argc, argv);
   else if (cmd == L"trust-ca" || cmd == L"untrust-ca")
     status = TrustCa(argc, argv, cmd == L"trust-ca");
   else if (cmd == L"item")

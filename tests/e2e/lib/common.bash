@@ -14,7 +14,8 @@ E2E_BUILD=$E2E_ROOT/build/mingw
 export WINEPREFIX=${WINEPREFIX:-$E2E_BUILD/wineprefix}
 
 if [ -z "${E2E_INSIDE:-}" ]; then
-  if [ ! -f "$E2E_BUILD/src/win32/Postwink.exe" ] || [ ! -f "$E2E_BUILD/tests/e2e_driver.exe" ]; then
+  if [ ! -f "$E2E_BUILD/src/win32/Postwink.exe" ] || [ ! -f "$E2E_BUILD/tests/e2e_driver.exe" ] ||
+    [ ! -f "$E2E_BUILD/tests/record_editor.exe" ]; then
     (cd "$E2E_ROOT" && cmake --preset mingw >/dev/null && cmake --build --preset mingw -j2) || exit 1
   fi
   export E2E_INSIDE=1
@@ -126,3 +127,45 @@ exit_program() {
 # Status 0 when a window matching the driver's find options exists (or appears in time).
 has_window() { drv find "$@" >/dev/null; }
 no_window() { ! drv find "$@" >/dev/null; }
+
+# --- the message list -------------------------------------------------------------------------
+LIST_CLASS=PostwinkMessageList
+list_window() {  # the visible list window's handle, waiting up to $1 ms
+  drv find --class "$LIST_CLASS" --visible 1 --timeout "${1:-0}" | awk '{print $1; exit}'
+}
+# Driver output without the console's carriage returns.
+out() { drv "$@" | tr -d '\r'; }
+rows() { out ctext "$1" MFCReportCtrl | grep -v '^$'; }
+row_count() { rows "$1" | grep -c $'\t'; }
+# The state mark of the row whose text holds $2 ("B" bold, "S" selected, "F" focused).
+row_mark() { rows "$1" | grep -F -- "$2" | cut -f1; }
+click_cell() {  # list, row, column[, clicks]
+  local xy
+  xy=$(out cell "$1" "$2" "$3") || return 1
+  # shellcheck disable=SC2086
+  xdotool mousemove $xy click --repeat "${4:-1}" --delay 80 1
+}
+crop_list() {  # screenshot name, window: the list and a margin around it
+  local l t r b
+  read -r l t r b _ < <(out rect "$2")
+  local left=$((l - 8)) top=$((t - 8))
+  [ $left -ge 0 ] || left=0
+  [ $top -ge 0 ] || top=0
+  convert "$E2E_ARTIFACTS/$1-screen.png" -crop $((r - left))x$((b - top))+$left+$top \
+    +repage "$E2E_ARTIFACTS/$1.png" || fail "crop $1"
+}
+
+crop_around() {  # screenshot name, windows...: the smallest rectangle holding them, with a margin
+  local name=$1 l t r b left=100000 top=100000 right=0 bottom=0
+  shift
+  for w in "$@"; do
+    read -r l t r b _ < <(out rect "$w")
+    [ "$l" -lt "$left" ] && left=$l
+    [ "$t" -lt "$top" ] && top=$t
+    [ "$r" -gt "$right" ] && right=$r
+    [ "$b" -gt "$bottom" ] && bottom=$b
+  done
+  left=$((left > 8 ? left - 8 : 0)) top=$((top > 8 ? top - 8 : 0))
+  convert "$E2E_ARTIFACTS/$name-screen.png" -crop $((right + 8 - left))x$((bottom + 8 - top))+$left+$top \
+    +repage "$E2E_ARTIFACTS/$name.png" || fail "crop $name"
+}

@@ -124,6 +124,19 @@ TEST(FlipRead, EverySelectedRowTakesTheOppositeOfTheFirst) {
   EXPECT_EQ(FlipRead({}), std::nullopt);
 }
 
+TEST(LinkMayOpen, WebMailAndNewsOnly) {
+  for (const char* link :
+       {"http://example.jp/", "HTTPS://example.jp/a?b=c", "ftp://ftp.example.jp/",
+        "mailto:a@example.jp", "news:fj.comp", "www.example.jp", "ftp.example.jp"}) {
+    EXPECT_TRUE(LinkMayOpen(link)) << link;
+  }
+  for (const char* link : {"file:///C:/Windows/System32/calc.exe", "file://server/share/x.exe",
+                           "\\\\server\\share\\x.exe", "C:\\x.exe", "javascript:alert(1)",
+                           "http://", "", " http://example.jp/"}) {
+    EXPECT_FALSE(LinkMayOpen(link)) << link;
+  }
+}
+
 TEST(CommandForKey, BothTables) {
   constexpr auto kList = CommandPlace::kList;
   constexpr auto kPreview = CommandPlace::kPreview;
