@@ -15,8 +15,6 @@
 //                                          below HWND; status 1 when there is no such cell
 //   e2e_driver key VK [ctrl] [shift] [alt] presses and releases a key as the user would
 //   e2e_driver foreground                  the foreground window's handle
-//   e2e_driver settext HWND ID TEXT        sets the text of the window's control ID, as typing
-//                                          it would
 //   e2e_driver trust-ca FILE.pem           adds the certificate to the user's trusted roots
 //   e2e_driver untrust-ca FILE.pem         removes it again
 // (Under Wine the roots of the current user are part of the prefix and no dialog asks.)
@@ -25,7 +23,8 @@
 // Controls inside a dialog are named by the dialog and their id; of several with that id (the
 // pages of a property sheet) the visible one is taken:
 //   e2e_driver item HWND ID                the control's handle and whether it is visible
-//   e2e_driver settext HWND ID TEXT        sets its text (an edit field, a drop-down's field)
+//   e2e_driver settext HWND ID TEXT        sets its text as typing it would (an edit field, a
+//                                          drop-down's field)
 //   e2e_driver gettext HWND ID             its text
 //   e2e_driver click HWND ID               presses a button (posted: a dialog it opens may wait)
 //   e2e_driver checked HWND ID             1 when a check box or radio button is checked
@@ -294,18 +293,6 @@ int Key(int argc, wchar_t** argv) {
   return 0;
 }
 
-int SetText(int argc, wchar_t** argv) {
-  if (argc < 5) return 2;
-  HWND control = GetDlgItem(HandleArg(argv[2]), static_cast<int>(Number(argv[3])));
-  if (control == nullptr) return 1;
-  DWORD_PTR result = 0;
-  return SendMessageTimeoutW(control, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(argv[4]),
-                             SMTO_ABORTIFHUNG, 2000, &result) &&
-                 result
-             ? 0
-             : 1;
-}
-
 int Foreground() {
   std::printf("0x%llx\n",
               static_cast<unsigned long long>(reinterpret_cast<UINT_PTR>(GetForegroundWindow())));
@@ -421,7 +408,8 @@ int SetText(int argc, wchar_t** argv) {
   if (item == nullptr) return 1;
   DWORD_PTR result = 0;
   return SendMessageTimeoutW(item, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(argv[4]),
-                             SMTO_ABORTIFHUNG, 5000, &result)
+                             SMTO_ABORTIFHUNG, 5000, &result) &&
+                 result
              ? 0
              : 1;
 }
@@ -509,8 +497,6 @@ int wmain(int argc, wchar_t** argv) {
     status = Key(argc, argv);
   else if (cmd == L"foreground")
     status = Foreground();
-  else if (cmd == L"settext")
-    status = SetText(argc, argv);
   else if (cmd == L"trust-ca" || cmd == L"untrust-ca")
     status = TrustCa(argc, argv, cmd == L"trust-ca");
   else if (cmd == L"item")
