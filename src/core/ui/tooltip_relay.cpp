@@ -2,6 +2,20 @@
 
 namespace postwink {
 
+std::optional<int> ToolUnder(const std::vector<std::optional<Rect>>& areas, Point point) {
+  std::optional<int> found;
+  long long smallest = 0;
+  for (size_t i = 0; i < areas.size(); ++i) {
+    if (!areas[i] || !areas[i]->Contains(point)) continue;
+    const long long area = static_cast<long long>(areas[i]->Width()) * areas[i]->Height();
+    if (!found || area < smallest) {
+      found = static_cast<int>(i);
+      smallest = area;
+    }
+  }
+  return found;
+}
+
 TooltipRelay::Actions TooltipRelay::MouseMove(Point position, std::optional<int> tool,
                                               bool applicationActive) {
   if (!applicationActive || last_ == position) return {};

@@ -20,6 +20,11 @@ enum class TooltipAction {
   kShow,            // show the pending tool's tip and start the auto-hide delay
 };
 
+// The tool under a point: of the areas that hold it, the smallest (the first of equals), so that
+// a control inside a group box shows its own tip and the group's shows around it. An area of
+// none cannot be hit; all areas and the point are in the same coordinates.
+std::optional<int> ToolUnder(const std::vector<std::optional<Rect>>& areas, Point point);
+
 class TooltipRelay {
  public:
   using Actions = std::vector<TooltipAction>;

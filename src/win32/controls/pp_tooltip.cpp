@@ -114,20 +114,23 @@ std::optional<int> CPPTooltip::VisibleTool() const {
 }
 
 std::optional<int> CPPTooltip::ToolAt(POINT screen) const {
-  for (size_t i = 0; i < tools_.size(); ++i) {
-    const Tool& tool = tools_[i];
-    if (!IsWindow(tool.control) || !IsWindowVisible(tool.control)) continue;
+  std::vector<std::optional<Rect>> areas;
+  for (const Tool& tool : tools_) {
     RECT area;
-    POINT p = screen;
-    if (tool.rect) {
-      area = *tool.rect;
-      ScreenToClient(tool.control, &p);
-    } else if (!GetWindowRect(tool.control, &area)) {
+    if (!IsWindow(tool.control) || !IsWindowVisible(tool.control)) {
+      areas.emplace_back();
       continue;
     }
-    if (PtInRect(&area, p)) return static_cast<int>(i);
+    if (tool.rect) {
+      area = *tool.rect;
+      MapWindowPoints(tool.control, nullptr, reinterpret_cast<POINT*>(&area), 2);
+    } else if (!GetWindowRect(tool.control, &area)) {
+      areas.emplace_back();
+      continue;
+    }
+    areas.push_back(Rect{area.left, area.top, area.right, area.bottom});
   }
-  return std::nullopt;
+  return ToolUnder(areas, {screen.x, screen.y});
 }
 
 void CPPTooltip::RelayEvent(const MSG& msg) {

@@ -47,5 +47,28 @@ TEST(TooltipRelay, TheDelayShowsNothingWhenTheMouseMovedOnOrAKeyWasPressed) {
   EXPECT_EQ(r.ShownTool(), std::nullopt);
 }
 
+TEST(TooltipRelay, TheToolUnderAPointIsTheSmallestThatHoldsIt) {
+  // A group box (0) around a field (1) and a check box (2); a tool that cannot be hit (3).
+  const std::vector<std::optional<Rect>> areas = {Rect{0, 0, 200, 100}, Rect{10, 10, 100, 30},
+                                                  Rect{10, 40, 100, 60}, std::nullopt};
+  struct Case {
+    Point point;
+    std::optional<int> tool;
+  } cases[] = {
+      {{50, 20}, 1},
+      {{50, 50}, 2},
+      {{150, 80}, 0},
+      {{10, 10}, 1},
+      {{100, 30}, 0},  // right and bottom edges are outside
+      {{250, 50}, std::nullopt},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(ToolUnder(areas, c.point), c.tool) << c.point.x << "," << c.point.y;
+  }
+  // Equal areas: the first added.
+  EXPECT_EQ(ToolUnder({Rect{0, 0, 10, 10}, Rect{0, 0, 10, 10}}, {5, 5}), 0);
+  EXPECT_EQ(ToolUnder({}, {5, 5}), std::nullopt);
+}
+
 }  // namespace
 }  // namespace postwink

@@ -102,6 +102,22 @@ TEST_F(TooltipWindowTest, HoveringShowsTheBalloonAfterTheDelay) {
   EXPECT_TRUE(PumpUntil([&] { return !IsWindowVisible(tip_.hwnd()); }, 1000));
 }
 
+// A group box with a tip of its own around a control with its own: the control's tip shows over
+// the control, the group's beside it, whichever tool was added first.
+TEST_F(TooltipWindowTest, TheInnermostToolShowsItsTip) {
+  HWND group = CreateWindowExW(0, L"BUTTON", L"Group", WS_CHILD | WS_VISIBLE | BS_GROUPBOX, 10, 70,
+                               380, 90, host_.hwnd(), nullptr, ProgramInstance(), nullptr);
+  HWND inner = host_.AddButton(103, L"Inner", 200, 100, 120, 30);
+  tip_.AddTool(group, "group");  // 2
+  tip_.AddTool(inner, "inner");  // 3
+  MoveMouseTo(CentreOf(inner));
+  EXPECT_TRUE(PumpUntil([&] { return tip_.VisibleTool() == 3; }, 3000));
+  POINT besideInner{40, 120};
+  ClientToScreen(host_.hwnd(), &besideInner);
+  MoveMouseTo(besideInner);
+  EXPECT_TRUE(PumpUntil([&] { return tip_.VisibleTool() == 2; }, 3000));
+}
+
 TEST_F(TooltipWindowTest, LeavingBeforeTheDelayShowsNothing) {
   MoveMouseTo(CentreOf(first_));
   PumpFor(200);
