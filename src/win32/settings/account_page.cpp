@@ -100,7 +100,16 @@ std::optional<AccountFields> AccountPage::ReadControls(bool choosing) {
 void AccountPage::OnSelectAccount() {
   int chosen = static_cast<int>(SendMessageW(Item(IDC_ACCOUNT_MAILBOX), CB_GETCURSEL, 0, 0));
   std::optional<AccountFields> shown = ReadControls(true);
-  if (shown) model_->Show(chosen, *shown);
+  if (!shown) {
+    // The refused number is to be mended on the account shown, with all else typed into it.
+    Filling([this] {
+      SendMessageW(Item(IDC_ACCOUNT_MAILBOX), CB_SETCURSEL, static_cast<WPARAM>(model_->Shown()),
+                   0);
+      SetItemText(IDC_ACCOUNT_MAILBOX, typedName_);
+    });
+    return;
+  }
+  model_->Show(chosen, *shown);
   FillNames();
   ShowAccount();
 }

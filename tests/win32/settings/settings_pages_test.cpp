@@ -206,6 +206,28 @@ TEST_F(SettingsPages, ANumberOutOfRangeKeepsTheUserOnThePage) {
   EXPECT_EQ(settings_.dispSec, 10);
 }
 
+// Choosing another account while a number of the shown one is refused keeps that account shown
+// with everything typed into it.
+TEST_F(SettingsPages, ARefusedNumberKeepsTheShownAccountAndItsEditsWhenAnotherIsChosen) {
+  Open(2);
+  Type(IDC_ACCOUNT_SERVER, "typed.example.org");
+  Type(IDC_ACCOUNT_PORT, "99999");
+  {
+    ModalAnswerer boxes({ModalAnswerer::Press(IDOK)});
+    Choose(IDC_ACCOUNT_MAILBOX, 1);
+    ASSERT_EQ(boxes.Answered(), 1u);
+  }
+  EXPECT_EQ(Text(IDC_ACCOUNT_MAILBOX), "box0");
+  EXPECT_EQ(SendMessageW(Control(IDC_ACCOUNT_MAILBOX), CB_GETCURSEL, 0, 0), 0);
+  EXPECT_EQ(Text(IDC_ACCOUNT_SERVER), "typed.example.org");
+  EXPECT_EQ(Text(IDC_ACCOUNT_PORT), "99999");
+  Type(IDC_ACCOUNT_PORT, "110");
+  Choose(IDC_ACCOUNT_MAILBOX, 1);
+  EXPECT_EQ(Text(IDC_ACCOUNT_MAILBOX), "box1");
+  Choose(IDC_ACCOUNT_MAILBOX, 0);
+  EXPECT_EQ(Text(IDC_ACCOUNT_SERVER), "typed.example.org");
+}
+
 TEST_F(SettingsPages, MessageListButtonsEnableTheirFieldsAndApplyTheBits) {
   settings_.autoClose = 0;
   Open(1, 2);
