@@ -29,6 +29,21 @@ if [ ${#missing[@]} -gt 0 ]; then
   "${sudo_cmd[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}"
 fi
 
+# Wine draws the buttons of a window's caption with the Marlett font. Its fonts package as a
+# whole would change the fonts of every Wine program on the machine, so only Marlett is taken
+# from it, and scripts/wine-run.sh puts it into the test prefixes.
+marlett=/usr/local/share/postwink/marlett.ttf
+if [ ! -f "$marlett" ]; then
+  sudo_cmd=()
+  [ "$(id -u)" -eq 0 ] || sudo_cmd=(sudo)
+  unpack=$(mktemp -d)
+  fetch_fonts() { (cd "$unpack" && apt-get download -qq fonts-wine >/dev/null 2>&1); }
+  fetch_fonts || { "${sudo_cmd[@]}" apt-get update -qq && fetch_fonts; }
+  dpkg-deb -x "$unpack"/fonts-wine_*.deb "$unpack/x"
+  "${sudo_cmd[@]}" install -D -m 644 "$unpack/x/usr/share/wine/fonts/marlett.ttf" "$marlett"
+  rm -rf "$unpack"
+fi
+
 # Dovecot's packaged service is not used: the tests start their own instance on loopback.
 if command -v systemctl >/dev/null 2>&1 && systemctl is-active --quiet dovecot 2>/dev/null; then
   systemctl stop dovecot || true

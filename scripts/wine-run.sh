@@ -76,4 +76,11 @@ if [ ! -f "$WINEPREFIX/system.reg" ]; then
   exec 9>&-
 fi
 
+# The caption buttons' font (scripts/setup.sh), also for prefixes made before it was there.
+marlett=/usr/local/share/postwink/marlett.ttf
+fonts=$WINEPREFIX/drive_c/windows/Fonts
+if [ -f "$marlett" ] && [ -d "$fonts" ] && [ ! -f "$fonts/marlett.ttf" ]; then
+  cp "$marlett" "$fonts/.marlett.$$" && mv -f "$fonts/.marlett.$$" "$fonts/marlett.ttf"
+fi
+
 exec "$wine_bin" "$@"
