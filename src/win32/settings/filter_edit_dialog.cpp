@@ -1,7 +1,6 @@
 #include "win32/settings/filter_edit_dialog.h"
 
 #include <array>
-#include <span>
 
 #include "win32/resource.h"
 #include "win32/settings/settings_page.h"
@@ -16,14 +15,6 @@ constexpr std::array<int, 4> kTargets = {IDC_FEDIT_FROM, IDC_FEDIT_TO, IDC_FEDIT
 constexpr std::array<int, 3> kActions = {IDC_FEDIT_SPAM, IDC_FEDIT_HIDDEN, IDC_FEDIT_COLOURS};
 // The colour slots in the order of their values: "From", "Subject", "全部", "MailBox".
 constexpr std::array<const char*, 4> kSlots = {"From", "Subject", "\x91S\x95\x94", "MailBox"};
-
-std::wstring TextOf(HWND window) {
-  int length = GetWindowTextLengthW(window);
-  std::wstring text(static_cast<size_t>(length) + 1, L'\0');
-  int got = GetWindowTextW(window, text.data(), length + 1);
-  text.resize(static_cast<size_t>(got > 0 ? got : 0));
-  return text;
-}
 
 }  // namespace
 
@@ -67,16 +58,10 @@ void FilterEditDialog::OnInit() {
 
 FilterEditState FilterEditDialog::ReadControls() const {
   FilterEditState state;
-  auto checkedIndex = [this](std::span<const int> group) {
-    for (size_t i = 0; i < group.size(); ++i) {
-      if (IsDlgButtonChecked(hwnd(), group[i]) == BST_CHECKED) return static_cast<int>(i);
-    }
-    return -1;
-  };
-  state.target = checkedIndex(kTargets);
-  state.action = checkedIndex(kActions);
-  state.headerName = Narrow(TextOf(GetDlgItem(hwnd(), IDC_FEDIT_HEADER_NAME)));
-  state.pattern = Narrow(TextOf(GetDlgItem(hwnd(), IDC_FEDIT_PATTERN)));
+  state.target = CheckedIndex(hwnd(), kTargets);
+  state.action = CheckedIndex(hwnd(), kActions);
+  state.headerName = WindowText(GetDlgItem(hwnd(), IDC_FEDIT_HEADER_NAME));
+  state.pattern = WindowText(GetDlgItem(hwnd(), IDC_FEDIT_PATTERN));
   state.useRegex = IsDlgButtonChecked(hwnd(), IDC_FEDIT_REGEX) == BST_CHECKED;
   state.whenAbsent = IsDlgButtonChecked(hwnd(), IDC_FEDIT_ABSENT) == BST_CHECKED ? 1 : 0;
   state.textColour = textColour_.Colour();

@@ -37,19 +37,10 @@ void ListPage::OnInit() {
   UpdateEnabling();
 }
 
-int ListPage::CheckedIndex(std::span<const int> group) const {
-  int i = 0;
-  for (int id : group) {
-    if (Checked(id)) return i;
-    ++i;
-  }
-  return -1;
-}
-
 ListPageValues ListPage::ReadButtons() const {
   ListPageValues v = ListPageValuesOf(context_.settings);
-  v.position = CheckedIndex(kPositions);
-  v.effect = CheckedIndex(kEffects);
+  v.position = CheckedIndex(hwnd(), kPositions);
+  v.effect = CheckedIndex(hwnd(), kEffects);
   v.vertical = Checked(IDC_LIST_VERTICAL);
   v.horizontalLines = Checked(IDC_LIST_HORIZONTAL_LINES);
   v.verticalLines = Checked(IDC_LIST_VERTICAL_LINES);

@@ -2,8 +2,6 @@
 // CPropertyPage3 ("メッセージ一覧"): where and how the message list appears, its grid and
 // headings, when it closes by itself, and the preview.
 
-#include <span>
-
 #include "core/settings_ui/list_page_model.h"
 #include "win32/settings/settings_page.h"
 
@@ -23,8 +21,6 @@ class ListPage : public SettingsPage {
   // The buttons' state; the number fields keep the settings' values.
   ListPageValues ReadButtons() const;
   void UpdateEnabling();
-  // The index of the checked button of a group, or -1.
-  int CheckedIndex(std::span<const int> group) const;
 };
 
 }  // namespace postwink::win

@@ -28,6 +28,21 @@ void AttachHelpTexts(CPPTooltip& tooltip, HWND dialog, int dialogId) {
   }
 }
 
+std::string WindowText(HWND window) {
+  int length = GetWindowTextLengthW(window);
+  std::wstring text(static_cast<size_t>(length) + 1, L'\0');
+  int got = GetWindowTextW(window, text.data(), length + 1);
+  text.resize(static_cast<size_t>(got > 0 ? got : 0));
+  return Narrow(text);
+}
+
+int CheckedIndex(HWND dialog, std::span<const int> group) {
+  for (size_t i = 0; i < group.size(); ++i) {
+    if (IsDlgButtonChecked(dialog, group[i]) == BST_CHECKED) return static_cast<int>(i);
+  }
+  return -1;
+}
+
 namespace {
 
 bool IsToggle(HWND button) {
@@ -58,14 +73,7 @@ PROPSHEETPAGEW SettingsPage::Descriptor() {
   return page;
 }
 
-std::string SettingsPage::ItemText(int id) const {
-  HWND item = Item(id);
-  int length = GetWindowTextLengthW(item);
-  std::wstring text(static_cast<size_t>(length) + 1, L'\0');
-  int got = GetWindowTextW(item, text.data(), length + 1);
-  text.resize(static_cast<size_t>(got > 0 ? got : 0));
-  return Narrow(text);
-}
+std::string SettingsPage::ItemText(int id) const { return WindowText(Item(id)); }
 
 void SettingsPage::SetItemText(int id, const std::string& text) {
   SetDlgItemTextW(hwnd(), id, Widen(text).c_str());

@@ -4,6 +4,7 @@
 
 #include <functional>
 #include <optional>
+#include <span>
 #include <string>
 
 #include "core/check/check_engine.h"
@@ -33,6 +34,10 @@ inline int TooltipStringId(int dialog, int control) { return dialog * 100 + cont
 std::string LoadProgramString(int id);
 // Gives every direct child of the dialog that has a help text its tool tip.
 void AttachHelpTexts(CPPTooltip& tooltip, HWND dialog, int dialogId);
+// A control's text in code page 932.
+std::string WindowText(HWND window);
+// The position of the checked button in a group of the dialog's buttons; -1 when none is.
+int CheckedIndex(HWND dialog, std::span<const int> group);
 
 class SettingsPage : public Wnd {
  public:
