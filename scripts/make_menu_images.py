@@ -11,11 +11,10 @@ a link (a globe), copy (two pages), start the mail program (an envelope leaving)
 """
 import math
 import os
-import struct
 import sys
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-from make_icons import disc, envelope, render, rgb, stroke  # noqa: E402
+from make_icons import disc, envelope, rgb, strip_bmp, stroke, write  # noqa: E402
 
 
 def box(left, top, right, bottom, fill, edge=None, edge_width=0.07):
@@ -79,32 +78,12 @@ def pictures():
            stroke([(0.5, 0.44), (0.5, 0.76)], 0.14, 0xFFFFFF)]
 
 
-def strip_bmp(images, size=16):
-    """A 24-bit bitmap of the images side by side; pixels drawn less than half become magenta."""
-    rendered = [render(shapes, size) for shapes in images]
-    width = size * len(rendered)
-    stride = (width * 3 + 3) // 4 * 4
-    data = b''
-    for y in reversed(range(size)):
-        row = b''
-        for picture in rendered:
-            for r, g, b, a in picture[y]:
-                row += struct.pack('<BBB', b, g, r) if a >= 128 else b'\xff\x00\xff'
-        data += row + b'\0' * (stride - len(row))
-    header = struct.pack('<IiiHHIIiiII', 40, width, size, 1, 24, 0, len(data), 2835, 2835, 0, 0)
-    return struct.pack('<2sIHHI', b'BM', 14 + len(header) + len(data), 0, 0,
-                       14 + len(header)) + header + data
-
-
 def main():
     if len(sys.argv) != 2:
         sys.exit('usage: make_menu_images.py OUTPUT.bmp')
     path = sys.argv[1]
     os.makedirs(os.path.dirname(os.path.abspath(path)), exist_ok=True)
-    temp = path + '.tmp'
-    with open(temp, 'wb') as f:
-        f.write(strip_bmp(list(pictures())))
-    os.replace(temp, path)
+    write(path, strip_bmp(list(pictures())))
 
 
 if __name__ == '__main__':
