@@ -222,6 +222,7 @@ bool CheckEngine::Connect(int position) {
     host_.Log("connect...");
     connected_ = false;
     startTlsDue_ = false;
+    sendFailed_ = false;
     OpenResult opened =
         transport_.OpenConnection(addresses[addressIndex_], AccountAt(position)->port);
     activeSocket_ = opened.socket;
@@ -379,13 +380,20 @@ void CheckEngine::HandleSocketEvent(SocketHandle socket, SocketEvent event, int 
 }
 
 void CheckEngine::SendReply(SessionReply& reply, Account& account) {
-  if (reply.command.empty()) return;
-  bool sent = transport_.SendText(activeSocket_, reply.command);
-  if (sent) MarkReplyStart();
-  if (!sent && reply.goOn) {
-    reply = session_.OnSendFailed(account);
-    if (!reply.command.empty()) transport_.SendText(activeSocket_, reply.command);
+  if (reply.command.empty() || sendFailed_) return;
+  if (transport_.SendText(activeSocket_, reply.command)) {
+    MarkReplyStart();
+    return;
   }
+  if (!reply.goOn) return;
+  if (session_.AwaitsEarlierReplies()) {
+    // Sent ahead: a server that hung up sent its earlier replies before it went. They are read
+    // first, and the close that follows ends the check as it would have without sending ahead.
+    sendFailed_ = true;
+    return;
+  }
+  reply = session_.OnSendFailed(account);
+  if (!reply.command.empty()) transport_.SendText(activeSocket_, reply.command);
 }
 
 bool CheckEngine::ReceiveLine(std::string_view line) {
@@ -442,6 +450,8 @@ std::string CheckEngine::TimeoutText() {
       security_.mode == SecurityMode::kNone && account->port == kPop3sPort) {
     return texts::kPlainOnTlsPort;
   }
+  // The replies never came to commands that could not be sent.
+  if (sendFailed_) return texts::kSendFailed;
   return texts::kTimedOut;
 }
 

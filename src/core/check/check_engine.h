@@ -144,6 +144,7 @@ class CheckEngine : public TransportEvents {
   size_t addressIndex_ = 0;
   bool connected_ = false;
   bool startTlsDue_ = false;  // STLS was accepted in the read being handled
+  bool sendFailed_ = false;   // commands sent ahead could not go out
   int64_t replyStartMs_ = 0;
   uint64_t replyStartBytes_ = 0;
 };

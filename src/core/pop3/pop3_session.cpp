@@ -73,6 +73,7 @@ void Pop3Session::LogLine(const Account& account, std::string_view text) {
 void Pop3Session::SetState(SessionState state) {
   window_.Clear();
   out_.clear();
+  queued_ = lastBatch_ = 0;
   fetching_ = false;
   window_.Push(ExpectedReply{state, currentNumber_});
   Enter();
@@ -83,6 +84,7 @@ void Pop3Session::Queue(Account& account, ExpectedReply reply, std::string comma
   LogLine(account, logText.empty() ? std::string_view(command) : logText);
   reply.commandBytes = command.size();
   out_ += command;
+  ++queued_;
   window_.Push(std::move(reply));
   if (window_.Size() == 1) Enter();
 }
@@ -92,6 +94,8 @@ SessionReply Pop3Session::Flush() {
   lastSent_ = out_ == "STAT\r\n" ? SentKind::kStat : SentKind::kOther;
   reply.command = std::move(out_);
   out_.clear();
+  lastBatch_ = queued_;
+  queued_ = 0;
   return reply;
 }
 
@@ -146,6 +150,7 @@ SessionReply Pop3Session::Fail(std::string error) {
   state_ = SessionState::kFailed;
   window_.Clear();
   out_.clear();
+  queued_ = lastBatch_ = 0;
   fetching_ = false;
   sizeText_.reset();
   message_ = std::string();

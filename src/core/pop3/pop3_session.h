@@ -106,6 +106,9 @@ class Pop3Session {
   SessionReply OnSecured(Account& account);
   // The command of the last reply could not be sent.
   SessionReply OnSendFailed(Account& account);
+  // Replies are still due to commands that went out before the last reply's: a server that
+  // hung up has sent those before it went.
+  bool AwaitsEarlierReplies() const { return window_.Size() > lastBatch_; }
   // A fetched message is parsed while the server works on a long reply: after the RETR, TOP or
   // UIDL that follows it has been sent, not during the short LIST round trip in between. The
   // caller calls this right after sending when PendingDue(), and when a check is cut off while
@@ -174,6 +177,8 @@ class Pop3Session {
   SessionState state_ = SessionState::kGreeting;
   enum class SentKind { kOther, kStat, kQuit };
   SentKind lastSent_ = SentKind::kOther;
+  size_t queued_ = 0;     // commands in out_
+  size_t lastBatch_ = 0;  // commands of the last reply
   int currentNumber_ = 0;
   bool useRetr_ = true;
   bool statusSeen_ = false;

@@ -116,6 +116,9 @@ class FakeTransport : public Transport {
   bool SendText(SocketHandle socket, std::string_view text) override {
     if (socket != handle_ || !conn_.open) return false;
     if (conn_.handshaking) return false;
+    // Writing to a server that has hung up fails (EPIPE), while what it sent before it went is
+    // still there to be read.
+    if (conn_.hungUp) return false;
     // A pipelining session sends several commands at once; each is answered in turn.
     for (const std::string& command : SplitCommands(text)) {
       if (!conn_.secured) sentInClear.emplace_back(command.substr(0, command.size() - 2));
@@ -123,6 +126,7 @@ class FakeTransport : public Transport {
       if (!hangUpOn.empty() && command == hangUpOn + "\r\n") {
         conn_.server->commands.emplace_back(hangUpOn);
         conn_.closing = true;
+        conn_.hungUp = true;
         continue;
       }
       for (std::string& line : conn_.server->Respond(command)) conn_.lines.push_back(line);
@@ -177,6 +181,7 @@ class FakeTransport : public Transport {
     bool tls = false;
     bool handshaking = false;
     bool secured = false;
+    bool hungUp = false;
     int linesSent = 0;
   };
   Connection conn_;
