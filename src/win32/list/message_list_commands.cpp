@@ -234,18 +234,19 @@ void MessageListWnd::ShowContextMenu(CommandPlace place, POINT at) {
 void MessageListWnd::ShowAttachmentMenu() {
   MailItem* item = ItemAt(list_.GetFirstSelected());
   if (!item) return;
-  parts_.clear();
-  GetBodyAndParts(*item, parts_, context_.charsets);
+  // Its own list: a preview shown while the menu is open parses another message.
+  PartList parts;
+  GetBodyAndParts(*item, parts, context_.charsets);
   POINT at{};
   GetCursorPos(&at);
   std::shared_ptr<bool> alive = alive_;
-  std::optional<size_t> part = TrackAttachmentMenu(hwnd(), at, parts_);
+  std::optional<size_t> part = TrackAttachmentMenu(hwnd(), at, parts);
   // A check may have refilled the list while the menu was open: the part list is that item's.
   if (!*alive || !part || ItemAt(list_.GetFirstSelected()) != item) return;
   if (context_.tempFolder.empty()) return;
   System& system = PlatformSystem();
   TempFolder folder{system.files, context_.tempFolder, system.codePage};
-  OpenAttachment(hwnd(), *item, parts_, *part, folder, [this, alive](bool open) {
+  OpenAttachment(hwnd(), *item, parts, *part, folder, [this, alive](bool open) {
     if (*alive) dialogOpen_ = open;
   });
 }

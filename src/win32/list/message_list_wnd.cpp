@@ -313,8 +313,8 @@ void MessageListWnd::ShowPreview(int row) {
   HideCaret(preview_);
   SetWindowTextW(preview_, L"");
   SendMessageW(preview_, EM_SETSEL, static_cast<WPARAM>(-1), -1);
-  parts_.clear();
-  std::optional<std::string> body = GetBodyAndParts(*item, parts_, context_.charsets);
+  PartList parts;
+  std::optional<std::string> body = GetBodyAndParts(*item, parts, context_.charsets);
   std::wstring text = Widen(body ? *body : std::string());
   SendMessageW(preview_, EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>(text.c_str()));
   ShowWindow(preview_, SW_SHOWNA);
@@ -347,7 +347,6 @@ void MessageListWnd::RemoveRow(int row, bool byImage) {
   // The item stays in the DisplayList, so a later check does not list it again.
   item->flags |= kMailRemoved;
   FreeLargeTexts(*item);
-  if (wasPreview) parts_.clear();
   list_.DeleteItem(row);
   if (wasPreview) {
     previewRow_ = -2;
@@ -459,7 +458,6 @@ void MessageListWnd::OnDestroy() {
   shown_ = false;
   savedFocus_ = nullptr;
   preview_ = nullptr;
-  parts_.clear();
 }
 
 void MessageListWnd::RefindPreviewRow(const MailItem* item) {

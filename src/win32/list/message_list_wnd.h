@@ -15,7 +15,6 @@
 #include "core/list/list_commands.h"
 #include "core/list/list_placement.h"
 #include "core/mime/charset.h"
-#include "core/mime/mime_parts.h"
 #include "win32/handles.h"
 #include "win32/list/message_report_ctrl.h"
 #include "win32/platform/windows_headers.h"
@@ -140,7 +139,6 @@ class MessageListWnd : public Wnd {
   int nextColour_ = 0;
   HWND savedFocus_ = nullptr;
   bool dialogOpen_ = false;
-  PartList parts_;
   // Cleared when the object goes: a menu or the attachment dialog may outlast it (the hot key
   // closes the window while they are open), and their callers must not touch it then.
   std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);
