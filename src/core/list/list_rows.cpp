@@ -155,9 +155,13 @@ int FillListRows(ReportModel& model, const DisplayList& list, const FillOptions&
   }
   model.SetCompare(CompareListRows);
   model.Sort(options.sort.column, options.sort.ascending);
-  if (!remember) return -1;
+  return RowOfItem(model, remember);
+}
+
+int RowOfItem(const ReportModel& model, const MailItem* item) {
+  if (!item) return -1;
   for (int row = 0; row < model.RowCount(); ++row) {
-    if (RowItem(*model.Row(row)) == remember) return row;
+    if (RowItem(*model.Row(row)) == item) return row;
   }
   return -1;
 }

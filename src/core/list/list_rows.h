@@ -86,6 +86,8 @@ int CompareListRows(const ReportRow& a, const ReportRow& b, int column);
 
 // The item a row stands for.
 inline MailItem* RowItem(const ReportRow& row) { return reinterpret_cast<MailItem*>(row.data); }
+// The row that stands for item, or -1.
+int RowOfItem(const ReportModel& model, const MailItem* item);
 
 // SORTITEM: the column in the low 16 bits, 1 in the high 16 bits for ascending. A column that
 // does not exist gives the default, "Received" descending.

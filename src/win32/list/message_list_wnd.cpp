@@ -221,7 +221,6 @@ void MessageListWnd::Fill(const DisplayList& list, bool unreadOnly) {
     previewRow_ = -2;
     return;
   }
-  row = std::min(row, list_.GetItemCount() - 1);
   list_.SelectItem(row);
   previewRow_ = row;
   if (PreviewVisible()) ShowPreview(row);
@@ -460,20 +459,10 @@ void MessageListWnd::OnDestroy() {
   preview_ = nullptr;
 }
 
-void MessageListWnd::RefindPreviewRow(const MailItem* item) {
-  if (!item) return;
-  for (int row = 0; row < list_.GetItemCount(); ++row) {
-    if (ItemAt(row) == item) {
-      previewRow_ = row;
-      return;
-    }
-  }
-}
-
 void MessageListWnd::SortByHeader(int column) {
   const MailItem* previewed = previewRow_ >= 0 ? ItemAt(previewRow_) : nullptr;
   list_.Model().SortByHeaderClick(column);
-  RefindPreviewRow(previewed);
+  if (int row = RowOfItem(list_.Model(), previewed); row >= 0) previewRow_ = row;
   int focus = list_.Model().FocusedRow();
   if (focus >= 0) list_.EnsureVisible(focus);
   list_.Refresh();

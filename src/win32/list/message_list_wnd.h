@@ -113,7 +113,6 @@ class MessageListWnd : public Wnd {
   void OpenRow(int row, bool ctrl);
   void FollowSelection();
   void SortByHeader(int column);
-  void RefindPreviewRow(const MailItem* item);
   MailItem* ItemAt(int row) const;
 
   ListWindowContext context_;
