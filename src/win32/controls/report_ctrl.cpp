@@ -338,6 +338,15 @@ bool CReportCtrl::SelectAll() {
 
 void CReportCtrl::SortItems(int column, bool ascending) {
   model_.Sort(column, ascending);
+  RevealFocus();
+}
+
+void CReportCtrl::SortByHeaderClick(int column) {
+  model_.SortByHeaderClick(column);
+  RevealFocus();
+}
+
+void CReportCtrl::RevealFocus() {
   int focus = model_.FocusedRow();
   if (focus >= 0) EnsureVisible(focus);
   InvalidateRect(hwnd(), nullptr, FALSE);
@@ -374,10 +383,8 @@ LRESULT CReportCtrl::Notify(int code, int row, int column, POINT point, UINT key
 void CReportCtrl::ApplySelectionChange(const std::function<bool()>& change) {
   if (Notify(kReportSelectionChanging, model_.FocusedRow(), -1) != 0) return;
   bool changed = change();
-  int focus = model_.FocusedRow();
-  if (focus >= 0) EnsureVisible(focus);
-  InvalidateRect(hwnd(), nullptr, FALSE);
-  if (changed) Notify(kReportSelectionChanged, focus, -1);
+  RevealFocus();
+  if (changed) Notify(kReportSelectionChanged, model_.FocusedRow(), -1);
 }
 
 void CReportCtrl::OnLeftButtonDown(POINT p, UINT keys) {
@@ -486,12 +493,7 @@ void CReportCtrl::OnHeaderNotify(NMHDR* header, LRESULT& result) {
   Notify(kReportHeaderNotify, -1, column, {}, 0, header->code);
   switch (header->code) {
     case HDN_ITEMCLICKW:
-      if (column >= 0 && Notify(kReportColumnClick, -1, column) == 0) {
-        model_.SortByHeaderClick(column);
-        int focus = model_.FocusedRow();
-        if (focus >= 0) EnsureVisible(focus);
-        InvalidateRect(hwnd(), nullptr, FALSE);
-      }
+      if (column >= 0 && Notify(kReportColumnClick, -1, column) == 0) SortByHeaderClick(column);
       break;
     case HDN_DIVIDERDBLCLICKW:
       if (column >= 0 && Notify(kReportDividerDblClick, -1, column) == 0) AutoSizeColumn(column);

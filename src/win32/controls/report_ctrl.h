@@ -88,6 +88,8 @@ class CReportCtrl : public Wnd {
   bool SelectAll();
   void SetSortCallback(ReportCompare compare) { model_.SetCompare(std::move(compare)); }
   void SortItems(int column, bool ascending);
+  // As a click on the column's header sorts, without asking the owner.
+  void SortByHeaderClick(int column);
   SortState GetSortColumn() const { return model_.Sorting(); }
   ReportHit HitTest(POINT client) const;
   std::optional<RECT> GetItemRect(int row, int column) const;
@@ -119,6 +121,8 @@ class CReportCtrl : public Wnd {
   bool OnKeyDown(UINT key);
   void OnHeaderNotify(NMHDR* header, LRESULT& result);
   void ApplySelectionChange(const std::function<bool()>& change);
+  // Scrolls the focused row into view and redraws, after the rows moved or the focus did.
+  void RevealFocus();
   void AutoSizeColumn(int column);
   void OnMouseMove(POINT p, UINT keys);
   void Paint(HDC dc, const RECT& area) const;

@@ -461,11 +461,8 @@ void MessageListWnd::OnDestroy() {
 
 void MessageListWnd::SortByHeader(int column) {
   const MailItem* previewed = previewRow_ >= 0 ? ItemAt(previewRow_) : nullptr;
-  list_.Model().SortByHeaderClick(column);
+  list_.SortByHeaderClick(column);
   if (int row = RowOfItem(list_.Model(), previewed); row >= 0) previewRow_ = row;
-  int focus = list_.Model().FocusedRow();
-  if (focus >= 0) list_.EnsureVisible(focus);
-  list_.Refresh();
 }
 
 void MessageListWnd::FollowSelection() {
