@@ -466,14 +466,9 @@ void MessageListWnd::SortByHeader(int column) {
 }
 
 void MessageListWnd::FollowSelection() {
-  int focused = -1;
-  for (int row = list_.GetFirstSelected(); row >= 0; row = list_.GetNextSelected(row)) {
-    if (list_.Model().Row(row)->Has(kRowFocused)) {
-      focused = row;
-      break;
-    }
-  }
-  PreviewStep step = PreviewOnSelection(focused, previewRow_);
+  const int focused = list_.Model().FocusedRow();
+  const ReportRow* row = list_.Model().Row(focused);
+  PreviewStep step = PreviewOnSelection(row && row->Has(kRowSelected) ? focused : -1, previewRow_);
   if (step.kind == PreviewStep::Kind::kHide) {
     HidePreview();
   } else if (step.kind == PreviewStep::Kind::kFollow) {
