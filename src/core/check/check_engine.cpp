@@ -23,11 +23,12 @@ int ServerTimeoutMs(int seconds) {
 }
 }  // namespace
 
-SessionSettings SessionSettingsFrom(const Settings& settings, bool verbose) {
+SessionSettings SessionSettingsFrom(const Settings& settings, bool verbose, bool pipelining) {
   SessionSettings session;
   session.listDown = settings.listDown;
   session.getLine = settings.getLine;
   session.log = settings.log == 1 || verbose;
+  session.pipelining = pipelining;
   return session;
 }
 
@@ -38,7 +39,7 @@ CheckEngine::CheckEngine(CheckHost& host, Transport& transport, const Settings& 
       settings_(settings),
       accounts_(std::move(accounts)),
       session_(host, keeper_) {
-  session_.SetSettings(SessionSettingsFrom(settings, verbose_));
+  session_.SetSettings(SessionSettingsFrom(settings, verbose_, pipelining_));
   for (size_t i = 0; i < accounts_.size(); ++i) accounts_[i]->index = static_cast<int>(i);
   updateAccount_.mailbox = kProgramName;
   updateAccount_.enabled = 0;
@@ -50,7 +51,7 @@ CheckEngine::~CheckEngine() { Stop(); }
 
 void CheckEngine::SetVerbose(bool verbose) {
   verbose_ = verbose;
-  session_.SetSettings(SessionSettingsFrom(settings_, verbose_));
+  session_.SetSettings(SessionSettingsFrom(settings_, verbose_, pipelining_));
 }
 
 void CheckEngine::Start() {
@@ -580,7 +581,7 @@ void CheckEngine::ApplyAccounts(const std::vector<AccountEdit>& edits) {
 
 void CheckEngine::ApplySettings() {
   for (size_t i = 0; i < accounts_.size(); ++i) accounts_[i]->index = static_cast<int>(i);
-  session_.SetSettings(SessionSettingsFrom(settings_, verbose_));
+  session_.SetSettings(SessionSettingsFrom(settings_, verbose_, pipelining_));
   auto known = [this](const Account* account) {
     for (auto& a : accounts_) {
       if (a.get() == account) return true;
@@ -597,9 +598,7 @@ void CheckEngine::ApplySettings() {
 
 void CheckEngine::SetPipelining(bool on) {
   pipelining_ = on;
-  SessionSettings session = session_.Settings();
-  session.pipelining = on;
-  session_.SetSettings(session);
+  session_.SetSettings(SessionSettingsFrom(settings_, verbose_, pipelining_));
 }
 
 void CheckEngine::AddUpdateItem(std::unique_ptr<MailItem> item) {

@@ -94,7 +94,6 @@ class Pop3Session {
   Pop3Session(SessionHost& host, ItemKeeper& keeper) : host_(host), keeper_(keeper) {}
 
   void SetSettings(const SessionSettings& settings) { settings_ = settings; }
-  const SessionSettings& Settings() const { return settings_; }
 
   // The controller sets Greeting just before it connects.
   void SetState(SessionState state);
