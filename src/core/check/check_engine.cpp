@@ -21,6 +21,14 @@ int ServerTimeoutMs(int seconds) {
   if (seconds <= 0) seconds = 60;
   return std::min(seconds, 24 * 3600) * 1000;
 }
+
+// -1 when the account is not among these.
+int PositionIn(const std::vector<std::unique_ptr<Account>>& accounts, const Account* account) {
+  for (size_t i = 0; i < accounts.size(); ++i) {
+    if (accounts[i].get() == account) return static_cast<int>(i);
+  }
+  return -1;
+}
 }  // namespace
 
 SessionSettings SessionSettingsFrom(const Settings& settings, bool verbose, bool pipelining) {
@@ -71,12 +79,7 @@ Account* CheckEngine::AccountAt(int position) {
   return accounts_[position].get();
 }
 
-int CheckEngine::PositionOf(const Account* account) const {
-  for (size_t i = 0; i < accounts_.size(); ++i) {
-    if (accounts_[i].get() == account) return static_cast<int>(i);
-  }
-  return -1;
-}
+int CheckEngine::PositionOf(const Account* account) const { return PositionIn(accounts_, account); }
 
 std::string CheckEngine::MailboxName(int position) {
   Account* account = AccountAt(position);
@@ -549,17 +552,13 @@ void CheckEngine::ApplyAccounts(const std::vector<AccountEdit>& edits) {
     account->cachedAddresses.clear();
     applied.push_back(std::move(account));
   }
-  auto newPosition = [&](const Account* account) {
-    for (size_t i = 0; i < applied.size(); ++i) {
-      if (applied[i].get() == account) return static_cast<int>(i);
-    }
-    return -1;
-  };
   // The next step looks after the last account started; when that one is gone, after the
   // nearest one before it that stays. The end of a cycle stays the end.
   if (lastStartedIndex_ >= 0 && lastStartedIndex_ < static_cast<int>(before.size())) {
     int mapped = -1;
-    for (int i = lastStartedIndex_; i >= 0 && mapped < 0; --i) mapped = newPosition(before[i]);
+    for (int i = lastStartedIndex_; i >= 0 && mapped < 0; --i) {
+      mapped = PositionIn(applied, before[i]);
+    }
     lastStartedIndex_ = mapped;
   } else {
     lastStartedIndex_ = static_cast<int>(applied.size());
