@@ -157,6 +157,8 @@ class Pop3Session {
   void Queue(Account& account, ExpectedReply reply, std::string command,
              std::string_view logText = {});
   SessionReply Flush();
+  // Nothing is queued, sent or awaited any more.
+  void ForgetCommands();
   // The reply at the head of the window is complete.
   void Pop();
   // A new reply is at the head: the state and what it needs.
