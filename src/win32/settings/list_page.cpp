@@ -14,7 +14,7 @@ constexpr std::array<int, 3> kEffects = {IDC_LIST_SLIDE, IDC_LIST_ROLL, IDC_LIST
 }  // namespace
 
 ListPage::ListPage(int position, SheetContext& context)
-    : SettingsPage(IDD_PROPPAGE3, "CPropertyPage3", position, context) {}
+    : SettingsPage(IDD_PROPPAGE3, position, context) {}
 
 void ListPage::OnInit() {
   const ListPageValues v = ListPageValuesOf(context_.settings);

@@ -59,9 +59,8 @@ bool IsToggle(HWND button) {
 
 }  // namespace
 
-SettingsPage::SettingsPage(int templateId, const char* className, int position,
-                           SheetContext& context)
-    : context_(context), templateId_(templateId), className_(className), position_(position) {}
+SettingsPage::SettingsPage(int templateId, int position, SheetContext& context)
+    : context_(context), templateId_(templateId), position_(position) {}
 
 PROPSHEETPAGEW SettingsPage::Descriptor() {
   PROPSHEETPAGEW page{};

@@ -41,11 +41,10 @@ int CheckedIndex(HWND dialog, std::span<const int> group);
 
 class SettingsPage : public Wnd {
  public:
-  SettingsPage(int templateId, const char* className, int position, SheetContext& context);
+  SettingsPage(int templateId, int position, SheetContext& context);
 
   PROPSHEETPAGEW Descriptor();
   int TemplateId() const { return templateId_; }
-  const char* ClassName() const { return className_; }
   const CPPTooltip& Tooltip() const { return tooltip_; }
 
  protected:
@@ -81,7 +80,6 @@ class SettingsPage : public Wnd {
   std::optional<LRESULT> OnSheetNotification(const NMHDR& header);
 
   int templateId_;
-  const char* className_;
   int position_;
   bool filling_ = false;
   CPPTooltip tooltip_;
