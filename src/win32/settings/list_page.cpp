@@ -18,10 +18,8 @@ ListPage::ListPage(int position, SheetContext& context)
 
 void ListPage::OnInit() {
   const ListPageValues v = ListPageValuesOf(context_.settings);
-  int i = 0;
-  for (int id : kPositions) SetChecked(id, v.position == i++);
-  i = 0;
-  for (int id : kEffects) SetChecked(id, v.effect == i++);
+  CheckIndex(hwnd(), kPositions, v.position);
+  CheckIndex(hwnd(), kEffects, v.effect);
   SetChecked(IDC_LIST_HORIZONTAL, !v.vertical);
   SetChecked(IDC_LIST_VERTICAL, v.vertical);
   SetItemText(IDC_LIST_DRAW_MS, std::to_string(v.drawMs));

@@ -43,6 +43,12 @@ int CheckedIndex(HWND dialog, std::span<const int> group) {
   return -1;
 }
 
+void CheckIndex(HWND dialog, std::span<const int> group, int index) {
+  for (size_t i = 0; i < group.size(); ++i) {
+    CheckDlgButton(dialog, group[i], static_cast<int>(i) == index ? BST_CHECKED : BST_UNCHECKED);
+  }
+}
+
 namespace {
 
 bool IsToggle(HWND button) {

@@ -38,6 +38,8 @@ void AttachHelpTexts(CPPTooltip& tooltip, HWND dialog, int dialogId);
 std::string WindowText(HWND window);
 // The position of the checked button in a group of the dialog's buttons; -1 when none is.
 int CheckedIndex(HWND dialog, std::span<const int> group);
+// Checks the button at index in the group and clears the others; -1 checks none.
+void CheckIndex(HWND dialog, std::span<const int> group, int index);
 
 class SettingsPage : public Wnd {
  public:
