@@ -45,10 +45,7 @@ void FilterEditDialog::OnInit() {
   textColour_.SetColour(state.textColour);
   backColour_.Attach(GetDlgItem(hwnd(), IDC_FEDIT_BACK_COLOUR));
   backColour_.SetColour(state.backColour);
-  if (tooltip_.Create(hwnd(), true)) {
-    tooltip_.SetPlacement(BalloonPlacement::kAboveRight);
-    AttachHelpTexts(tooltip_, hwnd(), IDD_FILTER_EDIT);
-  }
+  CreateHelpTooltip(tooltip_, hwnd(), IDD_FILTER_EDIT);
   UpdateEnabling();
 }
 

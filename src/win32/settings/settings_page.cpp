@@ -17,7 +17,9 @@ std::string LoadProgramString(int id) {
   return Narrow(std::wstring_view(text, static_cast<size_t>(length)));
 }
 
-void AttachHelpTexts(CPPTooltip& tooltip, HWND dialog, int dialogId) {
+void CreateHelpTooltip(CPPTooltip& tooltip, HWND dialog, int dialogId) {
+  if (!tooltip.Create(dialog, true)) return;
+  tooltip.SetPlacement(BalloonPlacement::kAboveRight);
   // Direct children only: a drop-down's own edit field belongs to its combo box's tool.
   for (HWND child = GetWindow(dialog, GW_CHILD); child != nullptr;
        child = GetWindow(child, GW_HWNDNEXT)) {
@@ -139,10 +141,7 @@ std::optional<LRESULT> SettingsPage::OnSheetNotification(const NMHDR& header) {
 
 std::optional<LRESULT> SettingsPage::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
   if (msg == WM_INITDIALOG) {
-    if (tooltip_.Create(hwnd(), true)) {
-      tooltip_.SetPlacement(BalloonPlacement::kAboveRight);
-      AttachHelpTexts(tooltip_, hwnd(), templateId_);
-    }
+    CreateHelpTooltip(tooltip_, hwnd(), templateId_);
     Filling([this] { OnInit(); });
     return TRUE;
   }

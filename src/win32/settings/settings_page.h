@@ -32,8 +32,8 @@ struct SheetContext {
 inline int TooltipStringId(int dialog, int control) { return dialog * 100 + control - 1000; }
 // The program's string, converted to code page 932; empty when there is none.
 std::string LoadProgramString(int id);
-// Gives every direct child of the dialog that has a help text its tool tip.
-void AttachHelpTexts(CPPTooltip& tooltip, HWND dialog, int dialogId);
+// Creates the dialog's balloon tips and gives every direct child that has a help text its tip.
+void CreateHelpTooltip(CPPTooltip& tooltip, HWND dialog, int dialogId);
 // A control's text in code page 932.
 std::string WindowText(HWND window);
 // The position of the checked button in a group of the dialog's buttons; -1 when none is.
