@@ -21,13 +21,22 @@ int ServerTimeoutMs(int seconds) {
   if (seconds <= 0) seconds = 60;
   return std::min(seconds, 24 * 3600) * 1000;
 }
+
+// -1 when the account is not among these.
+int PositionIn(const std::vector<std::unique_ptr<Account>>& accounts, const Account* account) {
+  for (size_t i = 0; i < accounts.size(); ++i) {
+    if (accounts[i].get() == account) return static_cast<int>(i);
+  }
+  return -1;
+}
 }  // namespace
 
-SessionSettings SessionSettingsFrom(const Settings& settings, bool verbose) {
+SessionSettings SessionSettingsFrom(const Settings& settings, bool verbose, bool pipelining) {
   SessionSettings session;
   session.listDown = settings.listDown;
   session.getLine = settings.getLine;
   session.log = settings.log == 1 || verbose;
+  session.pipelining = pipelining;
   return session;
 }
 
@@ -38,7 +47,7 @@ CheckEngine::CheckEngine(CheckHost& host, Transport& transport, const Settings& 
       settings_(settings),
       accounts_(std::move(accounts)),
       session_(host, keeper_) {
-  session_.SetSettings(SessionSettingsFrom(settings, verbose_));
+  session_.SetSettings(SessionSettingsFrom(settings, verbose_, pipelining_));
   for (size_t i = 0; i < accounts_.size(); ++i) accounts_[i]->index = static_cast<int>(i);
   updateAccount_.mailbox = kProgramName;
   updateAccount_.enabled = 0;
@@ -50,7 +59,7 @@ CheckEngine::~CheckEngine() { Stop(); }
 
 void CheckEngine::SetVerbose(bool verbose) {
   verbose_ = verbose;
-  session_.SetSettings(SessionSettingsFrom(settings_, verbose_));
+  session_.SetSettings(SessionSettingsFrom(settings_, verbose_, pipelining_));
 }
 
 void CheckEngine::Start() {
@@ -70,12 +79,7 @@ Account* CheckEngine::AccountAt(int position) {
   return accounts_[position].get();
 }
 
-int CheckEngine::PositionOf(const Account* account) const {
-  for (size_t i = 0; i < accounts_.size(); ++i) {
-    if (accounts_[i].get() == account) return static_cast<int>(i);
-  }
-  return -1;
-}
+int CheckEngine::PositionOf(const Account* account) const { return PositionIn(accounts_, account); }
 
 std::string CheckEngine::MailboxName(int position) {
   Account* account = AccountAt(position);
@@ -548,17 +552,13 @@ void CheckEngine::ApplyAccounts(const std::vector<AccountEdit>& edits) {
     account->cachedAddresses.clear();
     applied.push_back(std::move(account));
   }
-  auto newPosition = [&](const Account* account) {
-    for (size_t i = 0; i < applied.size(); ++i) {
-      if (applied[i].get() == account) return static_cast<int>(i);
-    }
-    return -1;
-  };
   // The next step looks after the last account started; when that one is gone, after the
   // nearest one before it that stays. The end of a cycle stays the end.
   if (lastStartedIndex_ >= 0 && lastStartedIndex_ < static_cast<int>(before.size())) {
     int mapped = -1;
-    for (int i = lastStartedIndex_; i >= 0 && mapped < 0; --i) mapped = newPosition(before[i]);
+    for (int i = lastStartedIndex_; i >= 0 && mapped < 0; --i) {
+      mapped = PositionIn(applied, before[i]);
+    }
     lastStartedIndex_ = mapped;
   } else {
     lastStartedIndex_ = static_cast<int>(applied.size());
@@ -580,7 +580,7 @@ void CheckEngine::ApplyAccounts(const std::vector<AccountEdit>& edits) {
 
 void CheckEngine::ApplySettings() {
   for (size_t i = 0; i < accounts_.size(); ++i) accounts_[i]->index = static_cast<int>(i);
-  session_.SetSettings(SessionSettingsFrom(settings_, verbose_));
+  session_.SetSettings(SessionSettingsFrom(settings_, verbose_, pipelining_));
   auto known = [this](const Account* account) {
     for (auto& a : accounts_) {
       if (a.get() == account) return true;
@@ -597,9 +597,7 @@ void CheckEngine::ApplySettings() {
 
 void CheckEngine::SetPipelining(bool on) {
   pipelining_ = on;
-  SessionSettings session = session_.Settings();
-  session.pipelining = on;
-  session_.SetSettings(session);
+  session_.SetSettings(SessionSettingsFrom(settings_, verbose_, pipelining_));
 }
 
 void CheckEngine::AddUpdateItem(std::unique_ptr<MailItem> item) {

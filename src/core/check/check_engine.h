@@ -149,6 +149,6 @@ class CheckEngine : public TransportEvents {
   uint64_t replyStartBytes_ = 0;
 };
 
-SessionSettings SessionSettingsFrom(const Settings& settings, bool verbose);
+SessionSettings SessionSettingsFrom(const Settings& settings, bool verbose, bool pipelining);
 
 }  // namespace postwink

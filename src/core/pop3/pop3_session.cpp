@@ -70,11 +70,15 @@ void Pop3Session::LogLine(const Account& account, std::string_view text) {
   host_.Log(entry);
 }
 
-void Pop3Session::SetState(SessionState state) {
+void Pop3Session::ForgetCommands() {
   window_.Clear();
   out_.clear();
   queued_ = lastBatch_ = 0;
   fetching_ = false;
+}
+
+void Pop3Session::SetState(SessionState state) {
+  ForgetCommands();
   window_.Push(ExpectedReply{state, currentNumber_});
   Enter();
 }
@@ -148,10 +152,7 @@ SessionReply Pop3Session::Quit(Account& account) {
 
 SessionReply Pop3Session::Fail(std::string error) {
   state_ = SessionState::kFailed;
-  window_.Clear();
-  out_.clear();
-  queued_ = lastBatch_ = 0;
-  fetching_ = false;
+  ForgetCommands();
   sizeText_.reset();
   message_ = std::string();
   spare_ = std::string();

@@ -94,7 +94,6 @@ class Pop3Session {
   Pop3Session(SessionHost& host, ItemKeeper& keeper) : host_(host), keeper_(keeper) {}
 
   void SetSettings(const SessionSettings& settings) { settings_ = settings; }
-  const SessionSettings& Settings() const { return settings_; }
 
   // The controller sets Greeting just before it connects.
   void SetState(SessionState state);
@@ -158,6 +157,8 @@ class Pop3Session {
   void Queue(Account& account, ExpectedReply reply, std::string command,
              std::string_view logText = {});
   SessionReply Flush();
+  // Nothing is queued, sent or awaited any more.
+  void ForgetCommands();
   // The reply at the head of the window is complete.
   void Pop();
   // A new reply is at the head: the state and what it needs.

@@ -533,6 +533,21 @@ TEST_F(EngineTest, ACheckCutOffInTheMiddleOfTheWindowKeepsWhatCameWhole) {
   EXPECT_EQ(outcomes[1], "1,2,3,4,5,6,7,8,9,10,11,12,13,14,15,16,17,18,19,20,20");
 }
 
+TEST_F(EngineTest, LockStepOutlivesTheSettingsTakenAfterIt) {
+  settings.sokigErr = 0;
+  servers[0].capabilities = {"UIDL", "PIPELINING"};
+  MakeEngine(1);
+  engine->SetPipelining(false);
+  engine->SetVerbose(true);
+  engine->ApplySettings();
+  RunCheckNow();
+  const std::vector<std::string>& sent = servers[0].commands;
+  auto list1 = std::find(sent.begin(), sent.end(), "LIST 1");
+  ASSERT_NE(list1, sent.end());
+  ASSERT_NE(list1 + 1, sent.end());
+  EXPECT_EQ(*(list1 + 1), "RETR 1");
+}
+
 }  // namespace
 }  // namespace postwink
 
