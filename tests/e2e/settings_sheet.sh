@@ -24,7 +24,6 @@ LOG=$E2E_WORK/Postwink.log
 MAILDIR=$POSTWINK_DOVECOT_MAIL/$POSTWINK_DOVECOT_USER/Maildir
 CAPTION='Postwink の設定'
 APPLY=0x3021  # the sheet's Apply button
-LIST_CLASS=PostwinkMessageList
 
 count=$(sample_mailbox)
 printf '[COLOR_LIST]\r\nBlue=FFFFFF 000000 C00000 800000 FFE0C0\r\n' >"$E2E_WORK/ColorList.ini"
@@ -50,9 +49,6 @@ wait_count() {  # text, count, seconds: the log holds the text that many times
     sleep 0.2
   done
   return 1
-}
-list_window() {  # the visible list window's handle, waiting up to $1 ms
-  drv find --class "$LIST_CLASS" --visible 1 --timeout "${1:-0}" | awk '{print $1; exit}'
 }
 sheet_window() {
   drv find --title "$CAPTION" --visible 1 --timeout "${1:-30000}" | awk '{print $1; exit}'

@@ -49,6 +49,26 @@ std::string DecodeBody(MailItem& item, std::string_view body) {
   return decoded;
 }
 
+// Sets previewText: the body, without the POP3 dot-stuffing when dotStuffed is set, and
+// transfer-decoded when the message is a single text part (after the header block when
+// showHeader is set); the whole text when there is no body and showHeader is set.
+void BuildPreviewText(MailItem& item, std::string_view text, std::optional<size_t> bodyStart,
+                      bool showHeader, bool dotStuffed) {
+  if (bodyStart && *bodyStart < text.size()) {
+    std::string_view body = text.substr(*bodyStart);
+    std::string unstuffed;
+    if (dotStuffed) {
+      unstuffed = RemoveDotStuffing(body);
+      body = unstuffed;
+    }
+    std::string decoded = DecodeBody(item, body);
+    if (showHeader) decoded.insert(0, text.substr(0, *bodyStart));
+    item.previewText = std::move(decoded);
+  } else if (showHeader) {
+    item.previewText = std::string(text);
+  }
+}
+
 void DumpMessage(const MailItem& item, std::string_view text, const ParseOptions& options) {
   // Without a temporary folder the name would be relative to whatever the current folder is.
   if (!options.files || options.tempFolder.empty()) return;
@@ -99,7 +119,7 @@ void ParseMessage(MailItem& item, std::string_view text, std::optional<std::stri
   }
 
   item.headerText = std::string(header);
-  BuildPreviewText(item, text, options.showHeader, options.dotStuffed);
+  BuildPreviewText(item, text, bodyStart, options.showHeader, options.dotStuffed);
 
   // Only the part list matters here; the body text is not built.
   PartList parts;
@@ -107,23 +127,6 @@ void ParseMessage(MailItem& item, std::string_view text, std::optional<std::stri
   item.hasAttachment = HasAttachment(parts, body) ? 1 : 0;
 
   if (options.log) DumpMessage(item, text, options);
-}
-
-void BuildPreviewText(MailItem& item, std::string_view text, bool showHeader, bool dotStuffed) {
-  std::optional<size_t> bodyStart = FindBodyStart(text);
-  if (bodyStart && *bodyStart < text.size()) {
-    std::string_view body = text.substr(*bodyStart);
-    std::string unstuffed;
-    if (dotStuffed) {
-      unstuffed = RemoveDotStuffing(body);
-      body = unstuffed;
-    }
-    std::string decoded = DecodeBody(item, body);
-    if (showHeader) decoded.insert(0, text.substr(0, *bodyStart));
-    item.previewText = std::move(decoded);
-  } else if (showHeader) {
-    item.previewText = std::string(text);
-  }
 }
 
 void FreeLargeTexts(MailItem& item) {

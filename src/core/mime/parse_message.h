@@ -31,12 +31,6 @@ struct ParseOptions {
 void ParseMessage(MailItem& item, std::string_view text, std::optional<std::string_view> sizeText,
                   const ParseOptions& options);
 
-// Sets previewText: the body, without the POP3 dot-stuffing when dotStuffed is set, and
-// transfer-decoded when the message is a single text part (after the header block when
-// showHeader is set); the whole text when there is no body and showHeader is set.
-void BuildPreviewText(MailItem& item, std::string_view text, bool showHeader,
-                      bool dotStuffed = true);
-
 // Frees previewText and headerText (when the user removes the item from the list).
 void FreeLargeTexts(MailItem& item);
 

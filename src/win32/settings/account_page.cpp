@@ -16,7 +16,7 @@ constexpr const char* kSecurityModes[] = {"\x82\xC8\x82\xB5", "TLS (POP3S)", "ST
 }  // namespace
 
 AccountPage::AccountPage(int position, SheetContext& context)
-    : SettingsPage(IDD_PROPPAGE1, "CPropertyPage1", position, context) {}
+    : SettingsPage(IDD_PROPPAGE1, position, context) {}
 
 void AccountPage::OnInit() {
   model_ =

@@ -36,7 +36,7 @@ int CALLBACK CollectSize(const LOGFONTW*, const TEXTMETRICW* metric, DWORD type,
 }  // namespace
 
 DisplayPage::DisplayPage(int position, SheetContext& context)
-    : SettingsPage(IDD_PROPPAGE2, "CPropertyPage2", position, context) {}
+    : SettingsPage(IDD_PROPPAGE2, position, context) {}
 
 void DisplayPage::OnInit() {
   const Settings& s = context_.settings;

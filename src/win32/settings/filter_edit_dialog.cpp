@@ -27,12 +27,8 @@ bool FilterEditDialog::RunModal(HWND owner) {
 
 void FilterEditDialog::OnInit() {
   const FilterEditState state = OpenFilterEdit(rule_, settings_);
-  for (size_t i = 0; i < kTargets.size(); ++i) {
-    CheckDlgButton(hwnd(), kTargets[i], state.target == static_cast<int>(i));
-  }
-  for (size_t i = 0; i < kActions.size(); ++i) {
-    CheckDlgButton(hwnd(), kActions[i], state.action == static_cast<int>(i));
-  }
+  CheckIndex(hwnd(), kTargets, state.target);
+  CheckIndex(hwnd(), kActions, state.action);
   CheckDlgButton(hwnd(), IDC_FEDIT_PRESENT, state.whenAbsent == 0);
   CheckDlgButton(hwnd(), IDC_FEDIT_ABSENT, state.whenAbsent == 1);
   CheckDlgButton(hwnd(), IDC_FEDIT_REGEX, state.useRegex);
@@ -49,10 +45,7 @@ void FilterEditDialog::OnInit() {
   textColour_.SetColour(state.textColour);
   backColour_.Attach(GetDlgItem(hwnd(), IDC_FEDIT_BACK_COLOUR));
   backColour_.SetColour(state.backColour);
-  if (tooltip_.Create(hwnd(), true)) {
-    tooltip_.SetPlacement(BalloonPlacement::kAboveRight);
-    AttachHelpTexts(tooltip_, hwnd(), IDD_FILTER_EDIT);
-  }
+  CreateHelpTooltip(tooltip_, hwnd(), IDD_FILTER_EDIT);
   UpdateEnabling();
 }
 

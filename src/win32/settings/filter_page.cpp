@@ -19,7 +19,7 @@ constexpr Column kColumns[] = {{"\x83w\x83\x62\x83_", 50},
 }  // namespace
 
 FilterPage::FilterPage(int position, SheetContext& context)
-    : SettingsPage(IDD_PROPPAGE4, "CPropertyPage4", position, context) {}
+    : SettingsPage(IDD_PROPPAGE4, position, context) {}
 
 void FilterPage::OnInit() {
   model_ = std::make_unique<FilterPageModel>(context_.settings.filters);

@@ -14,14 +14,12 @@ constexpr std::array<int, 3> kEffects = {IDC_LIST_SLIDE, IDC_LIST_ROLL, IDC_LIST
 }  // namespace
 
 ListPage::ListPage(int position, SheetContext& context)
-    : SettingsPage(IDD_PROPPAGE3, "CPropertyPage3", position, context) {}
+    : SettingsPage(IDD_PROPPAGE3, position, context) {}
 
 void ListPage::OnInit() {
   const ListPageValues v = ListPageValuesOf(context_.settings);
-  int i = 0;
-  for (int id : kPositions) SetChecked(id, v.position == i++);
-  i = 0;
-  for (int id : kEffects) SetChecked(id, v.effect == i++);
+  CheckIndex(hwnd(), kPositions, v.position);
+  CheckIndex(hwnd(), kEffects, v.effect);
   SetChecked(IDC_LIST_HORIZONTAL, !v.vertical);
   SetChecked(IDC_LIST_VERTICAL, v.vertical);
   SetItemText(IDC_LIST_DRAW_MS, std::to_string(v.drawMs));

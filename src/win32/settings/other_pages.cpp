@@ -19,7 +19,7 @@ constexpr wchar_t kProgramFilter[] = L"EXE Files (*.exe)\0*.exe\0";
 }  // namespace
 
 OtherPage::OtherPage(int position, SheetContext& context)
-    : SettingsPage(IDD_PROPPAGE5, "CPropertyPage5", position, context) {}
+    : SettingsPage(IDD_PROPPAGE5, position, context) {}
 
 void OtherPage::OnInit() {
   const Settings& s = context_.settings;
@@ -95,7 +95,7 @@ std::optional<LRESULT> OtherPage::OnPageMessage(UINT msg, WPARAM wParam, LPARAM)
 }
 
 AdvancePage::AdvancePage(int position, SheetContext& context)
-    : SettingsPage(IDD_PROPPAGEA, "CPropertyPageA", position, context) {}
+    : SettingsPage(IDD_PROPPAGEA, position, context) {}
 
 void AdvancePage::OnInit() {
   SetChecked(IDC_ADVANCE_TOOLTIP, context_.settings.showTooltip != 0);

@@ -58,10 +58,10 @@ CMyPropertySheet::CMyPropertySheet(Args args)
   context_.applied = [this](int position, bool okButton, bool taken) {
     OnApplied(position, okButton, taken);
   };
+  layout_ = SheetPages(args_.settings.advance != 0);
   int position = 0;
-  for (const SheetPage& page : SheetPages(args_.settings.advance != 0)) {
+  for (const SheetPage& page : layout_) {
     pages_.push_back(MakePage(page.templateId, position++, context_));
-    bannerIds_.emplace_back(page.bannerTitle, page.bannerText);
   }
   for (auto& page : pages_) descriptors_.push_back(page->Descriptor());
   caption_ = Widen(LoadProgramString(IDS_SETTINGS_CAPTION));
@@ -157,9 +157,9 @@ void CMyPropertySheet::OnInitialized(HWND hwnd) {
 
 void CMyPropertySheet::OnActivated(int position) {
   activePage_ = position;
-  if (position >= 0 && position < static_cast<int>(bannerIds_.size())) {
-    bannerTitle_ = LoadProgramString(bannerIds_[static_cast<size_t>(position)].first);
-    bannerText_ = LoadProgramString(bannerIds_[static_cast<size_t>(position)].second);
+  if (position >= 0 && position < static_cast<int>(layout_.size())) {
+    bannerTitle_ = LoadProgramString(layout_[static_cast<size_t>(position)].bannerTitle);
+    bannerText_ = LoadProgramString(layout_[static_cast<size_t>(position)].bannerText);
   }
   if (hwnd_ != nullptr) {
     RECT banner;
@@ -180,7 +180,7 @@ void CMyPropertySheet::OnApplied(int position, bool okButton, bool taken) {
   if (position != last) return;
   if (okButton) {
     closedWithOk_ = true;
-    okPage_ = pages_[static_cast<size_t>(activePage_)]->ClassName();
+    okPage_ = layout_[static_cast<size_t>(activePage_)].className;
   } else if (args_.owner != nullptr) {
     SendMessageW(args_.owner, WM_SETTINGS_APPLIED, 0, 0);
   }

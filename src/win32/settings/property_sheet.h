@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "core/settings_ui/sheet_pages.h"
 #include "win32/handles.h"
 #include "win32/settings/settings_page.h"
 #include "win32/window_messages.h"
@@ -62,9 +63,9 @@ class CMyPropertySheet {
 
   Args args_;
   SheetContext context_;
+  std::vector<SheetPage> layout_;  // what each page is, in the order of pages_
   std::vector<std::unique_ptr<SettingsPage>> pages_;
   std::vector<PROPSHEETPAGEW> descriptors_;
-  std::vector<std::pair<int, int>> bannerIds_;
   std::wstring caption_;
   HWND hwnd_ = nullptr;
   bool closedWithOk_ = false;

@@ -17,7 +17,9 @@ std::string LoadProgramString(int id) {
   return Narrow(std::wstring_view(text, static_cast<size_t>(length)));
 }
 
-void AttachHelpTexts(CPPTooltip& tooltip, HWND dialog, int dialogId) {
+void CreateHelpTooltip(CPPTooltip& tooltip, HWND dialog, int dialogId) {
+  if (!tooltip.Create(dialog, true)) return;
+  tooltip.SetPlacement(BalloonPlacement::kAboveRight);
   // Direct children only: a drop-down's own edit field belongs to its combo box's tool.
   for (HWND child = GetWindow(dialog, GW_CHILD); child != nullptr;
        child = GetWindow(child, GW_HWNDNEXT)) {
@@ -43,6 +45,12 @@ int CheckedIndex(HWND dialog, std::span<const int> group) {
   return -1;
 }
 
+void CheckIndex(HWND dialog, std::span<const int> group, int index) {
+  for (size_t i = 0; i < group.size(); ++i) {
+    CheckDlgButton(dialog, group[i], static_cast<int>(i) == index ? BST_CHECKED : BST_UNCHECKED);
+  }
+}
+
 namespace {
 
 bool IsToggle(HWND button) {
@@ -59,9 +67,8 @@ bool IsToggle(HWND button) {
 
 }  // namespace
 
-SettingsPage::SettingsPage(int templateId, const char* className, int position,
-                           SheetContext& context)
-    : context_(context), templateId_(templateId), className_(className), position_(position) {}
+SettingsPage::SettingsPage(int templateId, int position, SheetContext& context)
+    : context_(context), templateId_(templateId), position_(position) {}
 
 PROPSHEETPAGEW SettingsPage::Descriptor() {
   PROPSHEETPAGEW page{};
@@ -134,10 +141,7 @@ std::optional<LRESULT> SettingsPage::OnSheetNotification(const NMHDR& header) {
 
 std::optional<LRESULT> SettingsPage::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
   if (msg == WM_INITDIALOG) {
-    if (tooltip_.Create(hwnd(), true)) {
-      tooltip_.SetPlacement(BalloonPlacement::kAboveRight);
-      AttachHelpTexts(tooltip_, hwnd(), templateId_);
-    }
+    CreateHelpTooltip(tooltip_, hwnd(), templateId_);
     Filling([this] { OnInit(); });
     return TRUE;
   }

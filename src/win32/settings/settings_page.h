@@ -32,20 +32,21 @@ struct SheetContext {
 inline int TooltipStringId(int dialog, int control) { return dialog * 100 + control - 1000; }
 // The program's string, converted to code page 932; empty when there is none.
 std::string LoadProgramString(int id);
-// Gives every direct child of the dialog that has a help text its tool tip.
-void AttachHelpTexts(CPPTooltip& tooltip, HWND dialog, int dialogId);
+// Creates the dialog's balloon tips and gives every direct child that has a help text its tip.
+void CreateHelpTooltip(CPPTooltip& tooltip, HWND dialog, int dialogId);
 // A control's text in code page 932.
 std::string WindowText(HWND window);
 // The position of the checked button in a group of the dialog's buttons; -1 when none is.
 int CheckedIndex(HWND dialog, std::span<const int> group);
+// Checks the button at index in the group and clears the others; -1 checks none.
+void CheckIndex(HWND dialog, std::span<const int> group, int index);
 
 class SettingsPage : public Wnd {
  public:
-  SettingsPage(int templateId, const char* className, int position, SheetContext& context);
+  SettingsPage(int templateId, int position, SheetContext& context);
 
   PROPSHEETPAGEW Descriptor();
   int TemplateId() const { return templateId_; }
-  const char* ClassName() const { return className_; }
   const CPPTooltip& Tooltip() const { return tooltip_; }
 
  protected:
@@ -81,7 +82,6 @@ class SettingsPage : public Wnd {
   std::optional<LRESULT> OnSheetNotification(const NMHDR& header);
 
   int templateId_;
-  const char* className_;
   int position_;
   bool filling_ = false;
   CPPTooltip tooltip_;
