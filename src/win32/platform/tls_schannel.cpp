@@ -22,6 +22,7 @@
 #include "core/net/net_address.h"
 #include "core/net/tls_channel.h"
 #include "core/net/tls_records.h"
+#include "core/platform/system.h"
 
 namespace postwink {
 namespace {
@@ -34,12 +35,8 @@ constexpr ULONG kRequest = ISC_REQ_SEQUENCE_DETECT | ISC_REQ_REPLAY_DETECT |
 constexpr size_t kMaxPending = 256 * 1024;
 
 std::wstring WideHost(const std::string& host) {
-  int n = MultiByteToWideChar(932, 0, host.data(), static_cast<int>(host.size()), nullptr, 0);
-  std::wstring wide(static_cast<size_t>(n > 0 ? n : 0), L'\0');
-  if (n > 0) {
-    MultiByteToWideChar(932, 0, host.data(), static_cast<int>(host.size()), wide.data(), n);
-  }
-  return wide;
+  std::u16string wide = PlatformSystem().codePage.Widen(host);
+  return std::wstring(wide.begin(), wide.end());
 }
 
 struct CertFree {

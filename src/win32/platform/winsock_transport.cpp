@@ -5,6 +5,7 @@
 #include <cstring>
 #include <string>
 
+#include "core/platform/system.h"
 #include "core/pop3/pop3_texts.h"
 #include "core/pop3/send_text.h"
 
@@ -43,16 +44,15 @@ WinsockTransport::~WinsockTransport() {
 ResolveResult WinsockTransport::ResolveHost(std::string_view name) {
   return ResolveWith(name, [](const std::string& host) {
     std::vector<NetAddress> addresses;
-    int n = MultiByteToWideChar(932, 0, host.data(), static_cast<int>(host.size()), nullptr, 0);
-    std::wstring wide(static_cast<size_t>(n > 0 ? n : 0), L'\0');
-    if (n > 0) {
-      MultiByteToWideChar(932, 0, host.data(), static_cast<int>(host.size()), wide.data(), n);
-    }
+    std::u16string wide = PlatformSystem().codePage.Widen(host);
     ADDRINFOW hints{};
     hints.ai_family = AF_UNSPEC;
     hints.ai_socktype = SOCK_STREAM;
     ADDRINFOW* found = nullptr;
-    if (GetAddrInfoW(wide.c_str(), nullptr, &hints, &found) != 0) found = nullptr;
+    if (GetAddrInfoW(reinterpret_cast<const wchar_t*>(wide.c_str()), nullptr, &hints, &found) !=
+        0) {
+      found = nullptr;
+    }
     for (ADDRINFOW* a = found; a != nullptr; a = a->ai_next) {
       NetAddress address;
       if (a->ai_family == AF_INET) {
