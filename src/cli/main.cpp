@@ -5,6 +5,7 @@
 
 #include "cli/command.h"
 #include "core/platform/system.h"
+#include "postwink_version.h"
 
 namespace postwink::cli {
 
@@ -85,12 +86,16 @@ std::string FromUtf8(const std::string& utf8) {
 int main(int argc, char** argv) {
   using namespace postwink::cli;
   auto usage = [] {
-    std::fprintf(stderr, "usage: postwink-cli COMMAND [ARGS...]\n");
+    std::fprintf(stderr, "usage: postwink-cli COMMAND [ARGS...]\n  --version\n");
     for (const Command& c : Commands()) std::fprintf(stderr, "  %s\n", c.usage);
   };
   if (argc < 2 || std::strcmp(argv[1], "help") == 0 || std::strcmp(argv[1], "--help") == 0) {
     usage();
     return argc < 2 ? kExitUsage : kExitOk;
+  }
+  if (std::strcmp(argv[1], "--version") == 0) {
+    std::printf("postwink-cli %s\n", POSTWINK_VERSION_TEXT);
+    return kExitOk;
   }
   std::vector<std::string> args(argv + 2, argv + argc);
   for (const Command& c : Commands()) {

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "core/platform/system.h"
+#include "postwink_version.h"
 #include "win32/checker_app.h"
 #include "win32/resource.h"
 #include "win32/version_info.h"
