@@ -29,8 +29,8 @@ def main(argv):
     if len(argv) < 4:
         sys.exit(__doc__)
     out, epoch, entries = argv[1], int(argv[2]), argv[3:]
-    # A zip cannot hold a time before 1980.
-    stamp = time.gmtime(max(epoch, 315532800))[:6]
+    # A zip holds times from 1980 on, to the even second.
+    stamp = time.gmtime(max(epoch, 315532800) // 2 * 2)[:6]
     names = set()
     with zipfile.ZipFile(out, "w") as z:
         for entry in entries:

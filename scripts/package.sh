@@ -69,6 +69,8 @@ build_zip() {
     "${licences[@]/#/text:}"
 }
 
+# A failed run leaves no zip behind that could pass for this commit's.
+rm -rf "$root/dist"
 work=$root/build/package
 build_zip "$work/first"
 first_zip=$zip
@@ -85,7 +87,6 @@ if [ $check -eq 1 ]; then
   echo "package: two builds of $commit are byte-identical"
 fi
 
-rm -rf "$root/dist"
 mkdir -p "$root/dist"
 cp "$first_zip" "$root/dist/"
 (cd "$root/dist" && sha256sum "$(basename "$first_zip")" >SHA256SUMS)

@@ -1,15 +1,17 @@
 #!/usr/bin/env bash
 # Runs every test: native unit tests, the same under ASan+UBSan, the house-rule checks, the
 # MinGW build with its tests under Wine, the integration tests against local POP3 servers,
-# the Wine end-to-end tests, and a short fuzzing run of each target.
+# the Wine end-to-end tests, the release zip (built twice and compared, then started from a
+# Japanese folder), and a short fuzzing run of each target.
 #   scripts/test.sh            everything
-#   scripts/test.sh native     only the named stages (native asan rules mingw integration e2e fuzz)
+#   scripts/test.sh native     only the named stages (native asan rules mingw integration e2e
+#                              release fuzz)
 set -uo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
 jobs=$(nproc 2>/dev/null || echo 2)
 stages=("$@")
-[ ${#stages[@]} -gt 0 ] || stages=(rules native asan mingw integration e2e fuzz)
+[ ${#stages[@]} -gt 0 ] || stages=(rules native asan mingw integration e2e release fuzz)
 
 passed=0
 failed=0
@@ -82,6 +84,15 @@ stage_e2e() {
     record "end-to-end: $(basename "$t" .sh)" $status
   done
   [ $any -eq 1 ] || echo "no end-to-end tests yet"
+}
+
+stage_release() {
+  local start=$SECONDS status
+  scripts/package.sh --check
+  status=$?
+  record "release zip: two builds byte-identical ($((SECONDS - start)) s)" $status
+  bash tests/release/release_zip.sh
+  record "release zip: contents, started from a Japanese folder" $?
 }
 
 stage_fuzz() {
