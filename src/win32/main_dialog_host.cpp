@@ -234,9 +234,12 @@ void MainDialog::UnregisterListHotKey() {
 void MainDialog::RegisterListHotKey(int value) {
   UnregisterListHotKey();
   HotKeyCombination combination = HotKeyFromSetting(value);
-  if (RegisterHotKey(hwnd(), kListHotKeyId, combination.modifiers, combination.virtualKey)) {
-    hotKeyRegistered_ = true;
-    return;
+  // Systems before Windows 7 refuse the no-repeat flag; the key then repeats, but works.
+  for (UINT modifiers : {combination.modifiers, combination.modifiers & ~kHotKeyNoRepeat}) {
+    if (RegisterHotKey(hwnd(), kListHotKeyId, modifiers, combination.virtualKey)) {
+      hotKeyRegistered_ = true;
+      return;
+    }
   }
   MessageBoxW(hwnd(), Widen(kTextHotKeyFailed).c_str(), Widen(kTextProgramName).c_str(),
               MB_OK | MB_ICONEXCLAMATION);
