@@ -176,15 +176,29 @@ int CheckerApp::Run() {
   return static_cast<int>(msg.wParam);
 }
 
+void CheckerApp::FinishRun() {
+  if (finished_ || !mutex_) return;
+  finished_ = true;
+  if (settingsFile_) {
+    CheckEngine* engine = mainDialog_ ? mainDialog_->Engine() : nullptr;
+    const bool withAccounts = engine != nullptr && mainDialog_->AccountsUnsaved();
+    // A refused account still leaves the global settings to write.
+    if (!withAccounts ||
+        !settingsFile_->SaveSettingsAndAccounts(settings_, engine->Accounts()).ok) {
+      settingsFile_->SaveSettings(settings_);
+    }
+  }
+  // Files still open elsewhere stay, and then so does the folder.
+  if (!tempFolder_.empty()) system_.files.RemoveTree(tempFolder_);
+}
+
 void CheckerApp::ExitInstance() {
+  // Before the main window object goes: it holds the accounts.
+  FinishRun();
   mainDialog_.reset();
   if (mutex_) {
-    // Only settings that were read are written back; the accounts are saved by the sheet.
-    if (settingsFile_) settingsFile_->SaveSettings(settings_);
     mutex_.reset();
     icons_ = IconSet{};
-    // Files still open elsewhere stay, and then so does the folder.
-    if (!tempFolder_.empty()) system_.files.RemoveTree(tempFolder_);
   }
   richEdit_.reset();
   if (winsockStarted_) WSACleanup();

@@ -53,6 +53,10 @@ class CheckerApp {
   int Run();
   // Shutdown: settings, mutex, icons, temporary folder.
   void ExitInstance();
+  // What every end of the run leaves on disk, once: the settings written (with the accounts
+  // when Apply took some since the last save), the temporary folder removed. The session's end
+  // calls it before the system may end the process.
+  void FinishRun();
 
   System& GetSystem() { return system_; }
   Settings& GetSettings() { return settings_; }
@@ -82,6 +86,7 @@ class CheckerApp {
   IconSet icons_;
   ModuleHandle richEdit_;
   std::unique_ptr<MainDialog> mainDialog_;
+  bool finished_ = false;
 };
 
 }  // namespace postwink::win

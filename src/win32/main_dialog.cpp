@@ -221,6 +221,7 @@ std::optional<LRESULT> MainDialog::OnMessage(UINT msg, WPARAM wParam, LPARAM lPa
       OpenInEditor(reinterpret_cast<const MailItem*>(lParam));
       return 0;
     case WM_SETTINGS_APPLIED:
+      accountsUnsaved_ = true;
       ApplySettings();
       return 0;
     case WM_UPDATE_FOUND:
@@ -230,22 +231,17 @@ std::optional<LRESULT> MainDialog::OnMessage(UINT msg, WPARAM wParam, LPARAM lPa
       ShowNextErrorBox();
       return 0;
     case WM_CLOSE:
-      // The settings sheet runs its own loop inside this window's handlers: it is cancelled
-      // first, and the program ends once that loop has returned.
       if (sheet_ != nullptr) {
-        if (sheet_->hwnd() != nullptr) PropSheet_PressButton(sheet_->hwnd(), PSBTN_CANCEL);
-        PostMessageW(hwnd(), WM_CLOSE, 0, 0);
+        CancelSheetForExit();
         return 0;
       }
-      UnregisterListHotKey();
-      aboutBox_.reset();
-      // Its column layout is written now, before the settings are written at exit.
-      listWnd_.reset();
-      engine_->Stop();
-      KillTimer(hwnd(), TIMER_MINUTE);
-      KillTimer(hwnd(), TIMER_CHECK_STEP);
-      KillTimer(hwnd(), TIMER_SERVER_TIMEOUT);
+      StopForExit();
       DestroyWindow(hwnd());
+      return 0;
+    case WM_QUERYENDSESSION:
+      return TRUE;
+    case WM_ENDSESSION:
+      if (wParam) OnEndSession();
       return 0;
     case WM_DESTROY:
       PostQuitMessage(0);

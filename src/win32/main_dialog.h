@@ -50,6 +50,8 @@ class MainDialog : public Wnd, public CheckHost {
   const std::string& UpdateNoticePath() const { return updateNoticePath_; }
   // The list window object, while there is one (its window may be gone already).
   MessageListWnd* ListWindow() { return listWnd_.get(); }
+  // Accounts taken with Apply and not yet written; the next save writes them too.
+  bool AccountsUnsaved() const { return accountsUnsaved_; }
 
  protected:
   std::optional<LRESULT> OnMessage(UINT msg, WPARAM wParam, LPARAM lParam) override;
@@ -89,6 +91,12 @@ class MainDialog : public Wnd, public CheckHost {
   void ShowAboutBox();
   void OnTimer(UINT_PTR id);
   void ExitProgram();
+  // What every end of the run does before the window goes: hot key, dialogs, list, engine.
+  void StopForExit();
+  // The close asked for while the settings sheet runs: its own dialogs and the sheet are
+  // cancelled, and the close comes again once the sheet's loop has returned.
+  void CancelSheetForExit();
+  void OnEndSession();
   void CreateEngine();
   void ToggleListWindow();
   // The list command of the tray menu: closes an open list, otherwise toggles.
@@ -122,6 +130,8 @@ class MainDialog : public Wnd, public CheckHost {
   bool hotKeyRegistered_ = false;
   // The settings sheet while it is open.
   CMyPropertySheet* sheet_ = nullptr;
+  bool exitAfterSheet_ = false;
+  bool accountsUnsaved_ = false;
   StartPageMemory startPage_;
   ErrorBoxQueue errorBoxes_;
 };

@@ -196,11 +196,17 @@ void MainDialog::OpenSettings() {
   sheet_ = &sheet;
   const bool ok = sheet.RunModal();
   sheet_ = nullptr;
+  if (exitAfterSheet_) {
+    PostMessageW(hwnd(), WM_CLOSE, 0, 0);
+    return;
+  }
   if (!ok) return;
   startPage_.RememberOk(sheet.OkPageClassName());
   SaveAccountsResult saved =
       app_.GetSettingsFile().SaveSettingsAndAccounts(app_.GetSettings(), engine_->Accounts());
-  if (!saved.ok) {
+  if (saved.ok) {
+    accountsUnsaved_ = false;
+  } else {
     MessageBoxW(hwnd(), Widen(saved.error).c_str(), Widen(kTextProgramName).c_str(),
                 MB_OK | MB_ICONEXCLAMATION);
   }
@@ -228,9 +234,12 @@ void MainDialog::UnregisterListHotKey() {
 void MainDialog::RegisterListHotKey(int value) {
   UnregisterListHotKey();
   HotKeyCombination combination = HotKeyFromSetting(value);
-  if (RegisterHotKey(hwnd(), kListHotKeyId, combination.modifiers, combination.virtualKey)) {
-    hotKeyRegistered_ = true;
-    return;
+  // Systems before Windows 7 refuse the no-repeat flag; the key then repeats, but works.
+  for (UINT modifiers : {combination.modifiers, combination.modifiers & ~kHotKeyNoRepeat}) {
+    if (RegisterHotKey(hwnd(), kListHotKeyId, modifiers, combination.virtualKey)) {
+      hotKeyRegistered_ = true;
+      return;
+    }
   }
   MessageBoxW(hwnd(), Widen(kTextHotKeyFailed).c_str(), Widen(kTextProgramName).c_str(),
               MB_OK | MB_ICONEXCLAMATION);

@@ -2,11 +2,11 @@
 # What the user does with the messages in the list, in one run of the program against a private
 # Dovecot: a right click opens the context menu, whose choice marks a message read; Ctrl+B gives
 # a mixed selection the opposite of its first row; Del removes the selected rows; the attachment
-# button offers a message's parts, writes the chosen one into the temporary folder under a name
-# Windows can hold (one name has a character code page 932 lacks and ":" and "?", the other an
-# emoji, "..\" and "|") and asks in the attachment dialog; "保存..." copies it where the save
-# dialog points; Ctrl+Enter starts the editor (a recording stand-in) with the message exported
-# as a text file. Screenshots of the context menu, the attachment menu and the dialog are
+# button offers a message's parts, writes the chosen one into a folder of its own in the
+# temporary folder under a name Windows can hold (one name has a character code page 932 lacks
+# and ":" and "?", the other an emoji, "..\" and "|") and asks in the attachment dialog;
+# "保存..." copies it where the save dialog points; Ctrl+Enter starts the editor (a recording
+# stand-in) with the message exported as a text file. Screenshots of the context menu, the attachment menu and the dialog are
 # artefacts.
 E2E_DOVECOT=1
 source "$(dirname "$0")/lib/common.bash"
@@ -111,7 +111,9 @@ out text "$dialog" >"$E2E_ARTIFACTS/dialog.txt"
 check "it asks about the file under a name Windows can hold" \
   grep -qF 'ファイル (_@scan_1_.txt) を開きますか？' "$E2E_ARTIFACTS/dialog.txt"
 check "with its buttons" grep -qzF $'開く\n保存...\nｷｬﾝｾﾙ' "$E2E_ARTIFACTS/dialog.txt"
-extracted="${TEMP}Postwink/_@scan_1_.txt"
+# Each attachment opened goes into a folder of its own inside the temporary folder.
+written() { find "${TEMP}Postwink" -mindepth 2 -maxdepth 2 -name "$1" | head -n 1; }
+extracted=$(written '_@scan_1_.txt')
 check "the part is written into the temporary folder" test "$(cat "$extracted")" = $'first scan\r'
 screenshot attachment-dialog-screen
 crop_around attachment-dialog "$dialog"
@@ -144,7 +146,7 @@ check "under a name without the emoji, \"..\\\" or \"|\"" \
 drv post "$dialog" 0x111 2 0 >/dev/null  # ｷｬﾝｾﾙ
 check "cancel closes the dialog" drv gone "$dialog" --timeout 10000
 check "and keeps the written file, all its bytes" \
-  cmp -s "${TEMP}Postwink/_ .._.._photo_2.jpg" <(printf '\0\1\2\377\376\0JFIF')
+  cmp -s "$(written '_ .._.._photo_2.jpg')" <(printf '\0\1\2\377\376\0JFIF')
 check "nothing was written outside the temporary folder" test ! -e "${TEMP}photo_2.jpg"
 
 # --- the editor ------------------------------------------------------------------------------------

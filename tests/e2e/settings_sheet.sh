@@ -22,7 +22,6 @@ E2E_CLEANUP_EXTRA='rm -rf "${TEMP}Postwink"; wine_run reg delete "$FRAMES_KEY" /
 INI=$E2E_WORK/Postwink.ini
 LOG=$E2E_WORK/Postwink.log
 MAILDIR=$POSTWINK_DOVECOT_MAIL/$POSTWINK_DOVECOT_USER/Maildir
-CAPTION='Postwink の設定'
 APPLY=0x3021  # the sheet's Apply button
 
 count=$(sample_mailbox)
@@ -50,24 +49,11 @@ wait_count() {  # text, count, seconds: the log holds the text that many times
   done
   return 1
 }
-sheet_window() {
-  drv find --title "$CAPTION" --visible 1 --timeout "${1:-30000}" | awk '{print $1; exit}'
-}
 text_of() { drv gettext "$1" "$2" | tr -d '\r'; }
 wait_text() {  # window, id, text
   local i
   for ((i = 0; i < 50; i++)); do
     [ "$(text_of "$1" "$2")" = "$3" ] && return 0
-    sleep 0.2
-  done
-  return 1
-}
-visible() { [ "$(drv item "$1" "$2" | tr -d '\r' | awk '{print $2}')" = 1 ]; }
-show_page() {  # sheet, index, an id only that page has
-  local i
-  drv page "$1" "$2" >/dev/null
-  for ((i = 0; i < 50; i++)); do
-    visible "$1" "$3" && return 0
     sleep 0.2
   done
   return 1

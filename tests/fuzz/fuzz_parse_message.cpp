@@ -74,10 +74,17 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (part.start && *part.start > previewSize) abort();
     if (part.end && (*part.end > previewSize || (part.start && *part.end < *part.start))) abort();
     std::optional<std::string> path = ExtractAttachment(item, parts, i, folder);
-    // Whatever the name, the file lies directly in the temporary folder.
-    if (path && (path->compare(0, options.tempFolder.size(), options.tempFolder) != 0 ||
-                 path->find('/', options.tempFolder.size()) != std::string::npos)) {
-      abort();
+    // Whatever the name, the file lies in the temporary folder or in one folder of the
+    // program's inside it.
+    if (path) {
+      if (path->compare(0, options.tempFolder.size(), options.tempFolder) != 0) abort();
+      const std::string_view rest = std::string_view(*path).substr(options.tempFolder.size());
+      const size_t slash = rest.find('/');
+      if (slash != std::string_view::npos &&
+          (rest.find('/', slash + 1) != std::string_view::npos || rest[0] != 'a' ||
+           rest.find_first_not_of("0123456789", 1) != slash)) {
+        abort();
+      }
     }
   }
   AddressTipText(item);

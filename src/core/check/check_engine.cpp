@@ -202,10 +202,13 @@ bool CheckEngine::StartAccountCheck(int position) {
     activeSocket_ = kNoSocket;
     return false;
   }
+  const int64_t now = host_.MonotonicMs();
+  if (now - account->addressesResolvedMs >= kAddressLifetimeMs) account->cachedAddresses.clear();
   if (account->cachedAddresses.empty()) {
     host_.Log("gethostbyname...");
     ResolveResult resolved = transport_.ResolveHost(account->server.value_or(""));
     account->cachedAddresses = resolved.addresses;
+    account->addressesResolvedMs = now;
     if (resolved.addresses.empty()) {
       FailAccount(position, resolved.error);
       activeSocket_ = kNoSocket;
@@ -430,6 +433,7 @@ bool CheckEngine::HandleLine(std::string_view line) {
 
 void CheckEngine::FailAccount(int position, const std::string& text) {
   AbortAccountCheck(position);
+  if (Account* account = AccountAt(position)) account->cachedAddresses.clear();
   if (!text.empty()) {
     ReportCheckError(text, position);
   } else {

@@ -27,6 +27,9 @@
 namespace postwink {
 
 inline constexpr int kMinReplyBytesPerSecond = 512;
+// A laptop moves between networks and a provider may move its server: an account's addresses
+// are looked up again after this long, and after any failed check.
+inline constexpr int64_t kAddressLifetimeMs = 30 * 60 * 1000;
 
 class CheckEngine : public TransportEvents {
  public:

@@ -41,6 +41,7 @@ struct Account {
   // Run time only.
   int index = 0;                            // position in the account list
   std::vector<NetAddress> cachedAddresses;  // empty = not resolved yet
+  int64_t addressesResolvedMs = 0;          // monotonic time of that lookup
   int messageCount = 0;                     // from the last STAT reply
   int64_t mailboxSize = 0;                  // from the last STAT reply
   int lastNumber = -1;                      // newest message already fetched

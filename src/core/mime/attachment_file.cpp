@@ -46,12 +46,31 @@ std::optional<std::string> ExtractAttachment(const MailItem& item, const PartLis
   return WriteAttachmentFile(std::move(name), data, folder);
 }
 
+namespace {
+
+std::optional<std::string> NewSubfolder(TempFolder& folder) {
+  constexpr int kMostFolders = 100000;
+  for (int n = 1; n <= kMostFolders; ++n) {
+    std::string path = folder.path + "a" + std::to_string(n);
+    if (folder.files.Exists(path)) continue;
+    path += folder.files.Separator();
+    // A free name that cannot be made is a folder that cannot be written: no use going on.
+    if (!folder.files.CreateDirectory(path)) return std::nullopt;
+    return path;
+  }
+  return std::nullopt;
+}
+
+}  // namespace
+
 std::optional<std::string> WriteAttachmentFile(std::optional<std::string> name,
                                                std::string_view data, TempFolder& folder) {
   std::string path;
   if (name && !name->empty()) {
     SanitizeFileName(*name, folder.codePage);
-    path = folder.path + *name;
+    std::optional<std::string> own = NewSubfolder(folder);
+    if (!own) return std::nullopt;
+    path = *own + *name;
   } else {
     std::optional<std::string> unique = folder.files.CreateUniqueFile(folder.path, "Postwink");
     if (!unique) return std::nullopt;

@@ -28,10 +28,16 @@ std::string ExportHeaderText(const MailItem& item);
 std::optional<std::string> ExtractAttachment(const MailItem& item, const PartList& parts,
                                              size_t index, TempFolder& folder);
 
-// Writes the data into the temporary folder under the name (made safe first), replacing a file
-// of that name; without a name into a new unique file whose name starts with "Pos". Returns
-// the full path, or none.
+// Writes the data under the name (made safe first) into a new sub-folder of the temporary
+// folder, so that a viewer still holding an earlier file of that name neither blocks the write
+// nor has its file replaced; without a name into a new unique file whose name starts with "Pos".
+// Returns the full path, or none.
 std::optional<std::string> WriteAttachmentFile(std::optional<std::string> name,
                                                std::string_view data, TempFolder& folder);
+
+// The mark that a file came from the internet, for the stream kZoneIdentifierStream beside its
+// data: the system's warnings and Office's protected view go by it.
+inline constexpr const char* kZoneIdentifierStream = ":Zone.Identifier";
+inline constexpr const char* kInternetZoneMark = "[ZoneTransfer]\r\nZoneId=3\r\n";
 
 }  // namespace postwink

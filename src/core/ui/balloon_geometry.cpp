@@ -28,7 +28,7 @@ Size BalloonSize(const BalloonStyle& style, Size text) {
   return size;
 }
 
-BalloonLayout PlaceBalloon(const BalloonStyle& style, Size text, Point mouse, Size screen,
+BalloonLayout PlaceBalloon(const BalloonStyle& style, Size text, Point mouse, const Rect& area,
                            BalloonPlacement wanted) {
   const Size size = BalloonSize(style, text);
   const int offset = style.pointer ? style.pointerOffset : 0;
@@ -36,17 +36,17 @@ BalloonLayout PlaceBalloon(const BalloonStyle& style, Size text, Point mouse, Si
   bool below = (static_cast<int>(wanted) & 2) != 0;
 
   auto leftFor = [&](bool toRight) {
-    if (toRight) return mouse.x < offset ? 0 : mouse.x - offset;
-    return std::min(mouse.x + offset, screen.width) - size.width;
+    if (toRight) return std::max(mouse.x - offset, area.left);
+    return std::min(mouse.x + offset, area.right) - size.width;
   };
   int left = leftFor(right);
-  if (left < 0 || left + size.width > screen.width) {
+  if (left < area.left || left + size.width > area.right) {
     right = !right;
     left = leftFor(right);
   }
   auto topFor = [&](bool toBottom) { return toBottom ? mouse.y : mouse.y - size.height; };
   int top = topFor(below);
-  if (top < 0 || top + size.height > screen.height) {
+  if (top < area.top || top + size.height > area.bottom) {
     below = !below;
     top = topFor(below);
   }

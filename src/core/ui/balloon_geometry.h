@@ -42,9 +42,10 @@ struct BalloonLayout {
 // The window's size for a text of the given size.
 Size BalloonSize(const BalloonStyle& style, Size text);
 
-// Places the balloon for a text at the mouse position on a screen of the given size, starting
-// from the wanted placement and flipping a direction that would leave the screen.
-BalloonLayout PlaceBalloon(const BalloonStyle& style, Size text, Point mouse, Size screen,
+// Places the balloon for a text at the mouse position inside area (the work area of the mouse's
+// monitor, in screen coordinates), starting from the wanted placement and flipping a direction
+// that would leave it.
+BalloonLayout PlaceBalloon(const BalloonStyle& style, Size text, Point mouse, const Rect& area,
                            BalloonPlacement wanted);
 
 }  // namespace postwink

@@ -21,7 +21,7 @@ ColourEntry ColourPopupLayout::HitTest(Point p) const {
 
 ColourPopupLayout LayoutColourPopup(int edge, std::optional<Size> automaticText,
                                     std::optional<Size> customText, const Rect& button,
-                                    Size screen) {
+                                    const Rect& area) {
   ColourPopupLayout layout;
   const int e = edge;
   layout.cell = 18 - (2 * e + 2) < 5 ? 2 * e + 7 : 18;
@@ -56,9 +56,9 @@ ColourPopupLayout LayoutColourPopup(int edge, std::optional<Size> automaticText,
 
   int left = button.left;
   int top = button.bottom;
-  if (left + width > screen.width) left = screen.width - width;
-  if (left < 0) left = 0;
-  if (top + height > screen.height) top = button.top - height;
+  if (left + width > area.right) left = area.right - width;
+  if (left < area.left) left = area.left;
+  if (top + height > area.bottom) top = button.top - height;
   layout.window = {left, top, left + width, top + height};
   return layout;
 }

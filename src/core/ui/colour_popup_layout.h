@@ -22,9 +22,10 @@ struct ColourPopupLayout {
 };
 
 // edge: the system's edge width. The texts' sizes in the message font; nullopt leaves the row
-// out. button: the button's screen rectangle; the pop-up opens below its bottom-left corner.
+// out. button: the button's screen rectangle; the pop-up opens below its bottom-left corner,
+// inside area (the work area of the button's monitor).
 ColourPopupLayout LayoutColourPopup(int edge, std::optional<Size> automaticText,
                                     std::optional<Size> customText, const Rect& button,
-                                    Size screen);
+                                    const Rect& area);
 
 }  // namespace postwink

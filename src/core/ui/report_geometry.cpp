@@ -103,9 +103,17 @@ int WheelStepFromSetting(std::optional<std::string_view> value) {
   return step;
 }
 
-WheelScroll WheelAmount(int delta, int step) {
-  if (step == -1) return {0, -delta / 120};
-  return {-(delta * step) / 120, 0};
+WheelScroll WheelAccumulator::Add(int delta, int step) {
+  constexpr int kNotch = 120;
+  const int64_t scaled = step == -1 ? delta : static_cast<int64_t>(delta) * step;
+  if (step != step_ || (carried_ < 0) != (scaled < 0)) carried_ = 0;
+  step_ = step;
+  // A hostile delta times a large step stays in range: the carry is always under a notch.
+  const int64_t total = carried_ + scaled;
+  const int whole = static_cast<int>(total / kNotch);
+  carried_ = static_cast<int>(total % kNotch);
+  if (step == -1) return {0, -whole};
+  return {-whole, 0};
 }
 
 }  // namespace postwink

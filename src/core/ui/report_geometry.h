@@ -57,12 +57,22 @@ Rect PlaceCellTip(Rect cell, Size tip, Rect workArea);
 // The wheel step from the registry value "WheelScrollLines": its decimal number, -1 for a
 // page at a time (also written as the unsigned 4294967295), 3 when missing or not a number.
 int WheelStepFromSetting(std::optional<std::string_view> value);
-// What one wheel message scrolls: pages with a step of -1, else delta × step / 120 lines.
-// Positive numbers scroll down (towards later rows); a forward turn gives a positive delta.
+// What the wheel scrolls. Positive numbers scroll down (towards later rows); a forward turn
+// gives a positive delta.
 struct WheelScroll {
   int lines = 0;
   int pages = 0;
 };
-WheelScroll WheelAmount(int delta, int step);
+// A high-resolution wheel or a touchpad sends deltas far below a notch (120): what does not make
+// a whole line (or a page, with a step of -1) yet is carried to the next message, until the
+// direction or the step changes.
+class WheelAccumulator {
+ public:
+  WheelScroll Add(int delta, int step);
+
+ private:
+  int step_ = 0;
+  int carried_ = 0;  // delta × lines per notch (or delta alone for pages) not yet scrolled
+};
 
 }  // namespace postwink

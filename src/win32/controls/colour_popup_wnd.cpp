@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "win32/controls/gdi_text_measurer.h"
+#include "win32/list/work_area.h"
 #include "win32/wide_text.h"
 
 namespace postwink::win {
@@ -99,9 +100,9 @@ bool ColourPopupWnd::Create(const RECT& button) {
     if ((GetDeviceCaps(dc, RASTERCAPS) & RC_PALETTE) != 0) palette_.reset(MakePalette());
     ReleaseDC(nullptr, dc);
   }
-  const Size screen{GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
-  layout_ = LayoutColourPopup(edge_, automaticSize, customSize,
-                              {button.left, button.top, button.right, button.bottom}, screen);
+  const Rect buttonRect{button.left, button.top, button.right, button.bottom};
+  layout_ =
+      LayoutColourPopup(edge_, automaticSize, customSize, buttonRect, WorkAreaNear(buttonRect));
 
   WindowArgs args;
   args.className = kPopupClassName;

@@ -4,6 +4,7 @@
 
 #include "win32/controls/gdi_text_measurer.h"
 #include "win32/handles.h"
+#include "win32/list/work_area.h"
 #include "win32/wide_text.h"
 
 namespace postwink::win {
@@ -180,8 +181,8 @@ void CPPTooltip::Show(int tool, POINT mouse) {
     measure_ = layout.Measure(tools_[tool].tokens);
   }
   DeleteDC(dc);
-  const Size screen{GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
-  layout_ = PlaceBalloon(style_, measure_.size, {mouse.x, mouse.y}, screen, placement_);
+  const Rect area = WorkAreaNear({mouse.x, mouse.y, mouse.x + 1, mouse.y + 1});
+  layout_ = PlaceBalloon(style_, measure_.size, {mouse.x, mouse.y}, area, placement_);
   visible_ = tool;
   SetWindowRgn(hwnd(), MakeRegion(style_.shadow), FALSE);
   const Rect& w = layout_.window;

@@ -631,7 +631,7 @@ std::optional<LRESULT> CReportCtrl::OnMessage(UINT msg, WPARAM wParam, LPARAM lP
       if (tip_) tip_->Hide();
       return 0;
     case WM_MOUSEWHEEL: {
-      WheelScroll amount = WheelAmount(GET_WHEEL_DELTA_WPARAM(wParam), wheelStep_);
+      WheelScroll amount = wheel_.Add(GET_WHEEL_DELTA_WPARAM(wParam), wheelStep_);
       ScrollTo(topRow_ + amount.lines + amount.pages * PageRows(View()), scrollX_);
       return 0;
     }

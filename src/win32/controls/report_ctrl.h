@@ -140,6 +140,7 @@ class CReportCtrl : public Wnd {
   int topRow_ = 0;
   int scrollX_ = 0;
   int wheelStep_ = 3;
+  WheelAccumulator wheel_;
   bool inLayout_ = false;
   bool tipsEnabled_ = false;
   bool trackingLeave_ = false;

@@ -6,6 +6,8 @@
 #include <vector>
 
 #include "core/list/attachment_prompt.h"
+#include "core/mime/attachment_file.h"
+#include "win32/handles.h"
 #include "win32/resource.h"
 #include "win32/texts.h"
 #include "win32/wide_text.h"
@@ -20,9 +22,21 @@ void Tell(HWND owner, const std::string& text) {
 
 }  // namespace
 
+bool MarkFromInternet(const std::string& path) {
+  KernelHandle stream(CreateFileW(Widen(path + kZoneIdentifierStream).c_str(), GENERIC_WRITE, 0,
+                                  nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!stream.valid()) return false;
+  const std::string_view mark = kInternetZoneMark;
+  DWORD written = 0;
+  return WriteFile(stream.get(), mark.data(), static_cast<DWORD>(mark.size()), &written, nullptr) &&
+         written == mark.size();
+}
+
 INT_PTR AttachmentDialog::Run(HWND owner) { return RunModalDialog(IDD_ATTACHMENT, owner); }
 
 void AttachmentDialog::Open() {
+  // A file system without streams (FAT, a network share) opens it unmarked, as before.
+  MarkFromInternet(path_);
   auto result = reinterpret_cast<INT_PTR>(
       ShellExecuteW(hwnd(), L"open", Widen(path_).c_str(), nullptr, nullptr, SW_SHOWNORMAL));
   if (result <= 32) Tell(hwnd(), ShellOpenErrorText(static_cast<int>(result), path_));
@@ -40,7 +54,11 @@ void AttachmentDialog::Save() {
   ofn.Flags = OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT | OFN_NOCHANGEDIR | OFN_EXPLORER;
   if (!GetSaveFileNameW(&ofn)) return;  // cancelled: the file stays for another try
   std::wstring source = Widen(path_);
-  if (!CopyFileW(source.c_str(), chosen.data(), FALSE)) Tell(hwnd(), kTextSaveFailed);
+  if (CopyFileW(source.c_str(), chosen.data(), FALSE)) {
+    MarkFromInternet(Narrow(chosen.data()));
+  } else {
+    Tell(hwnd(), kTextSaveFailed);
+  }
   DeleteFileW(source.c_str());
 }
 

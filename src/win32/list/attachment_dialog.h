@@ -8,6 +8,10 @@
 
 namespace postwink::win {
 
+// Marks the file as one from the internet (its Zone.Identifier stream), as browsers and mail
+// programs do; false where the file system keeps no such stream.
+bool MarkFromInternet(const std::string& path);
+
 class AttachmentDialog : public Wnd {
  public:
   // path: the extracted file, code page 932.

@@ -2,10 +2,12 @@
 
 #include <vector>
 
+#include "core/list/attachment_prompt.h"
 #include "win32/controls/image_menu.h"
 #include "win32/handles.h"
 #include "win32/list/attachment_dialog.h"
 #include "win32/resource.h"
+#include "win32/texts.h"
 #include "win32/wide_text.h"
 #include "win32/wnd.h"
 
@@ -91,7 +93,11 @@ std::optional<size_t> TrackAttachmentMenu(HWND owner, POINT at, const PartList& 
 void OpenAttachment(HWND owner, const MailItem& item, const PartList& parts, size_t part,
                     TempFolder& folder, const std::function<void(bool)>& dialogOpen) {
   std::optional<std::string> path = ExtractAttachment(item, parts, part, folder);
-  if (!path) return;
+  if (!path) {
+    MessageBoxW(owner, Widen(kTextSaveFailed).c_str(), Widen(kTextProgramName).c_str(),
+                MB_OK | MB_ICONEXCLAMATION);
+    return;
+  }
   if (dialogOpen) dialogOpen(true);
   AttachmentDialog(*path).Run(owner);
   if (IsWindow(owner)) SetForegroundWindow(owner);

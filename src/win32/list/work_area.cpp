@@ -46,6 +46,16 @@ bool GetWorkArea(Rect& area) {
   return true;
 }
 
+Rect WorkAreaNear(const Rect& r) {
+  RECT rect{r.left, r.top, r.right, r.bottom};
+  MONITORINFO info{};
+  info.cbSize = sizeof info;
+  if (GetMonitorInfoW(MonitorFromRect(&rect, MONITOR_DEFAULTTONEAREST), &info)) {
+    return FromRect(info.rcWork);
+  }
+  return {0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
+}
+
 Rect WorkAreaOrPrimary() {
   Rect area;
   if (GetWorkArea(area)) return area;

@@ -11,5 +11,8 @@ namespace postwink::win {
 bool GetWorkArea(Rect& area);
 // GetWorkArea, or the primary monitor's work area when it fails.
 Rect WorkAreaOrPrimary();
+// The work area of the monitor that holds most of r (or is nearest to it), in screen
+// coordinates, which are negative on a monitor left of or above the primary one.
+Rect WorkAreaNear(const Rect& r);
 
 }  // namespace postwink::win

@@ -7,6 +7,8 @@
 //   e2e_driver gone HWND [--timeout MS]    status 0 once the window no longer exists
 //   e2e_driver text HWND                   the window's text and its children's, one a line
 //   e2e_driver post HWND MSG WPARAM LPARAM numbers in decimal or 0x hexadecimal
+//   e2e_driver send HWND MSG WPARAM LPARAM sends it and prints the answer (status 1 when the
+//                                          window does not answer within 10 s)
 //   e2e_driver temp                        the user's temporary directory (long form)
 //   e2e_driver rect HWND                   left top right bottom topmost(0/1) of the window
 //   e2e_driver workarea                    left top right bottom of the primary work area
@@ -178,6 +180,19 @@ int Post(int argc, wchar_t** argv) {
                       static_cast<WPARAM>(Number(argv[4])), static_cast<LPARAM>(Number(argv[5])))
              ? 0
              : 1;
+}
+
+int Send(int argc, wchar_t** argv) {
+  if (argc < 6) return 2;
+  DWORD_PTR answer = 0;
+  if (!SendMessageTimeoutW(HandleArg(argv[2]), static_cast<UINT>(Number(argv[3])),
+                           static_cast<WPARAM>(Number(argv[4])),
+                           static_cast<LPARAM>(Number(argv[5])), SMTO_ABORTIFHUNG, 10000,
+                           &answer)) {
+    return 1;
+  }
+  std::printf("%llu\n", static_cast<unsigned long long>(answer));
+  return 0;
 }
 
 int Rect(int argc, wchar_t** argv) {
@@ -483,6 +498,8 @@ int wmain(int argc, wchar_t** argv) {
     status = Text(argc, argv);
   else if (cmd == L"post")
     status = Post(argc, argv);
+  else if (cmd == L"send")
+    status = Send(argc, argv);
   else if (cmd == L"temp")
     status = Temp();
   else if (cmd == L"rect")

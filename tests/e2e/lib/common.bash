@@ -128,6 +128,23 @@ exit_program() {
 has_window() { drv find "$@" >/dev/null; }
 no_window() { ! drv find "$@" >/dev/null; }
 
+# --- the settings sheet -----------------------------------------------------------------------
+SHEET_CAPTION='Postwink の設定'
+sheet_window() {  # the open sheet's handle, waiting up to $1 ms
+  drv find --title "$SHEET_CAPTION" --visible 1 --timeout "${1:-30000}" | awk '{print $1; exit}'
+}
+# Status 0 when the control of that id in the window is visible.
+visible() { [ "$(drv item "$1" "$2" | tr -d '\r' | awk '{print $2}')" = 1 ]; }
+show_page() {  # sheet, index, an id only that page has
+  local i
+  drv page "$1" "$2" >/dev/null
+  for ((i = 0; i < 50; i++)); do
+    visible "$1" "$3" && return 0
+    sleep 0.2
+  done
+  return 1
+}
+
 # --- the message list -------------------------------------------------------------------------
 LIST_CLASS=PostwinkMessageList
 list_window() {  # the visible list window's handle, waiting up to $1 ms

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <memory>
 #include <new>
 #include <string>
@@ -349,6 +350,27 @@ TEST_F(EngineTest, ResolveFailureAndEmptyServerAreReported) {
     EXPECT_TRUE(At(0).cachedAddresses.empty());
     EXPECT_TRUE(network.opened.empty());
   }
+}
+
+TEST_F(EngineTest, TheServerIsLookedUpAgainAfterAFailureAndEverySoOften) {
+  MakeEngine(1);
+  auto lookups = [this] {
+    return std::count(host.log.begin(), host.log.end(), "gethostbyname...");
+  };
+  RunCheckNow();
+  RunCheckNow();
+  EXPECT_EQ(lookups(), 1) << "kept while it works";
+  // The network changed under the laptop: the old address answers no more.
+  network.silent = true;
+  engine->CheckNow();
+  host.Advance(70000, *engine, network);
+  ASSERT_TRUE(engine->ErrorSeen());
+  network.silent = false;
+  RunCheckNow();
+  EXPECT_EQ(lookups(), 2) << "looked up again after the failure";
+  host.Advance(kAddressLifetimeMs, *engine, network);
+  RunCheckNow();
+  EXPECT_GT(lookups(), 2) << "looked up again once the addresses are old";
 }
 
 // Each socket failure reaches the user with the text of its event.

@@ -43,7 +43,7 @@ TEST_F(AttachmentFile, Base64DataKeepsItsNulBytes) {
                                "Content-Transfer-Encoding: Base64", "AAEAAg=="),
                       1);
   ASSERT_TRUE(path);
-  EXPECT_EQ(*path, folder_.Path() + "z.bin");
+  EXPECT_EQ(Name(*path), "z.bin");
   EXPECT_EQ(Read(*path), std::string("\0\x01\0\x02", 4));
 }
 
@@ -87,19 +87,44 @@ TEST_F(AttachmentFile, HostileNamesStayInTheFolder) {
   for (const char* name : names) {
     auto path = WriteAttachmentFile(std::string(name), "data", temp_);
     ASSERT_TRUE(path) << name;
-    EXPECT_EQ(std::filesystem::path(*path).parent_path(), folder_.Dir()) << name;
+    EXPECT_EQ(std::filesystem::path(*path).parent_path().parent_path(), folder_.Dir()) << name;
     EXPECT_EQ(Read(*path), "data");
   }
   EXPECT_FALSE(std::filesystem::exists(folder_.Dir().parent_path() / "escape.txt"));
   // A name that the wide conversion could not carry is created under a safe name, not lost.
   auto unmapped = WriteAttachmentFile(std::string("\x80\x85\x40.bin"), "u", temp_);
   ASSERT_TRUE(unmapped);
-  EXPECT_EQ(*unmapped, folder_.Path() + "__@.bin");
+  EXPECT_EQ(Name(*unmapped), "__@.bin");
   EXPECT_EQ(Read(*unmapped), "u");
   auto cut = Extract(
       TwoParts(("Content-Type: text/x; name=" + std::string(300, 'n')).c_str(), "X-N: 1", "d"), 1);
   ASSERT_TRUE(cut);
   EXPECT_EQ(Name(*cut), std::string(206, 'n'));
+}
+
+TEST_F(AttachmentFile, EachOpenedAttachmentGetsAFileOfItsOwn) {
+  // A viewer may still hold the first (a PDF open from the last time): the second of that name
+  // neither needs to replace it nor may change what the viewer shows.
+  auto first = WriteAttachmentFile(std::string("report.pdf"), "first", temp_);
+  auto second = WriteAttachmentFile(std::string("report.pdf"), "second", temp_);
+  ASSERT_TRUE(first && second);
+  EXPECT_NE(*first, *second);
+  EXPECT_EQ(Name(*first), "report.pdf");
+  EXPECT_EQ(Name(*second), "report.pdf");
+  EXPECT_EQ(Read(*first), "first");
+  EXPECT_EQ(Read(*second), "second");
+  // Something else of a sub-folder's name in the folder is passed over, not written into.
+  ASSERT_TRUE(PlatformSystem().files.WriteWhole(folder_.Path() + "a3", "not a folder"));
+  auto third = WriteAttachmentFile(std::string("report.pdf"), "third", temp_);
+  ASSERT_TRUE(third);
+  EXPECT_EQ(Read(*third), "third");
+  EXPECT_EQ(Read(folder_.Path() + "a3"), "not a folder");
+}
+
+TEST_F(AttachmentFile, AFolderThatCannotBeWrittenGivesNoFile) {
+  TempFolder missing{PlatformSystem().files, folder_.Path() + "gone/", PlatformSystem().codePage};
+  EXPECT_FALSE(WriteAttachmentFile(std::string("report.pdf"), "x", missing));
+  EXPECT_FALSE(WriteAttachmentFile(std::nullopt, "x", missing));
 }
 
 TEST_F(AttachmentFile, ANewUniqueFileEachTimeWithoutAName) {

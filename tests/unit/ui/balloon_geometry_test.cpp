@@ -5,7 +5,7 @@
 namespace postwink {
 namespace {
 
-constexpr Size kScreen{1024, 768};
+constexpr Rect kScreen{0, 0, 1024, 768};
 constexpr Size kText{100, 40};  // a window of 128 x 84 with margins, pointer and shadow
 
 TEST(BalloonGeometry, SizeIsTextPlusMarginsPointerAndShadow) {
@@ -44,6 +44,30 @@ TEST(BalloonGeometry, PlacesAndFlipsAtTheScreenEdges) {
   for (const Case& c : cases) {
     const BalloonLayout b =
         PlaceBalloon(BalloonStyle::Balloon(), kText, c.mouse, kScreen, c.wanted);
+    EXPECT_EQ(b.placement, c.placement) << c.mouse.x << "," << c.mouse.y;
+    EXPECT_EQ(b.window, c.window) << c.mouse.x << "," << c.mouse.y;
+  }
+}
+
+TEST(BalloonGeometry, StaysOnTheMouseMonitorsWorkArea) {
+  using enum BalloonPlacement;
+  constexpr Rect kLeftMonitor{-1280, 0, 0, 1024};
+  constexpr Rect kTaskBarAbove{0, 40, 1024, 768};
+  struct Case {
+    Rect area;
+    BalloonPlacement wanted;
+    Point mouse;
+    BalloonPlacement placement;
+    Rect window;
+  } cases[] = {
+      {kLeftMonitor, kAboveRight, {-600, 400}, kAboveRight, {-616, 316, -488, 400}},
+      {kLeftMonitor, kAboveRight, {-1275, 400}, kAboveRight, {-1280, 316, -1152, 400}},
+      {kLeftMonitor, kAboveRight, {-5, 400}, kAboveLeft, {-124, 320, 4, 404}},
+      {kLeftMonitor, kBelowRight, {-600, 1000}, kAboveRight, {-616, 916, -488, 1000}},
+      {kTaskBarAbove, kAboveRight, {500, 100}, kBelowRight, {484, 100, 612, 184}},
+  };
+  for (const Case& c : cases) {
+    const BalloonLayout b = PlaceBalloon(BalloonStyle::Balloon(), kText, c.mouse, c.area, c.wanted);
     EXPECT_EQ(b.placement, c.placement) << c.mouse.x << "," << c.mouse.y;
     EXPECT_EQ(b.window, c.window) << c.mouse.x << "," << c.mouse.y;
   }

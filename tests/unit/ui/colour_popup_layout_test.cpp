@@ -5,7 +5,7 @@
 namespace postwink {
 namespace {
 
-constexpr Size kScreen{1024, 768};
+constexpr Rect kScreen{0, 0, 1024, 768};
 constexpr Size kAuto{50, 13};
 constexpr Size kCustom{70, 13};
 
@@ -61,6 +61,28 @@ TEST(ColourPopupLayout, StaysOnTheScreen) {
   };
   for (const Case& c : cases) {
     const ColourPopupLayout l = LayoutColourPopup(2, kAuto, kCustom, c.button, kScreen);
+    EXPECT_EQ((Point{l.window.left, l.window.top}), c.topLeft) << c.button.left;
+  }
+}
+
+TEST(ColourPopupLayout, StaysOnTheButtonsMonitor) {
+  constexpr Rect kLeftMonitor{-1280, 0, 0, 1024};
+  constexpr Rect kRightMonitor{1024, 0, 2048, 768};
+  constexpr Rect kTaskBarBelow{0, 0, 1024, 728};
+  struct Case {
+    Rect area;
+    Rect button;
+    Point topLeft;
+  } cases[] = {
+      {kLeftMonitor, {-200, 100, -180, 120}, {-200, 120}},
+      {kLeftMonitor, {-30, 100, -10, 120}, {-148, 120}},  // at its right edge: moved left
+      {kLeftMonitor, {-1290, 100, -1270, 120}, {-1280, 120}},
+      {kRightMonitor, {1100, 100, 1120, 120}, {1100, 120}},
+      {kRightMonitor, {2040, 700, 2047, 720}, {2048 - 148, 700 - 148}},
+      {kTaskBarBelow, {100, 600, 160, 620}, {100, 600 - 148}},  // not over the task bar
+  };
+  for (const Case& c : cases) {
+    const ColourPopupLayout l = LayoutColourPopup(2, kAuto, kCustom, c.button, c.area);
     EXPECT_EQ((Point{l.window.left, l.window.top}), c.topLeft) << c.button.left;
   }
 }

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <vector>
+
 namespace postwink {
 namespace {
 
@@ -97,14 +99,41 @@ TEST(ReportGeometry, Wheel) {
                         {"x", 3}, {"", 3},  {"0", 0},   {"12345", 3}};
   for (const Case& c : steps) EXPECT_EQ(WheelStepFromSetting(c.setting), c.step) << c.setting;
   EXPECT_EQ(WheelStepFromSetting(std::nullopt), 3);
+}
 
-  EXPECT_EQ(WheelAmount(120, 3).lines, -3);  // forward: up
-  EXPECT_EQ(WheelAmount(-120, 5).lines, 5);  // five lines a notch
-  EXPECT_EQ(WheelAmount(-240, 3).lines, 6);
-  EXPECT_EQ(WheelAmount(40, 3).lines, -1);
-  EXPECT_EQ(WheelAmount(120, -1).pages, -1);
-  EXPECT_EQ(WheelAmount(-360, -1).pages, 3);
-  EXPECT_EQ(WheelAmount(-360, -1).lines, 0);
+TEST(ReportGeometry, WheelCarriesWhatANotchFractionLeaves) {
+  struct Case {
+    const char* what;
+    int step;
+    std::vector<int> deltas;
+    std::vector<WheelScroll> scrolls;  // after each delta
+  } cases[] = {
+      {"a notch forward: up", 3, {120}, {{-3, 0}}},
+      {"five lines a notch", 5, {-120}, {{5, 0}}},
+      {"two notches at once", 3, {-240}, {{6, 0}}},
+      {"a third of a notch: one line", 3, {40}, {{-1, 0}}},
+      {"a touchpad's small deltas add up",
+       3,
+       {-10, -10, -10, -10, -10},
+       {{0, 0}, {0, 0}, {0, 0}, {1, 0}, {0, 0}}},
+      {"a fraction is kept, not lost", 1, {-100, -100, -100}, {{0, 0}, {1, 0}, {1, 0}}},
+      {"a turn the other way starts afresh", 1, {-100, 30, 90}, {{0, 0}, {0, 0}, {-1, 0}}},
+      {"pages", -1, {120, -360}, {{0, -1}, {0, 3}}},
+      {"pages from small deltas", -1, {-60, -59, -1}, {{0, 0}, {0, 0}, {0, 1}}},
+      {"no step: nothing", 0, {-120, -120}, {{0, 0}, {0, 0}}},
+  };
+  for (const Case& c : cases) {
+    WheelAccumulator wheel;
+    for (size_t i = 0; i < c.deltas.size(); ++i) {
+      WheelScroll got = wheel.Add(c.deltas[i], c.step);
+      EXPECT_EQ(got.lines, c.scrolls[i].lines) << c.what << " #" << i;
+      EXPECT_EQ(got.pages, c.scrolls[i].pages) << c.what << " #" << i;
+    }
+  }
+  // A new step (the user changed it) does not scale what was left of the old one.
+  WheelAccumulator wheel;
+  wheel.Add(-90, 1);
+  EXPECT_EQ(wheel.Add(-60, -1).pages, 0);
 }
 
 }  // namespace

@@ -23,6 +23,11 @@ using test::WindowText;
 
 const std::wstring kTitle = L"添付ファイル";
 
+// What the file's Zone.Identifier stream holds; none without one.
+std::optional<std::string> ZoneMark(const std::string& path) {
+  return PlatformSystem().files.ReadAll(path + ":Zone.Identifier");
+}
+
 class AttachmentDialogTest : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -120,6 +125,7 @@ TEST_F(AttachmentDialogTest, SaveCopiesTheFileWhereTheUserPointsAndRemovesTheExt
   EXPECT_EQ(proposed, L"report.pdf");
   EXPECT_EQ(files_.ReadAll(target), std::string("%PDF\0\x01", 6));
   EXPECT_FALSE(files_.Exists(path));
+  EXPECT_EQ(ZoneMark(target), "[ZoneTransfer]\r\nZoneId=3\r\n") << "saved from mail, marked so";
 }
 
 TEST_F(AttachmentDialogTest, CancellingTheSaveDialogClosesBothAndKeepsTheFile) {
@@ -166,6 +172,7 @@ TEST_F(AttachmentDialogTest, AFileTheShellCannotOpenGivesTheErrorTextAndStays) {
       << Narrow(seen);
   EXPECT_NE(seen.find(Widen(path)), std::wstring::npos);
   EXPECT_TRUE(files_.Exists(path));
+  EXPECT_EQ(ZoneMark(path), "[ZoneTransfer]\r\nZoneId=3\r\n") << "marked before it is opened";
 }
 
 }  // namespace

@@ -4,7 +4,9 @@
 
 #include <gtest/gtest.h>
 
+#include "core/platform/system.h"
 #include "modal_script.h"
+#include "win32/checker_app.h"
 #include "win32/resource.h"
 #include "win32/wide_text.h"
 #include "window_test_support.h"
@@ -134,6 +136,25 @@ TEST_F(ListMenus, TheAttachmentMenuGivesBackThePartChosen) {
   EXPECT_EQ(seen[0].state, 0u);
   EXPECT_EQ(seen[1].id, 32778u);
   EXPECT_EQ(seen[1].state, kGrey) << "its end was not fetched";
+}
+
+TEST_F(ListMenus, AnAttachmentThatCannotBeWrittenSaysSo) {
+  MailItem item;
+  PartList parts = {Part("application/pdf", "c.pdf", true)};
+  FileSystem& files = PlatformSystem().files;
+  TempFolder gone{files, UserTempDirectory() + "postwink-no-such-folder\\",
+                  PlatformSystem().codePage};
+  std::wstring seen;
+  ModalScript script({[&seen] {
+    HWND box = test::FindDialog(L"Postwink");
+    if (!box) return false;
+    seen = test::ChildTexts(box);
+    PostMessageW(box, WM_COMMAND, IDOK, 0);
+    return true;
+  }});
+  OpenAttachment(host_.hwnd(), item, parts, 0, gone, nullptr);
+  EXPECT_TRUE(script.Done()) << "nothing was said";
+  EXPECT_NE(seen.find(L"ファイルの保存に失敗しました。"), std::wstring::npos) << Narrow(seen);
 }
 
 TEST_F(ListMenus, AnAttachmentBeyondTheEleventhPartOpensNothing) {
