@@ -350,6 +350,30 @@ TEST_F(SettingsPages, OtherAndAdvancePagesApplyTheirSettings) {
   EXPECT_EQ(sheet_->OkPageClassName(), "CPropertyPageA");
 }
 
+TEST_F(SettingsPages, StartWithWindowsWritesAndRemovesTheRunEntry) {
+  const std::string ours = "\"" + RunningProgramPath() + "\"";
+  const std::string other = "\"D:\\Old copy\\Postwink.exe\"";
+  ASSERT_TRUE(runKey_.Write(other));
+  // Another copy's entry is not ours: shown off, and left alone by an Apply.
+  Open(1, 4);
+  EXPECT_FALSE(IsDlgButtonChecked(Page(), IDC_OTHER_START_WINDOWS));
+  Click(IDC_OTHER_SERVER_SYN);
+  Press(PSBTN_APPLYNOW);
+  EXPECT_EQ(runKey_.Read(), other);
+  Click(IDC_OTHER_START_WINDOWS);
+  Press(PSBTN_OK);
+  ASSERT_TRUE(sheet_->Ended());
+  EXPECT_EQ(runKey_.Read(), ours);
+
+  Open(1, 4);
+  EXPECT_TRUE(IsDlgButtonChecked(Page(), IDC_OTHER_START_WINDOWS));
+  Click(IDC_OTHER_START_WINDOWS);
+  Press(PSBTN_APPLYNOW);
+  EXPECT_EQ(runKey_.Read(), std::nullopt);
+  Press(PSBTN_CANCEL);
+  RegDeleteTreeW(HKEY_CURRENT_USER, L"Software\\PostwinkTest");
+}
+
 TEST_F(SettingsPages, BrowseButtonsOfferTheirKindOfFile) {
   Open(1, 4);
   struct Case {
