@@ -20,6 +20,7 @@ class MainDialog::MainTray : public CSystemTray {
     UINT mouse = LOWORD(mouseMessage);
     if (id == kTrayIconId && (mouse == WM_LBUTTONDOWN || mouse == WM_RBUTTONDOWN) &&
         owner_.IsAlive()) {
+      if (mouse == WM_LBUTTONDOWN) owner_.ShowHeldListOnClick();
       owner_.AcknowledgeNewMail();
     }
     return CSystemTray::OnTrayNotification(id, mouseMessage);
@@ -111,6 +112,8 @@ void MainDialog::OnInitDialog() {
 void MainDialog::OnTimer(UINT_PTR id) {
   if (id == TIMER_CHECK_STEP || id == TIMER_MINUTE || id == TIMER_SERVER_TIMEOUT) {
     engine_->OnTimer(static_cast<CheckTimer>(id));
+  } else if (id == TIMER_ATTENTION) {
+    CheckHeldAnnouncement();
   } else if (id == TIMER_UPDATE_CHECK) {
     // Only when the system reports a connection; there is no second try.
     DWORD flags = 0;
@@ -124,6 +127,7 @@ void MainDialog::OnTimer(UINT_PTR id) {
 }
 
 void MainDialog::AcknowledgeNewMail() {
+  StopHolding();
   if (engine_) engine_->AcknowledgeNewMail();
 }
 
@@ -228,6 +232,10 @@ std::optional<LRESULT> MainDialog::OnMessage(UINT msg, WPARAM wParam, LPARAM lPa
       return 0;
     case WM_SHOW_ERROR_BOX:
       ShowNextErrorBox();
+      return 0;
+    case WM_ASSUME_ATTENTION:
+      assumedAttention_ = static_cast<int>(wParam);
+      CheckHeldAnnouncement();
       return 0;
     case WM_CLOSE:
       // The settings sheet runs its own loop inside this window's handlers: it is cancelled

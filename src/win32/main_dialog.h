@@ -5,6 +5,7 @@
 #include <memory>
 #include <vector>
 
+#include "core/check/announcement_gate.h"
 #include "core/check/check_engine.h"
 #include "core/check/check_host.h"
 #include "core/check/error_box_queue.h"
@@ -30,8 +31,14 @@ inline constexpr UINT_PTR TIMER_CHECK_STEP = 4;
 inline constexpr UINT_PTR TIMER_MINUTE = 6;
 inline constexpr UINT_PTR TIMER_SERVER_TIMEOUT = 7;
 inline constexpr UINT_PTR TIMER_UPDATE_CHECK = 8;
+// While new mail waits for the user to be available again.
+inline constexpr UINT_PTR TIMER_ATTENTION = 9;
+inline constexpr UINT kAttentionPollMs = 2000;
 // Posted to itself: the next error box of the check engine (see ErrorBoxQueue).
 inline constexpr UINT WM_SHOW_ERROR_BOX = WM_APP + 0x10;
+// Posted by tools and tests: wParam the shell's attention value (1-7) to assume from now on in
+// place of asking the shell, 0 to ask it again.
+inline constexpr UINT WM_ASSUME_ATTENTION = WM_APP + 0x11;
 inline constexpr int kListHotKeyId = 1;
 
 class MainDialog : public Wnd, public CheckHost {
@@ -42,6 +49,8 @@ class MainDialog : public Wnd, public CheckHost {
   bool Create();
   // Ends the notification of new mail; the tray icon calls it on a mouse press.
   void AcknowledgeNewMail();
+  // A left click on the tray icon: shows a list that waited for the user.
+  void ShowHeldListOnClick();
 
   CSystemTray& Tray();
   // Present from the window's creation to its end.
@@ -105,6 +114,14 @@ class MainDialog : public Wnd, public CheckHost {
   void ShowUpdateNotice();
   void ShowNextErrorBox();
   HICON TrayPicture(TrayIcon icon) const;
+  void RaiseListWindow();
+  // Announcing while the user must not be disturbed (main_dialog_attention.cpp).
+  UserAttention CurrentAttention() const;
+  // New mail wants the list on screen: false when it has to wait (and the waiting has begun).
+  bool AdmitListAnnouncement();
+  void CheckHeldAnnouncement();
+  void ShowHeldList();
+  void StopHolding();
 
   CheckerApp& app_;
   std::unique_ptr<MainTray> tray_;
@@ -124,6 +141,8 @@ class MainDialog : public Wnd, public CheckHost {
   CMyPropertySheet* sheet_ = nullptr;
   StartPageMemory startPage_;
   ErrorBoxQueue errorBoxes_;
+  AnnouncementGate announcements_;
+  int assumedAttention_ = 0;
 };
 
 }  // namespace postwink::win

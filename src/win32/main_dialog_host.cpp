@@ -76,6 +76,7 @@ void MainDialog::ShowNextErrorBox() {
 }
 
 void MainDialog::PlaySoundFile(const std::string& path) {
+  if (WithholdsAnnouncements(CurrentAttention())) return;
   PlaySoundW(Widen(path).c_str(), nullptr, SND_FILENAME | SND_ASYNC);
 }
 
@@ -90,15 +91,19 @@ void MainDialog::RefreshListWindow(bool raise) {
   if (!ListWindowOpen()) return;
   listWnd_->Fill(engine_->List(), false);
   listWnd_->FitToContent();
-  if (raise) {
-    // Out of the top-most band and back in: above whatever went top-most since.
-    const UINT flags = SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE;
-    SetWindowPos(listWnd_->hwnd(), HWND_NOTOPMOST, 0, 0, 0, 0, flags);
-    SetWindowPos(listWnd_->hwnd(), HWND_TOPMOST, 0, 0, 0, 0, flags);
-  }
+  if (raise && AdmitListAnnouncement()) RaiseListWindow();
 }
 
-void MainDialog::ShowNewListWindow() { CreateListWindow(kListWindowNewMailExStyle, false); }
+void MainDialog::RaiseListWindow() {
+  // Out of the top-most band and back in: above whatever went top-most since.
+  const UINT flags = SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE;
+  SetWindowPos(listWnd_->hwnd(), HWND_NOTOPMOST, 0, 0, 0, 0, flags);
+  SetWindowPos(listWnd_->hwnd(), HWND_TOPMOST, 0, 0, 0, 0, flags);
+}
+
+void MainDialog::ShowNewListWindow() {
+  if (AdmitListAnnouncement()) CreateListWindow(kListWindowNewMailExStyle, false);
+}
 
 void MainDialog::SetListWindowTopMost(bool topMost) {
   if (!ListWindowOpen()) return;
