@@ -107,11 +107,18 @@ void MainDialog::OnInitDialog() {
   if (settings.updateCheck) SendMessageW(hwnd(), WM_TIMER, TIMER_UPDATE_CHECK, 0);
   // TIMER_MINUTE, then check now when START_RUN is on.
   engine_->Start();
+  networkWatcher_ = std::make_unique<NetworkChangeWatcher>(hwnd(), WM_NETWORK_CHANGED);
 }
 
 void MainDialog::OnTimer(UINT_PTR id) {
+  if (id == TIMER_MINUTE && reconnect_.Waiting()) {
+    // The network came back only partly: the check follows once it is usable, not into it.
+    return;
+  }
   if (id == TIMER_CHECK_STEP || id == TIMER_MINUTE || id == TIMER_SERVER_TIMEOUT) {
     engine_->OnTimer(static_cast<CheckTimer>(id));
+  } else if (id == TIMER_RECONNECT) {
+    PollReconnect();
   } else if (id == TIMER_ATTENTION) {
     CheckHeldAnnouncement();
   } else if (id == TIMER_UPDATE_CHECK) {
@@ -232,6 +239,17 @@ std::optional<LRESULT> MainDialog::OnMessage(UINT msg, WPARAM wParam, LPARAM lPa
       return 0;
     case WM_SHOW_ERROR_BOX:
       ShowNextErrorBox();
+      return 0;
+    case WM_POWERBROADCAST:
+      if (wParam == PBT_APMRESUMEAUTOMATIC || wParam == PBT_APMRESUMESUSPEND) {
+        OnNetworkWake("resumed from sleep");
+      }
+      return TRUE;
+    case WM_NETWORK_CHANGED:
+      OnNetworkWake("network changed");
+      return 0;
+    case WM_ASSUME_NETWORK:
+      assumedNetwork_ = static_cast<int>(wParam);
       return 0;
     case WM_ASSUME_ATTENTION:
       assumedAttention_ = static_cast<int>(wParam);

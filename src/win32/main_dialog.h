@@ -10,12 +10,14 @@
 #include "core/check/check_host.h"
 #include "core/check/error_box_queue.h"
 #include "core/check/item_factory.h"
+#include "core/check/reconnect_planner.h"
 #include "core/config/account.h"
 #include "core/config/profile.h"
 #include "core/settings_ui/sheet_pages.h"
 #include "win32/about_box.h"
 #include "win32/handles.h"
 #include "win32/list/message_list_wnd.h"
+#include "win32/network_change_watcher.h"
 #include "win32/platform/winsock_transport.h"
 #include "win32/settings/property_sheet.h"
 #include "win32/system_tray.h"
@@ -34,11 +36,19 @@ inline constexpr UINT_PTR TIMER_UPDATE_CHECK = 8;
 // While new mail waits for the user to be available again.
 inline constexpr UINT_PTR TIMER_ATTENTION = 9;
 inline constexpr UINT kAttentionPollMs = 2000;
+// After a resume or a network change, until the network is usable or the wait is over.
+inline constexpr UINT_PTR TIMER_RECONNECT = 10;
+inline constexpr UINT kReconnectPollMs = 1000;
 // Posted to itself: the next error box of the check engine (see ErrorBoxQueue).
 inline constexpr UINT WM_SHOW_ERROR_BOX = WM_APP + 0x10;
 // Posted by tools and tests: wParam the shell's attention value (1-7) to assume from now on in
 // place of asking the shell, 0 to ask it again.
 inline constexpr UINT WM_ASSUME_ATTENTION = WM_APP + 0x11;
+// Posted by the network change watcher: the machine's addresses changed.
+inline constexpr UINT WM_NETWORK_CHANGED = WM_APP + 0x12;
+// Posted by tools and tests: wParam 1 assumes the network usable, 2 down, 0 asks the system
+// again.
+inline constexpr UINT WM_ASSUME_NETWORK = WM_APP + 0x13;
 inline constexpr int kListHotKeyId = 1;
 
 class MainDialog : public Wnd, public CheckHost {
@@ -122,6 +132,10 @@ class MainDialog : public Wnd, public CheckHost {
   void CheckHeldAnnouncement();
   void ShowHeldList();
   void StopHolding();
+  // Resume and network changes (main_dialog_network.cpp).
+  bool NetworkUsable();
+  void OnNetworkWake(std::string_view why);
+  void PollReconnect();
 
   CheckerApp& app_;
   std::unique_ptr<MainTray> tray_;
@@ -143,6 +157,10 @@ class MainDialog : public Wnd, public CheckHost {
   ErrorBoxQueue errorBoxes_;
   AnnouncementGate announcements_;
   int assumedAttention_ = 0;
+  ReconnectPlanner reconnect_;
+  bool downLogged_ = false;
+  int assumedNetwork_ = 0;
+  std::unique_ptr<NetworkChangeWatcher> networkWatcher_;
 };
 
 }  // namespace postwink::win

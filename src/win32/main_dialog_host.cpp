@@ -80,10 +80,7 @@ void MainDialog::PlaySoundFile(const std::string& path) {
   PlaySoundW(Widen(path).c_str(), nullptr, SND_FILENAME | SND_ASYNC);
 }
 
-bool MainDialog::InternetConnected() {
-  DWORD flags = 0;
-  return InternetGetConnectedState(&flags, 0) != FALSE;
-}
+bool MainDialog::InternetConnected() { return NetworkUsable(); }
 
 bool MainDialog::ListWindowOpen() { return listWnd_ && listWnd_->IsAlive(); }
 
