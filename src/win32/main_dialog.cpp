@@ -18,6 +18,10 @@ class MainDialog::MainTray : public CSystemTray {
  protected:
   LRESULT OnTrayNotification(WPARAM id, LPARAM mouseMessage) override {
     UINT mouse = LOWORD(mouseMessage);
+    if (id == kTrayIconId && mouse == NIN_BALLOONUSERCLICK && owner_.IsAlive()) {
+      owner_.OpenListFromNotice();
+      return 1;
+    }
     if (id == kTrayIconId && (mouse == WM_LBUTTONDOWN || mouse == WM_RBUTTONDOWN) &&
         owner_.IsAlive()) {
       if (mouse == WM_LBUTTONDOWN) owner_.ShowHeldListOnClick();

@@ -61,6 +61,8 @@ class MainDialog : public Wnd, public CheckHost {
   void AcknowledgeNewMail();
   // A left click on the tray icon: shows a list that waited for the user.
   void ShowHeldListOnClick();
+  // A click on the new-mail notification: the list, in front.
+  void OpenListFromNotice();
 
   CSystemTray& Tray();
   // Present from the window's creation to its end.
@@ -92,6 +94,7 @@ class MainDialog : public Wnd, public CheckHost {
   void LogSeparator(std::string_view label) override;
   int64_t MonotonicMs() override;
   void RefilterItem(MailItem& item) override;
+  void NewMailAnnounced(const std::vector<const MailItem*>& items) override;
   // SessionHost
   std::unique_ptr<MailItem> BuildItem(Account& account, std::string_view text,
                                       std::optional<std::string_view> sizeText) override;

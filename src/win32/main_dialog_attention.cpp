@@ -1,8 +1,12 @@
-// MainDialog's new-mail announcements while the user is presenting, playing full screen or has
-// quiet hours on: the list waits, and comes when the shell says the user is available again.
+// MainDialog's new-mail announcements: the notification beside the list, and the list that
+// waits while the user is presenting, playing full screen or has quiet hours on, until the
+// shell says the user is available again.
 #include "main_dialog.h"
 
 #include <shellapi.h>
+
+#include "core/check/new_mail_notice.h"
+#include "win32/checker_app.h"
 
 namespace postwink::win {
 
@@ -51,6 +55,25 @@ void MainDialog::ShowHeldList() {
 void MainDialog::StopHolding() {
   announcements_.Drop();
   KillTimer(hwnd(), TIMER_ATTENTION);
+}
+
+void MainDialog::NewMailAnnounced(const std::vector<const MailItem*>& items) {
+  // Windows itself keeps this one quiet during Do Not Disturb.
+  if (app_.GetSettings().notifyCentre == 0) return;
+  if (std::optional<NewMailNotice> notice = MakeNewMailNotice(items)) {
+    Tray().ShowBalloon(notice->title, notice->text, app_.Icons().normal.get());
+  }
+}
+
+void MainDialog::OpenListFromNotice() {
+  StopHolding();
+  if (ListWindowOpen()) {
+    SetForegroundWindow(hwnd());
+    SetForegroundWindow(listWnd_->hwnd());
+    AcknowledgeNewMail();
+  } else {
+    ToggleListWindow();
+  }
 }
 
 }  // namespace postwink::win

@@ -86,15 +86,38 @@ bool CSystemTray::SetIcon(HICON icon) {
   return Notify(NIM_MODIFY, NIF_ICON);
 }
 
+namespace {
+
+// Copies as much of the text as the shell's field holds, never half a surrogate pair.
+template <size_t N>
+void CopyToField(std::wstring text, wchar_t (&field)[N]) {
+  if (text.size() > N - 1) {
+    text.resize(N - 1);
+    if (!text.empty() && IS_HIGH_SURROGATE(text.back())) text.pop_back();
+  }
+  std::copy(text.begin(), text.end(), field);
+  field[text.size()] = L'\0';
+}
+
+}  // namespace
+
 bool CSystemTray::SetTooltipText(const std::string& tip) {
   if (!enabled_) return false;
-  std::wstring wide = Widen(CutAtCharBoundary(tip, kTrayTipBytes));
-  size_t capacity = sizeof data_.szTip / sizeof data_.szTip[0];
-  wide.resize(std::min(wide.size(), capacity - 1));
-  std::copy(wide.begin(), wide.end(), data_.szTip);
-  data_.szTip[wide.size()] = L'\0';
+  CopyToField(Widen(CutAtCharBoundary(tip, kTrayTipBytes)), data_.szTip);
   if (hidden_) return true;
   return Notify(NIM_MODIFY, NIF_TIP);
+}
+
+bool CSystemTray::ShowBalloon(const std::string& title, const std::string& text, HICON picture) {
+  if (!enabled_ || hidden_) return false;
+  CopyToField(Widen(title), data_.szInfoTitle);
+  CopyToField(Widen(text), data_.szInfo);
+  data_.dwInfoFlags = NIIF_USER | NIIF_LARGE_ICON;
+  data_.hBalloonIcon = picture;
+  const bool shown = Notify(NIM_MODIFY, NIF_INFO);
+  // Later changes of the icon or its tip must not show the notification again.
+  data_.szInfo[0] = L'\0';
+  return shown;
 }
 
 std::string CSystemTray::TooltipText() const { return Narrow(data_.szTip); }

@@ -35,6 +35,9 @@ class CSystemTray : public Wnd {
   bool SetIcon(HICON icon);
   // At most 127 bytes of code page 932, cut at a character boundary.
   bool SetTooltipText(const std::string& tip);
+  // The icon's notification (a balloon; a toast kept in the notification centre on Windows 10
+  // and later), with the given picture; texts in code page 932, cut to the shell's fields.
+  bool ShowBalloon(const std::string& title, const std::string& text, HICON picture);
   void SetFrames(const std::vector<HICON>& frames);
   void AddFrame(HICON icon);
   // limitSeconds -1 animates until stopped.

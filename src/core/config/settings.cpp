@@ -91,6 +91,7 @@ void ReadSettings(const IniFile& ini, const std::optional<std::string>& windowsD
   s.fontSize = r.Int("FONTSIZE", 9);
   s.fontNamePreview = r.Text("FONTNAME_PREVIEW", s.fontName, kMaxShortText);
   s.fontSizePreview = r.Int("FONTSIZE_PREVIEW", s.fontSize);
+  s.notifyCentre = r.Int("NOTIFY_CENTRE", 0) != 0 ? 1 : 0;
   std::string icon = r.Text("USERICON", "", kMaxPathText);
   if (userIcon) *userIcon = std::move(icon);
 
@@ -147,6 +148,12 @@ void WriteSettings(IniFile& ini, const Settings& s) {
   w.Number("FONTSIZE", s.fontSize);
   w.Text("FONTNAME_PREVIEW", s.fontNamePreview, kMaxShortText);
   w.Number("FONTSIZE_PREVIEW", s.fontSizePreview);
+  // A key of this program's own: a file that never had it set stays as other versions wrote it.
+  if (s.notifyCentre) {
+    w.Flag("NOTIFY_CENTRE", 1);
+  } else {
+    ini.DeleteKey(kSettingsSection, "NOTIFY_CENTRE");
+  }
   SaveFilterSettings(ini, s);
 }
 

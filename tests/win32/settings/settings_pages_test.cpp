@@ -338,6 +338,7 @@ TEST_F(SettingsPages, OtherAndAdvancePagesApplyTheirSettings) {
   EXPECT_FALSE(Enabled(IDC_OTHER_SOUND_FILE));
   Type(IDC_OTHER_MUA, "C:\\mail\\mailer.exe");
   Click(IDC_OTHER_SERVER_SYN);
+  Click(IDC_OTHER_NOTIFY_CENTRE);
   ShowPage(5);
   Click(IDC_ADVANCE_LOG);
   Press(PSBTN_OK);
@@ -346,6 +347,7 @@ TEST_F(SettingsPages, OtherAndAdvancePagesApplyTheirSettings) {
   EXPECT_EQ(settings_.useSound, 0);
   EXPECT_EQ(settings_.mua, "C:\\mail\\mailer.exe");
   EXPECT_EQ(settings_.serverSyn, 1);
+  EXPECT_EQ(settings_.notifyCentre, 1);
   EXPECT_EQ(settings_.log, 1);
   EXPECT_EQ(sheet_->OkPageClassName(), "CPropertyPageA");
 }
