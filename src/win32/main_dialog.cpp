@@ -127,8 +127,7 @@ void MainDialog::OnTimer(UINT_PTR id) {
     CheckHeldAnnouncement();
   } else if (id == TIMER_UPDATE_CHECK) {
     // Only when the system reports a connection; there is no second try.
-    DWORD flags = 0;
-    if (!InternetGetConnectedState(&flags, 0)) return;
+    if (!NetworkUsable()) return;
     const Settings& s = app_.GetSettings();
     StartUpdateCheck(
         hwnd(),

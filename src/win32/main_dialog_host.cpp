@@ -11,6 +11,7 @@
 #include <mutex>
 
 #include "core/check/hot_key.h"
+#include "core/check/unread_counts.h"
 #include "core/config/settings_file.h"
 #include "core/list/list_behaviour.h"
 #include "win32/checker_app.h"
@@ -62,7 +63,14 @@ void MainDialog::AddTrayFrame(TrayIcon icon) { Tray().AddFrame(TrayPicture(icon)
 
 void MainDialog::SetTrayIcon(TrayIcon icon) { Tray().SetIcon(TrayPicture(icon)); }
 
-void MainDialog::SetToolTip(const std::string& text) { Tray().SetTooltipText(text); }
+void MainDialog::SetToolTip(const std::string& text) {
+  if (!engine_) {
+    Tray().SetTooltipText(text);
+    return;
+  }
+  Tray().SetTooltipText(
+      TipWithUnreadCounts(text, CountUnread(engine_->List(), engine_->Accounts()), kTrayTipBytes));
+}
 
 void MainDialog::ShowErrorBox(const std::string& text, const std::string& caption) {
   if (errorBoxes_.Push({text, caption})) PostMessageW(hwnd(), WM_SHOW_ERROR_BOX, 0, 0);

@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # New mail in the notification centre: with the option on, a check that finds mail also shows
 # the tray icon's notification (the count as its title, the first sender and subject as its
-# text), and a click on it opens the list. The list's own slide-in is held (the user is in
-# quiet hours, through the attention seam) so that only the click can bring it.
+# text), and a click on it opens the list; the icon's tool tip counts the unread messages. The
+# list's own slide-in is held (the user is in quiet hours, through the attention seam) so that
+# only the click can bring it.
 E2E_DOVECOT=1
 source "$(dirname "$0")/lib/common.bash"
 
@@ -13,17 +14,7 @@ WM_ASSUME_ATTENTION=0x8011
 CHECK_NOW=32773
 
 count=$(sample_mailbox)
-write_ini '[Postwink]' 'LOG=1' 'START_RUN=0' 'NOTIFY_CENTRE=1' '' \
-  '[SERVER1]' 'MAILBOX=Box' 'POP3=127.0.0.1' "PORT=$POSTWINK_DOVECOT_PORT" \
-  "USER=$POSTWINK_DOVECOT_USER" "PASS=$(scramble "$POSTWINK_DOVECOT_PASS")" 'TIMER=10' 'ENABLE=1'
-wait_log() {  # text, seconds
-  local i
-  for ((i = 0; i < $2 * 5; i++)); do
-    grep -aqF -- "$1" "$LOG" 2>/dev/null && return 0
-    sleep 0.2
-  done
-  return 1
-}
+write_dovecot_ini 'LOG=1' 'START_RUN=0' 'NOTIFY_CENTRE=1'
 # The visible balloon of the shell's tray: prints its handle.
 balloon() {
   local w
@@ -44,7 +35,7 @@ hwnd=$(main_window)
 check "the program is running" test -n "$hwnd"
 drv post "$hwnd" $WM_ASSUME_ATTENTION 6 0 >/dev/null
 drv post "$hwnd" 0x111 $CHECK_NOW 0 >/dev/null
-check "the check finds the mail and holds the list" wait_log 'new mail held' 60
+check "the check finds the mail and holds the list" wait_log_count 'new mail held' 1 60
 tip=$(balloon '@')
 check "the notification shows" test -n "$tip"
 if [ -n "$tip" ]; then
@@ -59,6 +50,13 @@ if [ -n "$tip" ]; then
   list=$(list_window 10000)
   check "a click on it opens the list" test -n "$list"
   [ -n "$list" ] && check "with all $count messages" test "$(row_count "$list")" -eq "$count"
+fi
+# The icon's tool tip counts the unread messages per account.
+tray_x=$(xdotool search --name 'Wine System Tray' 2>/dev/null | head -n 1)
+if [ -n "$tray_x" ]; then
+  eval "$(xdotool getwindowgeometry --shell "$tray_x")"
+  xdotool mousemove $((X + 10)) $((Y + 10)) sleep 0.3 mousemove $((X + 11)) $((Y + 11))
+  check "the tool tip counts the unread messages" test -n "$(balloon "Box: $count")"
 fi
 exit_program "$hwnd"
 finish

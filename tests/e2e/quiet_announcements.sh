@@ -14,23 +14,8 @@ WM_ASSUME_ATTENTION=0x8011
 CHECK_NOW=32773
 
 sample_mailbox >/dev/null
-write_ini '[Postwink]' 'LOG=1' 'START_RUN=0' 'DISP_SEC=0' '' \
-  '[SERVER1]' 'MAILBOX=Box' 'POP3=127.0.0.1' "PORT=$POSTWINK_DOVECOT_PORT" \
-  "USER=$POSTWINK_DOVECOT_USER" "PASS=$(scramble "$POSTWINK_DOVECOT_PASS")" 'TIMER=10' 'ENABLE=1'
+write_dovecot_ini 'LOG=1' 'START_RUN=0' 'DISP_SEC=0'
 
-log_count() {
-  local n
-  n=$(grep -acF -- "$1" "$LOG" 2>/dev/null)
-  echo "${n:-0}"
-}
-wait_log_count() {  # text, count, seconds
-  local i
-  for ((i = 0; i < $3 * 5; i++)); do
-    [ "$(log_count "$1")" -ge "$2" ] && return 0
-    sleep 0.2
-  done
-  return 1
-}
 has_row() { rows "$1" | grep -qF -- "$2"; }
 add_message() {  # subject
   printf 'From: Quiet <quiet@example.com>\nTo: demo@example.com\nSubject: %s\nDate: %s\n\nbody\n' \

@@ -14,23 +14,8 @@ WM_NETWORK_CHANGED=0x8012
 WM_ASSUME_NETWORK=0x8013
 
 sample_mailbox >/dev/null
-write_ini '[Postwink]' 'LOG=1' 'START_RUN=0' '' \
-  '[SERVER1]' 'MAILBOX=Box' 'POP3=127.0.0.1' "PORT=$POSTWINK_DOVECOT_PORT" \
-  "USER=$POSTWINK_DOVECOT_USER" "PASS=$(scramble "$POSTWINK_DOVECOT_PASS")" 'TIMER=10' 'ENABLE=1'
+write_dovecot_ini 'LOG=1' 'START_RUN=0'
 
-log_count() {
-  local n
-  n=$(grep -acF -- "$1" "$LOG" 2>/dev/null)
-  echo "${n:-0}"
-}
-wait_log_count() {  # text, count, seconds
-  local i
-  for ((i = 0; i < $3 * 5; i++)); do
-    [ "$(log_count "$1")" -ge "$2" ] && return 0
-    sleep 0.2
-  done
-  return 1
-}
 
 start_program
 hwnd=$(main_window)
