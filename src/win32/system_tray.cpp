@@ -88,18 +88,23 @@ bool CSystemTray::SetIcon(HICON icon) {
 
 namespace {
 
-// Copies as much of the text as the shell's field holds, never half a surrogate pair.
 template <size_t N>
-void CopyToField(std::wstring text, wchar_t (&field)[N]) {
-  if (text.size() > N - 1) {
-    text.resize(N - 1);
-    if (!text.empty() && IS_HIGH_SURROGATE(text.back())) text.pop_back();
-  }
-  std::copy(text.begin(), text.end(), field);
-  field[text.size()] = L'\0';
+void CopyToField(const std::wstring& text, wchar_t (&field)[N]) {
+  std::wstring fitted = FitToField(text, N);
+  std::copy(fitted.begin(), fitted.end(), field);
+  field[fitted.size()] = L'\0';
 }
 
 }  // namespace
+
+std::wstring FitToField(std::wstring text, size_t capacity) {
+  if (capacity == 0) return {};
+  if (text.size() > capacity - 1) {
+    text.resize(capacity - 1);
+    if (!text.empty() && IS_HIGH_SURROGATE(text.back())) text.pop_back();
+  }
+  return text;
+}
 
 bool CSystemTray::SetTooltipText(const std::string& tip) {
   if (!enabled_) return false;

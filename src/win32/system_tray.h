@@ -22,6 +22,10 @@ inline constexpr UINT_PTR TIMER_TRAY_RETRY = 4568;
 inline constexpr UINT kTrayRetryMs = 1000;
 inline constexpr int kTrayRetries = 120;
 
+// As much of the text as a field of the shell's notify data holds with its NUL, never half a
+// surrogate pair.
+std::wstring FitToField(std::wstring text, size_t capacity);
+
 class CSystemTray : public Wnd {
  public:
   CSystemTray();
