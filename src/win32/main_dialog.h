@@ -2,7 +2,9 @@
 // MainDialog: the program's main window. It is never shown; it owns the tray icon and the
 // timers, receives the socket messages and the menu commands, and hosts the check engine.
 
+#include <map>
 #include <memory>
+#include <string>
 #include <vector>
 
 #include "core/check/announcement_gate.h"
@@ -127,6 +129,10 @@ class MainDialog : public Wnd, public CheckHost {
   void ShowUpdateNotice();
   void ShowNextErrorBox();
   HICON TrayPicture(TrayIcon icon) const;
+  // The normal picture, with the unread count on it when TRAY_COUNT is on (main_dialog_count.cpp).
+  HICON NormalPicture() const;
+  // Puts the count's picture up when the normal one shows and nothing animates.
+  void RefreshCountPicture();
   void RaiseListWindow();
   // Announcing while the user must not be disturbed (main_dialog_attention.cpp).
   UserAttention CurrentAttention() const;
@@ -164,6 +170,8 @@ class MainDialog : public Wnd, public CheckHost {
   bool downLogged_ = false;
   int assumedNetwork_ = 0;
   std::unique_ptr<NetworkChangeWatcher> networkWatcher_;
+  // Kept for the run: the tray may still hold one to put back after an animation.
+  mutable std::map<std::wstring, IconHandle> countPictures_;
 };
 
 }  // namespace postwink::win

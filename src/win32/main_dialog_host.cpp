@@ -52,11 +52,13 @@ void MainDialog::StartTrayAnimation(int msPerFrame) {
   Tray().StartAnimation(static_cast<UINT>(msPerFrame), -1);
 }
 
-void MainDialog::StopTrayAnimation() { Tray().StopAnimation(); }
+void MainDialog::StopTrayAnimation() {
+  Tray().StopAnimation();
+  RefreshCountPicture();
+}
 
 HICON MainDialog::TrayPicture(TrayIcon icon) const {
-  const IconSet& icons = app_.Icons();
-  return icon == TrayIcon::kError ? icons.error.get() : icons.normal.get();
+  return icon == TrayIcon::kError ? app_.Icons().error.get() : NormalPicture();
 }
 
 void MainDialog::AddTrayFrame(TrayIcon icon) { Tray().AddFrame(TrayPicture(icon)); }
@@ -70,6 +72,7 @@ void MainDialog::SetToolTip(const std::string& text) {
   }
   Tray().SetTooltipText(
       TipWithUnreadCounts(text, CountUnread(engine_->List(), engine_->Accounts()), kTrayTipBytes));
+  RefreshCountPicture();
 }
 
 void MainDialog::ShowErrorBox(const std::string& text, const std::string& caption) {

@@ -29,4 +29,16 @@ std::string TipWithUnreadCounts(const std::string& tip, const std::vector<Unread
   return text;
 }
 
+int TotalUnread(const std::vector<UnreadCount>& counts) {
+  int total = 0;
+  for (const UnreadCount& c : counts) total += c.count;
+  return total;
+}
+
+std::string CountBadgeText(int count) {
+  if (count <= 0) return {};
+  if (count > 99) return "+";
+  return std::to_string(count);
+}
+
 }  // namespace postwink

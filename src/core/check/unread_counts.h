@@ -26,4 +26,10 @@ std::vector<UnreadCount> CountUnread(const DisplayList& list,
 std::string TipWithUnreadCounts(const std::string& tip, const std::vector<UnreadCount>& counts,
                                 size_t maxBytes);
 
+// All the unread messages of the list's accounts.
+int TotalUnread(const std::vector<UnreadCount>& counts);
+// The count drawn on the tray icon: none for 0, the number up to 99, "+" for more (no more than
+// two characters fit on a small icon).
+std::string CountBadgeText(int count);
+
 }  // namespace postwink

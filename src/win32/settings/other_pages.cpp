@@ -39,6 +39,7 @@ void OtherPage::OnInit() {
   SetChecked(IDC_OTHER_START_RUN, s.startRun != 0);
   SetChecked(IDC_OTHER_UPDATE_CHECK, s.updateCheck != 0);
   SetChecked(IDC_OTHER_NOTIFY_CENTRE, s.notifyCentre != 0);
+  SetChecked(IDC_OTHER_TRAY_COUNT, s.trayCount != 0);
   // Not a setting: the key itself says, as another tool may have changed it.
   SetChecked(IDC_OTHER_START_WINDOWS,
              RunEntryStartsProgram(context_.runKey.Read(), RunningProgramPath()));
@@ -76,6 +77,7 @@ bool OtherPage::Apply() {
   s.startRun = Checked(IDC_OTHER_START_RUN) ? 1 : 0;
   s.updateCheck = Checked(IDC_OTHER_UPDATE_CHECK) ? 1 : 0;
   s.notifyCentre = Checked(IDC_OTHER_NOTIFY_CENTRE) ? 1 : 0;
+  s.trayCount = Checked(IDC_OTHER_TRAY_COUNT) ? 1 : 0;
   ApplyStartWithWindows();
   return true;
 }

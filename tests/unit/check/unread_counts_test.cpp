@@ -44,5 +44,15 @@ TEST(UnreadCounts, TheTipTakesWholeLinesThatFit) {
   EXPECT_EQ(TipWithUnreadCounts("Postwink", {}, 127), "Postwink");
 }
 
+TEST(UnreadCounts, TheBadgeOnTheIcon) {
+  EXPECT_EQ(TotalUnread({{"Home", 1}, {"Work", 12}}), 13);
+  EXPECT_EQ(TotalUnread({}), 0);
+  struct Case {
+    int count;
+    const char* text;
+  } cases[] = {{-1, ""}, {0, ""}, {1, "1"}, {99, "99"}, {100, "+"}, {5000, "+"}};
+  for (const Case& c : cases) EXPECT_EQ(CountBadgeText(c.count), c.text) << c.count;
+}
+
 }  // namespace
 }  // namespace postwink

@@ -339,6 +339,7 @@ TEST_F(SettingsPages, OtherAndAdvancePagesApplyTheirSettings) {
   Type(IDC_OTHER_MUA, "C:\\mail\\mailer.exe");
   Click(IDC_OTHER_SERVER_SYN);
   Click(IDC_OTHER_NOTIFY_CENTRE);
+  Click(IDC_OTHER_TRAY_COUNT);
   ShowPage(5);
   Click(IDC_ADVANCE_LOG);
   Press(PSBTN_OK);
@@ -348,6 +349,7 @@ TEST_F(SettingsPages, OtherAndAdvancePagesApplyTheirSettings) {
   EXPECT_EQ(settings_.mua, "C:\\mail\\mailer.exe");
   EXPECT_EQ(settings_.serverSyn, 1);
   EXPECT_EQ(settings_.notifyCentre, 1);
+  EXPECT_EQ(settings_.trayCount, 1);
   EXPECT_EQ(settings_.log, 1);
   EXPECT_EQ(sheet_->OkPageClassName(), "CPropertyPageA");
 }
