@@ -18,8 +18,13 @@ class MainDialog::MainTray : public CSystemTray {
  protected:
   LRESULT OnTrayNotification(WPARAM id, LPARAM mouseMessage) override {
     UINT mouse = LOWORD(mouseMessage);
+    if (id == kTrayIconId && mouse == NIN_BALLOONUSERCLICK && owner_.IsAlive()) {
+      owner_.OpenListFromNotice();
+      return 1;
+    }
     if (id == kTrayIconId && (mouse == WM_LBUTTONDOWN || mouse == WM_RBUTTONDOWN) &&
         owner_.IsAlive()) {
+      if (mouse == WM_LBUTTONDOWN) owner_.ShowHeldListOnClick();
       owner_.AcknowledgeNewMail();
     }
     return CSystemTray::OnTrayNotification(id, mouseMessage);
@@ -106,15 +111,23 @@ void MainDialog::OnInitDialog() {
   if (settings.updateCheck) SendMessageW(hwnd(), WM_TIMER, TIMER_UPDATE_CHECK, 0);
   // TIMER_MINUTE, then check now when START_RUN is on.
   engine_->Start();
+  networkWatcher_ = std::make_unique<NetworkChangeWatcher>(hwnd(), WM_NETWORK_CHANGED);
 }
 
 void MainDialog::OnTimer(UINT_PTR id) {
+  if (id == TIMER_MINUTE && reconnect_.Waiting()) {
+    // The network came back only partly: the check follows once it is usable, not into it.
+    return;
+  }
   if (id == TIMER_CHECK_STEP || id == TIMER_MINUTE || id == TIMER_SERVER_TIMEOUT) {
     engine_->OnTimer(static_cast<CheckTimer>(id));
+  } else if (id == TIMER_RECONNECT) {
+    PollReconnect();
+  } else if (id == TIMER_ATTENTION) {
+    CheckHeldAnnouncement();
   } else if (id == TIMER_UPDATE_CHECK) {
     // Only when the system reports a connection; there is no second try.
-    DWORD flags = 0;
-    if (!InternetGetConnectedState(&flags, 0)) return;
+    if (!NetworkUsable()) return;
     const Settings& s = app_.GetSettings();
     StartUpdateCheck(
         hwnd(),
@@ -124,6 +137,7 @@ void MainDialog::OnTimer(UINT_PTR id) {
 }
 
 void MainDialog::AcknowledgeNewMail() {
+  StopHolding();
   if (engine_) engine_->AcknowledgeNewMail();
 }
 
@@ -229,6 +243,21 @@ std::optional<LRESULT> MainDialog::OnMessage(UINT msg, WPARAM wParam, LPARAM lPa
       return 0;
     case WM_SHOW_ERROR_BOX:
       ShowNextErrorBox();
+      return 0;
+    case WM_POWERBROADCAST:
+      if (wParam == PBT_APMRESUMEAUTOMATIC || wParam == PBT_APMRESUMESUSPEND) {
+        OnNetworkWake("resumed from sleep");
+      }
+      return TRUE;
+    case WM_NETWORK_CHANGED:
+      OnNetworkWake("network changed");
+      return 0;
+    case WM_ASSUME_NETWORK:
+      assumedNetwork_ = static_cast<int>(wParam);
+      return 0;
+    case WM_ASSUME_ATTENTION:
+      assumedAttention_ = static_cast<int>(wParam);
+      CheckHeldAnnouncement();
       return 0;
     case WM_CLOSE:
       if (sheet_ != nullptr) {

@@ -2,19 +2,24 @@
 // MainDialog: the program's main window. It is never shown; it owns the tray icon and the
 // timers, receives the socket messages and the menu commands, and hosts the check engine.
 
+#include <map>
 #include <memory>
+#include <string>
 #include <vector>
 
+#include "core/check/announcement_gate.h"
 #include "core/check/check_engine.h"
 #include "core/check/check_host.h"
 #include "core/check/error_box_queue.h"
 #include "core/check/item_factory.h"
+#include "core/check/reconnect_planner.h"
 #include "core/config/account.h"
 #include "core/config/profile.h"
 #include "core/settings_ui/sheet_pages.h"
 #include "win32/about_box.h"
 #include "win32/handles.h"
 #include "win32/list/message_list_wnd.h"
+#include "win32/network_change_watcher.h"
 #include "win32/platform/winsock_transport.h"
 #include "win32/settings/property_sheet.h"
 #include "win32/system_tray.h"
@@ -30,8 +35,22 @@ inline constexpr UINT_PTR TIMER_CHECK_STEP = 4;
 inline constexpr UINT_PTR TIMER_MINUTE = 6;
 inline constexpr UINT_PTR TIMER_SERVER_TIMEOUT = 7;
 inline constexpr UINT_PTR TIMER_UPDATE_CHECK = 8;
+// While new mail waits for the user to be available again.
+inline constexpr UINT_PTR TIMER_ATTENTION = 9;
+inline constexpr UINT kAttentionPollMs = 2000;
+// After a resume or a network change, until the network is usable or the wait is over.
+inline constexpr UINT_PTR TIMER_RECONNECT = 10;
+inline constexpr UINT kReconnectPollMs = 1000;
 // Posted to itself: the next error box of the check engine (see ErrorBoxQueue).
 inline constexpr UINT WM_SHOW_ERROR_BOX = WM_APP + 0x10;
+// Posted by tools and tests: wParam the shell's attention value (1-7) to assume from now on in
+// place of asking the shell, 0 to ask it again.
+inline constexpr UINT WM_ASSUME_ATTENTION = WM_APP + 0x11;
+// Posted by the network change watcher: the machine's addresses changed.
+inline constexpr UINT WM_NETWORK_CHANGED = WM_APP + 0x12;
+// Posted by tools and tests: wParam 1 assumes the network usable, 2 down, 0 asks the system
+// again.
+inline constexpr UINT WM_ASSUME_NETWORK = WM_APP + 0x13;
 inline constexpr int kListHotKeyId = 1;
 
 class MainDialog : public Wnd, public CheckHost {
@@ -42,6 +61,10 @@ class MainDialog : public Wnd, public CheckHost {
   bool Create();
   // Ends the notification of new mail; the tray icon calls it on a mouse press.
   void AcknowledgeNewMail();
+  // A left click on the tray icon: shows a list that waited for the user.
+  void ShowHeldListOnClick();
+  // A click on the new-mail notification: the list, in front.
+  void OpenListFromNotice();
 
   CSystemTray& Tray();
   // Present from the window's creation to its end.
@@ -75,6 +98,7 @@ class MainDialog : public Wnd, public CheckHost {
   void LogSeparator(std::string_view label) override;
   int64_t MonotonicMs() override;
   void RefilterItem(MailItem& item) override;
+  void NewMailAnnounced(const std::vector<const MailItem*>& items) override;
   // SessionHost
   std::unique_ptr<MailItem> BuildItem(Account& account, std::string_view text,
                                       std::optional<std::string_view> sizeText) override;
@@ -113,6 +137,22 @@ class MainDialog : public Wnd, public CheckHost {
   void ShowUpdateNotice();
   void ShowNextErrorBox();
   HICON TrayPicture(TrayIcon icon) const;
+  // The normal picture, with the unread count on it when TRAY_COUNT is on (main_dialog_count.cpp).
+  HICON NormalPicture() const;
+  // Puts the count's picture up when the normal one shows and nothing animates.
+  void RefreshCountPicture();
+  void RaiseListWindow();
+  // Announcing while the user must not be disturbed (main_dialog_attention.cpp).
+  UserAttention CurrentAttention() const;
+  // New mail wants the list on screen: false when it has to wait (and the waiting has begun).
+  bool AdmitListAnnouncement();
+  void CheckHeldAnnouncement();
+  void ShowHeldList();
+  void StopHolding();
+  // Resume and network changes (main_dialog_network.cpp).
+  bool NetworkUsable();
+  void OnNetworkWake(std::string_view why);
+  void PollReconnect();
 
   CheckerApp& app_;
   std::unique_ptr<MainTray> tray_;
@@ -134,6 +174,14 @@ class MainDialog : public Wnd, public CheckHost {
   bool accountsUnsaved_ = false;
   StartPageMemory startPage_;
   ErrorBoxQueue errorBoxes_;
+  AnnouncementGate announcements_;
+  int assumedAttention_ = 0;
+  ReconnectPlanner reconnect_;
+  bool downLogged_ = false;
+  int assumedNetwork_ = 0;
+  std::unique_ptr<NetworkChangeWatcher> networkWatcher_;
+  // Kept for the run: the tray may still hold one to put back after an animation.
+  mutable std::map<std::wstring, IconHandle> countPictures_;
 };
 
 }  // namespace postwink::win

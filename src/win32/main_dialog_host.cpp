@@ -11,6 +11,7 @@
 #include <mutex>
 
 #include "core/check/hot_key.h"
+#include "core/check/unread_counts.h"
 #include "core/config/settings_file.h"
 #include "core/list/list_behaviour.h"
 #include "win32/checker_app.h"
@@ -51,18 +52,28 @@ void MainDialog::StartTrayAnimation(int msPerFrame) {
   Tray().StartAnimation(static_cast<UINT>(msPerFrame), -1);
 }
 
-void MainDialog::StopTrayAnimation() { Tray().StopAnimation(); }
+void MainDialog::StopTrayAnimation() {
+  Tray().StopAnimation();
+  RefreshCountPicture();
+}
 
 HICON MainDialog::TrayPicture(TrayIcon icon) const {
-  const IconSet& icons = app_.Icons();
-  return icon == TrayIcon::kError ? icons.error.get() : icons.normal.get();
+  return icon == TrayIcon::kError ? app_.Icons().error.get() : NormalPicture();
 }
 
 void MainDialog::AddTrayFrame(TrayIcon icon) { Tray().AddFrame(TrayPicture(icon)); }
 
 void MainDialog::SetTrayIcon(TrayIcon icon) { Tray().SetIcon(TrayPicture(icon)); }
 
-void MainDialog::SetToolTip(const std::string& text) { Tray().SetTooltipText(text); }
+void MainDialog::SetToolTip(const std::string& text) {
+  if (!engine_) {
+    Tray().SetTooltipText(text);
+    return;
+  }
+  Tray().SetTooltipText(
+      TipWithUnreadCounts(text, CountUnread(engine_->List(), engine_->Accounts()), kTrayTipBytes));
+  RefreshCountPicture();
+}
 
 void MainDialog::ShowErrorBox(const std::string& text, const std::string& caption) {
   if (errorBoxes_.Push({text, caption})) PostMessageW(hwnd(), WM_SHOW_ERROR_BOX, 0, 0);
@@ -76,13 +87,11 @@ void MainDialog::ShowNextErrorBox() {
 }
 
 void MainDialog::PlaySoundFile(const std::string& path) {
+  if (WithholdsAnnouncements(CurrentAttention())) return;
   PlaySoundW(Widen(path).c_str(), nullptr, SND_FILENAME | SND_ASYNC);
 }
 
-bool MainDialog::InternetConnected() {
-  DWORD flags = 0;
-  return InternetGetConnectedState(&flags, 0) != FALSE;
-}
+bool MainDialog::InternetConnected() { return NetworkUsable(); }
 
 bool MainDialog::ListWindowOpen() { return listWnd_ && listWnd_->IsAlive(); }
 
@@ -90,15 +99,19 @@ void MainDialog::RefreshListWindow(bool raise) {
   if (!ListWindowOpen()) return;
   listWnd_->Fill(engine_->List(), false);
   listWnd_->FitToContent();
-  if (raise) {
-    // Out of the top-most band and back in: above whatever went top-most since.
-    const UINT flags = SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE;
-    SetWindowPos(listWnd_->hwnd(), HWND_NOTOPMOST, 0, 0, 0, 0, flags);
-    SetWindowPos(listWnd_->hwnd(), HWND_TOPMOST, 0, 0, 0, 0, flags);
-  }
+  if (raise && AdmitListAnnouncement()) RaiseListWindow();
 }
 
-void MainDialog::ShowNewListWindow() { CreateListWindow(kListWindowNewMailExStyle, false); }
+void MainDialog::RaiseListWindow() {
+  // Out of the top-most band and back in: above whatever went top-most since.
+  const UINT flags = SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE;
+  SetWindowPos(listWnd_->hwnd(), HWND_NOTOPMOST, 0, 0, 0, 0, flags);
+  SetWindowPos(listWnd_->hwnd(), HWND_TOPMOST, 0, 0, 0, 0, flags);
+}
+
+void MainDialog::ShowNewListWindow() {
+  if (AdmitListAnnouncement()) CreateListWindow(kListWindowNewMailExStyle, false);
+}
 
 void MainDialog::SetListWindowTopMost(bool topMost) {
   if (!ListWindowOpen()) return;

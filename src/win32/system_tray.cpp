@@ -86,15 +86,43 @@ bool CSystemTray::SetIcon(HICON icon) {
   return Notify(NIM_MODIFY, NIF_ICON);
 }
 
+namespace {
+
+template <size_t N>
+void CopyToField(const std::wstring& text, wchar_t (&field)[N]) {
+  std::wstring fitted = FitToField(text, N);
+  std::copy(fitted.begin(), fitted.end(), field);
+  field[fitted.size()] = L'\0';
+}
+
+}  // namespace
+
+std::wstring FitToField(std::wstring text, size_t capacity) {
+  if (capacity == 0) return {};
+  if (text.size() > capacity - 1) {
+    text.resize(capacity - 1);
+    if (!text.empty() && IS_HIGH_SURROGATE(text.back())) text.pop_back();
+  }
+  return text;
+}
+
 bool CSystemTray::SetTooltipText(const std::string& tip) {
   if (!enabled_) return false;
-  std::wstring wide = Widen(CutAtCharBoundary(tip, kTrayTipBytes));
-  size_t capacity = sizeof data_.szTip / sizeof data_.szTip[0];
-  wide.resize(std::min(wide.size(), capacity - 1));
-  std::copy(wide.begin(), wide.end(), data_.szTip);
-  data_.szTip[wide.size()] = L'\0';
+  CopyToField(Widen(CutAtCharBoundary(tip, kTrayTipBytes)), data_.szTip);
   if (hidden_) return true;
   return Notify(NIM_MODIFY, NIF_TIP);
+}
+
+bool CSystemTray::ShowBalloon(const std::string& title, const std::string& text, HICON picture) {
+  if (!enabled_ || hidden_) return false;
+  CopyToField(Widen(title), data_.szInfoTitle);
+  CopyToField(Widen(text), data_.szInfo);
+  data_.dwInfoFlags = NIIF_USER | NIIF_LARGE_ICON;
+  data_.hBalloonIcon = picture;
+  const bool shown = Notify(NIM_MODIFY, NIF_INFO);
+  // Later changes of the icon or its tip must not show the notification again.
+  data_.szInfo[0] = L'\0';
+  return shown;
 }
 
 std::string CSystemTray::TooltipText() const { return Narrow(data_.szTip); }

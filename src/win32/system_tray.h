@@ -22,6 +22,10 @@ inline constexpr UINT_PTR TIMER_TRAY_RETRY = 4568;
 inline constexpr UINT kTrayRetryMs = 1000;
 inline constexpr int kTrayRetries = 120;
 
+// As much of the text as a field of the shell's notify data holds with its NUL, never half a
+// surrogate pair.
+std::wstring FitToField(std::wstring text, size_t capacity);
+
 class CSystemTray : public Wnd {
  public:
   CSystemTray();
@@ -35,6 +39,9 @@ class CSystemTray : public Wnd {
   bool SetIcon(HICON icon);
   // At most 127 bytes of code page 932, cut at a character boundary.
   bool SetTooltipText(const std::string& tip);
+  // The icon's notification (a balloon; a toast kept in the notification centre on Windows 10
+  // and later), with the given picture; texts in code page 932, cut to the shell's fields.
+  bool ShowBalloon(const std::string& title, const std::string& text, HICON picture);
   void SetFrames(const std::vector<HICON>& frames);
   void AddFrame(HICON icon);
   // limitSeconds -1 animates until stopped.

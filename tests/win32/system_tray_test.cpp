@@ -59,6 +59,32 @@ TEST_F(Tray, ToolTipIsCutAt127BytesOnACharacterBoundary) {
   }
 }
 
+TEST(TrayFields, TextsAreCutToTheFieldWithoutHalfACharacter) {
+  const std::wstring clef = L"\U0001D11E";  // a surrogate pair
+  struct Case {
+    std::wstring text;
+    size_t capacity;
+    std::wstring expected;
+  } cases[] = {
+      {L"abc", 4, L"abc"},
+      {L"abcd", 4, L"abc"},
+      {L"ab" + clef, 4, L"ab"},  // the pair would need the NUL's place
+      {L"a" + clef, 4, L"a" + clef},
+      {L"abc", 0, L""},
+      {std::wstring(300, L'x'), 256, std::wstring(255, L'x')},
+  };
+  for (const Case& c : cases) EXPECT_EQ(FitToField(c.text, c.capacity), c.expected);
+}
+
+TEST_F(Tray, TheNotificationNeedsTheIconShown) {
+  TestTray tray;
+  ASSERT_TRUE(tray.Create(nullptr, WM_TRAY_NOTIFY, "", icons_.normal.get(), kTrayIconId, true));
+  EXPECT_FALSE(tray.ShowBalloon("title", "text", icons_.normal.get()));
+  ASSERT_TRUE(tray.Show());
+  EXPECT_TRUE(tray.ShowBalloon("title", std::string(400, 'x'), icons_.normal.get()));
+  EXPECT_TRUE(tray.Remove());
+}
+
 TEST_F(Tray, AnimationStartsWithTheSecondFrameAndStopRestoresTheIcon) {
   TestTray tray;
   ASSERT_TRUE(

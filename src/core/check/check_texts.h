@@ -28,4 +28,9 @@ inline constexpr char kErrorCaption[] = "\xB4\xD7\xB0";
 // "ｴﾗｰ - "
 inline constexpr char kErrorCaptionPrefix[] = "\xB4\xD7\xB0 - ";
 
+// "新着メール %d 通"
+inline constexpr char kNewMailNoticeTitle[] = "\x90V\x92\x85\x83\x81\x81\x5B\x83\x8B %d \x92\xCA";
+// "(件名なし)"
+inline constexpr char kNoSubject[] = "(\x8C\x8F\x96\xBC\x82\xC8\x82\xB5)";
+
 }  // namespace postwink::texts

@@ -36,6 +36,15 @@ class SettingsWriter {
   void Flag(const char* key, int value) {
     ini_.WriteString(kSettingsSection, key, value ? "1" : "0");
   }
+  // A key of this program's own, there only while set: a file that never had it set stays as
+  // other versions wrote it.
+  void OwnFlag(const char* key, int value) {
+    if (value) {
+      Flag(key, 1);
+    } else {
+      ini_.DeleteKey(kSettingsSection, key);
+    }
+  }
 
  private:
   IniFile& ini_;
@@ -91,6 +100,8 @@ void ReadSettings(const IniFile& ini, const std::optional<std::string>& windowsD
   s.fontSize = r.Int("FONTSIZE", 9);
   s.fontNamePreview = r.Text("FONTNAME_PREVIEW", s.fontName, kMaxShortText);
   s.fontSizePreview = r.Int("FONTSIZE_PREVIEW", s.fontSize);
+  s.notifyCentre = r.Int("NOTIFY_CENTRE", 0) != 0 ? 1 : 0;
+  s.trayCount = r.Int("TRAY_COUNT", 0) != 0 ? 1 : 0;
   std::string icon = r.Text("USERICON", "", kMaxPathText);
   if (userIcon) *userIcon = std::move(icon);
 
@@ -147,6 +158,8 @@ void WriteSettings(IniFile& ini, const Settings& s) {
   w.Number("FONTSIZE", s.fontSize);
   w.Text("FONTNAME_PREVIEW", s.fontNamePreview, kMaxShortText);
   w.Number("FONTSIZE_PREVIEW", s.fontSizePreview);
+  w.OwnFlag("NOTIFY_CENTRE", s.notifyCentre);
+  w.OwnFlag("TRAY_COUNT", s.trayCount);
   SaveFilterSettings(ini, s);
 }
 

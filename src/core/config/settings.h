@@ -69,6 +69,8 @@ struct Settings {
   int fontSize = 0;               // FONTSIZE
   std::string fontNamePreview;    // FONTNAME_PREVIEW
   int fontSizePreview = 0;        // FONTSIZE_PREVIEW
+  int notifyCentre = 0;           // NOTIFY_CENTRE, written only while set
+  int trayCount = 0;              // TRAY_COUNT, written only while set
   FilterTable filters;            // section "Filter" and the legacy MANAGE keys
 };
 

@@ -5,6 +5,8 @@
 #include <string>
 
 #include "core/check/hot_key.h"
+#include "core/settings_ui/settings_ui_texts.h"
+#include "core/settings_ui/start_with_windows.h"
 #include "core/text/cp932.h"
 #include "win32/resource.h"
 #include "win32/wide_text.h"
@@ -36,6 +38,30 @@ void OtherPage::OnInit() {
   SetChecked(IDC_OTHER_SERVER_SYN, s.serverSyn != 0);
   SetChecked(IDC_OTHER_START_RUN, s.startRun != 0);
   SetChecked(IDC_OTHER_UPDATE_CHECK, s.updateCheck != 0);
+  SetChecked(IDC_OTHER_NOTIFY_CENTRE, s.notifyCentre != 0);
+  SetChecked(IDC_OTHER_TRAY_COUNT, s.trayCount != 0);
+  // Not a setting: the key itself says, as another tool may have changed it.
+  SetChecked(IDC_OTHER_START_WINDOWS,
+             RunEntryStartsProgram(context_.runKey.Read(), RunningProgramPath()));
+}
+
+void OtherPage::ApplyStartWithWindows() {
+  const RunKey& key = context_.runKey;
+  const std::string program = RunningProgramPath();
+  bool done = true;
+  switch (RunEntryChangeFor(key.Read(), program, Checked(IDC_OTHER_START_WINDOWS))) {
+    case RunEntryChange::kWrite:
+      done = key.Write(RunEntryValue(program));
+      break;
+    case RunEntryChange::kRemove:
+      done = key.Remove();
+      break;
+    case RunEntryChange::kNone:
+      break;
+  }
+  if (done) return;
+  ShowMessage(texts::kRunEntryFailed, MB_OK | MB_ICONEXCLAMATION);
+  SetChecked(IDC_OTHER_START_WINDOWS, RunEntryStartsProgram(key.Read(), program));
 }
 
 bool OtherPage::Apply() {
@@ -50,6 +76,9 @@ bool OtherPage::Apply() {
   s.serverSyn = Checked(IDC_OTHER_SERVER_SYN) ? 1 : 0;
   s.startRun = Checked(IDC_OTHER_START_RUN) ? 1 : 0;
   s.updateCheck = Checked(IDC_OTHER_UPDATE_CHECK) ? 1 : 0;
+  s.notifyCentre = Checked(IDC_OTHER_NOTIFY_CENTRE) ? 1 : 0;
+  s.trayCount = Checked(IDC_OTHER_TRAY_COUNT) ? 1 : 0;
+  ApplyStartWithWindows();
   return true;
 }
 

@@ -18,6 +18,8 @@ class OtherPage : public SettingsPage {
  private:
   // Lets the user pick a file for the field; filter is a pair of texts ("name", "pattern").
   void Browse(int field, const wchar_t* filter);
+  // Writes or removes the Run key's entry; a failure is shown and the box shows the key again.
+  void ApplyStartWithWindows();
 };
 
 class AdvancePage : public SettingsPage {

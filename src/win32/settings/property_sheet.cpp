@@ -53,7 +53,8 @@ GdiHandle BannerFont(bool bold) {
 
 CMyPropertySheet::CMyPropertySheet(Args args)
     : args_(std::move(args)), context_{args_.settings,      args_.engine, args_.programDirectory,
-                                       args_.windows98OrMe, {},           {}} {
+                                       args_.windows98OrMe, {},           {},
+                                       args_.runKey} {
   context_.activated = [this](int position) { OnActivated(position); };
   context_.applied = [this](int position, bool okButton, bool taken) {
     OnApplied(position, okButton, taken);

@@ -12,6 +12,7 @@
 #include "core/settings_ui/number_fields.h"
 #include "win32/controls/pp_tooltip.h"
 #include "win32/platform/windows_headers.h"
+#include "win32/run_key.h"
 #include "win32/wnd.h"
 
 namespace postwink::win {
@@ -26,6 +27,7 @@ struct SheetContext {
   std::function<void(int position)> activated;
   // A page took its values (or refused them) for the sheet's OK or Apply.
   std::function<void(int position, bool okButton, bool taken)> applied;
+  RunKey runKey{};
 };
 
 // The string id of a control's help text: D * 100 + (C - 1000) for control C of dialog D.

@@ -78,6 +78,28 @@ write_ini() {
   printf '%s\r\n' "$@" >"$E2E_WORK/Postwink.ini"
 }
 
+# Postwink.ini with the [Postwink] lines given and one account "Box" on the private Dovecot.
+write_dovecot_ini() {
+  write_ini '[Postwink]' "$@" '' \
+    '[SERVER1]' 'MAILBOX=Box' 'POP3=127.0.0.1' "PORT=$POSTWINK_DOVECOT_PORT" \
+    "USER=$POSTWINK_DOVECOT_USER" "PASS=$(scramble "$POSTWINK_DOVECOT_PASS")" 'TIMER=10' 'ENABLE=1'
+}
+
+# How often the program's log ($LOG, set by the test) holds the text.
+log_count() {
+  local n
+  n=$(grep -acF -- "$1" "$LOG" 2>/dev/null)
+  echo "${n:-0}"
+}
+wait_log_count() {  # text, count, seconds
+  local i
+  for ((i = 0; i < $3 * 5; i++)); do
+    [ "$(log_count "$1")" -ge "$2" ] && return 0
+    sleep 0.2
+  done
+  return 1
+}
+
 # Starts Postwink.exe from the work folder in the background; sets PROGRAM_PID.
 start_program() {
   (cd "$E2E_WORK" && exec "$E2E_ROOT/scripts/wine-run.sh" "$E2E_WORK/Postwink.exe" "$@") &

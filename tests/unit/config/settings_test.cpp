@@ -230,6 +230,29 @@ TEST(Settings, AdvanceDecidesWhetherItsPageKeysAreWritten) {
             (std::vector<std::string>{"SV_TIMEOUT", "ADVANCE", "SHOW_TOOLTIP", "LOG", "FONTNAME"}));
 }
 
+TEST(Settings, OwnFlagsAreWrittenOnlyWhileSet) {
+  EXPECT_EQ(Read("").notifyCentre, 0);
+  EXPECT_EQ(Read("[Postwink]\r\nNOTIFY_CENTRE=7\r\n").notifyCentre, 1);
+  testing::FakeSystem fake;
+  fake.files.files[kPath] = "[Postwink]\r\nLOG=0\r\n";
+  Settings s;
+  LoadSettings(kPath, fake.system, "C:\\W", s);
+  ASSERT_TRUE(SaveSettings(kPath, fake.system, s));
+  EXPECT_EQ(IniFile::Parse(fake.files.files[kPath]).Find("Postwink", "NOTIFY_CENTRE"),
+            std::nullopt);
+  s.notifyCentre = 1;
+  s.trayCount = 1;
+  ASSERT_TRUE(SaveSettings(kPath, fake.system, s));
+  EXPECT_EQ(IniFile::Parse(fake.files.files[kPath]).Find("Postwink", "NOTIFY_CENTRE"), "1");
+  EXPECT_EQ(IniFile::Parse(fake.files.files[kPath]).Find("Postwink", "TRAY_COUNT"), "1");
+  EXPECT_EQ(Read("[Postwink]\r\nTRAY_COUNT=1\r\n").trayCount, 1);
+  // Switched off again: gone, not "0".
+  s.notifyCentre = 0;
+  ASSERT_TRUE(SaveSettings(kPath, fake.system, s));
+  EXPECT_EQ(IniFile::Parse(fake.files.files[kPath]).Find("Postwink", "NOTIFY_CENTRE"),
+            std::nullopt);
+}
+
 TEST(Settings, SaveMergesIntoTheFileAsItIsNow) {
   testing::FakeSystem fake;
   fake.files.files[kPath] = "[Postwink]\r\nEDITOR=a\r\n";

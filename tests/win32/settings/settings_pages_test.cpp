@@ -338,6 +338,8 @@ TEST_F(SettingsPages, OtherAndAdvancePagesApplyTheirSettings) {
   EXPECT_FALSE(Enabled(IDC_OTHER_SOUND_FILE));
   Type(IDC_OTHER_MUA, "C:\\mail\\mailer.exe");
   Click(IDC_OTHER_SERVER_SYN);
+  Click(IDC_OTHER_NOTIFY_CENTRE);
+  Click(IDC_OTHER_TRAY_COUNT);
   ShowPage(5);
   Click(IDC_ADVANCE_LOG);
   Press(PSBTN_OK);
@@ -346,8 +348,34 @@ TEST_F(SettingsPages, OtherAndAdvancePagesApplyTheirSettings) {
   EXPECT_EQ(settings_.useSound, 0);
   EXPECT_EQ(settings_.mua, "C:\\mail\\mailer.exe");
   EXPECT_EQ(settings_.serverSyn, 1);
+  EXPECT_EQ(settings_.notifyCentre, 1);
+  EXPECT_EQ(settings_.trayCount, 1);
   EXPECT_EQ(settings_.log, 1);
   EXPECT_EQ(sheet_->OkPageClassName(), "CPropertyPageA");
+}
+
+TEST_F(SettingsPages, StartWithWindowsWritesAndRemovesTheRunEntry) {
+  const std::string ours = "\"" + RunningProgramPath() + "\"";
+  const std::string other = "\"D:\\Old copy\\Postwink.exe\"";
+  ASSERT_TRUE(runKey_.Write(other));
+  // Another copy's entry is not ours: shown off, and left alone by an Apply.
+  Open(1, 4);
+  EXPECT_FALSE(IsDlgButtonChecked(Page(), IDC_OTHER_START_WINDOWS));
+  Click(IDC_OTHER_SERVER_SYN);
+  Press(PSBTN_APPLYNOW);
+  EXPECT_EQ(runKey_.Read(), other);
+  Click(IDC_OTHER_START_WINDOWS);
+  Press(PSBTN_OK);
+  ASSERT_TRUE(sheet_->Ended());
+  EXPECT_EQ(runKey_.Read(), ours);
+
+  Open(1, 4);
+  EXPECT_TRUE(IsDlgButtonChecked(Page(), IDC_OTHER_START_WINDOWS));
+  Click(IDC_OTHER_START_WINDOWS);
+  Press(PSBTN_APPLYNOW);
+  EXPECT_EQ(runKey_.Read(), std::nullopt);
+  Press(PSBTN_CANCEL);
+  RegDeleteTreeW(HKEY_CURRENT_USER, L"Software\\PostwinkTest");
 }
 
 TEST_F(SettingsPages, BrowseButtonsOfferTheirKindOfFile) {

@@ -132,7 +132,7 @@ class SheetTest : public ::testing::Test {
   void Open(int accounts = 1, int startPage = 0, bool windows98OrMe = false) {
     if (!engine_) MakeEngine(accounts);
     sheet_ = std::make_unique<CMyPropertySheet>(CMyPropertySheet::Args{
-        settings_, *engine_, programDirectory_, windows98OrMe, startPage, owner_.hwnd()});
+        settings_, *engine_, programDirectory_, windows98OrMe, startPage, owner_.hwnd(), runKey_});
     ASSERT_TRUE(sheet_->CreateModeless());
     PumpFor(50);
   }
@@ -157,6 +157,8 @@ class SheetTest : public ::testing::Test {
   postwink::testing::FakeTransport network_;
   std::unique_ptr<CheckEngine> engine_;
   std::string programDirectory_ = ".\\";
+  // Never the user's real Run key.
+  RunKey runKey_{L"Software\\PostwinkTest\\Run"};
   OwnerWindow owner_;
   std::unique_ptr<CMyPropertySheet> sheet_;
 };
