@@ -28,7 +28,8 @@ DEFAULTS = {
     "no_top": False,         # TOP answered with -ERR
     "no_list": False,        # LIST answered with -ERR
     "reject_stat": False,
-    "drop_at": None,         # "CONNECT", a command name, or "RETR_BODY": close there
+    "deleted": None,         # numbers of the messages (and their uids) deleted since
+    "drop_at": None,         # "CONNECT", a command name or whole command, or "RETR_BODY"
     "silent_at": None,       # same, but stay connected and say nothing more
     "uidl_extra": 0,         # UIDL lists this many more lines than STAT counts
     "byte_reads": False,     # send everything one byte at a time
@@ -180,6 +181,11 @@ class Pop3Handler(socketserver.BaseRequestHandler):
         self.messages = self.sc["messages"] if self.sc["messages"] is not None else default_messages()
         count = len(self.messages)
         uidls = self.sc["uidls"] or ["uid-%d" % (i + 1) for i in range(count)]
+        if self.sc["deleted"]:
+            kept = [i for i in range(count) if i + 1 not in self.sc["deleted"]]
+            self.messages = [self.messages[i] for i in kept]
+            uidls = [uidls[i] for i in kept]
+            count = len(self.messages)
         self.buf = b""
         self.trickling = False
         self.deadline = time.time() + SESSION_LIMIT
@@ -204,7 +210,7 @@ class Pop3Handler(socketserver.BaseRequestHandler):
                 transcript.append(cmd)
                 word = cmd.split(" ")[0].upper()
                 args = cmd.split(" ")[1:]
-                if self.stop_here(word):
+                if self.stop_here(word) or self.stop_here(cmd):
                     return
                 if word == self.sc["trickle_at"]:
                     self.trickling = True

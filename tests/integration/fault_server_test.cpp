@@ -223,6 +223,30 @@ TEST_P(FaultModes, ServerWithoutUidlAtResynchronisationFetchesEverythingAgain) {
   EXPECT_EQ(checker.Engine().List().Size(), 3u);
 }
 
+// A check cut off at the UIDL after its fetches leaves items without unique ids; a message
+// deleted elsewhere before the next check must not make the others vanish from the list.
+TEST_P(FaultModes, ACheckCutBeforeItsUidlLosesNoMessageLater) {
+  for (int serverSyn : {0, 1}) {
+    SCOPED_TRACE(::testing::Message() << "SERVER_SYN=" << serverSyn);
+    Settings settings = Checker::DefaultSettings();
+    settings.serverSyn = serverSyn;
+    Checker checker(settings);
+    checker.AddAccount("fault", port, "fuser", "fpass");
+    Scenario(R"({"drop_at": "UIDL"})");
+    checker.CheckNow();
+    ASSERT_TRUE(checker.OutcomeOf(0).failed);
+    Scenario(R"({"deleted": [1]})");
+    checker.CheckNow();
+    EXPECT_FALSE(checker.OutcomeOf(0).failed) << checker.OutcomeOf(0).error;
+    std::vector<std::string> listed;
+    for (const auto& item : checker.Engine().List().Items()) {
+      if ((item->flags & kMailGone) == 0) listed.push_back(item->subject.value_or(""));
+    }
+    EXPECT_EQ(listed, (std::vector<std::string>{"message 2", "message 3"}));
+    EXPECT_EQ(checker.Engine().List().Size(), serverSyn ? 2u : 3u);
+  }
+}
+
 TEST_P(FaultModes, TopRejectedFallsBackToRetrForTheRestOfTheSession) {
   Settings settings = Checker::DefaultSettings();
   settings.listDown = 0;

@@ -462,9 +462,13 @@ std::string CheckEngine::TimeoutText() {
 void CheckEngine::FinishCycle(int newCount) {
   if (newCount > 0) {
     size_t before = displayList_.Size();
+    size_t replaced = 0;
     int sum = 0;
-    for (auto& account : accounts_) sum += MergeIntoDisplayList(*account, displayList_, keeper_);
+    for (auto& account : accounts_) {
+      sum += MergeIntoDisplayList(*account, displayList_, keeper_, &replaced);
+    }
     sum += MergeIntoDisplayList(updateAccount_, displayList_, keeper_);
+    if (sum == 0 && replaced > 0 && host_.ListWindowOpen()) host_.RefreshListWindow(false);
     if (sum != 0) {
       std::vector<const MailItem*> announced;
       for (size_t i = before; i < displayList_.Size(); ++i) {

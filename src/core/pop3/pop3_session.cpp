@@ -378,8 +378,16 @@ SessionReply Pop3Session::StatReply(std::string_view line, Account& account) {
 
 SessionReply Pop3Session::Follow(const SyncStep& step, Account& account) {
   switch (step.kind) {
-    case SyncStep::Kind::kQuit:
-      return Quit(account);
+    case SyncStep::Kind::kQuit: {
+      if (!MissesUniqueIds(account)) return Quit(account);
+      // Items that a cut-off check left without ids get them now, before a resynchronisation
+      // would have to take them for gone.
+      Pop();
+      ExpectedReply uidl{SessionState::kFillUidl};
+      uidl.catchUp = true;
+      Queue(account, std::move(uidl), "UIDL\r\n");
+      return Flush();
+    }
     case SyncStep::Kind::kResync:
       listingSeen_ = false;
       uidl_.Clear();
@@ -580,7 +588,7 @@ SessionReply Pop3Session::UidlLine(std::string_view line, Account& account) {
       uidl_.Clear();
       return {};
     }
-    if (!resync) return Fail("");
+    if (!resync) return window_.Front().catchUp ? Quit(account) : Fail("");
     EmptyItems(account, keeper_);
     account.lastNumber = 0;
     return StartFetch(account, 1);

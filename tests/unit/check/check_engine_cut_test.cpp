@@ -1,0 +1,84 @@
+// Checks cut off, stopped or held open, and what the following checks and cycles make of them.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+#include "core/check/check_engine.h"
+#include "core/check/check_texts.h"
+#include "core/pop3/pop3_texts.h"
+#include "unit/check/engine_fixture.h"
+
+namespace postwink {
+namespace {
+
+using testing::EngineTest;
+using testing::MakeMessage;
+using Names = std::vector<std::string>;
+
+class CutCheckTest : public EngineTest {
+ protected:
+  // Five messages fetched, and the connection lost at the UIDL that was to give them their ids.
+  void FetchAndLoseTheUidl() {
+    servers[0].messages.clear();
+    for (int i = 1; i <= 5; ++i)
+      servers[0].messages.push_back(MakeMessage("m" + std::to_string(i)));
+    MakeEngine(1);
+    network.hangUpOn = "UIDL";
+    RunCheckNow();
+    ASSERT_TRUE(engine->ErrorSeen());
+    ASSERT_EQ(At(0).items.size(), 5u);
+    for (const MailItem* item : At(0).items) ASSERT_FALSE(item->uniqueId);
+    network.hangUpOn.clear();
+  }
+  // The identities of the listed items still on the server, in list order.
+  Names Listed() {
+    Names out;
+    for (const auto& item : engine->List().Items()) {
+      if ((item->flags & kMailGone) == 0) out.push_back(item->identity);
+    }
+    return out;
+  }
+};
+
+TEST_F(CutCheckTest, ItemsLeftWithoutUniqueIdsGetThemAtTheNextCheck) {
+  FetchAndLoseTheUidl();
+  servers[0].commands.clear();
+  RunCheckNow();
+  EXPECT_FALSE(engine->ErrorSeen());
+  EXPECT_NE(std::find(servers[0].commands.begin(), servers[0].commands.end(), "UIDL"),
+            servers[0].commands.end());
+  for (const MailItem* item : At(0).items) EXPECT_TRUE(item->uniqueId) << item->identity;
+
+  // So a message deleted elsewhere later renumbers the rest without fetching them again.
+  servers[0].messages.erase(servers[0].messages.begin());
+  servers[0].commands.clear();
+  RunCheckNow();
+  for (const std::string& command : servers[0].commands) EXPECT_NE(command.substr(0, 4), "RETR");
+  EXPECT_EQ(Listed(), (Names{"<m2@test>", "<m3@test>", "<m4@test>", "<m5@test>"}));
+}
+
+// A resynchronisation right after the cut cannot know the items without ids: they are gone and
+// fetched again, and the fresh copies take the place of the gone ones, unannounced.
+TEST_F(CutCheckTest, AGoneItemNeverHoldsBackAFreshCopyOfItself) {
+  for (int serverSyn : {0, 1}) {
+    SCOPED_TRACE(::testing::Message() << "SERVER_SYN=" << serverSyn);
+    host = testing::FakeCheckHost();
+    servers[0] = testing::FakeServer();
+    settings.serverSyn = serverSyn;
+    FetchAndLoseTheUidl();
+    servers[0].messages.erase(servers[0].messages.begin());
+    RunCheckNow();
+    EXPECT_EQ(Listed(), (Names{"<m2@test>", "<m3@test>", "<m4@test>", "<m5@test>"}));
+    EXPECT_EQ(engine->List().Size(), serverSyn ? 4u : 5u);
+    EXPECT_EQ(host.sounds.size(), 1u);
+    // And the next check finds nothing new and loses nothing.
+    RunCheckNow();
+    EXPECT_EQ(Listed(), (Names{"<m2@test>", "<m3@test>", "<m4@test>", "<m5@test>"}));
+    EXPECT_EQ(host.sounds.size(), 1u);
+  }
+}
+
+}  // namespace
+}  // namespace postwink
