@@ -156,6 +156,7 @@ void CheckEngine::CheckNow() {
 
 void CheckEngine::StartCheckCycle() {
   cycleActive_ = true;
+  takenInCycle_.clear();
   session_.newCount = 0;
   errorSeen_ = false;
   firstErrorName_.reset();
@@ -165,22 +166,31 @@ void CheckEngine::StartCheckCycle() {
 void CheckEngine::Step() {
   if (activeSocket_ != kNoSocket) return;
   int count = static_cast<int>(accounts_.size());
+  // An account that became due again while the cycle ran waits for the next cycle: a long check
+  // must not keep a cycle from ever ending and announcing what it found.
+  auto takes = [this](const Account& account) {
+    return account.due && !takenInCycle_.count(&account);
+  };
   int found = -1;
   for (int i = lastStartedIndex_ + 1; i < count && found < 0; ++i) {
-    if (accounts_[i]->due) found = i;
+    if (takes(*accounts_[i])) found = i;
   }
   for (int i = 0; i < count && found < 0; ++i) {
-    if (accounts_[i]->due) found = i;
+    if (takes(*accounts_[i])) found = i;
   }
   lastStartedIndex_ = found >= 0 ? found : count;
   if (found < 0) {
     host_.StopTimer(CheckTimer::kCheckStep);
     cycleActive_ = false;
     FinishCycle(session_.newCount);
+    if (std::any_of(accounts_.begin(), accounts_.end(), [](const auto& a) { return a->due; })) {
+      StartCheckCycle();
+    }
     return;
   }
   Account& account = *accounts_[found];
   account.due = false;
+  takenInCycle_.insert(&account);
   host_.SetTrayFrames(TrayFrames::kReceiving);
   host_.SetToolTip(std::string(texts::kCheckingMail) + account.mailbox.value_or("") + "]");
   host_.StartTrayAnimation(400);
@@ -595,6 +605,7 @@ void CheckEngine::ApplySettings() {
   // Items of deleted accounts that were never listed go too; the update notice was listed.
   keeper_.ReleaseIf([&](const MailItem& item) { return !known(item.account); });
   updateAccount_.items.clear();
+  for (const auto& account : retired_) takenInCycle_.erase(account.get());
   retired_.clear();
   for (const auto& item : displayList_.Items()) host_.RefilterItem(*item);
 }

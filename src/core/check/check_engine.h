@@ -13,6 +13,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <unordered_set>
 #include <vector>
 
 #include "core/check/check_host.h"
@@ -128,6 +129,8 @@ class CheckEngine : public TransportEvents {
   // The account whose connection is open, by identity: the settings sheet may renumber or
   // delete accounts while it is open.
   Account* current_ = nullptr;
+  // The accounts this cycle has taken, each at most once.
+  std::unordered_set<const Account*> takenInCycle_;
   // Accounts deleted by ApplyAccounts, kept with their items until ApplySettings.
   std::vector<std::unique_ptr<Account>> retired_;
   int lastStartedIndex_ = 0;

@@ -80,5 +80,21 @@ TEST_F(CutCheckTest, AGoneItemNeverHoldsBackAFreshCopyOfItself) {
   }
 }
 
+// Accounts that become due while a long check runs wait for the next cycle: the cycle that runs
+// ends, and announces what it found.
+TEST_F(EngineTest, ACycleTakesEachAccountOnceAndEnds) {
+  MakeEngine(2, 1);
+  network.silentServers = {"pop1"};  // each check of it lasts the whole SV_TIMEOUT
+  engine->Start();
+  engine->CheckNow();
+  host.Advance(170000, *engine, network);
+  EXPECT_EQ(engine->List().Size(), 2u);
+  EXPECT_EQ(host.sounds.size(), 1u);
+  const std::string errorTip = std::string(texts::kReceiveError) + "box1";
+  EXPECT_NE(std::find(host.toolTips.begin(), host.toolTips.end(), errorTip), host.toolTips.end());
+  // The accounts due meanwhile were taken by the cycles that followed, in turn.
+  EXPECT_EQ(network.opened, (Names{"pop1", "pop0", "pop1", "pop0", "pop1"}));
+}
+
 }  // namespace
 }  // namespace postwink

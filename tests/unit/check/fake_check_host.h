@@ -34,6 +34,7 @@ class FakeTransport : public Transport {
   std::map<std::string, FakeServer*> servers;  // by server name
   std::vector<std::string> opened;             // server names, in connection order
   bool silent = false;                         // servers say nothing at all
+  std::set<std::string> silentServers;         // these accept and never greet
   std::string hangUpOn;                        // a command the server closes on, unanswered
   int readsLeft = -1;  // read events Pump still delivers (-1: no limit); then it pauses
   // Addresses of a server beyond its first, which refuse the connection (or never answer it).
@@ -75,7 +76,9 @@ class FakeTransport : public Transport {
     conn_.open = true;
     conn_.refusing = address.bytes[1] != 0;
     conn_.tls = tlsFromStart.count(it->first) != 0;
-    if (!silent && !conn_.refusing) conn_.lines.push_back(it->second->greeting);
+    if (!silent && !conn_.refusing && !silentServers.count(it->first)) {
+      conn_.lines.push_back(it->second->greeting);
+    }
     opened.push_back(it->first);
     OpenResult r;
     r.socket = ++handle_;
