@@ -318,6 +318,9 @@ void CheckEngine::AbortAccountCheck(int position) {
     if (settings_.sokigErr == 1 && position >= 0) return;
     host_.StopTimer(CheckTimer::kCheckStep);
     cycleActive_ = false;
+    // The accounts not reached wait for the next cycle, which starts counting afresh: what this
+    // one fetched is announced now or never.
+    FinishCycle(session_.newCount);
   }
 }
 

@@ -96,5 +96,22 @@ TEST_F(EngineTest, ACycleTakesEachAccountOnceAndEnds) {
   EXPECT_EQ(network.opened, (Names{"pop1", "pop0", "pop1", "pop0", "pop1"}));
 }
 
+// With SOKIGERR other than 1 a failure stops the cycle; the mail fetched before it in that cycle
+// is still announced, with the failure's box.
+TEST_F(EngineTest, AStoppedCycleAnnouncesWhatItFetched) {
+  settings.sokigErr = 0;
+  MakeEngine(2);
+  servers[0].password = "other";  // pop1 is checked first, then pop0 fails
+  RunCheckNow();
+  EXPECT_EQ(network.opened, (Names{"pop1", "pop0"}));
+  EXPECT_EQ(engine->List().Size(), 2u);
+  EXPECT_TRUE(engine->NewMail());
+  EXPECT_EQ(host.sounds.size(), 1u);
+  ASSERT_EQ(host.boxes.size(), 1u);
+  EXPECT_EQ(host.boxes[0].second, std::string(texts::kErrorCaptionPrefix) + "box0");
+  EXPECT_EQ(host.toolTips.back(), std::string(texts::kReceiveError) + "box0");
+  EXPECT_FALSE(engine->CycleActive());
+}
+
 }  // namespace
 }  // namespace postwink
