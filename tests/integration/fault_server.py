@@ -25,7 +25,7 @@ DEFAULTS = {
     "messages": None,        # list of message texts (CRLF line ends); None: three small ones
     "uidls": None,           # unique ids; None: "uid-<n>"
     "no_uidl": False,        # UIDL answered with -ERR
-    "no_top": False,         # TOP answered with -ERR
+    "no_top": False,         # TOP answered with -ERR (true, or a list of message numbers)
     "no_list": False,        # LIST answered with -ERR
     "reject_stat": False,
     "deleted": None,         # numbers of the messages (and their uids) deleted since
@@ -36,6 +36,7 @@ DEFAULTS = {
     "endless_line": False,   # RETR/TOP: after +OK, a line that never ends
     "big_message_mb": 0,     # message 1 replaced by one of this many megabytes
     "list_size": None,       # size announced by LIST, whatever the message is
+    "list_sizes": None,      # sizes announced by LIST, one per message
     "stat_count": None,      # count announced by STAT
     "quit_keeps_open": False,
     "capa": None,            # CAPA answers these lines; None: -ERR
@@ -244,12 +245,17 @@ class Pop3Handler(socketserver.BaseRequestHandler):
                         self.line("-ERR no such message")
                     else:
                         size = self.sc["list_size"]
+                        if self.sc["list_sizes"] is not None:
+                            size = self.sc["list_sizes"][n - 1]
                         if size is None:
                             size = (self.sc["big_message_mb"] << 20) if (n == 1 and self.sc["big_message_mb"]) else len(self.message(n))
                         self.line("+OK %d %d" % (n, size))
                 elif word in ("RETR", "TOP"):
                     n = int(args[0]) if args and args[0].isdigit() else 0
-                    if (word == "TOP" and self.sc["no_top"]) or not 1 <= n <= count:
+                    no_top = self.sc["no_top"]
+                    if isinstance(no_top, list):
+                        no_top = n in no_top
+                    if (word == "TOP" and no_top) or not 1 <= n <= count:
                         self.line("-ERR not available")
                     else:
                         lines = int(args[1]) if word == "TOP" and len(args) > 1 else None

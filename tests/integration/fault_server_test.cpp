@@ -272,6 +272,26 @@ TEST_P(FaultModes, TopRejectedFallsBackToRetrForTheRestOfTheSession) {
   }
 }
 
+// Message 2 is announced as too big to fetch whole, and its TOP is refused: it is fetched by
+// RETR in its turn, so a cut at that RETR leaves it to the next check.
+TEST_P(FaultModes, ARefusedHeaderOnlyTopKeepsTheOrderOfTheFetches) {
+  const std::string sizes = R"("list_sizes": [100, 1000000000, 100], "no_top": [2])";
+  Checker checker;
+  checker.AddAccount("fault", port, "fuser", "fpass");
+  Scenario("{" + sizes + R"(, "drop_at": "RETR 2"})");
+  checker.CheckNow();
+  ASSERT_TRUE(checker.OutcomeOf(0).failed);
+  EXPECT_EQ(checker.AccountAt(0).lastNumber, 1);
+  Scenario("{" + sizes + "}");
+  checker.CheckNow();
+  EXPECT_FALSE(checker.OutcomeOf(0).failed) << checker.OutcomeOf(0).error;
+  std::vector<std::string> subjects;
+  for (const auto& item : checker.Engine().List().Items()) {
+    subjects.push_back(item->subject.value_or(""));
+  }
+  EXPECT_EQ(subjects, (std::vector<std::string>{"message 1", "message 2", "message 3"}));
+}
+
 TEST_P(FaultModes, NegativeListOnlyLosesTheSize) {
   Scenario(R"({"no_list": true})");
   Checker checker;

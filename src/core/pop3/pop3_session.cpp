@@ -507,8 +507,9 @@ SessionReply Pop3Session::MessageComplete(Account& account) {
 }
 
 SessionReply Pop3Session::TopRefused(Account& account) {
-  // RETR for this message and for every later one, as lock-step would ask: the TOPs already
-  // sent for later messages are read and dropped, and those messages asked for again, in order.
+  // RETR for this message and for every later one, as lock-step would ask. Every fetch already
+  // sent for a later message is read and dropped and asked again after it, so that the messages
+  // still come in order and lastNumber never passes a message not fetched yet.
   useRetr_ = true;
   auto retr = [](const ExpectedReply& top) {
     ExpectedReply r{SessionState::kRetrSent, top.number};
@@ -526,13 +527,19 @@ SessionReply Pop3Session::TopRefused(Account& account) {
       r.skip = true;
       fetching_ = true;
     }
-    if (r.state != SessionState::kTopSent || r.headerOnly) continue;
+    if (r.state != SessionState::kTopSent && r.state != SessionState::kRetrSent) continue;
     r.skip = true;
-    again.push_back(retr(r));
+    if (r.headerOnly) {
+      ExpectedReply header = r;
+      header.skip = false;
+      again.push_back(std::move(header));
+    } else {
+      again.push_back(retr(r));
+    }
   }
   Pop();
   for (ExpectedReply& r : again) {
-    std::string command = NumberCommand("RETR", r.number);
+    std::string command = r.headerOnly ? TopCommand(r.number, 0) : NumberCommand("RETR", r.number);
     Queue(account, std::move(r), std::move(command));
   }
   return Refill(account);
