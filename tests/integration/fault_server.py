@@ -39,6 +39,9 @@ DEFAULTS = {
     "list_sizes": None,      # sizes announced by LIST, one per message
     "stat_count": None,      # count announced by STAT
     "quit_keeps_open": False,
+    "quit_chatter": False,   # after the reply to QUIT, lines without end
+    "endless_capa": False,   # CAPA answered with a listing without end
+    "endless_text": None,    # numbers of messages whose RETR/TOP text has no end
     "capa": None,            # CAPA answers these lines; None: -ERR
     "stls": None,            # "refuse": STLS answered with -ERR; None: an unknown command
     "trickle_at": None,      # a command whose reply (and all after it) comes a byte at a time
@@ -133,10 +136,20 @@ class Pop3Handler(socketserver.BaseRequestHandler):
             except (socket.timeout, OSError):
                 break
 
+    def endless_lines(self, line):
+        """Sends the line again and again until the client goes or the session's time is up."""
+        block = ((line + "\r\n") * 64).encode("latin-1")
+        while time.time() < self.deadline:
+            self.request.sendall(block)
+
     def message(self, n):
         return self.messages[n - 1]
 
     def send_message(self, n, body_lines=None):
+        if n in (self.sc["endless_text"] or []):
+            self.line("+OK message follows")
+            self.endless_lines("z" * 998)
+            return False
         if self.sc["endless_line"]:
             self.line("+OK")
             chunk = b"x" * 65536
@@ -215,6 +228,10 @@ class Pop3Handler(socketserver.BaseRequestHandler):
                     return
                 if word == self.sc["trickle_at"]:
                     self.trickling = True
+                if word == "CAPA" and self.sc["endless_capa"]:
+                    self.line("+OK capability list follows")
+                    self.endless_lines("X-CAPABILITY")
+                    return
                 if word == "CAPA" and self.sc["capa"] is not None:
                     self.line("+OK capability list follows")
                     for capability in self.sc["capa"]:
@@ -272,6 +289,8 @@ class Pop3Handler(socketserver.BaseRequestHandler):
                         self.line(".")
                 elif word == "QUIT":
                     self.line("+OK bye")
+                    if self.sc["quit_chatter"]:
+                        self.endless_lines("+OK still here")
                     if self.sc["quit_keeps_open"]:
                         self.wait_for_close()
                     return

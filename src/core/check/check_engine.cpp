@@ -227,6 +227,7 @@ bool CheckEngine::StartAccountCheck(int position) {
   host_.StartTimer(CheckTimer::kServerTimeout, ServerTimeoutMs(settings_.svTimeout));
   session_.SetState(SessionState::kGreeting);
   addressIndex_ = 0;
+  connectionStartMs_ = host_.MonotonicMs();
   return Connect(position);
 }
 
@@ -376,17 +377,16 @@ void CheckEngine::HandleSocketEvent(SocketHandle socket, SocketEvent event, int 
         FailAccount(PositionOf(current_), texts::kTooSlow);
         break;
       }
+      if (host_.MonotonicMs() - connectionStartMs_ > kConnectionDeadlineMs) {
+        FailAccount(PositionOf(current_), texts::kTimedOut);
+        break;
+      }
       host_.StartTimer(CheckTimer::kServerTimeout, ServerTimeoutMs(settings_.svTimeout));
       break;
     }
     case SocketEvent::kClose:
       if (session_.State() == SessionState::kQuitting) {
-        transport_.CloseConnection(socket);
-        host_.StopTimer(CheckTimer::kServerTimeout);
-        activeSocket_ = kNoSocket;
-        int position = PositionOf(current_);
-        current_ = nullptr;
-        host_.AccountCheckEnded(position, nullptr);
+        EndCheckNormally();
       } else {
         FailAccount(PositionOf(current_), texts::kDisconnected);
       }
@@ -394,6 +394,15 @@ void CheckEngine::HandleSocketEvent(SocketHandle socket, SocketEvent event, int 
     default:
       break;
   }
+}
+
+void CheckEngine::EndCheckNormally() {
+  transport_.CloseConnection(activeSocket_);
+  host_.StopTimer(CheckTimer::kServerTimeout);
+  activeSocket_ = kNoSocket;
+  int position = PositionOf(current_);
+  current_ = nullptr;
+  host_.AccountCheckEnded(position, nullptr);
 }
 
 void CheckEngine::SendReply(SessionReply& reply, Account& account) {
@@ -425,6 +434,10 @@ bool CheckEngine::HandleLine(std::string_view line) {
   Account* account = current_;
   if (account == nullptr) return false;
   SessionReply reply = session_.OnLine(line, *account);
+  if (reply.quitAnswered) {
+    EndCheckNormally();
+    return false;
+  }
   SendReply(reply, *account);
   if (reply.startTls) {
     // The handshake starts once this read is done; what else it brought came in clear and is

@@ -5,7 +5,7 @@
 // into the DisplayList, sound, list window, tray). The host drives it with timer ticks and
 // socket events; it talks back only through CheckHost and Transport.
 //
-// Besides the idle time-out, every reply must come at an average of at least
+// Besides the idle time-out and the total deadline, every reply must come at an average of at least
 // kMinReplyBytesPerSecond, counted from its command, once SV_TIMEOUT seconds have passed: a
 // server that trickles a byte now and then cannot hold a check open for ever, while a large
 // message over a slow link (which brings far more) is never cut.
@@ -28,6 +28,9 @@
 namespace postwink {
 
 inline constexpr int kMinReplyBytesPerSecond = 512;
+// However fast a server talks, one account's check ends after this long, which a large first
+// check over a slow line still meets.
+inline constexpr int64_t kConnectionDeadlineMs = 2 * 3600 * 1000;
 
 class CheckEngine : public TransportEvents {
  public:
@@ -112,6 +115,8 @@ class CheckEngine : public TransportEvents {
   Account* AccountAt(int position);
   int PositionOf(const Account* account) const;
   void EndConnectionQuietly();
+  // The server answered QUIT or closed after it: the check ended normally.
+  void EndCheckNormally();
   // LOG=1 or "-v": the separators, the login replies and the error texts are logged too.
   bool FullLog() const { return settings_.log == 1 || verbose_; }
   std::string MailboxName(int position);
@@ -148,6 +153,7 @@ class CheckEngine : public TransportEvents {
   bool connected_ = false;
   bool startTlsDue_ = false;  // STLS was accepted in the read being handled
   bool sendFailed_ = false;   // commands sent ahead could not go out
+  int64_t connectionStartMs_ = 0;
   int64_t replyStartMs_ = 0;
   uint64_t replyStartBytes_ = 0;
 };

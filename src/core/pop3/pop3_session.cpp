@@ -113,6 +113,8 @@ void Pop3Session::Enter() {
   state_ = head.state;
   currentNumber_ = head.number;
   skippingText_ = false;
+  skippedBytes_ = 0;
+  capaBytes_ = 0;
   if (head.skip) return;
   switch (state_) {
     case SessionState::kTopSent:
@@ -256,9 +258,13 @@ SessionReply Pop3Session::OnLine(std::string_view line, Account& account) {
     case SessionState::kResyncUidl:
     case SessionState::kFillUidl:
       return UidlLine(line, account);
-    case SessionState::kQuitting:
+    case SessionState::kQuitting: {
       if (StartsWithNoCase(line, "+OK") || StartsWithNoCase(line, "-ER")) LogLine(account, line);
-      return {};
+      // Whatever the server says after this is not waited for.
+      SessionReply reply;
+      reply.quitAnswered = true;
+      return reply;
+    }
     case SessionState::kFailed:
       break;
   }
@@ -316,6 +322,8 @@ SessionReply Pop3Session::LoginRejected(const char* message, std::string_view li
 
 SessionReply Pop3Session::CapaLine(std::string_view line, Account& account) {
   LogLine(account, line);
+  capaBytes_ += line.size() + 2;
+  if (capaBytes_ > kMaxCapaBytes) return Fail(texts::kOutOfMemory);
   if (!listingSeen_) {
     if (IsPositiveReply(line)) {
       listingSeen_ = true;
@@ -555,6 +563,8 @@ SessionReply Pop3Session::SkipLine(std::string_view line, Account& account) {
       return {};
     }
   } else if (line != ".") {
+    skippedBytes_ += line.size() + 2;
+    if (skippedBytes_ > settings_.maxMessageBytes) return Fail(texts::kOutOfMemory);
     return {};
   }
   Pop();

@@ -50,11 +50,14 @@ enum class SessionState {
 // hints only: they reserve at most kMaxReserve up front. A message over kMaxMessageBytes is kept
 // as far as it fits (a message that LIST announces as bigger is asked for its header alone); the
 // rest is read and dropped, up to kDrainFactor times the limit, beyond which the server is taken
-// to stream without end.
+// to stream without end. A reply read only to be dropped (asked for before the plan changed) may
+// be no longer than a message may be kept.
 inline constexpr size_t kMaxMessageBytes = 256u << 20;
 inline constexpr size_t kDrainFactor = 4;
 inline constexpr size_t kMaxUidlBytes = 256u << 20;
 inline constexpr size_t kMaxReserve = 4u << 20;
+// A capability list is a few dozen short lines.
+inline constexpr size_t kMaxCapaBytes = 64u << 10;
 
 // Global settings the session reads (LISTDOWN, GETLINE, LOG).
 struct SessionSettings {
@@ -87,6 +90,8 @@ struct SessionReply {
   std::string command;    // to send, when not empty
   std::string error;      // the message for the user when goOn is false (may be empty)
   bool startTls = false;  // STLS was accepted: begin the TLS handshake, drop the rest of the read
+  // QUIT was answered: the check is over, whether or not the server closes the connection.
+  bool quitAnswered = false;
 };
 
 class Pop3Session {
@@ -208,6 +213,8 @@ class Pop3Session {
   bool fetching_ = false;      // LISTs (or the final UIDL) are still to be sent
   long long nextList_ = 0;     // the next message to LIST
   bool skippingText_ = false;  // the head is dropped and its text is being read
+  size_t skippedBytes_ = 0;    // of the text being dropped
+  size_t capaBytes_ = 0;       // of the capability list being read
 };
 
 // A reply is positive when it is longer than two characters and begins with "+OK" (the O and

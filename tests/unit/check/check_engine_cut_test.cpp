@@ -113,5 +113,43 @@ TEST_F(EngineTest, AStoppedCycleAnnouncesWhatItFetched) {
   EXPECT_FALSE(engine->CycleActive());
 }
 
+// The check is over once QUIT is answered: a server that keeps the connection open, or goes on
+// talking, holds nothing.
+TEST_F(EngineTest, TheReplyToQuitEndsTheCheck) {
+  for (const Names& afterQuit : {Names{}, Names(1000, "+OK more")}) {
+    host = testing::FakeCheckHost();
+    MakeEngine(1);
+    network.quitKeepsOpen = true;
+    network.afterQuit = afterQuit;
+    engine->CheckNow();
+    host.Advance(1000, *engine, network);
+    EXPECT_FALSE(network.Open());
+    EXPECT_FALSE(engine->CycleActive());
+    EXPECT_FALSE(engine->ErrorSeen());
+    EXPECT_EQ(engine->List().Size(), 2u);
+  }
+}
+
+// A server that keeps sending at a good pace cannot hold a check for ever either.
+TEST_F(EngineTest, AConnectionHasATotalDeadline) {
+  settings.sokigErr = 0;
+  MakeEngine(1);
+  network.silent = true;
+  engine->CheckNow();
+  host.Advance(200, *engine, network);
+  int64_t start = host.now;
+  while (network.Open() && host.now - start < 3 * kConnectionDeadlineMs) {
+    host.now += 30000;
+    network.extraBytes += 1 << 20;
+    engine->OnSocketEvent(network.Handle(), SocketEvent::kRead, 0);
+  }
+  EXPECT_FALSE(network.Open());
+  // The connection was opened at the first step, 100 ms in.
+  EXPECT_GT(host.now, kConnectionDeadlineMs + 100);
+  EXPECT_LE(host.now, kConnectionDeadlineMs + 100 + 30000);
+  ASSERT_EQ(host.boxes.size(), 1u);
+  EXPECT_EQ(host.boxes[0].first, texts::kTimedOut);
+}
+
 }  // namespace
 }  // namespace postwink

@@ -49,6 +49,9 @@ class FakeTransport : public Transport {
   uint64_t extraBytes = 0;               // bytes that arrived without completing a line
   // The server closes the connection after this many lines of a connection (-1: never).
   int closeAfterLines = -1;
+  // After its reply to QUIT the server sends these lines and keeps the connection open.
+  std::vector<std::string> afterQuit;
+  bool quitKeepsOpen = false;
 
   // The real rules around the lookup; a server's address is its place in the map, from 1.
   ResolveResult ResolveHost(std::string_view name) override {
@@ -133,7 +136,10 @@ class FakeTransport : public Transport {
         continue;
       }
       for (std::string& line : conn_.server->Respond(command)) conn_.lines.push_back(line);
-      if (command == "QUIT\r\n") conn_.closing = true;
+      if (command == "QUIT\r\n") {
+        for (const std::string& line : afterQuit) conn_.lines.push_back(line);
+        conn_.closing = !quitKeepsOpen;
+      }
     }
     return true;
   }
