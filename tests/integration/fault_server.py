@@ -13,6 +13,7 @@ import hashlib
 import json
 import socket
 import socketserver
+import ssl
 import sys
 import threading
 import time
@@ -43,12 +44,14 @@ DEFAULTS = {
     "endless_capa": False,   # CAPA answered with a listing without end
     "endless_text": None,    # numbers of messages whose RETR/TOP text has no end
     "capa": None,            # CAPA answers these lines; None: -ERR
-    "stls": None,            # "refuse": STLS answered with -ERR; None: an unknown command
+    "stls": None,            # "refuse": -ERR; "accept": TLS (with --cert); None: unknown command
+    "tls_close_at": None,    # a command: end TLS there (close_notify) unanswered, stay connected
     "trickle_at": None,      # a command whose reply (and all after it) comes a byte at a time
     "trickle_seconds": 0.3,  # the pause before each trickled byte
     "batch_seconds": None,   # gather the commands that come within this time, then answer all
 }
 
+tls_context = None
 lock = threading.Lock()
 scenario = dict(DEFAULTS)
 last_transcript = []
@@ -142,6 +145,14 @@ class Pop3Handler(socketserver.BaseRequestHandler):
         while time.time() < self.deadline:
             self.request.sendall(block)
 
+    def tls_close(self):
+        """Sends close_notify, waits for the client's, then stays connected until it goes."""
+        try:
+            self.request = self.request.unwrap()
+        except (ssl.SSLError, OSError):
+            return
+        self.wait_for_close()
+
     def message(self, n):
         return self.messages[n - 1]
 
@@ -226,6 +237,9 @@ class Pop3Handler(socketserver.BaseRequestHandler):
                 args = cmd.split(" ")[1:]
                 if self.stop_here(word) or self.stop_here(cmd):
                     return
+                if self.sc["tls_close_at"] in (word, cmd) and isinstance(self.request, ssl.SSLSocket):
+                    self.tls_close()
+                    return
                 if word == self.sc["trickle_at"]:
                     self.trickling = True
                 if word == "CAPA" and self.sc["endless_capa"]:
@@ -239,6 +253,10 @@ class Pop3Handler(socketserver.BaseRequestHandler):
                     self.line(".")
                 elif word == "STLS" and self.sc["stls"] == "refuse":
                     self.line("-ERR TLS not available today")
+                elif word == "STLS" and self.sc["stls"] == "accept" and tls_context:
+                    self.line("+OK begin TLS")
+                    self.request = tls_context.wrap_socket(self.request, server_side=True)
+                    self.buf = b""
                 elif word == "USER":
                     self.line("+OK" if args and args[0] == self.sc["user"] else "-ERR no such user")
                 elif word == "PASS":
@@ -335,7 +353,13 @@ def main():
     ap.add_argument("--port", type=int, required=True)
     ap.add_argument("--control-port", type=int, required=True)
     ap.add_argument("--lifetime", type=int, default=900)
+    ap.add_argument("--cert")
+    ap.add_argument("--key")
     args = ap.parse_args()
+    global tls_context
+    if args.cert and args.key:
+        tls_context = ssl.SSLContext(ssl.PROTOCOL_TLS_SERVER)
+        tls_context.load_cert_chain(args.cert, args.key)
     pop3 = Server(("127.0.0.1", args.port), Pop3Handler)
     control = Server(("127.0.0.1", args.control_port), ControlHandler)
     for server in (pop3, control):

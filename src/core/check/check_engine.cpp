@@ -371,6 +371,10 @@ void CheckEngine::HandleSocketEvent(SocketHandle socket, SocketEvent event, int 
         FailAccount(PositionOf(current_), TlsFailureText(transport_.LastTlsFailure()));
         break;
       }
+      if (status == ReceiveStatus::kClosed) {
+        HandleSocketEvent(socket, SocketEvent::kClose, 0);
+        break;
+      }
       if (status == ReceiveStatus::kSecured && !Secured()) break;
       if (startTlsDue_ && !StartTls()) break;
       if (ReplyTooSlow()) {
