@@ -570,6 +570,7 @@ TEST_F(SecureEngineTest, FailuresNameTheirProblemAndSendNothing) {
       {1, "", TlsFailure::kNotTls, texts::kTlsNotTls},
       {1, "12:34", TlsFailure::kNone, texts::kFingerprintInvalid},
       {7, "", TlsFailure::kNone, texts::kSecurityInvalid},
+      {0, std::string(64, 'a'), TlsFailure::kNone, texts::kFingerprintWithoutTls},
   };
   network.tlsFromStart = {"pop0"};
   for (const Case& c : cases) {
@@ -585,6 +586,15 @@ TEST_F(SecureEngineTest, FailuresNameTheirProblemAndSendNothing) {
     EXPECT_EQ(engine->ActiveSocket(), kNoSocket);
   }
   EXPECT_EQ(servers[0].commands, Names{});
+}
+
+// A pinned certificate on an account without TLS cannot be meant: nothing goes to the server.
+TEST_F(SecureEngineTest, AFingerprintWithoutTlsIsRefusedBeforeAnythingIsSent) {
+  At(0).tlsFingerprint = std::string(64, 'a');
+  RunCheckNow();
+  EXPECT_EQ(servers[0].commands, Names{});
+  ASSERT_EQ(host.boxes.size(), 1u);
+  EXPECT_EQ(host.boxes[0].first, texts::kFingerprintWithoutTls);
 }
 
 TEST_F(SecureEngineTest, EachAddressIsTriedInTurn) {
