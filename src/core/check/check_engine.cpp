@@ -225,27 +225,28 @@ bool CheckEngine::StartAccountCheck(int position) {
   tlsTarget_.host = ServerHostName(account->server.value_or(""));
   tlsTarget_.pin = security_.pin;
   host_.StartTimer(CheckTimer::kServerTimeout, ServerTimeoutMs(settings_.svTimeout));
-  session_.SetState(SessionState::kGreeting);
+  session_.Begin(*account);
+  // What the settings sheet applies meanwhile counts from the next check.
+  port_ = account->port;
+  addresses_ = account->cachedAddresses;
   addressIndex_ = 0;
   connectionStartMs_ = host_.MonotonicMs();
   return Connect(position);
 }
 
 bool CheckEngine::Connect(int position) {
-  const std::vector<NetAddress>& addresses = AccountAt(position)->cachedAddresses;
   while (true) {
     host_.Log("connect...");
     connected_ = false;
     startTlsDue_ = false;
     sendFailed_ = false;
-    OpenResult opened =
-        transport_.OpenConnection(addresses[addressIndex_], AccountAt(position)->port);
+    OpenResult opened = transport_.OpenConnection(addresses_[addressIndex_], port_);
     activeSocket_ = opened.socket;
     if (opened.socket != kNoSocket) {
       MarkReplyStart();
       return true;
     }
-    if (addressIndex_ + 1 >= addresses.size()) {
+    if (addressIndex_ + 1 >= addresses_.size()) {
       FailAccount(position, opened.error);
       return false;
     }
@@ -254,10 +255,7 @@ bool CheckEngine::Connect(int position) {
 }
 
 bool CheckEngine::TryNextAddress() {
-  Account* account = current_;
-  if (account == nullptr || connected_ || addressIndex_ + 1 >= account->cachedAddresses.size()) {
-    return false;
-  }
+  if (current_ == nullptr || connected_ || addressIndex_ + 1 >= addresses_.size()) return false;
   transport_.CloseConnection(activeSocket_);
   ++addressIndex_;
   host_.StartTimer(CheckTimer::kServerTimeout, ServerTimeoutMs(settings_.svTimeout));
@@ -479,9 +477,8 @@ void CheckEngine::ServerTimeout() {
 
 std::string CheckEngine::TimeoutText() {
   // A plain connection to the POP3S port hears nothing: the server waits for a TLS handshake.
-  Account* account = current_;
-  if (account != nullptr && session_.State() == SessionState::kGreeting &&
-      security_.mode == SecurityMode::kNone && account->port == kPop3sPort) {
+  if (current_ != nullptr && session_.State() == SessionState::kGreeting &&
+      security_.mode == SecurityMode::kNone && port_ == kPop3sPort) {
     return texts::kPlainOnTlsPort;
   }
   // The replies never came to commands that could not be sent.

@@ -146,9 +146,11 @@ class CheckEngine : public TransportEvents {
   bool verbose_ = false;
   bool pipelining_ = true;
 
-  // The connection of the account being checked.
+  // The connection of the account being checked, as its settings were when the check started.
   SecuritySetting security_;
   TlsTarget tlsTarget_;
+  int port_ = 0;
+  std::vector<NetAddress> addresses_;
   size_t addressIndex_ = 0;
   bool connected_ = false;
   bool startTlsDue_ = false;  // STLS was accepted in the read being handled

@@ -41,8 +41,8 @@ std::string_view NextWord(std::string_view text, size_t& pos) {
   return text.substr(start, pos - start);
 }
 
-bool WantsStls(const Account& account) {
-  return account.security == static_cast<int>(SecurityMode::kStls);
+bool WantsStls(const AccountFields& fields) {
+  return fields.security == static_cast<int>(SecurityMode::kStls);
 }
 
 // A refusal that names SSL or TLS, as Dovecot's "-ERR [AUTH] Plaintext authentication
@@ -64,7 +64,7 @@ bool IsPositiveReply(std::string_view line) {
 
 void Pop3Session::LogLine(const Account& account, std::string_view text) {
   std::string entry = "[";
-  entry += account.mailbox.value_or("");
+  entry += fields_ ? fields_->mailbox : account.mailbox.value_or("");
   entry += "] ";
   entry += text;
   host_.Log(entry);
@@ -77,7 +77,18 @@ void Pop3Session::ForgetCommands() {
   fetching_ = false;
 }
 
+void Pop3Session::Begin(const Account& account) {
+  SetState(SessionState::kGreeting);
+  fields_ = FieldsOf(account);
+}
+
+const AccountFields& Pop3Session::Fields(const Account& account) {
+  if (!fields_) fields_ = FieldsOf(account);
+  return *fields_;
+}
+
 void Pop3Session::SetState(SessionState state) {
+  if (state == SessionState::kGreeting) fields_.reset();
   ForgetCommands();
   window_.Push(ExpectedReply{state, currentNumber_});
   Enter();
@@ -241,8 +252,8 @@ SessionReply Pop3Session::OnLine(std::string_view line, Account& account) {
     case SessionState::kUserSent: {
       if (settings_.log) LogLine(account, line);
       if (!IsPositiveReply(line)) return LoginRejected(texts::kUserRejected, line, account);
-      return Send(account, SessionState::kAuthSent,
-                  "PASS " + account.password.value_or("") + "\r\n", "PASS ****");
+      return Send(account, SessionState::kAuthSent, "PASS " + Fields(account).password + "\r\n",
+                  "PASS ****");
     }
     case SessionState::kAuthSent:
       if (settings_.log) LogLine(account, line);
@@ -277,7 +288,7 @@ SessionReply Pop3Session::Greeting(std::string_view line, Account& account) {
   if (!IsPositiveReply(line)) return FailWithReply(texts::kBadGreeting, line);
   greeting_.assign(line);
   // An account that cannot log in fails here, before any STLS.
-  if (const char* problem = LoginProblem(account)) return Fail(problem);
+  if (const char* problem = LoginProblem(Fields(account))) return Fail(problem);
   secured_ = false;
   stlsOffered_ = false;
   pipelining_ = false;
@@ -291,30 +302,31 @@ std::optional<std::string_view> Pop3Session::ApopTimestamp() const {
   return std::string_view(greeting_).substr(open, close - open + 1);
 }
 
-const char* Pop3Session::LoginProblem(const Account& account) const {
-  if (account.user.value_or("").empty()) return texts::kNoUserName;
-  if (account.password.value_or("").empty()) return texts::kNoPassword;
-  if (!IsSendableCredential(*account.user) || !IsSendableCredential(*account.password)) {
+const char* Pop3Session::LoginProblem(const AccountFields& fields) const {
+  if (fields.user.empty()) return texts::kNoUserName;
+  if (fields.password.empty()) return texts::kNoPassword;
+  if (!IsSendableCredential(fields.user) || !IsSendableCredential(fields.password)) {
     return kCredentialRefused;
   }
-  if (account.apop == 1 && !ApopTimestamp()) return texts::kNoApop;
+  if (fields.apop == 1 && !ApopTimestamp()) return texts::kNoApop;
   return nullptr;
 }
 
 SessionReply Pop3Session::Login(Account& account) {
-  if (const char* problem = LoginProblem(account)) return Fail(problem);
-  if (account.apop == 1) {
+  const AccountFields& fields = Fields(account);
+  if (const char* problem = LoginProblem(fields)) return Fail(problem);
+  if (fields.apop == 1) {
     std::string stamp(*ApopTimestamp());
-    stamp += *account.password;
+    stamp += fields.password;
     return Send(account, SessionState::kAuthSent,
-                "APOP " + *account.user + " " + Md5Hex(stamp) + "\r\n", "APOP ****");
+                "APOP " + fields.user + " " + Md5Hex(stamp) + "\r\n", "APOP ****");
   }
-  return Send(account, SessionState::kUserSent, "USER " + *account.user + "\r\n");
+  return Send(account, SessionState::kUserSent, "USER " + fields.user + "\r\n");
 }
 
 SessionReply Pop3Session::LoginRejected(const char* message, std::string_view line,
                                         const Account& account) {
-  if (account.security == static_cast<int>(SecurityMode::kNone) && AsksForTls(line)) {
+  if (Fields(account).security == static_cast<int>(SecurityMode::kNone) && AsksForTls(line)) {
     return FailWithReply(texts::kTlsRequired, line);
   }
   return FailWithReply(message, line);
@@ -342,7 +354,7 @@ SessionReply Pop3Session::CapaLine(std::string_view line, Account& account) {
 }
 
 SessionReply Pop3Session::AfterCapa(Account& account, bool listed) {
-  if (!WantsStls(account) || secured_) return Login(account);
+  if (!WantsStls(Fields(account)) || secured_) return Login(account);
   // A server without CAPA may still know STLS; its answer decides.
   if (listed && !stlsOffered_) return Fail(texts::kStlsNotOffered);
   return Send(account, SessionState::kStlsSent, "STLS\r\n");

@@ -100,7 +100,10 @@ class Pop3Session {
 
   void SetSettings(const SessionSettings& settings) { settings_ = settings; }
 
-  // The controller sets Greeting just before it connects.
+  // The controller starts each connection with this, just before it connects: the check works on
+  // the account's settings as they are now, whatever the settings sheet applies meanwhile.
+  void Begin(const Account& account);
+  // Greeting without Begin takes the settings when the greeting arrives.
   void SetState(SessionState state);
   SessionState State() const { return state_; }
 
@@ -133,12 +136,14 @@ class Pop3Session {
   size_t MessageCapacity() const { return message_.capacity(); }
 
  private:
+  // The settings of the account taken for this connection.
+  const AccountFields& Fields(const Account& account);
   SessionReply Greeting(std::string_view line, Account& account);
   SessionReply Login(Account& account);
   // The bracketed timestamp of the greeting (the last "<" and the last ">" after it).
   std::optional<std::string_view> ApopTimestamp() const;
   // The message that keeps the account from logging in, or null.
-  const char* LoginProblem(const Account& account) const;
+  const char* LoginProblem(const AccountFields& fields) const;
   SessionReply CapaLine(std::string_view line, Account& account);
   SessionReply StlsReply(std::string_view line, Account& account);
   SessionReply AfterCapa(Account& account, bool listed);
@@ -203,6 +208,7 @@ class Pop3Session {
   };
   std::optional<PendingMessage> pending_;
   UidlTable uidl_;
+  std::optional<AccountFields> fields_;
   // The greeting, kept for APOP's timestamp when the login waits for TLS.
   std::string greeting_;
   bool stlsOffered_ = false;

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -149,6 +150,45 @@ TEST_F(EngineTest, AConnectionHasATotalDeadline) {
   EXPECT_LE(host.now, kConnectionDeadlineMs + 100 + 30000);
   ASSERT_EQ(host.boxes.size(), 1u);
   EXPECT_EQ(host.boxes[0].first, texts::kTimedOut);
+}
+
+// The settings sheet applies an edit while the account's check runs: the check goes on with the
+// settings it started with; the edit counts from the next check.
+TEST_F(EngineTest, AnEditAppliedDuringACheckWaitsForTheNextCheck) {
+  struct Case {
+    const char* name;
+    int reads;  // what the server has said when the edit comes
+    std::function<void(AccountFields&)> edit;
+  };
+  const Case cases[] = {
+      {"password between USER and PASS", 2, [](AccountFields& f) { f.password = "new"; }},
+      {"STLS switched off during CAPA", 1, [](AccountFields& f) { f.security = 0; }},
+      {"APOP switched on during CAPA", 1, [](AccountFields& f) { f.apop = 1; }},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    host = testing::FakeCheckHost();
+    servers[0].commands.clear();
+    servers[0].capabilities = {"STLS", "UIDL"};
+    servers[0].stlsAccepted = true;
+    network.sentInClear.clear();
+    MakeEngine(1);
+    At(0).security = 2;
+    network.readsLeft = c.reads;
+    engine->CheckNow();
+    host.Advance(150, *engine, network);
+    ASSERT_TRUE(network.Open());
+    AccountFields edited = FieldsOf(At(0));
+    c.edit(edited);
+    engine->ApplyAccounts({{&At(0), edited}});
+    network.readsLeft = -1;
+    host.Advance(10000, *engine, network);
+    EXPECT_FALSE(engine->ErrorSeen());
+    EXPECT_EQ(engine->List().Size(), 2u);
+    EXPECT_EQ(network.sentInClear, (Names{"CAPA", "STLS"}));
+    Names login(servers[0].commands.begin() + 3, servers[0].commands.begin() + 5);
+    EXPECT_EQ(login, (Names{"USER user", "PASS secret"}));
+  }
 }
 
 }  // namespace
