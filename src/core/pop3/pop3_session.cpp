@@ -424,7 +424,7 @@ SessionReply Pop3Session::Follow(const SyncStep& step, Account& account) {
 SessionReply Pop3Session::StartFetch(Account& account, int first) {
   Pop();
   fetching_ = true;
-  nextList_ = first;
+  nextList_ = FirstFetched(account, first, settings_.bounds);
   return Refill(account);
 }
 
@@ -605,6 +605,7 @@ SessionReply Pop3Session::CompletePending(Account& account) {
   ++newCount;
   account.lastNumber = message.number;
   account.lastIdentity = item->identity;
+  KeepWithinBounds(account, keeper_, settings_.bounds);
   return {};
 }
 

@@ -23,6 +23,7 @@
 #include "core/config/account.h"
 #include "core/mime/mail_item.h"
 #include "core/pop3/item_keeper.h"
+#include "core/pop3/mailbox_bounds.h"
 #include "core/pop3/mailbox_sync.h"
 #include "core/pop3/reply_window.h"
 #include "core/pop3/uidl_table.h"
@@ -67,6 +68,7 @@ struct SessionSettings {
   size_t maxMessageBytes = kMaxMessageBytes;
   // Send commands ahead where the server offers PIPELINING (off: lock-step always).
   bool pipelining = true;
+  MailboxBounds bounds;
 };
 
 // What the session needs from the program around it.
