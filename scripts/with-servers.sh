@@ -158,8 +158,11 @@ fi
 # --- fault server ----------------------------------------------------------------------------
 fport=$(free_port)
 cport=$(free_port)
+fault_tls=()
+# With the test authority's self-signed certificate the fault server can answer STLS.
+[ -f "$run/pki/self.pem" ] && fault_tls=(--cert "$run/pki/self.pem" --key "$run/pki/self.key")
 python3 "$root/tests/integration/fault_server.py" --port "$fport" --control-port "$cport" \
-  --lifetime "${POSTWINK_FAULT_LIFETIME:-900}" >"$run/fault.log" 2>&1 &
+  --lifetime "${POSTWINK_FAULT_LIFETIME:-900}" "${fault_tls[@]}" >"$run/fault.log" 2>&1 &
 fault_pid=$!
 for _ in $(seq 1 100); do
   (exec 3<>"/dev/tcp/127.0.0.1/$cport") 2>/dev/null && break

@@ -13,6 +13,7 @@ import hashlib
 import json
 import socket
 import socketserver
+import ssl
 import sys
 import threading
 import time
@@ -25,25 +26,32 @@ DEFAULTS = {
     "messages": None,        # list of message texts (CRLF line ends); None: three small ones
     "uidls": None,           # unique ids; None: "uid-<n>"
     "no_uidl": False,        # UIDL answered with -ERR
-    "no_top": False,         # TOP answered with -ERR
+    "no_top": False,         # TOP answered with -ERR (true, or a list of message numbers)
     "no_list": False,        # LIST answered with -ERR
     "reject_stat": False,
-    "drop_at": None,         # "CONNECT", a command name, or "RETR_BODY": close there
+    "deleted": None,         # numbers of the messages (and their uids) deleted since
+    "drop_at": None,         # "CONNECT", a command name or whole command, or "RETR_BODY"
     "silent_at": None,       # same, but stay connected and say nothing more
     "uidl_extra": 0,         # UIDL lists this many more lines than STAT counts
     "byte_reads": False,     # send everything one byte at a time
     "endless_line": False,   # RETR/TOP: after +OK, a line that never ends
     "big_message_mb": 0,     # message 1 replaced by one of this many megabytes
     "list_size": None,       # size announced by LIST, whatever the message is
+    "list_sizes": None,      # sizes announced by LIST, one per message
     "stat_count": None,      # count announced by STAT
     "quit_keeps_open": False,
+    "quit_chatter": False,   # after the reply to QUIT, lines without end
+    "endless_capa": False,   # CAPA answered with a listing without end
+    "endless_text": None,    # numbers of messages whose RETR/TOP text has no end
     "capa": None,            # CAPA answers these lines; None: -ERR
-    "stls": None,            # "refuse": STLS answered with -ERR; None: an unknown command
+    "stls": None,            # "refuse": -ERR; "accept": TLS (with --cert); None: unknown command
+    "tls_close_at": None,    # a command: end TLS there (close_notify) unanswered, stay connected
     "trickle_at": None,      # a command whose reply (and all after it) comes a byte at a time
     "trickle_seconds": 0.3,  # the pause before each trickled byte
     "batch_seconds": None,   # gather the commands that come within this time, then answer all
 }
 
+tls_context = None
 lock = threading.Lock()
 scenario = dict(DEFAULTS)
 last_transcript = []
@@ -131,10 +139,28 @@ class Pop3Handler(socketserver.BaseRequestHandler):
             except (socket.timeout, OSError):
                 break
 
+    def endless_lines(self, line):
+        """Sends the line again and again until the client goes or the session's time is up."""
+        block = ((line + "\r\n") * 64).encode("latin-1")
+        while time.time() < self.deadline:
+            self.request.sendall(block)
+
+    def tls_close(self):
+        """Sends close_notify, waits for the client's, then stays connected until it goes."""
+        try:
+            self.request = self.request.unwrap()
+        except (ssl.SSLError, OSError):
+            return
+        self.wait_for_close()
+
     def message(self, n):
         return self.messages[n - 1]
 
     def send_message(self, n, body_lines=None):
+        if n in (self.sc["endless_text"] or []):
+            self.line("+OK message follows")
+            self.endless_lines("z" * 998)
+            return False
         if self.sc["endless_line"]:
             self.line("+OK")
             chunk = b"x" * 65536
@@ -180,6 +206,11 @@ class Pop3Handler(socketserver.BaseRequestHandler):
         self.messages = self.sc["messages"] if self.sc["messages"] is not None else default_messages()
         count = len(self.messages)
         uidls = self.sc["uidls"] or ["uid-%d" % (i + 1) for i in range(count)]
+        if self.sc["deleted"]:
+            kept = [i for i in range(count) if i + 1 not in self.sc["deleted"]]
+            self.messages = [self.messages[i] for i in kept]
+            uidls = [uidls[i] for i in kept]
+            count = len(self.messages)
         self.buf = b""
         self.trickling = False
         self.deadline = time.time() + SESSION_LIMIT
@@ -204,10 +235,17 @@ class Pop3Handler(socketserver.BaseRequestHandler):
                 transcript.append(cmd)
                 word = cmd.split(" ")[0].upper()
                 args = cmd.split(" ")[1:]
-                if self.stop_here(word):
+                if self.stop_here(word) or self.stop_here(cmd):
+                    return
+                if self.sc["tls_close_at"] in (word, cmd) and isinstance(self.request, ssl.SSLSocket):
+                    self.tls_close()
                     return
                 if word == self.sc["trickle_at"]:
                     self.trickling = True
+                if word == "CAPA" and self.sc["endless_capa"]:
+                    self.line("+OK capability list follows")
+                    self.endless_lines("X-CAPABILITY")
+                    return
                 if word == "CAPA" and self.sc["capa"] is not None:
                     self.line("+OK capability list follows")
                     for capability in self.sc["capa"]:
@@ -215,6 +253,10 @@ class Pop3Handler(socketserver.BaseRequestHandler):
                     self.line(".")
                 elif word == "STLS" and self.sc["stls"] == "refuse":
                     self.line("-ERR TLS not available today")
+                elif word == "STLS" and self.sc["stls"] == "accept" and tls_context:
+                    self.line("+OK begin TLS")
+                    self.request = tls_context.wrap_socket(self.request, server_side=True)
+                    self.buf = b""
                 elif word == "USER":
                     self.line("+OK" if args and args[0] == self.sc["user"] else "-ERR no such user")
                 elif word == "PASS":
@@ -238,12 +280,17 @@ class Pop3Handler(socketserver.BaseRequestHandler):
                         self.line("-ERR no such message")
                     else:
                         size = self.sc["list_size"]
+                        if self.sc["list_sizes"] is not None:
+                            size = self.sc["list_sizes"][n - 1]
                         if size is None:
                             size = (self.sc["big_message_mb"] << 20) if (n == 1 and self.sc["big_message_mb"]) else len(self.message(n))
                         self.line("+OK %d %d" % (n, size))
                 elif word in ("RETR", "TOP"):
                     n = int(args[0]) if args and args[0].isdigit() else 0
-                    if (word == "TOP" and self.sc["no_top"]) or not 1 <= n <= count:
+                    no_top = self.sc["no_top"]
+                    if isinstance(no_top, list):
+                        no_top = n in no_top
+                    if (word == "TOP" and no_top) or not 1 <= n <= count:
                         self.line("-ERR not available")
                     else:
                         lines = int(args[1]) if word == "TOP" and len(args) > 1 else None
@@ -260,6 +307,8 @@ class Pop3Handler(socketserver.BaseRequestHandler):
                         self.line(".")
                 elif word == "QUIT":
                     self.line("+OK bye")
+                    if self.sc["quit_chatter"]:
+                        self.endless_lines("+OK still here")
                     if self.sc["quit_keeps_open"]:
                         self.wait_for_close()
                     return
@@ -304,7 +353,13 @@ def main():
     ap.add_argument("--port", type=int, required=True)
     ap.add_argument("--control-port", type=int, required=True)
     ap.add_argument("--lifetime", type=int, default=900)
+    ap.add_argument("--cert")
+    ap.add_argument("--key")
     args = ap.parse_args()
+    global tls_context
+    if args.cert and args.key:
+        tls_context = ssl.SSLContext(ssl.PROTOCOL_TLS_SERVER)
+        tls_context.load_cert_chain(args.cert, args.key)
     pop3 = Server(("127.0.0.1", args.port), Pop3Handler)
     control = Server(("127.0.0.1", args.control_port), ControlHandler)
     for server in (pop3, control):

@@ -3,6 +3,8 @@
 // pinning, refusals, IPv6, and the pace a reply must keep.
 #include <gtest/gtest.h>
 
+#include <chrono>
+
 #include <cstdlib>
 #include <filesystem>
 #include <string>
@@ -229,6 +231,36 @@ TEST_F(TlsFaultTest, StlsRefusedOrNotOfferedSendsNoCredentials) {
     EXPECT_EQ(outcome.error, c.error) << c.scenario;
     for (const char* secret : {"USER", "PASS", "APOP", "fpass"}) {
       EXPECT_EQ(transcript.find(secret), std::string::npos) << c.scenario << transcript;
+    }
+  }
+}
+
+// A server that ends TLS (close_notify) and waits for ours: its close is the end of the
+// connection, normal after QUIT and a disconnection before it, and it is taken at once.
+TEST_F(TlsFaultTest, CloseNotifyIsTheServersClose) {
+  auto fingerprint = Env("POSTWINK_TLS_SELF_SIGNED_SHA256");
+  if (!fingerprint) GTEST_SKIP() << "no test certificates (Dovecot is not installed)";
+  struct Case {
+    const char* at;
+    bool failed;
+    std::string error;
+  };
+  const Case cases[] = {{"QUIT", false, ""}, {"STAT", true, texts::kDisconnected}};
+  for (const Case& c : cases) {
+    std::string scenario = R"({"capa": ["STLS", "UIDL"], "stls": "accept", "tls_close_at": ")" +
+                           std::string(c.at) + R"("})";
+    ASSERT_EQ(FaultControl(scenario), "OK");
+    Checker checker;
+    Account& account = checker.AddAccount("fault", port, "fuser", "fpass");
+    account.security = kStls;
+    account.tlsFingerprint = *fingerprint;
+    auto start = std::chrono::steady_clock::now();
+    checker.CheckNow();
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(10)) << c.at;
+    EXPECT_EQ(checker.OutcomeOf(0).failed, c.failed) << c.at;
+    EXPECT_EQ(checker.OutcomeOf(0).error, c.error) << c.at;
+    if (!c.failed) {
+      EXPECT_EQ(checker.Engine().List().Size(), 3u);
     }
   }
 }

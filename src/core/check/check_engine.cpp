@@ -156,6 +156,7 @@ void CheckEngine::CheckNow() {
 
 void CheckEngine::StartCheckCycle() {
   cycleActive_ = true;
+  takenInCycle_.clear();
   session_.newCount = 0;
   errorSeen_ = false;
   firstErrorName_.reset();
@@ -165,22 +166,31 @@ void CheckEngine::StartCheckCycle() {
 void CheckEngine::Step() {
   if (activeSocket_ != kNoSocket) return;
   int count = static_cast<int>(accounts_.size());
+  // An account that became due again while the cycle ran waits for the next cycle: a long check
+  // must not keep a cycle from ever ending and announcing what it found.
+  auto takes = [this](const Account& account) {
+    return account.due && !takenInCycle_.count(&account);
+  };
   int found = -1;
   for (int i = lastStartedIndex_ + 1; i < count && found < 0; ++i) {
-    if (accounts_[i]->due) found = i;
+    if (takes(*accounts_[i])) found = i;
   }
   for (int i = 0; i < count && found < 0; ++i) {
-    if (accounts_[i]->due) found = i;
+    if (takes(*accounts_[i])) found = i;
   }
   lastStartedIndex_ = found >= 0 ? found : count;
   if (found < 0) {
     host_.StopTimer(CheckTimer::kCheckStep);
     cycleActive_ = false;
     FinishCycle(session_.newCount);
+    if (std::any_of(accounts_.begin(), accounts_.end(), [](const auto& a) { return a->due; })) {
+      StartCheckCycle();
+    }
     return;
   }
   Account& account = *accounts_[found];
   account.due = false;
+  takenInCycle_.insert(&account);
   host_.SetTrayFrames(TrayFrames::kReceiving);
   host_.SetToolTip(std::string(texts::kCheckingMail) + account.mailbox.value_or("") + "]");
   host_.StartTrayAnimation(400);
@@ -218,26 +228,28 @@ bool CheckEngine::StartAccountCheck(int position) {
   tlsTarget_.host = ServerHostName(account->server.value_or(""));
   tlsTarget_.pin = security_.pin;
   host_.StartTimer(CheckTimer::kServerTimeout, ServerTimeoutMs(settings_.svTimeout));
-  session_.SetState(SessionState::kGreeting);
+  session_.Begin(*account);
+  // What the settings sheet applies meanwhile counts from the next check.
+  port_ = account->port;
+  addresses_ = account->cachedAddresses;
   addressIndex_ = 0;
+  connectionStartMs_ = host_.MonotonicMs();
   return Connect(position);
 }
 
 bool CheckEngine::Connect(int position) {
-  const std::vector<NetAddress>& addresses = AccountAt(position)->cachedAddresses;
   while (true) {
     host_.Log("connect...");
     connected_ = false;
     startTlsDue_ = false;
     sendFailed_ = false;
-    OpenResult opened =
-        transport_.OpenConnection(addresses[addressIndex_], AccountAt(position)->port);
+    OpenResult opened = transport_.OpenConnection(addresses_[addressIndex_], port_);
     activeSocket_ = opened.socket;
     if (opened.socket != kNoSocket) {
       MarkReplyStart();
       return true;
     }
-    if (addressIndex_ + 1 >= addresses.size()) {
+    if (addressIndex_ + 1 >= addresses_.size()) {
       FailAccount(position, opened.error);
       return false;
     }
@@ -246,10 +258,7 @@ bool CheckEngine::Connect(int position) {
 }
 
 bool CheckEngine::TryNextAddress() {
-  Account* account = current_;
-  if (account == nullptr || connected_ || addressIndex_ + 1 >= account->cachedAddresses.size()) {
-    return false;
-  }
+  if (current_ == nullptr || connected_ || addressIndex_ + 1 >= addresses_.size()) return false;
   transport_.CloseConnection(activeSocket_);
   ++addressIndex_;
   host_.StartTimer(CheckTimer::kServerTimeout, ServerTimeoutMs(settings_.svTimeout));
@@ -311,6 +320,9 @@ void CheckEngine::AbortAccountCheck(int position) {
     if (settings_.sokigErr == 1 && position >= 0) return;
     host_.StopTimer(CheckTimer::kCheckStep);
     cycleActive_ = false;
+    // The accounts not reached wait for the next cycle, which starts counting afresh: what this
+    // one fetched is announced now or never.
+    FinishCycle(session_.newCount);
   }
 }
 
@@ -360,10 +372,18 @@ void CheckEngine::HandleSocketEvent(SocketHandle socket, SocketEvent event, int 
         FailAccount(PositionOf(current_), TlsFailureText(transport_.LastTlsFailure()));
         break;
       }
+      if (status == ReceiveStatus::kClosed) {
+        HandleSocketEvent(socket, SocketEvent::kClose, 0);
+        break;
+      }
       if (status == ReceiveStatus::kSecured && !Secured()) break;
       if (startTlsDue_ && !StartTls()) break;
       if (ReplyTooSlow()) {
         FailAccount(PositionOf(current_), texts::kTooSlow);
+        break;
+      }
+      if (host_.MonotonicMs() - connectionStartMs_ > kConnectionDeadlineMs) {
+        FailAccount(PositionOf(current_), texts::kTimedOut);
         break;
       }
       host_.StartTimer(CheckTimer::kServerTimeout, ServerTimeoutMs(settings_.svTimeout));
@@ -371,12 +391,7 @@ void CheckEngine::HandleSocketEvent(SocketHandle socket, SocketEvent event, int 
     }
     case SocketEvent::kClose:
       if (session_.State() == SessionState::kQuitting) {
-        transport_.CloseConnection(socket);
-        host_.StopTimer(CheckTimer::kServerTimeout);
-        activeSocket_ = kNoSocket;
-        int position = PositionOf(current_);
-        current_ = nullptr;
-        host_.AccountCheckEnded(position, nullptr);
+        EndCheckNormally();
       } else {
         FailAccount(PositionOf(current_), texts::kDisconnected);
       }
@@ -384,6 +399,15 @@ void CheckEngine::HandleSocketEvent(SocketHandle socket, SocketEvent event, int 
     default:
       break;
   }
+}
+
+void CheckEngine::EndCheckNormally() {
+  transport_.CloseConnection(activeSocket_);
+  host_.StopTimer(CheckTimer::kServerTimeout);
+  activeSocket_ = kNoSocket;
+  int position = PositionOf(current_);
+  current_ = nullptr;
+  host_.AccountCheckEnded(position, nullptr);
 }
 
 void CheckEngine::SendReply(SessionReply& reply, Account& account) {
@@ -415,6 +439,10 @@ bool CheckEngine::HandleLine(std::string_view line) {
   Account* account = current_;
   if (account == nullptr) return false;
   SessionReply reply = session_.OnLine(line, *account);
+  if (reply.quitAnswered) {
+    EndCheckNormally();
+    return false;
+  }
   SendReply(reply, *account);
   if (reply.startTls) {
     // The handshake starts once this read is done; what else it brought came in clear and is
@@ -453,9 +481,8 @@ void CheckEngine::ServerTimeout() {
 
 std::string CheckEngine::TimeoutText() {
   // A plain connection to the POP3S port hears nothing: the server waits for a TLS handshake.
-  Account* account = current_;
-  if (account != nullptr && session_.State() == SessionState::kGreeting &&
-      security_.mode == SecurityMode::kNone && account->port == kPop3sPort) {
+  if (current_ != nullptr && session_.State() == SessionState::kGreeting &&
+      security_.mode == SecurityMode::kNone && port_ == kPop3sPort) {
     return texts::kPlainOnTlsPort;
   }
   // The replies never came to commands that could not be sent.
@@ -466,9 +493,13 @@ std::string CheckEngine::TimeoutText() {
 void CheckEngine::FinishCycle(int newCount) {
   if (newCount > 0) {
     size_t before = displayList_.Size();
+    size_t replaced = 0;
     int sum = 0;
-    for (auto& account : accounts_) sum += MergeIntoDisplayList(*account, displayList_, keeper_);
+    for (auto& account : accounts_) {
+      sum += MergeIntoDisplayList(*account, displayList_, keeper_, &replaced);
+    }
     sum += MergeIntoDisplayList(updateAccount_, displayList_, keeper_);
+    if (sum == 0 && replaced > 0 && host_.ListWindowOpen()) host_.RefreshListWindow(false);
     if (sum != 0) {
       std::vector<const MailItem*> announced;
       for (size_t i = before; i < displayList_.Size(); ++i) {
@@ -595,6 +626,7 @@ void CheckEngine::ApplySettings() {
   // Items of deleted accounts that were never listed go too; the update notice was listed.
   keeper_.ReleaseIf([&](const MailItem& item) { return !known(item.account); });
   updateAccount_.items.clear();
+  for (const auto& account : retired_) takenInCycle_.erase(account.get());
   retired_.clear();
   for (const auto& item : displayList_.Items()) host_.RefilterItem(*item);
 }

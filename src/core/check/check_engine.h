@@ -5,7 +5,7 @@
 // into the DisplayList, sound, list window, tray). The host drives it with timer ticks and
 // socket events; it talks back only through CheckHost and Transport.
 //
-// Besides the idle time-out, every reply must come at an average of at least
+// Besides the idle time-out and the total deadline, every reply must come at an average of at least
 // kMinReplyBytesPerSecond, counted from its command, once SV_TIMEOUT seconds have passed: a
 // server that trickles a byte now and then cannot hold a check open for ever, while a large
 // message over a slow link (which brings far more) is never cut.
@@ -13,6 +13,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <unordered_set>
 #include <vector>
 
 #include "core/check/check_host.h"
@@ -30,6 +31,9 @@ inline constexpr int kMinReplyBytesPerSecond = 512;
 // A laptop moves between networks and a provider may move its server: an account's addresses
 // are looked up again after this long, and after any failed check.
 inline constexpr int64_t kAddressLifetimeMs = 30 * 60 * 1000;
+// However fast a server talks, one account's check ends after this long, which a large first
+// check over a slow line still meets.
+inline constexpr int64_t kConnectionDeadlineMs = 2 * 3600 * 1000;
 
 class CheckEngine : public TransportEvents {
  public:
@@ -114,6 +118,8 @@ class CheckEngine : public TransportEvents {
   Account* AccountAt(int position);
   int PositionOf(const Account* account) const;
   void EndConnectionQuietly();
+  // The server answered QUIT or closed after it: the check ended normally.
+  void EndCheckNormally();
   // LOG=1 or "-v": the separators, the login replies and the error texts are logged too.
   bool FullLog() const { return settings_.log == 1 || verbose_; }
   std::string MailboxName(int position);
@@ -131,6 +137,8 @@ class CheckEngine : public TransportEvents {
   // The account whose connection is open, by identity: the settings sheet may renumber or
   // delete accounts while it is open.
   Account* current_ = nullptr;
+  // The accounts this cycle has taken, each at most once.
+  std::unordered_set<const Account*> takenInCycle_;
   // Accounts deleted by ApplyAccounts, kept with their items until ApplySettings.
   std::vector<std::unique_ptr<Account>> retired_;
   int lastStartedIndex_ = 0;
@@ -141,13 +149,16 @@ class CheckEngine : public TransportEvents {
   bool verbose_ = false;
   bool pipelining_ = true;
 
-  // The connection of the account being checked.
+  // The connection of the account being checked, as its settings were when the check started.
   SecuritySetting security_;
   TlsTarget tlsTarget_;
+  int port_ = 0;
+  std::vector<NetAddress> addresses_;
   size_t addressIndex_ = 0;
   bool connected_ = false;
   bool startTlsDue_ = false;  // STLS was accepted in the read being handled
   bool sendFailed_ = false;   // commands sent ahead could not go out
+  int64_t connectionStartMs_ = 0;
   int64_t replyStartMs_ = 0;
   uint64_t replyStartBytes_ = 0;
 };

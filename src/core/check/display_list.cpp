@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <string_view>
+#include <unordered_map>
 #include <unordered_set>
 #include <utility>
 
@@ -61,9 +62,19 @@ bool DisplayList::Contains(const MailItem* item) const {
                      [&](const std::unique_ptr<MailItem>& own) { return own.get() == item; });
 }
 
-int MergeIntoDisplayList(Account& account, DisplayList& list, ItemKeeper& keeper) {
+int MergeIntoDisplayList(Account& account, DisplayList& list, ItemKeeper& keeper,
+                         size_t* replaced) {
   MergeIndex index;
-  for (const auto& entry : list.Items()) index.Add(*entry);
+  // The account's gone entries by identity, the one text that a copy without a unique id shares.
+  std::unordered_map<std::string_view, size_t> gone;
+  for (size_t i = 0; i < list.Size(); ++i) {
+    const MailItem& entry = *list.At(i);
+    if ((entry.flags & kMailGone) == 0) {
+      index.Add(entry);
+    } else if (entry.account == &account) {
+      gone.emplace(entry.identity, i);
+    }
+  }
   // Room first: an item taken from the keeper must reach the list, or memory running out would
   // destroy it while its account still points at it.
   list.Reserve(list.Size() + account.items.size());
@@ -73,6 +84,17 @@ int MergeIntoDisplayList(Account& account, DisplayList& list, ItemKeeper& keeper
     std::unique_ptr<MailItem> owned = keeper.Take(item);
     if (!owned) continue;
     const MailItem& listed = *owned;
+    if (auto it = gone.find(item->identity); it != gone.end()) {
+      const MailItem& old = *list.At(it->second);
+      owned->flags |= old.flags & kMailRemoved;
+      owned->isNew = old.isNew;
+      size_t at = it->second;
+      gone.erase(it);
+      list.Replace(at, std::move(owned));
+      if (replaced != nullptr) ++*replaced;
+      index.Add(listed);
+      continue;
+    }
     list.Append(std::move(owned));
     if ((listed.flags & (kMailSpam | kMailHidden)) == 0) ++count;
     index.Add(listed);

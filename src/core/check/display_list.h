@@ -24,6 +24,8 @@ class DisplayList {
 
   void Reserve(size_t count) { items_.reserve(count); }
   void Append(std::unique_ptr<MailItem> item) { items_.push_back(std::move(item)); }
+  // Puts item in the place of the one at index, which is destroyed.
+  void Replace(size_t index, std::unique_ptr<MailItem> item) { items_[index] = std::move(item); }
   // Destroys every item for which remove is true, keeping the order of the rest.
   size_t RemoveIf(const std::function<bool(const MailItem&)>& remove);
 
@@ -34,6 +36,10 @@ class DisplayList {
 // Moves the account's items that the list does not hold yet (same account and unique id, or same
 // account and identity when either lacks a unique id) from the keeper into the list. Returns how
 // many of them count as new (neither spam nor hidden). Linear: the list is indexed once per call.
-int MergeIntoDisplayList(Account& account, DisplayList& list, ItemKeeper& keeper);
+// A listed item flagged as gone never holds back a fresh copy of its message (fetched again
+// after a resynchronisation that could not find it): the copy takes its place and its user
+// state, and counts as nothing new; replaced, when given, counts these.
+int MergeIntoDisplayList(Account& account, DisplayList& list, ItemKeeper& keeper,
+                         size_t* replaced = nullptr);
 
 }  // namespace postwink

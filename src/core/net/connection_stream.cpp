@@ -55,6 +55,7 @@ ReceiveStatus ConnectionStream::Receive(std::string_view raw, const Sender& send
       plain_.empty() ? ReceiveStatus::kHandled : splitter_.Feed(plain_, receiver);
   // Text of one read is not kept past it: a long message goes through in reads of its own.
   if (plain_.capacity() > (1u << 16)) std::string().swap(plain_);
+  if (status == ReceiveStatus::kHandled && progress.closed) return ReceiveStatus::kClosed;
   if (status == ReceiveStatus::kHandled && justSecured) return ReceiveStatus::kSecured;
   return status;
 }

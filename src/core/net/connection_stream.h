@@ -30,7 +30,8 @@ class ConnectionStream {
   // for text of the secured connection.
   TlsFailure StartTls(std::unique_ptr<TlsChannel> channel, const Sender& send);
   // Bytes read from the socket. kSecured: the handshake ended in this read (lines that came with
-  // it were delivered); kTlsFailed: see Failure().
+  // it were delivered); kTlsFailed: see Failure(); kClosed: the server ended TLS after the lines
+  // delivered, and nothing more can come.
   ReceiveStatus Receive(std::string_view raw, const Sender& send,
                         const LineSplitter::LineReceiver& receiver);
   // A command: as it is on a plain connection, encrypted on a secured one, refused while the

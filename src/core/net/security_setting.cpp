@@ -58,7 +58,12 @@ SecuritySetting ReadSecuritySetting(const Account& account) {
   const std::string fingerprint = account.tlsFingerprint.value_or("");
   if (fingerprint.find_first_not_of(" \t") != std::string::npos) {
     setting.pin = ParseFingerprint(fingerprint);
-    if (!setting.pin) setting.error = texts::kFingerprintInvalid;
+    if (!setting.pin) {
+      setting.error = texts::kFingerprintInvalid;
+    } else if (setting.mode == SecurityMode::kNone) {
+      // A pinned certificate means TLS was wanted; a plain check would send the password in clear.
+      setting.error = texts::kFingerprintWithoutTls;
+    }
   }
   return setting;
 }

@@ -17,7 +17,8 @@ enum class ReceiveStatus {
   kReadFailed,   // the read itself failed (the connection reports its end by its own event)
   kOutOfMemory,  // an unterminated line outgrew the limit; the account fails
   kSecured,      // a TLS handshake ended in this read; the lines that followed it were delivered
-  kTlsFailed     // TLS failed; the transport tells why
+  kTlsFailed,    // TLS failed; the transport tells why
+  kClosed        // the server ended TLS (close_notify): its close, whether or not TCP follows
 };
 
 class LineSplitter {

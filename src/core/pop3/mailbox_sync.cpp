@@ -65,6 +65,13 @@ void FillUniqueIds(Account& account, UidlTable& table) {
   table.Clear();
 }
 
+bool MissesUniqueIds(const Account& account) {
+  for (const MailItem* item : account.items) {
+    if (!item->uniqueId) return true;
+  }
+  return false;
+}
+
 void EmptyItems(Account& account, ItemKeeper& keeper) {
   for (MailItem* item : account.items) keeper.Release(item);
   account.items.clear();

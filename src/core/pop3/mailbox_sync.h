@@ -31,6 +31,9 @@ SyncStep AfterVerification(Account& account, std::string_view identity);
 SyncStep Resynchronise(Account& account, UidlTable& table, ItemKeeper& keeper);
 // Gives items without a unique id the one the listing shows for their number.
 void FillUniqueIds(Account& account, UidlTable& table);
+// An item of the account has no unique id yet (the check that fetched it was cut off before
+// its UIDL listing).
+bool MissesUniqueIds(const Account& account);
 // Empties the account's item list (the server has no UIDL, or the message at lastNumber is
 // fetched again); items never listed are released.
 void EmptyItems(Account& account, ItemKeeper& keeper);

@@ -41,8 +41,8 @@ std::string_view NextWord(std::string_view text, size_t& pos) {
   return text.substr(start, pos - start);
 }
 
-bool WantsStls(const Account& account) {
-  return account.security == static_cast<int>(SecurityMode::kStls);
+bool WantsStls(const AccountFields& fields) {
+  return fields.security == static_cast<int>(SecurityMode::kStls);
 }
 
 // A refusal that names SSL or TLS, as Dovecot's "-ERR [AUTH] Plaintext authentication
@@ -64,7 +64,7 @@ bool IsPositiveReply(std::string_view line) {
 
 void Pop3Session::LogLine(const Account& account, std::string_view text) {
   std::string entry = "[";
-  entry += account.mailbox.value_or("");
+  entry += fields_ ? fields_->mailbox : account.mailbox.value_or("");
   entry += "] ";
   entry += text;
   host_.Log(entry);
@@ -77,7 +77,18 @@ void Pop3Session::ForgetCommands() {
   fetching_ = false;
 }
 
+void Pop3Session::Begin(const Account& account) {
+  SetState(SessionState::kGreeting);
+  fields_ = FieldsOf(account);
+}
+
+const AccountFields& Pop3Session::Fields(const Account& account) {
+  if (!fields_) fields_ = FieldsOf(account);
+  return *fields_;
+}
+
 void Pop3Session::SetState(SessionState state) {
+  if (state == SessionState::kGreeting) fields_.reset();
   ForgetCommands();
   window_.Push(ExpectedReply{state, currentNumber_});
   Enter();
@@ -113,6 +124,8 @@ void Pop3Session::Enter() {
   state_ = head.state;
   currentNumber_ = head.number;
   skippingText_ = false;
+  skippedBytes_ = 0;
+  capaBytes_ = 0;
   if (head.skip) return;
   switch (state_) {
     case SessionState::kTopSent:
@@ -239,8 +252,8 @@ SessionReply Pop3Session::OnLine(std::string_view line, Account& account) {
     case SessionState::kUserSent: {
       if (settings_.log) LogLine(account, line);
       if (!IsPositiveReply(line)) return LoginRejected(texts::kUserRejected, line, account);
-      return Send(account, SessionState::kAuthSent,
-                  "PASS " + account.password.value_or("") + "\r\n", "PASS ****");
+      return Send(account, SessionState::kAuthSent, "PASS " + Fields(account).password + "\r\n",
+                  "PASS ****");
     }
     case SessionState::kAuthSent:
       if (settings_.log) LogLine(account, line);
@@ -256,9 +269,13 @@ SessionReply Pop3Session::OnLine(std::string_view line, Account& account) {
     case SessionState::kResyncUidl:
     case SessionState::kFillUidl:
       return UidlLine(line, account);
-    case SessionState::kQuitting:
+    case SessionState::kQuitting: {
       if (StartsWithNoCase(line, "+OK") || StartsWithNoCase(line, "-ER")) LogLine(account, line);
-      return {};
+      // Whatever the server says after this is not waited for.
+      SessionReply reply;
+      reply.quitAnswered = true;
+      return reply;
+    }
     case SessionState::kFailed:
       break;
   }
@@ -271,7 +288,7 @@ SessionReply Pop3Session::Greeting(std::string_view line, Account& account) {
   if (!IsPositiveReply(line)) return FailWithReply(texts::kBadGreeting, line);
   greeting_.assign(line);
   // An account that cannot log in fails here, before any STLS.
-  if (const char* problem = LoginProblem(account)) return Fail(problem);
+  if (const char* problem = LoginProblem(Fields(account))) return Fail(problem);
   secured_ = false;
   stlsOffered_ = false;
   pipelining_ = false;
@@ -285,30 +302,31 @@ std::optional<std::string_view> Pop3Session::ApopTimestamp() const {
   return std::string_view(greeting_).substr(open, close - open + 1);
 }
 
-const char* Pop3Session::LoginProblem(const Account& account) const {
-  if (account.user.value_or("").empty()) return texts::kNoUserName;
-  if (account.password.value_or("").empty()) return texts::kNoPassword;
-  if (!IsSendableCredential(*account.user) || !IsSendableCredential(*account.password)) {
+const char* Pop3Session::LoginProblem(const AccountFields& fields) const {
+  if (fields.user.empty()) return texts::kNoUserName;
+  if (fields.password.empty()) return texts::kNoPassword;
+  if (!IsSendableCredential(fields.user) || !IsSendableCredential(fields.password)) {
     return kCredentialRefused;
   }
-  if (account.apop == 1 && !ApopTimestamp()) return texts::kNoApop;
+  if (fields.apop == 1 && !ApopTimestamp()) return texts::kNoApop;
   return nullptr;
 }
 
 SessionReply Pop3Session::Login(Account& account) {
-  if (const char* problem = LoginProblem(account)) return Fail(problem);
-  if (account.apop == 1) {
+  const AccountFields& fields = Fields(account);
+  if (const char* problem = LoginProblem(fields)) return Fail(problem);
+  if (fields.apop == 1) {
     std::string stamp(*ApopTimestamp());
-    stamp += *account.password;
+    stamp += fields.password;
     return Send(account, SessionState::kAuthSent,
-                "APOP " + *account.user + " " + Md5Hex(stamp) + "\r\n", "APOP ****");
+                "APOP " + fields.user + " " + Md5Hex(stamp) + "\r\n", "APOP ****");
   }
-  return Send(account, SessionState::kUserSent, "USER " + *account.user + "\r\n");
+  return Send(account, SessionState::kUserSent, "USER " + fields.user + "\r\n");
 }
 
 SessionReply Pop3Session::LoginRejected(const char* message, std::string_view line,
                                         const Account& account) {
-  if (account.security == static_cast<int>(SecurityMode::kNone) && AsksForTls(line)) {
+  if (Fields(account).security == static_cast<int>(SecurityMode::kNone) && AsksForTls(line)) {
     return FailWithReply(texts::kTlsRequired, line);
   }
   return FailWithReply(message, line);
@@ -316,6 +334,8 @@ SessionReply Pop3Session::LoginRejected(const char* message, std::string_view li
 
 SessionReply Pop3Session::CapaLine(std::string_view line, Account& account) {
   LogLine(account, line);
+  capaBytes_ += line.size() + 2;
+  if (capaBytes_ > kMaxCapaBytes) return Fail(texts::kOutOfMemory);
   if (!listingSeen_) {
     if (IsPositiveReply(line)) {
       listingSeen_ = true;
@@ -334,7 +354,7 @@ SessionReply Pop3Session::CapaLine(std::string_view line, Account& account) {
 }
 
 SessionReply Pop3Session::AfterCapa(Account& account, bool listed) {
-  if (!WantsStls(account) || secured_) return Login(account);
+  if (!WantsStls(Fields(account)) || secured_) return Login(account);
   // A server without CAPA may still know STLS; its answer decides.
   if (listed && !stlsOffered_) return Fail(texts::kStlsNotOffered);
   return Send(account, SessionState::kStlsSent, "STLS\r\n");
@@ -378,8 +398,16 @@ SessionReply Pop3Session::StatReply(std::string_view line, Account& account) {
 
 SessionReply Pop3Session::Follow(const SyncStep& step, Account& account) {
   switch (step.kind) {
-    case SyncStep::Kind::kQuit:
-      return Quit(account);
+    case SyncStep::Kind::kQuit: {
+      if (!MissesUniqueIds(account)) return Quit(account);
+      // Items that a cut-off check left without ids get them now, before a resynchronisation
+      // would have to take them for gone.
+      Pop();
+      ExpectedReply uidl{SessionState::kFillUidl};
+      uidl.catchUp = true;
+      Queue(account, std::move(uidl), "UIDL\r\n");
+      return Flush();
+    }
     case SyncStep::Kind::kResync:
       listingSeen_ = false;
       uidl_.Clear();
@@ -396,7 +424,7 @@ SessionReply Pop3Session::Follow(const SyncStep& step, Account& account) {
 SessionReply Pop3Session::StartFetch(Account& account, int first) {
   Pop();
   fetching_ = true;
-  nextList_ = first;
+  nextList_ = FirstFetched(account, first, settings_.bounds);
   return Refill(account);
 }
 
@@ -499,8 +527,9 @@ SessionReply Pop3Session::MessageComplete(Account& account) {
 }
 
 SessionReply Pop3Session::TopRefused(Account& account) {
-  // RETR for this message and for every later one, as lock-step would ask: the TOPs already
-  // sent for later messages are read and dropped, and those messages asked for again, in order.
+  // RETR for this message and for every later one, as lock-step would ask. Every fetch already
+  // sent for a later message is read and dropped and asked again after it, so that the messages
+  // still come in order and lastNumber never passes a message not fetched yet.
   useRetr_ = true;
   auto retr = [](const ExpectedReply& top) {
     ExpectedReply r{SessionState::kRetrSent, top.number};
@@ -518,13 +547,19 @@ SessionReply Pop3Session::TopRefused(Account& account) {
       r.skip = true;
       fetching_ = true;
     }
-    if (r.state != SessionState::kTopSent || r.headerOnly) continue;
+    if (r.state != SessionState::kTopSent && r.state != SessionState::kRetrSent) continue;
     r.skip = true;
-    again.push_back(retr(r));
+    if (r.headerOnly) {
+      ExpectedReply header = r;
+      header.skip = false;
+      again.push_back(std::move(header));
+    } else {
+      again.push_back(retr(r));
+    }
   }
   Pop();
   for (ExpectedReply& r : again) {
-    std::string command = NumberCommand("RETR", r.number);
+    std::string command = r.headerOnly ? TopCommand(r.number, 0) : NumberCommand("RETR", r.number);
     Queue(account, std::move(r), std::move(command));
   }
   return Refill(account);
@@ -540,6 +575,8 @@ SessionReply Pop3Session::SkipLine(std::string_view line, Account& account) {
       return {};
     }
   } else if (line != ".") {
+    skippedBytes_ += line.size() + 2;
+    if (skippedBytes_ > settings_.maxMessageBytes) return Fail(texts::kOutOfMemory);
     return {};
   }
   Pop();
@@ -568,6 +605,7 @@ SessionReply Pop3Session::CompletePending(Account& account) {
   ++newCount;
   account.lastNumber = message.number;
   account.lastIdentity = item->identity;
+  KeepWithinBounds(account, keeper_, settings_.bounds);
   return {};
 }
 
@@ -580,7 +618,7 @@ SessionReply Pop3Session::UidlLine(std::string_view line, Account& account) {
       uidl_.Clear();
       return {};
     }
-    if (!resync) return Fail("");
+    if (!resync) return window_.Front().catchUp ? Quit(account) : Fail("");
     EmptyItems(account, keeper_);
     account.lastNumber = 0;
     return StartFetch(account, 1);

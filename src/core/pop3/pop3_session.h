@@ -23,6 +23,7 @@
 #include "core/config/account.h"
 #include "core/mime/mail_item.h"
 #include "core/pop3/item_keeper.h"
+#include "core/pop3/mailbox_bounds.h"
 #include "core/pop3/mailbox_sync.h"
 #include "core/pop3/reply_window.h"
 #include "core/pop3/uidl_table.h"
@@ -50,11 +51,14 @@ enum class SessionState {
 // hints only: they reserve at most kMaxReserve up front. A message over kMaxMessageBytes is kept
 // as far as it fits (a message that LIST announces as bigger is asked for its header alone); the
 // rest is read and dropped, up to kDrainFactor times the limit, beyond which the server is taken
-// to stream without end.
+// to stream without end. A reply read only to be dropped (asked for before the plan changed) may
+// be no longer than a message may be kept.
 inline constexpr size_t kMaxMessageBytes = 256u << 20;
 inline constexpr size_t kDrainFactor = 4;
 inline constexpr size_t kMaxUidlBytes = 256u << 20;
 inline constexpr size_t kMaxReserve = 4u << 20;
+// A capability list is a few dozen short lines.
+inline constexpr size_t kMaxCapaBytes = 64u << 10;
 
 // Global settings the session reads (LISTDOWN, GETLINE, LOG).
 struct SessionSettings {
@@ -64,6 +68,7 @@ struct SessionSettings {
   size_t maxMessageBytes = kMaxMessageBytes;
   // Send commands ahead where the server offers PIPELINING (off: lock-step always).
   bool pipelining = true;
+  MailboxBounds bounds;
 };
 
 // What the session needs from the program around it.
@@ -87,6 +92,8 @@ struct SessionReply {
   std::string command;    // to send, when not empty
   std::string error;      // the message for the user when goOn is false (may be empty)
   bool startTls = false;  // STLS was accepted: begin the TLS handshake, drop the rest of the read
+  // QUIT was answered: the check is over, whether or not the server closes the connection.
+  bool quitAnswered = false;
 };
 
 class Pop3Session {
@@ -95,7 +102,10 @@ class Pop3Session {
 
   void SetSettings(const SessionSettings& settings) { settings_ = settings; }
 
-  // The controller sets Greeting just before it connects.
+  // The controller starts each connection with this, just before it connects: the check works on
+  // the account's settings as they are now, whatever the settings sheet applies meanwhile.
+  void Begin(const Account& account);
+  // Greeting without Begin takes the settings when the greeting arrives.
   void SetState(SessionState state);
   SessionState State() const { return state_; }
 
@@ -128,12 +138,14 @@ class Pop3Session {
   size_t MessageCapacity() const { return message_.capacity(); }
 
  private:
+  // The settings of the account taken for this connection.
+  const AccountFields& Fields(const Account& account);
   SessionReply Greeting(std::string_view line, Account& account);
   SessionReply Login(Account& account);
   // The bracketed timestamp of the greeting (the last "<" and the last ">" after it).
   std::optional<std::string_view> ApopTimestamp() const;
   // The message that keeps the account from logging in, or null.
-  const char* LoginProblem(const Account& account) const;
+  const char* LoginProblem(const AccountFields& fields) const;
   SessionReply CapaLine(std::string_view line, Account& account);
   SessionReply StlsReply(std::string_view line, Account& account);
   SessionReply AfterCapa(Account& account, bool listed);
@@ -198,6 +210,7 @@ class Pop3Session {
   };
   std::optional<PendingMessage> pending_;
   UidlTable uidl_;
+  std::optional<AccountFields> fields_;
   // The greeting, kept for APOP's timestamp when the login waits for TLS.
   std::string greeting_;
   bool stlsOffered_ = false;
@@ -208,6 +221,8 @@ class Pop3Session {
   bool fetching_ = false;      // LISTs (or the final UIDL) are still to be sent
   long long nextList_ = 0;     // the next message to LIST
   bool skippingText_ = false;  // the head is dropped and its text is being read
+  size_t skippedBytes_ = 0;    // of the text being dropped
+  size_t capaBytes_ = 0;       // of the capability list being read
 };
 
 // A reply is positive when it is longer than two characters and begins with "+OK" (the O and

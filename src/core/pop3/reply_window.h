@@ -28,6 +28,9 @@ struct ExpectedReply {
   std::optional<std::string> sizeText;
   long long expected = -1;
   bool headerOnly = false;  // TOP n 0 for a message too big to fetch whole
+  // A UIDL asked only for ids that an earlier, cut-off check left missing: a refusal ends the
+  // check normally.
+  bool catchUp = false;
   // Asked for before the plan changed (TOP refused, the numbering changed): read and dropped.
   bool skip = false;
 };

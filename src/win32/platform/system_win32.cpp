@@ -146,7 +146,13 @@ class WinClock final : public Clock {
     return t;
   }
   int64_t UnixSeconds() const override { return static_cast<int64_t>(time(nullptr)); }
-  int64_t MonotonicMs() const override { return static_cast<int64_t>(GetTickCount64()); }
+  // The time awake: GetTickCount64 counts sleep and hibernation too, and a deadline measured
+  // with it would end a working connection at resume.
+  int64_t MonotonicMs() const override {
+    ULONGLONG units = 0;  // of 100 ns
+    if (QueryUnbiasedInterruptTime(&units)) return static_cast<int64_t>(units / 10000);
+    return static_cast<int64_t>(GetTickCount64());
+  }
   std::string LocaleDateTimeText() const override {
     SYSTEMTIME st;
     GetLocalTime(&st);

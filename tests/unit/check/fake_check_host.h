@@ -34,6 +34,7 @@ class FakeTransport : public Transport {
   std::map<std::string, FakeServer*> servers;  // by server name
   std::vector<std::string> opened;             // server names, in connection order
   bool silent = false;                         // servers say nothing at all
+  std::set<std::string> silentServers;         // these accept and never greet
   std::string hangUpOn;                        // a command the server closes on, unanswered
   int readsLeft = -1;  // read events Pump still delivers (-1: no limit); then it pauses
   // Addresses of a server beyond its first, which refuse the connection (or never answer it).
@@ -48,6 +49,9 @@ class FakeTransport : public Transport {
   uint64_t extraBytes = 0;               // bytes that arrived without completing a line
   // The server closes the connection after this many lines of a connection (-1: never).
   int closeAfterLines = -1;
+  // After its reply to QUIT the server sends these lines and keeps the connection open.
+  std::vector<std::string> afterQuit;
+  bool quitKeepsOpen = false;
 
   // The real rules around the lookup; a server's address is its place in the map, from 1.
   ResolveResult ResolveHost(std::string_view name) override {
@@ -75,7 +79,9 @@ class FakeTransport : public Transport {
     conn_.open = true;
     conn_.refusing = address.bytes[1] != 0;
     conn_.tls = tlsFromStart.count(it->first) != 0;
-    if (!silent && !conn_.refusing) conn_.lines.push_back(it->second->greeting);
+    if (!silent && !conn_.refusing && !silentServers.count(it->first)) {
+      conn_.lines.push_back(it->second->greeting);
+    }
     opened.push_back(it->first);
     OpenResult r;
     r.socket = ++handle_;
@@ -130,7 +136,10 @@ class FakeTransport : public Transport {
         continue;
       }
       for (std::string& line : conn_.server->Respond(command)) conn_.lines.push_back(line);
-      if (command == "QUIT\r\n") conn_.closing = true;
+      if (command == "QUIT\r\n") {
+        for (const std::string& line : afterQuit) conn_.lines.push_back(line);
+        conn_.closing = !quitKeepsOpen;
+      }
     }
     return true;
   }

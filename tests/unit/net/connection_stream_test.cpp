@@ -108,6 +108,14 @@ TEST_F(StreamTest, FailuresAreReportedAndStick) {
   }
 }
 
+// close_notify is the server's close: the lines before it still count.
+TEST_F(StreamTest, CloseNotifyEndsTheConnection) {
+  ASSERT_EQ(StartFake(), TlsFailure::kNone);
+  ASSERT_EQ(Receive(TlsRecord(22, "server-hello")), ReceiveStatus::kSecured);
+  EXPECT_EQ(Receive(TlsRecord(23, "+OK bye\r\n") + TlsRecord(21, "close")), ReceiveStatus::kClosed);
+  EXPECT_EQ(lines, Lines{"+OK bye"});
+}
+
 TEST_F(StreamTest, AHandshakeAnswerThatCannotBeSentFailsTheHandshake) {
   StartFake();
   sendWorks = false;

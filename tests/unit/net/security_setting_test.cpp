@@ -46,6 +46,8 @@ TEST(SecuritySetting, ModesAndHandWrittenValues) {
       {2, kColons, SecurityMode::kStls, "", true},
       {1, "  ", SecurityMode::kTls, "", false},  // blank counts as unset
       {1, "not hex", SecurityMode::kTls, texts::kFingerprintInvalid, false},
+      // A fingerprint asks for TLS: on a plain connection the password would go in clear.
+      {0, kColons, SecurityMode::kNone, texts::kFingerprintWithoutTls, true},
       {3, std::nullopt, SecurityMode::kNone, texts::kSecurityInvalid, false},
       {-1, std::nullopt, SecurityMode::kNone, texts::kSecurityInvalid, false},
   };

@@ -687,6 +687,20 @@ TEST_F(PipeliningTest, TopRefusedFallsBackToRetrForTheSameMessagesInTheSameOrder
   }
 }
 
+// A message too big to fetch whole is asked for its header; a server without TOP sends it by
+// RETR instead, and that RETR comes before the fetches of the later messages sent ahead.
+TEST_F(PipeliningTest, AHeaderOnlyTopRefusedIsFetchedInItsTurn) {
+  SessionSettings small;
+  small.maxMessageBytes = 400;
+  server.noTop = true;
+  server.messages.resize(5);
+  server.messages[2] = MakeMessage("p3", "X-Pad: " + std::string(500, 'x') + "\r\n");
+  ExpectSameOutcomes(small);
+  ASSERT_EQ(lock.items.size(), 5u);
+  EXPECT_TRUE(lock.items[2].starts_with("3 <p3@test>")) << lock.items[2];
+  EXPECT_EQ(pipelined.commands.back(), "QUIT");
+}
+
 TEST_F(PipeliningTest, WithoutPipeliningInCapaTheCheckIsLockStep) {
   for (std::vector<std::string> capabilities :
        {std::vector<std::string>{"TOP", "UIDL"}, std::vector<std::string>{}}) {
