@@ -105,6 +105,14 @@ void ReadIso2022Jp(std::string_view source,
       ++i;
       continue;
     }
+    if (mode == Mode::kAscii) {
+      // Most of a message: a run up to the next escape or shift goes in one piece.
+      size_t end = i + 1;
+      while (end < n && source[end] != kEsc && source[end] != kShiftOut) ++end;
+      put(JisRun::kShiftJis, source.substr(i, end - i));
+      i = end;
+      continue;
+    }
     if (mode == Mode::kKatakana && c >= 0x21 && c <= 0x5F) {
       putByte(JisRun::kShiftJis, c + 0x80);
       ++i;
