@@ -44,6 +44,16 @@ CASES = [
      '本文です。丂', None),
 ]
 
+# JIS X 0212 (U+4E02 here) where the platform's EUC-JP holds it; where Windows' code page 20932
+# does not, it must be U+FFFD, never another character.
+WINDOWS = len(CLI) > 1  # run through an emulator
+
+
+def agrees(shown, wanted):
+    if shown == wanted:
+        return True
+    return WINDOWS and isinstance(wanted, str) and shown == wanted.replace("\u4e02", "\ufffd")
+
 failures = []
 files = [os.path.join(DATA, c[0]) for c in CASES]
 p = subprocess.run([*CLI, "parse", *files], capture_output=True, timeout=300)
@@ -56,7 +66,7 @@ for (name, what, sender, subject, body, attachment), got in zip(CASES, records):
              "body": (got["body"] or "").rstrip("\r\n"), "attachment": names[0] if names else None}
     wanted = {"from": sender, "subject": subject, "body": body, "attachment": attachment}
     for field, value in wanted.items():
-        if shown[field] != value:
+        if not agrees(shown[field], value):
             failures.append("%s (%s) %s: %r, expected %r" % (name, what, field, shown[field], value))
 
 for f in failures:

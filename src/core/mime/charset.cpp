@@ -96,6 +96,29 @@ std::string Japanese(std::string_view text, const CodePageInfo& codePage,
   return Utf16ToUtf8(*wide);
 }
 
+// EUC-JP with its JIS X 0212 characters (0x8F and two bytes) taken one at a time: a platform
+// whose EUC-JP lacks them (Windows' code page 20932 reads 0x8F as a control and the two bytes
+// as a JIS X 0208 character) gives U+FFFD, never another character.
+std::string EucJp(std::string_view text, const CodePageInfo& codePage,
+                  const CharsetContext& context) {
+  std::string out;
+  size_t start = 0;
+  for (size_t i = 0; i < text.size(); ++i) {
+    if (text[i] != '\x8F' || i + 2 >= text.size()) continue;
+    out += Japanese(text.substr(start, i - start), codePage, context);
+    std::optional<std::u16string> one = context.converter.ToUtf16(codePage, text.substr(i, 3));
+    if (one && one->size() == 1 && (*one)[0] != 0x8F && (*one)[0] != 0xFFFD) {
+      out += Utf16ToUtf8(*one);
+    } else {
+      AppendUtf8(out, kReplacementCharacter);
+    }
+    i += 2;
+    start = i + 1;
+  }
+  out += Japanese(text.substr(start), codePage, context);
+  return out;
+}
+
 constexpr CodePageInfo kShiftJisCodePage{932, "CP932"};
 constexpr CodePageInfo kEucJpCodePage{20932, "EUC-JP"};
 
@@ -134,7 +157,7 @@ std::optional<std::string> ConvertCharset(std::string_view text, std::string_vie
     case CharsetKind::kShiftJis:
       return ShiftJisToUtf8(text, context);
     case CharsetKind::kEucJp:
-      return Japanese(text, entry->codePage, context);
+      return EucJp(text, entry->codePage, context);
     case CharsetKind::kAscii:
       return DecodeUnlabelledText(text, context);
     case CharsetKind::kSingleByte:

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "core/mime/unicode_text.h"
+#include "unit/mime/mime_test_support.h"
 
 namespace postwink {
 namespace {
@@ -45,7 +46,7 @@ TEST(ConvertCharset, OtherSetsGoThroughUnicodeByWholeName) {
       // EUC-JP reads WAVE DASH as Windows reads Shift_JIS 0x8160: FULLWIDTH TILDE.
       {"\xC6\xFC\xCB\xDC\xA1\xC1", "EUC-JP", "日本～"},
       {"\xC6\xFC", "euc-jp?B?", "日"},
-      {"\x8F\xB0\xA1", "EUC-JP", "丂"},  // JIS X 0212
+      {"\x8F\xB0\xA1", "EUC-JP", test::kJisX0212Char},
       {"\xF0\xD2\xC9\xD7\xC5\xD4", "KOI8-R", "Привет"},
       {"caf\xE9", "ISO-8859-1", "café"},
       {"\xA3"
@@ -164,6 +165,7 @@ TEST(ConvertCharset, MislabelledJapaneseStaysReadable) {
 }
 
 TEST(DecodeUnlabelledText, Utf8WhenValidElseJapanese) {
+  const std::string x0212 = std::string(test::kJisX0212Char) + " ｱｲ";
   struct Case {
     std::string_view text;
     std::string_view expected;
@@ -171,8 +173,8 @@ TEST(DecodeUnlabelledText, Utf8WhenValidElseJapanese) {
       {"日 café", "日 café"},
       {"\x93\xFA\x96\x7B", "日本"},  // Shift_JIS is not valid UTF-8
       {"\x1B$BF|K\\\x1B(B", "日本"},
-      {"\x1B$(D0!\x1B(B \x1B(I12\x1B(B", "丂 ｱｲ"},  // JIS X 0212 and half-width katakana
-      {"\xE6\x97", "譌"},                           // cut short as UTF-8, whole as Shift_JIS
+      {"\x1B$(D0!\x1B(B \x1B(I12\x1B(B", x0212},  // JIS X 0212 and half-width katakana
+      {"\xE6\x97", "譌"},                         // cut short as UTF-8, whole as Shift_JIS
       {"\xE6", "\uFFFD"},
       {"plain", "plain"},
   };

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "unit/mime/mime_test_support.h"
+
 namespace postwink {
 namespace {
 
@@ -70,6 +72,7 @@ TEST(DecodeEncodedWords, ACharacterSplitAcrossWordsComesOutWhole) {
 // Raw 8-bit header text: valid UTF-8 stays; Shift_JIS (which almost never is valid UTF-8) and
 // raw ISO-2022-JP are read as such.
 TEST(DecodeEncodedWords, RawEightBitHeaders) {
+  const std::string x0212 = std::string(test::kJisX0212Char) + " ｱｲ";
   struct Case {
     const char* what;
     std::string_view source;
@@ -79,7 +82,7 @@ TEST(DecodeEncodedWords, RawEightBitHeaders) {
       {"raw UTF-8 beside a word", "日 =?UTF-8?B?5pys?=", "日 本"},
       {"raw Shift_JIS", "Re: \x93\xFA\x96\x7B", "Re: 日本"},
       {"raw Shift_JIS beside a word", "\x83\x65\x83\x58 =?UTF-8?B?5pys?=", "テス 本"},
-      {"raw JIS X 0212 and half-width katakana", "\x1B$(D0!\x1B(B \x1B(I12\x1B(B", "丂 ｱｲ"},
+      {"raw JIS X 0212 and half-width katakana", "\x1B$(D0!\x1B(B \x1B(I12\x1B(B", x0212},
       {"raw bytes no set reads", "caf\xE9", "caf\uFFFD"},
       {"unknown charset, UTF-8 inside", "=?x-unknown?B?5pel?=", "日"},
       {"unknown charset, Shift_JIS inside", "=?x-unknown?Q?=93=FA?=", "日"},

@@ -37,7 +37,7 @@ std::vector<std::string> TabTitles(HWND sheet) {
 
 TEST_F(SettingsSheet, FivePagesUnderABannerAndAdvanceOnlyWhenSet) {
   Open();
-  EXPECT_EQ(test::AllTexts(sheet_->hwnd()).substr(0, 15), Utf8(u8"Postwink の設定"));
+  EXPECT_TRUE(test::AllTexts(sheet_->hwnd()).starts_with(Utf8(u8"Postwink の設定")));
   EXPECT_EQ(
       TabTitles(sheet_->hwnd()),
       (std::vector<std::string>{Utf8(u8"POP3 サーバ設定"), Utf8(u8"表示属性"),
