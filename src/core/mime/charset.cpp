@@ -130,7 +130,8 @@ std::string Iso2022JpToUtf8(std::string_view text, const CharsetContext& context
   std::string out;
   out.reserve(text.size() * 3 / 2);
   ReadIso2022Jp(text, [&](JisRun kind, std::string_view bytes) {
-    out += Japanese(bytes, kind == JisRun::kShiftJis ? kShiftJisCodePage : kEucJpCodePage, context);
+    out += kind == JisRun::kShiftJis ? Japanese(bytes, kShiftJisCodePage, context)
+                                     : EucJp(bytes, kEucJpCodePage, context);
   });
   return out;
 }
