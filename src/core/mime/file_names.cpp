@@ -53,8 +53,10 @@ void SanitizeFileName(std::string& text) {
       continue;
     }
     const DecodedChar ch = DecodeChar(text, i);
-    // C1 controls are no more welcome in a name than C0 ones.
-    if (!ch.valid || (ch.codePoint >= 0x80 && ch.codePoint < 0xA0)) {
+    // C1 controls are no more welcome in a name than C0 ones, nor the mark of a byte that no
+    // character set could read.
+    if (!ch.valid || (ch.codePoint >= 0x80 && ch.codePoint < 0xA0) ||
+        ch.codePoint == kReplacementCharacter) {
       text.replace(i, ch.length, "_");
       ++i;
     } else {

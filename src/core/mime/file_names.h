@@ -9,7 +9,7 @@ namespace postwink {
 // characters and control characters become "_", Windows device names (CON, NUL, COM1, ...) get a
 // leading "_", and a trailing dot or space gets a "_" after it. Every other character stays as it
 // is (Windows names are UTF-16 and hold them all); a byte that is not part of a valid UTF-8
-// character becomes "_", as no wide name could hold it.
+// character, and U+FFFD (what decoding put for bytes it could not read), become "_".
 void SanitizeFileName(std::string& text);
 
 }  // namespace postwink

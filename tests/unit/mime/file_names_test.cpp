@@ -23,6 +23,7 @@ TEST(SanitizeFileName, MakesEveryNameSafeToCreate) {
       {"\x83/../x", "__.._x"},  // a byte that is no UTF-8 goes, and hides no "/"
       {"a.pdf\xE2", "a.pdf_"},  // a character cut short at the very end
       {"\xE6\x97/x", "__x"},
+      {"\uFFFD@scan.txt", "_@scan.txt"},
       {"CON", "_CON"},
       {"con.txt", "_con.txt"},
       {"Lpt9.tar.gz", "_Lpt9.tar.gz"},
