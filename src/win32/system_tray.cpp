@@ -1,6 +1,6 @@
 #include "system_tray.h"
 
-#include "core/text/cp932.h"
+#include "core/text/utf8.h"
 #include "win32/handles.h"
 #include "win32/resource.h"
 #include "win32/wide_text.h"
@@ -108,7 +108,7 @@ std::wstring FitToField(std::wstring text, size_t capacity) {
 
 bool CSystemTray::SetTooltipText(const std::string& tip) {
   if (!enabled_) return false;
-  CopyToField(Widen(CutAtCharBoundary(tip, kTrayTipBytes)), data_.szTip);
+  CopyToField(Widen(CutToUtf16Units(tip, kTrayTipUnits)), data_.szTip);
   if (hidden_) return true;
   return Notify(NIM_MODIFY, NIF_TIP);
 }

@@ -141,12 +141,12 @@ dialog=$(dialog_open)
 check "the second part is offered too" test -n "$dialog"
 [ -n "$dialog" ] || finish
 out text "$dialog" >"$E2E_ARTIFACTS/dialog2.txt"
-check "under a name without the emoji, \"..\\\" or \"|\"" \
-  grep -qF 'ファイル (_ .._.._photo_2.jpg) を開きますか？' "$E2E_ARTIFACTS/dialog2.txt"
+check "under a name that keeps the emoji, without \"..\\\" or \"|\"" \
+  grep -qF 'ファイル (😀 .._.._photo_2.jpg) を開きますか？' "$E2E_ARTIFACTS/dialog2.txt"
 drv post "$dialog" 0x111 2 0 >/dev/null  # ｷｬﾝｾﾙ
 check "cancel closes the dialog" drv gone "$dialog" --timeout 10000
 check "and keeps the written file, all its bytes" \
-  cmp -s "$(written '_ .._.._photo_2.jpg')" <(printf '\0\1\2\377\376\0JFIF')
+  cmp -s "$(written '😀 .._.._photo_2.jpg')" <(printf '\0\1\2\377\376\0JFIF')
 check "nothing was written outside the temporary folder" test ! -e "${TEMP}photo_2.jpg"
 
 # --- the editor ------------------------------------------------------------------------------------

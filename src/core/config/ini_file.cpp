@@ -1,5 +1,7 @@
 #include "core/config/ini_file.h"
 
+#include "core/text/cp932.h"
+
 #include <cstdint>
 
 #include "core/text/case.h"
@@ -111,14 +113,20 @@ std::string IniFile::Text() const {
   return out;
 }
 
-bool IniFile::Load(const FileSystem& files, const std::string& path) {
+IniFile IniFile::FromStored(std::string_view bytes, const CodePage& codePage) {
+  return Parse(ReadStoredText(bytes, codePage));
+}
+
+std::string IniFile::Stored(const CodePage& codePage) const { return StoredText(Text(), codePage); }
+
+bool IniFile::Load(const FileSystem& files, const CodePage& codePage, const std::string& path) {
   std::optional<std::string> data = files.ReadAll(path);
-  *this = data ? Parse(*data) : IniFile();
+  *this = data ? FromStored(*data, codePage) : IniFile();
   return data.has_value();
 }
 
-bool IniFile::Save(FileSystem& files, const std::string& path) const {
-  return files.WriteAtomic(path, Text());
+bool IniFile::Save(FileSystem& files, const CodePage& codePage, const std::string& path) const {
+  return files.WriteAtomic(path, Stored(codePage));
 }
 
 std::vector<IniFile::SectionRange> IniFile::Sections(std::string_view section) const {

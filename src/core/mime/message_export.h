@@ -19,7 +19,9 @@ inline constexpr int kExportSuffixLimit = 98;
 // "[1]", "[2]", ... "[98]" before the extension. When all of them exist the "[98]" one is used.
 std::string ExportPath(const MailItem& item, const TempFolder& folder);
 
-// The exported file's bytes: the header block, then the body text, every line ending in CR LF.
+// The exported text: the header block, then the body text, every line ending in CR LF. The file
+// holds it in code page 932 when every character fits (editors that read only that keep
+// working), otherwise in UTF-8 after a byte order mark.
 std::string ExportText(const MailItem& item, const std::optional<std::string>& body);
 
 struct ExportResult {
@@ -38,8 +40,6 @@ std::string EditorCommandLine(std::string_view editor, std::string_view path);
 std::string CannotOpenFileText(std::string_view path);
 
 // "エディタの起動に失敗しました" (the editor cannot be started)
-inline constexpr const char* kTextEditorFailed =
-    "\x83\x47\x83\x66\x83\x42\x83\x5e\x82\xcc\x8b\x4e\x93\xae\x82\xc9\x8e\xb8\x94\x73\x82\xb5\x82"
-    "\xdc\x82\xb5\x82\xbd";
+inline constexpr const char* kTextEditorFailed = "エディタの起動に失敗しました";
 
 }  // namespace postwink

@@ -5,7 +5,7 @@
 #include <string>
 
 #include "core/mime/mail_item.h"
-#include "core/text/cp932.h"
+#include "core/text/utf8.h"
 
 namespace postwink {
 namespace {

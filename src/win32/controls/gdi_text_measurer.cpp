@@ -62,9 +62,9 @@ FontMetrics GdiTextMeasurer::Metrics(const FontStyle& font) {
   return {static_cast<int>(tm.tmHeight), static_cast<int>(tm.tmAveCharWidth)};
 }
 
-int GdiTextMeasurer::TextWidth(const FontStyle& font, std::string_view cp932) {
+int GdiTextMeasurer::TextWidth(const FontStyle& font, std::string_view text) {
   Select(font);
-  const std::wstring wide = Widen(cp932);
+  const std::wstring wide = Widen(text);
   SIZE size{};
   if (!GetTextExtentPoint32W(dc_, wide.c_str(), static_cast<int>(wide.size()), &size)) return 0;
   return size.cx;

@@ -7,7 +7,7 @@
 #include "core/check/hot_key.h"
 #include "core/settings_ui/settings_ui_texts.h"
 #include "core/settings_ui/start_with_windows.h"
-#include "core/text/cp932.h"
+#include "core/text/utf8.h"
 #include "win32/resource.h"
 #include "win32/wide_text.h"
 
@@ -66,7 +66,7 @@ void OtherPage::ApplyStartWithWindows() {
 
 bool OtherPage::Apply() {
   Settings& s = context_.settings;
-  auto path = [this](int id) { return std::string(CutAtCharBoundary(ItemText(id), kMaxPathText)); };
+  auto path = [this](int id) { return std::string(CutToUtf16Units(ItemText(id), kMaxPathText)); };
   s.useSound = Checked(IDC_OTHER_USE_SOUND) ? 1 : 0;
   s.soundFile = path(IDC_OTHER_SOUND_FILE);
   s.hotKey = HotKeySettingFromControl(

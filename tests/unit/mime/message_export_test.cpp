@@ -14,9 +14,9 @@ using test::Crlf;
 
 class MessageExport : public ::testing::Test {
  protected:
-  std::string Name(const std::string& path) {
-    return std::filesystem::path(path).filename().string();
-  }
+  // The part after the last separator; std::filesystem would read the bytes in the ANSI code
+  // page on Windows.
+  std::string Name(const std::string& path) { return path.substr(path.find_last_of("/\\") + 1); }
   void Touch(const std::string& path) { ASSERT_TRUE(PlatformSystem().files.WriteWhole(path, "")); }
 
   test::ScratchFolder folder_;
@@ -31,8 +31,9 @@ TEST_F(MessageExport, NamedAfterTheSubjectMadeSafe) {
       {std::nullopt, "(no subject).txt"},
       {"", "(no subject).txt"},
       {"Re: a/b", "Re_ a_b.txt"},
-      {"\x83\x5c\x83\x74\x83\x67", "\x83\x5c\x83\x74\x83\x67.txt"},  // ソフト: trail 0x5C kept
-      {"\x85\x40?", "_@_.txt"},                                      // a code 932 does not assign
+      {"ソフト", "ソフト.txt"},
+      {"Réunion à 15h 🎉", "Réunion à 15h 🎉.txt"},
+      {"\x85\x40?", "_@_.txt"},  // bytes that are no UTF-8
   };
   for (const Case& c : cases) {
     MailItem item;
@@ -49,8 +50,11 @@ TEST_F(MessageExport, ALongSubjectIsCutToTheRoomTheFolderLeaves) {
   // Exactly as long as the room: not cut.
   item.subject = std::string(room, 'y');
   EXPECT_EQ(Name(ExportPath(item, temp_)), std::string(room, 'y') + ".txt");
-  // A cut never splits a double-byte character, nor leaves a trailing dot.
-  item.subject = std::string(room - 2, 'z') + "\x83\x5c" + "tail";
+  // The room counts UTF-16 units, as Windows counts a path: "ソ" takes one, "😀" two. A cut
+  // never splits a character, nor leaves a trailing dot.
+  item.subject = std::string(room - 2, 'z') + "ソ" + "tail";
+  EXPECT_EQ(Name(ExportPath(item, temp_)), std::string(room - 2, 'z') + "ソ.txt");
+  item.subject = std::string(room - 2, 'z') + "😀" + "tail";
   EXPECT_EQ(Name(ExportPath(item, temp_)), std::string(room - 2, 'z') + ".txt");
   item.subject = std::string(room - 2, 'z') + ". more";
   EXPECT_EQ(Name(ExportPath(item, temp_)), std::string(room - 2, 'z') + "._.txt");
@@ -82,15 +86,30 @@ TEST_F(MessageExport, HeaderBlockAndBodyWithCrLf) {
       std::nullopt, test::Options());
   ExportResult result = WriteExportFile(item, temp_, test::Charsets());
   ASSERT_TRUE(result.written);
-  EXPECT_EQ(result.path, folder_.Path() + "\x93\xfa\x96\x7b\x8c\xea.txt");  // 日本語
+  EXPECT_EQ(result.path, folder_.Path() + "日本語.txt");
   const std::string hyphens = std::string(43, '-') + "\r\n";
+  // Every character fits code page 932, so the file is in it, for editors that read only that.
   EXPECT_EQ(*PlatformSystem().files.ReadAll(result.path),
             hyphens +
-                "From   : a@example.jp\r\nTo     : b@example.jp\r\nCC     : c@example.jp\r\n"
-                "Date   : 05/07/05 14:32:10\r\nSubject: \x93\xfa\x96\x7b\x8c\xea\r\n" +
-                hyphens +
-                "\x8d\x73"
-                "1\r\nline2\r\nline3\r\nend");
+                "From   : a@example.jp\r\nTo     : b@example.jp\r\nCC     : c@example.jp\r\nDate   "
+                ": 05/07/05 14:32:10\r\nSubject: \x93\xFA\x96\x7B\x8C\xEA\r\n" +
+                hyphens + "\x8Ds1\r\nline2\r\nline3\r\nend");
+}
+
+// One character that code page 932 lacks makes the whole file UTF-8 after a byte order mark.
+TEST_F(MessageExport, UnicodeOutside932IsWrittenAsUtf8WithAMark) {
+  MailItem item;
+  ParseMessage(item,
+               Crlf({"From: a@example.jp", "Subject: =?UTF-8?B?7ZWc6rWt7Ja0IPCfjok=?=",
+                     "Content-Type: text/plain; charset=utf-8", "", "日本語 café"}),
+               std::nullopt, test::Options());
+  ExportResult result = WriteExportFile(item, temp_, test::Charsets());
+  ASSERT_TRUE(result.written);
+  EXPECT_EQ(result.path, folder_.Path() + "한국어 🎉.txt");
+  const std::string text = *PlatformSystem().files.ReadAll(result.path);
+  EXPECT_TRUE(text.starts_with("\xEF\xBB\xBF" + std::string(43, '-'))) << text;
+  EXPECT_NE(text.find("Subject: 한국어 🎉\r\n"), std::string::npos) << text;
+  EXPECT_TRUE(text.ends_with("日本語 café\r\n")) << text;
 }
 
 TEST_F(MessageExport, AMessageWithoutBodyTextGivesTheHeaderBlockAlone) {
@@ -112,7 +131,7 @@ TEST_F(MessageExport, AFolderThatIsGoneReportsThePath) {
 }
 
 TEST(EditorCommandLine, BothPathsQuotedAndTheFailureText) {
-  EXPECT_EQ(PlatformSystem().codePage.Widen(kTextEditorFailed), u"エディタの起動に失敗しました");
+  EXPECT_EQ(std::string(kTextEditorFailed), "エディタの起動に失敗しました");
   EXPECT_EQ(EditorCommandLine("C:\\Program Files\\ed.exe", "C:\\T\\a b.txt"),
             "\"C:\\Program Files\\ed.exe\" \"C:\\T\\a b.txt\"");
 }

@@ -19,6 +19,14 @@ class FixedZone final : public TimeZoneSource {
   std::optional<int> LocalOffsetMinutes() const override { return 540; }
 };
 
+// A JIS X 0212 character (U+4E02) as the platform's EUC-JP reads it: iconv holds the set,
+// Windows' code page 20932 does not, and then it is U+FFFD, never another character.
+#ifdef _WIN32
+inline constexpr const char* kJisX0212Char = "\uFFFD";
+#else
+inline constexpr const char* kJisX0212Char = "\u4E02";
+#endif
+
 inline const CharsetContext& Charsets() {
   static const CharsetContext context{PlatformSystem().codePage, PlatformCharsetConverter()};
   return context;

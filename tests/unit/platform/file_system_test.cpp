@@ -51,12 +51,15 @@ TEST_F(PlatformFiles, AppendCreatesThenAppends) {
   EXPECT_EQ(files_.ReadAll(path), "a\r\nb\r\n");
 }
 
-TEST_F(PlatformFiles, JapaneseNamesAreCodePage932Text) {
-  const std::string name = "\x83\x65\x83\x58\x83\x67.txt";  // テスト.txt
-  ASSERT_TRUE(files_.WriteAtomic(dir_ + name, "x"));
-  EXPECT_TRUE(files_.Exists(dir_ + name));
-  EXPECT_EQ(files_.ListDirectory(dir_), std::vector<std::string>{name});
-  EXPECT_EQ(files_.ReadAll(dir_ + name), "x");
+// Names are UTF-8 and keep every character, whatever its script.
+TEST_F(PlatformFiles, NamesInEveryScriptRoundTrip) {
+  for (const std::string name : {"テスト.txt", "견적서 🎉.xlsx"}) {
+    ASSERT_TRUE(files_.WriteAtomic(dir_ + name, "x")) << name;
+    EXPECT_TRUE(files_.Exists(dir_ + name)) << name;
+    EXPECT_EQ(files_.ListDirectory(dir_), std::vector<std::string>{name});
+    EXPECT_EQ(files_.ReadAll(dir_ + name), "x") << name;
+    EXPECT_TRUE(files_.RemoveFile(dir_ + name)) << name;
+  }
 }
 
 TEST_F(PlatformFiles, CreateDirectoryAcceptsAFolderButNotAFile) {
