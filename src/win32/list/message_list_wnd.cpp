@@ -191,6 +191,9 @@ void MessageListWnd::CreatePreview() {
   format.bCharSet = SHIFTJIS_CHARSET;
   Widen(s.fontNamePreview).copy(format.szFaceName, LF_FACESIZE - 1);
   SendMessageW(preview_, EM_SETCHARFORMAT, SCF_DEFAULT, reinterpret_cast<LPARAM>(&format));
+  // Characters the Japanese face lacks (Hangul, Thai, emoji) get a font of their own script.
+  const LRESULT language = SendMessageW(preview_, EM_GETLANGOPTIONS, 0, 0);
+  SendMessageW(preview_, EM_SETLANGOPTIONS, 0, language | IMF_AUTOFONT | IMF_DUALFONT);
   SendMessageW(preview_, EM_SETBKGNDCOLOR, 0, static_cast<LPARAM>(s.prebgRgb));
   SendMessageW(preview_, EM_AUTOURLDETECT, TRUE, 0);
   SendMessageW(preview_, EM_SETEVENTMASK, 0, ENM_LINK | ENM_MOUSEEVENTS | ENM_KEYEVENTS);
