@@ -5,143 +5,20 @@
 
 #include <gtest/gtest.h>
 
-#include <optional>
 #include <string>
 #include <vector>
 
-#include "win32/handles.h"
+#include "glyph_canvas.h"
 
 namespace postwink::win {
 namespace {
 
-constexpr int kWidth = 480;
-constexpr int kHeight = 40;
-
-// Black ink on white in a memory bitmap whose pixels the test reads directly.
-class Canvas {
- public:
-  explicit Canvas(const wchar_t* face) {
-    BITMAPINFO info{};
-    info.bmiHeader.biSize = sizeof info.bmiHeader;
-    info.bmiHeader.biWidth = kWidth;
-    info.bmiHeader.biHeight = -kHeight;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    dc_ = CreateCompatibleDC(nullptr);
-    bitmap_.reset(CreateDIBSection(dc_, &info, DIB_RGB_COLORS, reinterpret_cast<void**>(&pixels_),
-                                   nullptr, 0));
-    oldBitmap_ = SelectObject(dc_, bitmap_.get());
-    font_.reset(CreateFontW(-16, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
-                            OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, NONANTIALIASED_QUALITY,
-                            DEFAULT_PITCH, face));
-    oldFont_ = SelectObject(dc_, font_.get());
-    SetBkMode(dc_, TRANSPARENT);
-    SetTextColor(dc_, RGB(0, 0, 0));
-  }
-  ~Canvas() {
-    SelectObject(dc_, oldFont_);
-    SelectObject(dc_, oldBitmap_);
-    DeleteDC(dc_);
-  }
-  bool Valid() const { return pixels_ != nullptr && font_.valid(); }
-  HDC dc() const { return dc_; }
-
-  void Clear() {
-    RECT all{0, 0, kWidth, kHeight};
-    FillRect(dc_, &all, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
-    GdiFlush();
-  }
-  bool Ink(int x, int y) const { return (pixels_[y * kWidth + x] & 0xFFFFFF) != 0xFFFFFF; }
-
-  // The pixels of the font's "no glyph" glyph, cut to its ink.
-  std::vector<std::vector<bool>> NoGlyphBox() {
-    Clear();
-    WORD none = 0;
-    ExtTextOutW(dc_, 4, 4, ETO_GLYPH_INDEX, nullptr, reinterpret_cast<LPCWSTR>(&none), 1, nullptr);
-    GdiFlush();
-    return InkBox();
-  }
-
-  std::vector<std::vector<bool>> InkBox() const {
-    int left = kWidth, top = kHeight, right = -1, bottom = -1;
-    for (int y = 0; y < kHeight; ++y) {
-      for (int x = 0; x < kWidth; ++x) {
-        if (!Ink(x, y)) continue;
-        left = std::min(left, x);
-        right = std::max(right, x);
-        top = std::min(top, y);
-        bottom = std::max(bottom, y);
-      }
-    }
-    std::vector<std::vector<bool>> box;
-    for (int y = top; y <= bottom; ++y) {
-      box.emplace_back();
-      for (int x = left; x <= right; ++x) box.back().push_back(Ink(x, y));
-    }
-    return box;
-  }
-
-  // Whether the pattern appears anywhere, pixel for pixel, with blank pixels to its sides.
-  bool Contains(const std::vector<std::vector<bool>>& pattern) const {
-    if (pattern.empty()) return false;
-    const int h = static_cast<int>(pattern.size());
-    const int w = static_cast<int>(pattern[0].size());
-    for (int top = 0; top + h <= kHeight; ++top) {
-      for (int left = 1; left + w < kWidth; ++left) {
-        bool same = true;
-        for (int y = 0; y < h && same; ++y) {
-          same = !Ink(left - 1, top + y) && !Ink(left + w, top + y);
-          for (int x = 0; x < w && same; ++x) same = Ink(left + x, top + y) == pattern[y][x];
-        }
-        if (same) return true;
-      }
-    }
-    return false;
-  }
-
-  int InkColumns() const {
-    int count = 0;
-    for (int x = 0; x < kWidth; ++x) {
-      for (int y = 0; y < kHeight; ++y) {
-        if (Ink(x, y)) {
-          ++count;
-          break;
-        }
-      }
-    }
-    return count;
-  }
-
- private:
-  HDC dc_ = nullptr;
-  GdiHandle bitmap_;
-  GdiHandle font_;
-  uint32_t* pixels_ = nullptr;
-  HGDIOBJ oldBitmap_ = nullptr;
-  HGDIOBJ oldFont_ = nullptr;
-};
-
-struct Script {
-  const char* name;
-  const wchar_t* text;
-  bool inJapaneseFace;  // whether the list's Japanese face has every glyph itself
-};
-
-const Script kScripts[] = {
-    {"Hangul", L"\xACAC\xC801\xC11C \xD68C\xC758", false},  // 견적서 회의
-    {"simplified Chinese", L"\x4F1A\x8BAE\x901A\x77E5\xFF1A\x5173\x4E8E", false},  // 会议通知：关于
-    {"Thai", L"\x0E2A\x0E27\x0E31\x0E2A\x0E14\x0E35", false},               // สวัสดี
-    {"emoji", L"Sale \xD83C\xDF89 50%", false},                             // 🎉
-    {"Greek", L"\x039A\x03B1\x03BB\x03B7\x03BC\x03AD\x03C1\x03B1", false},  // Καλημέρα
-    // 会議 👨‍👩‍👧 見積: a joiner sequence amid Japanese; the joiners themselves draw
-    // nothing.
-    {"joined emoji in Japanese",
-     L"\x4F1A\x8B70 \xD83D\xDC68\x200D\xD83D\xDC69\x200D\xD83D\xDC67 \x898B\x7A4D", false},
-    {"accented Latin", L"Jos\x00E9 M\x00FCller, R\x00E9union \x00E0 15h", true},
-};
-
-// ＭＳ Ｐゴシック, the list's default face.
-const wchar_t kListFace[] = L"\xFF2D\xFF33 \xFF30\x30B4\x30B7\x30C3\x30AF";
+using test::Canvas;
+using test::kCanvasHeight;
+using test::kCanvasWidth;
+using test::kListFace;
+using test::kScripts;
+using test::Script;
 
 TEST(ScriptText, EveryScriptDrawsWithoutNoGlyphBoxes) {
   Canvas canvas(kListFace);
@@ -196,8 +73,9 @@ TEST(ScriptText, CutLinesEndInDotsAndNeverSplitACharacter) {
   DrawLineInRect(canvas.dc(), L"\xACAC\xC801\xC11C \xACAC\xC801\xC11C \xACAC\xC801\xC11C", narrow,
                  TextAlign::kLeft);
   GdiFlush();
-  for (int y = 0; y < kHeight; ++y) {
-    for (int x = narrow.right; x < kWidth; ++x) ASSERT_FALSE(canvas.Ink(x, y)) << x << "," << y;
+  for (int y = 0; y < kCanvasHeight; ++y) {
+    for (int x = narrow.right; x < kCanvasWidth; ++x)
+      ASSERT_FALSE(canvas.Ink(x, y)) << x << "," << y;
   }
   EXPECT_GT(canvas.InkColumns(), 20);
 }
