@@ -34,8 +34,14 @@ std::vector<size_t> ScriptLine::ClusterGlyphs(const Run& run, size_t i) {
   return glyphs;
 }
 
+// No line of a cell, tip or menu shows more; a hostile header thousands of characters long
+// is laid out no further (Uniscribe counts glyphs of a run in 16 bits).
+constexpr size_t kMaxLineChars = 1024;
+
 ScriptLine::ScriptLine(HDC dc, std::wstring_view text, GlyphFallback fallback)
-    : dc_(dc), text_(text), fallback_(fallback == GlyphFallback::kOn) {
+    : dc_(dc), text_(text.substr(0, kMaxLineChars)), fallback_(fallback == GlyphFallback::kOn) {
+  // Never end inside a surrogate pair.
+  if (text_.size() == kMaxLineChars && IS_HIGH_SURROGATE(text_.back())) text_.pop_back();
   Font primary;
   primary.font = static_cast<HFONT>(GetCurrentObject(dc, OBJ_FONT));
   GetObjectW(primary.font, sizeof base_, &base_);
@@ -45,7 +51,7 @@ ScriptLine::ScriptLine(HDC dc, std::wstring_view text, GlyphFallback fallback)
     size_.cy = tm.tmHeight;
     tabWidth_ = std::max<int>(1, 8 * tm.tmAveCharWidth);
   }
-  if (text_.empty() || text_.size() > 0x7FFFFFF) return;
+  if (text_.empty()) return;
 
   const int length = static_cast<int>(text_.size());
   std::vector<SCRIPT_ITEM> items(16);
@@ -100,7 +106,7 @@ bool ScriptLine::Shape(Run& run, size_t font) {
     run.visattrs.assign(capacity, SCRIPT_VISATTR{});
     result = ScriptShape(dc_, &f.cache, chars, n, static_cast<int>(capacity), &run.analysis,
                          run.glyphs.data(), run.clusters.data(), run.visattrs.data(), &glyphCount);
-    if (result == USP_E_SCRIPT_NOT_IN_FONT) {
+    if (result == USP_E_SCRIPT_NOT_IN_FONT && run.analysis.eScript != SCRIPT_UNDEFINED) {
       // The font has no shaping for the script: its plain glyphs, which show what it lacks.
       run.analysis.eScript = SCRIPT_UNDEFINED;
       continue;
@@ -193,6 +199,7 @@ void ScriptLine::AddItem(const SCRIPT_ANALYSIS& analysis, size_t first, size_t l
       Run best = part;
       for (size_t c = 0; c < kFallbackFaces.size() && best.missing > 0; ++c) {
         Run trial = part;
+        trial.analysis = analysis;
         const size_t font = FallbackFont(c);
         if (font != 0 && Shape(trial, font) && trial.missing < best.missing) {
           best = std::move(trial);
