@@ -263,6 +263,36 @@ size_t ScriptLine::FittingChars(int width) const {
   return text_.size();
 }
 
+std::vector<FontSpan> ScriptLine::FallbackSpans() const {
+  std::vector<FontSpan> spans;
+  for (const Run& run : runs_) {
+    if (run.font == 0) continue;
+    LOGFONTW lf{};
+    GetObjectW(fonts_[run.font].font, sizeof lf, &lf);
+    spans.push_back({run.first, run.length, lf.lfFaceName});
+  }
+  return spans;
+}
+
+std::vector<FontSpan> TextFallbackSpans(HDC dc, std::wstring_view text) {
+  std::vector<FontSpan> spans;
+  size_t start = 0;
+  while (start < text.size()) {
+    const size_t end = std::min(text.find_first_of(L"\r\n", start), text.size());
+    if (end == start) {
+      ++start;
+      continue;
+    }
+    ScriptLine line(dc, text.substr(start, end - start));
+    for (FontSpan& span : line.FallbackSpans()) {
+      span.first += start;
+      spans.push_back(std::move(span));
+    }
+    start += std::max<size_t>(1, line.LaidOut());
+  }
+  return spans;
+}
+
 SIZE MeasureLine(HDC dc, std::wstring_view text) { return ScriptLine(dc, text).Size(); }
 
 void DrawLineAt(HDC dc, std::wstring_view text, int x, int y) { ScriptLine(dc, text).Draw(x, y); }

@@ -22,6 +22,13 @@ enum class TextAlign { kLeft, kCentre, kRight };
 
 enum class GlyphFallback { kOn, kOff };
 
+// A stretch of text that the device context's font lacks, and the face that has it.
+struct FontSpan {
+  size_t first = 0;
+  size_t length = 0;
+  std::wstring face;
+};
+
 class ScriptLine {
  public:
   // The text to its end, on one line; a tab advances to the next stop (every eight average
@@ -39,6 +46,10 @@ class ScriptLine {
   void Draw(int x, int y, const RECT* clip = nullptr) const;
   // Characters that fit in width, never splitting a character or a cluster.
   size_t FittingChars(int width) const;
+  // How many characters of the text were laid out (a very long line is laid out in part).
+  size_t LaidOut() const { return text_.size(); }
+  // The stretches drawn in a font other than the device context's.
+  std::vector<FontSpan> FallbackSpans() const;
 
  private:
   struct Font {
@@ -83,6 +94,9 @@ class ScriptLine {
 };
 
 SIZE MeasureLine(HDC dc, std::wstring_view text);
+// FallbackSpans over a whole text of many lines, for controls that bind fonts per character
+// range (the rich edit preview).
+std::vector<FontSpan> TextFallbackSpans(HDC dc, std::wstring_view text);
 void DrawLineAt(HDC dc, std::wstring_view text, int x, int y);
 // One line inside r, vertically centred; when it is wider than r, it is cut at a character
 // boundary and ends with "...". Drawing is clipped to r.

@@ -85,5 +85,23 @@ TEST(ScriptText, CutLinesEndInDotsAndNeverSplitACharacter) {
   }
 }
 
+TEST(ScriptText, FallbackSpansOfATextOfManyLines) {
+  Canvas canvas(kListFace);
+  ASSERT_TRUE(canvas.Valid());
+  // 会議 / 견적서 🎉 / สวัสดี: the Hangul, the emoji and the Thai need other fonts.
+  const std::wstring text =
+      L"\x4F1A\x8B70\r\n\xACAC\xC801\xC11C \xD83C\xDF89\n\x0E2A\x0E27\x0E31\x0E2A\x0E14\x0E35";
+  std::vector<bool> covered(text.size(), false);
+  for (const FontSpan& span : TextFallbackSpans(canvas.dc(), text)) {
+    EXPECT_FALSE(span.face.empty());
+    ASSERT_LE(span.first + span.length, text.size());
+    for (size_t i = span.first; i < span.first + span.length; ++i) covered[i] = true;
+  }
+  for (size_t i = 0; i < text.size(); ++i) {
+    const bool foreign = (i >= 4 && i <= 6) || i == 8 || i == 9 || i >= 11;
+    EXPECT_EQ(covered[i], foreign) << i;
+  }
+}
+
 }  // namespace
 }  // namespace postwink::win
