@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <string_view>
 #include <vector>
 
 #include "win32/handles.h"
@@ -14,28 +15,36 @@ namespace postwink::win::test {
 constexpr int kCanvasWidth = 480;
 constexpr int kCanvasHeight = 40;
 
-// ＭＳ Ｐゴシック, the list's default face.
-inline constexpr wchar_t kListFace[] = L"\xFF2D\xFF33 \xFF30\x30B4\x30B7\x30C3\x30AF";
+// ＭＳ Ｐゴシック, the list's default face, at 16 pixels and without smoothing: a glyph has the
+// same pixels wherever it stands.
+inline LOGFONTW ListFont() {
+  LOGFONTW lf{};
+  lf.lfHeight = -16;
+  lf.lfWeight = FW_NORMAL;
+  lf.lfCharSet = DEFAULT_CHARSET;
+  lf.lfQuality = NONANTIALIASED_QUALITY;
+  std::wstring_view(L"\xFF2D\xFF33 \xFF30\x30B4\x30B7\x30C3\x30AF")
+      .copy(lf.lfFaceName, LF_FACESIZE - 1);
+  return lf;
+}
 
 // Ink on a plain background in a memory bitmap whose pixels the test reads directly: text drawn
-// into it, or a window copied from the screen. The font is drawn without smoothing, so that a
-// glyph has the same pixels wherever it stands.
+// into it, or a window copied from the screen.
 class Canvas {
  public:
-  explicit Canvas(const wchar_t* face) {
+  explicit Canvas(const LOGFONTW& font, int width = kCanvasWidth, int height = kCanvasHeight)
+      : width_(width), height_(height) {
     BITMAPINFO info{};
     info.bmiHeader.biSize = sizeof info.bmiHeader;
-    info.bmiHeader.biWidth = kCanvasWidth;
-    info.bmiHeader.biHeight = -kCanvasHeight;
+    info.bmiHeader.biWidth = width_;
+    info.bmiHeader.biHeight = -height_;
     info.bmiHeader.biPlanes = 1;
     info.bmiHeader.biBitCount = 32;
     dc_ = CreateCompatibleDC(nullptr);
     bitmap_.reset(CreateDIBSection(dc_, &info, DIB_RGB_COLORS, reinterpret_cast<void**>(&pixels_),
                                    nullptr, 0));
     oldBitmap_ = SelectObject(dc_, bitmap_.get());
-    font_.reset(CreateFontW(-16, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
-                            OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, NONANTIALIASED_QUALITY,
-                            DEFAULT_PITCH, face));
+    font_.reset(CreateFontIndirectW(&font));
     oldFont_ = SelectObject(dc_, font_.get());
     SetBkMode(dc_, TRANSPARENT);
     SetTextColor(dc_, RGB(0, 0, 0));
@@ -45,17 +54,19 @@ class Canvas {
     SelectObject(dc_, oldBitmap_);
     DeleteDC(dc_);
   }
+  int width() const { return width_; }
+  int height() const { return height_; }
   bool Valid() const { return pixels_ != nullptr && font_.valid(); }
   HDC dc() const { return dc_; }
 
   void Clear() {
     background_ = 0xFFFFFF;
-    RECT all{0, 0, kCanvasWidth, kCanvasHeight};
+    RECT all{0, 0, width_, height_};
     FillRect(dc_, &all, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
     GdiFlush();
   }
   bool Ink(int x, int y) const {
-    return (pixels_[y * kCanvasWidth + x] & 0xFFFFFF) != (background_ & 0xFFFFFF);
+    return (pixels_[y * width_ + x] & 0xFFFFFF) != (background_ & 0xFFFFFF);
   }
   HFONT font() const { return static_cast<HFONT>(font_.get()); }
 
@@ -63,10 +74,13 @@ class Canvas {
   void CopyScreen(const RECT& r, COLORREF background) {
     Clear();
     HDC screen = GetDC(nullptr);
-    BitBlt(dc_, 0, 0, std::min<int>(r.right - r.left, kCanvasWidth),
-           std::min<int>(r.bottom - r.top, kCanvasHeight), screen, r.left, r.top, SRCCOPY);
+    BitBlt(dc_, 0, 0, std::min<int>(r.right - r.left, width_),
+           std::min<int>(r.bottom - r.top, height_), screen, r.left, r.top, SRCCOPY);
     ReleaseDC(nullptr, screen);
     GdiFlush();
+    SetBackground(background);
+  }
+  void SetBackground(COLORREF background) {
     // DIB pixels are 0x00RRGGBB, a COLORREF 0x00BBGGRR.
     background_ =
         (GetRValue(background) << 16) | (GetGValue(background) << 8) | GetBValue(background);
@@ -82,9 +96,9 @@ class Canvas {
   }
 
   std::vector<std::vector<bool>> InkBox() const {
-    int left = kCanvasWidth, top = kCanvasHeight, right = -1, bottom = -1;
-    for (int y = 0; y < kCanvasHeight; ++y) {
-      for (int x = 0; x < kCanvasWidth; ++x) {
+    int left = width_, top = height_, right = -1, bottom = -1;
+    for (int y = 0; y < height_; ++y) {
+      for (int x = 0; x < width_; ++x) {
         if (!Ink(x, y)) continue;
         left = std::min(left, x);
         right = std::max(right, x);
@@ -102,11 +116,17 @@ class Canvas {
 
   // Whether the pattern appears anywhere, pixel for pixel, with blank pixels to its sides.
   bool Contains(const std::vector<std::vector<bool>>& pattern) const {
+    return Contains(pattern, {0, 0, width_, height_});
+  }
+  // The same inside area only.
+  bool Contains(const std::vector<std::vector<bool>>& pattern, const RECT& area) const {
     if (pattern.empty()) return false;
     const int h = static_cast<int>(pattern.size());
     const int w = static_cast<int>(pattern[0].size());
-    for (int top = 0; top + h <= kCanvasHeight; ++top) {
-      for (int left = 1; left + w < kCanvasWidth; ++left) {
+    const int right = std::min<int>(area.right, width_);
+    const int bottom = std::min<int>(area.bottom, height_);
+    for (int top = std::max<int>(0, area.top); top + h <= bottom; ++top) {
+      for (int left = std::max<int>(1, area.left); left + w < right; ++left) {
         bool same = true;
         for (int y = 0; y < h && same; ++y) {
           same = !Ink(left - 1, top + y) && !Ink(left + w, top + y);
@@ -120,8 +140,8 @@ class Canvas {
 
   int InkColumns() const {
     int count = 0;
-    for (int x = 0; x < kCanvasWidth; ++x) {
-      for (int y = 0; y < kCanvasHeight; ++y) {
+    for (int x = 0; x < width_; ++x) {
+      for (int y = 0; y < height_; ++y) {
         if (Ink(x, y)) {
           ++count;
           break;
@@ -137,6 +157,8 @@ class Canvas {
   GdiHandle font_;
   uint32_t* pixels_ = nullptr;
   uint32_t background_ = 0xFFFFFF;
+  int width_;
+  int height_;
   HGDIOBJ oldBitmap_ = nullptr;
   HGDIOBJ oldFont_ = nullptr;
 };

@@ -11,14 +11,16 @@ namespace postwink::win {
 namespace {
 
 using test::Canvas;
-using test::kListFace;
+using test::CentreOf;
 using test::kScripts;
+using test::ListFont;
+using test::MoveMouseTo;
 using test::PumpFor;
 using test::PumpUntil;
 using test::Script;
 
 TEST(GlyphDrawing, CellTipShowsEveryScript) {
-  Canvas canvas(kListFace);
+  Canvas canvas(ListFont());
   ASSERT_TRUE(canvas.Valid());
   const auto box = canvas.NoGlyphBox();
   ASSERT_FALSE(box.empty());

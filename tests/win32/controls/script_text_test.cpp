@@ -16,12 +16,12 @@ namespace {
 using test::Canvas;
 using test::kCanvasHeight;
 using test::kCanvasWidth;
-using test::kListFace;
 using test::kScripts;
+using test::ListFont;
 using test::Script;
 
 TEST(ScriptText, EveryScriptDrawsWithoutNoGlyphBoxes) {
-  Canvas canvas(kListFace);
+  Canvas canvas(ListFont());
   ASSERT_TRUE(canvas.Valid());
   const auto box = canvas.NoGlyphBox();
   ASSERT_FALSE(box.empty()) << "the face draws nothing for a missing glyph";
@@ -47,7 +47,7 @@ TEST(ScriptText, EveryScriptDrawsWithoutNoGlyphBoxes) {
 }
 
 TEST(ScriptText, CutLinesEndInDotsAndNeverSplitACharacter) {
-  Canvas canvas(kListFace);
+  Canvas canvas(ListFont());
   ASSERT_TRUE(canvas.Valid());
   // Each text's characters all take more than a few pixels.
   const std::wstring texts[] = {L"\xD83C\xDF89\xD83C\xDF89\xD83C\xDF89\xD83C\xDF89",
@@ -86,7 +86,7 @@ TEST(ScriptText, CutLinesEndInDotsAndNeverSplitACharacter) {
 }
 
 TEST(ScriptText, FallbackSpansOfATextOfManyLines) {
-  Canvas canvas(kListFace);
+  Canvas canvas(ListFont());
   ASSERT_TRUE(canvas.Valid());
   // 会議 / 견적서 🎉 / สวัสดี: the Hangul, the emoji and the Thai need other fonts.
   const std::wstring text =
