@@ -84,19 +84,19 @@ def main():
     report.add_attachment(b"ok 1\nok 2\n", maintype="text", subtype="plain", filename="report.txt")
     messages.append(report)
 
-    # Encoded words as mailers send them: Q for mostly-Latin text, B for the rest.
-    messages.append(encoded_mail(
-        "Bonjour,\n\nLa réunion de jeudi est déplacée à 15h, salle Müller.\n\nJosé\n",
-        "Réunion à 15h", ("José Müller", "jose@example.fr"), "utf-8", QP,
-        base + timedelta(hours=3)))
-    messages.append(encoded_mail(
-        "Don't miss it 🎉 — only today.\n",
-        "🎉 Sale ends today! 50% off 🛍️", ("Shop", "news@shop.example.com"), "utf-8", BASE64,
-        base + timedelta(hours=4)))
-    messages.append(encoded_mail(
-        "안녕하세요.\n\n요청하신 견적서를 첨부합니다.\n会议通知：关于周五前提交报告。\n",
-        "견적서 보내드립니다", ("김민준", "minjun@example.kr"), "utf-8", BASE64,
-        base + timedelta(hours=5)))
+    # International mail in UTF-8, with encoded words as mailers send them: Q for mostly-Latin
+    # text, B for the rest.
+    international = [
+        ("Bonjour,\n\nLa réunion de jeudi est déplacée à 15h, salle Müller.\n\nJosé\n",
+         "Réunion à 15h", ("José Müller", "jose@example.fr"), QP),
+        ("Don't miss it 🎉 — only today.\n",
+         "🎉 Sale ends today! 50% off 🛍️", ("Shop", "news@shop.example.com"), BASE64),
+        ("안녕하세요.\n\n요청하신 견적서를 첨부합니다.\n会议通知：关于周五前提交报告。\n",
+         "견적서 보내드립니다", ("김민준", "minjun@example.kr"), BASE64),
+    ]
+    for hours, (text, subject, sender, encoding) in enumerate(international, start=3):
+        messages.append(encoded_mail(text, subject, sender, "utf-8", encoding,
+                                     base + timedelta(hours=hours)))
 
     stamp = int(time.time())
     for i, msg in enumerate(messages):
