@@ -1,4 +1,5 @@
 #include "cli/checker_setup.h"
+#include "core/text/utf8.h"
 
 #include <cstdio>
 
@@ -30,7 +31,7 @@ std::optional<CheckerSetup> LoadChecker(const std::string& iniPath, bool verbose
   }
   setup.accounts = LoadEngineAccounts(file, setup.settings);
   if (verbose || setup.settings.log != 0) {
-    setup.log = std::make_unique<LogFile>(system.files, system.clock);
+    setup.log = std::make_unique<LogFile>(system.files, system.clock, system.codePage);
     setup.log->SetLogPath(FolderOf(iniPath), kLogFileName);
     setup.log->DeleteLogFile();
     // The message dumps hold whole messages: only into a folder that is the user's alone.
@@ -60,13 +61,12 @@ void WriteItemJson(JsonWriter& json, const MailItem& item) {
   json.EndObject();
 }
 
-std::string TerminalText(std::string_view cp932) {
+std::string TerminalText(std::string_view text) {
   std::string line;
-  line.reserve(cp932.size());
+  line.reserve(text.size());
   bool inBreak = false;
-  // Control bytes are never the trail byte of a double-byte character, so a byte-wise scan is
-  // safe here.
-  for (char c : cp932) {
+  // Control bytes are never part of a UTF-8 character, so a byte-wise scan is safe here.
+  for (char c : text) {
     auto byte = static_cast<unsigned char>(c);
     if (c == '\r' || c == '\n') {
       if (!inBreak) line += ' ';
@@ -82,7 +82,7 @@ std::string TerminalText(std::string_view cp932) {
       line += c;
     }
   }
-  return ToUtf8(line);
+  return ToValidUtf8(line);
 }
 
 std::string ItemLine(const MailItem& item) {

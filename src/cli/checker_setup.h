@@ -30,10 +30,10 @@ std::optional<CheckerSetup> LoadChecker(const std::string& iniPath, bool verbose
 void WriteItemJson(JsonWriter& json, const MailItem& item);
 // One line for the terminal: the fields joined, as UTF-8, made safe by TerminalText.
 std::string ItemLine(const MailItem& item);
-// A code page 932 text (an error text, a field of a message) as one line of UTF-8 that a
+// A text (an error text, a field of a message) as one line of UTF-8 that a
 // terminal shows as it stands: each run of line breaks becomes one space, and every other
 // control character is written as \xNN. A server's or a message's bytes can then neither split
 // an account's line nor drive the terminal.
-std::string TerminalText(std::string_view cp932);
+std::string TerminalText(std::string_view text);
 
 }  // namespace postwink::cli

@@ -19,6 +19,7 @@
 #include "core/mime/parse_message.h"
 #include "core/mime/transfer_encoding.h"
 #include "core/platform/system.h"
+#include "core/text/utf8.h"
 
 namespace postwink::cli {
 namespace {
@@ -54,8 +55,8 @@ std::optional<Corpus> ReadCorpus(const std::string& folder, std::vector<std::str
 size_t Length(const std::optional<std::string>& text) { return text ? text->size() : 0; }
 
 // One TSV field in UTF-8: tabs and line breaks become spaces.
-std::string DumpField(const std::string& cp932, size_t maxCharacters = std::string::npos) {
-  std::string utf8 = ToUtf8(cp932);
+std::string DumpField(const std::string& text, size_t maxCharacters = std::string::npos) {
+  const std::string utf8 = ToValidUtf8(text);
   std::string out;
   size_t characters = 0;
   for (char c : utf8) {

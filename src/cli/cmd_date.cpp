@@ -57,8 +57,8 @@ int Run(const std::vector<std::string>& args) {
   std::optional<FixedZone> fixed;
   if (zoneMinutes) fixed.emplace(*zoneMinutes);
   LocalZone zone{fixed ? static_cast<const TimeZoneSource&>(*fixed) : PlatformTimeZone()};
-  const FormattedDate shown = FormatDateText(FromUtf8(*value), "yy/MM/dd", "HH:mm:ss", zone);
-  std::printf("%s\n", ToUtf8(shown.text).c_str());
+  const FormattedDate shown = FormatDateText(*value, "yy/MM/dd", "HH:mm:ss", zone);
+  std::printf("%s\n", shown.text.c_str());
   if (!shown.parsed) {
     std::fprintf(stderr, "postwink-cli date: not a date this program reads; shown as it came\n");
     return kExitFailure;

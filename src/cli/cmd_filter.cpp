@@ -47,7 +47,7 @@ int Run(const std::vector<std::string>& args) {
 
   System& system = PlatformSystem();
   IniFile ini;
-  if (!ini.Load(system.files, *iniPath)) {
+  if (!ini.Load(system.files, system.codePage, *iniPath)) {
     std::fprintf(stderr, "postwink-cli filter: cannot read '%s'\n", iniPath->c_str());
     return kExitFailure;
   }

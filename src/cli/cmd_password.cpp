@@ -6,6 +6,7 @@
 #include "cli/command.h"
 #include "core/config/password.h"
 #include "core/platform/system.h"
+#include "core/text/utf8.h"
 
 namespace postwink::cli {
 namespace {
@@ -17,19 +18,15 @@ int Run(const std::vector<std::string>& args) {
     std::fprintf(stderr, "usage: postwink-cli %s\n", kUsage);
     return kExitUsage;
   }
-  std::string text = FromUtf8(args[1]);
-  if (ToUtf8(text) != args[1]) {
-    std::fprintf(stderr, "postwink-cli password: the text is not representable in code page 932\n");
-    return kExitFailure;
-  }
+  const std::string& text = args[1];
   if (args[0] == "unscramble") {
-    std::printf("%s\n", ToUtf8(UnscramblePassword(text)).c_str());
+    std::printf("%s\n", ToValidUtf8(UnscramblePassword(text)).c_str());
     return kExitOk;
   }
   System& system = PlatformSystem();
   ScrambleResult r = ScramblePassword(text, system.clock, system.random);
   if (!r.ok()) {
-    std::fprintf(stderr, "postwink-cli password: %s\n", ToUtf8(r.error).c_str());
+    std::fprintf(stderr, "postwink-cli password: %s\n", r.error.c_str());
     return kExitFailure;
   }
   std::printf("%s\n", r.text.c_str());

@@ -120,7 +120,7 @@ int Run(const std::vector<std::string>& args) {
     if (accounts) {
       SaveAccountsResult saved = file.SaveAccounts(accountList);
       if (!saved.ok) {
-        std::fprintf(stderr, "postwink-cli settings: %s\n", ToUtf8(saved.error).c_str());
+        std::fprintf(stderr, "postwink-cli settings: %s\n", saved.error.c_str());
         return kExitFailure;
       }
     }

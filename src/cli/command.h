@@ -28,8 +28,4 @@ struct RegisterCommand {
   }
 };
 
-// Converts code page 932 text for output, and UTF-8 input back to code page 932.
-std::string ToUtf8(const std::string& cp932);
-std::string FromUtf8(const std::string& utf8);
-
 }  // namespace postwink::cli

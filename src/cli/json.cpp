@@ -1,4 +1,5 @@
 #include "cli/json.h"
+#include "core/text/utf8.h"
 
 #include <cstdio>
 
@@ -47,9 +48,7 @@ JsonWriter& JsonWriter::Key(std::string_view key) {
   afterKey_ = true;
   return *this;
 }
-JsonWriter& JsonWriter::String(std::string_view cp932) {
-  return Utf8String(ToUtf8(std::string(cp932)));
-}
+JsonWriter& JsonWriter::String(std::string_view text) { return Utf8String(ToValidUtf8(text)); }
 JsonWriter& JsonWriter::Utf8String(std::string_view utf8) {
   BeforeValue();
   out_ += '"';

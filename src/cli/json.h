@@ -1,6 +1,5 @@
 #pragma once
-// A small streaming JSON writer for the CLI's output; strings are given in code page 932 and
-// written as UTF-8.
+// A small streaming JSON writer for the CLI's output, in UTF-8.
 
 #include <cstdint>
 #include <string>
@@ -16,14 +15,15 @@ class JsonWriter {
   JsonWriter& BeginArray();
   JsonWriter& EndArray();
   JsonWriter& Key(std::string_view key);  // ASCII key
-  JsonWriter& String(std::string_view cp932);
+  // Invalid UTF-8 is written with U+FFFD, so the output always parses.
+  JsonWriter& String(std::string_view text);
   JsonWriter& Utf8String(std::string_view utf8);
   JsonWriter& Number(int64_t value);
   JsonWriter& Bool(bool value);
   JsonWriter& Null();
   // Shorthands for a key and its value.
-  JsonWriter& Field(std::string_view key, std::string_view cp932) { return Key(key).String(cp932); }
-  JsonWriter& Field(std::string_view key, const char* cp932) { return Key(key).String(cp932); }
+  JsonWriter& Field(std::string_view key, std::string_view text) { return Key(key).String(text); }
+  JsonWriter& Field(std::string_view key, const char* text) { return Key(key).String(text); }
   JsonWriter& Field(std::string_view key, int64_t value) { return Key(key).Number(value); }
   JsonWriter& Field(std::string_view key, int value) { return Key(key).Number(value); }
   JsonWriter& Field(std::string_view key, bool value) { return Key(key).Bool(value); }

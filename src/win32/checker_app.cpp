@@ -11,8 +11,9 @@ namespace postwink::win {
 
 namespace {
 
-// A wide path the program can hold as code page 932 text: the path itself when it converts
-// back unchanged, otherwise its short form, which the system spells in plain letters.
+// A wide path as the program's UTF-8 text: the path itself when it converts back unchanged (any
+// path but one holding a lone surrogate), otherwise its short form, which the system spells in
+// plain letters.
 std::string PathForProgram(const std::wstring& path) {
   std::string narrow = Narrow(path);
   if (Widen(narrow) == path) return narrow;
@@ -104,7 +105,8 @@ std::vector<std::string> CommandLineArguments() {
   return args;
 }
 
-CheckerApp::CheckerApp(System& system) : system_(system), log_(system.files, system.clock) {}
+CheckerApp::CheckerApp(System& system)
+    : system_(system), log_(system.files, system.clock, system.codePage) {}
 
 CheckerApp::~CheckerApp() = default;
 

@@ -36,7 +36,7 @@ std::string UserTempDirectory();
 std::optional<std::string> CreateTempFolder(FileSystem& files, const std::string& tempDirectory);
 // The system's directory of Windows, for the default sound file.
 std::optional<std::string> WindowsDirectory();
-// The arguments after the program name, in code page 932.
+// The arguments after the program name, as UTF-8.
 std::vector<std::string> CommandLineArguments();
 
 class CheckerApp {

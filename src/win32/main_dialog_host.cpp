@@ -113,7 +113,8 @@ void MainDialog::CreateListWindow(DWORD exStyle, bool activate) {
   System& system = app_.GetSystem();
   if (!profile_) {
     SettingsFile& file = app_.GetSettingsFile();
-    profile_ = std::make_unique<IniFileProfile>(system.files, file.Path(), file.Unreadable());
+    profile_ = std::make_unique<IniFileProfile>(system.files, system.codePage, file.Path(),
+                                                file.Unreadable());
   }
   ListWindowContext context{settings,
                             *profile_,

@@ -1,18 +1,13 @@
 #pragma once
-// Fixed texts of the main window's commands, as code page 932 bytes.
+// Fixed texts of the main window's commands.
 
 namespace postwink::win {
 
 // "メーラー起動に失敗しました(%d)" (starting the mail program failed)
-inline constexpr const char* kTextMailerFailed =
-    "\x83\x81\x81\x5B\x83\x89\x81\x5B\x8B\x4E\x93\xAE\x82\xC9\x8E\xB8\x94\x73\x82\xB5\x82\xDC\x82"
-    "\xB5\x82\xBD(%d)";
+inline constexpr const char* kTextMailerFailed = "メーラー起動に失敗しました(%d)";
 // "ホットキーの設定に失敗しました。\n既に別のアプリケーションで使用している可能性があります\n"
 // (setting the hot key failed; another application may already be using it)
 inline constexpr const char* kTextHotKeyFailed =
-    "\x83\x7A\x83\x62\x83\x67\x83\x4C\x81\x5B\x82\xCC\x90\xDD\x92\xE8\x82\xC9\x8E\xB8\x94\x73\x82"
-    "\xB5\x82\xDC\x82\xB5\x82\xBD\x81\x42\n\x8A\xF9\x82\xC9\x95\xCA\x82\xCC\x83\x41\x83\x76\x83\x8A"
-    "\x83\x50\x81\x5B\x83\x56\x83\x87\x83\x93\x82\xC5\x8E\x67\x97\x70\x82\xB5\x82\xC4\x82\xA2\x82"
-    "\xE9\x89\xC2\x94\x5C\x90\xAB\x82\xAA\x82\xA0\x82\xE8\x82\xDC\x82\xB7\n";
+    "ホットキーの設定に失敗しました。\n既に別のアプリケーションで使用している可能性があります\n";
 
 }  // namespace postwink::win

@@ -1,6 +1,6 @@
 #include "system_tray.h"
 
-#include "core/text/cp932.h"
+#include "core/text/utf8.h"
 #include "win32/handles.h"
 #include "win32/resource.h"
 #include "win32/wide_text.h"
@@ -88,7 +88,7 @@ bool CSystemTray::SetIcon(HICON icon) {
 
 bool CSystemTray::SetTooltipText(const std::string& tip) {
   if (!enabled_) return false;
-  std::wstring wide = Widen(CutAtCharBoundary(tip, kTrayTipBytes));
+  std::wstring wide = Widen(CutToUtf16Units(tip, kTrayTipUnits));
   size_t capacity = sizeof data_.szTip / sizeof data_.szTip[0];
   wide.resize(std::min(wide.size(), capacity - 1));
   std::copy(wide.begin(), wide.end(), data_.szTip);

@@ -15,7 +15,7 @@ namespace postwink::win {
 inline constexpr UINT WM_TRAY_NOTIFY = 0x800A;
 inline constexpr UINT kTrayIconId = 130;
 inline constexpr UINT_PTR TIMER_TRAY_ANIMATION = 4567;
-inline constexpr size_t kTrayTipBytes = 127;
+inline constexpr size_t kTrayTipUnits = 127;
 // A failed add (the task bar does not exist yet, at log-on) is tried again this often, for two
 // minutes, and whenever the task bar announces itself.
 inline constexpr UINT_PTR TIMER_TRAY_RETRY = 4568;
@@ -33,7 +33,7 @@ class CSystemTray : public Wnd {
   bool Show();
   bool Remove();
   bool SetIcon(HICON icon);
-  // At most 127 bytes of code page 932, cut at a character boundary.
+  // At most 127 UTF-16 units, cut at a character boundary.
   bool SetTooltipText(const std::string& tip);
   void SetFrames(const std::vector<HICON>& frames);
   void AddFrame(HICON icon);

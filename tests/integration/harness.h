@@ -52,7 +52,7 @@ class Checker {
            ("postwink-it-" + std::to_string(::getpid()) + "-" + std::to_string(counter_++));
     std::filesystem::create_directories(dir_);
     System& system = PlatformSystem();
-    log_ = std::make_unique<LogFile>(system.files, system.clock);
+    log_ = std::make_unique<LogFile>(system.files, system.clock, system.codePage);
     log_->SetLogPath(dir_.string(), kLogFileName);
     host_ =
         std::make_unique<HeadlessCheckHost>(system, PlatformCharsetConverter(), PlatformTimeZone(),

@@ -2,19 +2,19 @@
 
 #include "core/config/credentials.h"
 #include "core/config/password.h"
-#include "core/text/cp932.h"
+#include "core/text/utf8.h"
 
 namespace postwink {
 namespace {
 
 std::string AccountText(const IniFile& ini, const std::string& section, const char* key) {
-  return std::string(CutAtCharBoundary(ini.GetString(section, key, ""), kMaxAccountText));
+  return std::string(CutToChars(ini.GetString(section, key, ""), kMaxAccountText));
 }
 
 void WriteText(IniFile& ini, const std::string& section, const char* key,
-               const std::optional<std::string>& value, size_t maxBytes = kMaxAccountText) {
+               const std::optional<std::string>& value, size_t maxChars = kMaxAccountText) {
   if (value) {
-    ini.WriteString(section, key, CutAtCharBoundary(*value, maxBytes));
+    ini.WriteString(section, key, CutToChars(*value, maxChars));
   } else {
     ini.DeleteKey(section, key);
   }
@@ -75,7 +75,7 @@ std::vector<Account> ReadAccounts(const IniFile& ini, int defaultColour) {
     a.colour = ini.GetInt(section, "BOX_RGB", defaultColour);
     a.security = ini.GetInt(section, "SECURITY", 0);
     if (std::optional<std::string> pin = ini.Find(section, "TLS_FINGERPRINT")) {
-      a.tlsFingerprint = std::string(CutAtCharBoundary(*pin, kMaxAccountText));
+      a.tlsFingerprint = std::string(CutToChars(*pin, kMaxAccountText));
     }
     accounts.push_back(std::move(a));
   }
@@ -145,7 +145,7 @@ SaveAccountsResult WriteAccounts(IniFile& ini, const std::vector<const Account*>
 
 std::vector<Account> LoadAccounts(const std::string& iniPath, System& system, int defaultColour) {
   IniFile ini;
-  ini.Load(system.files, iniPath);
+  ini.Load(system.files, system.codePage, iniPath);
   return ReadAccounts(ini, defaultColour);
 }
 
@@ -160,17 +160,15 @@ SaveAccountsResult SaveAccounts(const std::string& iniPath, System& system,
                                 const std::vector<const Account*>& accounts,
                                 const std::function<void(IniFile&)>& alsoWrite) {
   // "設定ファイルを保存できませんでした。"
-  static constexpr const char* kSaveFailed =
-      "\x90\xdd\x92\xe8\x83\x74\x83\x40\x83\x43\x83\x8b\x82\xf0\x95\xdb\x91\xb6\x82\xc5\x82\xab"
-      "\x82\xdc\x82\xb9\x82\xf1\x82\xc5\x82\xb5\x82\xbd\x81\x42";
+  static constexpr const char* kSaveFailed = "設定ファイルを保存できませんでした。";
   IniFile ini;
-  if (!ini.Load(system.files, iniPath) && system.files.Exists(iniPath)) {
+  if (!ini.Load(system.files, system.codePage, iniPath) && system.files.Exists(iniPath)) {
     return {false, kSaveFailed};
   }
   SaveAccountsResult result = WriteAccounts(ini, accounts, system);
   if (!result.ok) return result;
   if (alsoWrite) alsoWrite(ini);
-  if (!ini.Save(system.files, iniPath)) result = {false, kSaveFailed};
+  if (!ini.Save(system.files, system.codePage, iniPath)) result = {false, kSaveFailed};
   return result;
 }
 

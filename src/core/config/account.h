@@ -86,7 +86,7 @@ std::vector<Account> ReadAccounts(const IniFile& ini, int defaultColour);
 
 struct SaveAccountsResult {
   bool ok = true;
-  // cp932 message for the user when ok is false; nothing was written then.
+  // message for the user when ok is false; nothing was written then.
   std::string error;
 };
 

@@ -1,5 +1,8 @@
 #include "core/config/ini_file.h"
 
+#include "core/text/cp932.h"
+#include "core/text/utf8.h"
+
 #include <cstdint>
 
 #include "core/text/case.h"
@@ -111,14 +114,29 @@ std::string IniFile::Text() const {
   return out;
 }
 
-bool IniFile::Load(const FileSystem& files, const std::string& path) {
+namespace {
+constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
+}  // namespace
+
+IniFile IniFile::FromStored(std::string_view bytes, const CodePage& codePage) {
+  if (bytes.starts_with(kByteOrderMark)) return Parse(ToValidUtf8(bytes.substr(3)));
+  return Parse(FromCp932(bytes, codePage));
+}
+
+std::string IniFile::Stored(const CodePage& codePage) const {
+  std::string text = Text();
+  if (std::optional<std::string> narrow = ToCp932Exact(text, codePage)) return std::move(*narrow);
+  return std::string(kByteOrderMark) + text;
+}
+
+bool IniFile::Load(const FileSystem& files, const CodePage& codePage, const std::string& path) {
   std::optional<std::string> data = files.ReadAll(path);
-  *this = data ? Parse(*data) : IniFile();
+  *this = data ? FromStored(*data, codePage) : IniFile();
   return data.has_value();
 }
 
-bool IniFile::Save(FileSystem& files, const std::string& path) const {
-  return files.WriteAtomic(path, Text());
+bool IniFile::Save(FileSystem& files, const CodePage& codePage, const std::string& path) const {
+  return files.WriteAtomic(path, Stored(codePage));
 }
 
 std::vector<IniFile::SectionRange> IniFile::Sections(std::string_view section) const {

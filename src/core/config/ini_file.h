@@ -5,7 +5,12 @@
 // Sections and keys are matched without regard to case. Values are read with the blanks around
 // them removed and one pair of enclosing quotes (" or ') dropped, as GetPrivateProfileString
 // does; a written value that would not read back as given is enclosed in double quotes. Line
-// ends are CR LF for new lines; existing lines keep theirs. Bytes are never recoded.
+// ends are CR LF for new lines; existing lines keep theirs.
+//
+// The text is UTF-8 in memory. On disk it is code page 932 while every character fits, so files
+// written by earlier builds or by hand read as before and stay readable by tools that know only
+// that code page; a file holding a character 932 lacks is written whole as UTF-8 after a byte
+// order mark, and a file that starts with that mark is read as UTF-8.
 
 #include <optional>
 #include <string>
@@ -22,11 +27,15 @@ class IniFile {
   static IniFile Parse(std::string_view text);
   std::string Text() const;
 
+  // The file's bytes as stored, and back.
+  static IniFile FromStored(std::string_view bytes, const CodePage& codePage);
+  std::string Stored(const CodePage& codePage) const;
+
   // Replaces the contents with the file at path. Returns whether the file could be read; a
   // missing or unreadable file leaves an empty INI.
-  bool Load(const FileSystem& files, const std::string& path);
+  bool Load(const FileSystem& files, const CodePage& codePage, const std::string& path);
   // Writes atomically: on failure the file on disk is unchanged.
-  bool Save(FileSystem& files, const std::string& path) const;
+  bool Save(FileSystem& files, const CodePage& codePage, const std::string& path) const;
 
   // The value of the key in the first section of that name; nullopt when the key is absent or
   // is a line without "=".

@@ -7,18 +7,13 @@
 namespace postwink {
 namespace {
 
-// Length of folder without its trailing separators. A byte equal to the separator that is the
-// trail byte of a double-byte character ("表" is 0x95 0x5C) is part of the name, not a separator.
+// Length of folder without its trailing separators.
 size_t WithoutTrailingSeparators(std::string_view folder, char separator) {
-  size_t keep = 0;
-  size_t pos = 0;
-  while (pos < folder.size()) {
-    size_t len = CharLength(folder, pos);
-    // Windows takes "/" as a separator too.
-    bool isSeparator =
-        len == 1 && (folder[pos] == separator || (separator == '\\' && folder[pos] == '/'));
-    pos += len;
-    if (!isSeparator) keep = pos;
+  size_t keep = folder.size();
+  // Windows takes "/" as a separator too.
+  while (keep > 0 &&
+         (folder[keep - 1] == separator || (separator == '\\' && folder[keep - 1] == '/'))) {
+    --keep;
   }
   return keep;
 }
@@ -46,7 +41,7 @@ bool LogFile::LogLine(std::string_view text) {
                         t.millisecond);
   if (n < 0 || static_cast<size_t>(n) >= sizeof stamp) return false;
   std::string entry(stamp, static_cast<size_t>(n));
-  entry += text;
+  entry += ToCp932Lossy(text, codePage_);
   if (text.empty() || text.back() != '\n') entry += "\r\n";
   return files_.Append(path_, entry);
 }

@@ -13,7 +13,10 @@ inline constexpr const char* kLogFileName = "Postwink.log";
 
 class LogFile {
  public:
-  LogFile(FileSystem& files, const Clock& clock) : files_(files), clock_(clock) {}
+  // The file keeps its code page 932 format: a character 932 lacks is written as "?", as the log
+  // records what the server sent and no reader expects anything else there.
+  LogFile(FileSystem& files, const Clock& clock, const CodePage& codePage)
+      : files_(files), clock_(clock), codePage_(codePage) {}
 
   // folder + one separator + fileName; an empty folder or file name leaves the path as it was.
   void SetLogPath(std::string_view folder, std::string_view fileName);
@@ -30,6 +33,7 @@ class LogFile {
  private:
   FileSystem& files_;
   const Clock& clock_;
+  const CodePage& codePage_;
   std::string path_;
 };
 

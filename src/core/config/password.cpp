@@ -14,15 +14,9 @@ constexpr int kMaxRun = 8;      // longest run inside the bit string
 constexpr int kMaxLastRun = 7;  // longest last run
 
 // "パスワードに保存できない文字が含まれています。"
-constexpr const char* kUnsupportedByteMessage =
-    "\x83\x70\x83\x58\x83\x8f\x81\x5b\x83\x68\x82\xc9\x95\xdb\x91\xb6\x82\xc5\x82\xab\x82\xc8"
-    "\x82\xa2\x95\xb6\x8e\x9a\x82\xaa\x8a\xdc\x82\xdc\x82\xea\x82\xc4\x82\xa2\x82\xdc\x82\xb7"
-    "\x81\x42";
+constexpr const char* kUnsupportedByteMessage = "パスワードに保存できない文字が含まれています。";
 // "このパスワードは保存できる形に変換できません。"
-constexpr const char* kRunTooLongMessage =
-    "\x82\xb1\x82\xcc\x83\x70\x83\x58\x83\x8f\x81\x5b\x83\x68\x82\xcd\x95\xdb\x91\xb6\x82\xc5"
-    "\x82\xab\x82\xe9\x8c\x60\x82\xc9\x95\xcf\x8a\xb7\x82\xc5\x82\xab\x82\xdc\x82\xb9\x82\xf1"
-    "\x81\x42";
+constexpr const char* kRunTooLongMessage = "このパスワードは保存できる形に変換できません。";
 
 char Rotate(char c, int by) {
   unsigned char u = static_cast<unsigned char>(c);

@@ -23,7 +23,7 @@ enum class ScrambleStatus {
 struct ScrambleResult {
   ScrambleStatus status = ScrambleStatus::kOk;
   std::string text;   // the stored form when status is kOk
-  std::string error;  // cp932 message for the user otherwise
+  std::string error;  // message for the user otherwise
   bool ok() const { return status == ScrambleStatus::kOk; }
 };
 

@@ -7,7 +7,7 @@ namespace postwink {
 std::optional<std::string> IniFileProfile::GetString(std::string_view section,
                                                      std::string_view key) const {
   IniFile ini;
-  ini.Load(files_, path_);
+  ini.Load(files_, codePage_, path_);
   return ini.Find(section, key);
 }
 
@@ -16,9 +16,9 @@ bool IniFileProfile::WriteString(std::string_view section, std::string_view key,
   if (readOnly_) return false;
   IniFile ini;
   // A file that exists but cannot be read now is never replaced by one holding a single key.
-  if (!ini.Load(files_, path_) && files_.Exists(path_)) return false;
+  if (!ini.Load(files_, codePage_, path_) && files_.Exists(path_)) return false;
   ini.WriteString(section, key, value);
-  return ini.Save(files_, path_);
+  return ini.Save(files_, codePage_, path_);
 }
 
 }  // namespace postwink

@@ -25,14 +25,16 @@ class Profile {
 // start-up, so this run never writes it) refuses every write.
 class IniFileProfile final : public Profile {
  public:
-  IniFileProfile(FileSystem& files, std::string path, bool readOnly = false)
-      : files_(files), path_(std::move(path)), readOnly_(readOnly) {}
+  IniFileProfile(FileSystem& files, const CodePage& codePage, std::string path,
+                 bool readOnly = false)
+      : files_(files), codePage_(codePage), path_(std::move(path)), readOnly_(readOnly) {}
   std::optional<std::string> GetString(std::string_view section,
                                        std::string_view key) const override;
   bool WriteString(std::string_view section, std::string_view key, std::string_view value) override;
 
  private:
   FileSystem& files_;
+  const CodePage& codePage_;
   std::string path_;
   bool readOnly_;
 };

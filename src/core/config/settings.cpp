@@ -1,14 +1,13 @@
 #include "core/config/settings.h"
 
 #include "core/config/settings_filters.h"
-#include "core/text/cp932.h"
+#include "core/text/utf8.h"
 
 namespace postwink {
 namespace {
 
 // "ＭＳ Ｐゴシック"
-constexpr const char* kDefaultFontName =
-    "\x82\x6c\x82\x72\x20\x82\x6f\x83\x53\x83\x56\x83\x62\x83\x4e";
+constexpr const char* kDefaultFontName = "ＭＳ Ｐゴシック";
 
 class SettingsReader {
  public:
@@ -16,9 +15,9 @@ class SettingsReader {
   int Int(const char* key, int defaultValue) const {
     return ini_.GetInt(kSettingsSection, key, defaultValue);
   }
-  std::string Text(const char* key, std::string_view defaultValue, size_t maxBytes) const {
+  std::string Text(const char* key, std::string_view defaultValue, size_t maxUnits) const {
     std::string value = ini_.GetString(kSettingsSection, key, defaultValue);
-    return std::string(CutAtCharBoundary(value, maxBytes));
+    return std::string(CutToUtf16Units(value, maxUnits));
   }
 
  private:
@@ -29,8 +28,8 @@ class SettingsWriter {
  public:
   explicit SettingsWriter(IniFile& ini) : ini_(ini) {}
   // The same limits as when reading, so the file never holds more than the program reads back.
-  void Text(const char* key, const std::string& value, size_t maxBytes) {
-    ini_.WriteString(kSettingsSection, key, CutAtCharBoundary(value, maxBytes));
+  void Text(const char* key, const std::string& value, size_t maxUnits) {
+    ini_.WriteString(kSettingsSection, key, CutToUtf16Units(value, maxUnits));
   }
   void Number(const char* key, int value) { ini_.WriteInt(kSettingsSection, key, value); }
   void Flag(const char* key, int value) {
@@ -99,7 +98,7 @@ void ReadSettings(const IniFile& ini, const std::optional<std::string>& windowsD
   if (s.soundFile.empty()) {
     if (windowsDirectory && !windowsDirectory->empty()) {
       s.soundFile =
-          std::string(CutAtCharBoundary(*windowsDirectory + "\\Media\\Notify.wav", kMaxPathText));
+          std::string(CutToUtf16Units(*windowsDirectory + "\\Media\\Notify.wav", kMaxPathText));
     } else {
       s.useSound = 0;
     }
@@ -155,7 +154,7 @@ SettingsLoadResult LoadSettings(const std::string& iniPath, System& system,
                                 Settings& settings, IniFile* ini) {
   SettingsLoadResult result;
   IniFile read;
-  bool readable = read.Load(system.files, iniPath);
+  bool readable = read.Load(system.files, system.codePage, iniPath);
   result.fileExists = readable || system.files.Exists(iniPath);
   result.unreadable = !readable && result.fileExists;
   ReadSettings(read, windowsDirectory, settings, &result.userIcon);
@@ -165,12 +164,12 @@ SettingsLoadResult LoadSettings(const std::string& iniPath, System& system,
 
 bool SaveSettings(const std::string& iniPath, System& system, const Settings& settings) {
   IniFile ini;
-  if (!ini.Load(system.files, iniPath) && system.files.Exists(iniPath)) {
+  if (!ini.Load(system.files, system.codePage, iniPath) && system.files.Exists(iniPath)) {
     // A file that exists but cannot be read must not be replaced by one holding only our keys.
     return false;
   }
   WriteSettings(ini, settings);
-  return ini.Save(system.files, iniPath);
+  return ini.Save(system.files, system.codePage, iniPath);
 }
 
 }  // namespace postwink

@@ -14,8 +14,9 @@ namespace postwink {
 inline constexpr const char* kSettingsFileName = "Postwink.ini";
 inline constexpr const char* kSettingsSection = "Postwink";
 
-// Longest values the text fields hold (field width less the terminator). A longer value in the
-// file is cut at a character boundary when it is read.
+// Longest values the text fields hold (field width less the terminator), in UTF-16 units as the
+// Windows buffers these values go into count them (a character outside the Basic Multilingual
+// Plane takes two). A longer value in the file is cut at a character boundary when it is read.
 inline constexpr size_t kMaxPathText = 259;   // EDITOR, MUA, SOUND_FILE, USERICON
 inline constexpr size_t kMaxShortText = 31;   // COLLIST, FONTNAME, FONTNAME_PREVIEW
 inline constexpr size_t kMaxReadText = 1023;  // UPDATE_URL, UPDATE_PROXY_SERVER

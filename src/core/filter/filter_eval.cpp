@@ -5,7 +5,7 @@
 
 #include "core/config/account.h"
 #include "core/mime/header_fields.h"
-#include "core/text/cp932.h"
+#include "core/text/utf8.h"
 
 namespace postwink {
 

@@ -40,8 +40,8 @@ struct FilterRule {
   int32_t target = 0;
   int32_t action = 0;
   int32_t colourSlot = 0;
-  std::string pattern;      // at most kMaxFilterText bytes
-  std::string headerName;   // at most kMaxFilterText bytes, normally with its colon ("Date:")
+  std::string pattern;      // at most kMaxFilterText characters
+  std::string headerName;   // at most kMaxFilterText characters, normally with its colon ("Date:")
   uint32_t backColour = 0;  // 0x00BBGGRR
   uint32_t textColour = 0;
   int32_t createdMark = 0;  // 1 for rules made in the filter page; kept, never tested

@@ -4,7 +4,7 @@
 #include <string>
 
 #include "core/filter/filter_value.h"
-#include "core/text/cp932.h"
+#include "core/text/utf8.h"
 
 namespace postwink {
 
@@ -17,7 +17,7 @@ std::string KeyName(const char* prefix, int index, const char* suffix = "") {
 }
 
 std::string ReadPattern(const IniFile& ini, const char* section, const std::string& key) {
-  return std::string(CutAtCharBoundary(ini.GetString(section, key, ""), kMaxFilterText));
+  return std::string(CutToChars(ini.GetString(section, key, ""), kMaxFilterText));
 }
 
 }  // namespace

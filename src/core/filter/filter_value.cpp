@@ -3,7 +3,7 @@
 #include <vector>
 
 #include "core/config/ini_file.h"
-#include "core/text/cp932.h"
+#include "core/text/utf8.h"
 
 namespace postwink {
 
@@ -33,19 +33,6 @@ std::vector<std::string_view> SplitPieces(std::string_view value) {
     start = comma + 1;
   }
   return pieces;
-}
-
-// True when text ends with a "\" that is a character of its own, not the trail byte of a
-// double-byte character such as KATAKANA SO (0x83 0x5C).
-bool EndsWithBackslash(std::string_view text) {
-  if (text.empty() || text.back() != '\\') return false;
-  size_t pos = 0;
-  size_t last = 0;
-  while (pos < text.size()) {
-    last = pos;
-    pos += CharLength(text, pos);
-  }
-  return last == text.size() - 1;
 }
 
 }  // namespace
@@ -100,12 +87,12 @@ void ReadFilterValue(std::string_view value, FilterRule& rule) {
   std::string name;
   for (size_t i = 8; i < pieces.size(); ++i) {
     name.append(pieces[i]);
-    if (!EndsWithBackslash(name)) break;
+    if (name.empty() || name.back() != '\\') break;
     name.back() = ',';
     // The name is cut at the end anyway; stop gathering once it is past the limit.
-    if (name.size() > kMaxFilterText) break;
+    if (CountChars(name) > kMaxFilterText) break;
   }
-  rule.headerName.assign(CutAtCharBoundary(name, kMaxFilterText));
+  rule.headerName.assign(CutToChars(name, kMaxFilterText));
 }
 
 void ReadManageValue(std::string_view value, FilterRule& rule) {

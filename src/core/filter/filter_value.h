@@ -16,7 +16,7 @@ int32_t ReadDecimal(std::string_view text);
 // Reads "createdMark,target,action,backColour,textColour,useRegex,colourSlot,whenAbsent,
 // headerName" into rule. Empty pieces are skipped; missing trailing pieces leave their fields
 // as they were; a piece of the name that ends in "\" stands for a "," and continues with the
-// next piece. The name is cut to kMaxFilterText bytes.
+// next piece. The name is cut to kMaxFilterText characters.
 void ReadFilterValue(std::string_view value, FilterRule& rule);
 
 // The legacy form: createdMark, target, action, backColour, textColour, an ignored piece, then

@@ -1,6 +1,6 @@
 #pragma once
-// A compiled regular expression: a small automaton program run over the target one code page
-// 932 character at a time, all threads in step (Thompson/Pike simulation). The time is linear
+// A compiled regular expression: a small automaton program run over the target one code point
+// at a time, all threads in step (Thompson/Pike simulation). The time is linear
 // in the target's length, with no backtracking and no recursion.
 
 #include <cstdint>

@@ -3,16 +3,20 @@
 #include <algorithm>
 #include <optional>
 
-#include "core/text/cp932.h"
+#include "core/text/utf8.h"
 
 namespace postwink {
 
 RegexChar NextRegexChar(std::string_view text, size_t& pos) {
-  size_t len = CharLength(text, pos);
-  RegexChar c = static_cast<unsigned char>(text[pos]);
-  if (len == 2) c = (c << 8) | static_cast<unsigned char>(text[pos + 1]);
-  pos += len;
-  return c;
+  const unsigned char b = static_cast<unsigned char>(text[pos]);
+  if (b < 0x80) {
+    ++pos;
+    return b;
+  }
+  const DecodedChar ch = DecodeChar(text, pos);
+  pos += ch.length;
+  // A byte that is no UTF-8 matches only itself, never a real character.
+  return ch.valid ? ch.codePoint : kRegexInvalidByte + b;
 }
 
 void RegexCharSet::Add(RegexChar low, RegexChar high) { ranges_.emplace_back(low, high); }
@@ -364,7 +368,7 @@ class Parser {
       Fail("unknown escape sequence");
       return std::nullopt;
     }
-    e.c = c;  // an escaped sign or a double-byte character stands for itself
+    e.c = c;  // an escaped sign or a multi-byte character stands for itself
     return e;
   }
 

@@ -1,7 +1,6 @@
 #pragma once
-// The syntax tree of the built-in regular expressions. A character is one code page 932
-// character: a single byte is its own value, a double-byte character is (lead << 8) | trail, so
-// every character fits in 16 bits and a class is a list of ranges over that space.
+// The syntax tree of the built-in regular expressions. A character is one Unicode code point of
+// the UTF-8 text; a class is a list of ranges over code points.
 
 #include <cstdint>
 #include <string>
@@ -13,9 +12,12 @@
 namespace postwink {
 
 using RegexChar = uint32_t;
-constexpr RegexChar kRegexCharMax = 0xFFFF;
+// A byte that starts no valid UTF-8 character reads as this plus its value, above every code
+// point, so a broken target never matches a real character.
+constexpr RegexChar kRegexInvalidByte = 0x110000;
+constexpr RegexChar kRegexCharMax = kRegexInvalidByte + 0xFF;
 
-// Reads the character at pos of text (one or two bytes) and advances pos past it.
+// Reads the character at pos of text (one code point, or one stray byte) and advances pos past it.
 RegexChar NextRegexChar(std::string_view text, size_t& pos);
 
 // A set of characters as sorted, disjoint, non-adjacent ranges.

@@ -1,8 +1,10 @@
 #include "core/list/list_rows.h"
 
+#include <algorithm>
+
 #include "core/config/account.h"
 #include "core/text/case.h"
-#include "core/text/cp932.h"
+#include "core/text/utf8.h"
 #include "core/ui/scale.h"
 
 namespace postwink {
@@ -44,14 +46,7 @@ std::string_view TrimBlanks(std::string_view text) {
   return text;
 }
 
-// Byte positions of ASCII characters found by a scan that steps over double-byte characters,
-// so that a trail byte equal to "<" or a quote is never taken for one.
-size_t FindChar(std::string_view text, char c, size_t from = 0) {
-  for (size_t pos = from; pos < text.size(); pos += CharLength(text, pos)) {
-    if (text[pos] == c) return pos;
-  }
-  return std::string_view::npos;
-}
+size_t FindChar(std::string_view text, char c, size_t from = 0) { return text.find(c, from); }
 
 }  // namespace
 
@@ -62,16 +57,11 @@ std::string ShortenFrom(std::string_view from) {
   }
   std::string_view name = TrimBlanks(from.substr(0, open));
   if (name.empty()) return std::string(from);
-  size_t quotes = 0;
-  for (size_t pos = 0; pos < name.size(); pos += CharLength(name, pos)) {
-    if (name[pos] == '"') ++quotes;
-  }
-  if (quotes < 2) return std::string(name);
+  // UTF-8 never hides an ASCII byte inside a character, so byte scans are safe here.
+  if (std::count(name.begin(), name.end(), '"') < 2) return std::string(name);
   std::string unquoted;
-  for (size_t pos = 0; pos < name.size();) {
-    size_t len = CharLength(name, pos);
-    if (name[pos] != '"') unquoted.append(name.substr(pos, len));
-    pos += len;
+  for (char c : name) {
+    if (c != '"') unquoted.push_back(c);
   }
   std::string_view trimmed = TrimBlanks(unquoted);
   return trimmed.empty() ? std::string(name) : std::string(trimmed);

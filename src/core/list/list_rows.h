@@ -48,8 +48,7 @@ inline constexpr int kColourFirstAccount = 8;
 
 inline constexpr const char* kNoSubjectText = "(no subject)";
 // "メッセージはありません" (there are no messages)
-inline constexpr const char* kListEmptyText =
-    "\x83\x81\x83\x62\x83\x5A\x81\x5B\x83\x57\x82\xCD\x82\xA0\x82\xE8\x82\xDC\x82\xB9\x82\xF1";
+inline constexpr const char* kListEmptyText = "メッセージはありません";
 // Where the column layout is kept in Postwink.ini.
 inline constexpr const char* kListStateSection = "Window";
 inline constexpr const char* kListStateKey = "ReportCtrl2";

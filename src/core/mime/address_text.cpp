@@ -14,8 +14,8 @@ std::string_view Trim(std::string_view text) {
   return text;
 }
 
-// One address a line: "," becomes CR LF and runs of spaces shrink to one. None of these bytes
-// can be a trail byte, so a byte-wise walk keeps double-byte characters whole.
+// One address a line: "," becomes CR LF and runs of spaces shrink to one. No UTF-8 character
+// holds these bytes, so a byte-wise walk keeps every character whole.
 std::string OneAddressALine(std::string_view list) {
   std::string out;
   out.reserve(list.size() + 16);

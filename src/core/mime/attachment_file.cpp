@@ -3,7 +3,7 @@
 #include "core/mime/body_and_parts.h"
 #include "core/mime/file_names.h"
 #include "core/mime/header_fields.h"
-#include "core/text/cp932.h"
+#include "core/text/utf8.h"
 
 namespace postwink {
 namespace {
@@ -40,7 +40,7 @@ std::optional<std::string> ExtractAttachment(const MailItem& item, const PartLis
     if (!name) name = *part.type;
   }
   if (name) {
-    *name = std::string(CutAtCharBoundary(*name, kAttachmentNameLimit));
+    *name = std::string(CutToUtf16Units(*name, kAttachmentNameLimit));
     SanitizeFileName(*name);
   }
   return WriteAttachmentFile(std::move(name), data, folder);
@@ -50,7 +50,7 @@ std::optional<std::string> WriteAttachmentFile(std::optional<std::string> name,
                                                std::string_view data, TempFolder& folder) {
   std::string path;
   if (name && !name->empty()) {
-    SanitizeFileName(*name, folder.codePage);
+    SanitizeFileName(*name);
     path = folder.path + *name;
   } else {
     std::optional<std::string> unique = folder.files.CreateUniqueFile(folder.path, "Postwink");

@@ -16,7 +16,7 @@ namespace postwink {
 std::optional<size_t> ListMessageParts(const MailItem& item, PartList& parts,
                                        const CharsetContext& context);
 
-// The body text for display (transfer-decoded, converted to code page 932), or none; parts
+// The body text for display (transfer-decoded, converted to UTF-8), or none; parts
 // receives the part list, whose offsets point into previewText.
 std::optional<std::string> GetBodyAndParts(const MailItem& item, PartList& parts,
                                            const CharsetContext& context);

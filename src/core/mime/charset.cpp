@@ -6,6 +6,7 @@
 #include "core/mime/unicode_text.h"
 #include "core/text/case.h"
 #include "core/text/cp932.h"
+#include "core/text/utf8.h"
 
 namespace postwink {
 namespace {
@@ -16,12 +17,14 @@ size_t SkipSpaces(std::string_view text, size_t pos) {
   return pos;
 }
 
-// ESC $ @ or ESC $ B: the kanji designators of ISO-2022-JP.
+// The designators of ISO-2022-JP and its extensions: ESC $ @, ESC $ B, ESC $ ( B, ESC $ ( D,
+// ESC ( I.
 bool HasJisEscape(std::string_view text) {
   for (size_t pos = text.find('\x1B'); pos != std::string_view::npos;
        pos = text.find('\x1B', pos + 1)) {
-    if (text.substr(pos + 1, 1) == "$" && pos + 2 < text.size() &&
-        (text[pos + 2] == '@' || text[pos + 2] == 'B')) {
+    const std::string_view rest = text.substr(pos + 1, 3);
+    if (rest.substr(0, 2) == "$@" || rest.substr(0, 2) == "$B" || rest == "$(B" || rest == "$(D" ||
+        rest.substr(0, 2) == "(I") {
       return true;
     }
   }
@@ -73,7 +76,40 @@ std::optional<std::string> ViaPlatform(std::string_view text, const CodePageInfo
                                        const CharsetContext& context) {
   std::optional<std::u16string> wide = context.converter.ToUtf16(codePage, text);
   if (!wide) return std::nullopt;
-  return NarrowToCp932(std::move(*wide), context.codePage);
+  return Utf16ToUtf8(*wide);
+}
+
+bool IsAscii(std::string_view text) {
+  for (char c : text) {
+    if (static_cast<unsigned char>(c) >= 0x80) return false;
+  }
+  return true;
+}
+
+// A Japanese set, read as Windows reads Shift_JIS.
+std::string Japanese(std::string_view text, const CodePageInfo& codePage,
+                     const CharsetContext& context) {
+  if (IsAscii(text)) return std::string(text);
+  std::optional<std::u16string> wide = context.converter.ToUtf16(codePage, text);
+  if (!wide) return ToValidUtf8(text);
+  ToWindowsJapaneseForms(*wide);
+  return Utf16ToUtf8(*wide);
+}
+
+constexpr CodePageInfo kShiftJisCodePage{932, "CP932"};
+constexpr CodePageInfo kEucJpCodePage{20932, "EUC-JP"};
+
+std::string ShiftJisToUtf8(std::string_view text, const CharsetContext& context) {
+  return Japanese(text, kShiftJisCodePage, context);
+}
+
+std::string Iso2022JpToUtf8(std::string_view text, const CharsetContext& context) {
+  std::string out;
+  out.reserve(text.size() * 3 / 2);
+  ReadIso2022Jp(text, [&](JisRun kind, std::string_view bytes) {
+    out += Japanese(bytes, kind == JisRun::kShiftJis ? kShiftJisCodePage : kEucJpCodePage, context);
+  });
+  return out;
 }
 
 }  // namespace
@@ -84,11 +120,11 @@ std::optional<std::string> ConvertCharset(std::string_view text, std::string_vie
   if (!entry) return std::nullopt;
   if (entry->kind != CharsetKind::kIso2022Kr && entry->kind != CharsetKind::kUtf7 &&
       HasJisEscape(text)) {
-    return JisToShiftJis(text);
+    return Iso2022JpToUtf8(text, context);
   }
   switch (entry->kind) {
     case CharsetKind::kIso2022Jp:
-      return JisToShiftJis(text);
+      return Iso2022JpToUtf8(text, context);
     case CharsetKind::kIso2022Kr:
       return ViaPlatform(Iso2022KrToEucKr(text), kEucKrCodePage, context);
     case CharsetKind::kUtf7:
@@ -96,11 +132,13 @@ std::optional<std::string> ConvertCharset(std::string_view text, std::string_vie
     case CharsetKind::kUtf8:
       return ConvertViaUnicode(text, UnicodeForm::kUtf8, context);
     case CharsetKind::kShiftJis:
-      return std::string(text);
+      return ShiftJisToUtf8(text, context);
+    case CharsetKind::kEucJp:
+      return Japanese(text, entry->codePage, context);
     case CharsetKind::kAscii:
       return DecodeUnlabelledText(text, context);
     case CharsetKind::kSingleByte:
-      if (LooksLikeShiftJis(text)) return std::string(text);
+      if (LooksLikeShiftJis(text)) return ShiftJisToUtf8(text, context);
       return ViaPlatform(text, entry->codePage, context);
     case CharsetKind::kMultiByte:
       return ViaPlatform(text, entry->codePage, context);
@@ -111,16 +149,15 @@ std::optional<std::string> ConvertCharset(std::string_view text, std::string_vie
 }
 
 std::string DecodeUnlabelledText(std::string_view text, const CharsetContext& context) {
-  if (!HasJisEscape(text) && IsUtf8WithMultiByte(text)) {
-    return NarrowToCp932(Utf8ToUtf16(text), context.codePage);
-  }
-  return JisToShiftJis(text);
+  if (!HasJisEscape(text) && IsValidUtf8(text)) return std::string(text);
+  return Iso2022JpToUtf8(text, context);
 }
 
 std::optional<std::string> ConvertViaUnicode(std::string_view text, UnicodeForm which,
                                              const CharsetContext& context) {
-  std::u16string wide = which == UnicodeForm::kUtf7 ? Utf7ToUtf16(text) : Utf8ToUtf16(text);
-  return NarrowToCp932(std::move(wide), context.codePage);
+  (void)context;
+  if (which == UnicodeForm::kUtf8) return ToValidUtf8(text);
+  return Utf16ToUtf8(Utf7ToUtf16(text));
 }
 
 std::string ConvertBodyCharset(std::string_view body, std::string_view contentType,
@@ -159,11 +196,12 @@ std::string DecodeRfc2231Value(std::string_view text, const CharsetContext& cont
     }
   }
   std::string decoded = PercentDecode(value);
-  if (charset.empty()) return decoded;
-  if (std::optional<std::string> converted = ConvertCharset(decoded, charset, context)) {
-    return std::move(*converted);
+  if (!charset.empty()) {
+    if (std::optional<std::string> converted = ConvertCharset(decoded, charset, context)) {
+      return std::move(*converted);
+    }
   }
-  return decoded;
+  return DecodeUnlabelledText(decoded, context);
 }
 
 }  // namespace postwink

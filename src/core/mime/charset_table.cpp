@@ -18,7 +18,7 @@ constexpr CharsetEntry kUtf7{"UTF-7", CharsetKind::kUtf7, {65000, "UTF-7"}};
 constexpr CharsetEntry kUtf8{"UTF-8", CharsetKind::kUtf8, {65001, "UTF-8"}};
 constexpr CharsetEntry kSjis{"Shift_JIS", CharsetKind::kShiftJis, {932, "CP932"}};
 constexpr CharsetEntry kAscii{"US-ASCII", CharsetKind::kAscii, {20127, "ASCII"}};
-constexpr CharsetEntry kEucJp{"EUC-JP", CharsetKind::kMultiByte, {20932, "EUC-JP"}};
+constexpr CharsetEntry kEucJp{"EUC-JP", CharsetKind::kEucJp, {20932, "EUC-JP"}};
 // The Chinese and Korean sets by their Windows forms, which are supersets of the names that
 // mail gives (GB2312 text is GBK, EUC-KR text is UHC), read alike by iconv.
 constexpr CharsetEntry kGbk{"GBK", CharsetKind::kMultiByte, {936, "CP936"}};

@@ -1,5 +1,5 @@
 #pragma once
-// The character sets that mail names and how each one reaches code page 932.
+// The character sets that mail names and how each one reaches UTF-8.
 
 #include <optional>
 #include <string_view>
@@ -13,7 +13,8 @@ enum class CharsetKind {
   kIso2022Kr,
   kUtf7,
   kUtf8,
-  kShiftJis,    // already code page 932
+  kShiftJis,    // code page 932, as Windows reads it
+  kEucJp,       // read as Windows reads its Shift_JIS form
   kAscii,       // the bytes stand as they came
   kSingleByte,  // decoded by the platform into UTF-16, one byte a character (Latin, Cyrillic, ...)
   kMultiByte,   // decoded by the platform into UTF-16 (EUC-JP, Chinese and Korean sets)

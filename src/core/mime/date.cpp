@@ -4,7 +4,7 @@
 #include <cstdint>
 
 #include "core/text/case.h"
-#include "core/text/cp932.h"
+#include "core/text/utf8.h"
 
 namespace postwink {
 namespace {
@@ -191,7 +191,7 @@ std::string RenderPicture(std::string_view picture, const DateTime& t) {
         out += run >= 2 ? (t.hour < 12 ? "AM" : "PM") : (t.hour < 12 ? "A" : "P");
         break;
       default: {
-        // Anything else is literal; a double-byte character is copied whole.
+        // Anything else is literal; a character is copied whole.
         const size_t len = CharLength(picture, i);
         out.append(picture.substr(i, len));
         i += len;
@@ -293,7 +293,7 @@ std::optional<DateTime> MatchDatePattern(std::string_view pattern, std::string_v
 FormattedDate FormatDateText(std::string_view value, std::string_view datePicture,
                              std::string_view timePicture, LocalZone& zone) {
   if (value.size() >= kMaxValueLength) {
-    return {std::string(CutAtCharBoundary(value, kCutValueLength)), false};
+    return {std::string(CutToChars(value, kCutValueLength)), false};
   }
   static constexpr std::array<std::string_view, 5> kPatterns = {
       "w, d m y h:n:s t", "w, d-m-y h:n:s t", "w, d m y h:n t", "w d m y h:n:s t",

@@ -1,30 +1,48 @@
 #include "core/mime/encoded_words.h"
 
-#include "core/mime/iso2022.h"
 #include "core/mime/transfer_encoding.h"
-#include "core/mime/unicode_text.h"
 #include "core/text/case.h"
-#include "core/text/cp932.h"
+#include "core/text/utf8.h"
 
 namespace postwink {
 namespace {
 
 bool IsWhite(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
 
-// Appends a decoded word without its CR and LF, moving over double-byte characters whole so a
-// trail byte is never dropped or taken for a line break.
+// Appends a decoded word without its CR and LF (never part of a UTF-8 character).
 void AppendWord(std::string& out, std::string_view word) {
-  size_t i = 0;
-  while (i < word.size()) {
-    const size_t len = CharLength(word, i);
-    if (len == 2) {
-      out.append(word.substr(i, 2));
-    } else if (word[i] != '\r' && word[i] != '\n') {
-      out.push_back(word[i]);
-    }
-    i += len;
+  for (char c : word) {
+    if (c != '\r' && c != '\n') out.push_back(c);
   }
 }
+
+// Text between the encoded words: ASCII as it came, anything with 8-bit bytes or an escape as
+// unlabelled text (UTF-8 when valid, else ISO-2022-JP and Shift_JIS).
+class RawText {
+ public:
+  explicit RawText(const CharsetContext& context) : context_(context) {}
+
+  void Add(char c) {
+    if (static_cast<unsigned char>(c) >= 0x80 || c == '\x1B') legacy_ = true;
+    bytes_.push_back(c);
+  }
+
+  void Flush(std::string& out) {
+    if (bytes_.empty()) return;
+    if (!legacy_) {
+      out += bytes_;
+    } else {
+      out += DecodeUnlabelledText(bytes_, context_);
+    }
+    bytes_.clear();
+    legacy_ = false;
+  }
+
+ private:
+  bool legacy_ = false;
+  const CharsetContext& context_;
+  std::string bytes_;
+};
 
 // The charset of an encoded word without an RFC 2231 language ("UTF-8*ja").
 std::string_view CharsetOnly(std::string_view charset) {
@@ -78,17 +96,11 @@ class WordRun {
 }  // namespace
 
 std::string DecodeEncodedWords(std::string_view value, const CharsetContext& context) {
-  // Encoded words are ASCII, so a raw UTF-8 value can be converted before they are decoded.
-  std::string converted;
-  std::string_view source = value;
-  if (IsUtf8WithMultiByte(value)) {
-    converted = NarrowToCp932(Utf8ToUtf16(value), context.codePage);
-    source = converted;
-  }
+  const std::string_view source = value;
   std::string out;
   out.reserve(source.size());
   WordRun run(context);
-  bool rawJisSeen = false;
+  RawText raw(context);
   // The first "?=" at or after the search start. Searches start further on each time, so one
   // remembered position keeps a value full of unclosed words linear.
   size_t nextClose = 0;
@@ -125,6 +137,7 @@ std::string DecodeEncodedWords(std::string_view value, const CharsetContext& con
           decoded = std::string(text);
         }
         const std::string_view charset = source.substr(charsetStart, charsetEnd - charsetStart);
+        raw.Flush(out);
         run.Add(charset, decoded, out);
         i = close + 2;
         continue;
@@ -139,15 +152,11 @@ std::string DecodeEncodedWords(std::string_view value, const CharsetContext& con
       }
       run.Close(out);
     }
-    if (!rawJisSeen && c == '\x1B' && i + 2 < n && source[i + 1] == '$' &&
-        (source[i + 2] == '@' || source[i + 2] == 'B')) {
-      rawJisSeen = true;
-    }
-    out.push_back(c);
+    raw.Add(c);
     ++i;
   }
   run.Close(out);
-  if (rawJisSeen) return JisToShiftJis(out);
+  raw.Flush(out);
   return out;
 }
 

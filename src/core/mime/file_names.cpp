@@ -4,7 +4,7 @@
 #include <string_view>
 
 #include "core/mime/header_fields.h"
-#include "core/text/cp932.h"
+#include "core/text/utf8.h"
 
 namespace postwink {
 namespace {
@@ -45,44 +45,24 @@ bool IsDeviceName(std::string_view name) {
 }  // namespace
 
 void SanitizeFileName(std::string& text) {
-  for (size_t i = 0; i < text.size(); ++i) {
-    unsigned char c = static_cast<unsigned char>(text[i]);
-    // A lead byte takes its trail byte with it only when that byte can be one; otherwise the
-    // next byte is examined on its own, so no "/" hides behind a stray lead byte, and the stray
-    // lead byte itself goes, as Windows cannot make a name of it.
-    if (IsLeadByte(c)) {
-      if (i + 1 < text.size() && IsTrailByte(static_cast<unsigned char>(text[i + 1]))) {
-        ++i;
-      } else {
-        text[i] = '_';
-      }
+  for (size_t i = 0; i < text.size();) {
+    const unsigned char c = static_cast<unsigned char>(text[i]);
+    if (c < 0x80) {
+      if (IsForbidden(c)) text[i] = '_';
+      ++i;
       continue;
     }
-    if (IsForbidden(c)) text[i] = '_';
+    const DecodedChar ch = DecodeChar(text, i);
+    // C1 controls are no more welcome in a name than C0 ones.
+    if (!ch.valid || (ch.codePoint >= 0x80 && ch.codePoint < 0xA0)) {
+      text.replace(i, ch.length, "_");
+      ++i;
+    } else {
+      i += ch.length;
+    }
   }
   if (IsDeviceName(text)) text.insert(0, 1, '_');
   if (!text.empty() && (text.back() == '.' || text.back() == ' ')) text.push_back('_');
-}
-
-void SanitizeFileName(std::string& text, const CodePage& codePage) {
-  SanitizeFileName(text);
-  // After the first pass a "?" in the wide form can only stand for a character it lost.
-  std::string safe;
-  safe.reserve(text.size());
-  for (size_t i = 0; i < text.size();) {
-    std::string_view unit(text.data() + i, CharLength(text, i));
-    std::u16string wide = codePage.Widen(unit);
-    if (wide.empty() || wide.find_first_of(u"?\uFFFD") != std::u16string::npos) {
-      // The byte after a lead byte that could not pair with it gets its own turn.
-      safe += '_';
-      ++i;
-    } else {
-      safe += unit;
-      i += unit.size();
-    }
-  }
-  text = std::move(safe);
-  SanitizeFileName(text);
 }
 
 }  // namespace postwink

@@ -3,19 +3,13 @@
 
 #include <string>
 
-#include "core/platform/system.h"
-
 namespace postwink {
 
 // Makes the text usable as one file name in the temporary folder, in place: path and shell
-// characters and control bytes become "_", Windows device names (CON, NUL, COM1, ...) get a
-// leading "_", and a trailing dot or space gets a "_" after it. Double-byte characters are kept
-// whole, so a trail byte equal to "\" stays.
+// characters and control characters become "_", Windows device names (CON, NUL, COM1, ...) get a
+// leading "_", and a trailing dot or space gets a "_" after it. Every other character stays as it
+// is (Windows names are UTF-16 and hold them all); a byte that is not part of a valid UTF-8
+// character becomes "_", as no wide name could hold it.
 void SanitizeFileName(std::string& text);
-
-// SanitizeFileName, then every character that code page 932 cannot carry into a wide name (a
-// stray lead byte, an unassigned code) becomes "_" too: the system would otherwise get a "?"
-// in its place, which no file name may hold.
-void SanitizeFileName(std::string& text, const CodePage& codePage);
 
 }  // namespace postwink

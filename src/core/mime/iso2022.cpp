@@ -23,10 +23,24 @@ void AppendShiftJis(std::string& out, unsigned char c1, unsigned char c2) {
 
 }  // namespace
 
-std::string JisToShiftJis(std::string_view source) {
-  std::string out;
-  out.reserve(source.size());
-  bool kanji = false;
+void ReadIso2022Jp(std::string_view source,
+                   const std::function<void(JisRun, std::string_view)>& emit) {
+  enum class Mode { kAscii, kJisX0208, kJisX0212, kKatakana };
+  std::string run;
+  JisRun runKind = JisRun::kShiftJis;
+  auto put = [&](JisRun kind, std::string_view bytes) {
+    if (kind != runKind && !run.empty()) {
+      emit(runKind, run);
+      run.clear();
+    }
+    runKind = kind;
+    run.append(bytes);
+  };
+  auto putByte = [&](JisRun kind, unsigned char c) {
+    const char b = static_cast<char>(c);
+    put(kind, std::string_view(&b, 1));
+  };
+  Mode mode = Mode::kAscii;
   bool katakanaShift = false;
   const size_t n = source.size();
   size_t i = 0;
@@ -35,18 +49,24 @@ std::string JisToShiftJis(std::string_view source) {
     if (c == kEsc) {
       if (i + 1 >= n) break;
       const char next = source[i + 1];
-      if (next == '$' || next == '(' || next == '*') {
+      if (next == '$' && i + 3 < n && source[i + 2] == '(' &&
+          (source[i + 3] == 'D' || source[i + 3] == 'B' || source[i + 3] == '@')) {
+        mode = source[i + 3] == 'D' ? Mode::kJisX0212 : Mode::kJisX0208;
+        i += 4;
+      } else if (next == '$' || next == '(' || next == '*') {
         if (i + 2 >= n) break;
         const char third = source[i + 2];
         if (next == '$') {
           if (third == '@' || third == 'B') {
-            kanji = true;
+            mode = Mode::kJisX0208;
           } else {
-            out.append(source.substr(i, 3));
+            put(JisRun::kShiftJis, source.substr(i, 3));
           }
         } else if (next == '(') {
-          kanji = false;
-          if (third != 'B' && third != 'H' && third != 'J') out.append(source.substr(i, 3));
+          mode = third == 'I' ? Mode::kKatakana : Mode::kAscii;
+          if (third != 'B' && third != 'H' && third != 'J' && third != 'I') {
+            put(JisRun::kShiftJis, source.substr(i, 3));
+          }
         } else if (third == 'B') {
           katakanaShift = false;
         } else if (third == 'I') {
@@ -55,16 +75,16 @@ std::string JisToShiftJis(std::string_view source) {
         i += 3;
       } else if (next == 'N' && katakanaShift) {
         if (i + 2 >= n) break;
-        out.push_back(static_cast<char>(static_cast<unsigned char>(source[i + 2]) + 0x80));
+        putByte(JisRun::kShiftJis, static_cast<unsigned char>(source[i + 2]) + 0x80);
         i += 3;
       } else if (next == 'K') {
-        kanji = true;
+        mode = Mode::kJisX0208;
         i += 2;
       } else if (next == 'H') {
-        kanji = false;
+        mode = Mode::kAscii;
         i += 2;
       } else {
-        out.append(source.substr(i, 2));
+        put(JisRun::kShiftJis, source.substr(i, 2));
         i += 2;
       }
       continue;
@@ -73,34 +93,55 @@ std::string JisToShiftJis(std::string_view source) {
       ++i;
       while (i < n && source[i] != kShiftIn && source[i] != '\r' && source[i] != '\n' &&
              source[i] != kEsc) {
-        out.push_back(static_cast<char>(static_cast<unsigned char>(source[i]) + 0x80));
+        putByte(JisRun::kShiftJis, static_cast<unsigned char>(source[i]) + 0x80);
         ++i;
       }
       if (i < n && source[i] == kShiftIn) ++i;
       continue;
     }
-    if (kanji) {
-      if (c == '\r' || c == '\n') {
-        out.push_back(static_cast<char>(c));
-        kanji = false;
-        ++i;
-        continue;
-      }
-      if (IsJisByte(c)) {
-        if (i + 1 >= n) break;
-        const unsigned char c2 = static_cast<unsigned char>(source[i + 1]);
-        if (IsJisByte(c2)) {
-          AppendShiftJis(out, c, c2);
-        } else {
-          out.append(source.substr(i, 2));
-        }
-        i += 2;
-        continue;
-      }
+    if (mode != Mode::kAscii && (c == '\r' || c == '\n')) {
+      putByte(JisRun::kShiftJis, c);
+      mode = Mode::kAscii;
+      ++i;
+      continue;
     }
-    out.push_back(static_cast<char>(c));
+    if (mode == Mode::kKatakana && c >= 0x21 && c <= 0x5F) {
+      putByte(JisRun::kShiftJis, c + 0x80);
+      ++i;
+      continue;
+    }
+    if ((mode == Mode::kJisX0208 || mode == Mode::kJisX0212) && IsJisByte(c)) {
+      if (i + 1 >= n) break;
+      const unsigned char c2 = static_cast<unsigned char>(source[i + 1]);
+      if (!IsJisByte(c2)) {
+        put(JisRun::kShiftJis, source.substr(i, 2));
+      } else if (mode == Mode::kJisX0208) {
+        std::string pair;
+        AppendShiftJis(pair, c, c2);
+        put(JisRun::kShiftJis, pair);
+      } else {
+        const char euc[3] = {'\x8F', static_cast<char>(c | 0x80), static_cast<char>(c2 | 0x80)};
+        put(JisRun::kEucJp, std::string_view(euc, 3));
+      }
+      i += 2;
+      continue;
+    }
+    putByte(JisRun::kShiftJis, c);
     ++i;
   }
+  if (!run.empty()) emit(runKind, run);
+}
+
+std::string JisToShiftJis(std::string_view source) {
+  std::string out;
+  out.reserve(source.size());
+  ReadIso2022Jp(source, [&out](JisRun kind, std::string_view bytes) {
+    if (kind == JisRun::kShiftJis) {
+      out.append(bytes);
+    } else {
+      out.append(bytes.size() / 3, '?');
+    }
+  });
   return out;
 }
 

@@ -2,7 +2,7 @@
 
 #include "core/mime/body_and_parts.h"
 #include "core/mime/file_names.h"
-#include "core/text/cp932.h"
+#include "core/text/utf8.h"
 
 namespace postwink {
 namespace {
@@ -33,10 +33,12 @@ std::string WithCrlf(std::string_view text) {
 std::string ExportPath(const MailItem& item, const TempFolder& folder) {
   std::string name =
       item.subject && !item.subject->empty() ? *item.subject : std::string("(no subject)");
-  SanitizeFileName(name, folder.codePage);
-  size_t room = folder.path.size() < kNameRoom ? kNameRoom - folder.path.size() : 0;
-  if (name.size() > room) {
-    name = std::string(CutAtCharBoundary(name, room > 0 ? room - 1 : 0));
+  SanitizeFileName(name);
+  // Windows measures a path in UTF-16 units.
+  const size_t folderUnits = CountUtf16Units(folder.path);
+  size_t room = folderUnits < kNameRoom ? kNameRoom - folderUnits : 0;
+  if (CountUtf16Units(name) > room) {
+    name = std::string(CutToUtf16Units(name, room > 0 ? room - 1 : 0));
     SanitizeFileName(name);  // the cut may leave a trailing dot or space
   }
   std::string base = folder.path + name;

@@ -38,8 +38,6 @@ std::string EditorCommandLine(std::string_view editor, std::string_view path);
 std::string CannotOpenFileText(std::string_view path);
 
 // "エディタの起動に失敗しました" (the editor cannot be started)
-inline constexpr const char* kTextEditorFailed =
-    "\x83\x47\x83\x66\x83\x42\x83\x5e\x82\xcc\x8b\x4e\x93\xae\x82\xc9\x8e\xb8\x94\x73\x82\xb5\x82"
-    "\xdc\x82\xb5\x82\xbd";
+inline constexpr const char* kTextEditorFailed = "エディタの起動に失敗しました";
 
 }  // namespace postwink

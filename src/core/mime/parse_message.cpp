@@ -7,7 +7,7 @@
 #include "core/mime/header_fields.h"
 #include "core/mime/message_identity.h"
 #include "core/mime/transfer_encoding.h"
-#include "core/text/cp932.h"
+#include "core/text/utf8.h"
 
 namespace postwink {
 namespace {
@@ -74,8 +74,8 @@ void DumpMessage(const MailItem& item, std::string_view text, const ParseOptions
   if (!options.files || options.tempFolder.empty()) return;
   std::string name = item.from.value_or("") + "-" + item.subject.value_or("") + "-" +
                      item.dateText.value_or("") + "-" + item.identity;
-  SanitizeFileName(name, options.charsets.codePage);
-  name = std::string(CutAtCharBoundary(name, kDumpNameLimit));
+  SanitizeFileName(name);
+  name = std::string(CutToUtf16Units(name, kDumpNameLimit));
   SanitizeFileName(name);  // the cut may leave a trailing dot or space
   std::string path = options.tempFolder + name;
   for (int counter = 0; options.files->Exists(path); ++counter) {

@@ -35,7 +35,7 @@ class Clock {
   virtual std::string LocaleDateTimeText() const = 0;
 };
 
-// Files are named by code page 932 paths; the Windows side widens them.
+// Files are named by UTF-8 paths; the Windows side widens them to UTF-16.
 class FileSystem {
  public:
   virtual ~FileSystem() = default;
@@ -65,7 +65,7 @@ class FileSystem {
                                                       std::string_view prefix);
 };
 
-// Conversion between code page 932 and UTF-16.
+// Conversion between code page 932 and UTF-16, for the stored files that still use it.
 class CodePage {
  public:
   virtual ~CodePage() = default;

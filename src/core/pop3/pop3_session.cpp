@@ -10,7 +10,7 @@
 #include "core/pop3/md5.h"
 #include "core/pop3/pop3_texts.h"
 #include "core/text/case.h"
-#include "core/text/cp932.h"
+#include "core/text/utf8.h"
 
 namespace postwink {
 namespace {
@@ -168,7 +168,7 @@ SessionReply Pop3Session::Fail(std::string error) {
 SessionReply Pop3Session::FailWithReply(const char* message, std::string_view reply) {
   std::string text = message;
   text += reply;
-  if (text.size() > kErrorTextMax) text = std::string(CutAtCharBoundary(text, kErrorTextMax));
+  text = std::string(CutToChars(text, kErrorTextMax));
   return Fail(std::move(text));
 }
 

@@ -1,70 +1,40 @@
 #pragma once
-// Fixed message texts of the transport and the POP3 session, in code page 932. Each constant is
+// Fixed message texts of the transport and the POP3 session. Each constant is
 // preceded by the text it spells.
 
 namespace postwink::texts {
 
 // "ｻｰﾊﾞ名が設定されていません"
-inline constexpr char kNoServerName[] =
-    "\xBB\xB0\xCA\xDE\x96\xBC\x82\xAA\x90\xDD\x92\xE8\x82\xB3\x82\xEA\x82\xC4\x82\xA2\x82\xDC\x82"
-    "\xB9\x82\xF1";
+inline constexpr char kNoServerName[] = "ｻｰﾊﾞ名が設定されていません";
 // "IPｱﾄﾞﾚｽ取得に失敗しました\nｻｰﾊﾞ名を確認してください"
-inline constexpr char kResolveFailed[] =
-    "IP\xB1\xC4\xDE\xDA\xBD\x8E\xE6\x93\xBE\x82\xC9\x8E\xB8\x94s\x82\xB5\x82\xDC\x82\xB5\x82\xBD\n"
-    "\xBB\xB0\xCA\xDE\x96\xBC\x82\xF0\x8Am\x94"
-    "F\x82\xB5\x82\xC4\x82\xAD\x82\xBE\x82\xB3\x82\xA2";
+inline constexpr char kResolveFailed[] = "IPｱﾄﾞﾚｽ取得に失敗しました\nｻｰﾊﾞ名を確認してください";
 // "ｿｹｯﾄ作成に失敗しました"
-inline constexpr char kSocketFailed[] =
-    "\xBF\xB9\xAF\xC4\x8D\xEC\x90\xAC\x82\xC9\x8E\xB8\x94s\x82\xB5\x82\xDC\x82\xB5\x82\xBD";
+inline constexpr char kSocketFailed[] = "ｿｹｯﾄ作成に失敗しました";
 // "ｲﾍﾞﾝﾄ設定に失敗しました"
-inline constexpr char kEventSetupFailed[] =
-    "\xB2\xCD\xDE\xDD\xC4\x90\xDD\x92\xE8\x82\xC9\x8E\xB8\x94s\x82\xB5\x82\xDC\x82\xB5\x82\xBD";
+inline constexpr char kEventSetupFailed[] = "ｲﾍﾞﾝﾄ設定に失敗しました";
 // "ｻｰﾊﾞ接続に失敗しました"
-inline constexpr char kConnectFailed[] =
-    "\xBB\xB0\xCA\xDE\x90\xDA\x91\xB1\x82\xC9\x8E\xB8\x94s\x82\xB5\x82\xDC\x82\xB5\x82\xBD";
+inline constexpr char kConnectFailed[] = "ｻｰﾊﾞ接続に失敗しました";
 // "ﾒﾓﾘ確保に失敗しました"
-inline constexpr char kOutOfMemory[] =
-    "\xD2\xD3\xD8\x8Am\x95\xDB\x82\xC9\x8E\xB8\x94s\x82\xB5\x82\xDC\x82\xB5\x82\xBD";
+inline constexpr char kOutOfMemory[] = "ﾒﾓﾘ確保に失敗しました";
 // "ﾚｽﾎﾟﾝｽが解析できませんでした\n\n"
-inline constexpr char kBadGreeting[] =
-    "\xDA\xBD\xCE\xDF\xDD\xBD\x82\xAA\x89\xF0\x90\xCD\x82\xC5\x82\xAB\x82\xDC\x82\xB9\x82\xF1\x82"
-    "\xC5\x82\xB5\x82\xBD\n\n";
+inline constexpr char kBadGreeting[] = "ﾚｽﾎﾟﾝｽが解析できませんでした\n\n";
 // "ﾕｰｻﾞ名が設定されていません"
-inline constexpr char kNoUserName[] =
-    "\xD5\xB0\xBB\xDE\x96\xBC\x82\xAA\x90\xDD\x92\xE8\x82\xB3\x82\xEA\x82\xC4\x82\xA2\x82\xDC\x82"
-    "\xB9\x82\xF1";
+inline constexpr char kNoUserName[] = "ﾕｰｻﾞ名が設定されていません";
 // "ﾊﾟｽﾜｰﾄﾞが設定されていません"
-inline constexpr char kNoPassword[] =
-    "\xCA\xDF\xBD\xDC\xB0\xC4\xDE\x82\xAA\x90\xDD\x92\xE8\x82\xB3\x82\xEA\x82\xC4\x82\xA2\x82\xDC"
-    "\x82\xB9\x82\xF1";
+inline constexpr char kNoPassword[] = "ﾊﾟｽﾜｰﾄﾞが設定されていません";
 // "APOPに対応していないｻｰﾊﾞです"
-inline constexpr char kNoApop[] =
-    "APOP\x82\xC9\x91\xCE\x89\x9E\x82\xB5\x82\xC4\x82\xA2\x82\xC8\x82\xA2\xBB\xB0\xCA\xDE\x82\xC5"
-    "\x82\xB7";
+inline constexpr char kNoApop[] = "APOPに対応していないｻｰﾊﾞです";
 // "ｱｶｳﾝﾄが受け付けられませんでした\n\n"
-inline constexpr char kUserRejected[] =
-    "\xB1\xB6\xB3\xDD\xC4\x82\xAA\x8E\xF3\x82\xAF\x95t\x82\xAF\x82\xE7\x82\xEA\x82\xDC\x82\xB9\x82"
-    "\xF1\x82\xC5\x82\xB5\x82\xBD\n\n";
+inline constexpr char kUserRejected[] = "ｱｶｳﾝﾄが受け付けられませんでした\n\n";
 // "ﾕｰｻﾞ名かﾊﾟｽﾜｰﾄﾞが間違っています\n\n"
-inline constexpr char kAuthRejected[] =
-    "\xD5\xB0\xBB\xDE\x96\xBC\x82\xA9\xCA\xDF\xBD\xDC\xB0\xC4\xDE\x82\xAA\x8A\xD4\x88\xE1\x82\xC1"
-    "\x82\xC4\x82\xA2\x82\xDC\x82\xB7\n\n";
+inline constexpr char kAuthRejected[] = "ﾕｰｻﾞ名かﾊﾟｽﾜｰﾄﾞが間違っています\n\n";
 // "STAT が受け付けられませんでした\n\n"
-inline constexpr char kStatRejected[] =
-    "STAT "
-    "\x82\xAA\x8E\xF3\x82\xAF\x95t\x82\xAF\x82\xE7\x82\xEA\x82\xDC\x82\xB9\x82\xF1\x82\xC5\x82\xB5"
-    "\x82\xBD\n\n";
+inline constexpr char kStatRejected[] = "STAT が受け付けられませんでした\n\n";
 // "RETR が受け付けられませんでした\n\n"
-inline constexpr char kRetrRejected[] =
-    "RETR "
-    "\x82\xAA\x8E\xF3\x82\xAF\x95t\x82\xAF\x82\xE7\x82\xEA\x82\xDC\x82\xB9\x82\xF1\x82\xC5\x82\xB5"
-    "\x82\xBD\n\n";
+inline constexpr char kRetrRejected[] = "RETR が受け付けられませんでした\n\n";
 // "Message-Idを取得出来ませんでした"
-inline constexpr char kNoMessageId[] =
-    "Message-"
-    "Id\x82\xF0\x8E\xE6\x93\xBE\x8Fo\x97\x88\x82\xDC\x82\xB9\x82\xF1\x82\xC5\x82\xB5\x82\xBD";
+inline constexpr char kNoMessageId[] = "Message-Idを取得出来ませんでした";
 // "送信に失敗しました"
-inline constexpr char kSendFailed[] =
-    "\x91\x97\x90M\x82\xC9\x8E\xB8\x94s\x82\xB5\x82\xDC\x82\xB5\x82\xBD";
+inline constexpr char kSendFailed[] = "送信に失敗しました";
 
 }  // namespace postwink::texts

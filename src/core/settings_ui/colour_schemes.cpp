@@ -1,6 +1,6 @@
 #include "core/settings_ui/colour_schemes.h"
 
-#include "core/text/cp932.h"
+#include "core/text/utf8.h"
 
 namespace postwink {
 namespace {
@@ -63,7 +63,7 @@ std::vector<ColourScheme> ReadColourList(const IniFile& ini) {
     std::vector<std::string_view> pieces = SplitAtBlanks(entry.value);
     if (pieces.size() < 5) continue;
     ColourScheme scheme;
-    scheme.name = std::string(CutAtCharBoundary(entry.name, kMaxSchemeName));
+    scheme.name = std::string(CutToChars(entry.name, kMaxSchemeName));
     scheme.colours[kSchemeBackground] = ParseSchemeColour(pieces[0]);
     scheme.colours[kSchemeFrom] = ParseSchemeColour(pieces[1]);
     scheme.colours[kSchemeSubject] = ParseSchemeColour(pieces[2]);
@@ -100,7 +100,7 @@ bool SchemeList::ColourChosen(SchemeColour which, const SchemeColours& buttons) 
   if (chosen.colours[which] == buttons[which]) return false;
   if (selected_ != 0) {
     // Short enough that COLLIST keeps the "*".
-    entries_[0].name = std::string(CutAtCharBoundary(chosen.name, kMaxColListText - 1)) + "*";
+    entries_[0].name = std::string(CutToChars(chosen.name, kMaxColListText - 1)) + "*";
   }
   entries_[0].colours = buttons;
   selected_ = 0;
@@ -108,8 +108,7 @@ bool SchemeList::ColourChosen(SchemeColour which, const SchemeColours& buttons) 
 }
 
 std::string SchemeList::Text() const {
-  return std::string(
-      CutAtCharBoundary(entries_[static_cast<size_t>(selected_)].name, kMaxColListText));
+  return std::string(CutToChars(entries_[static_cast<size_t>(selected_)].name, kMaxColListText));
 }
 
 }  // namespace postwink

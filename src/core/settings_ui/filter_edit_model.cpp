@@ -2,7 +2,7 @@
 
 #include "core/filter/regex_facility.h"
 #include "core/settings_ui/settings_ui_texts.h"
-#include "core/text/cp932.h"
+#include "core/text/utf8.h"
 
 namespace postwink {
 namespace {
@@ -52,7 +52,7 @@ std::optional<std::string> ConfirmFilterEdit(const FilterEditState& state, Filte
     }
   }
   if (rule.action == -1) rule = FilterRule();
-  rule.pattern = std::string(CutAtCharBoundary(state.pattern, kMaxFilterText));
+  rule.pattern = std::string(CutToChars(state.pattern, kMaxFilterText));
   if (state.target >= 0) rule.target = state.target;
   if (state.action >= 0) rule.action = state.action;
   rule.backColour = state.backColour;
@@ -60,7 +60,7 @@ std::optional<std::string> ConfirmFilterEdit(const FilterEditState& state, Filte
   rule.whenAbsent = state.whenAbsent;
   rule.useRegex = state.useRegex ? 1 : 0;
   if (state.colourSlot >= 0) rule.colourSlot = state.colourSlot;
-  rule.headerName = std::string(CutAtCharBoundary(state.headerName, kMaxFilterText));
+  rule.headerName = std::string(CutToChars(state.headerName, kMaxFilterText));
   return std::nullopt;
 }
 

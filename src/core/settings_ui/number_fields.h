@@ -21,7 +21,7 @@ inline constexpr NumberRange kPreviewHeightRange{0, 500};  // PREVIEW_HEIGHT
 
 struct NumberField {
   std::optional<int> value;  // none: refused
-  std::string message;       // why, for the user (code page 932)
+  std::string message;       // why, for the user
 };
 
 // Blanks around, an optional sign and decimal digits make an integer; anything else, or a value

@@ -1,57 +1,34 @@
 #pragma once
-// Fixed message texts of the settings sheet and the filter editor, in code page 932. Each
+// Fixed message texts of the settings sheet and the filter editor. Each
 // constant is preceded by the text it spells.
 
 namespace postwink::texts {
 
 // "項目設定が不十分です"
-inline constexpr char kIncompleteAccount[] =
-    "\x8D\x80\x96\xDA\x90\xDD\x92\xE8\x82\xAA\x95s\x8F\\\x95\xAA\x82\xC5\x82\xB7";
+inline constexpr char kIncompleteAccount[] = "項目設定が不十分です";
 // "アカウント数は 10 個までです。"
-inline constexpr char kTooManyAccounts[] =
-    "\x83"
-    "A\x83J\x83"
-    "E\x83\x93\x83g\x90\x94\x82\xCD 10 \x8C\xC2\x82\xDC\x82\xC5\x82\xC5\x82\xB7\x81"
-    "B";
+inline constexpr char kTooManyAccounts[] = "アカウント数は 10 個までです。";
 // "この設定を削除します。よろしいですか？"
-inline constexpr char kDeleteAccountQuestion[] =
-    "\x82\xB1\x82\xCC\x90\xDD\x92\xE8\x82\xF0\x8D\xED\x8F\x9C\x82\xB5\x82\xDC\x82\xB7\x81"
-    "B\x82\xE6\x82\xEB\x82\xB5\x82\xA2\x82\xC5\x82\xB7\x82\xA9\x81H";
+inline constexpr char kDeleteAccountQuestion[] = "この設定を削除します。よろしいですか？";
 // The name of an account made in the settings sheet, with its number in the list.
 inline constexpr char kNewMailboxName[] = "MAILBOX-%d";
 
 // "整数を入力してください。"
-inline constexpr char kIntegerRequired[] =
-    "\x90\xAE\x90\x94\x82\xF0\x93\xFC\x97\xCD\x82\xB5\x82\xC4\x82\xAD\x82\xBE\x82\xB3\x82\xA2\x81"
-    "B";
+inline constexpr char kIntegerRequired[] = "整数を入力してください。";
 // "%d から %d までの整数を入力してください。"
-inline constexpr char kIntegerRange[] =
-    "%d \x82\xA9\x82\xE7 %d \x82\xDC\x82\xC5\x82\xCC\x90\xAE\x90\x94\x82\xF0\x93\xFC\x97\xCD\x82"
-    "\xB5\x82\xC4\x82\xAD\x82\xBE\x82\xB3\x82\xA2\x81"
-    "B";
+inline constexpr char kIntegerRange[] = "%d から %d までの整数を入力してください。";
 
 // "検索文字列が指定されていません。"
-inline constexpr char kNoSearchString[] =
-    "\x8C\x9F\x8D\xF5\x95\xB6\x8E\x9A\x97\xF1\x82\xAA\x8Ew\x92\xE8\x82\xB3\x82\xEA\x82\xC4\x82"
-    "\xA2\x82\xDC\x82\xB9\x82\xF1\x81"
-    "B";
+inline constexpr char kNoSearchString[] = "検索文字列が指定されていません。";
 // "正規表現が正しくありません："
-inline constexpr char kInvalidRegex[] =
-    "\x90\xB3\x8BK\x95\\\x8C\xBB\x82\xAA\x90\xB3\x82\xB5\x82\xAD\x82\xA0\x82\xE8\x82\xDC\x82\xB9"
-    "\x82\xF1\x81"
-    "F";
+inline constexpr char kInvalidRegex[] = "正規表現が正しくありません：";
 // "登録できる件数は %d までです。"
-inline constexpr char kFilterLimit[] =
-    "\x93o\x98^\x82\xC5\x82\xAB\x82\xE9\x8C\x8F\x90\x94\x82\xCD %d \x82\xDC\x82\xC5\x82\xC5\x82"
-    "\xB7\x81"
-    "B";
+inline constexpr char kFilterLimit[] = "登録できる件数は %d までです。";
 // "削除" (the display-control column of a SPAM rule)
-inline constexpr char kFilterRowSpam[] = "\x8D\xED\x8F\x9C";
+inline constexpr char kFilterRowSpam[] = "削除";
 // "非表示"
-inline constexpr char kFilterRowHidden[] = "\x94\xF1\x95\\\x8E\xA6";
+inline constexpr char kFilterRowHidden[] = "非表示";
 // "特殊色"
-inline constexpr char kFilterRowColours[] =
-    "\x93\xC1\x8E\xEA\x90"
-    "F";
+inline constexpr char kFilterRowColours[] = "特殊色";
 
 }  // namespace postwink::texts

@@ -1,6 +1,6 @@
 #include "core/text/case.h"
 
-#include "core/text/cp932.h"
+#include "core/text/utf8.h"
 
 namespace postwink {
 namespace {
@@ -19,9 +19,9 @@ bool EqualsNoCase(std::string_view a, std::string_view b) {
   size_t pos = 0;
   while (pos < a.size()) {
     size_t len = CharLength(a, pos);
-    if (len == 2) {
-      // Both bytes of a double-byte character compare exactly.
-      if (a[pos] != b[pos] || a[pos + 1] != b[pos + 1]) return false;
+    if (len > 1) {
+      // Every byte of a multi-byte character compares exactly.
+      if (a.substr(pos, len) != b.substr(pos, len)) return false;
     } else if (FoldAscii(a[pos]) != FoldAscii(b[pos])) {
       return false;
     }
@@ -40,17 +40,16 @@ int CompareNoCase(std::string_view a, std::string_view b) {
   while (i < a.size() && j < b.size()) {
     size_t lenA = CharLength(a, i);
     size_t lenB = CharLength(b, j);
-    // A double-byte character compares by its two bytes as they stand, a single byte after
-    // folding; the first bytes alone decide between the two kinds.
-    unsigned first = lenA == 2 ? static_cast<unsigned char>(a[i]) : FoldLower(a[i]);
-    unsigned second = lenB == 2 ? static_cast<unsigned char>(b[j]) : FoldLower(b[j]);
-    if (first == second && lenA == 2 && lenB == 2) {
-      first = static_cast<unsigned char>(a[i + 1]);
-      second = static_cast<unsigned char>(b[j + 1]);
-    } else if (first == second && lenA != lenB) {
-      return lenA < lenB ? -1 : 1;
+    // A multi-byte character compares by its bytes as they stand (UTF-8 bytes order as their code
+    // points do), a single byte after folding.
+    if (lenA == 1 || lenB == 1) {
+      const unsigned first = lenA == 1 ? FoldLower(a[i]) : static_cast<unsigned char>(a[i]);
+      const unsigned second = lenB == 1 ? FoldLower(b[j]) : static_cast<unsigned char>(b[j]);
+      if (first != second) return first < second ? -1 : 1;
+      if (lenA != lenB) return lenA < lenB ? -1 : 1;
+    } else if (int order = a.substr(i, lenA).compare(b.substr(j, lenB)); order != 0) {
+      return order < 0 ? -1 : 1;
     }
-    if (first != second) return first < second ? -1 : 1;
     i += lenA;
     j += lenB;
   }

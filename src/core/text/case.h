@@ -1,6 +1,5 @@
 #pragma once
-// Comparison without regard to case for names in code page 932 text: only single-byte ASCII
-// letters fold, so a trail byte that happens to be a letter is never folded.
+// Comparison without regard to case for names: only ASCII letters fold.
 
 #include <string_view>
 
@@ -12,8 +11,7 @@ bool EqualsNoCase(std::string_view a, std::string_view b);
 bool StartsWithNoCase(std::string_view text, std::string_view prefix);
 
 // Three-way comparison with the same folding (single-byte letters compare as lower case),
-// character by character: negative, 0 or positive. Sorting by it keeps a double-byte
-// character together, so kana and kanji order by their code.
+// character by character: negative, 0 or positive. Other characters order by their code point.
 int CompareNoCase(std::string_view a, std::string_view b);
 
 // Whether needle occurs in text at a character boundary, compared as EqualsNoCase does.

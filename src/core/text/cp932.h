@@ -1,10 +1,13 @@
 #pragma once
-// Code page 932 (Shift_JIS) character boundaries. Every scan that cuts, replaces or copies
-// characters moves over a lead byte and its trail byte together through these helpers.
+// Code page 932 (Shift_JIS), only where a stored file needs it: the settings file while every
+// value fits, an export that an old editor reads, the log. The program's own text is UTF-8.
 
 #include <cstddef>
+#include <optional>
 #include <string>
 #include <string_view>
+
+#include "core/platform/system.h"
 
 namespace postwink {
 
@@ -18,14 +21,17 @@ constexpr bool IsTrailByte(unsigned char c) {
   return (c >= 0x40 && c <= 0x7E) || (c >= 0x80 && c <= 0xFC);
 }
 
-// Length in bytes of the character at pos: 2 for a lead byte with a trail byte after it,
-// otherwise 1 (a lead byte at the very end stands alone).
-inline size_t CharLength(std::string_view text, size_t pos) {
+// Length in bytes of the Shift_JIS character at pos: 2 for a lead byte with a byte after it.
+inline size_t Cp932CharLength(std::string_view text, size_t pos) {
   return (IsLeadByte(text[pos]) && pos + 1 < text.size()) ? 2 : 1;
 }
 
-// The longest prefix of text that holds at most maxBytes bytes and does not end between a lead
-// byte and its trail byte.
-std::string_view CutAtCharBoundary(std::string_view text, size_t maxBytes);
+// Stored code page 932 text as UTF-8.
+std::string FromCp932(std::string_view bytes, const CodePage& codePage);
+// UTF-8 text in code page 932 when every character survives the trip there and back; nullopt
+// when one does not.
+std::optional<std::string> ToCp932Exact(std::string_view utf8, const CodePage& codePage);
+// The same, with "?" for each character that code page 932 lacks.
+std::string ToCp932Lossy(std::string_view utf8, const CodePage& codePage);
 
 }  // namespace postwink

@@ -31,7 +31,7 @@ class TextMeasurer {
  public:
   virtual ~TextMeasurer() = default;
   virtual FontMetrics Metrics(const FontStyle& font) = 0;
-  virtual int TextWidth(const FontStyle& font, std::string_view cp932) = 0;
+  virtual int TextWidth(const FontStyle& font, std::string_view text) = 0;
 };
 
 // Colours 0x00BBGGRR by index, as the cti and cbi tags and the painting use them.

@@ -2,7 +2,7 @@
 
 #include <array>
 
-#include "core/text/cp932.h"
+#include "core/text/utf8.h"
 
 namespace postwink {
 namespace {

@@ -1,6 +1,6 @@
 #pragma once
 // The tool tip's small mark-up language, read into a list of tokens that both layout passes
-// walk. Texts are code page 932 bytes.
+// walk. Texts are UTF-8.
 
 #include <cstdint>
 #include <optional>

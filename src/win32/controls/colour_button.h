@@ -27,7 +27,7 @@ class CColorButton {
 
   uint32_t Colour() const { return model_.Colour(); }
   void SetColour(uint32_t colour);
-  // Code page 932; an empty text leaves the row out of the pop-up.
+  // An empty text leaves the row out of the pop-up.
   void SetAutomaticText(std::string text) { automaticText_ = std::move(text); }
   void SetCustomText(std::string text) { customText_ = std::move(text); }
   bool PopupOpen() const { return model_.PopupOpen(); }

@@ -15,7 +15,7 @@ namespace postwink::win {
 
 class ColourPopupWnd : public Wnd, private ColourPopupHost {
  public:
-  // automaticText, customText: code page 932; empty leaves the row out.
+  // automaticText, customText: empty leaves the row out.
   ColourPopupWnd(HWND button, uint32_t colour, std::string automaticText, std::string customText);
   ~ColourPopupWnd() override;
 

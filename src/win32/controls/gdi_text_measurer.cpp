@@ -63,9 +63,9 @@ FontMetrics GdiTextMeasurer::Metrics(const FontStyle& font) {
   return {static_cast<int>(tm.tmHeight), static_cast<int>(tm.tmAveCharWidth)};
 }
 
-int GdiTextMeasurer::TextWidth(const FontStyle& font, std::string_view cp932) {
+int GdiTextMeasurer::TextWidth(const FontStyle& font, std::string_view text) {
   Select(font);
-  return MeasureLine(dc_, Widen(cp932)).cx;
+  return MeasureLine(dc_, Widen(text)).cx;
 }
 
 }  // namespace postwink::win

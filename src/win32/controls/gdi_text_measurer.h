@@ -22,7 +22,7 @@ class GdiTextMeasurer : public TextMeasurer {
   // The style of the base font itself.
   FontStyle BaseStyle() const;
   FontMetrics Metrics(const FontStyle& font) override;
-  int TextWidth(const FontStyle& font, std::string_view cp932) override;
+  int TextWidth(const FontStyle& font, std::string_view text) override;
   // Selects the font of the style into the device context (for drawing).
   void Select(const FontStyle& font);
 

@@ -29,7 +29,7 @@ class CPPTooltip : public Wnd {
   // Destroys the window and forgets the tools.
   void Destroy();
   void SetPlacement(BalloonPlacement placement) { placement_ = placement; }
-  // text: mark-up in code page 932. rect: a part of the control, in its client coordinates.
+  // text: mark-up. rect: a part of the control, in its client coordinates.
   void AddTool(HWND control, const std::string& text, std::optional<RECT> rect = std::nullopt);
   void RelayEvent(const MSG& msg);
 

@@ -60,7 +60,7 @@ class CReportCtrl : public Wnd {
   // False (and no change) when the key is missing or does not describe these columns.
   bool RestoreState(const Profile& profile, const char* section, const char* key);
 
-  void SetEmptyText(std::string cp932) { emptyText_ = std::move(cp932); }
+  void SetEmptyText(std::string text) { emptyText_ = std::move(text); }
   // Report style bits; the grid bits change the row height.
   void ModifyStyle(DWORD remove, DWORD add);
   void SetSelectionColour(COLORREF colour) { selectionColour_ = colour; }

@@ -10,7 +10,7 @@ namespace postwink::win {
 
 class AttachmentDialog : public Wnd {
  public:
-  // path: the extracted file, code page 932.
+  // path: the extracted file.
   explicit AttachmentDialog(std::string path) : path_(std::move(path)) {}
 
   // Modal over owner; returns the button that closed it (IDOK open, IDC_ATTACH_SAVE, IDCANCEL).

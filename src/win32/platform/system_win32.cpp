@@ -1,6 +1,7 @@
-// Win32 implementations of the core's system interfaces. Paths arrive as code page 932 bytes and
-// are widened with code page 932 explicitly, so the result does not depend on the system's ANSI
-// code page; only wide (...W) APIs are called.
+// Win32 implementations of the core's system interfaces. Paths arrive as UTF-8 and are widened to
+// UTF-16, so every name Windows can hold round-trips; only wide (...W) APIs are called. Code page
+// 932 is converted explicitly, for the stored files that still use it, so the result does not
+// depend on the system's ANSI code page.
 #include "win32/platform/windows_headers.h"
 
 #include <ctime>
@@ -8,6 +9,7 @@
 
 #include "core/platform/system.h"
 #include "core/text/cp932.h"
+#include "core/text/utf8.h"
 #include "win32/handles.h"
 
 namespace postwink {
@@ -33,8 +35,8 @@ bool WidenStrict(std::string_view in, std::u16string& out) {
 std::u16string Widen932(std::string_view in) {
   std::u16string out;
   bool clean = true;
-  for (size_t i = 0; i < in.size(); i += CharLength(in, i)) {
-    if (CharLength(in, i) == 1 && IsUnassignedSingleByte(static_cast<unsigned char>(in[i]))) {
+  for (size_t i = 0; i < in.size(); i += Cp932CharLength(in, i)) {
+    if (Cp932CharLength(in, i) == 1 && IsUnassignedSingleByte(static_cast<unsigned char>(in[i]))) {
       clean = false;
       break;
     }
@@ -44,7 +46,7 @@ std::u16string Widen932(std::string_view in) {
   // so a lead byte followed by a byte that cannot trail it does not swallow that byte.
   out.clear();
   for (size_t i = 0; i < in.size();) {
-    size_t len = CharLength(in, i);
+    size_t len = Cp932CharLength(in, i);
     unsigned char c = static_cast<unsigned char>(in[i]);
     bool ok = !(len == 1 && (IsUnassignedSingleByte(c) || IsLeadByte(c))) &&
               WidenStrict(in.substr(i, len), out);
@@ -110,13 +112,12 @@ std::string Narrow932(std::u16string_view in) {
 }
 
 std::wstring WidePath(const std::string& path) {
-  std::u16string w = Widen932(path);
+  std::u16string w = Utf8ToUtf16(path);
   return std::wstring(w.begin(), w.end());
 }
 
-std::string NarrowName(const wchar_t* name) {
-  std::wstring_view w(name);
-  return Narrow932(std::u16string_view(reinterpret_cast<const char16_t*>(w.data()), w.size()));
+std::string NarrowName(std::wstring_view w) {
+  return Utf16ToUtf8(std::u16string_view(reinterpret_cast<const char16_t*>(w.data()), w.size()));
 }
 
 bool WriteAllTo(HANDLE file, std::string_view data) {
@@ -303,8 +304,7 @@ std::optional<std::string> PrivateTempFolder() {
   if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_DIRECTORY)) {
     return std::nullopt;
   }
-  return Narrow932(
-      std::u16string_view(reinterpret_cast<const char16_t*>(folder.data()), folder.size()));
+  return NarrowName(folder);
 }
 
 System& PlatformSystem() {

@@ -23,6 +23,7 @@
 #include "core/net/tls_channel.h"
 #include "core/net/tls_records.h"
 #include "core/platform/system.h"
+#include "core/text/utf8.h"
 
 namespace postwink {
 namespace {
@@ -35,7 +36,7 @@ constexpr ULONG kRequest = ISC_REQ_SEQUENCE_DETECT | ISC_REQ_REPLAY_DETECT |
 constexpr size_t kMaxPending = 256 * 1024;
 
 std::wstring WideHost(const std::string& host) {
-  std::u16string wide = PlatformSystem().codePage.Widen(host);
+  std::u16string wide = Utf8ToUtf16(host);
   return std::wstring(wide.begin(), wide.end());
 }
 

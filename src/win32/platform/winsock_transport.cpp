@@ -8,6 +8,7 @@
 #include "core/platform/system.h"
 #include "core/pop3/pop3_texts.h"
 #include "core/pop3/send_text.h"
+#include "core/text/utf8.h"
 
 namespace postwink::win {
 namespace {
@@ -44,7 +45,7 @@ WinsockTransport::~WinsockTransport() {
 ResolveResult WinsockTransport::ResolveHost(std::string_view name) {
   return ResolveWith(name, [](const std::string& host) {
     std::vector<NetAddress> addresses;
-    std::u16string wide = PlatformSystem().codePage.Widen(host);
+    std::u16string wide = Utf8ToUtf16(host);
     ADDRINFOW hints{};
     hints.ai_family = AF_UNSPEC;
     hints.ai_socktype = SOCK_STREAM;

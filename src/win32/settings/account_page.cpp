@@ -11,7 +11,7 @@ constexpr int kMaxFieldChars = 64;
 // 64 hexadecimal digits with a colon between each pair, as the fingerprint is usually copied.
 constexpr int kMaxFingerprintChars = 95;
 // SECURITY 0, 1 and 2: "なし" (none), TLS from the start, STLS.
-constexpr const char* kSecurityModes[] = {"\x82\xC8\x82\xB5", "TLS (POP3S)", "STLS"};
+constexpr const char* kSecurityModes[] = {"なし", "TLS (POP3S)", "STLS"};
 
 }  // namespace
 

@@ -1,7 +1,7 @@
 #include "win32/settings/display_page.h"
 
 #include "core/settings_ui/font_lists.h"
-#include "core/text/cp932.h"
+#include "core/text/utf8.h"
 #include "core/ui/colour_palette.h"
 #include "win32/resource.h"
 #include "win32/wide_text.h"
@@ -41,7 +41,8 @@ DisplayPage::DisplayPage(int position, SheetContext& context)
 void DisplayPage::OnInit() {
   const Settings& s = context_.settings;
   IniFile colourList;
-  colourList.Load(PlatformSystem().files, context_.programDirectory + kColourListFileName);
+  colourList.Load(PlatformSystem().files, PlatformSystem().codePage,
+                  context_.programDirectory + kColourListFileName);
   schemes_ =
       std::make_unique<SchemeList>(ReadColourList(colourList), s.colList, SchemeColoursOf(s));
   for (size_t i = 0; i < buttons_.size(); ++i) buttons_[i].Attach(Item(kColourButtons[i]));
@@ -154,9 +155,9 @@ bool DisplayPage::Apply() {
   s.trimFrom = Checked(IDC_DISPLAY_TRIM_FROM) ? 1 : 0;
   s.colList = schemes_->Text();
   std::string face = SelectedText(IDC_DISPLAY_FACE);
-  if (!face.empty()) s.fontName = std::string(CutAtCharBoundary(face, kMaxShortText));
+  if (!face.empty()) s.fontName = std::string(CutToUtf16Units(face, kMaxShortText));
   face = SelectedText(IDC_DISPLAY_PREVIEW_FACE);
-  if (!face.empty()) s.fontNamePreview = std::string(CutAtCharBoundary(face, kMaxShortText));
+  if (!face.empty()) s.fontNamePreview = std::string(CutToUtf16Units(face, kMaxShortText));
   if (int size = SelectedSize(IDC_DISPLAY_SIZE); size > 0) s.fontSize = size;
   if (int size = SelectedSize(IDC_DISPLAY_PREVIEW_SIZE); size > 0) s.fontSizePreview = size;
   return true;

@@ -14,7 +14,7 @@ constexpr std::array<int, 4> kTargets = {IDC_FEDIT_FROM, IDC_FEDIT_TO, IDC_FEDIT
                                          IDC_FEDIT_OTHER};
 constexpr std::array<int, 3> kActions = {IDC_FEDIT_SPAM, IDC_FEDIT_HIDDEN, IDC_FEDIT_COLOURS};
 // The colour slots in the order of their values: "From", "Subject", "全部", "MailBox".
-constexpr std::array<const char*, 4> kSlots = {"From", "Subject", "\x91S\x95\x94", "MailBox"};
+constexpr std::array<const char*, 4> kSlots = {"From", "Subject", "全部", "MailBox"};
 
 }  // namespace
 

@@ -12,9 +12,7 @@ struct Column {
   int width;
 };
 // "ヘッダ", "表示制御", "検索文字列"
-constexpr Column kColumns[] = {{"\x83w\x83\x62\x83_", 50},
-                               {"\x95\\\x8E\xA6\x90\xA7\x8C\xE4", 70},
-                               {"\x8C\x9F\x8D\xF5\x95\xB6\x8E\x9A\x97\xF1", 130}};
+constexpr Column kColumns[] = {{"ヘッダ", 50}, {"表示制御", 70}, {"検索文字列", 130}};
 
 }  // namespace
 

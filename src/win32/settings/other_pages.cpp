@@ -5,7 +5,7 @@
 #include <string>
 
 #include "core/check/hot_key.h"
-#include "core/text/cp932.h"
+#include "core/text/utf8.h"
 #include "win32/resource.h"
 #include "win32/wide_text.h"
 
@@ -40,7 +40,7 @@ void OtherPage::OnInit() {
 
 bool OtherPage::Apply() {
   Settings& s = context_.settings;
-  auto path = [this](int id) { return std::string(CutAtCharBoundary(ItemText(id), kMaxPathText)); };
+  auto path = [this](int id) { return std::string(CutToUtf16Units(ItemText(id), kMaxPathText)); };
   s.useSound = Checked(IDC_OTHER_USE_SOUND) ? 1 : 0;
   s.soundFile = path(IDC_OTHER_SOUND_FILE);
   s.hotKey = HotKeySettingFromControl(

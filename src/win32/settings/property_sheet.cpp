@@ -18,8 +18,8 @@ thread_local CMyPropertySheet* creating = nullptr;
 constexpr int kApplyButton = 0x3021;
 // The sheet's buttons as a Japanese system labels them, whatever the system's language:
 // "キャンセル" and "適用(&A)".
-constexpr char kTextCancel[] = "\x83L\x83\x83\x83\x93\x83Z\x83\x8B";
-constexpr char kTextApply[] = "\x93K\x97p(&A)";
+constexpr char kTextCancel[] = "キャンセル";
+constexpr char kTextApply[] = "適用(&A)";
 constexpr int kBannerMargin = 12;
 constexpr int kIconSize = 32;
 

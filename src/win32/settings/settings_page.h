@@ -30,11 +30,11 @@ struct SheetContext {
 
 // The string id of a control's help text: D * 100 + (C - 1000) for control C of dialog D.
 inline int TooltipStringId(int dialog, int control) { return dialog * 100 + control - 1000; }
-// The program's string, converted to code page 932; empty when there is none.
+// The program's string, as UTF-8; empty when there is none.
 std::string LoadProgramString(int id);
 // Creates the dialog's balloon tips and gives every direct child that has a help text its tip.
 void CreateHelpTooltip(CPPTooltip& tooltip, HWND dialog, int dialogId);
-// A control's text in code page 932.
+// A control's text, as UTF-8.
 std::string WindowText(HWND window);
 // The position of the checked button in a group of the dialog's buttons; -1 when none is.
 int CheckedIndex(HWND dialog, std::span<const int> group);

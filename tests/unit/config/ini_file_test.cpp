@@ -98,11 +98,11 @@ TEST(IniFile, IntegersParseLikeGetPrivateProfileInt) {
 
 TEST(IniFile, UntouchedTextComesBackByteForByte) {
   const std::string text =
-      "[A]\nlf=only\r\ncrlf=yes\r\n\r\ncr=alone\rnext=line\r  ; comment \x82\xa0\r\n"
-      "junk line \x95\x5c\n[B]\r\nK=\x83\x65\x83\x58\x83\x67\r\nlast=no line end";
+      "[A]\nlf=only\r\ncrlf=yes\r\n\r\ncr=alone\rnext=line\r  ; comment あ\r\njunk line "
+      "表\n[B]\r\nK=テスト\r\nlast=no line end";
   IniFile ini = IniFile::Parse(text);
   EXPECT_EQ(ini.Text(), text);
-  EXPECT_EQ(ini.GetString("B", "K", ""), "\x83\x65\x83\x58\x83\x67");
+  EXPECT_EQ(ini.GetString("B", "K", ""), "テスト");
   EXPECT_EQ(ini.GetString("A", "cr", ""), "alone");
   EXPECT_EQ(ini.GetString("A", "next", ""), "line");
 }
@@ -147,8 +147,8 @@ TEST(IniFile, ALastLineWithoutALineEndGetsOneWhenSomethingFollows) {
 }
 
 TEST(IniFile, WrittenValuesReadBackAsGiven) {
-  const std::string values[] = {"plain", " leading", "trailing ", "\"quoted\"",       "'single'",
-                                "\"",    "a\"b\"",   "",          "\x95\x5c\x8e\xa6", "x = y"};
+  const std::string values[] = {"plain", " leading", "trailing ", "\"quoted\"", "'single'",
+                                "\"",    "a\"b\"",   "",          "表示",       "x = y"};
   for (const std::string& v : values) {
     IniFile ini;
     ini.WriteString("S", "K", v);
@@ -166,12 +166,12 @@ TEST(IniFile, ALineBreakInAValueCannotInjectKeys) {
 
 TEST(IniFile, NamesFoldOnlySingleByteLetters) {
   // 0x83 0x41 and 0x83 0x61 are two different katakana whose trail bytes are "A" and "a".
-  IniFile ini = IniFile::Parse("[\x83\x41]\r\nK=1\r\n");
-  EXPECT_TRUE(ini.HasSection("\x83\x41"));
-  EXPECT_FALSE(ini.HasSection("\x83\x61"));
-  ini.WriteString("\x83\x61", "K", "2");
-  EXPECT_EQ(ini.GetString("\x83\x41", "K", ""), "1");
-  EXPECT_EQ(ini.GetString("\x83\x61", "K", ""), "2");
+  IniFile ini = IniFile::Parse("[ア]\r\nK=1\r\n");
+  EXPECT_TRUE(ini.HasSection("ア"));
+  EXPECT_FALSE(ini.HasSection("ヂ"));
+  ini.WriteString("ヂ", "K", "2");
+  EXPECT_EQ(ini.GetString("ア", "K", ""), "1");
+  EXPECT_EQ(ini.GetString("ヂ", "K", ""), "2");
 }
 
 TEST(IniFile, DeletesReachEveryCopyAndNothingElse) {
@@ -232,23 +232,23 @@ TEST(IniFile, AFailedSaveKeepsTheOldFile) {
   testing::FakeFileSystem files;
   files.files["Postwink.ini"] = "[Postwink]\r\nEDITOR=old\r\n";
   IniFile ini;
-  ASSERT_TRUE(ini.Load(files, "Postwink.ini"));
+  ASSERT_TRUE(ini.Load(files, PlatformSystem().codePage, "Postwink.ini"));
   ini.WriteString("Postwink", "EDITOR", "new");
 
   files.failBeforeReplace = true;
-  EXPECT_FALSE(ini.Save(files, "Postwink.ini"));
+  EXPECT_FALSE(ini.Save(files, PlatformSystem().codePage, "Postwink.ini"));
   EXPECT_EQ(files.files["Postwink.ini"], "[Postwink]\r\nEDITOR=old\r\n");
   EXPECT_EQ(files.files.size(), 1u);  // no temporary file left behind
 
   files.failBeforeReplace = false;
-  EXPECT_TRUE(ini.Save(files, "Postwink.ini"));
+  EXPECT_TRUE(ini.Save(files, PlatformSystem().codePage, "Postwink.ini"));
   EXPECT_EQ(files.files["Postwink.ini"], "[Postwink]\r\nEDITOR=new\r\n");
 }
 
 TEST(IniFile, MissingFileLoadsEmpty) {
   testing::FakeFileSystem files;
   IniFile ini = IniFile::Parse("[X]\r\nA=1\r\n");
-  EXPECT_FALSE(ini.Load(files, "absent.ini"));
+  EXPECT_FALSE(ini.Load(files, PlatformSystem().codePage, "absent.ini"));
   EXPECT_EQ(ini.Text(), "");
 }
 

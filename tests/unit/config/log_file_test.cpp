@@ -16,7 +16,7 @@ struct LogFixture : ::testing::Test {
   }
   testing::FakeFileSystem files;
   testing::FakeClock clock;
-  LogFile log{files, clock};
+  LogFile log{files, clock, PlatformSystem().codePage};
 };
 
 TEST_F(LogFixture, PathGetsExactlyOneSeparator) {
@@ -28,8 +28,8 @@ TEST_F(LogFixture, PathGetsExactlyOneSeparator) {
       {"C:\\Postwink\\", "C:\\Postwink\\Postwink.log"},
       {"C:\\Postwink\\\\", "C:\\Postwink\\Postwink.log"},
       // "表" ends in 0x5C: that byte is part of the name, not a separator.
-      {"C:\\\x95\x5c", "C:\\\x95\x5c\\Postwink.log"},
-      {"C:\\\x95\x5c\\", "C:\\\x95\x5c\\Postwink.log"},
+      {"C:\\表", "C:\\表\\Postwink.log"},
+      {"C:\\表\\", "C:\\表\\Postwink.log"},
   };
   for (const Case& c : cases) {
     log.SetLogPath(c.folder, kLogFileName);
@@ -37,7 +37,7 @@ TEST_F(LogFixture, PathGetsExactlyOneSeparator) {
   }
   log.SetLogPath("", kLogFileName);
   log.SetLogPath("D:\\x", "");
-  EXPECT_EQ(log.Path(), "C:\\\x95\x5c\\Postwink.log");  // unchanged
+  EXPECT_EQ(log.Path(), "C:\\表\\Postwink.log");  // unchanged
 }
 
 TEST_F(LogFixture, EntriesCarryATimeStampAndOneLineEnd) {
@@ -51,13 +51,12 @@ TEST_F(LogFixture, EntriesCarryATimeStampAndOneLineEnd) {
   EXPECT_TRUE(log.LogLine("two\r\nlines"));
   clock.now.hour = 23;
   clock.now.millisecond = 999;
-  EXPECT_TRUE(log.LogLine("\x83\x65\x83\x58\x83\x67"));
+  // The file stays code page 932; what 932 lacks becomes "?".
+  EXPECT_TRUE(log.LogLine("テスト Café 🎉"));
   EXPECT_EQ(files.files["C:\\P\\Postwink.log"],
-            "07:05:09_042:connect...\r\n"
-            "07:05:09_042:[box] USER me\r\n"
-            "07:05:09_042:\r\n"
-            "07:05:09_042:two\r\nlines\r\n"
-            "23:05:09_999:\x83\x65\x83\x58\x83\x67\r\n");
+            "07:05:09_042:connect...\r\n07:05:09_042:[box] USER me\r\n07:05:09_042:\r\n"
+            "07:05:09_042:two\r\nlines\r\n23:05:09_999:\x83"
+            "e\x83X\x83g Caf? ?\r\n");
   EXPECT_EQ(files.appends, 5);  // one open-append-close per entry
 }
 

@@ -10,7 +10,7 @@ namespace {
 TEST(IniFileProfile, WritesOneKeyAndKeepsTheRest) {
   testing::FakeFileSystem files;
   files.files["P.ini"] = "[Postwink]\r\nSORTITEM=4\r\n; mine\r\n";
-  IniFileProfile profile(files, "P.ini");
+  IniFileProfile profile(files, PlatformSystem().codePage, "P.ini");
   EXPECT_EQ(profile.GetString("Window", "ReportCtrl2"), std::nullopt);
   ASSERT_TRUE(profile.WriteString("Window", "ReportCtrl2", "(1,1) 5 0"));
   EXPECT_EQ(files.files["P.ini"],
@@ -26,7 +26,7 @@ TEST(IniFileProfile, NeverReplacesAFileItCannotRead) {
   testing::FakeFileSystem files;
   files.files["P.ini"] = "[Postwink]\r\nEDITOR=notepad\r\n";
   files.unreadable = true;
-  IniFileProfile profile(files, "P.ini");
+  IniFileProfile profile(files, PlatformSystem().codePage, "P.ini");
   EXPECT_FALSE(profile.WriteString("Window", "ReportCtrl2", "(1,1) 5 0"));
   EXPECT_EQ(files.files["P.ini"], "[Postwink]\r\nEDITOR=notepad\r\n");
   files.unreadable = false;
@@ -34,7 +34,7 @@ TEST(IniFileProfile, NeverReplacesAFileItCannotRead) {
   EXPECT_TRUE(profile.WriteString("Window", "ReportCtrl2", "x"));  // a new file is made
   EXPECT_EQ(files.files["P.ini"], "[Window]\r\nReportCtrl2=x\r\n");
   // Read-only: a run that could not read the file at start-up writes nothing to it.
-  IniFileProfile readOnly(files, "P.ini", true);
+  IniFileProfile readOnly(files, PlatformSystem().codePage, "P.ini", true);
   EXPECT_EQ(readOnly.GetString("Window", "ReportCtrl2"), "x");
   EXPECT_FALSE(readOnly.WriteString("Window", "ReportCtrl2", "y"));
   EXPECT_EQ(files.files["P.ini"], "[Window]\r\nReportCtrl2=x\r\n");

@@ -54,6 +54,60 @@ TEST(SettingsFile, SettingsAndAccountsComeFromOneReading) {
   EXPECT_EQ(IniFile::Parse(fake.files.files[kPath]).Find(kSettingsSection, "BG_RGB"), "123");
 }
 
+// A file stays code page 932 while every value fits, byte for byte as earlier builds wrote it;
+// a value 932 lacks turns the whole file into UTF-8 after a byte order mark, and a later save
+// where everything fits again writes 932 again.
+TEST(SettingsFile, Cp932WhileEverythingFitsElseUtf8WithAMark) {
+  const std::string inbox932 = "\x8E\xF3\x90M\x94\xA0";  // 受信箱
+  const std::string stored = "[Postwink]\r\nBG_RGB=123\r\n[SERVER1]\r\nMAILBOX=" + inbox932 +
+                             "\r\n[Filter]\r\nFILTER_NUM=1\r\nFILTER0=1,2,0,0,0,0,0,0,\r\n"
+                             "FILTER0_STR=\x83Z\x81[\x83\x8B\r\n";  // セール
+  auto load = [](testing::FakeSystem& fake, Settings& settings) {
+    auto file = std::make_unique<SettingsFile>(kPath, fake.system);
+    file->Load("C:\\W", settings);
+    return file;
+  };
+  auto accountsOf = [](const SettingsFile& file) {
+    std::vector<std::unique_ptr<Account>> accounts;
+    for (const Account& a : file.Accounts(0)) accounts.push_back(std::make_unique<Account>(a));
+    return accounts;
+  };
+  testing::FakeSystem fake;
+  fake.files.files[kPath] = stored;
+  Settings settings;
+  auto file = load(fake, settings);
+  ASSERT_EQ(file->Accounts(0).size(), 1u);
+  EXPECT_EQ(file->Accounts(0)[0].mailbox, "受信箱");
+  ASSERT_EQ(settings.filters.rules.size(), 1u);
+  EXPECT_EQ(settings.filters.rules[0].pattern, "セール");
+  ASSERT_TRUE(file->SaveSettingsAndAccounts(settings, accountsOf(*file)).ok);
+  const std::string& saved = fake.files.files[kPath];
+  EXPECT_NE(saved.find("MAILBOX=" + inbox932 + "\r\n"), std::string::npos) << saved;
+  EXPECT_FALSE(saved.starts_with("\xEF\xBB\xBF"));
+
+  // "Café" and "🎉" do not fit: the whole file becomes UTF-8, and reads back exactly.
+  auto accounts = accountsOf(*file);
+  accounts[0]->mailbox = "Café 受信箱";
+  settings.filters.rules[0].pattern = "🎉 세일";
+  ASSERT_TRUE(file->SaveSettingsAndAccounts(settings, accounts).ok);
+  ASSERT_TRUE(fake.files.files[kPath].starts_with("\xEF\xBB\xBF"));
+  EXPECT_NE(fake.files.files[kPath].find("MAILBOX=Café 受信箱\r\n"), std::string::npos);
+  Settings reread;
+  file = load(fake, reread);
+  EXPECT_EQ(file->Accounts(0)[0].mailbox, "Café 受信箱");
+  EXPECT_EQ(reread.filters.rules[0].pattern, "🎉 세일");
+  EXPECT_EQ(reread.bgRgb, 123);
+
+  // Back to what fits: code page 932 again.
+  accounts = accountsOf(*file);
+  accounts[0]->mailbox = "受信箱";
+  reread.filters.rules[0].pattern = "セール";
+  ASSERT_TRUE(file->SaveSettingsAndAccounts(reread, accounts).ok);
+  EXPECT_FALSE(fake.files.files[kPath].starts_with("\xEF\xBB\xBF"));
+  EXPECT_NE(fake.files.files[kPath].find("MAILBOX=" + inbox932 + "\r\n"), std::string::npos);
+  EXPECT_NE(fake.files.files[kPath].find("FILTER0_STR=\x83Z\x81[\x83\x8B\r\n"), std::string::npos);
+}
+
 TEST(SettingsFile, AMissingFileIsCreatedAtTheFirstSave) {
   testing::FakeSystem fake;
   SettingsFile file(kPath, fake.system);

@@ -11,7 +11,11 @@ namespace {
 
 constexpr const char* kPath = "C:\\Postwink\\Postwink.ini";
 // "ＭＳ Ｐゴシック"
-constexpr const char* kMsPGothic = "\x82\x6c\x82\x72\x20\x82\x6f\x83\x53\x83\x56\x83\x62\x83\x4e";
+constexpr const char* kMsPGothic = "ＭＳ Ｐゴシック";
+// The same as the file stores it, in code page 932.
+constexpr const char* kMsPGothicStored =
+    "\x82l\x82r \x82o\x83S\x83V\x83"
+    "b\x83N";
 
 Settings Read(std::string_view text, std::optional<std::string> windowsDir = "C:\\WINDOWS") {
   Settings s;
@@ -100,13 +104,18 @@ TEST(Settings, SoundFileDefaultNeedsTheWindowsDirectory) {
 }
 
 TEST(Settings, OverlongTextsAreCutAtACharacterBoundary) {
-  std::string hyou;  // "表" repeated: 0x95 0x5C, a trail byte that is a backslash
-  for (int i = 0; i < 200; ++i) hyou += "\x95\x5c";
-  Settings s = Read("[Postwink]\r\nEDITOR=x" + hyou + "\r\nCOLLIST=" + std::string(40, 'c') +
-                    "\r\nFONTNAME=x" + hyou + "\r\nUPDATE_URL=" + std::string(2000, 'u') + "\r\n");
-  EXPECT_EQ(s.editor, "x" + hyou.substr(0, 258));  // 259 would split a character
+  // The limits count UTF-16 units, as the Windows buffers do: "表" is one, "😀" two.
+  auto repeat = [](std::string_view text, int n) {
+    std::string out;
+    for (int i = 0; i < n; ++i) out += text;
+    return out;
+  };
+  Settings s = Read("[Postwink]\r\nEDITOR=x" + repeat("表", 300) +
+                    "\r\nCOLLIST=" + std::string(40, 'c') + "\r\nFONTNAME=x" + repeat("😀", 20) +
+                    "\r\nUPDATE_URL=" + std::string(2000, 'u') + "\r\n");
+  EXPECT_EQ(s.editor, "x" + repeat("表", 258));
   EXPECT_EQ(s.colList, std::string(31, 'c'));
-  EXPECT_EQ(s.fontName, "x" + hyou.substr(0, 30));
+  EXPECT_EQ(s.fontName, "x" + repeat("😀", 15));  // a 16th would need 33 units
   EXPECT_EQ(s.fontNamePreview, s.fontName);
   EXPECT_EQ(s.updateUrl, std::string(1023, 'u'));
 
@@ -136,43 +145,22 @@ TEST(Settings, FirstSaveWritesEveryKeyInOrder) {
             "PREVIEW=1\r\nSERVER_SYN=0\r\nSORTITEM=4\r\nPREVIEW_HEIGHT=300\r\n"
             "START_RUN=1\r\nUPDATE_CHECK=0\r\nSV_TIMEOUT=60\r\n"
             "FONTNAME=" +
-                std::string(kMsPGothic) +
+                std::string(kMsPGothicStored) +
                 "\r\nFONTSIZE=9\r\n"
                 "FONTNAME_PREVIEW=" +
-                kMsPGothic +
+                kMsPGothicStored +
                 "\r\nFONTSIZE_PREVIEW=9\r\n"
                 "\r\n[Filter]\r\nFILTER_NUM=0\r\n");
 }
 
 constexpr const char* kHandEdited =
-    "; my settings\r\n"
-    "[Postwink]\r\n"
-    "SOKIGERR=0\r\n"
-    "LISTDOWN=0\r\n"
-    "GETLINE=20\r\n"
-    "SHOWHEADER=1\r\n"
-    "UPDATE_URL=http://example.org/x\r\n"
-    "UPDATE_PROXY_USE=1\r\n"
-    "UPDATE_PROXY_SERVER=proxy\r\n"
-    "UPDATE_PROXY_PORT=8080\r\n"
-    "USERICON=D:\\icons\r\n"
-    "SHOW_TOOLTIP=1\r\n"
-    "LOG=1\r\n"
-    "MANAGE_NUM=1\r\n"
-    "MANAGE1=3\r\n"
-    "MANAGE1_STR=spam\r\n"
-    "EDITOR=old.exe\r\n"
-    "MYOWNKEY=kept\r\n"
-    "\r\n"
-    "[SERVER1]\r\n"
-    "MAILBOX=box\r\n"
-    "\r\n"
-    "[Filter]\r\n"
-    "FILTER_NUM=1\r\n"
-    "FILTER1_STR=\x83\x65\x83\x58\x83\x67\r\n"
-    "\r\n"
-    "[Window]\r\n"
-    "ReportCtrl2=0,1,2\r\n";
+    "; my "
+    "settings\r\n[Postwink]\r\nSOKIGERR=0\r\nLISTDOWN=0\r\nGETLINE=20\r\nSHOWHEADER=1\r\nUPDATE_"
+    "URL=http://example.org/"
+    "x\r\nUPDATE_PROXY_USE=1\r\nUPDATE_PROXY_SERVER=proxy\r\nUPDATE_PROXY_PORT=8080\r\nUSERICON=D:"
+    "\\icons\r\nSHOW_TOOLTIP=1\r\nLOG=1\r\nMANAGE_NUM=1\r\nMANAGE1=3\r\nMANAGE1_STR=spam\r\nEDITOR="
+    "old.exe\r\nMYOWNKEY=kept\r\n\r\n[SERVER1]\r\nMAILBOX=box\r\n\r\n[Filter]\r\nFILTER_NUM="
+    "1\r\nFILTER1_STR=テスト\r\n\r\n[Window]\r\nReportCtrl2=0,1,2\r\n";
 
 TEST(Settings, SaveLeavesKeysItNeverWritesExactlyAsTheUserWroteThem) {
   testing::FakeSystem fake;

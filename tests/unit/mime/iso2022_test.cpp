@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <utility>
+#include <vector>
+
 namespace postwink {
 namespace {
 
@@ -17,7 +20,12 @@ TEST(JisToShiftJis, EscapeRules) {
        "\x82\xA0"
        "ab"},
       {"ESC $ other is copied", "\x1B$Ax", "\x1B$Ax"},
-      {"ESC ( other ends kanji and is copied", "\x1B$B$\"\x1B(I$\"", "\x82\xA0\x1B(I$\""},
+      {"ESC ( other ends kanji and is copied", "\x1B$B$\"\x1B(Z$\"", "\x82\xA0\x1B(Z$\""},
+      {"ESC ( I: half-width katakana up to ESC ( B", "\x1B$B$\"\x1B(I12\x1B(B3",
+       "\x82\xA0\xB1\xB2"
+       "3"},
+      {"ESC $ ( B is JIS X 0208", "\x1B$(B$\"\x1B(B", "\x82\xA0"},
+      {"JIS X 0212 has no Shift_JIS form", "\x1B$(D0!\x1B(Ba", "?a"},
       {"ESC K and ESC H", "\x1BK$\"\x1BH$\"", "\x82\xA0$\""},
       {"ESC * I shift with ESC N", "\x1B*I\x1BN1\x1B*B\x1BN1", "\xB1\x1BN1"},
       {"ESC * other is dropped", "a\x1B*Zb", "ab"},
@@ -44,6 +52,19 @@ TEST(JisToShiftJis, EscapeRules) {
       {"half a kanji pair at the end ends", "\x1B$B$\"$", "\x82\xA0"},
   };
   for (const Case& c : cases) EXPECT_EQ(JisToShiftJis(c.source), c.expected) << c.what;
+}
+
+// JIS X 0212 comes out as EUC-JP runs between the Shift_JIS ones, in order.
+TEST(ReadIso2022Jp, JisX0212AsEucJpRuns) {
+  std::vector<std::pair<JisRun, std::string>> runs;
+  ReadIso2022Jp("a\x1B$(D0!0\"\x1B$B$\"\x1B(Bz", [&runs](JisRun kind, std::string_view bytes) {
+    runs.emplace_back(kind, std::string(bytes));
+  });
+  const std::vector<std::pair<JisRun, std::string>> expected = {
+      {JisRun::kShiftJis, "a"},
+      {JisRun::kEucJp, "\x8F\xB0\xA1\x8F\xB0\xA2"},
+      {JisRun::kShiftJis, "\x82\xA0z"}};
+  EXPECT_EQ(runs, expected);
 }
 
 TEST(JisToShiftJis, ConvertsEveryRowOfJisX0208Arithmetic) {

@@ -31,8 +31,9 @@ TEST_F(MessageExport, NamedAfterTheSubjectMadeSafe) {
       {std::nullopt, "(no subject).txt"},
       {"", "(no subject).txt"},
       {"Re: a/b", "Re_ a_b.txt"},
-      {"\x83\x5c\x83\x74\x83\x67", "\x83\x5c\x83\x74\x83\x67.txt"},  // ソフト: trail 0x5C kept
-      {"\x85\x40?", "_@_.txt"},                                      // a code 932 does not assign
+      {"ソフト", "ソフト.txt"},
+      {"Réunion à 15h 🎉", "Réunion à 15h 🎉.txt"},
+      {"\x85\x40?", "_@_.txt"},  // bytes that are no UTF-8
   };
   for (const Case& c : cases) {
     MailItem item;
@@ -49,8 +50,11 @@ TEST_F(MessageExport, ALongSubjectIsCutToTheRoomTheFolderLeaves) {
   // Exactly as long as the room: not cut.
   item.subject = std::string(room, 'y');
   EXPECT_EQ(Name(ExportPath(item, temp_)), std::string(room, 'y') + ".txt");
-  // A cut never splits a double-byte character, nor leaves a trailing dot.
-  item.subject = std::string(room - 2, 'z') + "\x83\x5c" + "tail";
+  // The room counts UTF-16 units, as Windows counts a path: "ソ" takes one, "😀" two. A cut
+  // never splits a character, nor leaves a trailing dot.
+  item.subject = std::string(room - 2, 'z') + "ソ" + "tail";
+  EXPECT_EQ(Name(ExportPath(item, temp_)), std::string(room - 2, 'z') + "ソ.txt");
+  item.subject = std::string(room - 2, 'z') + "😀" + "tail";
   EXPECT_EQ(Name(ExportPath(item, temp_)), std::string(room - 2, 'z') + ".txt");
   item.subject = std::string(room - 2, 'z') + ". more";
   EXPECT_EQ(Name(ExportPath(item, temp_)), std::string(room - 2, 'z') + "._.txt");
@@ -82,15 +86,13 @@ TEST_F(MessageExport, HeaderBlockAndBodyWithCrLf) {
       std::nullopt, test::Options());
   ExportResult result = WriteExportFile(item, temp_, test::Charsets());
   ASSERT_TRUE(result.written);
-  EXPECT_EQ(result.path, folder_.Path() + "\x93\xfa\x96\x7b\x8c\xea.txt");  // 日本語
+  EXPECT_EQ(result.path, folder_.Path() + "日本語.txt");  // 日本語
   const std::string hyphens = std::string(43, '-') + "\r\n";
   EXPECT_EQ(*PlatformSystem().files.ReadAll(result.path),
             hyphens +
-                "From   : a@example.jp\r\nTo     : b@example.jp\r\nCC     : c@example.jp\r\n"
-                "Date   : 05/07/05 14:32:10\r\nSubject: \x93\xfa\x96\x7b\x8c\xea\r\n" +
-                hyphens +
-                "\x8d\x73"
-                "1\r\nline2\r\nline3\r\nend");
+                "From   : a@example.jp\r\nTo     : b@example.jp\r\nCC     : c@example.jp\r\nDate   "
+                ": 05/07/05 14:32:10\r\nSubject: 日本語\r\n" +
+                hyphens + "行1\r\nline2\r\nline3\r\nend");
 }
 
 TEST_F(MessageExport, AMessageWithoutBodyTextGivesTheHeaderBlockAlone) {
@@ -112,7 +114,7 @@ TEST_F(MessageExport, AFolderThatIsGoneReportsThePath) {
 }
 
 TEST(EditorCommandLine, BothPathsQuotedAndTheFailureText) {
-  EXPECT_EQ(PlatformSystem().codePage.Widen(kTextEditorFailed), u"エディタの起動に失敗しました");
+  EXPECT_EQ(std::string(kTextEditorFailed), "エディタの起動に失敗しました");
   EXPECT_EQ(EditorCommandLine("C:\\Program Files\\ed.exe", "C:\\T\\a b.txt"),
             "\"C:\\Program Files\\ed.exe\" \"C:\\T\\a b.txt\"");
 }

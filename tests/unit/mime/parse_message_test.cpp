@@ -34,7 +34,7 @@ TEST(ParseMessage, TakesTheFieldsOfTheHeader) {
       "Body line",
   });
   MailItem item = Parse(text);
-  EXPECT_EQ(item.from, "\x83\x65\x83\x58\x83\x67 <t@example.jp>");
+  EXPECT_EQ(item.from, "テスト <t@example.jp>");
   EXPECT_EQ(item.to, "a@example.jp,b@example.jp");
   EXPECT_EQ(item.cc, "c@example.jp");
   EXPECT_EQ(item.subject, "Hello");

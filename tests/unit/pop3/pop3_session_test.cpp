@@ -10,6 +10,7 @@
 #include "core/config/credentials.h"
 #include "core/net/net_texts.h"
 #include "core/pop3/pop3_texts.h"
+#include "core/text/utf8.h"
 #include "unit/pop3/fake_pop3.h"
 
 namespace postwink {
@@ -254,10 +255,10 @@ INSTANTIATE_TEST_SUITE_P(
                              "LIST 2", "RETR 2", "LIST 3", "RETR 3", "UIDL", "QUIT"}}),
     [](const auto& info) { return std::string(info.param.name); });
 
-TEST_F(SessionTest, ReplyAppendedToErrorIsCutAt255Bytes) {
+TEST_F(SessionTest, ReplyAppendedToErrorIsCutAt255Characters) {
   server.greeting = "-ERR " + std::string(400, 'x');
   SessionRun run = RunSession(session, account, server);
-  EXPECT_EQ(run.last.error.size(), 255u);
+  EXPECT_EQ(CountChars(run.last.error), 255u);
   EXPECT_TRUE(run.last.error.starts_with(texts::kBadGreeting));
 }
 

@@ -18,7 +18,7 @@ TEST(IconFiles, FolderChoice) {
       {"D:/icons/", "C:\\P\\", "D:/icons/"},
       // A folder name ending in a double-byte character whose trail byte is 0x5C ("\")
       // is still given its separator: "ソ" is 0x83 0x5C.
-      {"D:\\\x83\x5c", "C:\\P\\", "D:\\\x83\x5c\\"},
+      {"D:\\ソ", "C:\\P\\", "D:\\ソ\\"},
   };
   for (const Case& c : cases) EXPECT_EQ(IconFolder(c.userIcon, c.programDir), c.expected);
 }

@@ -62,22 +62,21 @@ TEST(TooltipMarkup, ReadsTagsValuesAndText) {
   for (const Case& c : cases) EXPECT_EQ(ParseMarkup(c.input), c.expected) << c.input;
 }
 
-TEST(TooltipMarkup, KeepsDoubleByteCharactersWhole) {
-  // "検索" then a katakana whose trail byte is 'b' (0x62) and one whose trail is 'B' (0x42):
-  // neither may be taken for a tag letter or folded to lower case.
-  const std::string kensaku = "\x8c\x9f\x8d\xf5";
-  const std::string tagName = "\x83\x62";  // ッ
+TEST(TooltipMarkup, KeepsMultiByteCharactersWhole) {
+  const std::string kensaku = "検索";
+  const std::string tagName = "ッ";  // ッ
   EXPECT_EQ(
       ParseMarkup("<b>" + kensaku + "</b>"),
       (std::vector<MarkupToken>{Tag(MarkupOp::kBold), Text(kensaku), Close(MarkupOp::kBold)}));
-  EXPECT_EQ(ParseMarkup("<" + tagName + ">x<\x83\x42>y"), (std::vector<MarkupToken>{Text("xy")}));
-  // A trail byte 0x3E would be ">" on its own; a lead byte carries it inside the tag.
-  EXPECT_EQ(ParseMarkup("<zz\x81>>x"), (std::vector<MarkupToken>{Text("x")}));
+  EXPECT_EQ(ParseMarkup("<" + tagName + ">x<ィ>y"), (std::vector<MarkupToken>{Text("xy")}));
+  EXPECT_EQ(ParseMarkup("<b>👩‍💻 한국어</b>"),
+            (std::vector<MarkupToken>{Tag(MarkupOp::kBold), Text("👩‍💻 한국어"),
+                                      Close(MarkupOp::kBold)}));
 }
 
 TEST(TooltipMarkup, ReadsTheHelpTextPattern) {
   // "<b><ct=0x0000FF><al_c>検索対象</b><br><ct=0x00AA00><hr=100%></ct><br>..."
-  const std::string title = "\x8c\x9f\x8d\xf5\x91\xce\x8f\xdb";
+  const std::string title = "検索対象";
   const auto tokens =
       ParseMarkup("<b><ct=0x0000FF><al_c>" + title + "</b><br><ct=0x00AA00><hr=100%></ct><br>line");
   using enum MarkupOp;

@@ -9,10 +9,10 @@
 namespace postwink::win {
 namespace {
 
-using test::Cp932;
 using test::HelpHeading;
 using test::ModalAnswerer;
 using test::PumpFor;
+using test::Utf8;
 
 bool On(HWND dialog, int id) { return IsWindowEnabled(GetDlgItem(dialog, id)) != FALSE; }
 bool Ticked(HWND dialog, int id) { return IsDlgButtonChecked(dialog, id) == BST_CHECKED; }
@@ -84,7 +84,7 @@ TEST_F(FilterEditor, ANewRuleStartsAtItsDefaultsAndNeedsASearchString) {
   EXPECT_NE(boxes.Texts()[1].find(texts::kNoSearchString), std::string::npos);
   ASSERT_EQ(Rows(), 1);
   EXPECT_EQ(Cell(0, 0), "X-ML-Name:");
-  EXPECT_EQ(Cell(0, 1), Cp932(u8"特殊色"));
+  EXPECT_EQ(Cell(0, 1), Utf8(u8"特殊色"));
   EXPECT_EQ(Cell(0, 2), "ml");
 
   EXPECT_TRUE(settings_.filters.rules.empty());  // a copy until Apply
@@ -209,7 +209,7 @@ TEST_F(FilterEditor, TheDialogShowsAnExistingRuleWithItsHelpTexts) {
     PostMessageW(box, WM_COMMAND, IDOK, 0);
   }});
   ASSERT_TRUE(dialog.RunModal(owner_.hwnd()));
-  EXPECT_EQ(title, Cp932(u8"フィルタ追加／編集"));
+  EXPECT_EQ(title, Utf8(u8"フィルタ追加／編集"));
   EXPECT_TRUE(shown);
   EXPECT_TRUE(missing.empty()) << missing.front();
   FilterRule expected = rule;

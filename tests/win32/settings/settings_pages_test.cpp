@@ -16,10 +16,10 @@
 namespace postwink::win {
 namespace {
 
-using test::Cp932;
 using test::ModalAnswerer;
 using test::PumpFor;
 using test::PumpUntil;
+using test::Utf8;
 
 class SettingsPages : public test::SheetTest {
  protected:
@@ -126,8 +126,8 @@ TEST_F(SettingsPages, AnIncompleteAccountOrAnUnstorablePasswordIsRefusedAndNothi
 TEST_F(SettingsPages, ASecureAccountChoosesItsModePortAndPinnedCertificate) {
   Open(1);
   EXPECT_EQ(ComboItems(IDC_ACCOUNT_SECURITY),
-            (std::vector<std::string>{Cp932(u8"なし"), "TLS (POP3S)", "STLS"}));
-  EXPECT_EQ(Text(IDC_ACCOUNT_SECURITY), Cp932(u8"なし"));
+            (std::vector<std::string>{Utf8(u8"なし"), "TLS (POP3S)", "STLS"}));
+  EXPECT_EQ(Text(IDC_ACCOUNT_SECURITY), Utf8(u8"なし"));
   Choose(IDC_ACCOUNT_SECURITY, 1);
   EXPECT_EQ(Text(IDC_ACCOUNT_PORT), "995");
   Choose(IDC_ACCOUNT_SECURITY, 2);
@@ -364,7 +364,7 @@ TEST_F(SettingsPages, BrowseButtonsOfferTheirKindOfFile) {
     ModalAnswerer boxes({ModalAnswerer::Press(IDCANCEL)});
     Click(c.button);
     ASSERT_EQ(boxes.Answered(), 1u);
-    EXPECT_NE(boxes.Texts()[0].find(Cp932(c.filter)), std::string::npos) << boxes.Texts()[0];
+    EXPECT_NE(boxes.Texts()[0].find(Utf8(c.filter)), std::string::npos) << boxes.Texts()[0];
   }
 }
 

@@ -12,11 +12,11 @@
 namespace postwink::win {
 namespace {
 
-using test::Cp932;
 using test::HelpHeading;
 using test::ModalAnswerer;
 using test::PumpFor;
 using test::PumpUntil;
+using test::Utf8;
 
 using SettingsSheet = test::SheetTest;
 
@@ -37,11 +37,11 @@ std::vector<std::string> TabTitles(HWND sheet) {
 
 TEST_F(SettingsSheet, FivePagesUnderABannerAndAdvanceOnlyWhenSet) {
   Open();
-  EXPECT_EQ(test::AllTexts(sheet_->hwnd()).substr(0, 15), Cp932(u8"Postwink の設定"));
-  EXPECT_EQ(TabTitles(sheet_->hwnd()),
-            (std::vector<std::string>{Cp932(u8"POP3 サーバ設定"), Cp932(u8"表示属性"),
-                                      Cp932(u8"メッセージ一覧"), Cp932(u8"フィルター"),
-                                      Cp932(u8"その他")}));
+  EXPECT_EQ(test::AllTexts(sheet_->hwnd()).substr(0, 15), Utf8(u8"Postwink の設定"));
+  EXPECT_EQ(
+      TabTitles(sheet_->hwnd()),
+      (std::vector<std::string>{Utf8(u8"POP3 サーバ設定"), Utf8(u8"表示属性"),
+                                Utf8(u8"メッセージ一覧"), Utf8(u8"フィルター"), Utf8(u8"その他")}));
   // The tabs and the buttons sit below the banner.
   RECT tab;
   GetWindowRect(PropSheet_GetTabControl(sheet_->hwnd()), &tab);
@@ -67,8 +67,8 @@ TEST_F(SettingsSheet, FivePagesUnderABannerAndAdvanceOnlyWhenSet) {
   for (int page = 4; page >= 0; --page) {
     ShowPage(page);
     EXPECT_EQ(sheet_->ActivePage(), page);
-    EXPECT_EQ(sheet_->BannerTitle(), Cp932(banners[page][0]));
-    EXPECT_EQ(sheet_->BannerText(), Cp932(banners[page][1]));
+    EXPECT_EQ(sheet_->BannerTitle(), Utf8(banners[page][0]));
+    EXPECT_EQ(sheet_->BannerText(), Utf8(banners[page][1]));
   }
   Press(PSBTN_CANCEL);
   EXPECT_TRUE(sheet_->Ended());
@@ -78,7 +78,7 @@ TEST_F(SettingsSheet, FivePagesUnderABannerAndAdvanceOnlyWhenSet) {
   ASSERT_EQ(TabTitles(sheet_->hwnd()).size(), 6u);
   EXPECT_EQ(TabTitles(sheet_->hwnd())[5], "Advance");
   EXPECT_EQ(sheet_->ActivePage(), 5);
-  EXPECT_EQ(sheet_->BannerTitle(), Cp932(u8"特殊設定"));
+  EXPECT_EQ(sheet_->BannerTitle(), Utf8(u8"特殊設定"));
 }
 
 // Every control of every page, by its id, with its text (or the label in front of it).
@@ -166,7 +166,7 @@ TEST_F(SettingsSheet, EveryControlHasItsIdAndText) {
     if (c.text == nullptr) continue;
     wchar_t text[256] = {};
     GetWindowTextW(control, text, 256);
-    EXPECT_EQ(Narrow(text), Cp932(c.text)) << "page " << c.page << " id " << c.id;
+    EXPECT_EQ(Narrow(text), Utf8(c.text)) << "page " << c.page << " id " << c.id;
   }
   // The labels in front of the fields.
   const std::pair<int, std::vector<std::u8string>> labels[] = {
@@ -182,7 +182,7 @@ TEST_F(SettingsSheet, EveryControlHasItsIdAndText) {
     ShowPage(page);
     const std::string all = test::AllTexts(Page());
     for (const std::u8string& label : texts) {
-      EXPECT_NE(all.find(Cp932(label)), std::string::npos) << "page " << page;
+      EXPECT_NE(all.find(Utf8(label)), std::string::npos) << "page " << page;
     }
   }
   // The filter list's columns.
@@ -198,7 +198,7 @@ TEST_F(SettingsSheet, EveryControlHasItsIdAndText) {
     column.pszText = text;
     column.cchTextMax = 64;
     ListView_GetColumn(Control(IDC_FILTER_LIST), i, &column);
-    EXPECT_EQ(Narrow(text), Cp932(columns[i].first));
+    EXPECT_EQ(Narrow(text), Utf8(columns[i].first));
     EXPECT_EQ(column.cx, columns[i].second);
   }
 }
@@ -280,8 +280,8 @@ TEST_F(SettingsSheet, EveryControlHasItsHelpText) {
   ShowPage(3);
   EXPECT_EQ(*sheet_->Page(3).Tooltip().ToolText(Control(IDC_FILTER_LIST)),
             HelpHeading(u8"フィルタ一覧") +
-                Cp932(u8"設定してあるフィルタ一覧です<br>上位にあるものが優先されてフィルタリング"
-                      u8"されます"));
+                Utf8(u8"設定してあるフィルタ一覧です<br>上位にあるものが優先されてフィルタリング"
+                     u8"されます"));
 }
 
 }  // namespace

@@ -165,18 +165,14 @@ class SheetTest : public ::testing::Test {
 
 namespace postwink::win::test {
 
-// A UTF-8 text of the test source in the program's code page 932.
-inline std::string Cp932(std::u8string_view utf8) {
-  const char* bytes = reinterpret_cast<const char*>(utf8.data());
-  int n = MultiByteToWideChar(CP_UTF8, 0, bytes, static_cast<int>(utf8.size()), nullptr, 0);
-  std::wstring wide(static_cast<size_t>(n), L'\0');
-  MultiByteToWideChar(CP_UTF8, 0, bytes, static_cast<int>(utf8.size()), wide.data(), n);
-  return Narrow(wide);
+// A u8 text of the test source as the program's own text.
+inline std::string Utf8(std::u8string_view utf8) {
+  return std::string(reinterpret_cast<const char*>(utf8.data()), utf8.size());
 }
 
 // The head every help text starts with: the heading, bold, red and centred, over a green rule.
 inline std::string HelpHeading(std::u8string_view heading) {
-  return "<b><ct=0x0000FF><al_c>" + Cp932(heading) + "</b><br><ct=0x00AA00><hr=100%></ct><br>";
+  return "<b><ct=0x0000FF><al_c>" + Utf8(heading) + "</b><br><ct=0x00AA00><hr=100%></ct><br>";
 }
 
 }  // namespace postwink::win::test
