@@ -6,8 +6,8 @@
 CLI is the postwink-cli command (with a wrapper in front of it when it runs under Wine). Every
 message of the corpus is parsed by both; the fields are Subject, From, To, Cc, the date as the
 list shows it (local zone +09:00), the attachment flag, the names of the leaf parts and the body
-text. Python's text is taken into the repertoire of code page 932 first (what 932 lacks becomes
-"?", as Postwink shows it) and white space runs count as one space on both sides.
+text. The texts must be the same characters; only white space runs count as one space on both
+sides, and the Japanese characters that Unicode holds twice count as one.
 
 Every difference must be listed with its reason in the differences file (file, field, reason,
 tab-separated); the script fails on a difference that is not listed and on a listed one that no
@@ -29,33 +29,18 @@ import sys
 FIELDS = ("subject", "from", "to", "cc", "date", "attachment", "parts", "body")
 LOCAL_ZONE_MINUTES = 540
 
-# The Japanese characters that Unicode holds twice, and YEN SIGN and OVERLINE at their JIS X 0201
-# places: Postwink maps them so on both platforms.
-CP932_DUPLICATES = {
+# The Japanese characters that Unicode holds twice: Postwink reads every Japanese set as Windows
+# reads Shift_JIS (0x8160 is U+FF5E), where Python's codecs give the JIS code points.
+JAPANESE_DUPLICATES = {
     "\u301c": "\uff5e", "\u2016": "\u2225", "\u2212": "\uff0d", "\u2014": "\u2015",
-    "\u00a2": "\uffe0", "\u00a3": "\uffe1", "\u00ac": "\uffe2", "\u00a5": "\\", "\u203e": "~",
+    "\u00a2": "\uffe0", "\u00a3": "\uffe1", "\u00ac": "\uffe2",
 }
-
-
-def in_cp932(text):
-    """The text as code page 932 can hold it: other characters become "?"."""
-    if text is None:
-        return None
-    out = []
-    for ch in text:
-        ch = CP932_DUPLICATES.get(ch, ch)
-        try:
-            back = ch.encode("cp932").decode("cp932")
-        except UnicodeError:
-            back = None
-        out.append(ch if back == ch else "?")
-    return "".join(out)
 
 
 def normalise(text):
     if text is None:
         return None
-    for ch, repl in CP932_DUPLICATES.items():
+    for ch, repl in JAPANESE_DUPLICATES.items():
         text = text.replace(ch, repl)
     return re.sub(r"[ \t\r\n]+", " ", text).strip()
 
@@ -81,7 +66,7 @@ def decoded_field(msg, name, all_values):
     decoded = [unstructured(v) for v in values]
     if any(d is None for d in decoded):
         return None
-    return in_cp932(",".join(decoded))
+    return ",".join(decoded)
 
 
 def display_date(msg):
@@ -91,14 +76,14 @@ def display_date(msg):
     raw = values[0].strip(" \t")
     parsed = email.utils.parsedate_tz(raw)
     if not parsed:
-        return in_cp932(raw)
+        return raw
     year, month, day, hour, minute, second = parsed[:6]
     offset = parsed[9]
     import datetime
     try:
         when = datetime.datetime(year, month, day, hour, minute, second)
     except ValueError:
-        return in_cp932(raw)
+        return raw
     if offset is not None:
         shift = datetime.timedelta(minutes=LOCAL_ZONE_MINUTES) - datetime.timedelta(seconds=offset)
         if abs(shift) < datetime.timedelta(hours=24):
@@ -160,8 +145,8 @@ def python_record(raw):
         "date": display_date(msg),
         "attachment": any(counts_as_attachment(p, parent)
                           for i, (p, parent) in enumerate(parts) if i != body_index),
-        "parts": [in_cp932(file_name(p) or "") for p, _ in parts],
-        "body": in_cp932(body_text(parts[body_index][0])) if body_index is not None else None,
+        "parts": [file_name(p) or "" for p, _ in parts],
+        "body": body_text(parts[body_index][0]) if body_index is not None else None,
     }
 
 

@@ -49,9 +49,10 @@ TEST_F(Tray, ToolTipIsCutAt127BytesOnACharacterBoundary) {
   } cases[] = {
       {std::string(127, 'a'), std::string(127, 'a')},
       {std::string(200, 'a'), std::string(127, 'a')},
-      // 126 single bytes, then a double-byte character that would end at byte 128.
-      {std::string(126, 'a') + "\x82\xa0", std::string(126, 'a')},
-      {std::string(125, 'a') + "\x82\xa0z", std::string(125, 'a') + "\x82\xa0"},
+      // The tip holds 127 UTF-16 units: "あ" takes one, "😀" two.
+      {std::string(126, 'a') + "あ", std::string(126, 'a') + "あ"},
+      {std::string(126, 'a') + "😀", std::string(126, 'a')},
+      {std::string(125, 'a') + "😀z", std::string(125, 'a') + "😀"},
   };
   for (const Case& c : cases) {
     tray.SetTooltipText(c.text);

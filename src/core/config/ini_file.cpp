@@ -1,7 +1,6 @@
 #include "core/config/ini_file.h"
 
 #include "core/text/cp932.h"
-#include "core/text/utf8.h"
 
 #include <cstdint>
 
@@ -114,20 +113,11 @@ std::string IniFile::Text() const {
   return out;
 }
 
-namespace {
-constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
-}  // namespace
-
 IniFile IniFile::FromStored(std::string_view bytes, const CodePage& codePage) {
-  if (bytes.starts_with(kByteOrderMark)) return Parse(ToValidUtf8(bytes.substr(3)));
-  return Parse(FromCp932(bytes, codePage));
+  return Parse(ReadStoredText(bytes, codePage));
 }
 
-std::string IniFile::Stored(const CodePage& codePage) const {
-  std::string text = Text();
-  if (std::optional<std::string> narrow = ToCp932Exact(text, codePage)) return std::move(*narrow);
-  return std::string(kByteOrderMark) + text;
-}
+std::string IniFile::Stored(const CodePage& codePage) const { return StoredText(Text(), codePage); }
 
 bool IniFile::Load(const FileSystem& files, const CodePage& codePage, const std::string& path) {
   std::optional<std::string> data = files.ReadAll(path);

@@ -46,13 +46,11 @@ std::string_view TrimBlanks(std::string_view text) {
   return text;
 }
 
-size_t FindChar(std::string_view text, char c, size_t from = 0) { return text.find(c, from); }
-
 }  // namespace
 
 std::string ShortenFrom(std::string_view from) {
-  size_t open = FindChar(from, '<');
-  if (open == std::string_view::npos || FindChar(from, '>', open + 1) == std::string_view::npos) {
+  size_t open = from.find('<');
+  if (open == std::string_view::npos || from.find('>', open + 1) == std::string_view::npos) {
     return std::string(from);
   }
   std::string_view name = TrimBlanks(from.substr(0, open));

@@ -15,7 +15,7 @@ namespace postwink {
 struct TempFolder {
   FileSystem& files;
   std::string path;
-  // Names are made safe for the wide names the system gets through this.
+  // For files an old editor reads: code page 932 where the text fits it.
   const CodePage& codePage;
 };
 

@@ -154,8 +154,7 @@ std::string DecodeUnlabelledText(std::string_view text, const CharsetContext& co
 }
 
 std::optional<std::string> ConvertViaUnicode(std::string_view text, UnicodeForm which,
-                                             const CharsetContext& context) {
-  (void)context;
+                                             const CharsetContext&) {
   if (which == UnicodeForm::kUtf8) return ToValidUtf8(text);
   return Utf16ToUtf8(Utf7ToUtf16(text));
 }

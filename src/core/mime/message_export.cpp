@@ -2,6 +2,7 @@
 
 #include "core/mime/body_and_parts.h"
 #include "core/mime/file_names.h"
+#include "core/text/cp932.h"
 #include "core/text/utf8.h"
 
 namespace postwink {
@@ -61,7 +62,8 @@ ExportResult WriteExportFile(const MailItem& item, TempFolder& folder,
   result.path = ExportPath(item, folder);
   PartList parts;
   std::optional<std::string> body = GetBodyAndParts(item, parts, charsets);
-  result.written = folder.files.WriteWhole(result.path, ExportText(item, body));
+  result.written =
+      folder.files.WriteWhole(result.path, StoredText(ExportText(item, body), folder.codePage));
   return result;
 }
 

@@ -19,7 +19,9 @@ inline constexpr int kExportSuffixLimit = 98;
 // "[1]", "[2]", ... "[98]" before the extension. When all of them exist the "[98]" one is used.
 std::string ExportPath(const MailItem& item, const TempFolder& folder);
 
-// The exported file's bytes: the header block, then the body text, every line ending in CR LF.
+// The exported text: the header block, then the body text, every line ending in CR LF. The file
+// holds it in code page 932 when every character fits (editors that read only that keep
+// working), otherwise in UTF-8 after a byte order mark.
 std::string ExportText(const MailItem& item, const std::optional<std::string>& body);
 
 struct ExportResult {

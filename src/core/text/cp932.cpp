@@ -46,4 +46,18 @@ std::string ToCp932Lossy(std::string_view utf8, const CodePage& codePage) {
   return out;
 }
 
+namespace {
+constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
+}  // namespace
+
+std::string StoredText(std::string_view utf8, const CodePage& codePage) {
+  if (std::optional<std::string> narrow = ToCp932Exact(utf8, codePage)) return std::move(*narrow);
+  return std::string(kByteOrderMark) + std::string(utf8);
+}
+
+std::string ReadStoredText(std::string_view bytes, const CodePage& codePage) {
+  if (bytes.starts_with(kByteOrderMark)) return ToValidUtf8(bytes.substr(kByteOrderMark.size()));
+  return FromCp932(bytes, codePage);
+}
+
 }  // namespace postwink

@@ -34,4 +34,9 @@ std::optional<std::string> ToCp932Exact(std::string_view utf8, const CodePage& c
 // The same, with "?" for each character that code page 932 lacks.
 std::string ToCp932Lossy(std::string_view utf8, const CodePage& codePage);
 
+// A stored text file: code page 932 when every character fits, so programs that read only that
+// keep working; otherwise UTF-8 after a byte order mark. Reading takes either form.
+std::string StoredText(std::string_view utf8, const CodePage& codePage);
+std::string ReadStoredText(std::string_view bytes, const CodePage& codePage);
+
 }  // namespace postwink

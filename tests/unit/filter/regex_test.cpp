@@ -23,8 +23,7 @@ struct MatchCase {
   bool expected;
 };
 
-// "あ" is HIRAGANA A, "ア" KATAKANA A (trail byte "A"), "ソ" KATAKANA SO
-// (trail byte "\"), "\x83\x7c" KATAKANA PO (trail byte "|"), "Ａ" FULLWIDTH A.
+// One code point is one character, whatever its script or its length in UTF-8.
 const MatchCase kMatchCases[] = {
     // literals, ".", anchors
     {"abc", "xxabcxx", true},
@@ -100,15 +99,15 @@ const MatchCase kMatchCases[] = {
     {"(?i)[^a]", "A", false},
     {"(?i)\\x41", "a", true},
     {"(?i)Ａ", "ａ", false},  // FULLWIDTH A does not fold to FULLWIDTH a
-    // double-byte characters are single characters
+    // characters outside ASCII are single characters
     {"^.$", "あ", true},
     {"^..$", "あ", false},
-    {"A", "ア", false},  // "A" is only the trail byte of KATAKANA A
+    {"A", "ア", false},
     {"\\x41", "ア", false},
     {"^.A$", "アA", true},
     {"ア", "xア", true},
-    {"ソ", "ソ", true},            // trail byte "\" is no escape
-    {"^ポ$", "ポ", true},          // trail byte "|" is no alternation
+    {"ソ", "ソ", true},
+    {"^ポ$", "ポ", true},
     {"^ソ+$", "ソソ", true},       // "+" repeats the whole character
     {"^[ぁ-ん]+$", "あい", true},  // HIRAGANA range
     {"[ぁ-ん]", "ア", false},
@@ -117,8 +116,26 @@ const MatchCase kMatchCases[] = {
     {"\\w", "あ", false},
     {"^\\W$", "あ", true},
     {"\\bあ", "aあ", true},
-    {"\\xa0", "あ", false},  // never the trail byte alone
-    {"^.$", "\x82", true},   // a lead byte at the very end stands alone
+    {"\\xa0", "あ", false},
+    {"^.$", "😀", true},
+    {"^..$", "😀", false},
+    {"^.$", "한", true},
+    {"^...$", "👩‍💻", true},  // woman, joiner, laptop: three code points
+    {"^.{5}$", "สวัสดี", false},
+    {"^.{6}$", "สวัสดี", true},
+    {"^[가-힣]+$", "한국어", true},
+    {"[가-힣]", "日本語", false},
+    {"^[😀-🙏]$", "😃", true},
+    {"^[^a]$", "🎉", true},
+    {"^[^🎉]$", "🎉", false},
+    {"^Γει.$", "Γειά", true},
+    {"(?i)é", "É", false},  // only ASCII folds
+    {"\\xe9", "é", true},   // \x names a code point
+    // bytes that are no UTF-8 never match a real character
+    {"^.$", "\xE6\x97", true},  // a character cut short counts once
+    {"^..$", "\xFF\xFE", true},
+    {"\\xff", "\xFF", false},
+    {"\\xff", "ÿ", true},
 };
 
 TEST(Regex, MatchTable) {
@@ -198,7 +215,7 @@ TEST(RegexFacility, SlashesAndSharedHandle) {
 TEST(Regex, AgreesWithBacktrackingReference) {
   std::mt19937 random(12345);
   const std::string atoms[] = {"a", "b", ".", "あ", "ア", "A", "[ab]", "[^a]", "[a-あ]", "|", "*"};
-  const std::string letters[] = {"a", "b", "A", "あ", "ア", "\x82", "\n"};
+  const std::string letters[] = {"a", "b", "A", "あ", "ア", "😀", "\x82", "\n"};
   int compared = 0;
   for (int round = 0; round < 3000; ++round) {
     std::string expression;

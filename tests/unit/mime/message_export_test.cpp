@@ -86,13 +86,30 @@ TEST_F(MessageExport, HeaderBlockAndBodyWithCrLf) {
       std::nullopt, test::Options());
   ExportResult result = WriteExportFile(item, temp_, test::Charsets());
   ASSERT_TRUE(result.written);
-  EXPECT_EQ(result.path, folder_.Path() + "日本語.txt");  // 日本語
+  EXPECT_EQ(result.path, folder_.Path() + "日本語.txt");
   const std::string hyphens = std::string(43, '-') + "\r\n";
+  // Every character fits code page 932, so the file is in it, for editors that read only that.
   EXPECT_EQ(*PlatformSystem().files.ReadAll(result.path),
             hyphens +
                 "From   : a@example.jp\r\nTo     : b@example.jp\r\nCC     : c@example.jp\r\nDate   "
-                ": 05/07/05 14:32:10\r\nSubject: 日本語\r\n" +
-                hyphens + "行1\r\nline2\r\nline3\r\nend");
+                ": 05/07/05 14:32:10\r\nSubject: \x93\xFA\x96\x7B\x8C\xEA\r\n" +
+                hyphens + "\x8Ds1\r\nline2\r\nline3\r\nend");
+}
+
+// One character that code page 932 lacks makes the whole file UTF-8 after a byte order mark.
+TEST_F(MessageExport, UnicodeOutside932IsWrittenAsUtf8WithAMark) {
+  MailItem item;
+  ParseMessage(item,
+               Crlf({"From: a@example.jp", "Subject: =?UTF-8?B?7ZWc6rWt7Ja0IPCfjok=?=",
+                     "Content-Type: text/plain; charset=utf-8", "", "日本語 café"}),
+               std::nullopt, test::Options());
+  ExportResult result = WriteExportFile(item, temp_, test::Charsets());
+  ASSERT_TRUE(result.written);
+  EXPECT_EQ(result.path, folder_.Path() + "한국어 🎉.txt");
+  const std::string text = *PlatformSystem().files.ReadAll(result.path);
+  EXPECT_TRUE(text.starts_with("\xEF\xBB\xBF" + std::string(43, '-'))) << text;
+  EXPECT_NE(text.find("Subject: 한국어 🎉\r\n"), std::string::npos) << text;
+  EXPECT_TRUE(text.ends_with("日本語 café\r\n")) << text;
 }
 
 TEST_F(MessageExport, AMessageWithoutBodyTextGivesTheHeaderBlockAlone) {

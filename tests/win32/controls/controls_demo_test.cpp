@@ -21,13 +21,11 @@ namespace {
 // "<b><ct=0x0000FF><al_c>検索対象</b><br><ct=0x00AA00><hr=100%></ct><br>どの項目の中から検索するか
 // 指定します<br>送信者(From)／受信者(To)／件名(Subject)／その他 から選択します"
 const std::string kDemoHelp =
-    "<b><ct=0x0000FF><al_c>\x8c\x9f\x8d\xf5\x91\xce\x8f\xdb</b><br><ct=0x00AA00><hr=100%></ct>"
-    "<br>\x82\xc7\x82\xcc\x8d\x80\x96\xda\x82\xcc\x92\x86\x82\xa9\x82\xe7\x8c\x9f\x8d\xf5\x82\xb7"
-    "\x82\xe9\x82\xa9\x8e\x77\x92\xe8\x82\xb5\x82\xdc\x82\xb7<br>\x91\x97\x90\x4d\x8e\xd2(From)"
-    "\x81\x5e\x8e\xf3\x90\x4d\x8e\xd2(To)\x81\x5e\x8c\x8f\x96\xbc(Subject)\x81\x5e\x82\xbb\x82\xcc"
-    "\x91\xbc \x82\xa9\x82\xe7\x91\x49\x91\xf0\x82\xb5\x82\xdc\x82\xb7";
+    "<b><ct=0x0000FF><al_c>検索対象</b><br><ct=0x00AA00><hr=100%></"
+    "ct><br>どの項目の中から検索するか指定します<br>送信者(From)／受信者(To)／件名(Subject)"
+    "／その他 から選択します";
 // "検索対象"
-const std::string kHoverLabel = "\x8c\x9f\x8d\xf5\x91\xce\x8f\xdb";
+const std::string kHoverLabel = "検索対象";
 
 void WriteFile(const std::string& path, const std::string& text) {
   if (FILE* f = std::fopen(path.c_str(), "wb")) {

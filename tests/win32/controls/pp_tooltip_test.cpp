@@ -15,9 +15,8 @@ using test::PumpUntil;
 
 // "<b><ct=0x0000FF><al_c>検索対象</b><br><ct=0x00AA00><hr=100%></ct><br>どの項目の中から検索するか指定します"
 const std::string kHelpText =
-    "<b><ct=0x0000FF><al_c>\x8c\x9f\x8d\xf5\x91\xce\x8f\xdb</b><br><ct=0x00AA00><hr=100%></ct>"
-    "<br>\x82\xc7\x82\xcc\x8d\x80\x96\xda\x82\xcc\x92\x86\x82\xa9\x82\xe7\x8c\x9f\x8d\xf5\x82\xb7"
-    "\x82\xe9\x82\xa9\x8e\x77\x92\xe8\x82\xb5\x82\xdc\x82\xb7";
+    "<b><ct=0x0000FF><al_c>検索対象</b><br><ct=0x00AA00><hr=100%></"
+    "ct><br>どの項目の中から検索するか指定します";
 
 class TooltipWindowTest : public ::testing::Test {
  protected:

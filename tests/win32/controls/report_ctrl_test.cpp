@@ -144,8 +144,7 @@ TEST_F(ReportCtrlTest, WindowClassAndEmptyList) {
   EXPECT_EQ(ctrl_.GetFirstSelected(), -1);
   EXPECT_EQ(ctrl_.GetNextSelected(-1), -1);
   // "メッセージはありません"
-  ctrl_.SetEmptyText(
-      "\x83\x81\x83\x62\x83\x5A\x81\x5B\x83\x57\x82\xCD\x82\xA0\x82\xE8\x82\xDC\x82\xB9\x82\xF1");
+  ctrl_.SetEmptyText("メッセージはありません");
   wchar_t text[64] = {};
   SendMessageW(ctrl_.hwnd(), WM_GETTEXT, 64, reinterpret_cast<LPARAM>(text));
   EXPECT_STREQ(text, L"\x30E1\x30C3\x30BB\x30FC\x30B8\x306F\x3042\x308A\x307E\x305B\x3093");

@@ -7,6 +7,7 @@
 #include "core/mime/message_export.h"
 #include "core/mime/parse_message.h"
 #include "core/platform/system.h"
+#include "core/text/cp932.h"
 #include "modal_script.h"
 #include "win32/checker_app.h"
 #include "win32/wide_text.h"
@@ -22,16 +23,6 @@ using test::ModalScript;
 std::string RecordEditor() { return POSTWINK_RECORD_EDITOR; }
 
 // Code page 932 text as the editor records its command line: UTF-8.
-std::string Utf8Of(const std::string& cp932) {
-  std::wstring wide = Widen(cp932);
-  int n = WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()), nullptr, 0,
-                              nullptr, nullptr);
-  std::string out(static_cast<size_t>(n), '\0');
-  WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()), out.data(), n,
-                      nullptr, nullptr);
-  return out;
-}
-
 class ExportMessageTest : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -81,25 +72,28 @@ MailItem Message(std::optional<std::string> subject) {
   item.dateText = "26/12/10 09:30:00";
   item.subject = std::move(subject);
   item.contentType = "text/plain; charset=Shift_JIS";
-  item.previewText = "\x96\x7b\x95\xb6\r\nhttps://example.jp/\r\n";  // 本文
+  item.previewText = "\x96\x7b\x95\xb6\r\nhttps://example.jp/\r\n";  // 本文 in Shift_JIS
   return item;
 }
 
 TEST_F(ExportMessageTest, TheEditorIsStartedWithTheFileWhenItIsReady) {
-  MailItem item = Message("\x8c\x8f\x96\xbc: \x83\x65\x83\x58\x83\x67");  // 件名: テスト
+  MailItem item = Message("件名: テスト");
   Export(item, RecordEditor());
   // ExportMessage waited until the editor was idle: it had recorded its start by then.
   std::optional<std::string> commandLine = files_.ReadAll(record_ + ".cmdline");
   ASSERT_TRUE(commandLine) << "the editor did not run";
-  std::string path = folder_.path + "\x8c\x8f\x96\xbc_ \x83\x65\x83\x58\x83\x67.txt";
-  EXPECT_EQ(*commandLine, Utf8Of(EditorCommandLine(RecordEditor(), path)));
-  std::string expected = ExportText(item, "\x96\x7b\x95\xb6\r\nhttps://example.jp/\r\n");
+  std::string path = folder_.path + "件名_ テスト.txt";
+  EXPECT_EQ(*commandLine, EditorCommandLine(RecordEditor(), path));
+  // Every character fits code page 932, so the file is in it.
+  std::string expected =
+      StoredText(ExportText(item, "本文\r\nhttps://example.jp/\r\n"), PlatformSystem().codePage);
+  EXPECT_EQ(expected.substr(expected.size() - 27, 4), "\x96\x7b\x95\xb6");
   EXPECT_EQ(files_.ReadAll(record_ + ".file"), expected);
   EXPECT_EQ(files_.ReadAll(path), expected) << "the file stays for the editor";
 }
 
 TEST_F(ExportMessageTest, ASubjectNoFileNameCanHoldStillOpens) {
-  // "?" and a code that 932 leaves unassigned: the wide name gets "_" for both.
+  // "?" and bytes that are no UTF-8: the wide name gets "_" for both.
   MailItem item = Message("why?\x85\x40");
   Export(item, RecordEditor());
   EXPECT_TRUE(files_.Exists(folder_.path + "why__@.txt"));
