@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Builds Postwink.exe with MinGW, starts a private Dovecot on loopback with a small sample
-# mailbox (messages in Japanese and English from scripts/make_sample_mail.py), writes a
-# Postwink.ini for it in demo/ beside a copy of the program, and starts the program under Wine.
+# mailbox (messages in Japanese, English, French, Korean and with emoji, from
+# scripts/make_sample_mail.py), writes a Postwink.ini for it in demo/ beside a copy of the
+# program, and starts the program under Wine.
 # It checks the mailbox at once, fetches the messages and announces them: the tray icon animates,
 # the new-mail sound plays and the list of new messages slides in at the bottom-right corner,
 # where it stays (the demo's settings turn its automatic closing off). On your display when

@@ -1,7 +1,8 @@
 #!/usr/bin/env python3
 """Writes a small sample mailbox into a Maildir: a few messages in Japanese and English, in the
-encodings Japanese mail arrives in (ISO-2022-JP, UTF-8 base64, Shift_JIS quoted-printable) and
-one with an attachment.
+encodings Japanese mail arrives in (ISO-2022-JP, UTF-8 base64, Shift_JIS quoted-printable), one
+with an attachment, and international mail in UTF-8 (accented Latin, an emoji, Korean,
+simplified Chinese) whose characters no Japanese code page holds.
 
     scripts/make_sample_mail.py MAILDIR      (creates MAILDIR/new, cur and tmp as needed)
 """
@@ -9,7 +10,7 @@ import base64
 import os
 import sys
 import time
-from email.charset import BASE64, Charset
+from email.charset import BASE64, QP, Charset
 from email.header import Header
 from email.message import EmailMessage
 from email.mime.text import MIMEText
@@ -17,7 +18,7 @@ from email.utils import format_datetime
 from datetime import datetime, timedelta, timezone
 
 
-def japanese(text, subject, sender, charset, encoding, when):
+def encoded_mail(text, subject, sender, charset, encoding, when):
     cs = Charset(charset)
     cs.header_encoding = encoding
     cs.body_encoding = None if charset == "iso-2022-jp" else encoding
@@ -57,12 +58,12 @@ def main():
     english.set_content("Hi,\n\nShall we try the new noodle place on Friday?\n\nAlice\n")
     messages.append(english)
 
-    messages.append(japanese(
+    messages.append(encoded_mail(
         "お疲れさまです。\n\n本日の会議の議事録をお送りします。\nご確認ください。\n",
         "会議の議事録", ("山田太郎", "yamada@example.jp"), "iso-2022-jp", BASE64,
         base + timedelta(minutes=20)))
 
-    messages.append(japanese(
+    messages.append(encoded_mail(
         "こんにちは。\n\n来週の出張の件、新幹線の切符を手配しました。\n",
         "出張の手配について", ("佐藤花子", "sato@example.jp"), "utf-8", BASE64,
         base + timedelta(minutes=45)))
@@ -82,6 +83,20 @@ def main():
     report.set_content("All 412 tests passed. The full log is attached.\n")
     report.add_attachment(b"ok 1\nok 2\n", maintype="text", subtype="plain", filename="report.txt")
     messages.append(report)
+
+    # International mail in UTF-8, with encoded words as mailers send them: Q for mostly-Latin
+    # text, B for the rest.
+    international = [
+        ("Bonjour,\n\nLa réunion de jeudi est déplacée à 15h, salle Müller.\n\nJosé\n",
+         "Réunion à 15h", ("José Müller", "jose@example.fr"), QP),
+        ("Don't miss it 🎉 — only today.\n",
+         "🎉 Sale ends today! 50% off 🛍️", ("Shop", "news@shop.example.com"), BASE64),
+        ("안녕하세요.\n\n요청하신 견적서를 첨부합니다.\n会议通知：关于周五前提交报告。\n",
+         "견적서 보내드립니다", ("김민준", "minjun@example.kr"), BASE64),
+    ]
+    for hours, (text, subject, sender, encoding) in enumerate(international, start=3):
+        messages.append(encoded_mail(text, subject, sender, "utf-8", encoding,
+                                     base + timedelta(hours=hours)))
 
     stamp = int(time.time())
     for i, msg in enumerate(messages):

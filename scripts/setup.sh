@@ -10,6 +10,9 @@ packages=(
   g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix mingw-w64-tools binutils-mingw-w64-x86-64
   wine wine64 xvfb x11-utils xdotool
   fonts-ipafont-gothic fonts-ipafont-mincho
+  # Hangul and simplified Chinese, Thai, and emoji in one colour: what the Japanese faces lack
+  # (scripts/wine-run.sh links them to those faces).
+  fonts-noto-cjk fonts-tlwg-loma fonts-symbola
   dovecot-core dovecot-pop3d
   libssl-dev openssl
   libgmime-3.0-dev

@@ -28,6 +28,45 @@ fi
 wineserver_bin=$(command -v wineserver || true)
 [ -n "$wineserver_bin" ] || wineserver_bin=/usr/lib/wine/wineserver
 
+# Writes a registry file (UTF-16 with a byte order mark, as regedit reads it) from standard
+# input and imports it into the prefix $1.
+import_reg() {
+  local prefix=$1 reg=$1/import.$$.reg
+  { printf '\xff\xfe'; iconv -f UTF-8 -t UTF-16LE; } >"$reg"
+  WINEPREFIX=$prefix "$wine_bin" regedit "$(winepath_of "$reg")" </dev/null >/dev/null 2>&1
+  rm -f "$reg"
+}
+
+# A REG_MULTI_SZ of ASCII strings as regedit's hex(7) bytes.
+multi_sz() {
+  local out="" s c i
+  for s in "$@"; do
+    for ((i = 0; i < ${#s}; i++)); do
+      printf -v c '%02x,00,' "'${s:i:1}"
+      out+=$c
+    done
+    out+='00,00,'
+  done
+  printf 'hex(7):%s00,00' "$out"
+}
+
+# The Japanese faces lack Hangul, simplified Chinese, Thai and emoji. As Windows links its own
+# faces to fonts of other scripts, these links let GDI and Uniscribe take the missing glyphs
+# from the Noto CJK fonts, Loma and Symbola (scripts/setup.sh installs them).
+font_links() {
+  local links
+  links=$(multi_sz 'NotoSansCJK-Regular.ttc,Noto Sans CJK SC' \
+    'NotoSansCJK-Regular.ttc,Noto Sans CJK KR' 'Loma.ttf,Loma' 'Symbola_hint.ttf,Symbola')
+  printf 'Windows Registry Editor Version 5.00\r\n\r\n'
+  printf '[HKEY_LOCAL_MACHINE\\Software\\Microsoft\\Windows NT\\CurrentVersion\\FontLink\\SystemLink]\r\n'
+  printf '"%s"=%s\r\n' 'IPAPGothic' "$links" 'IPAGothic' "$links" 'IPAPMincho' "$links" \
+    'IPAMincho' "$links" 'IPA Pゴシック' "$links" 'IPAゴシック' "$links" 'IPA P明朝' "$links" \
+    'IPA明朝' "$links" 'ＭＳ Ｐゴシック' "$links" 'ＭＳ ゴシック' "$links" 'MS UI Gothic' "$links" \
+    'MS PGothic' "$links" 'MS Gothic' "$links" 'ＭＳ Ｐ明朝' "$links" 'ＭＳ 明朝' "$links"
+}
+# Prefixes made before the links were there get them once; the stamp says they have them.
+links_stamp=.postwink-font-links-1
+
 make_prefix() {
   local tmp=$WINEPREFIX.creating.$$
   rm -rf "$tmp"
@@ -36,7 +75,6 @@ make_prefix() {
     export WINEPREFIX=$tmp
     "$wine_bin" wineboot -i </dev/null >/dev/null 2>&1
     # "ＭＳ Ｐゴシック", "ＭＳ ゴシック" and "MS UI Gothic" are not installed; IPA fonts stand in.
-    local reg=$tmp/fonts.reg
     {
       printf 'REGEDIT4\r\n\r\n[HKEY_CURRENT_USER\\Software\\Wine\\Fonts\\Replacements]\r\n'
       printf '"%s"="IPAPGothic"\r\n' 'ＭＳ Ｐゴシック' 'MS PGothic' 'MS UI Gothic' 'MS Shell Dlg' 'MS Shell Dlg 2'
@@ -46,12 +84,9 @@ make_prefix() {
       if [ "$unmanaged" = 1 ]; then
         printf '\r\n[HKEY_CURRENT_USER\\Software\\Wine\\X11 Driver]\r\n"Managed"="N"\r\n'
       fi
-    } | iconv -f UTF-8 -t UTF-16LE >"$reg.body"
-    # regedit reads UTF-16 with a byte order mark.
-    { printf '\xff\xfe'; cat "$reg.body"; } >"$reg"
-    rm -f "$reg.body"
-    "$wine_bin" regedit "$(winepath_of "$reg")" </dev/null >/dev/null 2>&1
-    rm -f "$reg"
+    } | import_reg "$tmp"
+    font_links | import_reg "$tmp"
+    touch "$tmp/$links_stamp"
     "$wineserver_bin" -w
   )
   # Another process may have finished first; keep whichever prefix is already in place.
@@ -71,6 +106,17 @@ if [ ! -f "$WINEPREFIX/system.reg" ]; then
   if [ ! -f "$WINEPREFIX/system.reg" ]; then
     rm -rf "$WINEPREFIX"  # a half-made prefix from an interrupted run
     make_prefix
+  fi
+  flock -u 9
+  exec 9>&-
+fi
+
+if [ ! -f "$WINEPREFIX/$links_stamp" ]; then
+  exec 9>"$(dirname "$WINEPREFIX")/.wineprefix.lock"
+  flock 9
+  if [ ! -f "$WINEPREFIX/$links_stamp" ]; then
+    font_links | import_reg "$WINEPREFIX"
+    touch "$WINEPREFIX/$links_stamp"
   fi
   flock -u 9
   exec 9>&-

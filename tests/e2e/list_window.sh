@@ -5,8 +5,10 @@
 # later; the hot key closes the list and brings it back with every message; the tray command
 # does the same; a later check refills the open list and applied settings reopen it; the remove
 # buttons empty it ("メッセージはありません"), and the emptied list
-# closes about 3 s later once the user has moved on. The column layout is in Postwink.ini at
-# the end. Screenshots of the list, the preview and the empty list are artefacts.
+# closes about 3 s later once the user has moved on. Mail in accented Latin, with an emoji and
+# in Korean and simplified Chinese shows as sent, in the rows and the preview. The column
+# layout is in Postwink.ini at the end. Screenshots of the list, the previews and the empty
+# list are artefacts.
 E2E_DOVECOT=1
 source "$(dirname "$0")/lib/common.bash"
 
@@ -49,6 +51,14 @@ check "the message with an attachment has its button" \
   grep -qP 'Nightly report \(attached\)\t[^\t]+\t<10>\t<8>' "$E2E_ARTIFACTS/rows-after-check.txt"
 screenshot list-after-check-screen
 crop_list list-after-check "$list"
+check "accented Latin is shown as sent" \
+  grep -qF $'\tJosé Müller\tRéunion à 15h\t' "$E2E_ARTIFACTS/rows-after-check.txt"
+check "an emoji subject is shown as sent" \
+  grep -qF $'\tShop\t🎉 Sale ends today! 50% off 🛍️\t' "$E2E_ARTIFACTS/rows-after-check.txt"
+check "a Korean message is shown as sent" \
+  grep -qF $'\t김민준\t견적서 보내드립니다\t' "$E2E_ARTIFACTS/rows-after-check.txt"
+check "no character of them became \"?\"" test "$(grep -F -e José -e Shop -e 김민준 \
+  "$E2E_ARTIFACTS/rows-after-check.txt" | grep -c '?')" -eq 0
 
 # --- preview ----------------------------------------------------------------------------------
 row=$(rows "$list" | grep -nF '会議の議事録' | cut -d: -f1)
@@ -101,6 +111,25 @@ check "the previewed message is read now" test "$(row_mark "$list" '会議の議
 read -r _ _ _ _ top < <(out rect "$list")
 check "the list the user opened is not top-most" test "$top" = 0
 check "and it is the active window" test "$(out foreground)" = "$list"
+
+# --- international mail in the preview -------------------------------------------------------
+row=$(rows "$list" | grep -nF '견적서 보내드립니다' | cut -d: -f1)
+click_cell "$list" $((row - 1)) 3
+drv key 0x0D >/dev/null
+for _ in $(seq 25); do
+  preview=$(out ctext "$list" RICHEDIT50W)
+  [ -n "$preview" ] || preview=$(out ctext "$list" RichEdit20W)
+  [[ "$preview" == *요청하신* ]] && break
+  sleep 0.2
+done
+printf '%s\n' "$preview" >"$E2E_ARTIFACTS/preview-international.txt"
+check "the preview shows the Korean body as sent" grep -qF '요청하신 견적서를 첨부합니다' \
+  "$E2E_ARTIFACTS/preview-international.txt"
+check "and its simplified Chinese line" grep -qF '会议通知：关于周五前提交报告。' \
+  "$E2E_ARTIFACTS/preview-international.txt"
+screenshot list-international-screen
+crop_list list-international "$list"
+drv key 0x0D >/dev/null  # Enter again closes the preview
 
 # --- a later check with new mail refills the open list ----------------------------------------
 maildir=$POSTWINK_DOVECOT_MAIL/$POSTWINK_DOVECOT_USER/Maildir

@@ -1,5 +1,6 @@
 #include "win32/controls/gdi_text_measurer.h"
 
+#include "win32/controls/script_text.h"
 #include "win32/wide_text.h"
 
 namespace postwink::win {
@@ -64,10 +65,7 @@ FontMetrics GdiTextMeasurer::Metrics(const FontStyle& font) {
 
 int GdiTextMeasurer::TextWidth(const FontStyle& font, std::string_view text) {
   Select(font);
-  const std::wstring wide = Widen(text);
-  SIZE size{};
-  if (!GetTextExtentPoint32W(dc_, wide.c_str(), static_cast<int>(wide.size()), &size)) return 0;
-  return size.cx;
+  return MeasureLine(dc_, Widen(text)).cx;
 }
 
 }  // namespace postwink::win

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "win32/controls/script_text.h"
 #include "win32/wide_text.h"
 
 namespace postwink::win {
@@ -89,15 +90,9 @@ void ImageMenu::Measure(MEASUREITEMSTRUCT& mis) const {
   const Item* item = Find(mis.itemData);
   HDC dc = GetDC(nullptr);
   HGDIOBJ old = SelectObject(dc, font_.get());
-  SIZE text{};
-  GetTextExtentPoint32W(dc, item->text.c_str(), static_cast<int>(item->text.size()), &text);
+  const SIZE text = MeasureLine(dc, item->text);
   int width = kTextLeft + text.cx + kRightMargin;
-  if (!item->shortcut.empty()) {
-    SIZE shortcut{};
-    GetTextExtentPoint32W(dc, item->shortcut.c_str(), static_cast<int>(item->shortcut.size()),
-                          &shortcut);
-    width += kShortcutGap + shortcut.cx;
-  }
+  if (!item->shortcut.empty()) width += kShortcutGap + MeasureLine(dc, item->shortcut).cx;
   SelectObject(dc, old);
   ReleaseDC(nullptr, dc);
   mis.itemWidth = static_cast<UINT>(width);
@@ -156,12 +151,8 @@ void ImageMenu::Draw(const DRAWITEMSTRUCT& dis) const {
                                : selected ? COLOR_HIGHLIGHTTEXT
                                           : COLOR_MENUTEXT));
   RECT text{r.left + kTextLeft, r.top, r.right - kRightMargin, r.bottom};
-  UINT format = DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX;
-  DrawTextW(dc, item->text.c_str(), static_cast<int>(item->text.size()), &text, format);
-  if (!item->shortcut.empty()) {
-    DrawTextW(dc, item->shortcut.c_str(), static_cast<int>(item->shortcut.size()), &text,
-              format | DT_RIGHT);
-  }
+  DrawLineInRect(dc, item->text, text, TextAlign::kLeft);
+  if (!item->shortcut.empty()) DrawLineInRect(dc, item->shortcut, text, TextAlign::kRight);
   SelectObject(dc, old);
 }
 

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "win32/controls/gdi_text_measurer.h"
+#include "win32/controls/script_text.h"
 #include "win32/handles.h"
 #include "win32/list/work_area.h"
 #include "win32/wide_text.h"
@@ -245,8 +246,7 @@ void CPPTooltip::Paint(HDC dc) {
       SetTextColor(dc, Rgb(run.textColour));
       SetBkMode(dc, run.opaque ? OPAQUE : TRANSPARENT);
       SetBkColor(dc, Rgb(run.backColour));
-      const std::wstring text = Widen(run.text);
-      TextOutW(dc, run.origin.x, run.origin.y, text.c_str(), static_cast<int>(text.size()));
+      DrawLineAt(dc, Widen(run.text), run.origin.x, run.origin.y);
     }
     for (const MarkupRule& rule : drawing.rules) {
       HBRUSH brush = CreateSolidBrush(Rgb(rule.colour));

@@ -7,6 +7,7 @@
 
 #include "core/ui/scale.h"
 #include "win32/controls/report_tip.h"
+#include "win32/controls/script_text.h"
 #include "win32/list/work_area.h"
 #include "win32/wide_text.h"
 
@@ -461,10 +462,8 @@ void CReportCtrl::AutoSizeColumn(int column) {
     if (!cell->text.empty()) {
       std::wstring text = Widen(cell->text);
       HGDIOBJ old = SelectObject(dc, r.Has(kRowBold) && boldFont_ ? boldFont_.get() : font_);
-      SIZE size{};
-      GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(text.size()), &size);
+      width += MeasureLine(dc, text).cx;
       SelectObject(dc, old);
-      width += size.cx;
     }
     widest = std::max(widest, width);
   }
@@ -544,8 +543,7 @@ void CReportCtrl::OnMouseMove(POINT p, UINT keys) {
   std::wstring firstLine = text.substr(0, text.find(L'\r'));
   HDC dc = GetDC(hwnd());
   HGDIOBJ old = SelectObject(dc, font);
-  SIZE size{};
-  GetTextExtentPoint32W(dc, firstLine.c_str(), static_cast<int>(firstLine.size()), &size);
+  const SIZE size = MeasureLine(dc, firstLine);
   SelectObject(dc, old);
   ReleaseDC(hwnd(), dc);
   int space = rect->right - rect->left - 2 * kTextMargin;

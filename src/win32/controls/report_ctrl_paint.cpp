@@ -5,6 +5,7 @@
 #include <commctrl.h>
 
 #include "core/ui/scale.h"
+#include "win32/controls/script_text.h"
 #include "win32/wide_text.h"
 
 namespace postwink::win {
@@ -98,11 +99,10 @@ void CReportCtrl::PaintRow(HDC dc, int row, int top, int width) const {
       std::wstring text = Widen(data->text);
       SetTextColor(dc, ColourOr(data->textColour, defaultText));
       RECT textRect{inner.left + kTextMargin, inner.top, inner.right - kTextMargin, inner.bottom};
-      UINT align = c.align == ColumnAlign::kCentre  ? DT_CENTER
-                   : c.align == ColumnAlign::kRight ? DT_RIGHT
-                                                    : DT_LEFT;
-      DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &textRect,
-                align | DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX | DT_END_ELLIPSIS);
+      TextAlign align = c.align == ColumnAlign::kCentre  ? TextAlign::kCentre
+                        : c.align == ColumnAlign::kRight ? TextAlign::kRight
+                                                         : TextAlign::kLeft;
+      DrawLineInRect(dc, text, textRect, align);
     }
   }
   HPEN pen = CreatePen(PS_SOLID, 1, grid);
@@ -139,8 +139,7 @@ void CReportCtrl::PaintEmptyText(HDC dc, int width) const {
   const int top = HeaderHeight();
   RECT r{kTextMargin, top, width - kTextMargin, top + rowHeight_};
   SetTextColor(dc, ColourOr(1, GetSysColor(COLOR_GRAYTEXT)));
-  DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &r,
-            DT_CENTER | DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX | DT_END_ELLIPSIS);
+  DrawLineInRect(dc, text, r, TextAlign::kCentre);
 }
 
 }  // namespace postwink::win

@@ -1,15 +1,30 @@
 #include "win32/controls/report_tip.h"
 
 #include <algorithm>
+#include <string_view>
+#include <vector>
 
 #include "core/ui/report_geometry.h"
 #include "core/ui/scale.h"
+#include "win32/controls/script_text.h"
 
 namespace postwink::win {
 
 namespace {
 
 const int kMargin = ScalePixels(3);
+
+// The tip's text line by line; "\r\n", "\r" and "\n" each end a line.
+std::vector<std::wstring_view> Lines(std::wstring_view text) {
+  std::vector<std::wstring_view> lines;
+  while (true) {
+    const size_t end = text.find_first_of(L"\r\n");
+    lines.push_back(text.substr(0, end));
+    if (end == std::wstring_view::npos) return lines;
+    const size_t next = text.compare(end, 2, L"\r\n") == 0 ? end + 2 : end + 1;
+    text.remove_prefix(next);
+  }
+}
 
 }  // namespace
 
@@ -32,8 +47,11 @@ void ReportTip::Show(const RECT& cell, std::wstring text, HFONT font, Rect workA
   HDC dc = GetDC(hwnd());
   HGDIOBJ old = SelectObject(dc, font_);
   RECT measure{0, 0, 0, 0};
-  DrawTextW(dc, text_.c_str(), static_cast<int>(text_.size()), &measure,
-            DT_CALCRECT | DT_NOPREFIX | DT_EXPANDTABS);
+  for (std::wstring_view line : Lines(text_)) {
+    const SIZE size = MeasureLine(dc, line);
+    measure.right = std::max<LONG>(measure.right, size.cx);
+    measure.bottom += size.cy;
+  }
   SelectObject(dc, old);
   ReleaseDC(hwnd(), dc);
   Size size{measure.right + 2 * kMargin + 2,
@@ -78,10 +96,18 @@ std::optional<LRESULT> ReportTip::OnMessage(UINT msg, WPARAM wParam, LPARAM lPar
       SetBkMode(dc, TRANSPARENT);
       SetTextColor(dc, GetSysColor(COLOR_INFOTEXT));
       RECT text{r.left + kMargin + 1, r.top + 1, r.right - kMargin - 1, r.bottom - 1};
-      UINT format = DT_NOPREFIX | DT_EXPANDTABS;
-      // A single line sits in the middle of the cell's height, as the cell shows it.
-      if (text_.find_first_of(L"\r\n") == std::wstring::npos) format |= DT_SINGLELINE | DT_VCENTER;
-      DrawTextW(dc, text_.c_str(), static_cast<int>(text_.size()), &text, format);
+      const std::vector<std::wstring_view> lines = Lines(text_);
+      if (lines.size() == 1) {
+        // A single line sits in the middle of the cell's height, as the cell shows it.
+        DrawLineInRect(dc, text_, text, TextAlign::kLeft);
+      } else {
+        int y = text.top;
+        for (std::wstring_view line : lines) {
+          ScriptLine laid(dc, line);
+          laid.Draw(text.left, y, &text);
+          y += laid.Size().cy;
+        }
+      }
       SelectObject(dc, old);
       EndPaint(hwnd(), &ps);
       return 0;

@@ -10,6 +10,7 @@
 #include "core/mime/body_and_parts.h"
 #include "core/mime/parse_message.h"
 #include "core/ui/scale.h"
+#include "win32/controls/script_text.h"
 #include "win32/list/work_area.h"
 #include "win32/resource.h"
 #include "win32/wide_text.h"
@@ -51,6 +52,39 @@ const wchar_t* RichEditClass() {
   }
   if (!GetClassInfoExW(nullptr, RICHEDIT_CLASSW, &info)) LoadLibraryW(L"riched20.dll");
   return RICHEDIT_CLASSW;
+}
+
+// Gives the stretches of the preview's text that its face lacks the face of a font that has
+// them. The rich edit control binds fonts itself on Windows, but not every version (nor Wine)
+// does it for every script.
+void BindFallbackFonts(HWND edit, HFONT font) {
+  GETTEXTLENGTHEX length{GTL_NUMCHARS | GTL_PRECISE, 1200};
+  const LRESULT count =
+      SendMessageW(edit, EM_GETTEXTLENGTHEX, reinterpret_cast<WPARAM>(&length), 0);
+  if (count <= 0) return;
+  std::wstring text(static_cast<size_t>(count) + 1, L'\0');
+  GETTEXTEX get{};
+  get.cb = static_cast<DWORD>(text.size() * sizeof(wchar_t));
+  get.flags = GT_DEFAULT;
+  get.codepage = 1200;
+  const LRESULT got = SendMessageW(edit, EM_GETTEXTEX, reinterpret_cast<WPARAM>(&get),
+                                   reinterpret_cast<LPARAM>(text.data()));
+  text.resize(static_cast<size_t>(std::clamp<LRESULT>(got, 0, count)));
+  HDC dc = GetDC(edit);
+  HGDIOBJ old = SelectObject(dc, font);
+  const std::vector<FontSpan> spans = TextFallbackSpans(dc, text);
+  SelectObject(dc, old);
+  ReleaseDC(edit, dc);
+  for (const FontSpan& span : spans) {
+    CHARRANGE range{static_cast<LONG>(span.first), static_cast<LONG>(span.first + span.length)};
+    SendMessageW(edit, EM_EXSETSEL, 0, reinterpret_cast<LPARAM>(&range));
+    CHARFORMAT2W format{};
+    format.cbSize = sizeof format;
+    format.dwMask = CFM_FACE | CFM_CHARSET;
+    format.bCharSet = DEFAULT_CHARSET;
+    span.face.substr(0, LF_FACESIZE - 1).copy(format.szFaceName, LF_FACESIZE - 1);
+    SendMessageW(edit, EM_SETCHARFORMAT, SCF_SELECTION, reinterpret_cast<LPARAM>(&format));
+  }
 }
 
 bool SameRect(const RECT& a, const Rect& b) {
@@ -191,6 +225,9 @@ void MessageListWnd::CreatePreview() {
   format.bCharSet = SHIFTJIS_CHARSET;
   Widen(s.fontNamePreview).copy(format.szFaceName, LF_FACESIZE - 1);
   SendMessageW(preview_, EM_SETCHARFORMAT, SCF_DEFAULT, reinterpret_cast<LPARAM>(&format));
+  // Characters the Japanese face lacks (Hangul, Thai, emoji) get a font of their own script.
+  const LRESULT language = SendMessageW(preview_, EM_GETLANGOPTIONS, 0, 0);
+  SendMessageW(preview_, EM_SETLANGOPTIONS, 0, language | IMF_AUTOFONT | IMF_DUALFONT);
   SendMessageW(preview_, EM_SETBKGNDCOLOR, 0, static_cast<LPARAM>(s.prebgRgb));
   SendMessageW(preview_, EM_AUTOURLDETECT, TRUE, 0);
   SendMessageW(preview_, EM_SETEVENTMASK, 0, ENM_LINK | ENM_MOUSEEVENTS | ENM_KEYEVENTS);
@@ -316,6 +353,7 @@ void MessageListWnd::ShowPreview(int row) {
   std::optional<std::string> body = GetBodyAndParts(*item, parts, context_.charsets);
   std::wstring text = Widen(body ? *body : std::string());
   SendMessageW(preview_, EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>(text.c_str()));
+  BindFallbackFonts(preview_, static_cast<HFONT>(previewFont_.get()));
   ShowWindow(preview_, SW_SHOWNA);
   SendMessageW(preview_, EM_SETSEL, 0, 0);
   SendMessageW(preview_, EM_SCROLLCARET, 0, 0);

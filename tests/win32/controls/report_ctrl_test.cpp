@@ -7,7 +7,9 @@
 #include <string>
 #include <vector>
 
+#include "glyph_canvas.h"
 #include "win32/handles.h"
+#include "win32/wide_text.h"
 #include "window_test_support.h"
 
 namespace postwink::win {
@@ -405,6 +407,35 @@ TEST_F(ReportCtrlTest, CellTipShowsTheWholeTextOfACellThatDoesNotFit) {
   move(CellCentre(1, 1));
   EXPECT_EQ(tip(), nullptr);
   MoveMouseTo({5, 5});
+}
+
+TEST_F(ReportCtrlTest, CellsDrawEveryScript) {
+  test::Canvas canvas(test::ListFont(), 500, 260);
+  ASSERT_TRUE(canvas.Valid());
+  const auto box = canvas.NoGlyphBox();
+  ASSERT_FALSE(box.empty());
+  SendMessageW(ctrl_.hwnd(), WM_SETFONT, reinterpret_cast<WPARAM>(canvas.font()), FALSE);
+  ReportColumn wide;
+  wide.width = 300;
+  wide.title = "Text";
+  ctrl_.DefineColumn(1, wide);
+  for (const test::Script& script : test::kScripts) {
+    // The program's own text reaches the control through the conversion edge.
+    ASSERT_EQ(Widen(Narrow(script.text)), script.text) << script.name;
+    ReportRow row;
+    row.cells.resize(3);
+    row.cells[1].text = Narrow(script.text);
+    ctrl_.InsertItem(ctrl_.GetItemCount(), row);
+  }
+  canvas.Clear();
+  SendMessageW(ctrl_.hwnd(), WM_PRINTCLIENT, reinterpret_cast<WPARAM>(canvas.dc()), PRF_CLIENT);
+  GdiFlush();
+  canvas.SetBackground(kBack);
+  for (int row = 0; row < ctrl_.GetItemCount(); ++row) {
+    SCOPED_TRACE(test::kScripts[row].name);
+    RECT cell = *ctrl_.GetItemRect(row, 1);
+    EXPECT_FALSE(canvas.Contains(box, cell)) << "a character drew as the no-glyph box";
+  }
 }
 
 }  // namespace
