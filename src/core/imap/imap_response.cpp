@@ -26,8 +26,8 @@ std::string Upper(std::string_view text) {
 }
 
 bool IsDigits(std::string_view text) {
-  return !text.empty() && std::all_of(text.begin(), text.end(),
-                                      [](char c) { return c >= '0' && c <= '9'; });
+  return !text.empty() &&
+         std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; });
 }
 
 std::optional<uint64_t> ParseNumber(std::string_view digits) {
@@ -145,7 +145,8 @@ class Parser {
         std::string_view inside = rest.substr(1, close - 1);
         const size_t space = inside.find(' ');
         response.code = Upper(inside.substr(0, space));
-        if (space != std::string_view::npos) response.codeArgs = std::string(inside.substr(space + 1));
+        if (space != std::string_view::npos)
+          response.codeArgs = std::string(inside.substr(space + 1));
         rest.remove_prefix(close + 1);
         while (rest.starts_with(' ')) rest.remove_prefix(1);
       }
@@ -308,7 +309,8 @@ ImapResponseReader::Result ImapResponseReader::Fail(std::string error) {
 std::string_view ImapResponseReader::TakeLiteral(std::string_view bytes) {
   const size_t take = static_cast<size_t>(std::min<uint64_t>(literalLeft_, bytes.size()));
   ImapValue& literal = literals_.back();
-  const size_t room = limits_.maxLiteralKept - std::min(limits_.maxLiteralKept, literal.text.size());
+  const size_t room =
+      limits_.maxLiteralKept - std::min(limits_.maxLiteralKept, literal.text.size());
   literal.text.append(bytes.substr(0, std::min(take, room)));
   literalLeft_ -= take;
   return bytes.substr(take);
@@ -319,7 +321,8 @@ void ImapResponseReader::StartLiteral(uint64_t size) {
   literal.kind = ImapValue::Kind::kString;
   literal.literalSize = static_cast<size_t>(std::min<uint64_t>(size, SIZE_MAX));
   literal.truncated = size > limits_.maxLiteralKept;
-  literal.text.reserve(static_cast<size_t>(std::min<uint64_t>(size, std::min<size_t>(limits_.maxLiteralKept, 64u << 10))));
+  literal.text.reserve(static_cast<size_t>(
+      std::min<uint64_t>(size, std::min<size_t>(limits_.maxLiteralKept, 64u << 10))));
   literals_.push_back(std::move(literal));
   literalLeft_ = size;
   inLiteral_ = true;

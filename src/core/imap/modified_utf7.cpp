@@ -152,7 +152,8 @@ std::optional<std::string> DecodeModifiedUtf7(std::string_view name) {
       pos = end + 1;
       continue;
     }
-    const std::optional<std::vector<uint16_t>> units = DecodeRun(name.substr(pos + 1, end - pos - 1));
+    const std::optional<std::vector<uint16_t>> units =
+        DecodeRun(name.substr(pos + 1, end - pos - 1));
     if (!units || units->empty()) return std::nullopt;
     for (size_t i = 0; i < units->size(); ++i) {
       uint32_t unit = (*units)[i];
