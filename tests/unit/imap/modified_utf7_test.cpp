@@ -21,7 +21,9 @@ TEST(ModifiedUtf7, RoundTrips) {
       {"Tom & Jerry", "Tom &- Jerry"},
       {"~peter/mail/\xE5\x8F\xB0\xE5\x8C\x97/\xE6\x97\xA5\xE6\x9C\xAC\xE8\xAA\x9E",
        "~peter/mail/&U,BTFw-/&ZeVnLIqe-"},
-      {"Entw\xC3\xBC" "rfe", "Entw&APw-rfe"},
+      {"Entw\xC3\xBC"
+       "rfe",
+       "Entw&APw-rfe"},
       {"\xC3\xA9t\xC3\xA9", "&AOk-t&AOk-"},
       {"&\xC3\xA9", "&-&AOk-"},
       {"\xE3\x81\x82", "&MEI-"},
@@ -39,7 +41,9 @@ TEST(ModifiedUtf7, RefusesWhatHasNoSpelling) {
     EXPECT_EQ(EncodeModifiedUtf7(bad), std::nullopt) << bad;
   }
   for (const char* bad : {"&AOk", "&-&", "&-&-x&", "&AOk/-", "&AOl-", "&AGE-", "&2D0-", "&3gA-",
-                          "&-" "\xC3\xA9", "&&-"}) {
+                          "&-"
+                          "\xC3\xA9",
+                          "&&-"}) {
     EXPECT_EQ(DecodeModifiedUtf7(bad), std::nullopt) << bad;
   }
 }
