@@ -18,6 +18,15 @@ class MailItem;
 inline constexpr int kMaxAccounts = 10;
 // Sections beyond the account count are removed up to this number when saving.
 inline constexpr int kMaxAccountSectionCleaned = 100;
+inline constexpr int kProtocolPop3 = 0;
+inline constexpr int kProtocolImap = 1;
+inline constexpr char kDefaultFolders[] = "INBOX";
+// Longest FOLDERS value kept; a longer one is cut at a character boundary.
+inline constexpr size_t kMaxFoldersText = 2047;
+// The ports that go with IMAP: plain or STARTTLS, and TLS from the start.
+inline constexpr int kImapPort = 143;
+inline constexpr int kImapsPort = 993;
+
 // Longest text the MAILBOX, POP3 and USER fields hold, when read and when written. The password
 // has no limit, so that it always reads back as it was saved.
 inline constexpr size_t kMaxAccountText = 255;
@@ -37,6 +46,9 @@ struct Account {
   // Written only when set, so that files of plain accounts keep their old form.
   int security = 0;                           // SECURITY: 0 none, 1 TLS (POP3S), 2 STLS
   std::optional<std::string> tlsFingerprint;  // TLS_FINGERPRINT, SHA-256 in hexadecimal
+  int protocol = kProtocolPop3;               // PROTOCOL
+  std::string folders = kDefaultFolders;      // FOLDERS: IMAP mailboxes, separated by ","
+  int push = 1;                               // PUSH: IMAP waits with IDLE (0: polls)
 
   // Run time only.
   int index = 0;                            // position in the account list
@@ -64,6 +76,9 @@ struct AccountFields {
   int colour = 0;
   int security = 0;            // SECURITY
   std::string tlsFingerprint;  // TLS_FINGERPRINT; empty: none
+  int protocol = kProtocolPop3;
+  std::string folders = kDefaultFolders;
+  int push = 1;
 
   bool operator==(const AccountFields&) const = default;
 };
