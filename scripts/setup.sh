@@ -10,7 +10,7 @@ packages=(
   g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix mingw-w64-tools binutils-mingw-w64-x86-64
   wine wine64 xvfb x11-utils xdotool
   fonts-ipafont-gothic fonts-ipafont-mincho
-  dovecot-core dovecot-pop3d
+  dovecot-core dovecot-pop3d dovecot-imapd
   libssl-dev openssl
   libgmime-3.0-dev
   imagemagick

@@ -19,7 +19,7 @@ namespace {
 
 using namespace postwink;
 
-class Host : public ImapSessionHost {
+class Host : public SessionHost {
  public:
   std::unique_ptr<MailItem> BuildItem(Account& account, std::string_view text,
                                       std::optional<std::string_view>) override {
@@ -28,6 +28,7 @@ class Host : public ImapSessionHost {
     item->identity = std::string(text.substr(0, 16));
     return item;
   }
+  std::string Identity(std::string_view) override { return {}; }
   void Log(std::string_view) override {}
 };
 
@@ -66,7 +67,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   Host host;
   ItemKeeper keeper;
   DisplayList list;
-  ImapAccountState state;
   Account account;
   account.mailbox = "fuzz";
   account.user = "user";
@@ -75,10 +75,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   ImapSessionSettings settings;
   settings.getLine = data[1] % 8;
   settings.fetchBatch = 1 + data[1] % 5;
-  settings.folders = {"INBOX", "Lists", "\xC3\xA9t\xC3\xA9"};
-  ImapSession session(host, keeper, state);
+  account.folders = "INBOX, Lists, \xC3\xA9t\xC3\xA9";
+  ImapSession session(host, keeper);
   session.SetSettings(settings);
-  session.Start();
+  session.Begin(account);
   bool secured = false;
 
   LineSplitter splitter(1 << 16);
@@ -91,9 +91,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
       reply = session.OnSecured(account);
       CheckCommand(reply.command, true);
     }
-    if (!reply.goOn) {
+    if (!reply.goOn || (session.LoggingOut() && line.size() % 3 == 0)) {
       MergeIntoDisplayList(account, list, keeper);
-      session.Start();
+      session.Begin(account);
       secured = false;
     }
     return true;

@@ -31,6 +31,14 @@ inline constexpr int kImapsPort = 993;
 // has no limit, so that it always reads back as it was saved.
 inline constexpr size_t kMaxAccountText = 255;
 
+// What an IMAP account remembers of one folder between checks, for the run.
+struct ImapFolderState {
+  std::string name;  // as the user typed it
+  uint32_t uidValidity = 0;
+  uint32_t highestUid = 0;  // announced, or there before the first check
+  bool known = false;       // examined at least once
+};
+
 struct Account {
   // Stored in the file. A text that is nullopt was never set and has no key in the file.
   std::optional<std::string> mailbox;   // MAILBOX
@@ -60,6 +68,7 @@ struct Account {
   int minutesWaited = 0;
   bool due = false;
   std::vector<MailItem*> items;  // not owned: the display list destroys them
+  std::vector<ImapFolderState> imapFolders;
 };
 
 // The stored fields as the settings sheet edits them: every text has a value.

@@ -7,6 +7,7 @@
 #include "core/imap/body_structure.h"
 #include "core/imap/imap_texts.h"
 #include "core/imap/modified_utf7.h"
+#include "core/mime/transfer_encoding.h"
 #include "core/net/net_texts.h"
 #include "core/net/sasl.h"
 #include "core/net/security_setting.h"
@@ -94,12 +95,12 @@ std::string UidSet(const std::vector<uint32_t>& uids, size_t first, size_t count
 
 }  // namespace
 
-ImapFolderState& ImapAccountState::Folder(std::string_view name) {
-  for (ImapFolderState& folder : folders) {
+ImapFolderState& FolderState(Account& account, std::string_view name) {
+  for (ImapFolderState& folder : account.imapFolders) {
     if (folder.name == name) return folder;
   }
-  folders.push_back(ImapFolderState{std::string(name)});
-  return folders.back();
+  account.imapFolders.push_back(ImapFolderState{std::string(name)});
+  return account.imapFolders.back();
 }
 
 std::vector<std::string> SplitFolders(std::string_view folders) {
@@ -124,7 +125,8 @@ size_t TextBytesFor(int getLine) {
   return static_cast<size_t>(std::min<long long>(80LL * getLine + 2400, kWholeTextBytes * 16));
 }
 
-void ImapSession::Start() {
+void ImapSession::Begin(Account& account) {
+  folders_ = SplitFolders(account.folders);
   reader_.Reset();
   reader_.SetLiteralKept(std::max(kMaxHeaderBytes, TextBytesFor(settings_.getLine)));
   phase_ = ImapState::kGreeting;
@@ -138,8 +140,14 @@ void ImapSession::Start() {
   fetchesLeft_ = 0;
   found_.clear();
   folderError_.clear();
-  newCount = 0;
 }
+
+void ImapSession::Abandon() {
+  phase_ = ImapState::kFailed;
+  reader_.Reset();
+}
+
+SessionReply ImapSession::OnSendFailed(Account&) { return Fail(texts::kSendFailed); }
 
 void ImapSession::LogLine(const Account& account, std::string_view text) {
   std::string entry = "[";
@@ -346,7 +354,7 @@ SessionReply ImapSession::Tagged(ImapResponse& response, Account& account) {
       return NextFolder(account);
     case ImapState::kExamine:
       if (!ok) {
-        const std::string& name = settings_.folders[folderIndex_];
+        const std::string& name = folders_[folderIndex_];
         LogLine(account, "folder " + name + " could not be opened");
         if (folderError_.empty()) {
           folderError_ = texts::kImapFolderMissing + name + "\n\n" + ServerText(response);
@@ -362,11 +370,9 @@ SessionReply ImapSession::Tagged(ImapResponse& response, Account& account) {
       if (!ok) return FailWith(texts::kImapCommandRejected, response);
       if (fetchesLeft_ > 0 && --fetchesLeft_ > 0) return {};
       return FolderDone(account);
-    case ImapState::kLoggingOut: {
-      SessionReply reply;
-      reply.goOn = false;
-      return reply;
-    }
+    case ImapState::kLoggingOut:
+      // The server's close ends the check.
+      return {};
     default:
       break;
   }
@@ -419,8 +425,8 @@ std::optional<std::string> ImapSession::WireName(std::string_view name) const {
 }
 
 SessionReply ImapSession::NextFolder(Account& account) {
-  while (folderIndex_ < settings_.folders.size()) {
-    const std::string& name = settings_.folders[folderIndex_];
+  while (folderIndex_ < folders_.size()) {
+    const std::string& name = folders_[folderIndex_];
     const std::optional<std::string> wire = WireName(name);
     if (wire) {
       uidValidity_.reset();
@@ -435,7 +441,7 @@ SessionReply ImapSession::NextFolder(Account& account) {
 }
 
 SessionReply ImapSession::Examined(Account& account) {
-  ImapFolderState& folder = state_.Folder(settings_.folders[folderIndex_]);
+  ImapFolderState& folder = FolderState(account, folders_[folderIndex_]);
   const uint32_t validity = uidValidity_.value_or(0);
   if (folder.known && folder.uidValidity != validity) {
     // The server renumbered the folder: what is there now is old, whatever its UIDs.
@@ -461,14 +467,14 @@ SessionReply ImapSession::FolderDone(Account& account) {
   // Whatever was there at EXAMINE and not announced was seen already: it never becomes new, even
   // when someone marks it unread later. Raised only now, so a check cut off before its fetches
   // ended fetches them next time.
-  ImapFolderState& folder = state_.Folder(settings_.folders[folderIndex_]);
+  ImapFolderState& folder = FolderState(account, folders_[folderIndex_]);
   if (uidNext_ && *uidNext_ > 0) folder.highestUid = std::max(folder.highestUid, *uidNext_ - 1);
   ++folderIndex_;
   return NextFolder(account);
 }
 
 SessionReply ImapSession::Searched(Account& account) {
-  ImapFolderState& folder = state_.Folder(settings_.folders[folderIndex_]);
+  ImapFolderState& folder = FolderState(account, folders_[folderIndex_]);
   std::sort(found_.begin(), found_.end());
   found_.erase(std::unique(found_.begin(), found_.end()), found_.end());
   if (folder.highestUid == UINT32_MAX) {
@@ -499,7 +505,7 @@ SessionReply ImapSession::Searched(Account& account) {
 
 void ImapSession::Fetched(ImapResponse& response, Account& account) {
   const ImapValue& data = response.values[0];
-  ImapFolderState& folder = state_.Folder(settings_.folders[folderIndex_]);
+  ImapFolderState& folder = FolderState(account, folders_[folderIndex_]);
   const ImapValue* uid = FetchItem(data, "UID");
   const ImapValue* header = FetchSection(data, "BODY[HEADER]");
   // Unsolicited flag changes carry no header: nothing to announce.
@@ -518,8 +524,8 @@ void ImapSession::Fetched(ImapResponse& response, Account& account) {
   if (const ImapValue* value = FetchItem(data, "RFC822.SIZE")) {
     if (value->kind == ImapValue::Kind::kNumber) size = value->text;
   }
-  std::unique_ptr<MailItem> built =
-      host_.BuildItem(account, text, size ? std::optional<std::string_view>(*size) : std::nullopt);
+  std::unique_ptr<MailItem> built = host_.BuildItem(
+      account, AddDotStuffing(text), size ? std::optional<std::string_view>(*size) : std::nullopt);
   if (!built) return;
   if (const ImapValue* structure = FetchItem(data, "BODYSTRUCTURE")) {
     const StructureSummary summary = SummariseStructure(*structure);
@@ -531,7 +537,7 @@ void ImapSession::Fetched(ImapResponse& response, Account& account) {
   built->number = static_cast<int32_t>(std::min<uint32_t>(number, INT32_MAX));
   built->uniqueId = folder.name + "/" + std::to_string(folder.uidValidity) + "/" + uid->text;
   account.items.push_back(keeper_.Adopt(std::move(built)));
-  ++newCount;
+  ++newCount_;
   folder.highestUid = std::max(folder.highestUid, number);
 }
 

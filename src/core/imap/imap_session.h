@@ -25,23 +25,14 @@
 #include "core/config/account.h"
 #include "core/imap/imap_response.h"
 #include "core/mime/mail_item.h"
+#include "core/net/mail_session.h"
 #include "core/pop3/item_keeper.h"
 #include "core/pop3/pop3_session.h"
 
 namespace postwink {
 
-struct ImapFolderState {
-  std::string name;  // as the user typed it
-  uint32_t uidValidity = 0;
-  uint32_t highestUid = 0;  // announced or known to be old
-  bool known = false;       // examined at least once this run
-};
-
-// What an account's IMAP connections remember between checks.
-struct ImapAccountState {
-  std::vector<ImapFolderState> folders;
-  ImapFolderState& Folder(std::string_view name);
-};
+// The state of the named folder, added when new.
+ImapFolderState& FolderState(Account& account, std::string_view name);
 
 // The folder names of a FOLDERS value: separated by ",", blanks around each dropped, empty ones
 // skipped, INBOX when none is left.
@@ -50,7 +41,6 @@ std::vector<std::string> SplitFolders(std::string_view folders);
 struct ImapSessionSettings {
   int getLine = 0;  // GETLINE: lines of text to fetch; 0 asks for kWholeTextBytes
   bool log = false;
-  std::vector<std::string> folders = {"INBOX"};
   // Fetches per command; each is sent under its own tag, all of a folder's at once.
   size_t fetchBatch = 50;
 };
@@ -60,17 +50,6 @@ struct ImapSessionSettings {
 inline constexpr size_t kMaxHeaderBytes = 256u << 10;
 inline constexpr size_t kWholeTextBytes = 64u << 10;
 size_t TextBytesFor(int getLine);
-
-// What the session needs from the program around it.
-class ImapSessionHost {
- public:
-  virtual ~ImapSessionHost() = default;
-  // A new item from the message's header and the start of its text (CR LF lines, not
-  // dot-stuffed), parsed and filtered.
-  virtual std::unique_ptr<MailItem> BuildItem(Account& account, std::string_view text,
-                                              std::optional<std::string_view> sizeText) = 0;
-  virtual void Log(std::string_view text) = 0;
-};
 
 enum class ImapState {
   kGreeting,
@@ -87,21 +66,26 @@ enum class ImapState {
   kFailed
 };
 
-class ImapSession {
+class ImapSession : public MailSession {
  public:
-  ImapSession(ImapSessionHost& host, ItemKeeper& keeper, ImapAccountState& folders)
-      : host_(host), keeper_(keeper), state_(folders) {}
+  // The host parses message text as POP3 sends it (dot-stuffed); the session stuffs what it
+  // hands over.
+  ImapSession(SessionHost& host, ItemKeeper& keeper) : host_(host), keeper_(keeper) {}
 
   void SetSettings(const ImapSessionSettings& settings) { settings_ = settings; }
-  // Before each connection.
-  void Start();
   ImapState State() const { return phase_; }
 
-  SessionReply OnLine(std::string_view line, Account& account);
-  SessionReply OnSecured(Account& account);
+  // The account's FOLDERS are read here.
+  void Begin(Account& account) override;
+  SessionReply OnLine(std::string_view line, Account& account) override;
+  SessionReply OnSecured(Account& account) override;
+  SessionReply OnSendFailed(Account& account) override;
+  void Abandon() override;
+  bool AtGreeting() const override { return phase_ == ImapState::kGreeting; }
+  bool LoggingOut() const override { return phase_ == ImapState::kLoggingOut; }
+  int NewCount() const override { return newCount_; }
+  void ResetNewCount() override { newCount_ = 0; }
 
-  // Items created since Start.
-  int newCount = 0;
   bool Utf8Enabled() const { return utf8_; }
   const std::set<std::string>& Capabilities() const { return capabilities_; }
 
@@ -133,10 +117,10 @@ class ImapSession {
   // The folder's name as a quoted string for the server, or nullopt when it cannot be spelled.
   std::optional<std::string> WireName(std::string_view name) const;
 
-  ImapSessionHost& host_;
+  SessionHost& host_;
   ItemKeeper& keeper_;
-  ImapAccountState& state_;
   ImapSessionSettings settings_;
+  std::vector<std::string> folders_;
   ImapResponseReader reader_;
   ImapState phase_ = ImapState::kGreeting;
   unsigned nextTag_ = 0;
@@ -153,6 +137,7 @@ class ImapSession {
   std::vector<uint32_t> found_;
   size_t fetchesLeft_ = 0;  // tagged replies still due to this folder's fetches
   std::string folderError_;
+  int newCount_ = 0;
 };
 
 }  // namespace postwink

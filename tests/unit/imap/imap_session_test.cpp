@@ -6,21 +6,23 @@
 #include <vector>
 
 #include "core/imap/imap_texts.h"
+#include "core/mime/transfer_encoding.h"
 #include "core/net/net_texts.h"
 #include "core/pop3/pop3_texts.h"
 
 namespace postwink {
 namespace {
 
-class FakeHost : public ImapSessionHost {
+class FakeHost : public SessionHost {
  public:
   std::unique_ptr<MailItem> BuildItem(Account&, std::string_view text,
                                       std::optional<std::string_view> sizeText) override {
-    texts.emplace_back(text);
+    texts.push_back(RemoveDotStuffing(text));
     auto item = std::make_unique<MailItem>();
     item->sizeText = sizeText ? std::optional<std::string>(*sizeText) : std::nullopt;
     return item;
   }
+  std::string Identity(std::string_view) override { return {}; }
   void Log(std::string_view text) override { log.emplace_back(text); }
   std::vector<std::string> texts;
   std::vector<std::string> log;
@@ -38,13 +40,13 @@ class ImapSessionTest : public ::testing::Test {
     account.user = "alice";
     account.password = "pa\"ss";
     settings.getLine = 10;  // 3200 bytes of text
-    settings.folders = {"INBOX", "Lists"};
+    account.folders = "INBOX, Lists";
   }
 
   // Feeds each step's lines and checks the commands sent in answer; returns the last reply.
   SessionReply Converse(const std::vector<Step>& steps) {
     session.SetSettings(settings);
-    session.Start();
+    session.Begin(account);
     SessionReply last;
     for (const Step& step : steps) {
       std::string sent;
@@ -66,8 +68,7 @@ class ImapSessionTest : public ::testing::Test {
   ImapSessionSettings settings;
   FakeHost host;
   ItemKeeper keeper;
-  ImapAccountState state;
-  ImapSession session{host, keeper, state};
+  ImapSession session{host, keeper};
 };
 
 constexpr char kGreeting[] = "* OK [CAPABILITY IMAP4rev1 IDLE LITERAL+ AUTH=PLAIN] ready\r\n";
@@ -110,16 +111,17 @@ TEST_F(ImapSessionTest, FirstCheckFetchesEveryUnseenMessageOfEachFolder) {
       {"* SEARCH\r\na7 OK Search completed\r\n", "a8 LOGOUT\r\n"},
       {"* BYE Logging out\r\na8 OK Logout completed\r\n", ""},
   });
-  EXPECT_FALSE(last.goOn);
-  EXPECT_EQ(last.error, "");
+  // The server's close ends the check.
+  EXPECT_TRUE(last.goOn);
+  EXPECT_TRUE(session.LoggingOut());
   ASSERT_EQ(host.texts.size(), 3u);
   EXPECT_EQ(host.texts[0], "Subject: one\r\nFrom: x@example.org\r\n\r\nhello\n");
-  EXPECT_EQ(session.newCount, 3);
+  EXPECT_EQ(session.NewCount(), 3);
   ASSERT_EQ(account.items.size(), 3u);
   EXPECT_EQ(account.items[2]->uniqueId, "INBOX/7/11");
   EXPECT_EQ(account.items[2]->sizeText, "1234");
-  EXPECT_EQ(state.Folder("INBOX").highestUid, 11u);
-  EXPECT_EQ(state.Folder("Lists").highestUid, 39u);
+  EXPECT_EQ(FolderState(account, "INBOX").highestUid, 11u);
+  EXPECT_EQ(FolderState(account, "Lists").highestUid, 39u);
   // The password never reaches the log.
   for (const std::string& entry : host.log) EXPECT_EQ(entry.find("pa\\\"ss"), std::string::npos);
 }
@@ -127,8 +129,8 @@ TEST_F(ImapSessionTest, FirstCheckFetchesEveryUnseenMessageOfEachFolder) {
 // A later check asks only above the highest UID known, drops the newest message that "n:*"
 // always matches, and skips a message another client read between the search and the fetch.
 TEST_F(ImapSessionTest, LaterCheckAnnouncesOnlyWhatArrivedSince) {
-  settings.folders = {"INBOX"};
-  state.folders = {{"INBOX", 7, 11, true}};
+  account.folders = "INBOX";
+  account.imapFolders = {{"INBOX", 7, 11, true}};
   SessionReply last = Converse({
       {kGreeting, kLogin},
       {kLoggedIn, "a2 EXAMINE \"INBOX\"\r\n"},
@@ -142,27 +144,27 @@ TEST_F(ImapSessionTest, LaterCheckAnnouncesOnlyWhatArrivedSince) {
   EXPECT_TRUE(last.goOn);
   ASSERT_EQ(host.texts.size(), 1u);
   EXPECT_NE(host.texts[0].find("Subject: new"), std::string::npos);
-  EXPECT_EQ(state.Folder("INBOX").highestUid, 14u);
+  EXPECT_EQ(FolderState(account, "INBOX").highestUid, 14u);
 }
 
 // A renumbered folder: its messages are old whatever their UIDs, so nothing is searched or
 // fetched, and the next check starts from UIDNEXT.
 TEST_F(ImapSessionTest, ChangedUidValidityResynchronisesWithoutAnnouncing) {
-  settings.folders = {"INBOX"};
-  state.folders = {{"INBOX", 7, 11, true}};
+  account.folders = "INBOX";
+  account.imapFolders = {{"INBOX", 7, 11, true}};
   Converse({
       {kGreeting, kLogin},
       {kLoggedIn, "a2 EXAMINE \"INBOX\"\r\n"},
       {Examined("a2", 8, 5), "a3 LOGOUT\r\n"},
   });
   EXPECT_TRUE(host.texts.empty());
-  EXPECT_EQ(state.Folder("INBOX").uidValidity, 8u);
-  EXPECT_EQ(state.Folder("INBOX").highestUid, 4u);
+  EXPECT_EQ(FolderState(account, "INBOX").uidValidity, 8u);
+  EXPECT_EQ(FolderState(account, "INBOX").highestUid, 4u);
 }
 
 // A check cut off during its fetches has not seen the rest: the next one fetches it.
 TEST_F(ImapSessionTest, CutOffFetchLeavesTheRestForTheNextCheck) {
-  settings.folders = {"INBOX"};
+  account.folders = "INBOX";
   Converse({
       {kGreeting, kLogin},
       {kLoggedIn, "a2 EXAMINE \"INBOX\"\r\n"},
@@ -170,14 +172,14 @@ TEST_F(ImapSessionTest, CutOffFetchLeavesTheRestForTheNextCheck) {
       {"* SEARCH 3 9\r\na3 OK\r\n", std::string("a4 UID FETCH 3,9") + kFetchItems},
       {FetchResponse(1, 3, "", "one"), ""},
   });
-  EXPECT_EQ(state.Folder("INBOX").highestUid, 3u);
+  EXPECT_EQ(FolderState(account, "INBOX").highestUid, 3u);
 }
 
 TEST_F(ImapSessionTest, StartTlsBeforeSignInAndCapabilitiesAskedAgain) {
   account.security = 2;
-  settings.folders = {"INBOX"};
+  account.folders = "INBOX";
   session.SetSettings(settings);
-  session.Start();
+  session.Begin(account);
   SessionReply reply =
       session.OnLine("* OK [CAPABILITY IMAP4rev1 STARTTLS LOGINDISABLED] hi", account);
   EXPECT_EQ(reply.command, "a1 STARTTLS\r\n");
@@ -193,7 +195,7 @@ TEST_F(ImapSessionTest, StartTlsBeforeSignInAndCapabilitiesAskedAgain) {
 TEST_F(ImapSessionTest, AuthenticatePlainWhereLoginIsDisabledInsideTls) {
   account.security = 1;
   session.SetSettings(settings);
-  session.Start();
+  session.Begin(account);
   SessionReply reply =
       session.OnLine("* OK [CAPABILITY IMAP4rev1 LOGINDISABLED AUTH=PLAIN SASL-IR] hi", account);
   // "\0alice\0pa\"ss"
@@ -256,11 +258,10 @@ TEST_F(ImapSessionTest, FailuresEndWithClearMessages) {
     SCOPED_TRACE(c.name);
     FakeHost host;
     ItemKeeper keeper;
-    ImapAccountState state;
-    ImapSession session(host, keeper, state);
+    ImapSession session(host, keeper);
     account.security = c.security;
     session.SetSettings(settings);
-    session.Start();
+    session.Begin(account);
     SessionReply reply;
     std::string all;
     for (const std::string& chunk : c.lines) {
@@ -284,7 +285,7 @@ TEST_F(ImapSessionTest, FailuresEndWithClearMessages) {
 
 // A missing folder does not keep the others from being checked; the account still reports it.
 TEST_F(ImapSessionTest, MissingFolderIsReportedAfterTheOthers) {
-  settings.folders = {"Nope", "INBOX"};
+  account.folders = "Nope,INBOX";
   SessionReply last = Converse({
       {kGreeting, kLogin},
       {kLoggedIn, "a2 EXAMINE \"Nope\"\r\n"},
@@ -301,9 +302,9 @@ TEST_F(ImapSessionTest, MissingFolderIsReportedAfterTheOthers) {
 
 // Folder names go out in modified UTF-7, or as UTF-8 once the server enabled UTF8=ACCEPT.
 TEST_F(ImapSessionTest, FolderNamesAreSpelledForTheServer) {
-  settings.folders = {
+  account.folders =
       "Entw\xC3\xBC"
-      "rfe"};
+      "rfe";
   Converse({
       {kGreeting, kLogin},
       {kLoggedIn, "a2 EXAMINE \"Entw&APw-rfe\"\r\n"},
