@@ -24,14 +24,19 @@ run=$(mktemp -d "${TMPDIR:-/tmp}/postwink-servers.XXXXXX")
 chmod 755 "$run"
 dovecot_pid=""
 fault_pid=""
+imap_fault_pid=""
 cleanup() {
   if [ -n "$fault_pid" ] && kill -0 "$fault_pid" 2>/dev/null; then kill "$fault_pid" 2>/dev/null || true; fi
+  if [ -n "$imap_fault_pid" ] && kill -0 "$imap_fault_pid" 2>/dev/null; then
+    kill "$imap_fault_pid" 2>/dev/null || true
+  fi
   if [ -n "$dovecot_pid" ] && kill -0 "$dovecot_pid" 2>/dev/null; then
     kill -TERM "$dovecot_pid" 2>/dev/null || true
     for _ in $(seq 1 50); do kill -0 "$dovecot_pid" 2>/dev/null || break; sleep 0.1; done
     kill -0 "$dovecot_pid" 2>/dev/null && kill -KILL "$dovecot_pid" 2>/dev/null || true
   fi
   [ -n "$fault_pid" ] && wait "$fault_pid" 2>/dev/null || true
+  [ -n "$imap_fault_pid" ] && wait "$imap_fault_pid" 2>/dev/null || true
   rm -rf "$run"
 }
 trap cleanup EXIT
@@ -186,6 +191,18 @@ for _ in $(seq 1 100); do
 done
 export POSTWINK_FAULT_PORT=$fport POSTWINK_FAULT_CONTROL_PORT=$cport
 echo "with-servers: fault server pid $fault_pid on 127.0.0.1:$fport (control $cport)"
+
+ifport=$(free_port)
+icport=$(free_port)
+python3 "$root/tests/integration/imap_fault_server.py" --port "$ifport" --control-port "$icport" \
+  --lifetime "${POSTWINK_FAULT_LIFETIME:-900}" >"$run/imap-fault.log" 2>&1 &
+imap_fault_pid=$!
+for _ in $(seq 1 100); do
+  (exec 3<>"/dev/tcp/127.0.0.1/$icport") 2>/dev/null && break
+  sleep 0.1
+done
+export POSTWINK_IMAP_FAULT_PORT=$ifport POSTWINK_IMAP_FAULT_CONTROL_PORT=$icport
+echo "with-servers: IMAP fault server pid $imap_fault_pid on 127.0.0.1:$ifport (control $icport)"
 
 status=0
 "$@" || status=$?

@@ -127,6 +127,7 @@ size_t TextBytesFor(int getLine) {
 
 void ImapSession::Begin(Account& account) {
   folders_ = SplitFolders(account.folders);
+  account.messageCount = 0;
   reader_.Reset();
   reader_.SetLiteralKept(std::max(kMaxHeaderBytes, TextBytesFor(settings_.getLine)));
   phase_ = ImapState::kGreeting;
@@ -289,7 +290,9 @@ SessionReply ImapSession::Untagged(ImapResponse& response, Account& account) {
       }
       break;
     case ImapState::kExamine:
-      if (response.status == ImapStatus::kOk && response.code == "UIDVALIDITY") {
+      if (response.name == "EXISTS" && response.number) {
+        exists_ = *response.number;
+      } else if (response.status == ImapStatus::kOk && response.code == "UIDVALIDITY") {
         uidValidity_ = CodeNumber(response);
       } else if (response.status == ImapStatus::kOk && response.code == "UIDNEXT") {
         uidNext_ = CodeNumber(response);
@@ -431,6 +434,7 @@ SessionReply ImapSession::NextFolder(Account& account) {
     if (wire) {
       uidValidity_.reset();
       uidNext_.reset();
+      exists_ = 0;
       found_.clear();
       return Send(account, ImapState::kExamine, "EXAMINE " + *wire);
     }
@@ -441,6 +445,8 @@ SessionReply ImapSession::NextFolder(Account& account) {
 }
 
 SessionReply ImapSession::Examined(Account& account) {
+  // What the list reports as the mailbox's count: the messages of every watched folder.
+  account.messageCount += static_cast<int>(std::min<uint32_t>(exists_, INT32_MAX / 16));
   ImapFolderState& folder = FolderState(account, folders_[folderIndex_]);
   const uint32_t validity = uidValidity_.value_or(0);
   if (folder.known && folder.uidValidity != validity) {

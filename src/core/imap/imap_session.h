@@ -134,6 +134,7 @@ class ImapSession : public MailSession {
   // The folder being read.
   std::optional<uint32_t> uidValidity_;
   std::optional<uint32_t> uidNext_;
+  uint32_t exists_ = 0;
   std::vector<uint32_t> found_;
   size_t fetchesLeft_ = 0;  // tagged replies still due to this folder's fetches
   std::string folderError_;

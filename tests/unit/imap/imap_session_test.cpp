@@ -122,6 +122,7 @@ TEST_F(ImapSessionTest, FirstCheckFetchesEveryUnseenMessageOfEachFolder) {
   EXPECT_EQ(account.items[2]->sizeText, "1234");
   EXPECT_EQ(FolderState(account, "INBOX").highestUid, 11u);
   EXPECT_EQ(FolderState(account, "Lists").highestUid, 39u);
+  EXPECT_EQ(account.messageCount, 10);
   // The password never reaches the log.
   for (const std::string& entry : host.log) EXPECT_EQ(entry.find("pa\\\"ss"), std::string::npos);
 }
