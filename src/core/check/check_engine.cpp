@@ -5,6 +5,7 @@
 #include <utility>
 
 #include "core/check/check_texts.h"
+#include "core/imap/imap_texts.h"
 #include "core/net/net_texts.h"
 #include "core/pop3/mailbox_sync.h"
 #include "core/pop3/pop3_texts.h"
@@ -31,6 +32,13 @@ int PositionIn(const std::vector<std::unique_ptr<Account>>& accounts, const Acco
 }
 }  // namespace
 
+ImapSessionSettings ImapSessionSettingsFrom(const Settings& settings, bool verbose) {
+  ImapSessionSettings session;
+  session.getLine = settings.getLine;
+  session.log = settings.log == 1 || verbose;
+  return session;
+}
+
 SessionSettings SessionSettingsFrom(const Settings& settings, bool verbose, bool pipelining) {
   SessionSettings session;
   session.listDown = settings.listDown;
@@ -46,8 +54,9 @@ CheckEngine::CheckEngine(CheckHost& host, Transport& transport, const Settings& 
       transport_(transport),
       settings_(settings),
       accounts_(std::move(accounts)),
-      session_(host, keeper_) {
-  session_.SetSettings(SessionSettingsFrom(settings, verbose_, pipelining_));
+      session_(host, keeper_),
+      imap_(host, keeper_) {
+  TakeSessionSettings();
   for (size_t i = 0; i < accounts_.size(); ++i) accounts_[i]->index = static_cast<int>(i);
   updateAccount_.mailbox = kProgramName;
   updateAccount_.enabled = 0;
@@ -59,7 +68,12 @@ CheckEngine::~CheckEngine() { Stop(); }
 
 void CheckEngine::SetVerbose(bool verbose) {
   verbose_ = verbose;
+  TakeSessionSettings();
+}
+
+void CheckEngine::TakeSessionSettings() {
   session_.SetSettings(SessionSettingsFrom(settings_, verbose_, pipelining_));
+  imap_.SetSettings(ImapSessionSettingsFrom(settings_, verbose_));
 }
 
 void CheckEngine::Start() {
@@ -97,7 +111,7 @@ void CheckEngine::Guarded(Work&& work) {
 
 void CheckEngine::OnOutOfMemory() {
   // The message whose parse ran out of memory is not tried again at the cut.
-  session_.DiscardPending();
+  active_->DiscardPending();
   try {
     if (activeSocket_ != kNoSocket) {
       FailAccount(PositionOf(current_), texts::kOutOfMemory);
@@ -156,7 +170,8 @@ void CheckEngine::CheckNow() {
 
 void CheckEngine::StartCheckCycle() {
   cycleActive_ = true;
-  session_.newCount = 0;
+  pop3_.ResetNewCount();
+  imap_.ResetNewCount();
   errorSeen_ = false;
   firstErrorName_.reset();
   host_.StartTimer(CheckTimer::kCheckStep, kStepMs);
@@ -176,7 +191,7 @@ void CheckEngine::Step() {
   if (found < 0) {
     host_.StopTimer(CheckTimer::kCheckStep);
     cycleActive_ = false;
-    FinishCycle(session_.newCount);
+    FinishCycle(pop3_.NewCount() + imap_.NewCount());
     return;
   }
   Account& account = *accounts_[found];
@@ -197,6 +212,9 @@ bool CheckEngine::StartAccountCheck(int position) {
   if (FullLog()) host_.LogSeparator("recv");
   current_ = account;
   security_ = ReadSecuritySetting(*account);
+  if (account->protocol != kProtocolPop3 && account->protocol != kProtocolImap) {
+    security_.error = texts::kProtocolInvalid;
+  }
   if (!security_.error.empty()) {
     FailAccount(position, security_.error);
     activeSocket_ = kNoSocket;
@@ -215,7 +233,8 @@ bool CheckEngine::StartAccountCheck(int position) {
   tlsTarget_.host = ServerHostName(account->server.value_or(""));
   tlsTarget_.pin = security_.pin;
   host_.StartTimer(CheckTimer::kServerTimeout, ServerTimeoutMs(settings_.svTimeout));
-  session_.SetState(SessionState::kGreeting);
+  active_ = account->protocol == kProtocolImap ? static_cast<MailSession*>(&imap_) : &pop3_;
+  active_->Begin(*account);
   addressIndex_ = 0;
   return Connect(position);
 }
@@ -268,7 +287,7 @@ bool CheckEngine::StartTls() {
 bool CheckEngine::Secured() {
   Account* account = current_;
   if (account == nullptr) return false;
-  SessionReply reply = session_.OnSecured(*account);
+  SessionReply reply = active_->OnSecured(*account);
   SendReply(reply, *account);
   if (reply.goOn) return true;
   FailAccount(PositionOf(current_), reply.error);
@@ -290,11 +309,11 @@ bool CheckEngine::ReplyTooSlow() {
 
 void CheckEngine::AbortAccountCheck(int position) {
   // A message fetched whole before the cut stays, as if it had been parsed at once.
-  if (session_.HasPending()) {
+  if (active_->HasPending()) {
     if (current_ != nullptr) {
-      session_.CompletePending(*current_);
+      active_->CompletePending(*current_);
     } else {
-      session_.DiscardPending();
+      active_->DiscardPending();
     }
   }
   if (activeSocket_ != kNoSocket && activeSocket_ != kResolvingSocket) {
@@ -367,7 +386,7 @@ void CheckEngine::HandleSocketEvent(SocketHandle socket, SocketEvent event, int 
       break;
     }
     case SocketEvent::kClose:
-      if (session_.State() == SessionState::kQuitting) {
+      if (active_->LoggingOut()) {
         transport_.CloseConnection(socket);
         host_.StopTimer(CheckTimer::kServerTimeout);
         activeSocket_ = kNoSocket;
@@ -390,13 +409,13 @@ void CheckEngine::SendReply(SessionReply& reply, Account& account) {
     return;
   }
   if (!reply.goOn) return;
-  if (session_.AwaitsEarlierReplies()) {
+  if (active_->AwaitsEarlierReplies()) {
     // Sent ahead: a server that hung up sent its earlier replies before it went. They are read
     // first, and the close that follows ends the check as it would have without sending ahead.
     sendFailed_ = true;
     return;
   }
-  reply = session_.OnSendFailed(account);
+  reply = active_->OnSendFailed(account);
   if (!reply.command.empty()) transport_.SendText(activeSocket_, reply.command);
 }
 
@@ -411,7 +430,7 @@ bool CheckEngine::ReceiveLine(std::string_view line) {
 bool CheckEngine::HandleLine(std::string_view line) {
   Account* account = current_;
   if (account == nullptr) return false;
-  SessionReply reply = session_.OnLine(line, *account);
+  SessionReply reply = active_->OnLine(line, *account);
   SendReply(reply, *account);
   if (reply.startTls) {
     // The handshake starts once this read is done; what else it brought came in clear and is
@@ -419,8 +438,8 @@ bool CheckEngine::HandleLine(std::string_view line) {
     startTlsDue_ = true;
     return false;
   }
-  if (reply.goOn && session_.PendingDue()) {
-    reply = session_.CompletePending(*account);
+  if (reply.goOn && active_->PendingDue()) {
+    reply = active_->CompletePending(*account);
     SendReply(reply, *account);
   }
   if (reply.goOn) return true;
@@ -450,8 +469,8 @@ void CheckEngine::ServerTimeout() {
 std::string CheckEngine::TimeoutText() {
   // A plain connection to the POP3S port hears nothing: the server waits for a TLS handshake.
   Account* account = current_;
-  if (account != nullptr && session_.State() == SessionState::kGreeting &&
-      security_.mode == SecurityMode::kNone && account->port == kPop3sPort) {
+  if (account != nullptr && active_->AtGreeting() && security_.mode == SecurityMode::kNone &&
+      (account->port == kPop3sPort || account->port == kImapsPort)) {
     return texts::kPlainOnTlsPort;
   }
   // The replies never came to commands that could not be sent.
@@ -530,8 +549,8 @@ void CheckEngine::AcknowledgeNewMail() {
 }
 
 void CheckEngine::EndConnectionQuietly() {
-  session_.DiscardPending();
-  session_.SetState(SessionState::kFailed);
+  active_->DiscardPending();
+  active_->Abandon();
   if (activeSocket_ != kNoSocket && activeSocket_ != kResolvingSocket) {
     transport_.CloseConnection(activeSocket_);
   }
@@ -580,7 +599,7 @@ void CheckEngine::ApplyAccounts(const std::vector<AccountEdit>& edits) {
 
 void CheckEngine::ApplySettings() {
   for (size_t i = 0; i < accounts_.size(); ++i) accounts_[i]->index = static_cast<int>(i);
-  session_.SetSettings(SessionSettingsFrom(settings_, verbose_, pipelining_));
+  TakeSessionSettings();
   auto known = [this](const Account* account) {
     for (auto& a : accounts_) {
       if (a.get() == account) return true;
@@ -597,7 +616,7 @@ void CheckEngine::ApplySettings() {
 
 void CheckEngine::SetPipelining(bool on) {
   pipelining_ = on;
-  session_.SetSettings(SessionSettingsFrom(settings_, verbose_, pipelining_));
+  TakeSessionSettings();
 }
 
 void CheckEngine::AddUpdateItem(std::unique_ptr<MailItem> item) {

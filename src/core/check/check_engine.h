@@ -1,9 +1,9 @@
 #pragma once
 // The check controller without its window: the minute tick that makes accounts due, the 100 ms
 // step that opens one account's connection after another, the hand-over of socket events and
-// lines to the POP3 session, failures and the server time-out, and the end of a cycle (merge
-// into the DisplayList, sound, list window, tray). The host drives it with timer ticks and
-// socket events; it talks back only through CheckHost and Transport.
+// lines to the account's mail session (POP3 or IMAP), failures and the server time-out, and the end
+// of a cycle (merge into the DisplayList, sound, list window, tray). The host drives it with timer
+// ticks and socket events; it talks back only through CheckHost and Transport.
 //
 // Besides the idle time-out, every reply must come at an average of at least
 // kMinReplyBytesPerSecond, counted from its command, once SV_TIMEOUT seconds have passed: a
@@ -19,8 +19,10 @@
 #include "core/check/display_list.h"
 #include "core/config/account.h"
 #include "core/config/settings.h"
+#include "core/imap/imap_session.h"
 #include "core/net/security_setting.h"
 #include "core/pop3/item_keeper.h"
+#include "core/pop3/pop3_mail_session.h"
 #include "core/pop3/pop3_session.h"
 #include "core/pop3/transport.h"
 
@@ -114,6 +116,7 @@ class CheckEngine : public TransportEvents {
   // LOG=1 or "-v": the separators, the login replies and the error texts are logged too.
   bool FullLog() const { return settings_.log == 1 || verbose_; }
   std::string MailboxName(int position);
+  void TakeSessionSettings();
 
   CheckHost& host_;
   Transport& transport_;
@@ -123,6 +126,10 @@ class CheckEngine : public TransportEvents {
   ItemKeeper keeper_;
   DisplayList displayList_;
   Pop3Session session_;
+  Pop3MailSession pop3_{session_};
+  ImapSession imap_;
+  // The session of the account being checked (or last checked).
+  MailSession* active_ = &pop3_;
 
   SocketHandle activeSocket_ = kNoSocket;
   // The account whose connection is open, by identity: the settings sheet may renumber or
@@ -150,5 +157,6 @@ class CheckEngine : public TransportEvents {
 };
 
 SessionSettings SessionSettingsFrom(const Settings& settings, bool verbose, bool pipelining);
+ImapSessionSettings ImapSessionSettingsFrom(const Settings& settings, bool verbose);
 
 }  // namespace postwink
