@@ -141,6 +141,16 @@ void ImapSession::Begin(Account& account) {
   fetchesLeft_ = 0;
   found_.clear();
   folderError_.clear();
+  rounds_ = 0;
+}
+
+SessionReply ImapSession::Wake(Account& account) {
+  if (phase_ != ImapState::kIdling) return {};
+  phase_ = ImapState::kIdleDone;
+  LogLine(account, "DONE");
+  SessionReply reply;
+  reply.command = "DONE\r\n";
+  return reply;
 }
 
 void ImapSession::Abandon() {
@@ -190,6 +200,13 @@ SessionReply ImapSession::FailWith(const char* message, const ImapResponse& resp
 
 SessionReply ImapSession::Logout(Account& account) {
   if (!folderError_.empty()) return Fail(folderError_);
+  if (idle_ && Has("IDLE")) {
+    // IDLE watches the selected folder: the first one is selected again after the others.
+    if (folders_.size() > 1) {
+      return Send(account, ImapState::kExamineForIdle, "EXAMINE " + *WireName(folders_[0]));
+    }
+    return Send(account, ImapState::kIdle, "IDLE");
+  }
   return Send(account, ImapState::kLoggingOut, "LOGOUT");
 }
 
@@ -222,7 +239,11 @@ SessionReply ImapSession::OnResponse(ImapResponse& response, Account& account) {
     case ImapResponse::Kind::kContinuation:
       break;
   }
-  // Nothing we send waits for a continuation.
+  if (phase_ == ImapState::kIdle) {
+    phase_ = ImapState::kIdling;
+    return {};
+  }
+  // Nothing else we send waits for a continuation.
   return Fail(texts::kBadGreeting + std::string(line_));
 }
 
@@ -308,6 +329,16 @@ SessionReply ImapSession::Untagged(ImapResponse& response, Account& account) {
         }
       }
       break;
+    case ImapState::kIdling:
+      // New mail (or a change) in the watched folder: leave IDLE and look.
+      if (response.name == "EXISTS" || response.name == "RECENT") {
+        phase_ = ImapState::kIdleDone;
+        SessionReply reply;
+        reply.command = "DONE\r\n";
+        LogLine(account, "DONE");
+        return reply;
+      }
+      break;
     case ImapState::kFetch:
       if (response.name == "FETCH" && response.values.size() == 1 &&
           response.values[0].kind == ImapValue::Kind::kList) {
@@ -376,6 +407,16 @@ SessionReply ImapSession::Tagged(ImapResponse& response, Account& account) {
     case ImapState::kLoggingOut:
       // The server's close ends the check.
       return {};
+    case ImapState::kExamineForIdle:
+      if (!ok) return FailWith(texts::kImapCommandRejected, response);
+      return Send(account, ImapState::kIdle, "IDLE");
+    case ImapState::kIdle:
+    case ImapState::kIdleDone:
+      if (!ok) return FailWith(texts::kImapCommandRejected, response);
+      // IDLE ended: every folder is looked at again, then the session idles once more.
+      ++rounds_;
+      folderIndex_ = 0;
+      return NextFolder(account);
     default:
       break;
   }

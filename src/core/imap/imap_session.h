@@ -11,7 +11,7 @@
 // What counts as new is kept per folder for the run: UIDVALIDITY and the highest UID announced.
 // The first check of a folder announces every unseen message; a later one only unseen messages
 // above that UID; a folder whose UIDVALIDITY changed starts again from its UIDNEXT, so its old
-// mail is not announced twice.
+// mail is not announced twice. For push it waits with IDLE (RFC 2177) instead of signing out.
 
 #include <cstddef>
 #include <cstdint>
@@ -62,6 +62,10 @@ enum class ImapState {
   kExamine,
   kSearch,
   kFetch,
+  kExamineForIdle,  // push: the first folder selected again for IDLE
+  kIdle,            // IDLE sent, its continuation awaited
+  kIdling,
+  kIdleDone,  // DONE sent, IDLE's tagged answer awaited
   kLoggingOut,
   kFailed
 };
@@ -87,6 +91,17 @@ class ImapSession : public MailSession {
   void ResetNewCount() override { newCount_ = 0; }
 
   bool Utf8Enabled() const { return utf8_; }
+
+  // Push: after the folders, wait with IDLE (where the server offers it) instead of signing
+  // out; new mail in the first folder ends the IDLE, every folder is looked at again and the
+  // session idles once more. A server without IDLE is signed out of as in a poll.
+  void SetIdle(bool idle) { idle_ = idle; }
+  bool Idling() const { return phase_ == ImapState::kIdling; }
+  // Ends the IDLE to look at every folder (renewal, or a test of the link); nothing while not
+  // idling.
+  SessionReply Wake(Account& account);
+  // How often IDLE has ended and the folders were looked at again since Begin.
+  int Rounds() const { return rounds_; }
   const std::set<std::string>& Capabilities() const { return capabilities_; }
 
  private:
@@ -139,6 +154,8 @@ class ImapSession : public MailSession {
   size_t fetchesLeft_ = 0;  // tagged replies still due to this folder's fetches
   std::string folderError_;
   int newCount_ = 0;
+  bool idle_ = false;
+  int rounds_ = 0;
 };
 
 }  // namespace postwink

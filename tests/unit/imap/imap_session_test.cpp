@@ -326,6 +326,66 @@ TEST_F(ImapSessionTest, FolderNamesAreSpelledForTheServer) {
   });
 }
 
+// Push: the session idles on the first folder after looking at all of them; new mail ends the
+// IDLE, every folder is looked at again (only above what was announced), and it idles again.
+TEST_F(ImapSessionTest, PushIdlesAndLooksAgainWhenMailArrives) {
+  session.SetIdle(true);
+  const std::string greeting = "* OK [CAPABILITY IMAP4rev1 IDLE AUTH=PLAIN] ready\r\n";
+  Converse({
+      {greeting, kLogin},
+      {kLoggedIn, "a2 EXAMINE \"INBOX\"\r\n"},
+      {Examined("a2", 7, 4), "a3 UID SEARCH UNSEEN\r\n"},
+      {"* SEARCH\r\na3 OK\r\n", "a4 EXAMINE \"Lists\"\r\n"},
+      {Examined("a4", 3, 9), "a5 UID SEARCH UNSEEN\r\n"},
+      {"* SEARCH\r\na5 OK\r\n", "a6 EXAMINE \"INBOX\"\r\n"},
+      {Examined("a6", 7, 4), "a7 IDLE\r\n"},
+      {"+ idling\r\n", ""},
+  });
+  EXPECT_TRUE(session.Idling());
+  auto feed = [&](const std::string& lines) {
+    std::string sent;
+    std::string_view rest = lines;
+    while (!rest.empty()) {
+      const size_t end = rest.find("\r\n");
+      sent += session.OnLine(rest.substr(0, end), account).command;
+      rest.remove_prefix(end + 2);
+    }
+    return sent;
+  };
+  EXPECT_EQ(feed("* 6 EXISTS\r\n"), "DONE\r\n");
+  EXPECT_EQ(feed("* 7 EXISTS\r\na7 OK Idle completed.\r\n"), "a8 EXAMINE \"INBOX\"\r\n");
+  EXPECT_EQ(feed(Examined("a8", 7, 6)), "a9 UID SEARCH UID 4:* UNSEEN\r\n");
+  EXPECT_EQ(feed("* SEARCH 5\r\na9 OK\r\n"), std::string("a10 UID FETCH 5") + kFetchItems);
+  EXPECT_EQ(feed(FetchResponse(6, 5, "", "pushed") + "a10 OK\r\n"), "a11 EXAMINE \"Lists\"\r\n");
+  EXPECT_EQ(feed(Examined("a11", 3, 9)), "a12 UID SEARCH UID 9:* UNSEEN\r\n");
+  EXPECT_EQ(feed("* SEARCH 8\r\na12 OK\r\n"), "a13 EXAMINE \"INBOX\"\r\n");
+  EXPECT_EQ(feed(Examined("a13", 7, 6) + "+ idling\r\n"), "a14 IDLE\r\n");
+  EXPECT_TRUE(session.Idling());
+  ASSERT_EQ(host.texts.size(), 1u);
+  EXPECT_NE(host.texts[0].find("Subject: pushed"), std::string::npos);
+  EXPECT_EQ(session.Rounds(), 1);
+
+  // A renewal ends the IDLE the same way; a BYE while idling ends the session.
+  EXPECT_EQ(session.Wake(account).command, "DONE\r\n");
+  EXPECT_EQ(session.Wake(account).command, "");
+  EXPECT_EQ(feed("a14 OK\r\n"), "a15 EXAMINE \"INBOX\"\r\n");
+  SessionReply bye = session.OnLine("* BYE Server shutting down.", account);
+  EXPECT_FALSE(bye.goOn);
+  EXPECT_EQ(bye.error, std::string(texts::kImapServerBye) + "Server shutting down.");
+}
+
+// Without IDLE at the server a push account signs out as a polled one does.
+TEST_F(ImapSessionTest, PushWithoutIdleSignsOut) {
+  session.SetIdle(true);
+  account.folders = "INBOX";
+  Converse({
+      {kGreeting, kLogin},
+      {"a1 OK [CAPABILITY IMAP4rev1] Logged in\r\n", "a2 EXAMINE \"INBOX\"\r\n"},
+      {Examined("a2", 7, 4), "a3 UID SEARCH UNSEEN\r\n"},
+      {"* SEARCH\r\na3 OK\r\n", "a4 LOGOUT\r\n"},
+  });
+}
+
 TEST(SplitFolders, TrimsSkipsEmptiesAndDefaultsToInbox) {
   EXPECT_EQ(SplitFolders(" INBOX , Lists,,Lists, Work/Old "),
             (std::vector<std::string>{"INBOX", "Lists", "Work/Old"}));
