@@ -163,6 +163,7 @@ void CheckEngine::CheckNow() {
     account->due = true;
     account->minutesWaited = 0;
   }
+  for (auto& push : pushes_) push->Wake(host_.MonotonicMs());
   // Between two accounts of a running cycle the request joins that cycle: starting over would
   // reset its new-mail count and failures, and the mail found so far would never be announced.
   if (!cycleActive_) Guarded([this] { StartCheckCycle(); });
@@ -179,6 +180,7 @@ void CheckEngine::StartCheckCycle() {
 
 void CheckEngine::Step() {
   if (activeSocket_ != kNoSocket) return;
+  for (auto& account : accounts_) account->due = account->due && !IsPushed(*account);
   int count = static_cast<int>(accounts_.size());
   int found = -1;
   for (int i = lastStartedIndex_ + 1; i < count && found < 0; ++i) {
@@ -595,6 +597,9 @@ void CheckEngine::ApplyAccounts(const std::vector<AccountEdit>& edits) {
   }
   accounts_ = std::move(applied);
   for (size_t i = 0; i < accounts_.size(); ++i) accounts_[i]->index = static_cast<int>(i);
+  // Push connections start afresh with the accounts' new settings.
+  pushes_.clear();
+  polledInstead_.clear();
 }
 
 void CheckEngine::ApplySettings() {
@@ -627,6 +632,62 @@ void CheckEngine::AddUpdateItem(std::unique_ptr<MailItem> item) {
     updateAccount_.items.push_back(keeper_.Adopt(std::move(item)));
     FinishCycle(1);
   });
+}
+
+}  // namespace postwink
+
+namespace postwink {
+
+void CheckEngine::EnablePush(std::function<std::unique_ptr<Transport>()> makeTransport) {
+  makeTransport_ = std::move(makeTransport);
+}
+
+bool CheckEngine::IsPushed(const Account& account) const {
+  return makeTransport_ && account.protocol == kProtocolImap && account.push == 1 &&
+         account.enabled != 0 &&
+         std::find(polledInstead_.begin(), polledInstead_.end(), &account) == polledInstead_.end();
+}
+
+std::vector<PushConnection*> CheckEngine::PushConnections() {
+  std::vector<PushConnection*> out;
+  for (auto& push : pushes_) out.push_back(push.get());
+  return out;
+}
+
+void CheckEngine::PushTick() {
+  Guarded([&] {
+    std::erase_if(pushes_, [&](const auto& push) {
+      return PositionOf(&push->GetAccount()) < 0 || !IsPushed(push->GetAccount());
+    });
+    for (auto& account : accounts_) {
+      const bool open = std::any_of(pushes_.begin(), pushes_.end(), [&](const auto& push) {
+        return &push->GetAccount() == account.get();
+      });
+      if (open || !IsPushed(*account)) continue;
+      pushes_.push_back(std::make_unique<PushConnection>(
+          host_, keeper_, makeTransport_(), *account, ImapSessionSettingsFrom(settings_, verbose_),
+          ServerTimeoutMs(settings_.svTimeout), *this));
+    }
+    const int64_t now = host_.MonotonicMs();
+    for (auto& push : pushes_) push->Tick(now);
+  });
+}
+
+void CheckEngine::OnPushItems(Account&) {
+  // During a cycle its end announces them with the rest.
+  if (!cycleActive_) FinishCycle(1);
+}
+
+void CheckEngine::OnPushFailed(Account& account, const std::string& error) {
+  host_.AccountCheckEnded(PositionOf(&account), &error);
+  errorSeen_ = true;
+  if (!firstErrorName_ || firstErrorName_->empty()) firstErrorName_ = account.mailbox.value_or("");
+  if (!cycleActive_) FinishCycle(0);
+}
+
+void CheckEngine::OnPushUnavailable(Account& account) {
+  // Its connection goes at the next tick, not inside its own event.
+  polledInstead_.push_back(&account);
 }
 
 }  // namespace postwink

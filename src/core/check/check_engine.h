@@ -10,6 +10,7 @@
 // server that trickles a byte now and then cannot hold a check open for ever, while a large
 // message over a slow link (which brings far more) is never cut.
 
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -17,6 +18,7 @@
 
 #include "core/check/check_host.h"
 #include "core/check/display_list.h"
+#include "core/check/push_connection.h"
 #include "core/config/account.h"
 #include "core/config/settings.h"
 #include "core/imap/imap_session.h"
@@ -30,7 +32,7 @@ namespace postwink {
 
 inline constexpr int kMinReplyBytesPerSecond = 512;
 
-class CheckEngine : public TransportEvents {
+class CheckEngine : public TransportEvents, public PushListener {
  public:
   CheckEngine(CheckHost& host, Transport& transport, const Settings& settings,
               std::vector<std::unique_ptr<Account>> accounts);
@@ -69,6 +71,13 @@ class CheckEngine : public TransportEvents {
   void AddUpdateItem(std::unique_ptr<MailItem> item);
   // Sends commands ahead where a server offers PIPELINING; on unless switched off.
   void SetPipelining(bool on);
+  // IMAP accounts with PUSH=1 get connections of their own, each on a transport from
+  // makeTransport, and are left out of the cycle; without it every account is polled.
+  void EnablePush(std::function<std::unique_ptr<Transport>()> makeTransport);
+  // Opens and closes the push connections as the accounts say, and runs their deadlines; the
+  // host calls it often and hands each connection the events of its own transport.
+  void PushTick();
+  std::vector<PushConnection*> PushConnections();
 
   std::vector<std::unique_ptr<Account>>& Accounts() { return accounts_; }
   Account& UpdateAccount() { return updateAccount_; }
@@ -117,6 +126,10 @@ class CheckEngine : public TransportEvents {
   bool FullLog() const { return settings_.log == 1 || verbose_; }
   std::string MailboxName(int position);
   void TakeSessionSettings();
+  bool IsPushed(const Account& account) const;
+  void OnPushItems(Account& account) override;
+  void OnPushFailed(Account& account, const std::string& error) override;
+  void OnPushUnavailable(Account& account) override;
 
   CheckHost& host_;
   Transport& transport_;
@@ -144,6 +157,10 @@ class CheckEngine : public TransportEvents {
   bool newMail_ = false;
   bool verbose_ = false;
   bool pipelining_ = true;
+  std::function<std::unique_ptr<Transport>()> makeTransport_;
+  std::vector<std::unique_ptr<PushConnection>> pushes_;
+  // Push accounts whose server offers no IDLE: polled like the others.
+  std::vector<const Account*> polledInstead_;
 
   // The connection of the account being checked.
   SecuritySetting security_;
