@@ -57,7 +57,7 @@ void PushConnection::Connect(int64_t nowMs) {
   socket_ = opened.socket;
   startTlsDue_ = false;
   session_.Begin(account_);
-  announcedCount_ = 0;
+  announcedCount_ = session_.NewCount();
   deadlineMs_ = nowMs + answerDeadlineMs_;
 }
 
