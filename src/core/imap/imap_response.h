@@ -76,7 +76,6 @@ class ImapResponseReader {
 
   // How much of each literal is kept; the session lowers it to what a fetch asked for.
   void SetLiteralKept(size_t bytes) { limits_.maxLiteralKept = bytes; }
-  const ImapLimits& Limits() const { return limits_; }
 
   enum class Status { kMore, kResponse, kError };
   struct Result {

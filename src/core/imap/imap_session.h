@@ -90,8 +90,6 @@ class ImapSession : public MailSession {
   int NewCount() const override { return newCount_; }
   void ResetNewCount() override { newCount_ = 0; }
 
-  bool Utf8Enabled() const { return utf8_; }
-
   // Push: after the folders, wait with IDLE (where the server offers it) instead of signing
   // out; new mail in the first folder ends the IDLE, every folder is looked at again and the
   // session idles once more. A server without IDLE is signed out of as in a poll.
@@ -102,7 +100,6 @@ class ImapSession : public MailSession {
   SessionReply Wake(Account& account);
   // How often IDLE has ended and the folders were looked at again since Begin.
   int Rounds() const { return rounds_; }
-  const std::set<std::string>& Capabilities() const { return capabilities_; }
 
  private:
   SessionReply OnResponse(ImapResponse& response, Account& account);
