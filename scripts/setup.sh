@@ -13,7 +13,7 @@ packages=(
   # Hangul and simplified Chinese, Thai, and emoji in one colour: what the Japanese faces lack
   # (scripts/wine-run.sh links them to those faces).
   fonts-noto-cjk fonts-tlwg-loma fonts-symbola
-  dovecot-core dovecot-pop3d
+  dovecot-core dovecot-pop3d dovecot-imapd
   libssl-dev openssl
   libgmime-3.0-dev
   imagemagick

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Runs CMD with two POP3 servers on loopback: a private Dovecot (temporary folder, plain
-# passwords, a USER/PASS user and an APOP user) and the scripted fault server of the test suite.
+# passwords, a USER/PASS user and an APOP user; IMAP too, for a user of its own with a folder
+# "Lists" beside INBOX) and the scripted fault server of the test suite.
 # Their ports and users are exported as POSTWINK_* variables; both are stopped by process id when
 # CMD ends.
 #
@@ -23,14 +24,19 @@ run=$(mktemp -d "${TMPDIR:-/tmp}/postwink-servers.XXXXXX")
 chmod 755 "$run"
 dovecot_pid=""
 fault_pid=""
+imap_fault_pid=""
 cleanup() {
   if [ -n "$fault_pid" ] && kill -0 "$fault_pid" 2>/dev/null; then kill "$fault_pid" 2>/dev/null || true; fi
+  if [ -n "$imap_fault_pid" ] && kill -0 "$imap_fault_pid" 2>/dev/null; then
+    kill "$imap_fault_pid" 2>/dev/null || true
+  fi
   if [ -n "$dovecot_pid" ] && kill -0 "$dovecot_pid" 2>/dev/null; then
     kill -TERM "$dovecot_pid" 2>/dev/null || true
     for _ in $(seq 1 50); do kill -0 "$dovecot_pid" 2>/dev/null || break; sleep 0.1; done
     kill -0 "$dovecot_pid" 2>/dev/null && kill -KILL "$dovecot_pid" 2>/dev/null || true
   fi
   [ -n "$fault_pid" ] && wait "$fault_pid" 2>/dev/null || true
+  [ -n "$imap_fault_pid" ] && wait "$imap_fault_pid" 2>/dev/null || true
   rm -rf "$run"
 }
 trap cleanup EXIT
@@ -40,6 +46,8 @@ user=tuser
 pass=tpass
 apop_user=auser
 apop_pass=apass
+imap_user=iuser
+imap_pass=ipass
 
 # --- Dovecot ---------------------------------------------------------------------------------
 if command -v dovecot >/dev/null; then
@@ -59,10 +67,15 @@ if command -v dovecot >/dev/null; then
     tls_addresses="$tls_addresses, ::1"
     ipv6=1
   fi
-  printf '%s:{PLAIN}%s\n%s:{PLAIN}%s\n' "$user" "$pass" "$apop_user" "$apop_pass" >"$run/passwd"
-  for u in "$user" "$apop_user"; do
+  iport=$(free_port)
+  isport=$(free_port)
+  printf '%s:{PLAIN}%s\n%s:{PLAIN}%s\n%s:{PLAIN}%s\n' "$user" "$pass" "$apop_user" "$apop_pass" \
+    "$imap_user" "$imap_pass" >"$run/passwd"
+  for u in "$user" "$apop_user" "$imap_user"; do
     mkdir -p "$run/mail/$u/Maildir/new" "$run/mail/$u/Maildir/cur" "$run/mail/$u/Maildir/tmp"
   done
+  # Maildir++: the folder "Lists" is the directory ".Lists".
+  mkdir -p "$run/mail/$imap_user/Maildir/.Lists/"{new,cur,tmp}
   if [ "$(id -u)" -eq 0 ]; then
     chown root:dovecot "$run/passwd"
     chmod 640 "$run/passwd"
@@ -71,7 +84,7 @@ if command -v dovecot >/dev/null; then
   # Messages are put into the Maildirs by the tests as well.
   chmod -R a+rwX "$run/mail"
   cat >"$run/dovecot.conf" <<CONF
-protocols = pop3
+protocols = pop3 imap
 listen = 127.0.0.1
 base_dir = $run/base
 state_dir = $run/state
@@ -127,6 +140,15 @@ service anvil {
 }
 service imap-login {
   chroot =
+  inet_listener imap {
+    address = 127.0.0.1
+    port = $iport
+  }
+  inet_listener imaps {
+    address = $tls_addresses
+    port = $isport
+    ssl = yes
+  }
 }
 CONF
   dovecot -c "$run/dovecot.conf"
@@ -146,6 +168,8 @@ CONF
   export POSTWINK_DOVECOT_USER=$user POSTWINK_DOVECOT_PASS=$pass
   export POSTWINK_DOVECOT_APOP_USER=$apop_user POSTWINK_DOVECOT_APOP_PASS=$apop_pass
   export POSTWINK_DOVECOT_MAIL=$run/mail
+  export POSTWINK_IMAP_PORT=$iport POSTWINK_IMAPS_PORT=$isport
+  export POSTWINK_IMAP_USER=$imap_user POSTWINK_IMAP_PASS=$imap_pass
   export POSTWINK_DOVECOT_LOG=$run/dovecot.log
   export POSTWINK_TLS_PORT=$tport POSTWINK_TLS_POP3S_PORT=$sport POSTWINK_TLS_CA=$run/pki/ca.pem
   POSTWINK_TLS_SELF_SIGNED_SHA256=$(cat "$run/pki/self.sha256")
@@ -170,6 +194,18 @@ for _ in $(seq 1 100); do
 done
 export POSTWINK_FAULT_PORT=$fport POSTWINK_FAULT_CONTROL_PORT=$cport
 echo "with-servers: fault server pid $fault_pid on 127.0.0.1:$fport (control $cport)"
+
+ifport=$(free_port)
+icport=$(free_port)
+python3 "$root/tests/integration/imap_fault_server.py" --port "$ifport" --control-port "$icport" \
+  --lifetime "${POSTWINK_FAULT_LIFETIME:-900}" >"$run/imap-fault.log" 2>&1 &
+imap_fault_pid=$!
+for _ in $(seq 1 100); do
+  (exec 3<>"/dev/tcp/127.0.0.1/$icport") 2>/dev/null && break
+  sleep 0.1
+done
+export POSTWINK_IMAP_FAULT_PORT=$ifport POSTWINK_IMAP_FAULT_CONTROL_PORT=$icport
+echo "with-servers: IMAP fault server pid $imap_fault_pid on 127.0.0.1:$ifport (control $icport)"
 
 status=0
 "$@" || status=$?

@@ -1,6 +1,6 @@
 // postwink-cli watch --ini FILE: the check engine running headless as the tray program would
-// (START_RUN, the minute timer, each account's interval), printing every announced message and
-// every failed account as one JSON line, until interrupted.
+// (START_RUN, the minute timer, each account's interval, IMAP push), printing every announced
+// message and every failed account as one JSON line, until interrupted.
 #include <csignal>
 #include <cstdio>
 #include <string>
@@ -47,6 +47,8 @@ int Run(const std::vector<std::string>& args) {
   std::unique_ptr<PumpedTransport> transport = MakePlatformTransport();
   CheckEngine engine(host, *transport, setup->settings, std::move(setup->accounts));
   engine.SetVerbose(verbose);
+  // IMAP accounts with PUSH=1 wait with IDLE on connections of their own.
+  engine.EnablePush([] { return MakePlatformTransport(); });
   host.onAccountEnded = [&](int position, const std::string* error) {
     if (!error || position < 0 || position >= static_cast<int>(engine.Accounts().size())) return;
     JsonWriter line;

@@ -71,7 +71,7 @@ void MainDialog::SetToolTip(const std::string& text) {
     return;
   }
   Tray().SetTooltipText(
-      TipWithUnreadCounts(text, CountUnread(engine_->List(), engine_->Accounts()), kTrayTipBytes));
+      TipWithUnreadCounts(text, CountUnread(engine_->List(), engine_->Accounts()), kTrayTipUnits));
   RefreshCountPicture();
 }
 

@@ -4,6 +4,7 @@ account whatever the server says, and message dumps only in the user's private f
 
 usage: check_cli_test.py POSTWINK_CLI
 """
+import json
 import os
 import socket
 import stat
@@ -58,25 +59,68 @@ def serve(listener, greeting):
                 conn.sendall(reply.encode("latin-1") + b"\r\n")
 
 
-def start_server(greeting):
+IMAP_HEADER = "From: a@example.com\r\nSubject: imap message\r\nMessage-Id: <i1@cli.test>\r\n\r\n"
+
+
+def serve_imap(listener, _greeting):
+    """An IMAP server with one unseen message in INBOX."""
+    answers = {
+        "LOGIN": "{tag} OK Logged in",
+        "CAPABILITY": "* CAPABILITY IMAP4rev1\r\n{tag} OK",
+        "EXAMINE": "* 3 EXISTS\r\n* OK [UIDVALIDITY 9] v\r\n* OK [UIDNEXT 5] n\r\n{tag} OK",
+        "UID": "* SEARCH 4\r\n{tag} OK",
+        "FETCH": ("* 3 FETCH (UID 4 FLAGS () RFC822.SIZE 99 BODY[HEADER] {%d}\r\n%s "
+                  "BODY[TEXT]<0> {6}\r\nbody\r\n)\r\n{tag} OK" % (len(IMAP_HEADER), IMAP_HEADER)),
+        "LOGOUT": "* BYE bye\r\n{tag} OK",
+    }
+    while True:
+        try:
+            conn, _ = listener.accept()
+        except OSError:
+            return
+        with conn:
+            f = conn.makefile("rb")
+            conn.sendall(b"* OK [CAPABILITY IMAP4rev1] ready\r\n")
+            for raw in f:
+                tag, _, rest = raw.rstrip(b"\r\n").decode("latin-1").partition(" ")
+                words = rest.split(" ")
+                word = "FETCH" if words[:2] == ["UID", "FETCH"] else words[0].upper()
+                answer = answers.get(word, "{tag} BAD what").replace("{tag}", tag)
+                conn.sendall(answer.encode("latin-1") + b"\r\n")
+                if word == "LOGOUT":
+                    conn.shutdown(socket.SHUT_RDWR)
+                    break
+
+
+def start_server(greeting, handler=serve):
     listener = socket.socket()
     listener.bind(("127.0.0.1", 0))
     listener.listen(4)
-    threading.Thread(target=serve, args=(listener, greeting), daemon=True).start()
+    threading.Thread(target=handler, args=(listener, greeting), daemon=True).start()
     return listener
 
 
-def write_ini(path, port, log):
+def stop_server(listener):
+    """Wakes the accepting thread before closing: a closed descriptor left in accept() could
+    otherwise take the connections of the next listener that gets its number."""
+    try:
+        listener.shutdown(socket.SHUT_RDWR)
+    except OSError:
+        pass
+    listener.close()
+
+
+def write_ini(path, port, log, extra=()):
     p = subprocess.run([CLI, "password", "scramble", "secret"], capture_output=True, timeout=30)
     stored = p.stdout.decode().strip()
     lines = ["[Postwink]", "LOG=%d" % log, "", "[SERVER1]", "MAILBOX=box", "POP3=127.0.0.1",
-             "PORT=%d" % port, "USER=user", "PASS=" + stored, "ENABLE=1"]
+             "PORT=%d" % port, "USER=user", "PASS=" + stored, "ENABLE=1", *extra]
     with open(path, "w", newline="") as f:
         f.write("\r\n".join(lines) + "\r\n")
 
 
-def check_run(ini, env=None):
-    p = subprocess.run([CLI, "check", "--ini", ini], capture_output=True, timeout=60,
+def check_run(ini, env=None, *extra):
+    p = subprocess.run([CLI, "check", "--ini", ini, *extra], capture_output=True, timeout=60,
                        env=env)
     return p.returncode, p.stdout.decode("utf-8", "replace"), p.stderr.decode("utf-8", "replace")
 
@@ -90,7 +134,7 @@ try:
     server = start_server(b"-ERR busy \x1b[2J now")
     write_ini(ini, server.getsockname()[1], 0)
     code, out, err = check_run(ini)
-    server.close()
+    stop_server(server)
     lines = out.splitlines()
     check("a failed account exits 1", code == 1, f"{code} {err}")
     check("one line for the account", len(lines) == 1, repr(out))
@@ -110,7 +154,7 @@ try:
     write_ini(ini, server.getsockname()[1], 1)
     env = dict(os.environ, TMPDIR=tmp)
     code, out, err = check_run(ini, env)
-    server.close()
+    stop_server(server)
     check("the check succeeds", code == 0, f"{code} {out} {err}")
     check("nothing is written into a folder that is not the user's", os.listdir(planted) == [],
           os.listdir(planted))
@@ -121,6 +165,29 @@ try:
         check("the private folder is closed to others", mode == 0o700, oct(mode))
         dumps = os.listdir(private)
         check("the message is dumped there", len(dumps) == 1, dumps)
+
+    # An IMAP account: --json in the same shape as for POP3.
+    shapes = {}
+    for name, handler, extra in (("pop3", serve, ()),
+                                 ("imap", serve_imap, ("PROTOCOL=1", "PUSH=0"))):
+        server = start_server(b"+OK ready", handler)
+        write_ini(ini, server.getsockname()[1], 0, extra)
+        code, out, err = check_run(ini, None, "--json")
+        stop_server(server)
+        check(name + " check succeeds", code == 0, f"{code} {out} {err}")
+        try:
+            result = json.loads(out)
+        except ValueError:
+            check(name + " prints JSON", False, out)
+            continue
+        shapes[name] = (sorted(result), sorted(result["accounts"][0]),
+                        sorted(result["items"][0]) if result["items"] else None)
+        if name == "imap":
+            check("the IMAP account is ok", result["accounts"][0]["status"] == "ok", out)
+            check("its count is the folder's", result["accounts"][0]["messages"] == 3, out)
+            check("its message is listed", [i.get("subject") for i in result["items"]] ==
+                  ["imap message"], out)
+    check("IMAP's JSON has POP3's shape", shapes.get("pop3") == shapes.get("imap"), shapes)
 finally:
     subprocess.run(["rm", "-rf", work])
 

@@ -192,8 +192,9 @@ inline void ClearMaildir(const std::filesystem::path& maildir) {
 }
 
 // A short request to the fault server's control port; returns its one-line answer.
-inline std::string FaultControl(const std::string& request) {
-  int port = std::atoi(Env("POSTWINK_FAULT_CONTROL_PORT").value_or("0").c_str());
+inline std::string FaultControl(const std::string& request,
+                                const char* portVariable = "POSTWINK_FAULT_CONTROL_PORT") {
+  int port = std::atoi(Env(portVariable).value_or("0").c_str());
   int fd = ::socket(AF_INET, SOCK_STREAM, 0);
   sockaddr_in a{};
   a.sin_family = AF_INET;

@@ -5,6 +5,7 @@
 #include <utility>
 
 #include "core/check/check_texts.h"
+#include "core/imap/imap_texts.h"
 #include "core/net/net_texts.h"
 #include "core/pop3/mailbox_sync.h"
 #include "core/pop3/pop3_texts.h"
@@ -31,6 +32,13 @@ int PositionIn(const std::vector<std::unique_ptr<Account>>& accounts, const Acco
 }
 }  // namespace
 
+ImapSessionSettings ImapSessionSettingsFrom(const Settings& settings, bool verbose) {
+  ImapSessionSettings session;
+  session.getLine = settings.getLine;
+  session.log = settings.log == 1 || verbose;
+  return session;
+}
+
 SessionSettings SessionSettingsFrom(const Settings& settings, bool verbose, bool pipelining) {
   SessionSettings session;
   session.listDown = settings.listDown;
@@ -46,8 +54,9 @@ CheckEngine::CheckEngine(CheckHost& host, Transport& transport, const Settings& 
       transport_(transport),
       settings_(settings),
       accounts_(std::move(accounts)),
-      session_(host, keeper_) {
-  session_.SetSettings(SessionSettingsFrom(settings, verbose_, pipelining_));
+      session_(host, keeper_),
+      imap_(host, keeper_) {
+  TakeSessionSettings();
   for (size_t i = 0; i < accounts_.size(); ++i) accounts_[i]->index = static_cast<int>(i);
   updateAccount_.mailbox = kProgramName;
   updateAccount_.enabled = 0;
@@ -59,7 +68,12 @@ CheckEngine::~CheckEngine() { Stop(); }
 
 void CheckEngine::SetVerbose(bool verbose) {
   verbose_ = verbose;
+  TakeSessionSettings();
+}
+
+void CheckEngine::TakeSessionSettings() {
   session_.SetSettings(SessionSettingsFrom(settings_, verbose_, pipelining_));
+  imap_.SetSettings(ImapSessionSettingsFrom(settings_, verbose_));
 }
 
 void CheckEngine::Start() {
@@ -97,7 +111,7 @@ void CheckEngine::Guarded(Work&& work) {
 
 void CheckEngine::OnOutOfMemory() {
   // The message whose parse ran out of memory is not tried again at the cut.
-  session_.DiscardPending();
+  active_->DiscardPending();
   try {
     if (activeSocket_ != kNoSocket) {
       FailAccount(PositionOf(current_), texts::kOutOfMemory);
@@ -149,6 +163,7 @@ void CheckEngine::CheckNow() {
     account->due = true;
     account->minutesWaited = 0;
   }
+  for (auto& push : pushes_) push->Wake(host_.MonotonicMs());
   // Between two accounts of a running cycle the request joins that cycle: starting over would
   // reset its new-mail count and failures, and the mail found so far would never be announced.
   if (!cycleActive_) Guarded([this] { StartCheckCycle(); });
@@ -157,7 +172,8 @@ void CheckEngine::CheckNow() {
 void CheckEngine::StartCheckCycle() {
   cycleActive_ = true;
   takenInCycle_.clear();
-  session_.newCount = 0;
+  pop3_.ResetNewCount();
+  imap_.ResetNewCount();
   errorSeen_ = false;
   firstErrorName_.reset();
   host_.StartTimer(CheckTimer::kCheckStep, kStepMs);
@@ -165,6 +181,7 @@ void CheckEngine::StartCheckCycle() {
 
 void CheckEngine::Step() {
   if (activeSocket_ != kNoSocket) return;
+  for (auto& account : accounts_) account->due = account->due && !IsPushed(*account);
   int count = static_cast<int>(accounts_.size());
   // An account that became due again while the cycle ran waits for the next cycle: a long check
   // must not keep a cycle from ever ending and announcing what it found.
@@ -182,7 +199,7 @@ void CheckEngine::Step() {
   if (found < 0) {
     host_.StopTimer(CheckTimer::kCheckStep);
     cycleActive_ = false;
-    FinishCycle(session_.newCount);
+    FinishCycle(pop3_.NewCount() + imap_.NewCount());
     if (std::any_of(accounts_.begin(), accounts_.end(), [](const auto& a) { return a->due; })) {
       StartCheckCycle();
     }
@@ -207,6 +224,9 @@ bool CheckEngine::StartAccountCheck(int position) {
   if (FullLog()) host_.LogSeparator("recv");
   current_ = account;
   security_ = ReadSecuritySetting(*account);
+  if (account->protocol != kProtocolPop3 && account->protocol != kProtocolImap) {
+    security_.error = texts::kProtocolInvalid;
+  }
   if (!security_.error.empty()) {
     FailAccount(position, security_.error);
     activeSocket_ = kNoSocket;
@@ -228,7 +248,8 @@ bool CheckEngine::StartAccountCheck(int position) {
   tlsTarget_.host = ServerHostName(account->server.value_or(""));
   tlsTarget_.pin = security_.pin;
   host_.StartTimer(CheckTimer::kServerTimeout, ServerTimeoutMs(settings_.svTimeout));
-  session_.Begin(*account);
+  active_ = account->protocol == kProtocolImap ? static_cast<MailSession*>(&imap_) : &pop3_;
+  active_->Begin(*account);
   // What the settings sheet applies meanwhile counts from the next check.
   port_ = account->port;
   addresses_ = account->cachedAddresses;
@@ -280,7 +301,7 @@ bool CheckEngine::StartTls() {
 bool CheckEngine::Secured() {
   Account* account = current_;
   if (account == nullptr) return false;
-  SessionReply reply = session_.OnSecured(*account);
+  SessionReply reply = active_->OnSecured(*account);
   SendReply(reply, *account);
   if (reply.goOn) return true;
   FailAccount(PositionOf(current_), reply.error);
@@ -302,11 +323,11 @@ bool CheckEngine::ReplyTooSlow() {
 
 void CheckEngine::AbortAccountCheck(int position) {
   // A message fetched whole before the cut stays, as if it had been parsed at once.
-  if (session_.HasPending()) {
+  if (active_->HasPending()) {
     if (current_ != nullptr) {
-      session_.CompletePending(*current_);
+      active_->CompletePending(*current_);
     } else {
-      session_.DiscardPending();
+      active_->DiscardPending();
     }
   }
   if (activeSocket_ != kNoSocket && activeSocket_ != kResolvingSocket) {
@@ -322,7 +343,7 @@ void CheckEngine::AbortAccountCheck(int position) {
     cycleActive_ = false;
     // The accounts not reached wait for the next cycle, which starts counting afresh: what this
     // one fetched is announced now or never.
-    FinishCycle(session_.newCount);
+    FinishCycle(pop3_.NewCount() + imap_.NewCount());
   }
 }
 
@@ -390,7 +411,7 @@ void CheckEngine::HandleSocketEvent(SocketHandle socket, SocketEvent event, int 
       break;
     }
     case SocketEvent::kClose:
-      if (session_.State() == SessionState::kQuitting) {
+      if (active_->LoggingOut()) {
         EndCheckNormally();
       } else {
         FailAccount(PositionOf(current_), texts::kDisconnected);
@@ -417,13 +438,13 @@ void CheckEngine::SendReply(SessionReply& reply, Account& account) {
     return;
   }
   if (!reply.goOn) return;
-  if (session_.AwaitsEarlierReplies()) {
+  if (active_->AwaitsEarlierReplies()) {
     // Sent ahead: a server that hung up sent its earlier replies before it went. They are read
     // first, and the close that follows ends the check as it would have without sending ahead.
     sendFailed_ = true;
     return;
   }
-  reply = session_.OnSendFailed(account);
+  reply = active_->OnSendFailed(account);
   if (!reply.command.empty()) transport_.SendText(activeSocket_, reply.command);
 }
 
@@ -438,7 +459,7 @@ bool CheckEngine::ReceiveLine(std::string_view line) {
 bool CheckEngine::HandleLine(std::string_view line) {
   Account* account = current_;
   if (account == nullptr) return false;
-  SessionReply reply = session_.OnLine(line, *account);
+  SessionReply reply = active_->OnLine(line, *account);
   if (reply.quitAnswered) {
     EndCheckNormally();
     return false;
@@ -450,8 +471,8 @@ bool CheckEngine::HandleLine(std::string_view line) {
     startTlsDue_ = true;
     return false;
   }
-  if (reply.goOn && session_.PendingDue()) {
-    reply = session_.CompletePending(*account);
+  if (reply.goOn && active_->PendingDue()) {
+    reply = active_->CompletePending(*account);
     SendReply(reply, *account);
   }
   if (reply.goOn) return true;
@@ -481,8 +502,8 @@ void CheckEngine::ServerTimeout() {
 
 std::string CheckEngine::TimeoutText() {
   // A plain connection to the POP3S port hears nothing: the server waits for a TLS handshake.
-  if (current_ != nullptr && session_.State() == SessionState::kGreeting &&
-      security_.mode == SecurityMode::kNone && port_ == kPop3sPort) {
+  if (current_ != nullptr && active_->AtGreeting() && security_.mode == SecurityMode::kNone &&
+      (port_ == kPop3sPort || port_ == kImapsPort)) {
     return texts::kPlainOnTlsPort;
   }
   // The replies never came to commands that could not be sent.
@@ -565,8 +586,8 @@ void CheckEngine::AcknowledgeNewMail() {
 }
 
 void CheckEngine::EndConnectionQuietly() {
-  session_.DiscardPending();
-  session_.SetState(SessionState::kFailed);
+  active_->DiscardPending();
+  active_->Abandon();
   if (activeSocket_ != kNoSocket && activeSocket_ != kResolvingSocket) {
     transport_.CloseConnection(activeSocket_);
   }
@@ -611,11 +632,14 @@ void CheckEngine::ApplyAccounts(const std::vector<AccountEdit>& edits) {
   }
   accounts_ = std::move(applied);
   for (size_t i = 0; i < accounts_.size(); ++i) accounts_[i]->index = static_cast<int>(i);
+  // Push connections start afresh with the accounts' new settings.
+  pushes_.clear();
+  polledInstead_.clear();
 }
 
 void CheckEngine::ApplySettings() {
   for (size_t i = 0; i < accounts_.size(); ++i) accounts_[i]->index = static_cast<int>(i);
-  session_.SetSettings(SessionSettingsFrom(settings_, verbose_, pipelining_));
+  TakeSessionSettings();
   auto known = [this](const Account* account) {
     for (auto& a : accounts_) {
       if (a.get() == account) return true;
@@ -633,7 +657,7 @@ void CheckEngine::ApplySettings() {
 
 void CheckEngine::SetPipelining(bool on) {
   pipelining_ = on;
-  session_.SetSettings(SessionSettingsFrom(settings_, verbose_, pipelining_));
+  TakeSessionSettings();
 }
 
 void CheckEngine::AddUpdateItem(std::unique_ptr<MailItem> item) {
@@ -644,6 +668,62 @@ void CheckEngine::AddUpdateItem(std::unique_ptr<MailItem> item) {
     updateAccount_.items.push_back(keeper_.Adopt(std::move(item)));
     FinishCycle(1);
   });
+}
+
+}  // namespace postwink
+
+namespace postwink {
+
+void CheckEngine::EnablePush(std::function<std::unique_ptr<Transport>()> makeTransport) {
+  makeTransport_ = std::move(makeTransport);
+}
+
+bool CheckEngine::IsPushed(const Account& account) const {
+  return makeTransport_ && account.protocol == kProtocolImap && account.push == 1 &&
+         account.enabled != 0 &&
+         std::find(polledInstead_.begin(), polledInstead_.end(), &account) == polledInstead_.end();
+}
+
+std::vector<PushConnection*> CheckEngine::PushConnections() {
+  std::vector<PushConnection*> out;
+  for (auto& push : pushes_) out.push_back(push.get());
+  return out;
+}
+
+void CheckEngine::PushTick() {
+  Guarded([&] {
+    std::erase_if(pushes_, [&](const auto& push) {
+      return PositionOf(&push->GetAccount()) < 0 || !IsPushed(push->GetAccount());
+    });
+    for (auto& account : accounts_) {
+      const bool open = std::any_of(pushes_.begin(), pushes_.end(), [&](const auto& push) {
+        return &push->GetAccount() == account.get();
+      });
+      if (open || !IsPushed(*account)) continue;
+      pushes_.push_back(std::make_unique<PushConnection>(
+          host_, keeper_, makeTransport_(), *account, ImapSessionSettingsFrom(settings_, verbose_),
+          ServerTimeoutMs(settings_.svTimeout), *this));
+    }
+    const int64_t now = host_.MonotonicMs();
+    for (auto& push : pushes_) push->Tick(now);
+  });
+}
+
+void CheckEngine::OnPushItems(Account&) {
+  // During a cycle its end announces them with the rest.
+  if (!cycleActive_) FinishCycle(1);
+}
+
+void CheckEngine::OnPushFailed(Account& account, const std::string& error) {
+  host_.AccountCheckEnded(PositionOf(&account), &error);
+  errorSeen_ = true;
+  if (!firstErrorName_ || firstErrorName_->empty()) firstErrorName_ = account.mailbox.value_or("");
+  if (!cycleActive_) FinishCycle(0);
+}
+
+void CheckEngine::OnPushUnavailable(Account& account) {
+  // Its connection goes at the next tick, not inside its own event.
+  polledInstead_.push_back(&account);
 }
 
 }  // namespace postwink

@@ -1,15 +1,16 @@
 #pragma once
 // The check controller without its window: the minute tick that makes accounts due, the 100 ms
 // step that opens one account's connection after another, the hand-over of socket events and
-// lines to the POP3 session, failures and the server time-out, and the end of a cycle (merge
-// into the DisplayList, sound, list window, tray). The host drives it with timer ticks and
-// socket events; it talks back only through CheckHost and Transport.
+// lines to the account's mail session (POP3 or IMAP), failures and the server time-out, and the end
+// of a cycle (merge into the DisplayList, sound, list window, tray). The host drives it with timer
+// ticks and socket events; it talks back only through CheckHost and Transport.
 //
 // Besides the idle time-out and the total deadline, every reply must come at an average of at least
 // kMinReplyBytesPerSecond, counted from its command, once SV_TIMEOUT seconds have passed: a
 // server that trickles a byte now and then cannot hold a check open for ever, while a large
 // message over a slow link (which brings far more) is never cut.
 
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -18,10 +19,13 @@
 
 #include "core/check/check_host.h"
 #include "core/check/display_list.h"
+#include "core/check/push_connection.h"
 #include "core/config/account.h"
 #include "core/config/settings.h"
+#include "core/imap/imap_session.h"
 #include "core/net/security_setting.h"
 #include "core/pop3/item_keeper.h"
+#include "core/pop3/pop3_mail_session.h"
 #include "core/pop3/pop3_session.h"
 #include "core/pop3/transport.h"
 
@@ -35,7 +39,7 @@ inline constexpr int64_t kAddressLifetimeMs = 30 * 60 * 1000;
 // check over a slow line still meets.
 inline constexpr int64_t kConnectionDeadlineMs = 2 * 3600 * 1000;
 
-class CheckEngine : public TransportEvents {
+class CheckEngine : public TransportEvents, public PushListener {
  public:
   CheckEngine(CheckHost& host, Transport& transport, const Settings& settings,
               std::vector<std::unique_ptr<Account>> accounts);
@@ -74,6 +78,13 @@ class CheckEngine : public TransportEvents {
   void AddUpdateItem(std::unique_ptr<MailItem> item);
   // Sends commands ahead where a server offers PIPELINING; on unless switched off.
   void SetPipelining(bool on);
+  // IMAP accounts with PUSH=1 get connections of their own, each on a transport from
+  // makeTransport, and are left out of the cycle; without it every account is polled.
+  void EnablePush(std::function<std::unique_ptr<Transport>()> makeTransport);
+  // Opens and closes the push connections as the accounts say, and runs their deadlines; the
+  // host calls it often and hands each connection the events of its own transport.
+  void PushTick();
+  std::vector<PushConnection*> PushConnections();
 
   std::vector<std::unique_ptr<Account>>& Accounts() { return accounts_; }
   Account& UpdateAccount() { return updateAccount_; }
@@ -123,6 +134,11 @@ class CheckEngine : public TransportEvents {
   // LOG=1 or "-v": the separators, the login replies and the error texts are logged too.
   bool FullLog() const { return settings_.log == 1 || verbose_; }
   std::string MailboxName(int position);
+  void TakeSessionSettings();
+  bool IsPushed(const Account& account) const;
+  void OnPushItems(Account& account) override;
+  void OnPushFailed(Account& account, const std::string& error) override;
+  void OnPushUnavailable(Account& account) override;
 
   CheckHost& host_;
   Transport& transport_;
@@ -132,6 +148,10 @@ class CheckEngine : public TransportEvents {
   ItemKeeper keeper_;
   DisplayList displayList_;
   Pop3Session session_;
+  Pop3MailSession pop3_{session_};
+  ImapSession imap_;
+  // The session of the account being checked (or last checked).
+  MailSession* active_ = &pop3_;
 
   SocketHandle activeSocket_ = kNoSocket;
   // The account whose connection is open, by identity: the settings sheet may renumber or
@@ -148,6 +168,10 @@ class CheckEngine : public TransportEvents {
   bool newMail_ = false;
   bool verbose_ = false;
   bool pipelining_ = true;
+  std::function<std::unique_ptr<Transport>()> makeTransport_;
+  std::vector<std::unique_ptr<PushConnection>> pushes_;
+  // Push accounts whose server offers no IDLE: polled like the others.
+  std::vector<const Account*> polledInstead_;
 
   // The connection of the account being checked, as its settings were when the check started.
   SecuritySetting security_;
@@ -164,5 +188,6 @@ class CheckEngine : public TransportEvents {
 };
 
 SessionSettings SessionSettingsFrom(const Settings& settings, bool verbose, bool pipelining);
+ImapSessionSettings ImapSessionSettingsFrom(const Settings& settings, bool verbose);
 
 }  // namespace postwink

@@ -20,6 +20,10 @@ void HeadlessCheckHost::StartTimer(CheckTimer timer, int periodMs) {
 
 void HeadlessCheckHost::StopTimer(CheckTimer timer) { timers_.erase(timer); }
 
+namespace {
+constexpr int64_t kPushPollMs = 20;
+}  // namespace
+
 void HeadlessCheckHost::Run(CheckEngine& engine, PumpedTransport& transport,
                             const std::function<bool()>& done,
                             const volatile std::sig_atomic_t* interrupted) {
@@ -31,6 +35,13 @@ void HeadlessCheckHost::Run(CheckEngine& engine, PumpedTransport& transport,
     }
     int64_t wait = 1000;
     for (const auto& [timer, t] : timers_) wait = std::min(wait, t.second - now);
+    // Push connections have transports of their own (made by MakePlatformTransport): each is
+    // looked at without waiting, and the wait is kept short while any is open.
+    engine.PushTick();
+    for (PushConnection* push : engine.PushConnections()) {
+      static_cast<PumpedTransport&>(push->GetTransport()).Pump(0, *push);
+      wait = std::min<int64_t>(wait, kPushPollMs);
+    }
     transport.Pump(static_cast<int>(std::max<int64_t>(wait, 0)), engine);
     if (interrupted && *interrupted) break;
     now = system_.clock.MonotonicMs();

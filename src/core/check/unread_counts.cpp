@@ -1,5 +1,7 @@
 #include "core/check/unread_counts.h"
 
+#include "core/text/utf8.h"
+
 namespace postwink {
 
 std::vector<UnreadCount> CountUnread(const DisplayList& list,
@@ -19,11 +21,14 @@ std::vector<UnreadCount> CountUnread(const DisplayList& list,
 }
 
 std::string TipWithUnreadCounts(const std::string& tip, const std::vector<UnreadCount>& counts,
-                                size_t maxBytes) {
+                                size_t maxUnits) {
   std::string text = tip;
+  size_t units = CountUtf16Units(text);
   for (const UnreadCount& c : counts) {
     std::string line = "\n" + c.mailbox + ": " + std::to_string(c.count);
-    if (text.size() + line.size() > maxBytes) break;
+    size_t lineUnits = CountUtf16Units(line);
+    if (units + lineUnits > maxUnits) break;
+    units += lineUnits;
     text += line;
   }
   return text;

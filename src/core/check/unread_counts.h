@@ -22,9 +22,9 @@ std::vector<UnreadCount> CountUnread(const DisplayList& list,
                                      const std::vector<std::unique_ptr<Account>>& accounts);
 
 // The tip's text followed by a line "mailbox: n" per account, as many whole lines as fit in
-// maxBytes.
+// maxUnits UTF-16 units, the measure of the shell's tip field.
 std::string TipWithUnreadCounts(const std::string& tip, const std::vector<UnreadCount>& counts,
-                                size_t maxBytes);
+                                size_t maxUnits);
 
 // All the unread messages of the list's accounts.
 int TotalUnread(const std::vector<UnreadCount>& counts);

@@ -20,6 +20,17 @@ void WriteText(IniFile& ini, const std::string& section, const char* key,
   }
 }
 
+// A key that newer versions added is written only when it says something, so that files of
+// accounts that never used it keep their old form.
+void WriteIntUnlessDefault(IniFile& ini, const std::string& section, const char* key, int value,
+                           int defaultValue) {
+  if (value != defaultValue) {
+    ini.WriteInt(section, key, value);
+  } else {
+    ini.DeleteKey(section, key);
+  }
+}
+
 }  // namespace
 
 AccountFields FieldsOf(const Account& a) {
@@ -34,7 +45,10 @@ AccountFields FieldsOf(const Account& a) {
           a.offlineGuard,
           a.colour,
           a.security,
-          a.tlsFingerprint.value_or("")};
+          a.tlsFingerprint.value_or(""),
+          a.protocol,
+          a.folders,
+          a.push};
 }
 
 void SetFields(Account& a, const AccountFields& f) {
@@ -51,6 +65,9 @@ void SetFields(Account& a, const AccountFields& f) {
   a.security = f.security;
   // An empty fingerprint is no key in the file, as before it was typed.
   a.tlsFingerprint = f.tlsFingerprint.empty() ? std::nullopt : std::optional(f.tlsFingerprint);
+  a.protocol = f.protocol;
+  a.folders = f.folders;
+  a.push = f.push;
 }
 
 std::string AccountSectionName(int number) { return "SERVER" + std::to_string(number); }
@@ -77,6 +94,11 @@ std::vector<Account> ReadAccounts(const IniFile& ini, int defaultColour) {
     if (std::optional<std::string> pin = ini.Find(section, "TLS_FINGERPRINT")) {
       a.tlsFingerprint = std::string(CutToChars(*pin, kMaxAccountText));
     }
+    a.protocol = ini.GetInt(section, "PROTOCOL", kProtocolPop3);
+    if (std::optional<std::string> folders = ini.Find(section, "FOLDERS")) {
+      a.folders = std::string(CutAtCharBoundary(*folders, kMaxFoldersText));
+    }
+    a.push = ini.GetInt(section, "PUSH", 1);
     accounts.push_back(std::move(a));
   }
   return accounts;
@@ -132,13 +154,14 @@ SaveAccountsResult WriteAccounts(IniFile& ini, const std::vector<const Account*>
     ini.WriteInt(section, "APOP", a.apop);
     ini.WriteInt(section, "NOINET", a.offlineGuard);
     ini.WriteInt(section, "BOX_RGB", a.colour);
-    if (a.security != 0) {
-      ini.WriteInt(section, "SECURITY", a.security);
-    } else {
-      ini.DeleteKey(section, "SECURITY");
-    }
+    WriteIntUnlessDefault(ini, section, "SECURITY", a.security, 0);
     bool pinned = a.tlsFingerprint && !a.tlsFingerprint->empty();
     WriteText(ini, section, "TLS_FINGERPRINT", pinned ? a.tlsFingerprint : std::nullopt);
+    WriteIntUnlessDefault(ini, section, "PROTOCOL", a.protocol, kProtocolPop3);
+    WriteText(ini, section, "FOLDERS",
+              a.folders != kDefaultFolders ? std::optional(a.folders) : std::nullopt,
+              kMaxFoldersText);
+    WriteIntUnlessDefault(ini, section, "PUSH", a.push, 1);
   }
   return result;
 }

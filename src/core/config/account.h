@@ -18,9 +18,26 @@ class MailItem;
 inline constexpr int kMaxAccounts = 10;
 // Sections beyond the account count are removed up to this number when saving.
 inline constexpr int kMaxAccountSectionCleaned = 100;
+inline constexpr int kProtocolPop3 = 0;
+inline constexpr int kProtocolImap = 1;
+inline constexpr char kDefaultFolders[] = "INBOX";
+// Longest FOLDERS value kept; a longer one is cut at a character boundary.
+inline constexpr size_t kMaxFoldersText = 2047;
+// The ports that go with IMAP: plain or STARTTLS, and TLS from the start.
+inline constexpr int kImapPort = 143;
+inline constexpr int kImapsPort = 993;
+
 // Longest text the MAILBOX, POP3 and USER fields hold, when read and when written. The password
 // has no limit, so that it always reads back as it was saved.
 inline constexpr size_t kMaxAccountText = 255;
+
+// What an IMAP account remembers of one folder between checks, for the run.
+struct ImapFolderState {
+  std::string name;  // as the user typed it
+  uint32_t uidValidity = 0;
+  uint32_t highestUid = 0;  // announced, or there before the first check
+  bool known = false;       // examined at least once
+};
 
 struct Account {
   // Stored in the file. A text that is nullopt was never set and has no key in the file.
@@ -37,6 +54,9 @@ struct Account {
   // Written only when set, so that files of plain accounts keep their old form.
   int security = 0;                           // SECURITY: 0 none, 1 TLS (POP3S), 2 STLS
   std::optional<std::string> tlsFingerprint;  // TLS_FINGERPRINT, SHA-256 in hexadecimal
+  int protocol = kProtocolPop3;               // PROTOCOL
+  std::string folders = kDefaultFolders;      // FOLDERS: IMAP mailboxes, separated by ","
+  int push = 1;                               // PUSH: IMAP waits with IDLE (0: polls)
 
   // Run time only.
   int index = 0;                            // position in the account list
@@ -49,6 +69,7 @@ struct Account {
   int minutesWaited = 0;
   bool due = false;
   std::vector<MailItem*> items;  // not owned: the display list destroys them
+  std::vector<ImapFolderState> imapFolders;
 };
 
 // The stored fields as the settings sheet edits them: every text has a value.
@@ -65,6 +86,9 @@ struct AccountFields {
   int colour = 0;
   int security = 0;            // SECURITY
   std::string tlsFingerprint;  // TLS_FINGERPRINT; empty: none
+  int protocol = kProtocolPop3;
+  std::string folders = kDefaultFolders;
+  int push = 1;
 
   bool operator==(const AccountFields&) const = default;
 };

@@ -135,6 +135,18 @@ std::string RemoveDotStuffing(std::string_view source) {
   return out;
 }
 
+std::string AddDotStuffing(std::string_view source) {
+  std::string out;
+  out.reserve(source.size() + 16);
+  bool lineStart = true;
+  for (char c : source) {
+    if (lineStart && c == '.') out.push_back('.');
+    out.push_back(c);
+    lineStart = c == '\n';
+  }
+  return out;
+}
+
 std::string WithCrLfLineEnds(std::string_view text) {
   std::string out;
   out.reserve(text.size() + text.size() / 32);

@@ -32,6 +32,8 @@ std::string PercentDecode(std::string_view source);
 
 // Leaves out every "." that is the first byte of the text or follows a LF.
 std::string RemoveDotStuffing(std::string_view source);
+// The inverse: doubles every such ".", for text that came by a protocol without dot-stuffing.
+std::string AddDotStuffing(std::string_view source);
 
 // A message file as saved on Unix, LF alone ending its lines, with the CR LF line ends that the
 // parser expects (as POP3 delivers them); CR LF already there stays as it is.

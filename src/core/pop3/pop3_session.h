@@ -22,6 +22,7 @@
 
 #include "core/config/account.h"
 #include "core/mime/mail_item.h"
+#include "core/net/mail_session.h"
 #include "core/pop3/item_keeper.h"
 #include "core/pop3/mailbox_bounds.h"
 #include "core/pop3/mailbox_sync.h"
@@ -85,15 +86,6 @@ class SessionHost {
   virtual void Log(std::string_view text) = 0;
   // A STAT reply arrived: the date conversion refreshes its local zone offset.
   virtual void OnStatReply() {}
-};
-
-struct SessionReply {
-  bool goOn = true;       // false: the check of this account ends now
-  std::string command;    // to send, when not empty
-  std::string error;      // the message for the user when goOn is false (may be empty)
-  bool startTls = false;  // STLS was accepted: begin the TLS handshake, drop the rest of the read
-  // QUIT was answered: the check is over, whether or not the server closes the connection.
-  bool quitAnswered = false;
 };
 
 class Pop3Session {

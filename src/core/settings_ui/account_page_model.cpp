@@ -18,11 +18,14 @@ std::string NewMailboxName(size_t number) {
 
 }  // namespace
 
-int ProposedPort(int security, int port) {
+int ProposedPort(int protocol, int security, int port) {
   constexpr int kPop3Port = 110;
-  if (security == static_cast<int>(SecurityMode::kTls) && port == kPop3Port) return kPop3sPort;
-  if (security != static_cast<int>(SecurityMode::kTls) && port == kPop3sPort) return kPop3Port;
-  return port;
+  if (port != kPop3Port && port != kPop3sPort && port != kImapPort && port != kImapsPort) {
+    return port;
+  }
+  const bool tls = security == static_cast<int>(SecurityMode::kTls);
+  if (protocol == kProtocolImap) return tls ? kImapsPort : kImapPort;
+  return tls ? kPop3sPort : kPop3Port;
 }
 
 AccountsPageModel::AccountsPageModel(const std::vector<std::unique_ptr<Account>>& accounts,

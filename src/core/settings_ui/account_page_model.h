@@ -12,9 +12,13 @@
 
 namespace postwink {
 
-// The port that goes with a newly chosen SECURITY: TLS from the start moves the usual 110 to
-// 995, and the plain modes move 995 back to 110; any other port is the user's own and stays.
-int ProposedPort(int security, int port);
+// The port that goes with a newly chosen protocol or SECURITY: a protocol's usual port (110 and
+// 995 for POP3, 143 and 993 for IMAP) moves to the one of the chosen protocol, 995 or 993 with
+// TLS from the start, 110 or 143 for the plain modes; any other port is the user's own and stays.
+int ProposedPort(int protocol, int security, int port);
+inline int ProposedPort(int security, int port) {
+  return ProposedPort(kProtocolPop3, security, port);
+}
 
 class AccountsPageModel {
  public:

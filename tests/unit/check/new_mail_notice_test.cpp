@@ -16,7 +16,7 @@ TEST(NewMailNotice, CountsAllAndNamesTheFirst) {
   std::optional<NewMailNotice> notice = MakeNewMailNotice({&first, &second});
   ASSERT_TRUE(notice);
   // "新着メール 2 通"
-  EXPECT_EQ(notice->title, "\x90V\x92\x85\x83\x81\x81\x5B\x83\x8B 2 \x92\xCA");
+  EXPECT_EQ(notice->title, "新着メール 2 通");
   EXPECT_EQ(notice->text, "Alice <alice@example.com>\nMinutes");
 }
 

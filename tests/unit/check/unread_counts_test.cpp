@@ -42,6 +42,8 @@ TEST(UnreadCounts, TheTipTakesWholeLinesThatFit) {
   EXPECT_EQ(TipWithUnreadCounts("Postwink", counts, 24), "Postwink\nHome: 1");
   EXPECT_EQ(TipWithUnreadCounts("Postwink", counts, 25), "Postwink\nHome: 1\nWork: 12");
   EXPECT_EQ(TipWithUnreadCounts("Postwink", {}, 127), "Postwink");
+  // The shell's field counts UTF-16 units: "受信箱" takes 3 of them, not its 9 bytes.
+  EXPECT_EQ(TipWithUnreadCounts("P", {{"受信箱", 2}}, 8), "P\n受信箱: 2");
 }
 
 TEST(UnreadCounts, TheBadgeOnTheIcon) {

@@ -220,5 +220,58 @@ TEST(Accounts, AFailedSaveReportsAndKeepsTheOldFile) {
   EXPECT_EQ(fake.files.files[kPath], before);
 }
 
+// IMAP's keys: absent means a POP3 account as before; written only where they differ from
+// their defaults, and a hand-edited value comes back as it was typed.
+TEST(Accounts, ImapKeysAreReadAndWrittenOnlyWhenTheyDiffer) {
+  std::vector<Account> accounts =
+      ReadAccounts(IniFile::Parse("[SERVER1]\r\nMAILBOX=i\r\nPROTOCOL=1\r\nFOLDERS=INBOX, Lists\r\n"
+                                  "[SERVER2]\r\nMAILBOX=q\r\nPROTOCOL=1\r\nPUSH=0\r\n"
+                                  "[SERVER3]\r\nMAILBOX=p\r\n"),
+                   kSt2);
+  ASSERT_EQ(accounts.size(), 3u);
+  EXPECT_EQ(accounts[0].protocol, kProtocolImap);
+  EXPECT_EQ(accounts[0].folders, "INBOX, Lists");
+  EXPECT_EQ(accounts[0].push, 1);
+  EXPECT_EQ(accounts[1].folders, "INBOX");
+  EXPECT_EQ(accounts[1].push, 0);
+  EXPECT_EQ(accounts[2].protocol, kProtocolPop3);
+
+  IniFile ini;
+  testing::FakeSystem fake;
+  ASSERT_TRUE(WriteAccounts(ini, accounts, fake.system).ok);
+  EXPECT_EQ(ini.Find("SERVER1", "PROTOCOL"), "1");
+  EXPECT_EQ(ini.Find("SERVER1", "FOLDERS"), "INBOX, Lists");
+  EXPECT_FALSE(ini.Find("SERVER1", "PUSH"));
+  EXPECT_FALSE(ini.Find("SERVER2", "FOLDERS"));
+  EXPECT_EQ(ini.Find("SERVER2", "PUSH"), "0");
+  for (const char* key : {"PROTOCOL", "FOLDERS", "PUSH"}) EXPECT_FALSE(ini.Find("SERVER3", key));
+
+  // Back to the defaults: the keys go again.
+  accounts[0].protocol = kProtocolPop3;
+  accounts[0].folders = "INBOX";
+  accounts[1].push = 1;
+  ASSERT_TRUE(WriteAccounts(ini, accounts, fake.system).ok);
+  EXPECT_FALSE(ini.Find("SERVER1", "PROTOCOL"));
+  EXPECT_FALSE(ini.Find("SERVER1", "FOLDERS"));
+  EXPECT_FALSE(ini.Find("SERVER2", "PUSH"));
+
+  // The sheet's fields carry them both ways.
+  Account edited;
+  AccountFields fields = FieldsOf(accounts[1]);
+  fields.folders = "Lists";
+  SetFields(edited, fields);
+  EXPECT_EQ(edited.protocol, kProtocolImap);
+  EXPECT_EQ(edited.folders, "Lists");
+}
+
+TEST(Accounts, LongFoldersValueIsCut) {
+  const std::string folders = "A," + std::string(kMaxFoldersText, 'x');
+  std::vector<Account> accounts =
+      ReadAccounts(IniFile::Parse("[SERVER1]\r\nFOLDERS=" + folders + "\r\n"), kSt2);
+  ASSERT_EQ(accounts.size(), 1u);
+  EXPECT_EQ(accounts[0].folders.size(), kMaxFoldersText);
+  EXPECT_TRUE(accounts[0].folders.starts_with("A,"));
+}
+
 }  // namespace
 }  // namespace postwink

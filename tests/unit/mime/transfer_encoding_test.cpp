@@ -106,5 +106,12 @@ TEST(RemoveDotStuffing, DropsOneLeadingDotPerLine) {
   EXPECT_EQ(RemoveDotStuffing(""), "");
 }
 
+TEST(AddDotStuffing, IsUndoneByRemoveDotStuffing) {
+  for (const char* text : {".first\r\n..second\r\nmid.dle\n.\n", "", ".", "a\r\n.\r\n"}) {
+    EXPECT_EQ(RemoveDotStuffing(AddDotStuffing(text)), text) << text;
+  }
+  EXPECT_EQ(AddDotStuffing(".a\r\n.\r\n"), "..a\r\n..\r\n");
+}
+
 }  // namespace
 }  // namespace postwink

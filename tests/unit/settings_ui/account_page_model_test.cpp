@@ -156,6 +156,22 @@ TEST(AccountsPage, ChoosingTlsProposesItsPort) {
   for (const Case& c : cases) EXPECT_EQ(ProposedPort(c.security, c.port), c.proposed);
 }
 
+// Choosing IMAP moves the usual POP3 ports to IMAP's and back; a port of the user's own stays.
+TEST(AccountsPage, ChoosingAProtocolProposesItsPort) {
+  struct Case {
+    int protocol, security, port, proposed;
+  } cases[] = {
+      {kProtocolImap, 0, 110, 143},   {kProtocolImap, 1, 995, 993},
+      {kProtocolImap, 1, 143, 993},   {kProtocolImap, 2, 993, 143},
+      {kProtocolPop3, 0, 143, 110},   {kProtocolPop3, 1, 993, 995},
+      {kProtocolImap, 1, 1993, 1993}, {kProtocolPop3, 2, 10143, 10143},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(ProposedPort(c.protocol, c.security, c.port), c.proposed)
+        << c.protocol << " " << c.security << " " << c.port;
+  }
+}
+
 // The page against the real check engine: deleted, kept and new accounts, and a second Apply in
 // the same sheet that must not make the new account again.
 TEST(AccountsPage, AppliedCopiesKeepTheAccountsIdentities) {

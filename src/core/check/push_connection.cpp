@@ -1,0 +1,169 @@
+#include "core/check/push_connection.h"
+
+#include <algorithm>
+#include <utility>
+
+#include "core/check/check_texts.h"
+#include "core/net/net_texts.h"
+#include "core/pop3/pop3_texts.h"
+
+namespace postwink {
+
+PushConnection::PushConnection(CheckHost& host, ItemKeeper& keeper,
+                               std::unique_ptr<Transport> transport, Account& account,
+                               const ImapSessionSettings& settings, int64_t answerDeadlineMs,
+                               PushListener& listener)
+    : host_(host),
+      transport_(std::move(transport)),
+      account_(account),
+      listener_(listener),
+      session_(host, keeper),
+      answerDeadlineMs_(answerDeadlineMs) {
+  session_.SetSettings(settings);
+  session_.SetIdle(true);
+}
+
+PushConnection::~PushConnection() { Close(); }
+
+void PushConnection::Close() {
+  if (socket_ != kNoSocket) transport_->CloseConnection(socket_);
+  socket_ = kNoSocket;
+  deadlineMs_ = 0;
+  renewAtMs_ = 0;
+  session_.Abandon();
+}
+
+void PushConnection::Fail(const std::string& error) {
+  Close();
+  failed_ = true;
+  nextAttemptMs_ = nowMs_ + backoffMs_;
+  backoffMs_ = std::min(backoffMs_ * 2, kMaxBackoffMs);
+  host_.Log("[" + account_.mailbox.value_or("") + "] push: " + error);
+  listener_.OnPushFailed(account_, error);
+}
+
+void PushConnection::Connect(int64_t nowMs) {
+  security_ = ReadSecuritySetting(account_);
+  if (!security_.error.empty()) return Fail(security_.error);
+  if (account_.cachedAddresses.empty()) {
+    ResolveResult resolved = transport_->ResolveHost(account_.server.value_or(""));
+    account_.cachedAddresses = resolved.addresses;
+    if (resolved.addresses.empty()) return Fail(resolved.error);
+  }
+  tlsTarget_.host = ServerHostName(account_.server.value_or(""));
+  tlsTarget_.pin = security_.pin;
+  OpenResult opened = transport_->OpenConnection(account_.cachedAddresses[0], account_.port);
+  if (opened.socket == kNoSocket) return Fail(opened.error);
+  socket_ = opened.socket;
+  startTlsDue_ = false;
+  session_.Begin(account_);
+  announcedCount_ = session_.NewCount();
+  deadlineMs_ = nowMs + answerDeadlineMs_;
+}
+
+void PushConnection::Tick(int64_t nowMs) {
+  nowMs_ = nowMs;
+  if (socket_ == kNoSocket) {
+    if (nowMs >= nextAttemptMs_) Connect(nowMs);
+    return;
+  }
+  if (deadlineMs_ != 0 && nowMs > deadlineMs_) return Fail(texts::kTimedOut);
+  if (session_.Idling() && renewAtMs_ != 0 && nowMs >= renewAtMs_) {
+    renewAtMs_ = 0;
+    Follow(session_.Wake(account_));
+  }
+}
+
+void PushConnection::Wake(int64_t nowMs) {
+  nowMs_ = nowMs;
+  if (socket_ == kNoSocket) {
+    nextAttemptMs_ = nowMs;
+    return Tick(nowMs);
+  }
+  if (session_.Idling()) Follow(session_.Wake(account_));
+}
+
+bool PushConnection::Follow(const SessionReply& reply) {
+  if (!reply.command.empty()) {
+    if (!transport_->SendText(socket_, reply.command)) {
+      Fail(texts::kSendFailed);
+      return false;
+    }
+    // Every command is answered, DONE too: a link that has died shows here.
+    deadlineMs_ = nowMs_ + answerDeadlineMs_;
+  }
+  if (!reply.goOn) {
+    Fail(reply.error.empty() ? std::string(texts::kDisconnected) : reply.error);
+    return false;
+  }
+  if (reply.startTls) startTlsDue_ = true;
+  return true;
+}
+
+bool PushConnection::HandleLine(std::string_view line) {
+  if (!Follow(session_.OnLine(line, account_))) return false;
+  // The handshake starts once the read is done; what else it brought came in clear.
+  return !startTlsDue_;
+}
+
+void PushConnection::AfterRead() {
+  if (session_.NewCount() > announcedCount_) {
+    announcedCount_ = session_.NewCount();
+    listener_.OnPushItems(account_);
+  }
+  if (session_.Idling()) {
+    deadlineMs_ = 0;
+    if (renewAtMs_ == 0) renewAtMs_ = nowMs_ + kIdleRenewMs;
+    backoffMs_ = kFirstBackoffMs;
+  } else if (deadlineMs_ != 0) {
+    // Still answering: the deadline runs from the last thing heard.
+    deadlineMs_ = nowMs_ + answerDeadlineMs_;
+  }
+}
+
+void PushConnection::OnSocketEvent(SocketHandle socket, SocketEvent event, int error) {
+  if (socket != socket_ || socket_ == kNoSocket) return;
+  nowMs_ = host_.MonotonicMs();
+  if (error != 0) {
+    return Fail(event == SocketEvent::kConnect ? texts::kConnectFailed : texts::kDisconnected);
+  }
+  switch (event) {
+    case SocketEvent::kConnect:
+      if (security_.mode == SecurityMode::kTls) {
+        TlsFailure failure = transport_->StartTls(socket_, tlsTarget_);
+        if (failure != TlsFailure::kNone) return Fail(TlsFailureText(failure));
+      }
+      break;
+    case SocketEvent::kRead: {
+      failed_ = false;
+      ReceiveStatus status = transport_->ReceiveLines(
+          socket, [this](std::string_view line) { return HandleLine(line); });
+      if (failed_ || socket_ == kNoSocket) return;
+      if (status == ReceiveStatus::kOutOfMemory) return Fail(texts::kOutOfMemory);
+      if (status == ReceiveStatus::kTlsFailed) {
+        return Fail(TlsFailureText(transport_->LastTlsFailure()));
+      }
+      if (status == ReceiveStatus::kSecured && !Follow(session_.OnSecured(account_))) return;
+      if (startTlsDue_) {
+        startTlsDue_ = false;
+        TlsFailure failure = transport_->StartTls(socket_, tlsTarget_);
+        if (failure != TlsFailure::kNone) return Fail(TlsFailureText(failure));
+      }
+      AfterRead();
+      break;
+    }
+    case SocketEvent::kClose:
+      if (session_.LoggingOut()) {
+        // Signed out after one look: the server offers no IDLE.
+        Close();
+        listener_.OnPushUnavailable(account_);
+        return;
+      }
+      Fail(texts::kDisconnected);
+      break;
+    default:
+      break;
+  }
+}
+
+}  // namespace postwink

@@ -1,0 +1,306 @@
+// IMAP accounts checked through the engine: against the real Dovecot (started with an IMAP
+// listener by scripts/with-servers.sh) and against the scripted IMAP fault server.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "core/imap/imap_texts.h"
+#include "core/pop3/pop3_texts.h"
+#include "integration/harness.h"
+
+namespace postwink::integration {
+namespace {
+
+namespace fs = std::filesystem;
+
+std::multiset<std::string> Subjects(CheckEngine& engine) {
+  std::multiset<std::string> subjects;
+  for (const auto& item : engine.List().Items()) subjects.insert(item->subject.value_or(""));
+  return subjects;
+}
+
+Account& AddImapAccount(Checker& checker, const std::string& mailbox, int port,
+                        const std::string& user, const std::string& password,
+                        const std::string& folders) {
+  Account& account = checker.AddAccount(mailbox, port, user, password);
+  account.protocol = kProtocolImap;
+  account.folders = folders;
+  account.push = 0;
+  return account;
+}
+
+// The client may only read: every command it logged ("[box] a7 VERB ...") is one that reads.
+// (The capability list names MOVE and the like, so a plain search of the log would not do.)
+void ExpectReadOnly(const std::string& log, const std::string& mailbox) {
+  const std::string prefix = "[" + mailbox + "] a";
+  size_t commands = 0;
+  for (size_t at = log.find(prefix); at != std::string::npos; at = log.find(prefix, at + 1)) {
+    const size_t end = log.find_first_of("\r\n", at);
+    const std::string line = log.substr(at + prefix.size(), end - at - prefix.size());
+    const std::string verb = line.substr(line.find(' ') + 1);
+    // The server's tagged answers are logged too.
+    if (verb.starts_with("OK") || verb.starts_with("NO ") || verb.starts_with("BAD ")) continue;
+    bool reads = false;
+    for (const char* allowed :
+         {"CAPABILITY", "LOGIN ", "ENABLE ", "EXAMINE ", "UID SEARCH ", "UID FETCH ", "LOGOUT"}) {
+      reads = reads || verb.starts_with(allowed);
+    }
+    EXPECT_TRUE(reads) << line;
+    if (verb.starts_with("UID FETCH ")) {
+      EXPECT_NE(verb.find("BODY.PEEK[HEADER]"), std::string::npos);
+    }
+    ++commands;
+  }
+  EXPECT_GT(commands, 4u);
+}
+
+class DovecotImapTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    SKIP_WITHOUT("POSTWINK_IMAP_PORT");
+    port = std::atoi(Env("POSTWINK_IMAP_PORT")->c_str());
+    user = *Env("POSTWINK_IMAP_USER");
+    password = *Env("POSTWINK_IMAP_PASS");
+    inbox = fs::path(*Env("POSTWINK_DOVECOT_MAIL")) / user / "Maildir";
+    lists = inbox / ".Lists";
+    Clear();
+  }
+  void TearDown() override {
+    if (!inbox.empty()) Clear();
+  }
+  void Clear() {
+    ClearMaildir(inbox);
+    ClearMaildir(lists);
+  }
+  // A message some other client has read already.
+  void DeliverSeen(const fs::path& maildir, const std::string& id) {
+    DeliverMessage(maildir, id);
+    for (const auto& e : fs::directory_iterator(maildir / "new")) {
+      const std::string name = e.path().filename().string();
+      if (name.ends_with("P1." + id)) fs::rename(e.path(), maildir / "cur" / (name + ":2,S"));
+    }
+  }
+  // The Maildir flags of every message file ("" for none).
+  static std::multiset<std::string> Flags(const fs::path& maildir) {
+    std::multiset<std::string> flags;
+    for (const char* sub : {"new", "cur"}) {
+      for (const auto& e : fs::directory_iterator(maildir / sub)) {
+        const std::string name = e.path().filename().string();
+        const size_t colon = name.find(":2,");
+        flags.insert(colon == std::string::npos ? "" : name.substr(colon + 3));
+      }
+    }
+    return flags;
+  }
+
+  int port = 0;
+  std::string user, password;
+  fs::path inbox, lists;
+};
+
+TEST_F(DovecotImapTest, UnseenMailOfTwoFoldersIsListedOnceAndLeftUnread) {
+  DeliverMessage(inbox, "i1");
+  DeliverMessage(inbox, "i2");
+  DeliverSeen(inbox, "read");
+  DeliverMessage(lists, "l1");
+  DeliverSeen(lists, "read-list");
+  Checker checker;
+  AddImapAccount(checker, "imap", port, user, password, "INBOX, Lists");
+
+  checker.CheckNow();
+  ASSERT_FALSE(checker.OutcomeOf(0).failed) << checker.OutcomeOf(0).error;
+  EXPECT_EQ(Subjects(checker.Engine()),
+            (std::multiset<std::string>{"message i1", "message i2", "message l1"}));
+  EXPECT_EQ(checker.AccountAt(0).messageCount, 5);
+  ExpectReadOnly(checker.LogText(), "imap");
+  // Nothing was marked read: the unseen files still carry no S.
+  EXPECT_EQ(Flags(inbox), (std::multiset<std::string>{"", "", "S"}));
+  EXPECT_EQ(Flags(lists), (std::multiset<std::string>{"", "S"}));
+
+  // The next check announces only what arrived since.
+  DeliverMessage(lists, "l2");
+  checker.CheckNow();
+  ASSERT_FALSE(checker.OutcomeOf(0).failed) << checker.OutcomeOf(0).error;
+  EXPECT_EQ(Subjects(checker.Engine()),
+            (std::multiset<std::string>{"message i1", "message i2", "message l1", "message l2"}));
+  EXPECT_EQ(checker.LogText().find("UID SEARCH UNSEEN"), std::string::npos)
+      << "a later check asks only above the UIDs it knows";
+
+  // A check with nothing new adds nothing.
+  checker.CheckNow();
+  EXPECT_EQ(checker.Engine().List().Size(), 4u);
+}
+
+// Dovecot gives a folder a new UIDVALIDITY when its UID list is lost: what is there then is not
+// announced again, and what arrives afterwards is.
+TEST_F(DovecotImapTest, ChangedUidValidityDoesNotAnnounceOldMailAgain) {
+  DeliverMessage(inbox, "before");
+  Checker checker;
+  AddImapAccount(checker, "imap", port, user, password, "INBOX");
+  checker.CheckNow();
+  ASSERT_FALSE(checker.OutcomeOf(0).failed) << checker.OutcomeOf(0).error;
+  ASSERT_EQ(checker.Engine().List().Size(), 1u);
+  const uint32_t validity = FolderState(checker.AccountAt(0), "INBOX").uidValidity;
+
+  fs::remove(inbox / "dovecot-uidlist");
+  for (const auto& e : fs::directory_iterator(inbox)) {
+    if (e.path().filename().string().starts_with("dovecot.index")) fs::remove(e.path());
+  }
+  checker.CheckNow();
+  ASSERT_FALSE(checker.OutcomeOf(0).failed) << checker.OutcomeOf(0).error;
+  EXPECT_EQ(checker.Engine().List().Size(), 1u);
+  EXPECT_NE(FolderState(checker.AccountAt(0), "INBOX").uidValidity, validity);
+
+  DeliverMessage(inbox, "after");
+  checker.CheckNow();
+  EXPECT_EQ(Subjects(checker.Engine()),
+            (std::multiset<std::string>{"message before", "message after"}));
+}
+
+TEST_F(DovecotImapTest, MissingFolderReadsClearly) {
+  DeliverMessage(inbox, "kept");
+  Checker checker;
+  AddImapAccount(checker, "folders", port, user, password, "Nope, INBOX");
+  checker.CheckNow();
+  ASSERT_TRUE(checker.OutcomeOf(0).failed);
+  EXPECT_TRUE(
+      checker.OutcomeOf(0).error.starts_with(std::string(texts::kImapFolderMissing) + "Nope"))
+      << checker.OutcomeOf(0).error;
+  // The folder that exists was checked all the same.
+  EXPECT_EQ(Subjects(checker.Engine()), (std::multiset<std::string>{"message kept"}));
+}
+
+// Push: a message delivered while the account idles is announced within two seconds, once.
+TEST_F(DovecotImapTest, IdleAnnouncesADeliveryWithinTwoSeconds) {
+  DeliverMessage(inbox, "old");
+  Settings settings = Checker::DefaultSettings();
+  System& system = PlatformSystem();
+  const fs::path dir = fs::temp_directory_path() / ("postwink-push-" + std::to_string(::getpid()));
+  fs::create_directories(dir);
+  HeadlessCheckHost host(system, PlatformCharsetConverter(), PlatformTimeZone(), settings, nullptr,
+                         dir.string() + "/");
+  std::vector<std::string> announced;
+  host.onNewMail = [&](const std::vector<const MailItem*>& items) {
+    for (const MailItem* item : items) announced.push_back(item->subject.value_or(""));
+  };
+  std::vector<std::unique_ptr<Account>> accounts;
+  accounts.push_back(std::make_unique<Account>());
+  Account& account = *accounts.back();
+  account.mailbox = "push";
+  account.server = "127.0.0.1";
+  account.port = port;
+  account.user = user;
+  account.password = password;
+  account.enabled = 1;
+  account.protocol = kProtocolImap;
+  PosixTransport transport;
+  CheckEngine engine(host, transport, settings, std::move(accounts));
+  engine.EnablePush([] { return MakePlatformTransport(); });
+  auto runUntil = [&](const std::function<bool()>& done, int limitMs) {
+    const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(limitMs);
+    host.Run(
+        engine, transport, [&] { return done() || std::chrono::steady_clock::now() > end; },
+        nullptr);
+    return done();
+  };
+  auto idling = [&] {
+    auto pushes = engine.PushConnections();
+    return pushes.size() == 1 && pushes[0]->Idling();
+  };
+  ASSERT_TRUE(runUntil([&] { return idling() && announced.size() == 1; }, 20000));
+  EXPECT_EQ(announced, std::vector<std::string>{"message old"});
+
+  // Written into tmp/ and renamed into new/, as a delivery agent does.
+  const fs::path tmp = inbox / "tmp" / "1800000000.push.test";
+  {
+    std::ofstream f(tmp, std::ios::binary);
+    f << "From: a@example.com\r\nSubject: message pushed\r\nMessage-Id: <p1@test>\r\n\r\nhi\r\n";
+  }
+  const auto delivered = std::chrono::steady_clock::now();
+  fs::rename(tmp, inbox / "new" / "1800000000.push.test");
+  ASSERT_TRUE(runUntil([&] { return announced.size() >= 2; }, 10000));
+  const auto took = std::chrono::steady_clock::now() - delivered;
+  RecordProperty(
+      "announced_ms",
+      static_cast<int>(std::chrono::duration_cast<std::chrono::milliseconds>(took).count()));
+  EXPECT_LT(took, std::chrono::seconds(2))
+      << std::chrono::duration_cast<std::chrono::milliseconds>(took).count() << " ms";
+  EXPECT_EQ(announced, (std::vector<std::string>{"message old", "message pushed"}));
+  // Idling again, and nothing is announced twice.
+  runUntil([&] { return false; }, 1500);
+  EXPECT_TRUE(idling());
+  EXPECT_EQ(announced.size(), 2u);
+  engine.Stop();
+  fs::remove_all(dir);
+}
+
+class ImapFaultTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    SKIP_WITHOUT("POSTWINK_IMAP_FAULT_PORT");
+    port = std::atoi(Env("POSTWINK_IMAP_FAULT_PORT")->c_str());
+  }
+  static void Scenario(const std::string& json) {
+    ASSERT_EQ(FaultControl(json, "POSTWINK_IMAP_FAULT_CONTROL_PORT"), "OK");
+  }
+  int port = 0;
+};
+
+TEST_F(ImapFaultTest, HostileAnswersEndInAClearErrorOrAreReadWhole) {
+  struct Case {
+    const char* name;
+    const char* scenario;
+    std::string error;  // empty: the check succeeds with the one message
+  };
+  const Case cases[] = {
+      {"split_into_tiny_reads", R"({"split": 3})", ""},
+      {"huge_literal", R"({"huge_literal_mb": 48})", ""},
+      {"exists_flood", R"({"exists_flood": 300000})", ""},
+      {"untagged_bye", R"({"bye_at": "UID SEARCH"})",
+       std::string(texts::kImapServerBye) + "going away"},
+      {"garbage", R"({"answers": {"EXAMINE": "* 1 FETCH (((\r\n"}})",
+       std::string(texts::kBadGreeting) + "unterminated list"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    Scenario(c.scenario);
+    Checker checker;
+    AddImapAccount(checker, "fault", port, "fuser", "fpass", "INBOX");
+    checker.CheckNow(120);
+    EXPECT_EQ(checker.OutcomeOf(0).failed, !c.error.empty()) << checker.OutcomeOf(0).error;
+    EXPECT_EQ(checker.OutcomeOf(0).error, c.error);
+    if (c.error.empty()) {
+      EXPECT_EQ(Subjects(checker.Engine()), (std::multiset<std::string>{"fault message"}));
+    }
+  }
+}
+
+// A server that stops answering holds only its own account: the time-out ends it, and the
+// account after it is checked.
+TEST_F(ImapFaultTest, SilentServerTimesOutAndTheNextAccountIsChecked) {
+  SKIP_WITHOUT("POSTWINK_IMAP_PORT");
+  Scenario(R"({"silent_at": "UID FETCH"})");
+  Settings settings = Checker::DefaultSettings();
+  settings.svTimeout = 2;
+  Checker checker(settings);
+  AddImapAccount(checker, "silent", port, "fuser", "fpass", "INBOX");
+  const fs::path inbox =
+      fs::path(*Env("POSTWINK_DOVECOT_MAIL")) / *Env("POSTWINK_IMAP_USER") / "Maildir";
+  ClearMaildir(inbox);
+  DeliverMessage(inbox, "other");
+  AddImapAccount(checker, "dove", std::atoi(Env("POSTWINK_IMAP_PORT")->c_str()),
+                 *Env("POSTWINK_IMAP_USER"), *Env("POSTWINK_IMAP_PASS"), "INBOX");
+  checker.CheckNow();
+  EXPECT_TRUE(checker.OutcomeOf(0).failed);
+  EXPECT_FALSE(checker.OutcomeOf(1).failed) << checker.OutcomeOf(1).error;
+  EXPECT_EQ(Subjects(checker.Engine()), (std::multiset<std::string>{"message other"}));
+  ClearMaildir(inbox);
+}
+
+}  // namespace
+}  // namespace postwink::integration
