@@ -5,11 +5,14 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <memory>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "core/check/headless_check_host.h"
 #include "core/pop3/pop3_texts.h"
+#include "win32/platform/winsock_transport.h"
 
 namespace postwink {
 namespace {
@@ -65,6 +68,107 @@ NetAddress Loopback4() {
   a.bytes[0] = 127;
   a.bytes[3] = 1;
   return a;
+}
+
+// A window of the test's thread that hands the socket messages to a transport, as the program's
+// main window does, and runs the thread's messages as its message loop would.
+struct SocketWindow : TransportEvents {
+  WinsockUser winsock;
+  HWND hwnd = nullptr;
+  win::WinsockTransport* transport = nullptr;
+  std::vector<std::pair<SocketHandle, SocketEvent>> connects;
+  std::vector<int> errors;
+  int socketMessages = 0;
+
+  SocketWindow() {
+    WNDCLASSW wc{};
+    wc.lpfnWndProc = &SocketWindow::Proc;
+    wc.hInstance = GetModuleHandleW(nullptr);
+    wc.lpszClassName = L"PostwinkTestSocketWindow";
+    RegisterClassW(&wc);
+    hwnd = CreateWindowExW(0, wc.lpszClassName, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
+                           wc.hInstance, nullptr);
+    SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+  }
+  ~SocketWindow() { DestroyWindow(hwnd); }
+
+  void OnSocketEvent(SocketHandle socket, SocketEvent event, int error) override {
+    connects.emplace_back(socket, event);
+    errors.push_back(error);
+  }
+  // Runs the thread's messages until done, for ten seconds at most.
+  void PumpUntil(const std::function<bool()>& done) {
+    DWORD start = GetTickCount();
+    while (!done() && GetTickCount() - start < 10000) {
+      MsgWaitForMultipleObjects(0, nullptr, FALSE, 50, QS_ALLINPUT);
+      MSG msg;
+      while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
+    }
+  }
+
+  static LRESULT CALLBACK Proc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+    auto* self = reinterpret_cast<SocketWindow*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+    if (self != nullptr && msg == win::WM_SOCKET_EVENT) {
+      ++self->socketMessages;
+      if (self->transport != nullptr) self->transport->DispatchSocketEvent(*self, wParam, lParam);
+      return 0;
+    }
+    return DefWindowProcW(hwnd, msg, wParam, lParam);
+  }
+};
+
+// A resolver that answers only when the test lets it, as a slow name server or a captive portal
+// does. Shared with the lookup, which may outlive the transport that started it.
+struct HeldLookup {
+  HANDLE entered = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+  HANDLE released = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+  std::vector<NetAddress> answer;
+  ~HeldLookup() {
+    CloseHandle(entered);
+    CloseHandle(released);
+  }
+  static win::HostLookup Of(const std::shared_ptr<HeldLookup>& held) {
+    return [held](const std::string&) {
+      SetEvent(held->entered);
+      WaitForSingleObject(held->released, INFINITE);
+      return held->answer;
+    };
+  }
+};
+
+TEST(WinsockTransport, AHeldLookupLeavesTheWindowAnsweringAndTheConnectionFollowsIt) {
+  Listener listener;
+  auto held = std::make_shared<HeldLookup>();
+  held->answer = {Loopback4()};
+  SocketWindow window;
+  win::WinsockTransport transport(window.hwnd, HeldLookup::Of(held));
+  window.transport = &transport;
+  // Another thread asks the window something while the lookup is held, then lets it go.
+  bool answered = false;
+  std::thread asker([&] {
+    if (WaitForSingleObject(held->entered, 10000) == WAIT_OBJECT_0) {
+      DWORD_PTR result = 0;
+      answered = SendMessageTimeoutW(window.hwnd, WM_NULL, 0, 0, SMTO_NORMAL, 5000, &result) != 0;
+    }
+    SetEvent(held->released);
+  });
+  ResolveResult resolved = transport.ResolveHost("mail.example.test");
+  OpenResult open;
+  if (!resolved.addresses.empty()) {
+    open = transport.OpenConnection(resolved.addresses[0], listener.port);
+    window.PumpUntil([&] { return !window.connects.empty(); });
+  }
+  SetEvent(held->released);
+  asker.join();
+  EXPECT_TRUE(answered) << "the window's thread waited for the lookup";
+  ASSERT_NE(open.socket, kNoSocket) << resolved.error << open.error;
+  ASSERT_EQ(window.connects.size(), 1u);
+  EXPECT_EQ(window.connects[0], std::make_pair(open.socket, SocketEvent::kConnect));
+  EXPECT_EQ(window.errors[0], 0);
+  SOCKET peer = accept(listener.s, nullptr, nullptr);
+  EXPECT_NE(peer, INVALID_SOCKET);
+  closesocket(peer);
+  transport.CloseConnection(open.socket);
 }
 
 TEST(WinsockTransport, ResolveTakesAddressLiteralsAndReportsFailures) {

@@ -15,7 +15,35 @@ namespace {
 constexpr int kReadSize = 0x8000 - 1;
 }  // namespace
 
-WinsockTransport::WinsockTransport(HWND window) : window_(window) {
+std::vector<NetAddress> LookUpHost(const std::string& host) {
+  std::vector<NetAddress> addresses;
+  std::u16string wide = PlatformSystem().codePage.Widen(host);
+  ADDRINFOW hints{};
+  hints.ai_family = AF_UNSPEC;
+  hints.ai_socktype = SOCK_STREAM;
+  ADDRINFOW* found = nullptr;
+  if (GetAddrInfoW(reinterpret_cast<const wchar_t*>(wide.c_str()), nullptr, &hints, &found) != 0) {
+    found = nullptr;
+  }
+  for (ADDRINFOW* a = found; a != nullptr; a = a->ai_next) {
+    NetAddress address;
+    if (a->ai_family == AF_INET) {
+      memcpy(address.bytes.data(), &reinterpret_cast<const sockaddr_in*>(a->ai_addr)->sin_addr, 4);
+    } else if (a->ai_family == AF_INET6) {
+      address.family = NetAddress::Family::kIPv6;
+      memcpy(address.bytes.data(), &reinterpret_cast<const sockaddr_in6*>(a->ai_addr)->sin6_addr,
+             16);
+    } else {
+      continue;
+    }
+    addresses.push_back(address);
+  }
+  if (found != nullptr) FreeAddrInfoW(found);
+  return addresses;
+}
+
+WinsockTransport::WinsockTransport(HWND window, HostLookup lookup)
+    : window_(window), lookup_(std::move(lookup)) {
   send_ = [this](std::string_view bytes) {
     SOCKET s = socket_;
     if (s == INVALID_SOCKET) return false;
@@ -42,34 +70,7 @@ WinsockTransport::~WinsockTransport() {
 }
 
 ResolveResult WinsockTransport::ResolveHost(std::string_view name) {
-  return ResolveWith(name, [](const std::string& host) {
-    std::vector<NetAddress> addresses;
-    std::u16string wide = PlatformSystem().codePage.Widen(host);
-    ADDRINFOW hints{};
-    hints.ai_family = AF_UNSPEC;
-    hints.ai_socktype = SOCK_STREAM;
-    ADDRINFOW* found = nullptr;
-    if (GetAddrInfoW(reinterpret_cast<const wchar_t*>(wide.c_str()), nullptr, &hints, &found) !=
-        0) {
-      found = nullptr;
-    }
-    for (ADDRINFOW* a = found; a != nullptr; a = a->ai_next) {
-      NetAddress address;
-      if (a->ai_family == AF_INET) {
-        memcpy(address.bytes.data(), &reinterpret_cast<const sockaddr_in*>(a->ai_addr)->sin_addr,
-               4);
-      } else if (a->ai_family == AF_INET6) {
-        address.family = NetAddress::Family::kIPv6;
-        memcpy(address.bytes.data(), &reinterpret_cast<const sockaddr_in6*>(a->ai_addr)->sin6_addr,
-               16);
-      } else {
-        continue;
-      }
-      addresses.push_back(address);
-    }
-    if (found != nullptr) FreeAddrInfoW(found);
-    return addresses;
-  });
+  return ResolveWith(name, lookup_);
 }
 
 OpenResult WinsockTransport::OpenConnection(const NetAddress& address, int port) {
@@ -174,7 +175,7 @@ void WinsockTransport::CloseConnection(SocketHandle socket) {
   std::vector<char>().swap(buffer_);
 }
 
-void DispatchSocketEvent(TransportEvents& owner, WPARAM wParam, LPARAM lParam) {
+void WinsockTransport::DispatchSocketEvent(TransportEvents& owner, WPARAM wParam, LPARAM lParam) {
   owner.OnSocketEvent(static_cast<SocketHandle>(wParam),
                       static_cast<SocketEvent>(WSAGETSELECTEVENT(lParam)),
                       WSAGETSELECTERROR(lParam));

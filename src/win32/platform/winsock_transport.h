@@ -8,6 +8,7 @@
 
 #include <winsock2.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -21,9 +22,13 @@ inline constexpr UINT WM_SOCKET_EVENT = 0x8001;
 inline constexpr UINT WM_SOCKET_LINE = 0x8002;
 inline constexpr long kSocketEventMask = FD_READ | FD_CONNECT | FD_CLOSE;
 
+// Looks a host name up; empty when nothing is found. Tests put a slow resolver in its place.
+using HostLookup = std::function<std::vector<NetAddress>(const std::string& host)>;
+std::vector<NetAddress> LookUpHost(const std::string& host);
+
 class WinsockTransport : public Transport {
  public:
-  explicit WinsockTransport(HWND window);
+  explicit WinsockTransport(HWND window, HostLookup lookup = LookUpHost);
   void SetWindow(HWND window) { window_ = window; }
   ~WinsockTransport() override;
   WinsockTransport(const WinsockTransport&) = delete;
@@ -41,9 +46,12 @@ class WinsockTransport : public Transport {
 
   // WM_SOCKET_LINE: wParam the length, lParam the NUL-terminated text. Nonzero: go on.
   LRESULT DeliverLine(WPARAM length, LPARAM text);
+  // WM_SOCKET_EVENT: wParam the socket, lParam the event in its low word, the error in its high.
+  void DispatchSocketEvent(TransportEvents& owner, WPARAM wParam, LPARAM lParam);
 
  private:
   HWND window_;
+  HostLookup lookup_;
   SOCKET socket_ = INVALID_SOCKET;
   ConnectionStream stream_;
   ConnectionStream::Sender send_;  // raw bytes to the open socket
@@ -51,8 +59,5 @@ class WinsockTransport : public Transport {
   std::string line_;  // the line being delivered, NUL-terminated for the message
   const LineSplitter::LineReceiver* receiver_ = nullptr;
 };
-
-// WM_SOCKET_EVENT: wParam the socket, lParam the event in its low word, the error in its high.
-void DispatchSocketEvent(TransportEvents& owner, WPARAM wParam, LPARAM lParam);
 
 }  // namespace postwink::win
