@@ -97,9 +97,9 @@ struct SocketWindow : TransportEvents {
     errors.push_back(error);
   }
   // Runs the thread's messages until done, for ten seconds at most.
-  void PumpUntil(const std::function<bool()>& done) {
+  void PumpUntil(const std::function<bool()>& done, DWORD ms = 10000) {
     DWORD start = GetTickCount();
-    while (!done() && GetTickCount() - start < 10000) {
+    while (!done() && GetTickCount() - start < ms) {
       MsgWaitForMultipleObjects(0, nullptr, FALSE, 50, QS_ALLINPUT);
       MSG msg;
       while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
@@ -171,6 +171,112 @@ TEST(WinsockTransport, AHeldLookupLeavesTheWindowAnsweringAndTheConnectionFollow
   transport.CloseConnection(open.socket);
 }
 
+// Whether a connection waits on the listener, within a fifth of a second.
+bool ConnectionWaiting(const Listener& listener) {
+  fd_set readable;
+  FD_ZERO(&readable);
+  FD_SET(listener.s, &readable);
+  timeval wait{0, 200000};
+  return select(0, &readable, nullptr, nullptr, &wait) == 1;
+}
+
+NetAddress Loopback4At(uint8_t last) {
+  NetAddress a = Loopback4();
+  a.bytes[3] = last;
+  return a;
+}
+
+// Where the lookup's answer takes the connection; the listener is on 127.0.0.1 only, so
+// 127.0.0.2 refuses.
+TEST(WinsockTransport, TheLookupsAnswerDecidesWhereTheConnectionGoes) {
+  const struct {
+    const char* name;
+    std::vector<NetAddress> answer;
+    bool connects;
+    int error;  // of the kConnect event; -1: any but 0
+  } cases[] = {
+      {"one address", {Loopback4At(1)}, true, 0},
+      {"the first refuses", {Loopback4At(2), Loopback4At(1)}, true, 0},
+      {"every one refuses", {Loopback4At(2)}, false, -1},
+      {"nothing found", {}, false, kLookupFailedError},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    Listener listener;
+    SocketWindow window;
+    auto answer = c.answer;
+    win::WinsockTransport transport(window.hwnd, [answer](const std::string&) { return answer; });
+    window.transport = &transport;
+    OpenResult open = transport.OpenConnection(
+        transport.ResolveHost("mail.example.test").addresses[0], listener.port);
+    ASSERT_NE(open.socket, kNoSocket) << open.error;
+    window.PumpUntil([&] { return !window.connects.empty(); });
+    ASSERT_EQ(window.connects.size(), 1u);
+    EXPECT_EQ(window.connects[0], std::make_pair(open.socket, SocketEvent::kConnect));
+    if (c.error >= 0) {
+      EXPECT_EQ(window.errors[0], c.error);
+    } else {
+      EXPECT_NE(window.errors[0], 0);
+    }
+    EXPECT_EQ(ConnectionWaiting(listener), c.connects);
+    transport.CloseConnection(open.socket);
+  }
+}
+
+TEST(WinsockTransport, ANameThatDoesNotExistEndsAsAFailedLookup) {
+  Listener listener;
+  SocketWindow window;
+  win::WinsockTransport transport(window.hwnd);
+  window.transport = &transport;
+  OpenResult open = transport.OpenConnection(
+      transport.ResolveHost("no-such-host.invalid").addresses[0], listener.port);
+  window.PumpUntil([&] { return !window.connects.empty(); });
+  ASSERT_EQ(window.connects.size(), 1u);
+  EXPECT_EQ(window.connects[0], std::make_pair(open.socket, SocketEvent::kConnect));
+  EXPECT_EQ(window.errors[0], kLookupFailedError);
+}
+
+// A check that timed out, or a program that ends, while the lookup still runs: when the lookup
+// ends it touches nothing that went, and connects nowhere.
+TEST(WinsockTransport, AConnectionClosedOrDestroyedWhileItsLookupRunsEndsCleanly) {
+  for (bool destroy : {false, true}) {
+    SCOPED_TRACE(destroy ? "destroyed" : "closed");
+    Listener listener;
+    auto held = std::make_shared<HeldLookup>();
+    held->answer = {Loopback4()};
+    SocketWindow window;
+    auto transport = std::make_unique<win::WinsockTransport>(window.hwnd, HeldLookup::Of(held));
+    window.transport = transport.get();
+    OpenResult open = transport->OpenConnection(
+        transport->ResolveHost("mail.example.test").addresses[0], listener.port);
+    ASSERT_NE(open.socket, kNoSocket) << open.error;
+    ASSERT_EQ(WaitForSingleObject(held->entered, 10000), WAIT_OBJECT_0);
+    if (destroy) {
+      window.transport = nullptr;
+      transport.reset();
+    } else {
+      transport->CloseConnection(open.socket);
+    }
+    SetEvent(held->released);
+    // The lookup's thread lets go of its resolver when it is done; the test and a living
+    // transport keep theirs.
+    const long kept = destroy ? 1 : 2;
+    window.PumpUntil([&] { return held.use_count() == kept; });
+    EXPECT_EQ(held.use_count(), kept);
+    // What it might have posted has arrived.
+    window.PumpUntil([] { return false; }, 300);
+    EXPECT_TRUE(window.connects.empty());
+    EXPECT_FALSE(ConnectionWaiting(listener));
+    if (destroy) continue;
+    // The transport goes on: the next connection does not take the old lookup's end for its own.
+    open = transport->OpenConnection(Loopback4(), listener.port);
+    window.PumpUntil([&] { return !window.connects.empty(); });
+    ASSERT_EQ(window.connects.size(), 1u);
+    EXPECT_EQ(window.connects[0], std::make_pair(open.socket, SocketEvent::kConnect));
+    EXPECT_EQ(window.errors[0], 0);
+  }
+}
+
 TEST(WinsockTransport, ResolveTakesAddressLiteralsAndReportsFailures) {
   auto transport = MakePlatformTransport();
   ResolveResult dotted = transport->ResolveHost("192.168.0.1");
@@ -183,9 +289,11 @@ TEST(WinsockTransport, ResolveTakesAddressLiteralsAndReportsFailures) {
   EXPECT_EQ(six.addresses[0].family, NetAddress::Family::kIPv6);
   EXPECT_EQ(six.addresses[0].bytes[15], 1);
   EXPECT_EQ(transport->ResolveHost("").error, texts::kNoServerName);
-  ResolveResult bad = transport->ResolveHost("no-such-host.invalid");
-  EXPECT_TRUE(bad.addresses.empty());
-  EXPECT_EQ(bad.error, texts::kResolveFailed);
+  // A name is looked up as its connection opens, away from the caller's thread.
+  ResolveResult name = transport->ResolveHost(" mail.example.test ");
+  ASSERT_EQ(name.addresses.size(), 1u);
+  EXPECT_EQ(name.addresses[0].family, NetAddress::Family::kName);
+  EXPECT_EQ(name.addresses[0].name, "mail.example.test");
   EXPECT_EQ(transport->ResolveHost("0.0.0.0").error, texts::kResolveFailed);
 }
 
