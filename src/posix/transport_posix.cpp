@@ -73,6 +73,11 @@ ResolveResult PosixTransport::ResolveHost(std::string_view name) {
 OpenResult PosixTransport::OpenConnection(const NetAddress& address, int port) {
   OpenResult result;
   if (fd_ >= 0) CloseConnection(handle_);
+  // Its own lookup blocks and gives addresses only.
+  if (address.family == NetAddress::Family::kName) {
+    result.error = texts::kResolveFailed;
+    return result;
+  }
   bool v6 = address.family == NetAddress::Family::kIPv6;
   int fd = ::socket(v6 ? AF_INET6 : AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
   if (fd < 0) {

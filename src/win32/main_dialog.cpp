@@ -224,7 +224,7 @@ std::optional<LRESULT> MainDialog::OnMessage(UINT msg, WPARAM wParam, LPARAM lPa
       OnTimer(wParam);
       return 0;
     case WM_SOCKET_EVENT:
-      DispatchSocketEvent(*engine_, wParam, lParam);
+      transport_->DispatchSocketEvent(*engine_, wParam, lParam);
       return 0;
     case WM_SOCKET_LINE:
       return transport_->DeliverLine(wParam, lParam);

@@ -5,11 +5,14 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <memory>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "core/check/headless_check_host.h"
 #include "core/pop3/pop3_texts.h"
+#include "win32/platform/winsock_transport.h"
 
 namespace postwink {
 namespace {
@@ -67,6 +70,213 @@ NetAddress Loopback4() {
   return a;
 }
 
+// A window of the test's thread that hands the socket messages to a transport, as the program's
+// main window does, and runs the thread's messages as its message loop would.
+struct SocketWindow : TransportEvents {
+  WinsockUser winsock;
+  HWND hwnd = nullptr;
+  win::WinsockTransport* transport = nullptr;
+  std::vector<std::pair<SocketHandle, SocketEvent>> connects;
+  std::vector<int> errors;
+  int socketMessages = 0;
+
+  SocketWindow() {
+    WNDCLASSW wc{};
+    wc.lpfnWndProc = &SocketWindow::Proc;
+    wc.hInstance = GetModuleHandleW(nullptr);
+    wc.lpszClassName = L"PostwinkTestSocketWindow";
+    RegisterClassW(&wc);
+    hwnd = CreateWindowExW(0, wc.lpszClassName, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
+                           wc.hInstance, nullptr);
+    SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+  }
+  ~SocketWindow() { DestroyWindow(hwnd); }
+
+  void OnSocketEvent(SocketHandle socket, SocketEvent event, int error) override {
+    connects.emplace_back(socket, event);
+    errors.push_back(error);
+  }
+  // Runs the thread's messages until done, for ten seconds at most.
+  void PumpUntil(const std::function<bool()>& done, DWORD ms = 10000) {
+    DWORD start = GetTickCount();
+    while (!done() && GetTickCount() - start < ms) {
+      MsgWaitForMultipleObjects(0, nullptr, FALSE, 50, QS_ALLINPUT);
+      MSG msg;
+      while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
+    }
+  }
+
+  static LRESULT CALLBACK Proc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+    auto* self = reinterpret_cast<SocketWindow*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+    if (self != nullptr && msg == win::WM_SOCKET_EVENT) {
+      ++self->socketMessages;
+      if (self->transport != nullptr) self->transport->DispatchSocketEvent(*self, wParam, lParam);
+      return 0;
+    }
+    return DefWindowProcW(hwnd, msg, wParam, lParam);
+  }
+};
+
+// A resolver that answers only when the test lets it, as a slow name server or a captive portal
+// does. Shared with the lookup, which may outlive the transport that started it.
+struct HeldLookup {
+  HANDLE entered = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+  HANDLE released = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+  std::vector<NetAddress> answer;
+  ~HeldLookup() {
+    CloseHandle(entered);
+    CloseHandle(released);
+  }
+  static win::HostLookup Of(const std::shared_ptr<HeldLookup>& held) {
+    return [held](const std::string&) {
+      SetEvent(held->entered);
+      WaitForSingleObject(held->released, INFINITE);
+      return held->answer;
+    };
+  }
+};
+
+TEST(WinsockTransport, AHeldLookupLeavesTheWindowAnsweringAndTheConnectionFollowsIt) {
+  Listener listener;
+  auto held = std::make_shared<HeldLookup>();
+  held->answer = {Loopback4()};
+  SocketWindow window;
+  win::WinsockTransport transport(window.hwnd, HeldLookup::Of(held));
+  window.transport = &transport;
+  // Another thread asks the window something while the lookup is held, then lets it go.
+  bool answered = false;
+  std::thread asker([&] {
+    if (WaitForSingleObject(held->entered, 10000) == WAIT_OBJECT_0) {
+      DWORD_PTR result = 0;
+      answered = SendMessageTimeoutW(window.hwnd, WM_NULL, 0, 0, SMTO_NORMAL, 5000, &result) != 0;
+    }
+    SetEvent(held->released);
+  });
+  ResolveResult resolved = transport.ResolveHost("mail.example.test");
+  OpenResult open;
+  if (!resolved.addresses.empty()) {
+    open = transport.OpenConnection(resolved.addresses[0], listener.port);
+    window.PumpUntil([&] { return !window.connects.empty(); });
+  }
+  SetEvent(held->released);
+  asker.join();
+  EXPECT_TRUE(answered) << "the window's thread waited for the lookup";
+  ASSERT_NE(open.socket, kNoSocket) << resolved.error << open.error;
+  ASSERT_EQ(window.connects.size(), 1u);
+  EXPECT_EQ(window.connects[0], std::make_pair(open.socket, SocketEvent::kConnect));
+  EXPECT_EQ(window.errors[0], 0);
+  SOCKET peer = accept(listener.s, nullptr, nullptr);
+  EXPECT_NE(peer, INVALID_SOCKET);
+  closesocket(peer);
+  transport.CloseConnection(open.socket);
+}
+
+// Whether a connection waits on the listener, within a fifth of a second.
+bool ConnectionWaiting(const Listener& listener) {
+  fd_set readable;
+  FD_ZERO(&readable);
+  FD_SET(listener.s, &readable);
+  timeval wait{0, 200000};
+  return select(0, &readable, nullptr, nullptr, &wait) == 1;
+}
+
+NetAddress Loopback4At(uint8_t last) {
+  NetAddress a = Loopback4();
+  a.bytes[3] = last;
+  return a;
+}
+
+// Where the lookup's answer takes the connection; the listener is on 127.0.0.1 only, so
+// 127.0.0.2 refuses.
+TEST(WinsockTransport, TheLookupsAnswerDecidesWhereTheConnectionGoes) {
+  const struct {
+    const char* name;
+    std::vector<NetAddress> answer;
+    bool connects;
+    int error;  // of the kConnect event; -1: any but 0
+  } cases[] = {
+      {"one address", {Loopback4At(1)}, true, 0},
+      {"the first refuses", {Loopback4At(2), Loopback4At(1)}, true, 0},
+      {"every one refuses", {Loopback4At(2)}, false, -1},
+      {"nothing found", {}, false, kLookupFailedError},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    Listener listener;
+    SocketWindow window;
+    auto answer = c.answer;
+    win::WinsockTransport transport(window.hwnd, [answer](const std::string&) { return answer; });
+    window.transport = &transport;
+    OpenResult open = transport.OpenConnection(
+        transport.ResolveHost("mail.example.test").addresses[0], listener.port);
+    ASSERT_NE(open.socket, kNoSocket) << open.error;
+    window.PumpUntil([&] { return !window.connects.empty(); });
+    ASSERT_EQ(window.connects.size(), 1u);
+    EXPECT_EQ(window.connects[0], std::make_pair(open.socket, SocketEvent::kConnect));
+    if (c.error >= 0) {
+      EXPECT_EQ(window.errors[0], c.error);
+    } else {
+      EXPECT_NE(window.errors[0], 0);
+    }
+    EXPECT_EQ(ConnectionWaiting(listener), c.connects);
+    transport.CloseConnection(open.socket);
+  }
+}
+
+TEST(WinsockTransport, ANameThatDoesNotExistEndsAsAFailedLookup) {
+  Listener listener;
+  SocketWindow window;
+  win::WinsockTransport transport(window.hwnd);
+  window.transport = &transport;
+  OpenResult open = transport.OpenConnection(
+      transport.ResolveHost("no-such-host.invalid").addresses[0], listener.port);
+  window.PumpUntil([&] { return !window.connects.empty(); });
+  ASSERT_EQ(window.connects.size(), 1u);
+  EXPECT_EQ(window.connects[0], std::make_pair(open.socket, SocketEvent::kConnect));
+  EXPECT_EQ(window.errors[0], kLookupFailedError);
+}
+
+// A check that timed out, or a program that ends, while the lookup still runs: when the lookup
+// ends it touches nothing that went, and connects nowhere.
+TEST(WinsockTransport, AConnectionClosedOrDestroyedWhileItsLookupRunsEndsCleanly) {
+  for (bool destroy : {false, true}) {
+    SCOPED_TRACE(destroy ? "destroyed" : "closed");
+    Listener listener;
+    auto held = std::make_shared<HeldLookup>();
+    held->answer = {Loopback4()};
+    SocketWindow window;
+    auto transport = std::make_unique<win::WinsockTransport>(window.hwnd, HeldLookup::Of(held));
+    window.transport = transport.get();
+    OpenResult open = transport->OpenConnection(
+        transport->ResolveHost("mail.example.test").addresses[0], listener.port);
+    ASSERT_NE(open.socket, kNoSocket) << open.error;
+    ASSERT_EQ(WaitForSingleObject(held->entered, 10000), WAIT_OBJECT_0);
+    if (destroy) {
+      window.transport = nullptr;
+      transport.reset();
+    } else {
+      transport->CloseConnection(open.socket);
+    }
+    SetEvent(held->released);
+    // The lookup's thread lets go of its resolver when it is done; the test and a living
+    // transport keep theirs.
+    const long kept = destroy ? 1 : 2;
+    window.PumpUntil([&] { return held.use_count() == kept; });
+    EXPECT_EQ(held.use_count(), kept);
+    // What it might have posted has arrived.
+    window.PumpUntil([] { return false; }, 300);
+    EXPECT_TRUE(window.connects.empty());
+    EXPECT_FALSE(ConnectionWaiting(listener));
+    if (destroy) continue;
+    // The transport goes on: the next connection does not take the old lookup's end for its own.
+    open = transport->OpenConnection(Loopback4(), listener.port);
+    window.PumpUntil([&] { return !window.connects.empty(); });
+    ASSERT_EQ(window.connects.size(), 1u);
+    EXPECT_EQ(window.connects[0], std::make_pair(open.socket, SocketEvent::kConnect));
+    EXPECT_EQ(window.errors[0], 0);
+  }
+}
+
 TEST(WinsockTransport, ResolveTakesAddressLiteralsAndReportsFailures) {
   auto transport = MakePlatformTransport();
   ResolveResult dotted = transport->ResolveHost("192.168.0.1");
@@ -79,9 +289,11 @@ TEST(WinsockTransport, ResolveTakesAddressLiteralsAndReportsFailures) {
   EXPECT_EQ(six.addresses[0].family, NetAddress::Family::kIPv6);
   EXPECT_EQ(six.addresses[0].bytes[15], 1);
   EXPECT_EQ(transport->ResolveHost("").error, texts::kNoServerName);
-  ResolveResult bad = transport->ResolveHost("no-such-host.invalid");
-  EXPECT_TRUE(bad.addresses.empty());
-  EXPECT_EQ(bad.error, texts::kResolveFailed);
+  // A name is looked up as its connection opens, away from the caller's thread.
+  ResolveResult name = transport->ResolveHost(" mail.example.test ");
+  ASSERT_EQ(name.addresses.size(), 1u);
+  EXPECT_EQ(name.addresses[0].family, NetAddress::Family::kName);
+  EXPECT_EQ(name.addresses[0].name, "mail.example.test");
   EXPECT_EQ(transport->ResolveHost("0.0.0.0").error, texts::kResolveFailed);
 }
 

@@ -371,7 +371,9 @@ void CheckEngine::HandleSocketEvent(SocketHandle socket, SocketEvent event, int 
     if (event == SocketEvent::kConnect && TryNextAddress()) return;
     const char* text = texts::kDisconnected;
     if (event == SocketEvent::kRead || event == SocketEvent::kWrite) text = texts::kTransferError;
-    if (event == SocketEvent::kConnect) text = texts::kConnectFailed;
+    if (event == SocketEvent::kConnect) {
+      text = error == kLookupFailedError ? texts::kResolveFailed : texts::kConnectFailed;
+    }
     FailAccount(PositionOf(current_), text);
     return;
   }

@@ -5,6 +5,7 @@
 namespace postwink {
 
 bool NetAddress::IsUnspecified() const {
+  if (family == Family::kName) return false;
   return std::all_of(bytes.begin(), bytes.begin() + Size(), [](uint8_t b) { return b == 0; });
 }
 

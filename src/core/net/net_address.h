@@ -10,10 +10,13 @@
 namespace postwink {
 
 struct NetAddress {
-  enum class Family { kIPv4, kIPv6 };
+  // kName stands for a host name that the transport looks up itself as it connects, where a
+  // lookup must not hold the caller's thread.
+  enum class Family { kIPv4, kIPv6, kName };
   Family family = Family::kIPv4;
   // Network byte order; an IPv4 address uses the first four bytes.
   std::array<uint8_t, 16> bytes{};
+  std::string name;  // kName only
 
   size_t Size() const { return family == Family::kIPv4 ? 4 : 16; }
   // 0.0.0.0 or ::, which name no server.

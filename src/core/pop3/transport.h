@@ -21,6 +21,10 @@ using SocketHandle = int64_t;
 inline constexpr SocketHandle kNoSocket = -1;
 inline constexpr SocketHandle kResolvingSocket = 0;
 
+// The error of a kConnect event when the name, looked up as the connection opened, gave no
+// address (Winsock's WSAHOST_NOT_FOUND).
+inline constexpr int kLookupFailedError = 11001;
+
 // The values of the Winsock event bits.
 enum class SocketEvent : int { kRead = 1, kWrite = 2, kConnect = 16, kClose = 32 };
 
@@ -51,9 +55,11 @@ class TransportEvents {
 class Transport {
  public:
   virtual ~Transport() = default;
-  // An address literal is taken without a lookup; a name is looked up (blocking).
+  // An address literal is taken without a lookup; a name is looked up (blocking), or given back
+  // as a kName address that OpenConnection looks up without blocking.
   virtual ResolveResult ResolveHost(std::string_view name) = 0;
-  // Starts a non-blocking connect; its outcome arrives as a kConnect event.
+  // Starts a non-blocking connect; its outcome (with a kName address, the lookup's too) arrives as
+  // a kConnect event.
   virtual OpenResult OpenConnection(const NetAddress& address, int port) = 0;
   // Reads what has arrived and hands each complete line to the receiver, in order. Under TLS the
   // lines are the decrypted text; the handshake advances here too (kSecured, kTlsFailed).

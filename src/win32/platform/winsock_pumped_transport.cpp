@@ -70,7 +70,7 @@ class WinsockPumpedTransport : public PumpedTransport {
   static LRESULT CALLBACK Proc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
     auto* self = reinterpret_cast<WinsockPumpedTransport*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
     if (self != nullptr && msg == win::WM_SOCKET_EVENT) {
-      if (self->owner_ != nullptr) win::DispatchSocketEvent(*self->owner_, wParam, lParam);
+      if (self->owner_ != nullptr) self->inner_.DispatchSocketEvent(*self->owner_, wParam, lParam);
       return 0;
     }
     if (self != nullptr && msg == win::WM_SOCKET_LINE)

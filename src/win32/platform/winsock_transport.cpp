@@ -3,7 +3,10 @@
 #include <ws2tcpip.h>
 
 #include <cstring>
+#include <mutex>
 #include <string>
+#include <system_error>
+#include <thread>
 
 #include "core/platform/system.h"
 #include "core/pop3/pop3_texts.h"
@@ -14,9 +17,49 @@ namespace postwink::win {
 namespace {
 // One byte short of the buffer, as Winsock programs keep room to terminate what they read.
 constexpr int kReadSize = 0x8000 - 1;
+// WM_SOCKET_EVENT's event for a name lookup that ended; wParam the connection's handle. Above
+// every FD_ bit, so that no socket event is taken for it.
+constexpr WORD kLookupDone = 0x4000;
+
+std::vector<NetAddress> LookUp(const std::string& host, int flags) {
+  std::vector<NetAddress> addresses;
+  std::u16string wide = Utf8ToUtf16(host);
+  ADDRINFOW hints{};
+  hints.ai_family = AF_UNSPEC;
+  hints.ai_socktype = SOCK_STREAM;
+  hints.ai_flags = flags;
+  ADDRINFOW* found = nullptr;
+  if (GetAddrInfoW(reinterpret_cast<const wchar_t*>(wide.c_str()), nullptr, &hints, &found) != 0) {
+    found = nullptr;
+  }
+  for (ADDRINFOW* a = found; a != nullptr; a = a->ai_next) {
+    NetAddress address;
+    if (a->ai_family == AF_INET) {
+      memcpy(address.bytes.data(), &reinterpret_cast<const sockaddr_in*>(a->ai_addr)->sin_addr, 4);
+    } else if (a->ai_family == AF_INET6) {
+      address.family = NetAddress::Family::kIPv6;
+      memcpy(address.bytes.data(), &reinterpret_cast<const sockaddr_in6*>(a->ai_addr)->sin6_addr,
+             16);
+    } else {
+      continue;
+    }
+    addresses.push_back(address);
+  }
+  if (found != nullptr) FreeAddrInfoW(found);
+  return addresses;
+}
 }  // namespace
 
-WinsockTransport::WinsockTransport(HWND window) : window_(window) {
+// What a lookup found, shared by the transport and the thread that runs it: either may go first.
+struct WinsockTransport::Lookup {
+  std::mutex mutex;
+  std::vector<NetAddress> found;
+};
+
+std::vector<NetAddress> LookUpHost(const std::string& host) { return LookUp(host, 0); }
+
+WinsockTransport::WinsockTransport(HWND window, HostLookup lookup)
+    : window_(window), lookup_(std::move(lookup)) {
   send_ = [this](std::string_view bytes) {
     SOCKET s = socket_;
     if (s == INVALID_SOCKET) return false;
@@ -39,49 +82,58 @@ WinsockTransport::WinsockTransport(HWND window) : window_(window) {
 }
 
 WinsockTransport::~WinsockTransport() {
-  if (socket_ != INVALID_SOCKET) CloseConnection(static_cast<SocketHandle>(socket_));
+  if (handle_ != kNoSocket) CloseConnection(handle_);
 }
 
 ResolveResult WinsockTransport::ResolveHost(std::string_view name) {
+  // A name is looked up as its connection opens, on a thread of its own: a slow resolver or a
+  // captive portal would otherwise hold every message of the window that calls this.
   return ResolveWith(name, [](const std::string& host) {
-    std::vector<NetAddress> addresses;
-    std::u16string wide = Utf8ToUtf16(host);
-    ADDRINFOW hints{};
-    hints.ai_family = AF_UNSPEC;
-    hints.ai_socktype = SOCK_STREAM;
-    ADDRINFOW* found = nullptr;
-    if (GetAddrInfoW(reinterpret_cast<const wchar_t*>(wide.c_str()), nullptr, &hints, &found) !=
-        0) {
-      found = nullptr;
-    }
-    for (ADDRINFOW* a = found; a != nullptr; a = a->ai_next) {
-      NetAddress address;
-      if (a->ai_family == AF_INET) {
-        memcpy(address.bytes.data(), &reinterpret_cast<const sockaddr_in*>(a->ai_addr)->sin_addr,
-               4);
-      } else if (a->ai_family == AF_INET6) {
-        address.family = NetAddress::Family::kIPv6;
-        memcpy(address.bytes.data(), &reinterpret_cast<const sockaddr_in6*>(a->ai_addr)->sin6_addr,
-               16);
-      } else {
-        continue;
-      }
-      addresses.push_back(address);
-    }
-    if (found != nullptr) FreeAddrInfoW(found);
-    return addresses;
+    if (IsAddressLiteral(host)) return LookUp(host, AI_NUMERICHOST);
+    NetAddress deferred;
+    deferred.family = NetAddress::Family::kName;
+    deferred.name = host;
+    return std::vector<NetAddress>{deferred};
   });
 }
 
 OpenResult WinsockTransport::OpenConnection(const NetAddress& address, int port) {
   OpenResult result;
-  if (socket_ != INVALID_SOCKET) CloseConnection(static_cast<SocketHandle>(socket_));
-  bool v6 = address.family == NetAddress::Family::kIPv6;
-  SOCKET s = socket(v6 ? AF_INET6 : AF_INET, SOCK_STREAM, 0);
-  if (s == INVALID_SOCKET) {
-    result.error = texts::kSocketFailed;
+  if (handle_ != kNoSocket) CloseConnection(handle_);
+  port_ = port;
+  if (address.family == NetAddress::Family::kName) {
+    auto lookup = std::make_shared<Lookup>();
+    SocketHandle handle = ++lastHandle_;
+    try {
+      std::thread([lookup, host = address.name, find = lookup_, window = window_, handle] {
+        ResolveResult resolved = ResolveWith(host, find);
+        {
+          std::lock_guard<std::mutex> hold(lookup->mutex);
+          lookup->found = std::move(resolved.addresses);
+        }
+        PostMessageW(window, WM_SOCKET_EVENT, static_cast<WPARAM>(handle), kLookupDone);
+      }).detach();
+    } catch (const std::system_error&) {
+      result.error = texts::kResolveFailed;
+      return result;
+    }
+    pending_ = std::move(lookup);
+    handle_ = handle;
+    result.socket = handle;
     return result;
   }
+  result.error = Open(address);
+  if (result.error.empty()) {
+    handle_ = ++lastHandle_;
+    result.socket = handle_;
+  }
+  return result;
+}
+
+std::string WinsockTransport::Open(const NetAddress& address) {
+  bool v6 = address.family == NetAddress::Family::kIPv6;
+  SOCKET s = socket(v6 ? AF_INET6 : AF_INET, SOCK_STREAM, 0);
+  if (s == INVALID_SOCKET) return texts::kSocketFailed;
   // Commands are small and, pipelined, follow one another closely: each goes out at once.
   BOOL one = TRUE;
   setsockopt(s, IPPROTO_TCP, TCP_NODELAY, reinterpret_cast<const char*>(&one), sizeof one);
@@ -90,39 +142,64 @@ OpenResult WinsockTransport::OpenConnection(const NetAddress& address, int port)
   if (v6) {
     auto* p = reinterpret_cast<sockaddr_in6*>(&peer);
     p->sin6_family = AF_INET6;
-    p->sin6_port = htons(static_cast<u_short>(port));
+    p->sin6_port = htons(static_cast<u_short>(port_));
     memcpy(&p->sin6_addr, address.bytes.data(), 16);
     length = sizeof *p;
   } else {
     auto* p = reinterpret_cast<sockaddr_in*>(&peer);
     p->sin_family = AF_INET;
-    p->sin_port = htons(static_cast<u_short>(port));
+    p->sin_port = htons(static_cast<u_short>(port_));
     memcpy(&p->sin_addr, address.bytes.data(), 4);
     length = sizeof *p;
   }
   if (WSAAsyncSelect(s, window_, WM_SOCKET_EVENT, kSocketEventMask) != 0) {
     closesocket(s);
-    result.error = texts::kEventSetupFailed;
-    return result;
+    return texts::kEventSetupFailed;
   }
   if (connect(s, reinterpret_cast<sockaddr*>(&peer), length) != 0 &&
       WSAGetLastError() != WSAEWOULDBLOCK) {
     WSAAsyncSelect(s, window_, 0, 0);
     closesocket(s);
-    result.error = texts::kConnectFailed;
-    return result;
+    return texts::kConnectFailed;
   }
   socket_ = s;
   stream_.Reset();
-  result.socket = static_cast<SocketHandle>(s);
-  return result;
+  return {};
+}
+
+bool WinsockTransport::ConnectNext() {
+  DropSocket();
+  while (!addresses_.empty()) {
+    NetAddress address = addresses_.front();
+    addresses_.erase(addresses_.begin());
+    if (Open(address).empty()) return true;
+  }
+  return false;
+}
+
+void WinsockTransport::DropSocket() {
+  if (socket_ == INVALID_SOCKET) return;
+  WSAAsyncSelect(socket_, window_, 0, 0);
+  shutdown(socket_, SD_BOTH);
+  closesocket(socket_);
+  socket_ = INVALID_SOCKET;
+}
+
+void WinsockTransport::LookupDone(TransportEvents& owner) {
+  {
+    std::lock_guard<std::mutex> hold(pending_->mutex);
+    addresses_ = std::move(pending_->found);
+  }
+  pending_.reset();
+  // Found nothing, or no address took the connect: the owner hears it as a failed connect.
+  int error = addresses_.empty() ? kLookupFailedError : WSAECONNREFUSED;
+  if (ConnectNext()) return;
+  owner.OnSocketEvent(handle_, SocketEvent::kConnect, error);
 }
 
 ReceiveStatus WinsockTransport::ReceiveLines(SocketHandle socket,
                                              const LineSplitter::LineReceiver& receiver) {
-  if (socket_ == INVALID_SOCKET || static_cast<SocketHandle>(socket_) != socket) {
-    return ReceiveStatus::kReadFailed;
-  }
+  if (socket_ == INVALID_SOCKET || handle_ != socket) return ReceiveStatus::kReadFailed;
   if (buffer_.empty()) buffer_.resize(kReadSize + 1);
   int got = recv(socket_, buffer_.data(), kReadSize, 0);
   if (got <= 0) {
@@ -151,14 +228,12 @@ LRESULT WinsockTransport::DeliverLine(WPARAM length, LPARAM text) {
 }
 
 bool WinsockTransport::SendText(SocketHandle socket, std::string_view text) {
-  if (socket_ == INVALID_SOCKET || static_cast<SocketHandle>(socket_) != socket) return false;
+  if (socket_ == INVALID_SOCKET || handle_ != socket) return false;
   return stream_.Send(text, send_);
 }
 
 TlsFailure WinsockTransport::StartTls(SocketHandle socket, const TlsTarget& target) {
-  if (socket_ == INVALID_SOCKET || static_cast<SocketHandle>(socket_) != socket) {
-    return TlsFailure::kUnavailable;
-  }
+  if (socket_ == INVALID_SOCKET || handle_ != socket) return TlsFailure::kUnavailable;
   TlsFailure failure;
   std::unique_ptr<TlsChannel> channel = MakeTlsChannel(target, failure);
   if (!channel) return failure;
@@ -166,19 +241,32 @@ TlsFailure WinsockTransport::StartTls(SocketHandle socket, const TlsTarget& targ
 }
 
 void WinsockTransport::CloseConnection(SocketHandle socket) {
-  if (socket_ == INVALID_SOCKET || static_cast<SocketHandle>(socket_) != socket) return;
-  WSAAsyncSelect(socket_, window_, 0, 0);
-  stream_.Close(send_);
-  shutdown(socket_, SD_BOTH);
-  closesocket(socket_);
-  socket_ = INVALID_SOCKET;
+  if (handle_ == kNoSocket || handle_ != socket) return;
+  // A lookup still running ends unheard: its thread holds the only other share of its result.
+  pending_.reset();
+  addresses_.clear();
+  if (socket_ != INVALID_SOCKET) {
+    WSAAsyncSelect(socket_, window_, 0, 0);
+    stream_.Close(send_);
+  }
+  DropSocket();
+  handle_ = kNoSocket;
   std::vector<char>().swap(buffer_);
 }
 
-void DispatchSocketEvent(TransportEvents& owner, WPARAM wParam, LPARAM lParam) {
-  owner.OnSocketEvent(static_cast<SocketHandle>(wParam),
-                      static_cast<SocketEvent>(WSAGETSELECTEVENT(lParam)),
-                      WSAGETSELECTERROR(lParam));
+void WinsockTransport::DispatchSocketEvent(TransportEvents& owner, WPARAM wParam, LPARAM lParam) {
+  WORD event = WSAGETSELECTEVENT(lParam);
+  int error = WSAGETSELECTERROR(lParam);
+  if (event == kLookupDone) {
+    // A lookup of a connection since closed, or of one before it, ends here.
+    if (pending_ && static_cast<SocketHandle>(wParam) == handle_) LookupDone(owner);
+    return;
+  }
+  // Events of a socket already closed may still be queued; they concern nobody.
+  if (socket_ == INVALID_SOCKET || wParam != socket_) return;
+  // The name's next address, when this one refused.
+  if (event == FD_CONNECT && error != 0 && !addresses_.empty() && ConnectNext()) return;
+  owner.OnSocketEvent(handle_, static_cast<SocketEvent>(event), error);
 }
 
 }  // namespace postwink::win

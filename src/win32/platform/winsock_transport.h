@@ -4,10 +4,14 @@
 // WM_SOCKET_LINE. The window's handler for WM_SOCKET_LINE calls DeliverLine, which passes the
 // line on to the receiver of the ReceiveLines call in progress; the handler for WM_SOCKET_EVENT
 // calls DispatchSocketEvent. One connection at a time. TLS runs between the socket and the line
-// splitter (ConnectionStream), its handshake driven by the same FD_READ events.
+// splitter (ConnectionStream), its handshake driven by the same FD_READ events. A host name is
+// looked up on a thread of its own as its connection opens; the owner hears the outcome of the
+// lookup and of the connect as one kConnect event.
 
 #include <winsock2.h>
 
+#include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -21,9 +25,13 @@ inline constexpr UINT WM_SOCKET_EVENT = 0x8001;
 inline constexpr UINT WM_SOCKET_LINE = 0x8002;
 inline constexpr long kSocketEventMask = FD_READ | FD_CONNECT | FD_CLOSE;
 
+// Looks a host name up; empty when nothing is found. Tests put a slow resolver in its place.
+using HostLookup = std::function<std::vector<NetAddress>(const std::string& host)>;
+std::vector<NetAddress> LookUpHost(const std::string& host);
+
 class WinsockTransport : public Transport {
  public:
-  explicit WinsockTransport(HWND window);
+  explicit WinsockTransport(HWND window, HostLookup lookup = LookUpHost);
   void SetWindow(HWND window) { window_ = window; }
   ~WinsockTransport() override;
   WinsockTransport(const WinsockTransport&) = delete;
@@ -41,18 +49,31 @@ class WinsockTransport : public Transport {
 
   // WM_SOCKET_LINE: wParam the length, lParam the NUL-terminated text. Nonzero: go on.
   LRESULT DeliverLine(WPARAM length, LPARAM text);
+  // WM_SOCKET_EVENT: wParam the socket, lParam the event in its low word, the error in its high.
+  void DispatchSocketEvent(TransportEvents& owner, WPARAM wParam, LPARAM lParam);
 
  private:
+  struct Lookup;
+  // Starts a non-blocking connect to one address; the fixed text of a failure, empty once begun.
+  std::string Open(const NetAddress& address);
+  // Drops the socket and connects to the next address found; false when none is left.
+  bool ConnectNext();
+  void DropSocket();
+  void LookupDone(TransportEvents& owner);
+
   HWND window_;
+  HostLookup lookup_;
   SOCKET socket_ = INVALID_SOCKET;
+  SocketHandle handle_ = kNoSocket;  // the connection as the owner knows it
+  SocketHandle lastHandle_ = kResolvingSocket;
+  int port_ = 0;
+  std::shared_ptr<Lookup> pending_;    // the lookup running for this connection
+  std::vector<NetAddress> addresses_;  // found and not tried yet
   ConnectionStream stream_;
   ConnectionStream::Sender send_;  // raw bytes to the open socket
   std::vector<char> buffer_;
   std::string line_;  // the line being delivered, NUL-terminated for the message
   const LineSplitter::LineReceiver* receiver_ = nullptr;
 };
-
-// WM_SOCKET_EVENT: wParam the socket, lParam the event in its low word, the error in its high.
-void DispatchSocketEvent(TransportEvents& owner, WPARAM wParam, LPARAM lParam);
 
 }  // namespace postwink::win

@@ -353,6 +353,8 @@ TEST_F(EngineTest, SocketFailuresGiveTheTextOfTheirEvent) {
       {SocketEvent::kRead, 10054, texts::kTransferError},
       {SocketEvent::kWrite, 10054, texts::kTransferError},
       {SocketEvent::kConnect, 10061, texts::kConnectFailed},
+      // A transport that looks the name up as it connects found nothing.
+      {SocketEvent::kConnect, kLookupFailedError, texts::kResolveFailed},
       {SocketEvent::kClose, 10053, texts::kDisconnected},
       {SocketEvent::kClose, 0, texts::kDisconnected},  // closed before QUIT
   };
