@@ -140,7 +140,10 @@ bool CheckerApp::InitInstance(const std::vector<std::string>& args) {
   // 9.
   settingsFile_.emplace(programDirectory_ + kSettingsFileName, system_);
   SettingsLoadResult loaded = settingsFile_->Load(WindowsDirectory(), settings_);
-  icons_ = LoadIconSet(loaded.userIcon, programDirectory_);
+  for (TaskbarTheme theme : {TaskbarTheme::kDark, TaskbarTheme::kLight}) {
+    icons_[static_cast<size_t>(theme)] = LoadIconSet(loaded.userIcon, programDirectory_, theme);
+  }
+  taskbarTheme_ = TaskbarThemeFromSetting(SystemUsesLightTheme());
   // Said once; the file is then left alone for the whole run.
   if (loaded.unreadable) {
     MessageBoxW(nullptr, Widen(kSettingsUnreadable).c_str(), Widen(kTextProgramName).c_str(),
@@ -198,7 +201,7 @@ void CheckerApp::ExitInstance() {
   mainDialog_.reset();
   if (mutex_) {
     mutex_.reset();
-    icons_ = IconSet{};
+    icons_ = {};
   }
   richEdit_.reset();
   if (winsockStarted_) WSACleanup();
