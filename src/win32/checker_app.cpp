@@ -3,6 +3,9 @@
 #include "core/config/command_line.h"
 #include "win32/main_dialog.h"
 #include "win32/platform/windows_headers.h"
+
+#include <objbase.h>
+
 #include "win32/texts.h"
 #include "win32/wide_text.h"
 #include "win32/wnd.h"
@@ -131,6 +134,8 @@ bool CheckerApp::InitInstance(const std::vector<std::string>& args) {
   // 2.2 for IPv6 and GetAddrInfoW.
   if (WSAStartup(MAKEWORD(2, 2), &wsa) != 0) return false;
   winsockStarted_ = true;
+  // Screen readers get the list's accessible object through COM's marshalling.
+  comStarted_ = SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED));
   // 8. The preview pane is a rich-edit control.
   richEdit_.reset(LoadLibraryW(L"Msftedit.dll"));
   if (!richEdit_) richEdit_.reset(LoadLibraryW(L"riched20.dll"));
@@ -204,6 +209,8 @@ void CheckerApp::ExitInstance() {
     icons_ = {};
   }
   richEdit_.reset();
+  if (comStarted_) CoUninitialize();
+  comStarted_ = false;
   if (winsockStarted_) WSACleanup();
   winsockStarted_ = false;
 }

@@ -81,6 +81,7 @@ class CheckerApp {
   bool windows98OrMe_ = false;
   bool verbose_ = false;
   bool winsockStarted_ = false;
+  bool comStarted_ = false;
   std::string programDirectory_;
   // Set once the settings were read; only then are they written back at shutdown.
   std::optional<SettingsFile> settingsFile_;
