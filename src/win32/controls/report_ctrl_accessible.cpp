@@ -20,17 +20,16 @@ void SetChild(VARIANT* out, LONG child) {
   out->lVal = child;
 }
 
-// The selected rows when there are several, as accSelection hands them over.
-class ChildEnum : public IEnumVARIANT {
+// The reference count and QueryInterface of a COM object answering for Interface and those
+// Answers names.
+template <typename Interface>
+class ComObject : public Interface {
  public:
-  explicit ChildEnum(std::vector<LONG> children) : children_(std::move(children)) {}
-  virtual ~ChildEnum() = default;
-
   HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** out) override {
     if (out == nullptr) return E_POINTER;
-    if (riid == IID_IUnknown || riid == __uuidof(IEnumVARIANT)) {
-      *out = static_cast<IEnumVARIANT*>(this);
-      AddRef();
+    if (riid == __uuidof(IUnknown) || Answers(riid)) {
+      *out = static_cast<Interface*>(this);
+      this->AddRef();
       return S_OK;
     }
     *out = nullptr;
@@ -42,6 +41,20 @@ class ChildEnum : public IEnumVARIANT {
     if (left == 0) delete this;
     return left;
   }
+
+ protected:
+  virtual ~ComObject() = default;
+  virtual bool Answers(REFIID riid) const = 0;
+
+ private:
+  ULONG refs_ = 1;
+};
+
+// The selected rows when there are several, as accSelection hands them over.
+class ChildEnum : public ComObject<IEnumVARIANT> {
+ public:
+  explicit ChildEnum(std::vector<LONG> children) : children_(std::move(children)) {}
+
   HRESULT STDMETHODCALLTYPE Next(ULONG count, VARIANT* out, ULONG* fetched) override {
     if (out == nullptr) return E_POINTER;
     ULONG n = 0;
@@ -66,15 +79,16 @@ class ChildEnum : public IEnumVARIANT {
   }
 
  private:
+  bool Answers(REFIID riid) const override { return riid == __uuidof(IEnumVARIANT); }
+
   std::vector<LONG> children_;
   size_t next_ = 0;
-  ULONG refs_ = 1;
 };
 
-class ReportAccessible : public IAccessible {
+class ReportAccessible : public ComObject<IAccessible> {
  public:
   ReportAccessible(CReportCtrl& ctrl, IAccessible* standard) : ctrl_(&ctrl), standard_(standard) {}
-  virtual ~ReportAccessible() {
+  ~ReportAccessible() override {
     if (standard_) standard_->Release();
   }
 
@@ -82,24 +96,6 @@ class ReportAccessible : public IAccessible {
     ctrl_ = nullptr;
     if (standard_) standard_->Release();
     standard_ = nullptr;
-  }
-
-  // IUnknown
-  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** out) override {
-    if (out == nullptr) return E_POINTER;
-    if (riid == IID_IUnknown || riid == IID_IDispatch || riid == __uuidof(IAccessible)) {
-      *out = static_cast<IAccessible*>(this);
-      AddRef();
-      return S_OK;
-    }
-    *out = nullptr;
-    return E_NOINTERFACE;
-  }
-  ULONG STDMETHODCALLTYPE AddRef() override { return ++refs_; }
-  ULONG STDMETHODCALLTYPE Release() override {
-    ULONG left = --refs_;
-    if (left == 0) delete this;
-    return left;
   }
 
   // IDispatch: readers use the interface's methods directly.
@@ -319,9 +315,12 @@ class ReportAccessible : public IAccessible {
     return static_cast<int>(child.lVal) - 1;
   }
 
+  bool Answers(REFIID riid) const override {
+    return riid == __uuidof(IDispatch) || riid == __uuidof(IAccessible);
+  }
+
   CReportCtrl* ctrl_;
   IAccessible* standard_;
-  ULONG refs_ = 1;
 };
 
 }  // namespace
