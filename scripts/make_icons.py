@@ -10,6 +10,9 @@ mail, a dot going round while mail is received). The message list gets a strip o
 pictures on magenta, which stands for transparent (list_images.bmp: a paper clip, an
 exclamation mark, envelopes, marks), and its remove and attachment buttons, plain and pressed
 (list_remove.ico, list_remove_pressed.ico, list_attachment.ico, list_attachment_pressed.ico).
+
+Every tray icon also comes as NAME_light.ico for a light task bar, where the pale envelope and
+the white rings of the badges would melt into the bar: a thick near-black outline and dark rings.
 """
 import math
 import os
@@ -43,9 +46,8 @@ def segment_distance(px, py, ax, ay, bx, by):
 
 
 # Shapes: each is a function (x, y) -> colour or None, in a 0..1 square.
-def envelope(body=0xFFF8E7, edge=0x37474F):
+def envelope(body=0xFFF8E7, edge=0x37474F, line=0.045):
     left, right, top, bottom = 0.06, 0.80, 0.22, 0.78
-    line = 0.045
 
     def shape(x, y):
         if not (left <= x <= right and top <= y <= bottom):
@@ -155,21 +157,29 @@ def ico_bytes(images):
 BADGE_X, BADGE_Y, BADGE_R = 0.72, 0.72, 0.26
 
 
-def icons():
-    base = [envelope()]
-    check = stroke([(0.61, 0.72), (0.69, 0.81), (0.84, 0.62)], 0.09, 0xFFFFFF)
-    yield 'normal', base + [disc(BADGE_X, BADGE_Y, BADGE_R, 0x1E88E5, 0xFFFFFF), check]
-    cross = [stroke([(0.63, 0.63), (0.81, 0.81)], 0.09, 0xFFFFFF),
-             stroke([(0.81, 0.63), (0.63, 0.81)], 0.09, 0xFFFFFF)]
-    yield 'error', base + [disc(BADGE_X, BADGE_Y, BADGE_R, 0xD32F2F, 0xFFFFFF)] + cross
+DARK_BAR = {'edge': 0x37474F, 'line': 0.045, 'ring': 0xFFFFFF, 'mark': 0xFFFFFF}
+LIGHT_BAR = {'edge': 0x101010, 'line': 0.085, 'ring': 0x202020, 'mark': 0xFFFFFF}
+
+
+def icons(bar=DARK_BAR):
+    def base(body=0xFFF8E7):
+        return [envelope(body=body, edge=bar['edge'], line=bar['line'])]
+
+    ring = bar['ring']
+    check = stroke([(0.61, 0.72), (0.69, 0.81), (0.84, 0.62)], 0.09, bar['mark'])
+    yield 'normal', base() + [disc(BADGE_X, BADGE_Y, BADGE_R, 0x1E88E5, ring), check]
+    cross = [stroke([(0.63, 0.63), (0.81, 0.81)], 0.09, bar['mark']),
+             stroke([(0.81, 0.63), (0.63, 0.81)], 0.09, bar['mark'])]
+    yield 'error', base() + [disc(BADGE_X, BADGE_Y, BADGE_R, 0xD32F2F, ring)] + cross
+    star_edge = 0xE65100 if bar is DARK_BAR else 0x3E2723
     for i, scale in enumerate([0.55, 0.75, 1.0, 0.75, 0.55], start=1):
-        yield f'new{i}', [envelope(body=0xFFFDE7)] + [
-            star(BADGE_X, BADGE_Y - 0.02, 0.30 * scale, 0xFFC107, 0xE65100)]
+        yield f'new{i}', base(0xFFFDE7) + [
+            star(BADGE_X, BADGE_Y - 0.02, 0.30 * scale, 0xFFC107, star_edge)]
     for i in range(8):
         angle = -math.pi / 2 + i * math.pi / 4
         dot = disc(BADGE_X + 0.12 * math.cos(angle), BADGE_Y + 0.12 * math.sin(angle), 0.07,
-                   0xFFFFFF)
-        yield f'rcv{i + 1}', base + [disc(BADGE_X, BADGE_Y, BADGE_R, 0x43A047, 0xFFFFFF), dot]
+                   bar['mark'])
+        yield f'rcv{i + 1}', base() + [disc(BADGE_X, BADGE_Y, BADGE_R, 0x43A047, ring), dot]
 
 
 def rounded_square(left, top, right, bottom, radius, fill, edge=None, edge_width=0.07):
@@ -273,9 +283,10 @@ def main():
         sys.exit('usage: make_icons.py OUTPUT_DIR')
     out = sys.argv[1]
     os.makedirs(out, exist_ok=True)
-    for name, shapes in icons():
-        write(os.path.join(out, name + '.ico'),
-              ico_bytes([(size, render(shapes, size)) for size in (16, 32)]))
+    for bar, suffix in ((DARK_BAR, ''), (LIGHT_BAR, '_light')):
+        for name, shapes in icons(bar):
+            write(os.path.join(out, name + suffix + '.ico'),
+                  ico_bytes([(size, render(shapes, size)) for size in (16, 32)]))
     for name, shapes in list_buttons():
         write(os.path.join(out, name + '.ico'), ico_bytes([(16, hard_edges(render(shapes, 16)))]))
     write(os.path.join(out, 'list_images.bmp'), strip_bmp(list(list_pictures())))

@@ -122,6 +122,12 @@ if [ ! -f "$WINEPREFIX/$links_stamp" ]; then
   exec 9>&-
 fi
 
+# Wine's prefix leaves the type library of Active Accessibility unregistered, so a list's
+# accessible object could not be marshalled to a screen reader (or a test asking as one).
+if [ ! -f "$WINEPREFIX/.oleacc-registered" ]; then
+  "$wine_bin" regsvr32 /s oleacc.dll </dev/null >/dev/null 2>&1 && touch "$WINEPREFIX/.oleacc-registered"
+fi
+
 # The caption buttons' font (scripts/setup.sh), also for prefixes made before it was there.
 marlett=/usr/local/share/postwink/marlett.ttf
 fonts=$WINEPREFIX/drive_c/windows/Fonts

@@ -3,6 +3,9 @@
 #include "core/config/command_line.h"
 #include "win32/main_dialog.h"
 #include "win32/platform/windows_headers.h"
+
+#include <objbase.h>
+
 #include "win32/texts.h"
 #include "win32/wide_text.h"
 #include "win32/wnd.h"
@@ -133,6 +136,8 @@ bool CheckerApp::InitInstance(const std::vector<std::string>& args) {
   // 2.2 for IPv6 and GetAddrInfoW.
   if (WSAStartup(MAKEWORD(2, 2), &wsa) != 0) return false;
   winsockStarted_ = true;
+  // Screen readers get the list's accessible object through COM's marshalling.
+  comStarted_ = SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED));
   // 8. The preview pane is a rich-edit control.
   richEdit_.reset(LoadLibraryW(L"Msftedit.dll"));
   if (!richEdit_) richEdit_.reset(LoadLibraryW(L"riched20.dll"));
@@ -142,7 +147,10 @@ bool CheckerApp::InitInstance(const std::vector<std::string>& args) {
   // 9.
   settingsFile_.emplace(programDirectory_ + kSettingsFileName, system_);
   SettingsLoadResult loaded = settingsFile_->Load(WindowsDirectory(), settings_);
-  icons_ = LoadIconSet(loaded.userIcon, programDirectory_);
+  for (TaskbarTheme theme : {TaskbarTheme::kDark, TaskbarTheme::kLight}) {
+    icons_[static_cast<size_t>(theme)] = LoadIconSet(loaded.userIcon, programDirectory_, theme);
+  }
+  taskbarTheme_ = TaskbarThemeFromSetting(SystemUsesLightTheme());
   // Said once; the file is then left alone for the whole run.
   if (loaded.unreadable) {
     MessageBoxW(nullptr, Widen(kSettingsUnreadable).c_str(), Widen(kTextProgramName).c_str(),
@@ -200,9 +208,11 @@ void CheckerApp::ExitInstance() {
   mainDialog_.reset();
   if (mutex_) {
     mutex_.reset();
-    icons_ = IconSet{};
+    icons_ = {};
   }
   richEdit_.reset();
+  if (comStarted_) CoUninitialize();
+  comStarted_ = false;
   if (winsockStarted_) WSACleanup();
   winsockStarted_ = false;
 }

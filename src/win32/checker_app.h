@@ -3,6 +3,7 @@
 // program-wide paths, the settings, the log and the hidden main window; shutdown writes the
 // settings back and removes what start-up made.
 
+#include <array>
 #include <memory>
 #include <optional>
 #include <string>
@@ -61,7 +62,10 @@ class CheckerApp {
   System& GetSystem() { return system_; }
   Settings& GetSettings() { return settings_; }
   LogFile& Log() { return log_; }
-  IconSet& Icons() { return icons_; }
+  // The tray's pictures for the task bar's current theme.
+  const IconSet& Icons() const { return icons_[static_cast<size_t>(taskbarTheme_)]; }
+  TaskbarTheme GetTaskbarTheme() const { return taskbarTheme_; }
+  void SetTaskbarTheme(TaskbarTheme theme) { taskbarTheme_ = theme; }
   MainDialog* Main() { return mainDialog_.get(); }
   const std::string& ProgramDir() const { return programDirectory_; }
   // Postwink.ini as read at start-up; its saves refuse when it could not be read then.
@@ -77,13 +81,16 @@ class CheckerApp {
   bool windows98OrMe_ = false;
   bool verbose_ = false;
   bool winsockStarted_ = false;
+  bool comStarted_ = false;
   std::string programDirectory_;
   // Set once the settings were read; only then are they written back at shutdown.
   std::optional<SettingsFile> settingsFile_;
   std::string tempFolder_;
   Settings settings_;
   LogFile log_;
-  IconSet icons_;
+  // Both variants stay loaded, so a switch leaves no picture the tray still shows destroyed.
+  std::array<IconSet, 2> icons_;
+  TaskbarTheme taskbarTheme_ = TaskbarTheme::kDark;
   ModuleHandle richEdit_;
   std::unique_ptr<MainDialog> mainDialog_;
   bool finished_ = false;

@@ -15,6 +15,21 @@ std::vector<HICON> IconSet::Handles(const std::vector<IconHandle>& icons) {
   return handles;
 }
 
+HICON IconSet::Counterpart(HICON icon, const IconSet& other) const {
+  if (icon == nullptr) return nullptr;
+  if (icon == normal.get()) return other.normal.get();
+  if (icon == error.get()) return other.error.get();
+  auto inFrames = [icon](const std::vector<IconHandle>& mine,
+                         const std::vector<IconHandle>& theirs) -> HICON {
+    for (size_t i = 0; i < mine.size() && i < theirs.size(); ++i) {
+      if (mine[i].get() == icon) return theirs[i].get();
+    }
+    return nullptr;
+  };
+  if (HICON frame = inFrames(newMailFrames, other.newMailFrames)) return frame;
+  return inFrames(receivingFrames, other.receivingFrames);
+}
+
 IconHandle LoadIconFile(const std::string& path) {
   HICON icon = ExtractIconW(ProgramInstance(), Widen(path).c_str(), 0);
   // ExtractIcon gives 1 for a file that is not an icon or a program.
@@ -41,16 +56,29 @@ std::vector<IconHandle> Frames(const std::string& folder, const char* prefix, in
 
 }  // namespace
 
-IconSet LoadIconSet(const std::string& userIcon, const std::string& programDirectory) {
+IconSet LoadIconSet(const std::string& userIcon, const std::string& programDirectory,
+                    TaskbarTheme theme) {
+  const bool light = theme == TaskbarTheme::kLight;
   std::string folder = IconFolder(userIcon, programDirectory);
   IconSet set;
   set.normal = LoadIconFile(folder + "std.ico");
-  if (!set.normal) set.normal = LoadResourceIcon(IDI_NORMAL);
+  if (!set.normal) set.normal = LoadResourceIcon(light ? IDI_NORMAL_LIGHT : IDI_NORMAL);
   set.error = LoadIconFile(folder + "err.ico");
-  if (!set.error) set.error = LoadResourceIcon(IDI_ERROR_MARK);
-  set.newMailFrames = Frames(folder, "new", IDI_NEWMAIL_FIRST, 5);
-  set.receivingFrames = Frames(folder, "rcv", IDI_RECEIVING_FIRST, 8);
+  if (!set.error) set.error = LoadResourceIcon(light ? IDI_ERROR_MARK_LIGHT : IDI_ERROR_MARK);
+  set.newMailFrames = Frames(folder, "new", light ? IDI_NEWMAIL_LIGHT_FIRST : IDI_NEWMAIL_FIRST, 5);
+  set.receivingFrames =
+      Frames(folder, "rcv", light ? IDI_RECEIVING_LIGHT_FIRST : IDI_RECEIVING_FIRST, 8);
   return set;
+}
+
+std::optional<uint32_t> SystemUsesLightTheme() {
+  DWORD value = 0;
+  DWORD size = sizeof value;
+  const bool read =
+      RegGetValueW(
+          HKEY_CURRENT_USER, L"Software\\Microsoft\\Windows\\CurrentVersion\\Themes\\Personalize",
+          L"SystemUsesLightTheme", RRF_RT_REG_DWORD, nullptr, &value, &size) == ERROR_SUCCESS;
+  return read ? std::optional<uint32_t>(value) : std::nullopt;
 }
 
 }  // namespace postwink::win

@@ -252,6 +252,9 @@ std::optional<LRESULT> MainDialog::OnMessage(UINT msg, WPARAM wParam, LPARAM lPa
     case WM_NETWORK_CHANGED:
       OnNetworkWake("network changed");
       return 0;
+    case WM_SETTINGCHANGE:
+      OnSettingChange(reinterpret_cast<const wchar_t*>(lParam));
+      return std::nullopt;
     case WM_ASSUME_NETWORK:
       assumedNetwork_ = static_cast<int>(wParam);
       return 0;

@@ -141,6 +141,8 @@ class MainDialog : public Wnd, public CheckHost {
   HICON NormalPicture() const;
   // Puts the count's picture up when the normal one shows and nothing animates.
   void RefreshCountPicture();
+  // A setting change: the task bar's turn between light and dark swaps the tray's pictures.
+  void OnSettingChange(const wchar_t* area);
   void RaiseListWindow();
   // Announcing while the user must not be disturbed (main_dialog_attention.cpp).
   UserAttention CurrentAttention() const;

@@ -1,4 +1,5 @@
-// MainDialog's tray picture with the number of unread messages on it.
+// MainDialog's tray pictures: the number of unread messages drawn on the icon, and the set that
+// reads on the task bar's theme.
 #include "main_dialog.h"
 
 #include "core/check/unread_counts.h"
@@ -27,6 +28,27 @@ void MainDialog::RefreshCountPicture() {
   if (!normalShown) return;
   HICON wanted = NormalPicture();
   if (wanted != shown) Tray().SetIcon(wanted);
+}
+
+void MainDialog::OnSettingChange(const wchar_t* area) {
+  std::optional<TaskbarTheme> theme = ThemeAfterSettingChange(
+      app_.GetTaskbarTheme(), area ? Narrow(area) : std::string(), &SystemUsesLightTheme);
+  if (!theme) return;
+  const IconSet& before = app_.Icons();
+  app_.SetTaskbarTheme(*theme);
+  Log(*theme == TaskbarTheme::kLight ? "tray pictures for a light task bar"
+                                     : "tray pictures for a dark task bar");
+  const IconSet& after = app_.Icons();
+  Tray().SwapPictures([&](HICON picture) -> HICON {
+    if (HICON counterpart = before.Counterpart(picture, after)) return counterpart;
+    // A count drawn on the old picture: the normal one stands in until it is drawn again.
+    for (const auto& [text, drawn] : countPictures_) {
+      if (drawn.get() == picture) return after.normal.get();
+    }
+    return nullptr;
+  });
+  countPictures_.clear();
+  RefreshCountPicture();
 }
 
 }  // namespace postwink::win

@@ -129,6 +129,18 @@ std::string CSystemTray::TooltipText() const { return Narrow(data_.szTip); }
 
 void CSystemTray::SetFrames(const std::vector<HICON>& frames) { frames_ = frames; }
 
+void CSystemTray::SwapPictures(const std::function<HICON(HICON)>& swap) {
+  auto swapOne = [&swap](HICON& picture) {
+    if (HICON other = swap(picture)) picture = other;
+  };
+  for (HICON& frame : frames_) swapOne(frame);
+  swapOne(iconBeforeAnimation_);
+  swapOne(data_.hBalloonIcon);
+  HICON shown = data_.hIcon;
+  swapOne(shown);
+  if (shown != data_.hIcon) SetIcon(shown);
+}
+
 void CSystemTray::AddFrame(HICON icon) { frames_.push_back(icon); }
 
 bool CSystemTray::StartAnimation(UINT milliseconds, int limitSeconds) {

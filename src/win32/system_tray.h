@@ -3,6 +3,7 @@
 // and its menu. It owns an invisible window of its own that receives the shell's callbacks.
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -43,6 +44,9 @@ class CSystemTray : public Wnd {
   // and later), with the given picture; texts in code page 932, cut to the shell's fields.
   bool ShowBalloon(const std::string& title, const std::string& text, HICON picture);
   void SetFrames(const std::vector<HICON>& frames);
+  // Puts swap(picture) in place of every picture the icon shows or will show (the current one,
+  // the frames, the one after the animation); a picture swap gives none for stays.
+  void SwapPictures(const std::function<HICON(HICON)>& swap);
   void AddFrame(HICON icon);
   // limitSeconds -1 animates until stopped.
   bool StartAnimation(UINT milliseconds, int limitSeconds);

@@ -30,14 +30,6 @@ balloon() {
   return 1
 }
 
-tray_icon() {  # screenshot name: the first icon of Wine's tray
-  local tray
-  tray=$(xdotool search --name 'Wine System Tray' 2>/dev/null | head -n 1)
-  [ -n "$tray" ] || return 1
-  eval "$(xdotool getwindowgeometry --shell "$tray")"
-  import -window root -crop 20x20+$((X + 2))+$((Y + 2)) +repage "$E2E_ARTIFACTS/$1.png"
-}
-
 start_program
 hwnd=$(main_window)
 check "the program is running" test -n "$hwnd"

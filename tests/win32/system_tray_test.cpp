@@ -19,7 +19,7 @@ class TestTray : public CSystemTray {
 
 class Tray : public ::testing::Test {
  protected:
-  void SetUp() override { icons_ = LoadIconSet("", "Z:\\nonexistent\\"); }
+  void SetUp() override { icons_ = LoadIconSet("", "Z:\\nonexistent\\", TaskbarTheme::kDark); }
   IconSet icons_;
 };
 
@@ -175,14 +175,38 @@ TEST_F(Tray, AFailedFirstAddIsRetriedOnATimerAndNotAfterRemoval) {
   EXPECT_TRUE(leaving.IsHidden());
 }
 
-TEST(IconSet, BuiltInIconsWhenTheFolderHasNone) {
-  IconSet set = LoadIconSet("", "Z:\\nonexistent\\");
-  EXPECT_TRUE(set.normal.valid());
-  EXPECT_TRUE(set.error.valid());
-  EXPECT_EQ(set.newMailFrames.size(), 5u);
-  EXPECT_EQ(set.receivingFrames.size(), 8u);
-  for (const IconHandle& icon : set.newMailFrames) EXPECT_TRUE(icon.valid());
-  for (const IconHandle& icon : set.receivingFrames) EXPECT_TRUE(icon.valid());
+TEST(IconSet, BuiltInIconsWhenTheFolderHasNoneForEitherTaskBar) {
+  for (TaskbarTheme theme : {TaskbarTheme::kDark, TaskbarTheme::kLight}) {
+    IconSet set = LoadIconSet("", "Z:\\nonexistent\\", theme);
+    EXPECT_TRUE(set.normal.valid());
+    EXPECT_TRUE(set.error.valid());
+    EXPECT_EQ(set.newMailFrames.size(), 5u);
+    EXPECT_EQ(set.receivingFrames.size(), 8u);
+    for (const IconHandle& icon : set.newMailFrames) EXPECT_TRUE(icon.valid());
+    for (const IconHandle& icon : set.receivingFrames) EXPECT_TRUE(icon.valid());
+  }
+}
+
+// A switch of the task bar's theme in the middle of an animation: the frame shown, the frames to
+// come and the picture the animation returns to all come from the other set.
+TEST_F(Tray, SwappedPicturesFollowTheAnimationAndItsEnd) {
+  IconSet light = LoadIconSet("", "Z:\\nonexistent\\", TaskbarTheme::kLight);
+  EXPECT_EQ(icons_.Counterpart(icons_.error.get(), light), light.error.get());
+  EXPECT_EQ(icons_.Counterpart(light.normal.get(), icons_), nullptr);
+  TestTray tray;
+  ASSERT_TRUE(
+      tray.Create(nullptr, WM_TRAY_NOTIFY, "Postwink", icons_.normal.get(), kTrayIconId, true));
+  tray.SetFrames(IconSet::Handles(icons_.newMailFrames));
+  ASSERT_TRUE(tray.StartAnimation(60000, -1));
+  tray.Tick();
+  ASSERT_EQ(tray.CurrentIcon(), icons_.newMailFrames[1].get());
+  tray.SwapPictures([&](HICON picture) { return icons_.Counterpart(picture, light); });
+  EXPECT_EQ(tray.CurrentIcon(), light.newMailFrames[1].get());
+  tray.Tick();
+  EXPECT_EQ(tray.CurrentIcon(), light.newMailFrames[2].get());
+  tray.StopAnimation();
+  EXPECT_EQ(tray.CurrentIcon(), light.normal.get());
+  tray.Remove();
 }
 
 TEST(IconSet, UserFilesReplaceTheBuiltInOnesOneKindAtATime) {
@@ -195,7 +219,7 @@ TEST(IconSet, UserFilesReplaceTheBuiltInOnesOneKindAtATime) {
   ASSERT_TRUE(ico.has_value());
   ASSERT_TRUE(files.WriteAtomic(folder + "new1.ico", *ico));
   ASSERT_TRUE(files.WriteAtomic(folder + "new3.ico", *ico));
-  IconSet set = LoadIconSet(folder, "Z:\\nonexistent\\");
+  IconSet set = LoadIconSet(folder, "Z:\\nonexistent\\", TaskbarTheme::kLight);
   EXPECT_EQ(set.newMailFrames.size(), 1u);
   EXPECT_EQ(set.receivingFrames.size(), 8u);
   EXPECT_TRUE(set.normal.valid());

@@ -94,7 +94,7 @@ ReportRow BuildRow(const MailItem& item, const FillOptions& options, ReportModel
   int from = kColourFrom;
   int subject = kColourSubject;
   int received = kColourReceived;
-  if (item.flags & kMailOwnColours) {
+  if ((item.flags & kMailOwnColours) && !options.systemColours) {
     const int c = nextColour;
     model.SetColour(c + 1, item.backColour);
     model.SetColour(c + 2, item.mailboxColour);
@@ -125,6 +125,9 @@ ReportRow BuildRow(const MailItem& item, const FillOptions& options, ReportModel
   text(kColumnFrom, options.trimFrom ? ShortenFrom(fromText) : fromText, from);
   text(kColumnSubject, std::string(SubjectText(item)), subject);
   text(kColumnReceived, item.dateText.value_or(std::string()), received);
+  if (options.systemColours) {
+    for (ReportCell& cell : row.cells) cell.textColour = cell.backColour = -1;
+  }
   return row;
 }
 

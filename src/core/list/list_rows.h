@@ -71,6 +71,8 @@ struct FillOptions {
   bool unreadOnly = false;
   bool trimFrom = true;
   SortState sort{kColumnReceived, false};
+  // High contrast: no cell carries a colour of its own, the control's (the system's) serve all.
+  bool systemColours = false;
 };
 
 // Rebuilds every row from the list, newest addition first, then sorts. Rows with their own

@@ -6,6 +6,7 @@
 #include <algorithm>
 
 #include "core/ui/scale.h"
+#include "win32/controls/report_ctrl_accessible.h"
 #include "win32/controls/report_tip.h"
 #include "win32/controls/script_text.h"
 #include "win32/list/work_area.h"
@@ -325,7 +326,9 @@ void CReportCtrl::DeleteAllItems() {
 }
 
 bool CReportCtrl::SelectItem(int row) {
+  const int focusBefore = model_.FocusedRow();
   if (!model_.SelectOnly(row)) return model_.Row(row) != nullptr;
+  AnnounceSelection(focusBefore, true);
   EnsureVisible(row);
   InvalidateRect(hwnd(), nullptr, FALSE);
   return true;
@@ -382,10 +385,34 @@ LRESULT CReportCtrl::Notify(int code, int row, int column, POINT point, UINT key
 
 // Asks the owner first, changes the selection, and tells it when something changed.
 void CReportCtrl::ApplySelectionChange(const std::function<bool()>& change) {
-  if (Notify(kReportSelectionChanging, model_.FocusedRow(), -1) != 0) return;
+  const int focusBefore = model_.FocusedRow();
+  if (Notify(kReportSelectionChanging, focusBefore, -1) != 0) return;
   bool changed = change();
+  AnnounceSelection(focusBefore, changed);
   RevealFocus();
   if (changed) Notify(kReportSelectionChanged, model_.FocusedRow(), -1);
+}
+
+void CReportCtrl::AnnounceSelection(int focusBefore, bool selectionChanged) {
+  const int focus = model_.FocusedRow();
+  if (focus >= 0 && focus != focusBefore && GetFocus() == hwnd()) {
+    NotifyWinEvent(EVENT_OBJECT_FOCUS, hwnd(), OBJID_CLIENT, focus + 1);
+  }
+  if (!selectionChanged) return;
+  const int selected = model_.SelectedCount();
+  if (selected == 1) {
+    NotifyWinEvent(EVENT_OBJECT_SELECTION, hwnd(), OBJID_CLIENT, model_.FirstSelected() + 1);
+  } else {
+    NotifyWinEvent(EVENT_OBJECT_SELECTIONWITHIN, hwnd(), OBJID_CLIENT, CHILDID_SELF);
+  }
+}
+
+LRESULT CReportCtrl::OnGetObject(WPARAM wParam, LPARAM lParam) {
+  if (static_cast<LONG>(lParam) != OBJID_CLIENT)
+    return DefWindowProcW(hwnd(), WM_GETOBJECT, wParam, lParam);
+  if (!accessible_) accessible_ = CreateReportAccessible(*this);
+  if (!accessible_) return 0;
+  return LresultFromObject(__uuidof(IAccessible), wParam, accessible_);
 }
 
 void CReportCtrl::OnLeftButtonDown(POINT p, UINT keys) {
@@ -604,8 +631,13 @@ std::optional<LRESULT> CReportCtrl::OnMessage(UINT msg, WPARAM wParam, LPARAM lP
       Paint(reinterpret_cast<HDC>(wParam), client);
       return 0;
     }
+    case WM_GETOBJECT:
+      return OnGetObject(wParam, lParam);
     case WM_SETFOCUS:
     case WM_KILLFOCUS:
+      if (msg == WM_SETFOCUS && model_.FocusedRow() >= 0) {
+        NotifyWinEvent(EVENT_OBJECT_FOCUS, hwnd(), OBJID_CLIENT, model_.FocusedRow() + 1);
+      }
       if (msg == WM_KILLFOCUS && tip_) tip_->Hide();
       InvalidateRect(hwnd(), nullptr, FALSE);
       return 0;
@@ -712,6 +744,12 @@ std::optional<LRESULT> CReportCtrl::OnMessage(UINT msg, WPARAM wParam, LPARAM lP
     }
     case WM_DESTROY:
       if (tip_) tip_->Destroy();
+      // A reader may hold the object longer than the window lives.
+      if (accessible_) {
+        DisconnectReportAccessible(accessible_);
+        accessible_->Release();
+        accessible_ = nullptr;
+      }
       header_ = nullptr;
       return std::nullopt;
     default:

@@ -16,6 +16,8 @@
 #include "win32/platform/windows_headers.h"
 #include "win32/wnd.h"
 
+struct IAccessible;
+
 namespace postwink::win {
 
 inline constexpr const wchar_t* kReportCtrlClassName = L"MFCReportCtrl";
@@ -123,6 +125,9 @@ class CReportCtrl : public Wnd {
   void ApplySelectionChange(const std::function<bool()>& change);
   // Scrolls the focused row into view and redraws, after the rows moved or the focus did.
   void RevealFocus();
+  // Tells screen readers that the focused row or the selection changed.
+  void AnnounceSelection(int focusBefore, bool selectionChanged);
+  LRESULT OnGetObject(WPARAM wParam, LPARAM lParam);
   void AutoSizeColumn(int column);
   void OnMouseMove(POINT p, UINT keys);
   void Paint(HDC dc, const RECT& area) const;
@@ -149,6 +154,7 @@ class CReportCtrl : public Wnd {
   COLORREF backgroundColour_;
   std::string emptyText_ = kReportDefaultEmptyText;
   std::unique_ptr<ReportTip> tip_;
+  IAccessible* accessible_ = nullptr;  // made at the first reader's question; one reference
 };
 
 }  // namespace postwink::win

@@ -11,6 +11,7 @@
 #include "core/mime/parse_message.h"
 #include "core/ui/scale.h"
 #include "win32/controls/script_text.h"
+#include "win32/high_contrast.h"
 #include "win32/list/work_area.h"
 #include "win32/resource.h"
 #include "win32/wide_text.h"
@@ -174,8 +175,9 @@ bool MessageListWnd::CreateList() {
   const int maxWidth = std::max(WorkAreaOrPrimary().Width() - kColumnMaxMargin, 1);
   for (int c = 0; c < kListColumnCount; ++c) list_.SetColumnMaxWidth(c, maxWidth);
   list_.ModifyStyle(0, static_cast<DWORD>(s.grid) & (kReportHorizontalGrid | kReportVerticalGrid));
-  list_.SetSelectionColour(static_cast<COLORREF>(s.selRgb));
-  list_.SetBackgroundColour(static_cast<COLORREF>(s.bgRgb));
+  const bool system = HighContrastOn();
+  list_.SetSelectionColour(system ? GetSysColor(COLOR_HIGHLIGHT) : static_cast<COLORREF>(s.selRgb));
+  list_.SetBackgroundColour(system ? GetSysColor(COLOR_WINDOW) : static_cast<COLORREF>(s.bgRgb));
   list_.SetEmptyText(kListEmptyText);
   list_.EnableCellTips(s.showTooltip == 1);
   list_.DeleteAllItems();
@@ -221,14 +223,16 @@ void MessageListWnd::CreatePreview() {
                   CFM_UNDERLINE | CFM_STRIKEOUT;
   format.dwEffects = 0;
   format.yHeight = SanePoints(s.fontSizePreview) * 20;
-  format.crTextColor = static_cast<COLORREF>(s.preRgb);
+  const bool system = HighContrastOn();
+  format.crTextColor = system ? GetSysColor(COLOR_WINDOWTEXT) : static_cast<COLORREF>(s.preRgb);
   format.bCharSet = SHIFTJIS_CHARSET;
   Widen(s.fontNamePreview).copy(format.szFaceName, LF_FACESIZE - 1);
   SendMessageW(preview_, EM_SETCHARFORMAT, SCF_DEFAULT, reinterpret_cast<LPARAM>(&format));
   // Characters the Japanese face lacks (Hangul, Thai, emoji) get a font of their own script.
   const LRESULT language = SendMessageW(preview_, EM_GETLANGOPTIONS, 0, 0);
   SendMessageW(preview_, EM_SETLANGOPTIONS, 0, language | IMF_AUTOFONT | IMF_DUALFONT);
-  SendMessageW(preview_, EM_SETBKGNDCOLOR, 0, static_cast<LPARAM>(s.prebgRgb));
+  SendMessageW(preview_, EM_SETBKGNDCOLOR, 0,
+               static_cast<LPARAM>(system ? GetSysColor(COLOR_WINDOW) : s.prebgRgb));
   SendMessageW(preview_, EM_AUTOURLDETECT, TRUE, 0);
   SendMessageW(preview_, EM_SETEVENTMASK, 0, ENM_LINK | ENM_MOUSEEVENTS | ENM_KEYEVENTS);
   Layout();
@@ -250,6 +254,7 @@ void MessageListWnd::Fill(const DisplayList& list, bool unreadOnly) {
   FillOptions options;
   options.unreadOnly = unreadOnly;
   options.trimFrom = s.trimFrom != 0;
+  options.systemColours = HighContrastOn();
   options.sort = SortFromSetting(s.sortItem);
   int row = FillListRows(list_.Model(), list, options, nextColour_, remembered);
   list_.Refresh();

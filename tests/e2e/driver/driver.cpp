@@ -195,6 +195,29 @@ int Send(int argc, wchar_t** argv) {
   return 0;
 }
 
+// setting HWND AREA [NAME VALUE|-]: a setting change announced as Windows does, with the area's
+// name; with NAME, that DWORD of the theme's key is written (or removed with "-") first.
+int Setting(int argc, wchar_t** argv) {
+  if (argc < 4) return 2;
+  if (argc >= 6) {
+    const wchar_t* key = L"Software\\Microsoft\\Windows\\CurrentVersion\\Themes\\Personalize";
+    LSTATUS written;
+    if (std::wstring(argv[5]) == L"-") {
+      written = RegDeleteKeyValueW(HKEY_CURRENT_USER, key, argv[4]);
+      if (written == ERROR_FILE_NOT_FOUND) written = ERROR_SUCCESS;
+    } else {
+      DWORD value = static_cast<DWORD>(Number(argv[5]));
+      written = RegSetKeyValueW(HKEY_CURRENT_USER, key, argv[4], REG_DWORD, &value, sizeof value);
+    }
+    if (written != ERROR_SUCCESS) return 1;
+  }
+  DWORD_PTR answer = 0;
+  return SendMessageTimeoutW(HandleArg(argv[2]), WM_SETTINGCHANGE, 0,
+                             reinterpret_cast<LPARAM>(argv[3]), SMTO_ABORTIFHUNG, 10000, &answer)
+             ? 0
+             : 1;
+}
+
 int Rect(int argc, wchar_t** argv) {
   if (argc < 3) return 2;
   HWND hwnd = HandleArg(argv[2]);
@@ -500,6 +523,8 @@ int wmain(int argc, wchar_t** argv) {
     status = Post(argc, argv);
   else if (cmd == L"send")
     status = Send(argc, argv);
+  else if (cmd == L"setting")
+    status = Setting(argc, argv);
   else if (cmd == L"temp")
     status = Temp();
   else if (cmd == L"rect")

@@ -135,6 +135,15 @@ temp_dir() {
   printf '%s/' "${unix%/}"
 }
 
+# The first icon of Wine's tray, as the screenshot NAME.
+tray_icon() {  # name
+  local tray X Y
+  tray=$(xdotool search --name 'Wine System Tray' 2>/dev/null | head -n 1)
+  [ -n "$tray" ] || return 1
+  eval "$(xdotool getwindowgeometry --shell "$tray")"
+  import -window root -crop 20x20+$((X + 2))+$((Y + 2)) +repage "$E2E_ARTIFACTS/$1.png"
+}
+
 screenshot() {  # name
   import -window root "$E2E_ARTIFACTS/$1.png" 2>/dev/null || fail "screenshot $1"
 }

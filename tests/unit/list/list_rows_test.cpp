@@ -174,6 +174,28 @@ TEST(ListRows, OwnColoursTakeFreshEntriesOnEveryFill) {
   EXPECT_EQ(model.Row(0)->cells[kColumnSubject].textColour, 19);
 }
 
+// With high contrast on, neither a filter's own colours nor the user's scheme reach a cell.
+TEST(ListRows, SystemColoursLeaveEveryCellToTheControl) {
+  Fixture f;
+  MailItem* own = f.Add(0, "own", "d", kMailOwnColours);
+  own->subjectColour = 4;
+  f.Add(1, "plain", "c");
+  ReportModel model = ListModel();
+  int next = SetListColours(model, Settings{}, 0x6D6D6D, {0xAA, 0xBB});
+  const int before = next;
+  FillOptions options;
+  options.systemColours = true;
+  FillListRows(model, f.list, options, next);
+  EXPECT_EQ(next, before);
+  ASSERT_EQ(model.RowCount(), 2);
+  for (int row = 0; row < 2; ++row) {
+    for (const ReportCell& cell : model.Row(row)->cells) {
+      EXPECT_EQ(cell.textColour, -1) << row;
+      EXPECT_EQ(cell.backColour, -1) << row;
+    }
+  }
+}
+
 ReportRow Row(const char* subject, const char* received, int image = -1) {
   ReportRow row;
   row.cells.resize(kListColumnCount);

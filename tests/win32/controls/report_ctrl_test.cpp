@@ -2,6 +2,8 @@
 
 #include <commctrl.h>
 #include <gtest/gtest.h>
+#include <objbase.h>
+#include <oleacc.h>
 
 #include <map>
 #include <string>
@@ -335,6 +337,113 @@ TEST_F(ReportCtrlTest, RowsAsTextAndCellRectangles) {
   EXPECT_EQ((packed >> 16) & 0xFFFF, r.top);
   EXPECT_EQ((packed >> 32) & 0xFFFF, r.right);
   EXPECT_EQ((packed >> 48) & 0xFFFF, r.bottom);
+}
+
+// What a screen reader learns through Active Accessibility, as it asks: the list, its rows by
+// name, their selection, focus and read state, the moves of the focus, and a clean refusal once
+// the control is gone.
+std::vector<LONG> focusEvents;
+
+void CALLBACK OnFocusEvent(HWINEVENTHOOK, DWORD, HWND, LONG object, LONG child, DWORD, DWORD) {
+  if (object == OBJID_CLIENT) focusEvents.push_back(child);
+}
+
+VARIANT Child(LONG id) {
+  VARIANT v;
+  VariantInit(&v);
+  v.vt = VT_I4;
+  v.lVal = id;
+  return v;
+}
+
+std::wstring TakeBstr(BSTR text) {
+  std::wstring result = text ? std::wstring(text, SysStringLen(text)) : L"<none>";
+  SysFreeString(text);
+  return result;
+}
+
+TEST_F(ReportCtrlTest, ScreenReadersReadTheRowsTheirStatesAndTheFocus) {
+  ASSERT_TRUE(SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED)));
+  AddRows(3);
+  ctrl_.SetItemBold(0, true);
+  SetFocus(ctrl_.hwnd());
+  Click(WM_LBUTTONDOWN, CellCentre(2, 0));
+  Click(WM_LBUTTONUP, CellCentre(2, 0));
+  IAccessible* acc = nullptr;
+  ASSERT_EQ(AccessibleObjectFromWindow(ctrl_.hwnd(), OBJID_CLIENT, __uuidof(IAccessible),
+                                       reinterpret_cast<void**>(&acc)),
+            S_OK);
+  ASSERT_NE(acc, nullptr);
+  VARIANT v;
+  ASSERT_EQ(acc->get_accRole(Child(CHILDID_SELF), &v), S_OK);
+  EXPECT_EQ(v.lVal, ROLE_SYSTEM_LIST);
+  LONG count = 0;
+  ASSERT_EQ(acc->get_accChildCount(&count), S_OK);
+  EXPECT_EQ(count, 3);
+  const std::wstring names[] = {L"row 0, short, 100", L"row 1, " + std::wstring(60, L'W') + L", 99",
+                                L"row 2, short, 98"};
+  for (LONG id = 1; id <= 3; ++id) {
+    BSTR name = nullptr;
+    ASSERT_EQ(acc->get_accName(Child(id), &name), S_OK);
+    EXPECT_EQ(TakeBstr(name), names[id - 1]);
+    BSTR description = nullptr;
+    acc->get_accDescription(Child(id), &description);
+    EXPECT_EQ(TakeBstr(description), id == 1 ? L"unread" : L"read") << id;
+    ASSERT_EQ(acc->get_accRole(Child(id), &v), S_OK);
+    EXPECT_EQ(v.lVal, ROLE_SYSTEM_LISTITEM);
+    ASSERT_EQ(acc->get_accState(Child(id), &v), S_OK);
+    const LONG selectedAndFocused = STATE_SYSTEM_SELECTED | STATE_SYSTEM_FOCUSED;
+    EXPECT_EQ(v.lVal & selectedAndFocused, id == 3 ? selectedAndFocused : 0) << id;
+    IDispatch* element = nullptr;
+    EXPECT_EQ(acc->get_accChild(Child(id), &element), S_FALSE);  // a simple element
+  }
+  BSTR none = nullptr;
+  EXPECT_EQ(acc->get_accName(Child(4), &none), E_INVALIDARG);
+  ASSERT_EQ(acc->get_accFocus(&v), S_OK);
+  EXPECT_EQ(v.lVal, 3);
+  ASSERT_EQ(acc->get_accSelection(&v), S_OK);
+  EXPECT_EQ(v.vt, VT_I4);
+  EXPECT_EQ(v.lVal, 3);
+  ASSERT_EQ(acc->accNavigate(NAVDIR_FIRSTCHILD, Child(CHILDID_SELF), &v), S_OK);
+  EXPECT_EQ(v.lVal, 1);
+  EXPECT_EQ(acc->accNavigate(NAVDIR_NEXT, Child(3), &v), S_FALSE);
+  LONG left, top, width, height;
+  ASSERT_EQ(acc->accLocation(&left, &top, &width, &height, Child(2)), S_OK);
+  ASSERT_EQ(acc->accHitTest(left + width / 2, top + height / 2, &v), S_OK);
+  EXPECT_EQ(v.lVal, 2);
+
+  // The keyboard moves the focus; the reader hears of it.
+  HWINEVENTHOOK hook =
+      SetWinEventHook(EVENT_OBJECT_FOCUS, EVENT_OBJECT_FOCUS, nullptr, OnFocusEvent,
+                      GetCurrentProcessId(), 0, WINEVENT_OUTOFCONTEXT);
+  focusEvents.clear();
+  SendMessageW(ctrl_.hwnd(), WM_KEYDOWN, VK_UP, 0);
+  PumpUntil([] { return !focusEvents.empty(); }, 2000);
+  UnhookWinEvent(hook);
+  EXPECT_EQ(focusEvents, std::vector<LONG>{2});
+  ASSERT_EQ(acc->get_accFocus(&v), S_OK);
+  EXPECT_EQ(v.lVal, 2);
+
+  // Several selected rows come as an enumeration.
+  ctrl_.SelectAll();
+  ASSERT_EQ(acc->get_accSelection(&v), S_OK);
+  ASSERT_EQ(v.vt, VT_UNKNOWN);
+  IEnumVARIANT* rows = nullptr;
+  ASSERT_EQ(v.punkVal->QueryInterface(__uuidof(IEnumVARIANT), reinterpret_cast<void**>(&rows)),
+            S_OK);
+  v.punkVal->Release();
+  VARIANT got[4];
+  ULONG fetched = 0;
+  EXPECT_EQ(rows->Next(4, got, &fetched), S_FALSE);
+  ASSERT_EQ(fetched, 3u);
+  EXPECT_EQ(got[0].lVal + got[1].lVal + got[2].lVal, 1 + 2 + 3);
+  rows->Release();
+
+  // A reader that holds on after the window is gone gets an error, not a crash.
+  ctrl_.Destroy();
+  EXPECT_EQ(acc->get_accChildCount(&count), RPC_E_DISCONNECTED);
+  acc->Release();
+  CoUninitialize();
 }
 
 TEST_F(ReportCtrlTest, WheelScrollsByTheUsersStep) {

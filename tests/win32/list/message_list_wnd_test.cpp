@@ -4,6 +4,7 @@
 
 #include "core/ui/scale.h"
 #include "list/message_list_fixture.h"
+#include "win32/high_contrast.h"
 #include "win32/list/work_area.h"
 
 namespace postwink::win {
@@ -200,6 +201,37 @@ TEST_F(MessageListTest, ColumnLayoutFromTheProfile) {
   profile_.values["Window/ReportCtrl2"] = "(6,2) 28 85 150 250 134 28 3 4";
   Open(false);
   EXPECT_EQ(window_->List().Model().ActiveColumns(), (std::vector<int>{0, 1, 2, 3, 4, 5, 6}));
+}
+
+TEST_F(MessageListTest, HighContrastTakesTheSystemsColoursForTheListAndThePreview) {
+  settings_.bgRgb = 0x123456;
+  settings_.prebgRgb = 0x654321;
+  settings_.preRgb = 0x0000FF;
+  Add(kEnglish);
+  AssumeHighContrast(true);
+  Open(false);
+  // The row's right end, beside the last picture: the row's background, or the selection's.
+  HWND list = window_->List().hwnd();
+  RECT client;
+  GetClientRect(list, &client);
+  HDC screen = GetDC(nullptr);
+  HDC dc = CreateCompatibleDC(screen);
+  HBITMAP bitmap = CreateCompatibleBitmap(screen, client.right, client.bottom);
+  ReleaseDC(nullptr, screen);
+  HGDIOBJ old = SelectObject(dc, bitmap);
+  SendMessageW(list, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(dc), PRF_CLIENT);
+  const COLORREF pixel = GetPixel(dc, client.right - 2,
+                                  window_->List().HeaderHeight() + window_->List().RowHeight() / 2);
+  SelectObject(dc, old);
+  DeleteObject(bitmap);
+  DeleteDC(dc);
+  AssumeHighContrast(std::nullopt);
+  EXPECT_TRUE(pixel == GetSysColor(COLOR_WINDOW) || pixel == GetSysColor(COLOR_HIGHLIGHT))
+      << std::hex << pixel;
+  for (const ReportCell& c : window_->List().Model().Row(0)->cells) EXPECT_EQ(c.backColour, -1);
+  window_.reset();
+  Open(false);
+  EXPECT_EQ(window_->List().Model().Row(0)->cells[kColumnSubject].backColour, kColourBackground);
 }
 
 TEST_F(MessageListTest, HeadingsAndGridLinesFollowTheSettings) {
