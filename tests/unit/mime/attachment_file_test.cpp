@@ -23,8 +23,10 @@ class AttachmentFile : public ::testing::Test {
     return ExtractAttachment(item_, parts_, index, temp_);
   }
   std::string Read(const std::string& path) { return *PlatformSystem().files.ReadAll(path); }
+  // Not std::filesystem: on Windows it would read the UTF-8 path in the ANSI code page.
   std::string Name(const std::string& path) {
-    return std::filesystem::path(path).filename().string();
+    size_t slash = path.find_last_of("/\\");
+    return slash == std::string::npos ? path : path.substr(slash + 1);
   }
 
   test::ScratchFolder folder_;
