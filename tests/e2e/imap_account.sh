@@ -2,7 +2,9 @@
 # An IMAP account polled by Postwink.exe against the private Dovecot's IMAP listener: the first
 # check lists the unseen messages of INBOX and of a second folder, never the read ones, and
 # leaves every flag on the server as it was (the program only looks); a later check adds only
-# what arrived since. The list after the check is an artefact (imap-list-after-check.png).
+# what arrived since; the accounts page shows the account's protocol, folders and push. The list
+# after the check and the page are artefacts (imap-list-after-check.png,
+# settings-account-imap.png).
 E2E_DOVECOT=1
 source "$(dirname "$0")/lib/common.bash"
 
@@ -87,5 +89,22 @@ check "the new message is listed once" \
 check "no flag changed on the second check" \
   test "$(flags "$INBOX") / $(flags "$LISTS")" = "$inbox_flags / $lists_flags"
 cp "$LOG" "$E2E_ARTIFACTS/imap.log" 2>/dev/null
+
+# --- the accounts page shows the account as IMAP, with its folders and without push -----------
+drv post "$main" 0x111 32880 0 >/dev/null  # the settings sheet
+sheet=$(sheet_window)
+check "the settings sheet opens" test -n "$sheet"
+if [ -n "$sheet" ]; then
+  text_of() { drv gettext "$sheet" "$1" | tr -d '\r'; }
+  check "the protocol is IMAP" test "$(text_of 1056)" = IMAP
+  check "the folders are shown" test "$(text_of 1057)" = 'INBOX, Lists'
+  check "push is off" test "$(drv checked "$sheet" 1058 | tr -d '\r')" = 0
+  xdotool mousemove 1 1
+  sleep 0.5
+  screenshot settings-account-imap-screen
+  crop_around settings-account-imap "$sheet"
+  drv post "$sheet" 0x111 2 0 >/dev/null  # Cancel
+  check "the sheet closes" drv gone "$sheet" --timeout 10000
+fi
 check "the program exits" exit_program "$main"
 finish

@@ -35,7 +35,8 @@ class AccountsPageModel {
   bool ControlsEnabled() const { return shown_ >= 0 && shown_ < kMaxAccounts; }
 
   // Takes the controls' values into the shown account; controls.mailbox is the drop-down's
-  // text, so a typed name renames the account at its position.
+  // text, so a typed name renames the account at its position. Folders left empty (or only
+  // separators) become INBOX.
   void Store(const AccountFields& controls);
   // Stores the shown account, then shows the one at position.
   void Show(int position, const AccountFields& controls);

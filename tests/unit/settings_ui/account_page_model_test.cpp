@@ -172,6 +172,24 @@ TEST(AccountsPage, ChoosingAProtocolProposesItsPort) {
   }
 }
 
+// The protocol, folders and push of an IMAP account survive showing another account; folders
+// the user emptied become INBOX rather than a list the check would have to guess at.
+TEST(AccountsPage, ImapFieldsAreKeptAndEmptiedFoldersBecomeInbox) {
+  AccountsPageModel page(MakeAccounts(2), kSt3);
+  AccountFields imap = page.ShownFields();
+  imap.protocol = kProtocolImap;
+  imap.folders = "INBOX, Lists";
+  imap.push = 0;
+  page.Show(1, imap);
+  page.Show(0, page.ShownFields());
+  EXPECT_EQ(page.ShownFields(), imap);
+  for (const char* emptied : {"", " ", " , ,\t"}) {
+    imap.folders = emptied;
+    page.Store(imap);
+    EXPECT_EQ(page.ShownFields().folders, "INBOX") << '"' << emptied << '"';
+  }
+}
+
 // The page against the real check engine: deleted, kept and new accounts, and a second Apply in
 // the same sheet that must not make the new account again.
 TEST(AccountsPage, AppliedCopiesKeepTheAccountsIdentities) {
