@@ -101,8 +101,9 @@ if [ -n "$sheet" ]; then
   check "push is off" test "$(drv checked "$sheet" 1058 | tr -d '\r')" = 0
   xdotool mousemove 1 1
   sleep 0.5
-  screenshot settings-account-imap-screen
-  crop_around settings-account-imap "$sheet"
+  read -r l t r b _ < <(out rect "$sheet")
+  import -window root -crop $((r - l))x$((b - t))+$l+$t +repage \
+    "$E2E_ARTIFACTS/settings-account-imap.png" 2>/dev/null || fail "screenshot settings-account-imap"
   drv post "$sheet" 0x111 2 0 >/dev/null  # Cancel
   check "the sheet closes" drv gone "$sheet" --timeout 10000
 fi
