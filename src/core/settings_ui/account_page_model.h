@@ -16,9 +16,6 @@ namespace postwink {
 // 995 for POP3, 143 and 993 for IMAP) moves to the one of the chosen protocol, 995 or 993 with
 // TLS from the start, 110 or 143 for the plain modes; any other port is the user's own and stays.
 int ProposedPort(int protocol, int security, int port);
-inline int ProposedPort(int security, int port) {
-  return ProposedPort(kProtocolPop3, security, port);
-}
 
 class AccountsPageModel {
  public:

@@ -153,7 +153,8 @@ TEST(AccountsPage, ChoosingTlsProposesItsPort) {
   } cases[] = {
       {1, 110, 995}, {0, 995, 110}, {2, 995, 110}, {2, 110, 110}, {1, 1995, 1995}, {0, 110, 110},
   };
-  for (const Case& c : cases) EXPECT_EQ(ProposedPort(c.security, c.port), c.proposed);
+  for (const Case& c : cases)
+    EXPECT_EQ(ProposedPort(kProtocolPop3, c.security, c.port), c.proposed);
 }
 
 // Choosing IMAP moves the usual POP3 ports to IMAP's and back; a port of the user's own stays.
