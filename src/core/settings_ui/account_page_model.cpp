@@ -61,7 +61,12 @@ AccountFields AccountsPageModel::ShownFields() const {
 
 void AccountsPageModel::Store(const AccountFields& controls) {
   if (shown_ < 0 || shown_ >= static_cast<int>(copies_.size())) return;
-  copies_[static_cast<size_t>(shown_)].fields = controls;
+  AccountFields& fields = copies_[static_cast<size_t>(shown_)].fields;
+  fields = controls;
+  // An emptied field watches what the check would watch anyway, and the file says so.
+  if (fields.folders.find_first_not_of(" \t,") == std::string::npos) {
+    fields.folders = kDefaultFolders;
+  }
 }
 
 void AccountsPageModel::Show(int position, const AccountFields& controls) {

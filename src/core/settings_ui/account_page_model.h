@@ -16,9 +16,6 @@ namespace postwink {
 // 995 for POP3, 143 and 993 for IMAP) moves to the one of the chosen protocol, 995 or 993 with
 // TLS from the start, 110 or 143 for the plain modes; any other port is the user's own and stays.
 int ProposedPort(int protocol, int security, int port);
-inline int ProposedPort(int security, int port) {
-  return ProposedPort(kProtocolPop3, security, port);
-}
 
 class AccountsPageModel {
  public:
@@ -35,7 +32,8 @@ class AccountsPageModel {
   bool ControlsEnabled() const { return shown_ >= 0 && shown_ < kMaxAccounts; }
 
   // Takes the controls' values into the shown account; controls.mailbox is the drop-down's
-  // text, so a typed name renames the account at its position.
+  // text, so a typed name renames the account at its position. Folders left empty (or only
+  // separators) become INBOX.
   void Store(const AccountFields& controls);
   // Stores the shown account, then shows the one at position.
   void Show(int position, const AccountFields& controls);

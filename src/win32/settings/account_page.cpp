@@ -12,6 +12,9 @@ constexpr int kMaxFieldChars = 64;
 constexpr int kMaxFingerprintChars = 95;
 // SECURITY 0, 1 and 2: "なし" (none), TLS from the start, STLS.
 constexpr const char* kSecurityModes[] = {"なし", "TLS (POP3S)", "STLS"};
+// PROTOCOL 0 and 1.
+constexpr const char* kProtocols[] = {"POP3", "IMAP"};
+constexpr int kMaxFoldersChars = 1024;
 
 }  // namespace
 
@@ -31,6 +34,11 @@ void AccountPage::OnInit() {
     SendMessageW(Item(IDC_ACCOUNT_SECURITY), CB_ADDSTRING, 0,
                  reinterpret_cast<LPARAM>(Widen(mode).c_str()));
   }
+  for (const char* protocol : kProtocols) {
+    SendMessageW(Item(IDC_ACCOUNT_PROTOCOL), CB_ADDSTRING, 0,
+                 reinterpret_cast<LPARAM>(Widen(protocol).c_str()));
+  }
+  SendMessageW(Item(IDC_ACCOUNT_FOLDERS), EM_LIMITTEXT, kMaxFoldersChars, 0);
   SendMessageW(Item(IDC_ACCOUNT_INTERVAL), EM_LIMITTEXT, 5, 0);
   FillNames();
   ShowAccount();
@@ -63,14 +71,32 @@ void AccountPage::ShowAccount() {
     SetItemText(IDC_ACCOUNT_INTERVAL, std::to_string(f.interval));
     SetChecked(IDC_ACCOUNT_OFFLINE, f.offlineGuard != 0);
     SetChecked(IDC_ACCOUNT_APOP, f.apop != 0);
+    SendMessageW(Item(IDC_ACCOUNT_PROTOCOL), CB_SETCURSEL,
+                 static_cast<WPARAM>(f.protocol == kProtocolImap ? 1 : 0), 0);
+    SetItemText(IDC_ACCOUNT_FOLDERS, f.folders);
+    SetChecked(IDC_ACCOUNT_PUSH, f.push != 0);
   });
   const bool enabled = model_->ControlsEnabled();
   for (int id : {IDC_ACCOUNT_MAILBOX, IDC_ACCOUNT_ENABLE, IDC_ACCOUNT_COLOUR, IDC_ACCOUNT_SERVER,
                  IDC_ACCOUNT_PORT, IDC_ACCOUNT_SECURITY, IDC_ACCOUNT_FINGERPRINT, IDC_ACCOUNT_USER,
                  IDC_ACCOUNT_PASSWORD, IDC_ACCOUNT_INTERVAL, IDC_ACCOUNT_OFFLINE, IDC_ACCOUNT_APOP,
-                 IDC_ACCOUNT_DELETE}) {
+                 IDC_ACCOUNT_DELETE, IDC_ACCOUNT_PROTOCOL}) {
     Enable(id, enabled);
   }
+  EnableProtocolControls();
+}
+
+int AccountPage::ChosenProtocol() {
+  return SendMessageW(Item(IDC_ACCOUNT_PROTOCOL), CB_GETCURSEL, 0, 0) == 1 ? kProtocolImap
+                                                                           : kProtocolPop3;
+}
+
+void AccountPage::EnableProtocolControls() {
+  const bool enabled = model_->ControlsEnabled();
+  const bool imap = ChosenProtocol() == kProtocolImap;
+  Enable(IDC_ACCOUNT_FOLDERS, enabled && imap);
+  Enable(IDC_ACCOUNT_PUSH, enabled && imap);
+  Enable(IDC_ACCOUNT_APOP, enabled && !imap);
 }
 
 std::optional<AccountFields> AccountPage::ReadControls(bool choosing) {
@@ -94,6 +120,9 @@ std::optional<AccountFields> AccountPage::ReadControls(bool choosing) {
   int security = static_cast<int>(SendMessageW(Item(IDC_ACCOUNT_SECURITY), CB_GETCURSEL, 0, 0));
   if (security >= 0) f.security = security;
   f.tlsFingerprint = ItemText(IDC_ACCOUNT_FINGERPRINT);
+  f.protocol = ChosenProtocol();
+  f.folders = ItemText(IDC_ACCOUNT_FOLDERS);
+  f.push = Checked(IDC_ACCOUNT_PUSH) ? 1 : 0;
   return f;
 }
 
@@ -114,11 +143,11 @@ void AccountPage::OnSelectAccount() {
   ShowAccount();
 }
 
-void AccountPage::OnSecurityChosen() {
+void AccountPage::ProposePort() {
   int security = static_cast<int>(SendMessageW(Item(IDC_ACCOUNT_SECURITY), CB_GETCURSEL, 0, 0));
   NumberField port = ReadNumberField(ItemText(IDC_ACCOUNT_PORT), kPortRange);
   if (security < 0 || !port.value) return;
-  int proposed = ProposedPort(security, *port.value);
+  int proposed = ProposedPort(ChosenProtocol(), security, *port.value);
   if (proposed != *port.value) SetItemText(IDC_ACCOUNT_PORT, std::to_string(proposed));
 }
 
@@ -173,7 +202,13 @@ std::optional<LRESULT> AccountPage::OnPageMessage(UINT msg, WPARAM wParam, LPARA
       }
       return 0;
     case IDC_ACCOUNT_SECURITY:
-      if (HIWORD(wParam) == CBN_SELCHANGE) OnSecurityChosen();
+      if (HIWORD(wParam) == CBN_SELCHANGE) ProposePort();
+      return 0;
+    case IDC_ACCOUNT_PROTOCOL:
+      if (HIWORD(wParam) == CBN_SELCHANGE) {
+        ProposePort();
+        EnableProtocolControls();
+      }
       return 0;
     case IDC_ACCOUNT_NEW:
       if (HIWORD(wParam) == BN_CLICKED) OnNewAccount();

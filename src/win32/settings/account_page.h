@@ -31,8 +31,11 @@ class AccountPage : public SettingsPage {
   void ShowAccount();
   void FillNames();
   void OnSelectAccount();
-  // TLS from the start goes with port 995: choosing it proposes that port, and back.
-  void OnSecurityChosen();
+  // Each protocol and SECURITY has its usual port: choosing one proposes it, and back.
+  void ProposePort();
+  int ChosenProtocol();
+  // Folders and push belong to IMAP, APOP to POP3.
+  void EnableProtocolControls();
   void OnNewAccount();
   void OnDeleteAccount();
 

@@ -66,10 +66,8 @@ if [ -n "${E2E_DOVECOT:-}" ] && [ -z "${POSTWINK_DOVECOT_PORT:-}" ]; then
 fi
 
 # Puts the sample messages into the test user's Dovecot mailbox; prints how many.
-sample_mailbox() {
-  python3 "$E2E_ROOT/scripts/make_sample_mail.py" \
-    "$POSTWINK_DOVECOT_MAIL/$POSTWINK_DOVECOT_USER/Maildir"
-}
+sample_mailbox() { sample_mailbox_of "$POSTWINK_DOVECOT_MAIL/$POSTWINK_DOVECOT_USER/Maildir"; }
+sample_mailbox_of() { python3 "$E2E_ROOT/scripts/make_sample_mail.py" "$1"; }  # maildir
 # A password in the form Postwink.ini keeps it.
 scramble() { wine_run "$E2E_BUILD/postwink-cli.exe" password scramble "$1" | tr -d '\r\n'; }
 

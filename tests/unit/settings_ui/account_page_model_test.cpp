@@ -153,7 +153,8 @@ TEST(AccountsPage, ChoosingTlsProposesItsPort) {
   } cases[] = {
       {1, 110, 995}, {0, 995, 110}, {2, 995, 110}, {2, 110, 110}, {1, 1995, 1995}, {0, 110, 110},
   };
-  for (const Case& c : cases) EXPECT_EQ(ProposedPort(c.security, c.port), c.proposed);
+  for (const Case& c : cases)
+    EXPECT_EQ(ProposedPort(kProtocolPop3, c.security, c.port), c.proposed);
 }
 
 // Choosing IMAP moves the usual POP3 ports to IMAP's and back; a port of the user's own stays.
@@ -169,6 +170,24 @@ TEST(AccountsPage, ChoosingAProtocolProposesItsPort) {
   for (const Case& c : cases) {
     EXPECT_EQ(ProposedPort(c.protocol, c.security, c.port), c.proposed)
         << c.protocol << " " << c.security << " " << c.port;
+  }
+}
+
+// The protocol, folders and push of an IMAP account survive showing another account; folders
+// the user emptied become INBOX rather than a list the check would have to guess at.
+TEST(AccountsPage, ImapFieldsAreKeptAndEmptiedFoldersBecomeInbox) {
+  AccountsPageModel page(MakeAccounts(2), kSt3);
+  AccountFields imap = page.ShownFields();
+  imap.protocol = kProtocolImap;
+  imap.folders = "INBOX, Lists";
+  imap.push = 0;
+  page.Show(1, imap);
+  page.Show(0, page.ShownFields());
+  EXPECT_EQ(page.ShownFields(), imap);
+  for (const char* emptied : {"", " ", " , ,\t"}) {
+    imap.folders = emptied;
+    page.Store(imap);
+    EXPECT_EQ(page.ShownFields().folders, "INBOX") << '"' << emptied << '"';
   }
 }
 

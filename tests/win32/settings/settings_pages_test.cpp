@@ -148,6 +148,39 @@ TEST_F(SettingsPages, ASecureAccountChoosesItsModePortAndPinnedCertificate) {
   EXPECT_EQ(engine_->Accounts()[0]->tlsFingerprint, pin);
 }
 
+// IMAP brings its port, folders and push with it; APOP is POP3's own and goes grey.
+TEST_F(SettingsPages, ChoosingImapProposesItsPortAndOffersFoldersAndPush) {
+  Open(1);
+  EXPECT_EQ(ComboItems(IDC_ACCOUNT_PROTOCOL), (std::vector<std::string>{"POP3", "IMAP"}));
+  EXPECT_EQ(Text(IDC_ACCOUNT_PROTOCOL), "POP3");
+  EXPECT_FALSE(Enabled(IDC_ACCOUNT_FOLDERS));
+  EXPECT_FALSE(Enabled(IDC_ACCOUNT_PUSH));
+  EXPECT_TRUE(Enabled(IDC_ACCOUNT_APOP));
+  Choose(IDC_ACCOUNT_PROTOCOL, 1);
+  EXPECT_EQ(Text(IDC_ACCOUNT_PORT), "143");
+  EXPECT_TRUE(Enabled(IDC_ACCOUNT_FOLDERS));
+  EXPECT_TRUE(Enabled(IDC_ACCOUNT_PUSH));
+  EXPECT_FALSE(Enabled(IDC_ACCOUNT_APOP));
+  EXPECT_EQ(Text(IDC_ACCOUNT_FOLDERS), "INBOX");
+  EXPECT_EQ(SendMessageW(Control(IDC_ACCOUNT_PUSH), BM_GETCHECK, 0, 0), BST_CHECKED);
+  Choose(IDC_ACCOUNT_SECURITY, 1);
+  EXPECT_EQ(Text(IDC_ACCOUNT_PORT), "993");
+  Type(IDC_ACCOUNT_FOLDERS, "INBOX, Lists");
+  SendMessageW(Control(IDC_ACCOUNT_PUSH), BM_SETCHECK, BST_UNCHECKED, 0);
+  Press(PSBTN_APPLYNOW);
+  ASSERT_EQ(owner_.applied, 1);
+  const Account& applied = *engine_->Accounts()[0];
+  EXPECT_EQ(applied.protocol, kProtocolImap);
+  EXPECT_EQ(applied.port, 993);
+  EXPECT_EQ(applied.security, 1);
+  EXPECT_EQ(applied.folders, "INBOX, Lists");
+  EXPECT_EQ(applied.push, 0);
+  // And back: POP3 takes its own port again and the IMAP fields go grey.
+  Choose(IDC_ACCOUNT_PROTOCOL, 0);
+  EXPECT_EQ(Text(IDC_ACCOUNT_PORT), "995");
+  EXPECT_FALSE(Enabled(IDC_ACCOUNT_FOLDERS));
+}
+
 TEST_F(SettingsPages, NewAccountsAreNumberedUpToTenAndDeletingAsksFirst) {
   Open(2);
   Click(IDC_ACCOUNT_NEW);
