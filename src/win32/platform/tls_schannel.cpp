@@ -6,6 +6,7 @@
 // through the SSL policy, an address against the certificate's IP addresses); or, when a
 // fingerprint is pinned, the certificate must be exactly that one.
 #define SCHANNEL_USE_BLACKLISTS
+#define CERT_CHAIN_PARA_HAS_EXTRA_FIELDS
 #include "win32/platform/windows_headers.h"
 // clang-format off
 #include <ws2tcpip.h>
@@ -17,13 +18,18 @@
 // clang-format on
 
 #include <memory>
+#include <mutex>
+#include <optional>
 #include <string>
+#include <system_error>
+#include <thread>
 
 #include "core/net/net_address.h"
 #include "core/net/tls_channel.h"
 #include "core/net/tls_records.h"
 #include "core/platform/system.h"
 #include "core/text/utf8.h"
+#include "win32/platform/tls_schannel.h"
 
 namespace postwink {
 namespace {
@@ -34,6 +40,9 @@ constexpr ULONG kRequest = ISC_REQ_SEQUENCE_DETECT | ISC_REQ_REPLAY_DETECT |
 // More than a handshake flight or a record ever needs: a server that sends more without
 // completing anything is broken.
 constexpr size_t kMaxPending = 256 * 1024;
+// How long the chain engine may wait for each authority's certificate or revocation list it
+// fetches; the check's own time-out bounds the connection as a whole.
+constexpr DWORD kUrlRetrievalMs = 15000;
 
 std::wstring WideHost(const std::string& host) {
   std::u16string wide = Utf8ToUtf16(host);
@@ -80,10 +89,20 @@ bool CertificateNamesAddress(const CERT_CONTEXT* cert, const std::wstring& host)
   return found;
 }
 
+// What the certificate check found, shared by the channel and the check's thread: either may go
+// first.
+struct CheckOutcome {
+  std::mutex mutex;
+  std::optional<TlsFailure> failure;
+};
+
 class SchannelChannel : public TlsChannel {
  public:
-  explicit SchannelChannel(TlsTarget target)
-      : target_(std::move(target)), host_(WideHost(target_.host)) {}
+  SchannelChannel(TlsTarget target, win::CertificateCheck check, std::function<void()> checked)
+      : target_(std::move(target)),
+        host_(WideHost(target_.host)),
+        check_(std::move(check)),
+        checked_(std::move(checked)) {}
   ~SchannelChannel() override {
     if (haveContext_) DeleteSecurityContext(&context_);
     if (haveCredentials_) FreeCredentialsHandle(&credentials_);
@@ -120,15 +139,16 @@ class SchannelChannel : public TlsChannel {
   Progress Feed(std::string_view in, std::string& out, std::string& plain) override {
     Progress progress;
     pending_.append(in);
+    bool secured = stage_ == Stage::kSecured;
     if (HasOversizedRecord(pending_) || pending_.size() > kMaxPending) {
-      progress.failure = secured_ ? TlsFailure::kTransfer : TlsFailure::kHandshake;
+      progress.failure = secured ? TlsFailure::kTransfer : TlsFailure::kHandshake;
       return progress;
     }
-    if (!secured_) {
-      progress.failure = Handshake(out);
-      if (progress.failure != TlsFailure::kNone || !secured_) return progress;
-      progress.secured = true;
-    }
+    if (stage_ == Stage::kHandshake) progress.failure = Handshake(out);
+    // What arrives while the certificate is checked waits for the outcome.
+    if (stage_ == Stage::kChecking) progress.failure = TakeCheckOutcome();
+    if (progress.failure != TlsFailure::kNone || stage_ != Stage::kSecured) return progress;
+    progress.secured = true;
     progress.failure = Decrypt(out, plain, progress.closed);
     return progress;
   }
@@ -188,7 +208,7 @@ class SchannelChannel : public TlsChannel {
 
   TlsFailure Handshake(std::string& out) {
     // Whole records only: SChannel is never handed a cut record header.
-    for (int round = 0; round < 64 && !secured_; ++round) {
+    for (int round = 0; round < 64 && stage_ == Stage::kHandshake; ++round) {
       size_t whole = WholeRecordsLength(pending_);
       if (whole == 0) return TlsFailure::kNone;
       SecBuffer in[2] = {{static_cast<ULONG>(whole), SECBUFFER_TOKEN, pending_.data()},
@@ -211,14 +231,12 @@ class SchannelChannel : public TlsChannel {
         if (QueryContextAttributesW(&context_, SECPKG_ATTR_STREAM_SIZES, &sizes_) != SEC_E_OK) {
           return TlsFailure::kHandshake;
         }
-        TlsFailure failure = CheckCertificate();
-        if (failure != TlsFailure::kNone) return failure;
-        secured_ = true;
+        return StartCheck();
       } else if (extra == whole && token.cbBuffer == 0) {
         return TlsFailure::kNone;  // nothing taken: wait for more
       }
     }
-    return secured_ ? TlsFailure::kNone : TlsFailure::kHandshake;
+    return TlsFailure::kHandshake;
   }
 
   TlsFailure Decrypt(std::string& out, std::string& plain, bool& closed) {
@@ -266,83 +284,126 @@ class SchannelChannel : public TlsChannel {
     return status == SEC_E_OK || status == SEC_I_CONTINUE_NEEDED;
   }
 
-  TlsFailure CheckCertificate() {
+  // Starts the certificate check on a thread of its own, which owns what it uses: the channel
+  // may be gone when it ends.
+  TlsFailure StartCheck() {
     const CERT_CONTEXT* remote = nullptr;
     if (QueryContextAttributesW(&context_, SECPKG_ATTR_REMOTE_CERT_CONTEXT, &remote) != SEC_E_OK ||
         remote == nullptr) {
       return TlsFailure::kHandshake;
     }
-    CertPtr cert(remote);
-    if (target_.pin) {
-      // The stored hash property is missing under Wine: hash the certificate itself.
-      Sha256 digest{};
-      DWORD length = digest.size();
-      if (!CryptHashCertificate2(L"SHA256", 0, nullptr, cert->pbCertEncoded, cert->cbCertEncoded,
-                                 digest.data(), &length) ||
-          length != digest.size() || digest != *target_.pin) {
-        return TlsFailure::kFingerprint;
-      }
-      return TlsFailure::kNone;
+    auto outcome = std::make_shared<CheckOutcome>();
+    try {
+      std::thread([outcome, cert = std::shared_ptr<const CERT_CONTEXT>(remote, CertFree()),
+                   check = check_, target = target_, checked = checked_] {
+        TlsFailure failure = check(cert.get(), target);
+        {
+          std::lock_guard<std::mutex> hold(outcome->mutex);
+          outcome->failure = failure;
+        }
+        checked();
+      }).detach();
+    } catch (const std::system_error&) {
+      return TlsFailure::kHandshake;
     }
-    LPSTR usage = const_cast<LPSTR>(szOID_PKIX_KP_SERVER_AUTH);
-    CERT_CHAIN_PARA para{};
-    para.cbSize = sizeof para;
-    para.RequestedUsage.dwType = USAGE_MATCH_TYPE_AND;
-    para.RequestedUsage.Usage.cUsageIdentifier = 1;
-    para.RequestedUsage.Usage.rgpszUsageIdentifier = &usage;
-    const CERT_CHAIN_CONTEXT* built = nullptr;
-    if (!CertGetCertificateChain(nullptr, cert.get(), nullptr, cert->hCertStore, &para, 0, nullptr,
-                                 &built)) {
-      return TlsFailure::kUntrusted;
+    outcome_ = std::move(outcome);
+    stage_ = Stage::kChecking;
+    return TlsFailure::kNone;
+  }
+
+  TlsFailure TakeCheckOutcome() {
+    std::optional<TlsFailure> failure;
+    {
+      std::lock_guard<std::mutex> hold(outcome_->mutex);
+      failure = outcome_->failure;
     }
-    ChainPtr chain(built);
-    constexpr DWORD kTimeErrors = CERT_TRUST_IS_NOT_TIME_VALID | CERT_TRUST_IS_NOT_TIME_NESTED |
-                                  CERT_TRUST_CTL_IS_NOT_TIME_VALID;
-    // The SSL policy lets a partial chain (a server that sends only its own certificate, from
-    // an unknown authority) pass under Wine: the chain's own status decides trust.
-    DWORD errors = chain->TrustStatus.dwErrorStatus;
-    bool expired = (errors & kTimeErrors) != 0;
-    bool untrusted = (errors & ~kTimeErrors) != 0;
-    bool nameMismatch;
-    if (IsAddressLiteral(target_.host)) {
-      // The policy matches host names only.
-      nameMismatch = !CertificateNamesAddress(cert.get(), host_);
-    } else {
-      SSL_EXTRA_CERT_CHAIN_POLICY_PARA ssl{};
-      ssl.cbSize = sizeof ssl;
-      ssl.dwAuthType = AUTHTYPE_SERVER;
-      ssl.fdwChecks = SECURITY_FLAG_IGNORE_UNKNOWN_CA | SECURITY_FLAG_IGNORE_WRONG_USAGE |
-                      SECURITY_FLAG_IGNORE_CERT_DATE_INVALID | SECURITY_FLAG_IGNORE_REVOCATION;
-      ssl.pwszServerName = const_cast<wchar_t*>(host_.c_str());
-      CERT_CHAIN_POLICY_PARA policy{};
-      policy.cbSize = sizeof policy;
-      policy.pvExtraPolicyPara = &ssl;
-      CERT_CHAIN_POLICY_STATUS status{};
-      status.cbSize = sizeof status;
-      if (!CertVerifyCertificateChainPolicy(CERT_CHAIN_POLICY_SSL, chain.get(), &policy, &status)) {
-        return TlsFailure::kUntrusted;
-      }
-      nameMismatch = status.dwError == static_cast<DWORD>(CERT_E_CN_NO_MATCH);
-      untrusted = untrusted || (status.dwError != 0 && !nameMismatch);
-    }
-    return FirstCertificateFailure(untrusted, expired, nameMismatch);
+    if (!failure) return TlsFailure::kNone;
+    outcome_.reset();
+    if (*failure == TlsFailure::kNone) stage_ = Stage::kSecured;
+    return *failure;
   }
 
   TlsTarget target_;
   std::wstring host_;
+  win::CertificateCheck check_;
+  std::function<void()> checked_;  // called on the check's thread when it has ended
   CredHandle credentials_{};
   CtxtHandle context_{};
   bool haveCredentials_ = false;
   bool haveContext_ = false;
-  bool secured_ = false;
+  // The handshake, then the certificate check on its thread, then text.
+  enum class Stage { kHandshake, kChecking, kSecured } stage_ = Stage::kHandshake;
+  std::shared_ptr<CheckOutcome> outcome_;
   SecPkgContext_StreamSizes sizes_{};
   std::string pending_;
 };
 
 }  // namespace
 
-std::unique_ptr<TlsChannel> MakeTlsChannel(const TlsTarget& target, TlsFailure& failure) {
-  auto channel = std::make_unique<SchannelChannel>(target);
+namespace win {
+
+TlsFailure CheckServerCertificate(const CERT_CONTEXT* cert, const TlsTarget& target) {
+  std::wstring host = WideHost(target.host);
+  if (target.pin) {
+    // The stored hash property is missing under Wine: hash the certificate itself.
+    Sha256 digest{};
+    DWORD length = digest.size();
+    if (!CryptHashCertificate2(L"SHA256", 0, nullptr, cert->pbCertEncoded, cert->cbCertEncoded,
+                               digest.data(), &length) ||
+        length != digest.size() || digest != *target.pin) {
+      return TlsFailure::kFingerprint;
+    }
+    return TlsFailure::kNone;
+  }
+  LPSTR usage = const_cast<LPSTR>(szOID_PKIX_KP_SERVER_AUTH);
+  CERT_CHAIN_PARA para{};
+  para.cbSize = sizeof para;
+  para.RequestedUsage.dwType = USAGE_MATCH_TYPE_AND;
+  para.RequestedUsage.Usage.cUsageIdentifier = 1;
+  para.RequestedUsage.Usage.rgpszUsageIdentifier = &usage;
+  para.dwUrlRetrievalTimeout = kUrlRetrievalMs;
+  const CERT_CHAIN_CONTEXT* built = nullptr;
+  if (!CertGetCertificateChain(nullptr, cert, nullptr, cert->hCertStore, &para, 0, nullptr,
+                               &built)) {
+    return TlsFailure::kUntrusted;
+  }
+  ChainPtr chain(built);
+  constexpr DWORD kTimeErrors = CERT_TRUST_IS_NOT_TIME_VALID | CERT_TRUST_IS_NOT_TIME_NESTED |
+                                CERT_TRUST_CTL_IS_NOT_TIME_VALID;
+  // The SSL policy lets a partial chain (a server that sends only its own certificate, from
+  // an unknown authority) pass under Wine: the chain's own status decides trust.
+  DWORD errors = chain->TrustStatus.dwErrorStatus;
+  bool expired = (errors & kTimeErrors) != 0;
+  bool untrusted = (errors & ~kTimeErrors) != 0;
+  bool nameMismatch;
+  if (IsAddressLiteral(target.host)) {
+    // The policy matches host names only.
+    nameMismatch = !CertificateNamesAddress(cert, host);
+  } else {
+    SSL_EXTRA_CERT_CHAIN_POLICY_PARA ssl{};
+    ssl.cbSize = sizeof ssl;
+    ssl.dwAuthType = AUTHTYPE_SERVER;
+    ssl.fdwChecks = SECURITY_FLAG_IGNORE_UNKNOWN_CA | SECURITY_FLAG_IGNORE_WRONG_USAGE |
+                    SECURITY_FLAG_IGNORE_CERT_DATE_INVALID | SECURITY_FLAG_IGNORE_REVOCATION;
+    ssl.pwszServerName = const_cast<wchar_t*>(host.c_str());
+    CERT_CHAIN_POLICY_PARA policy{};
+    policy.cbSize = sizeof policy;
+    policy.pvExtraPolicyPara = &ssl;
+    CERT_CHAIN_POLICY_STATUS status{};
+    status.cbSize = sizeof status;
+    if (!CertVerifyCertificateChainPolicy(CERT_CHAIN_POLICY_SSL, chain.get(), &policy, &status)) {
+      return TlsFailure::kUntrusted;
+    }
+    nameMismatch = status.dwError == static_cast<DWORD>(CERT_E_CN_NO_MATCH);
+    untrusted = untrusted || (status.dwError != 0 && !nameMismatch);
+  }
+  return FirstCertificateFailure(untrusted, expired, nameMismatch);
+}
+
+std::unique_ptr<TlsChannel> MakeSchannelChannel(const TlsTarget& target, CertificateCheck check,
+                                                std::function<void()> checked,
+                                                TlsFailure& failure) {
+  auto channel = std::make_unique<SchannelChannel>(target, std::move(check), std::move(checked));
   if (!channel->Init()) {
     failure = TlsFailure::kUnavailable;
     return nullptr;
@@ -350,5 +411,7 @@ std::unique_ptr<TlsChannel> MakeTlsChannel(const TlsTarget& target, TlsFailure& 
   failure = TlsFailure::kNone;
   return channel;
 }
+
+}  // namespace win
 
 }  // namespace postwink

@@ -20,6 +20,8 @@ constexpr int kReadSize = 0x8000 - 1;
 // WM_SOCKET_EVENT's event for a name lookup that ended; wParam the connection's handle. Above
 // every FD_ bit, so that no socket event is taken for it.
 constexpr WORD kLookupDone = 0x4000;
+// WM_SOCKET_EVENT's event for a certificate check that ended; wParam the connection's handle.
+constexpr WORD kCertificateChecked = 0x4001;
 
 std::vector<NetAddress> LookUp(const std::string& host, int flags) {
   std::vector<NetAddress> addresses;
@@ -58,8 +60,8 @@ struct WinsockTransport::Lookup {
 
 std::vector<NetAddress> LookUpHost(const std::string& host) { return LookUp(host, 0); }
 
-WinsockTransport::WinsockTransport(HWND window, HostLookup lookup)
-    : window_(window), lookup_(std::move(lookup)) {
+WinsockTransport::WinsockTransport(HWND window, HostLookup lookup, CertificateCheck check)
+    : window_(window), lookup_(std::move(lookup)), check_(std::move(check)) {
   send_ = [this](std::string_view bytes) {
     SOCKET s = socket_;
     if (s == INVALID_SOCKET) return false;
@@ -164,6 +166,7 @@ std::string WinsockTransport::Open(const NetAddress& address) {
   }
   socket_ = s;
   stream_.Reset();
+  checked_ = false;
   return {};
 }
 
@@ -203,9 +206,12 @@ ReceiveStatus WinsockTransport::ReceiveLines(SocketHandle socket,
   if (buffer_.empty()) buffer_.resize(kReadSize + 1);
   int got = recv(socket_, buffer_.data(), kReadSize, 0);
   if (got <= 0) {
-    return WSAGetLastError() == WSAEWOULDBLOCK ? ReceiveStatus::kHandled
-                                               : ReceiveStatus::kReadFailed;
+    if (WSAGetLastError() != WSAEWOULDBLOCK) return ReceiveStatus::kReadFailed;
+    // Nothing new, but the channel has the certificate check's outcome to take.
+    if (!checked_) return ReceiveStatus::kHandled;
+    got = 0;
   }
+  checked_ = false;
   // The receiver of this read; the window's WM_SOCKET_LINE handler reaches it through
   // DeliverLine. A nested read (none is expected) keeps its own.
   const LineSplitter::LineReceiver* outer = receiver_;
@@ -235,7 +241,12 @@ bool WinsockTransport::SendText(SocketHandle socket, std::string_view text) {
 TlsFailure WinsockTransport::StartTls(SocketHandle socket, const TlsTarget& target) {
   if (socket_ == INVALID_SOCKET || handle_ != socket) return TlsFailure::kUnavailable;
   TlsFailure failure;
-  std::unique_ptr<TlsChannel> channel = MakeTlsChannel(target, failure);
+  std::unique_ptr<TlsChannel> channel = MakeSchannelChannel(
+      target, check_,
+      [window = window_, handle = handle_] {
+        PostMessageW(window, WM_SOCKET_EVENT, static_cast<WPARAM>(handle), kCertificateChecked);
+      },
+      failure);
   if (!channel) return failure;
   return stream_.StartTls(std::move(channel), send_);
 }
@@ -260,6 +271,13 @@ void WinsockTransport::DispatchSocketEvent(TransportEvents& owner, WPARAM wParam
   if (event == kLookupDone) {
     // A lookup of a connection since closed, or of one before it, ends here.
     if (pending_ && static_cast<SocketHandle>(wParam) == handle_) LookupDone(owner);
+    return;
+  }
+  if (event == kCertificateChecked) {
+    // The owner reads as for bytes that arrived, and the read takes the outcome.
+    if (socket_ == INVALID_SOCKET || static_cast<SocketHandle>(wParam) != handle_) return;
+    checked_ = true;
+    owner.OnSocketEvent(handle_, SocketEvent::kRead, 0);
     return;
   }
   // Events of a socket already closed may still be queued; they concern nobody.

@@ -4,7 +4,8 @@
 // WM_SOCKET_LINE. The window's handler for WM_SOCKET_LINE calls DeliverLine, which passes the
 // line on to the receiver of the ReceiveLines call in progress; the handler for WM_SOCKET_EVENT
 // calls DispatchSocketEvent. One connection at a time. TLS runs between the socket and the line
-// splitter (ConnectionStream), its handshake driven by the same FD_READ events. A host name is
+// splitter (ConnectionStream), its handshake driven by the same FD_READ events; the certificate
+// check that ends it runs on a thread of its own and comes back as a read. A host name is
 // looked up on a thread of its own as its connection opens; the owner hears the outcome of the
 // lookup and of the connect as one kConnect event.
 
@@ -17,6 +18,7 @@
 
 #include "core/net/connection_stream.h"
 #include "core/pop3/transport.h"
+#include "win32/platform/tls_schannel.h"
 #include "win32/platform/windows_headers.h"
 
 namespace postwink::win {
@@ -31,7 +33,8 @@ std::vector<NetAddress> LookUpHost(const std::string& host);
 
 class WinsockTransport : public Transport {
  public:
-  explicit WinsockTransport(HWND window, HostLookup lookup = LookUpHost);
+  explicit WinsockTransport(HWND window, HostLookup lookup = LookUpHost,
+                            CertificateCheck check = CheckServerCertificate);
   void SetWindow(HWND window) { window_ = window; }
   ~WinsockTransport() override;
   WinsockTransport(const WinsockTransport&) = delete;
@@ -63,6 +66,7 @@ class WinsockTransport : public Transport {
 
   HWND window_;
   HostLookup lookup_;
+  CertificateCheck check_;
   SOCKET socket_ = INVALID_SOCKET;
   SocketHandle handle_ = kNoSocket;  // the connection as the owner knows it
   SocketHandle lastHandle_ = kResolvingSocket;
@@ -71,6 +75,7 @@ class WinsockTransport : public Transport {
   std::vector<NetAddress> addresses_;  // found and not tried yet
   ConnectionStream stream_;
   ConnectionStream::Sender send_;  // raw bytes to the open socket
+  bool checked_ = false;           // the certificate check ended; the next read takes it
   std::vector<char> buffer_;
   std::string line_;  // the line being delivered, NUL-terminated for the message
   const LineSplitter::LineReceiver* receiver_ = nullptr;
