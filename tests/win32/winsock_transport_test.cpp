@@ -280,6 +280,27 @@ TEST(WinsockTransport, TheSystemsCertificateCheckRefusesAnUnknownAuthority) {
   client.transport.CloseConnection(client.open.socket);
 }
 
+// A server that asks for a client certificate gets none and goes on; its later request for a new
+// handshake (s_server's "R", which asks for the certificate again) ends the connection with its
+// own failure, since Wine's SChannel cannot start one.
+TEST(WinsockTransport, AServerAskingForACertificateOrARenegotiationGetsAClearAnswer) {
+  if (!test::OpensslServer::Available()) GTEST_SKIP() << "openssl is not installed";
+  test::OpensslServer server("-tls1_2 -crlf -verify 1");
+  ASSERT_NE(server.Port(), 0) << server.Output();
+  TlsClient client([](const CERT_CONTEXT*, const TlsTarget&) { return TlsFailure::kNone; });
+  client.Connect(server.Port());
+  client.window.PumpUntil([&] { return client.Ended(); });
+  ASSERT_THAT(client.reads, testing::Contains(ReceiveStatus::kSecured)) << server.Output();
+  server.Type("+OK without a certificate\n");
+  client.window.PumpUntil([&] { return !client.lines.empty(); });
+  EXPECT_EQ(client.lines, std::vector<std::string>{"+OK without a certificate"});
+  server.Type("R\n");
+  client.window.PumpUntil([&] { return client.reads.back() == ReceiveStatus::kTlsFailed; });
+  EXPECT_EQ(client.reads.back(), ReceiveStatus::kTlsFailed);
+  EXPECT_EQ(client.transport.LastTlsFailure(), TlsFailure::kRenegotiation);
+  client.transport.CloseConnection(client.open.socket);
+}
+
 // A check that timed out, or a program that ends, while the certificate check runs: when the
 // check ends it touches nothing that went.
 TEST(WinsockTransport, AConnectionClosedOrDestroyedWhileItsCertificateCheckRunsEndsCleanly) {

@@ -29,6 +29,7 @@
 #include "core/net/tls_records.h"
 #include "core/platform/system.h"
 #include "core/text/utf8.h"
+#include "win32/platform/schannel_flow.h"
 #include "win32/platform/tls_schannel.h"
 
 namespace postwink {
@@ -96,13 +97,14 @@ struct CheckOutcome {
   std::optional<TlsFailure> failure;
 };
 
-class SchannelChannel : public TlsChannel {
+class SchannelChannel : public TlsChannel, private win::SspiContext {
  public:
   SchannelChannel(TlsTarget target, win::CertificateCheck check, std::function<void()> checked)
       : target_(std::move(target)),
         host_(WideHost(target_.host)),
         check_(std::move(check)),
-        checked_(std::move(checked)) {}
+        checked_(std::move(checked)),
+        flow_(*this, kRequest, [this] { return SameCertificate(); }) {}
   ~SchannelChannel() override {
     if (haveContext_) DeleteSecurityContext(&context_);
     if (haveCredentials_) FreeCredentialsHandle(&credentials_);
@@ -139,17 +141,25 @@ class SchannelChannel : public TlsChannel {
   Progress Feed(std::string_view in, std::string& out, std::string& plain) override {
     Progress progress;
     pending_.append(in);
-    bool secured = stage_ == Stage::kSecured;
     if (HasOversizedRecord(pending_) || pending_.size() > kMaxPending) {
-      progress.failure = secured ? TlsFailure::kTransfer : TlsFailure::kHandshake;
+      progress.failure = flow_.Secured() ? TlsFailure::kTransfer : TlsFailure::kHandshake;
       return progress;
     }
-    if (stage_ == Stage::kHandshake) progress.failure = Handshake(out);
     // What arrives while the certificate is checked waits for the outcome.
-    if (stage_ == Stage::kChecking) progress.failure = TakeCheckOutcome();
-    if (progress.failure != TlsFailure::kNone || stage_ != Stage::kSecured) return progress;
-    progress.secured = true;
-    progress.failure = Decrypt(out, plain, progress.closed);
+    if (outcome_) {
+      progress.failure = TakeCheckOutcome();
+      if (progress.failure != TlsFailure::kNone || outcome_) return progress;
+    }
+    win::SchannelFlow::Outcome flow = flow_.Feed(pending_, out, plain);
+    progress.failure = flow.failure;
+    progress.closed = flow.closed;
+    if (flow.handshakeDone) {
+      progress.failure =
+          QueryContextAttributesW(&context_, SECPKG_ATTR_STREAM_SIZES, &sizes_) == SEC_E_OK
+              ? StartCheck()
+              : TlsFailure::kHandshake;
+    }
+    progress.secured = flow_.Secured();
     return progress;
   }
 
@@ -180,8 +190,8 @@ class SchannelChannel : public TlsChannel {
     SecBuffer token{0, SECBUFFER_TOKEN, nullptr};
     SecBufferDesc outDesc{SECBUFFER_VERSION, 1, &token};
     ULONG attributes = 0;
-    InitializeSecurityContextW(&credentials_, &context_, ServerName(), kRequest, 0, 0, nullptr, 0,
-                               nullptr, &outDesc, &attributes, nullptr);
+    InitializeSecurityContextW(&credentials_, &context_, ServerName(), flow_.Request(), 0, 0,
+                               nullptr, 0, nullptr, &outDesc, &attributes, nullptr);
     TakeToken(token, out);
   }
 
@@ -206,82 +216,54 @@ class SchannelChannel : public TlsChannel {
     token.pvBuffer = nullptr;
   }
 
-  TlsFailure Handshake(std::string& out) {
-    // Whole records only: SChannel is never handed a cut record header.
-    for (int round = 0; round < 64 && stage_ == Stage::kHandshake; ++round) {
-      size_t whole = WholeRecordsLength(pending_);
-      if (whole == 0) return TlsFailure::kNone;
-      SecBuffer in[2] = {{static_cast<ULONG>(whole), SECBUFFER_TOKEN, pending_.data()},
-                         {0, SECBUFFER_EMPTY, nullptr}};
-      SecBufferDesc inDesc{SECBUFFER_VERSION, 2, in};
-      SecBuffer token{0, SECBUFFER_TOKEN, nullptr};
-      SecBufferDesc outDesc{SECBUFFER_VERSION, 1, &token};
-      ULONG attributes = 0;
-      SECURITY_STATUS status =
-          InitializeSecurityContextW(&credentials_, &context_, ServerName(), kRequest, 0, 0,
-                                     &inDesc, 0, nullptr, &outDesc, &attributes, nullptr);
-      TakeToken(token, out);
-      // A handshake message spread over records still to come.
-      if (status == SEC_E_INCOMPLETE_MESSAGE) return TlsFailure::kNone;
-      if (status == SEC_I_INCOMPLETE_CREDENTIALS) continue;  // a client certificate asked for
-      if (status != SEC_E_OK && status != SEC_I_CONTINUE_NEEDED) return TlsFailure::kHandshake;
-      size_t extra = in[1].BufferType == SECBUFFER_EXTRA ? in[1].cbBuffer : 0;
-      pending_.erase(0, whole - std::min<size_t>(extra, whole));
-      if (status == SEC_E_OK) {
-        if (QueryContextAttributesW(&context_, SECPKG_ATTR_STREAM_SIZES, &sizes_) != SEC_E_OK) {
-          return TlsFailure::kHandshake;
-        }
-        return StartCheck();
-      } else if (extra == whole && token.cbBuffer == 0) {
-        return TlsFailure::kNone;  // nothing taken: wait for more
-      }
-    }
-    return TlsFailure::kHandshake;
-  }
-
-  TlsFailure Decrypt(std::string& out, std::string& plain, bool& closed) {
-    // One record per call: later records come back as EXTRA otherwise, and Wine reads a record
-    // header without checking that it is all there.
-    while (WholeRecordsLength(pending_) > 0) {
-      size_t record = kTlsRecordHeader + (static_cast<unsigned char>(pending_[3]) << 8 |
-                                          static_cast<unsigned char>(pending_[4]));
-      SecBuffer buffers[4] = {{static_cast<ULONG>(record), SECBUFFER_DATA, pending_.data()},
-                              {0, SECBUFFER_EMPTY, nullptr},
-                              {0, SECBUFFER_EMPTY, nullptr},
-                              {0, SECBUFFER_EMPTY, nullptr}};
-      SecBufferDesc desc{SECBUFFER_VERSION, 4, buffers};
-      SECURITY_STATUS status = DecryptMessage(&context_, &desc, 0, nullptr);
-      if (status == SEC_E_OK || status == SEC_I_RENEGOTIATE) {
-        for (const SecBuffer& b : buffers) {
-          if (b.BufferType == SECBUFFER_DATA && b.pvBuffer != nullptr) {
-            plain.append(static_cast<const char*>(b.pvBuffer), b.cbBuffer);
-          }
-        }
-      } else if (status == SEC_I_CONTEXT_EXPIRED) {
-        closed = true;
-      } else {
-        return TlsFailure::kTransfer;
-      }
-      pending_.erase(0, record);
-      if (status == SEC_I_RENEGOTIATE && !AfterHandshake(out)) return TlsFailure::kTransfer;
-      if (closed) break;
-    }
-    return TlsFailure::kNone;
-  }
-
-  // TLS 1.3 sends session tickets and key updates after the handshake; Windows hands them back
-  // as SEC_I_RENEGOTIATE, to be given to InitializeSecurityContext.
-  bool AfterHandshake(std::string& out) {
-    SecBuffer in[2] = {{0, SECBUFFER_TOKEN, nullptr}, {0, SECBUFFER_EMPTY, nullptr}};
+  Step Initialize(ULONG request, std::string_view input, std::string& out) override {
+    SecBuffer in[2] = {
+        {static_cast<ULONG>(input.size()), SECBUFFER_TOKEN, const_cast<char*>(input.data())},
+        {0, SECBUFFER_EMPTY, nullptr}};
     SecBufferDesc inDesc{SECBUFFER_VERSION, 2, in};
     SecBuffer token{0, SECBUFFER_TOKEN, nullptr};
     SecBufferDesc outDesc{SECBUFFER_VERSION, 1, &token};
     ULONG attributes = 0;
-    SECURITY_STATUS status =
-        InitializeSecurityContextW(&credentials_, &context_, ServerName(), kRequest, 0, 0, &inDesc,
-                                   0, nullptr, &outDesc, &attributes, nullptr);
+    Step step;
+    step.status = InitializeSecurityContextW(&credentials_, &context_, ServerName(), request, 0, 0,
+                                             &inDesc, 0, nullptr, &outDesc, &attributes, nullptr);
     TakeToken(token, out);
-    return status == SEC_E_OK || status == SEC_I_CONTINUE_NEEDED;
+    if (in[1].BufferType == SECBUFFER_EXTRA) step.extra = in[1].cbBuffer;
+    return step;
+  }
+
+  Step Decrypt(char* record, size_t size, std::string& plain) override {
+    SecBuffer buffers[4] = {{static_cast<ULONG>(size), SECBUFFER_DATA, record},
+                            {0, SECBUFFER_EMPTY, nullptr},
+                            {0, SECBUFFER_EMPTY, nullptr},
+                            {0, SECBUFFER_EMPTY, nullptr}};
+    SecBufferDesc desc{SECBUFFER_VERSION, 4, buffers};
+    Step step;
+    step.status = DecryptMessage(&context_, &desc, 0, nullptr);
+    if (step.status != SEC_E_OK && step.status != SEC_I_RENEGOTIATE) return step;
+    for (const SecBuffer& b : buffers) {
+      if (b.BufferType == SECBUFFER_DATA && b.pvBuffer != nullptr) {
+        plain.append(static_cast<const char*>(b.pvBuffer), b.cbBuffer);
+      } else if (b.BufferType == SECBUFFER_EXTRA) {
+        step.extra = b.cbBuffer;
+      }
+    }
+    return step;
+  }
+
+  // The encoded certificate the server shows now, empty when there is none.
+  std::string RemoteCertificate() {
+    const CERT_CONTEXT* remote = nullptr;
+    if (QueryContextAttributesW(&context_, SECPKG_ATTR_REMOTE_CERT_CONTEXT, &remote) != SEC_E_OK ||
+        remote == nullptr) {
+      return {};
+    }
+    CertPtr cert(remote);
+    return std::string(reinterpret_cast<const char*>(cert->pbCertEncoded), cert->cbCertEncoded);
+  }
+
+  bool SameCertificate() {
+    return !checkedCertificate_.empty() && RemoteCertificate() == checkedCertificate_;
   }
 
   // Starts the certificate check on a thread of its own, which owns what it uses: the channel
@@ -307,7 +289,7 @@ class SchannelChannel : public TlsChannel {
       return TlsFailure::kHandshake;
     }
     outcome_ = std::move(outcome);
-    stage_ = Stage::kChecking;
+    checkedCertificate_ = RemoteCertificate();
     return TlsFailure::kNone;
   }
 
@@ -319,7 +301,7 @@ class SchannelChannel : public TlsChannel {
     }
     if (!failure) return TlsFailure::kNone;
     outcome_.reset();
-    if (*failure == TlsFailure::kNone) stage_ = Stage::kSecured;
+    if (*failure == TlsFailure::kNone) flow_.Secure();
     return *failure;
   }
 
@@ -331,9 +313,9 @@ class SchannelChannel : public TlsChannel {
   CtxtHandle context_{};
   bool haveCredentials_ = false;
   bool haveContext_ = false;
-  // The handshake, then the certificate check on its thread, then text.
-  enum class Stage { kHandshake, kChecking, kSecured } stage_ = Stage::kHandshake;
-  std::shared_ptr<CheckOutcome> outcome_;
+  std::shared_ptr<CheckOutcome> outcome_;  // while the certificate check runs
+  std::string checkedCertificate_;         // encoded, as the check saw it
+  win::SchannelFlow flow_;
   SecPkgContext_StreamSizes sizes_{};
   std::string pending_;
 };
