@@ -107,13 +107,21 @@ class OpensslServer {
   static bool Run(const std::string& command) {
     std::wstring line = L"Z:\\usr\\bin\\timeout 60 ";
     for (char c : command) line += static_cast<wchar_t>(c);
+    // The command's own redirections carry its output: it gets none of the test's handles, which
+    // Wine would otherwise share with it.
+    SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
+    HANDLE none =
+        CreateFileW(L"NUL", GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                    &inherit, OPEN_EXISTING, 0, nullptr);
     STARTUPINFOW start{};
     start.cb = sizeof start;
+    start.dwFlags = STARTF_USESTDHANDLES;
+    start.hStdInput = start.hStdOutput = start.hStdError = none;
     PROCESS_INFORMATION info{};
-    if (!CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &start,
-                        &info)) {
-      return false;
-    }
+    BOOL started = CreateProcessW(nullptr, line.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr,
+                                  &start, &info);
+    CloseHandle(none);
+    if (!started) return false;
     if (info.hThread != nullptr) CloseHandle(info.hThread);
     if (info.hProcess != nullptr) CloseHandle(info.hProcess);
     return true;
