@@ -386,6 +386,67 @@ TEST(WinsockTransport, TheLookupsAnswerDecidesWhereTheConnectionGoes) {
   }
 }
 
+// An address that takes no connection and refuses none, as one behind a dead route: a listener
+// on 127.0.0.2 whose backlog is full, so that the system drops every further connection attempt
+// unanswered. Empty when the system here does not behave so.
+struct Blackhole {
+  WinsockUser winsock;
+  SOCKET listener = INVALID_SOCKET;
+  std::vector<SOCKET> queued;
+  bool made = false;
+  explicit Blackhole(int port) {
+    sockaddr_in a{};
+    a.sin_family = AF_INET;
+    a.sin_addr.s_addr = htonl(0x7f000002);
+    a.sin_port = htons(static_cast<u_short>(port));
+    listener = socket(AF_INET, SOCK_STREAM, 0);
+    if (bind(listener, reinterpret_cast<sockaddr*>(&a), sizeof a) != 0 ||
+        listen(listener, 0) != 0) {
+      return;
+    }
+    for (int i = 0; i < 8 && !made; ++i) {
+      SOCKET s = socket(AF_INET, SOCK_STREAM, 0);
+      u_long nonBlocking = 1;
+      ioctlsocket(s, FIONBIO, &nonBlocking);
+      connect(s, reinterpret_cast<sockaddr*>(&a), sizeof a);
+      queued.push_back(s);
+      fd_set writable;
+      FD_ZERO(&writable);
+      FD_SET(s, &writable);
+      timeval wait{0, 300000};
+      made = select(0, nullptr, &writable, nullptr, &wait) == 0;
+    }
+  }
+  ~Blackhole() {
+    for (SOCKET s : queued) closesocket(s);
+    closesocket(listener);
+  }
+};
+
+// A name with an address behind a dead route first: the next address is tried after a few
+// seconds, not after the system gives the connect up (more than twenty).
+TEST(WinsockTransport, AnAddressThatDoesNotAnswerGivesWayToTheNextAfterItsDeadline) {
+  Listener listener;
+  Blackhole hole(listener.port);
+  if (!hole.made) GTEST_SKIP() << "no unanswering address can be made here";
+  SocketWindow window;
+  std::vector<NetAddress> answer = {Loopback4At(2), Loopback4At(1)};
+  win::WinsockTransport transport(
+      window.hwnd, [answer](const std::string&) { return answer; }, win::CheckServerCertificate,
+      1000);
+  window.transport = &transport;
+  OpenResult open = transport.OpenConnection(
+      transport.ResolveHost("mail.example.test").addresses[0], listener.port);
+  ASSERT_NE(open.socket, kNoSocket) << open.error;
+  DWORD start = GetTickCount();
+  window.PumpUntil([&] { return !window.connects.empty(); }, 15000);
+  ASSERT_EQ(window.connects.size(), 1u) << "no outcome after " << GetTickCount() - start << " ms";
+  EXPECT_EQ(window.connects[0], std::make_pair(open.socket, SocketEvent::kConnect));
+  EXPECT_EQ(window.errors[0], 0);
+  EXPECT_TRUE(ConnectionWaiting(listener));
+  transport.CloseConnection(open.socket);
+}
+
 TEST(WinsockTransport, ANameThatDoesNotExistEndsAsAFailedLookup) {
   Listener listener;
   SocketWindow window;

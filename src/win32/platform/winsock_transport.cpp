@@ -2,6 +2,7 @@
 
 #include <ws2tcpip.h>
 
+#include <atomic>
 #include <cstring>
 #include <mutex>
 #include <string>
@@ -22,6 +23,21 @@ constexpr int kReadSize = 0x8000 - 1;
 constexpr WORD kLookupDone = 0x4000;
 // WM_SOCKET_EVENT's event for a certificate check that ended; wParam the connection's handle.
 constexpr WORD kCertificateChecked = 0x4001;
+// WM_SOCKET_EVENT's event for an address that took too long to connect; wParam its timer.
+constexpr WORD kConnectDeadline = 0x4002;
+
+// Timer identifiers unique in the process, far above the windows' own, so that a deadline of
+// one transport or of one address is never taken for another's.
+UINT_PTR NextDeadlineTimer() {
+  static std::atomic<UINT_PTR> next{0x50570000};
+  return next++;
+}
+
+// Touches nothing but the window's queue: the transport that set the timer may be gone.
+void CALLBACK DeadlinePassed(HWND window, UINT, UINT_PTR timer, DWORD) {
+  KillTimer(window, timer);
+  PostMessageW(window, WM_SOCKET_EVENT, timer, kConnectDeadline);
+}
 
 std::vector<NetAddress> LookUp(const std::string& host, int flags) {
   std::vector<NetAddress> addresses;
@@ -60,8 +76,12 @@ struct WinsockTransport::Lookup {
 
 std::vector<NetAddress> LookUpHost(const std::string& host) { return LookUp(host, 0); }
 
-WinsockTransport::WinsockTransport(HWND window, HostLookup lookup, CertificateCheck check)
-    : window_(window), lookup_(std::move(lookup)), check_(std::move(check)) {
+WinsockTransport::WinsockTransport(HWND window, HostLookup lookup, CertificateCheck check,
+                                   UINT addressDeadlineMs)
+    : window_(window),
+      lookup_(std::move(lookup)),
+      check_(std::move(check)),
+      addressDeadlineMs_(addressDeadlineMs) {
   send_ = [this](std::string_view bytes) {
     SOCKET s = socket_;
     if (s == INVALID_SOCKET) return false;
@@ -175,12 +195,26 @@ bool WinsockTransport::ConnectNext() {
   while (!addresses_.empty()) {
     NetAddress address = addresses_.front();
     addresses_.erase(addresses_.begin());
-    if (Open(address).empty()) return true;
+    if (!Open(address).empty()) continue;
+    // Behind a dead route the system gives a connect up only after twenty seconds and more:
+    // the next address gets its turn sooner.
+    if (!addresses_.empty()) {
+      deadline_ = NextDeadlineTimer();
+      if (SetTimer(window_, deadline_, addressDeadlineMs_, DeadlinePassed) == 0) deadline_ = 0;
+    }
+    return true;
   }
   return false;
 }
 
+void WinsockTransport::StopDeadline() {
+  if (deadline_ == 0) return;
+  KillTimer(window_, deadline_);
+  deadline_ = 0;
+}
+
 void WinsockTransport::DropSocket() {
+  StopDeadline();
   if (socket_ == INVALID_SOCKET) return;
   WSAAsyncSelect(socket_, window_, 0, 0);
   shutdown(socket_, SD_BOTH);
@@ -273,6 +307,13 @@ void WinsockTransport::DispatchSocketEvent(TransportEvents& owner, WPARAM wParam
     if (pending_ && static_cast<SocketHandle>(wParam) == handle_) LookupDone(owner);
     return;
   }
+  if (event == kConnectDeadline) {
+    // A deadline of an address since connected or dropped ends here.
+    if (deadline_ == 0 || wParam != deadline_) return;
+    deadline_ = 0;
+    if (!ConnectNext()) owner.OnSocketEvent(handle_, SocketEvent::kConnect, WSAETIMEDOUT);
+    return;
+  }
   if (event == kCertificateChecked) {
     // The owner reads as for bytes that arrived, and the read takes the outcome.
     if (socket_ == INVALID_SOCKET || static_cast<SocketHandle>(wParam) != handle_) return;
@@ -282,6 +323,7 @@ void WinsockTransport::DispatchSocketEvent(TransportEvents& owner, WPARAM wParam
   }
   // Events of a socket already closed may still be queued; they concern nobody.
   if (socket_ == INVALID_SOCKET || wParam != socket_) return;
+  if (event == FD_CONNECT) StopDeadline();
   // The name's next address, when this one refused.
   if (event == FD_CONNECT && error != 0 && !addresses_.empty() && ConnectNext()) return;
   owner.OnSocketEvent(handle_, static_cast<SocketEvent>(event), error);

@@ -7,7 +7,8 @@
 // splitter (ConnectionStream), its handshake driven by the same FD_READ events; the certificate
 // check that ends it runs on a thread of its own and comes back as a read. A host name is
 // looked up on a thread of its own as its connection opens; the owner hears the outcome of the
-// lookup and of the connect as one kConnect event.
+// lookup and of the connect as one kConnect event. Of several addresses, each has a few seconds to
+// connect before the next is tried.
 
 #include <winsock2.h>
 
@@ -26,6 +27,8 @@ namespace postwink::win {
 inline constexpr UINT WM_SOCKET_EVENT = 0x8001;
 inline constexpr UINT WM_SOCKET_LINE = 0x8002;
 inline constexpr long kSocketEventMask = FD_READ | FD_CONNECT | FD_CLOSE;
+// A few seconds: enough for a distant server's answer, far less than the system's own give-up.
+inline constexpr UINT kAddressDeadlineMs = 4000;
 
 // Looks a host name up; empty when nothing is found. Tests put a slow resolver in its place.
 using HostLookup = std::function<std::vector<NetAddress>(const std::string& host)>;
@@ -33,8 +36,10 @@ std::vector<NetAddress> LookUpHost(const std::string& host);
 
 class WinsockTransport : public Transport {
  public:
+  // addressDeadlineMs: how long an address of several may take to connect before the next.
   explicit WinsockTransport(HWND window, HostLookup lookup = LookUpHost,
-                            CertificateCheck check = CheckServerCertificate);
+                            CertificateCheck check = CheckServerCertificate,
+                            UINT addressDeadlineMs = kAddressDeadlineMs);
   void SetWindow(HWND window) { window_ = window; }
   ~WinsockTransport() override;
   WinsockTransport(const WinsockTransport&) = delete;
@@ -62,6 +67,7 @@ class WinsockTransport : public Transport {
   // Drops the socket and connects to the next address found; false when none is left.
   bool ConnectNext();
   void DropSocket();
+  void StopDeadline();
   void LookupDone(TransportEvents& owner);
 
   HWND window_;
@@ -76,6 +82,8 @@ class WinsockTransport : public Transport {
   ConnectionStream stream_;
   ConnectionStream::Sender send_;  // raw bytes to the open socket
   bool checked_ = false;           // the certificate check ended; the next read takes it
+  UINT addressDeadlineMs_;
+  UINT_PTR deadline_ = 0;  // the timer of the address being connected, when others remain
   std::vector<char> buffer_;
   std::string line_;  // the line being delivered, NUL-terminated for the message
   const LineSplitter::LineReceiver* receiver_ = nullptr;
