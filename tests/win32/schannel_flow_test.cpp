@@ -59,11 +59,11 @@ constexpr ULONG kRequest = ISC_REQ_CONFIDENTIALITY | ISC_REQ_STREAM;
 
 struct FlowRun {
   ScriptedContext sspi;
-  bool sameCertificate = true;
-  int certificateAsked = 0;
+  bool goOn = true;  // the same certificate after a new handshake
+  int asked = 0;
   SchannelFlow flow{sspi, kRequest, [this] {
-                      ++certificateAsked;
-                      return sameCertificate;
+                      ++asked;
+                      return goOn;
                     }};
   std::string pending, out, plain;
   SchannelFlow::Outcome Feed(const std::string& bytes) {
@@ -123,14 +123,14 @@ TEST(SchannelFlow, ARenegotiationGoesOnOverRecordsAndTheTextAfterItIsRead) {
   EXPECT_EQ(run.out, "client helloclient finished");
   EXPECT_EQ(run.plain, "+OK after\r\n");
   EXPECT_TRUE(run.flow.Secured());
-  EXPECT_EQ(run.certificateAsked, 1);
+  EXPECT_EQ(run.asked, 1);
 }
 
 TEST(SchannelFlow, ARenegotiationThatCannotBeCarriedOutEndsWithItsOwnFailure) {
   const struct {
     const char* name;
     std::vector<Answer> script;
-    bool sameCertificate;
+    bool goOn;
   } cases[] = {
       // Wine's SChannel: the new handshake cannot start without a record from the server, which
       // waits for the client's hello.
@@ -150,7 +150,7 @@ TEST(SchannelFlow, ARenegotiationThatCannotBeCarriedOutEndsWithItsOwnFailure) {
     SCOPED_TRACE(c.name);
     FlowRun run;
     run.Secure();
-    run.sameCertificate = c.sameCertificate;
+    run.goOn = c.goOn;
     run.sspi.script.assign(c.script.begin(), c.script.end());
     SchannelFlow::Outcome outcome = run.Feed(kHelloRequest);
     EXPECT_EQ(outcome.failure, TlsFailure::kRenegotiation);

@@ -74,12 +74,8 @@ SchannelFlow::Outcome SchannelFlow::Feed(std::string& pending, std::string& out,
       outcome.handshakeDone = true;
       return outcome;
     }
-    // A new handshake may not bring another server in under the checked certificate.
-    if (!sameCertificate_()) {
-      outcome.failure = TlsFailure::kRenegotiation;
-      return outcome;
-    }
-    stage_ = Stage::kSecured;
+    outcome.failure = Renegotiated();
+    if (outcome.failure != TlsFailure::kNone) return outcome;
   }
   if (stage_ != Stage::kSecured) return outcome;
   outcome.failure = Decrypt(pending, out, plain, outcome.closed);
@@ -90,6 +86,7 @@ TlsFailure SchannelFlow::Decrypt(std::string& pending, std::string& out, std::st
                                  bool& closed) {
   // One record per call: later records come back as EXTRA otherwise, and Wine reads a record
   // header without checking that it is all there.
+  int renegotiations = 0;
   while (stage_ == Stage::kSecured && WholeRecordsLength(pending) > 0) {
     size_t record = kTlsRecordHeader + (static_cast<unsigned char>(pending[3]) << 8 |
                                         static_cast<unsigned char>(pending[4]));
@@ -99,14 +96,17 @@ TlsFailure SchannelFlow::Decrypt(std::string& pending, std::string& out, std::st
       pending.erase(0, record);
       return TlsFailure::kNone;
     }
-    if (step.status != SEC_E_OK && step.status != SEC_I_RENEGOTIATE) return TlsFailure::kTransfer;
-    // What the record leaves over (a handshake message after a renegotiation request) stays
-    // for the handshake.
-    pending.erase(0, record - std::min(step.extra, record));
-    if (step.status == SEC_I_RENEGOTIATE) {
-      TlsFailure failure = Renegotiate(pending, out);
-      if (failure != TlsFailure::kNone) return failure;
+    if (step.status == SEC_E_OK) {
+      pending.erase(0, record);
+      continue;
     }
+    if (step.status != SEC_I_RENEGOTIATE) return TlsFailure::kTransfer;
+    // What the record leaves over (a handshake message) is for the new handshake. A context that
+    // keeps asking without taking anything is broken.
+    if (++renegotiations > kMaxRounds) return TlsFailure::kRenegotiation;
+    pending.erase(0, record - std::min(step.extra, record));
+    TlsFailure failure = Renegotiate(pending, out);
+    if (failure != TlsFailure::kNone) return failure;
   }
   return TlsFailure::kNone;
 }
@@ -119,7 +119,11 @@ TlsFailure SchannelFlow::Renegotiate(std::string& pending, std::string& out) {
     return TlsFailure::kRenegotiation;
   }
   if (!done) return TlsFailure::kNone;  // the server's answer is still to come
-  if (!sameCertificate_()) return TlsFailure::kRenegotiation;
+  return Renegotiated();
+}
+
+TlsFailure SchannelFlow::Renegotiated() {
+  if (!goOn_()) return TlsFailure::kRenegotiation;
   stage_ = Stage::kSecured;
   return TlsFailure::kNone;
 }

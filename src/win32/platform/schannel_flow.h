@@ -34,10 +34,10 @@ class SspiContext {
 
 class SchannelFlow {
  public:
-  // sameCertificate: whether the server still shows the certificate that was checked, asked
-  // after every new handshake.
-  SchannelFlow(SspiContext& sspi, ULONG request, std::function<bool()> sameCertificate)
-      : sspi_(sspi), request_(request), sameCertificate_(std::move(sameCertificate)) {}
+  // goOn: asked after every new handshake, whether the connection may go on (the server still
+  // shows the certificate that was checked, and the new record sizes are known).
+  SchannelFlow(SspiContext& sspi, ULONG request, std::function<bool()> goOn)
+      : sspi_(sspi), request_(request), goOn_(std::move(goOn)) {}
 
   struct Outcome {
     TlsFailure failure = TlsFailure::kNone;
@@ -62,10 +62,12 @@ class SchannelFlow {
   TlsFailure Decrypt(std::string& pending, std::string& out, std::string& plain, bool& closed);
   // A new handshake asked for by the server: the first call, and the rest of what is pending.
   TlsFailure Renegotiate(std::string& pending, std::string& out);
+  // A new handshake ended: text again, or the failure when the connection may not go on.
+  TlsFailure Renegotiated();
 
   SspiContext& sspi_;
   ULONG request_;
-  std::function<bool()> sameCertificate_;
+  std::function<bool()> goOn_;
   Stage stage_ = Stage::kHandshake;
 };
 

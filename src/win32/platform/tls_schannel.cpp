@@ -104,7 +104,7 @@ class SchannelChannel : public TlsChannel, private win::SspiContext {
         host_(WideHost(target_.host)),
         check_(std::move(check)),
         checked_(std::move(checked)),
-        flow_(*this, kRequest, [this] { return SameCertificate(); }) {}
+        flow_(*this, kRequest, [this] { return GoOnAfterHandshake(); }) {}
   ~SchannelChannel() override {
     if (haveContext_) DeleteSecurityContext(&context_);
     if (haveCredentials_) FreeCredentialsHandle(&credentials_);
@@ -262,8 +262,10 @@ class SchannelChannel : public TlsChannel, private win::SspiContext {
     return std::string(reinterpret_cast<const char*>(cert->pbCertEncoded), cert->cbCertEncoded);
   }
 
-  bool SameCertificate() {
-    return !checkedCertificate_.empty() && RemoteCertificate() == checkedCertificate_;
+  // After a new handshake: the checked server still, and its record sizes read again.
+  bool GoOnAfterHandshake() {
+    return !checkedCertificate_.empty() && RemoteCertificate() == checkedCertificate_ &&
+           QueryContextAttributesW(&context_, SECPKG_ATTR_STREAM_SIZES, &sizes_) == SEC_E_OK;
   }
 
   // Starts the certificate check on a thread of its own, which owns what it uses: the channel
