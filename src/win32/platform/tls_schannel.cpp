@@ -56,7 +56,6 @@ struct CertFree {
 struct ChainFree {
   void operator()(const CERT_CHAIN_CONTEXT* c) const { CertFreeCertificateChain(c); }
 };
-using CertPtr = std::unique_ptr<const CERT_CONTEXT, CertFree>;
 using ChainPtr = std::unique_ptr<const CERT_CHAIN_CONTEXT, ChainFree>;
 
 // Whether the certificate lists the address among its IP-address alternative names.
@@ -251,35 +250,37 @@ class SchannelChannel : public TlsChannel, private win::SspiContext {
     return step;
   }
 
-  // The encoded certificate the server shows now, empty when there is none.
-  std::string RemoteCertificate() {
+  // The certificate the server shows now; null when there is none.
+  std::shared_ptr<const CERT_CONTEXT> RemoteCertificate() {
     const CERT_CONTEXT* remote = nullptr;
     if (QueryContextAttributesW(&context_, SECPKG_ATTR_REMOTE_CERT_CONTEXT, &remote) != SEC_E_OK ||
         remote == nullptr) {
-      return {};
+      return nullptr;
     }
-    CertPtr cert(remote);
+    return std::shared_ptr<const CERT_CONTEXT>(remote, CertFree());
+  }
+
+  static std::string Encoded(const CERT_CONTEXT* cert) {
+    if (cert == nullptr) return {};
     return std::string(reinterpret_cast<const char*>(cert->pbCertEncoded), cert->cbCertEncoded);
   }
 
   // After a new handshake: the checked server still, and its record sizes read again.
   bool GoOnAfterHandshake() {
-    return !checkedCertificate_.empty() && RemoteCertificate() == checkedCertificate_ &&
+    return !checkedCertificate_.empty() &&
+           Encoded(RemoteCertificate().get()) == checkedCertificate_ &&
            QueryContextAttributesW(&context_, SECPKG_ATTR_STREAM_SIZES, &sizes_) == SEC_E_OK;
   }
 
   // Starts the certificate check on a thread of its own, which owns what it uses: the channel
   // may be gone when it ends.
   TlsFailure StartCheck() {
-    const CERT_CONTEXT* remote = nullptr;
-    if (QueryContextAttributesW(&context_, SECPKG_ATTR_REMOTE_CERT_CONTEXT, &remote) != SEC_E_OK ||
-        remote == nullptr) {
-      return TlsFailure::kHandshake;
-    }
+    std::shared_ptr<const CERT_CONTEXT> cert = RemoteCertificate();
+    if (!cert) return TlsFailure::kHandshake;
+    checkedCertificate_ = Encoded(cert.get());
     auto outcome = std::make_shared<CheckOutcome>();
     try {
-      std::thread([outcome, cert = std::shared_ptr<const CERT_CONTEXT>(remote, CertFree()),
-                   check = check_, target = target_, checked = checked_] {
+      std::thread([outcome, cert, check = check_, target = target_, checked = checked_] {
         TlsFailure failure = check(cert.get(), target);
         {
           std::lock_guard<std::mutex> hold(outcome->mutex);
@@ -291,7 +292,6 @@ class SchannelChannel : public TlsChannel, private win::SspiContext {
       return TlsFailure::kHandshake;
     }
     outcome_ = std::move(outcome);
-    checkedCertificate_ = RemoteCertificate();
     return TlsFailure::kNone;
   }
 
