@@ -159,5 +159,18 @@ TEST(SchannelFlow, ARenegotiationThatCannotBeCarriedOutEndsWithItsOwnFailure) {
   }
 }
 
+// A context that asks for a new handshake over and over and takes nothing: a failure, not a loop.
+TEST(SchannelFlow, AContextThatKeepsAskingForANewHandshakeIsGivenUp) {
+  FlowRun run;
+  run.Secure();
+  for (int i = 0; i < 100; ++i) {
+    run.sspi.script.push_back({true, kHelloRequest, SEC_I_RENEGOTIATE, kHelloRequest.size(), ""});
+    run.sspi.script.push_back({false, kHelloRequest, SEC_E_OK, kHelloRequest.size(), ""});
+  }
+  EXPECT_EQ(run.Feed(kHelloRequest).failure, TlsFailure::kRenegotiation);
+  EXPECT_TRUE(run.sspi.unexpected.empty()) << run.sspi.unexpected[0];
+  EXPECT_FALSE(run.sspi.script.empty());
+}
+
 }  // namespace
 }  // namespace postwink::win
