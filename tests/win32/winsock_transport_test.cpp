@@ -2,6 +2,7 @@
 // through a window's messages (WM_SOCKET_EVENT, WM_SOCKET_LINE).
 #include <winsock2.h>
 
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <functional>
@@ -12,6 +13,7 @@
 
 #include "core/check/headless_check_host.h"
 #include "core/pop3/pop3_texts.h"
+#include "openssl_server.h"
 #include "win32/platform/winsock_transport.h"
 
 namespace postwink {
@@ -79,6 +81,8 @@ struct SocketWindow : TransportEvents {
   std::vector<std::pair<SocketHandle, SocketEvent>> connects;
   std::vector<int> errors;
   int socketMessages = 0;
+  // What the owner does with each event after it is recorded.
+  std::function<void(SocketHandle, SocketEvent, int)> follow;
 
   SocketWindow() {
     WNDCLASSW wc{};
@@ -95,6 +99,7 @@ struct SocketWindow : TransportEvents {
   void OnSocketEvent(SocketHandle socket, SocketEvent event, int error) override {
     connects.emplace_back(socket, event);
     errors.push_back(error);
+    if (follow) follow(socket, event, error);
   }
   // Runs the thread's messages until done, for ten seconds at most.
   void PumpUntil(const std::function<bool()>& done, DWORD ms = 10000) {
@@ -112,6 +117,9 @@ struct SocketWindow : TransportEvents {
       ++self->socketMessages;
       if (self->transport != nullptr) self->transport->DispatchSocketEvent(*self, wParam, lParam);
       return 0;
+    }
+    if (self != nullptr && self->transport != nullptr && msg == win::WM_SOCKET_LINE) {
+      return self->transport->DeliverLine(wParam, lParam);
     }
     return DefWindowProcW(hwnd, msg, wParam, lParam);
   }
@@ -171,6 +179,161 @@ TEST(WinsockTransport, AHeldLookupLeavesTheWindowAnsweringAndTheConnectionFollow
   transport.CloseConnection(open.socket);
 }
 
+// A certificate check that answers only when the test lets it, as a chain build does that fetches
+// an authority's certificate or a revocation list from a slow server.
+struct HeldCheck {
+  HANDLE entered = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+  HANDLE released = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+  ~HeldCheck() {
+    CloseHandle(entered);
+    CloseHandle(released);
+  }
+  static win::CertificateCheck Of(const std::shared_ptr<HeldCheck>& held) {
+    return [held](const CERT_CONTEXT*, const TlsTarget&) {
+      SetEvent(held->entered);
+      // Bounded, so that a check that blocks the window's thread fails the test and no more.
+      WaitForSingleObject(held->released, 20000);
+      return TlsFailure::kNone;
+    };
+  }
+};
+
+// A TLS connection to an s_server on loopback, driven as the check engine drives one: TLS once
+// connected, every read through the transport.
+struct TlsClient {
+  SocketWindow window;
+  win::WinsockTransport transport;
+  OpenResult open;
+  TlsFailure started = TlsFailure::kUnavailable;
+  std::vector<ReceiveStatus> reads;
+  std::vector<std::string> lines;
+
+  explicit TlsClient(win::CertificateCheck check)
+      : transport(window.hwnd, win::LookUpHost, std::move(check)) {
+    window.transport = &transport;
+    window.follow = [this](SocketHandle socket, SocketEvent event, int error) {
+      if (event == SocketEvent::kConnect && error == 0) {
+        started = transport.StartTls(socket, TlsTarget{"localhost", std::nullopt});
+      } else if (event == SocketEvent::kRead) {
+        reads.push_back(transport.ReceiveLines(socket, [this](std::string_view line) {
+          lines.emplace_back(line);
+          return true;
+        }));
+      }
+    };
+  }
+  void Connect(int port) { open = transport.OpenConnection(Loopback4(), port); }
+  bool Ended() const {
+    for (ReceiveStatus r : reads) {
+      if (r != ReceiveStatus::kHandled) return true;
+    }
+    return false;
+  }
+};
+
+TEST(WinsockTransport, AHeldCertificateCheckLeavesTheWindowAnsweringAndTheConnectionFollowsIt) {
+  if (!test::OpensslServer::Available()) GTEST_SKIP() << "openssl is not installed";
+  // Lines typed to the server go to the client with CR LF.
+  test::OpensslServer server("-tls1_2 -crlf");
+  ASSERT_NE(server.Port(), 0) << server.Output();
+  auto held = std::make_shared<HeldCheck>();
+  TlsClient client(HeldCheck::Of(held));
+  bool answered = false;
+  std::thread asker([&] {
+    if (WaitForSingleObject(held->entered, 10000) == WAIT_OBJECT_0) {
+      // The server's greeting may arrive while the check runs: it waits for the outcome.
+      server.Type("+OK greeting\n");
+      DWORD_PTR result = 0;
+      answered =
+          SendMessageTimeoutW(client.window.hwnd, WM_NULL, 0, 0, SMTO_NORMAL, 5000, &result) != 0;
+    }
+    SetEvent(held->released);
+  });
+  client.Connect(server.Port());
+  client.window.PumpUntil([&] { return client.Ended(); });
+  SetEvent(held->released);
+  asker.join();
+  EXPECT_TRUE(answered) << "the window's thread waited for the certificate check";
+  EXPECT_EQ(client.started, TlsFailure::kNone);
+  EXPECT_THAT(client.reads, testing::Contains(ReceiveStatus::kSecured))
+      << TlsFailureText(client.transport.LastTlsFailure());
+  client.window.PumpUntil([&] { return !client.lines.empty(); });
+  EXPECT_EQ(client.lines, std::vector<std::string>{"+OK greeting"});
+  // The connection is secured: text goes out encrypted and the server reads it.
+  EXPECT_TRUE(client.transport.SendText(client.open.socket, "NOOP after the check\r\n"));
+  client.window.PumpUntil(
+      [&] { return server.Output().find("NOOP after the check") != std::string::npos; });
+  EXPECT_THAT(server.Output(), testing::HasSubstr("NOOP after the check"));
+  client.transport.CloseConnection(client.open.socket);
+}
+
+// The system's own check, on its thread, still decides: s_server's certificate is self-signed.
+TEST(WinsockTransport, TheSystemsCertificateCheckRefusesAnUnknownAuthority) {
+  if (!test::OpensslServer::Available()) GTEST_SKIP() << "openssl is not installed";
+  test::OpensslServer server("-tls1_2");
+  ASSERT_NE(server.Port(), 0) << server.Output();
+  TlsClient client(win::CheckServerCertificate);
+  client.Connect(server.Port());
+  client.window.PumpUntil([&] { return client.Ended(); });
+  EXPECT_THAT(client.reads, testing::Contains(ReceiveStatus::kTlsFailed));
+  EXPECT_EQ(client.transport.LastTlsFailure(), TlsFailure::kUntrusted);
+  client.transport.CloseConnection(client.open.socket);
+}
+
+// A server that asks for a client certificate gets none and goes on; its later request for a new
+// handshake (s_server's "R", which asks for the certificate again) ends the connection with its
+// own failure, since Wine's SChannel cannot start one.
+TEST(WinsockTransport, AServerAskingForACertificateOrARenegotiationGetsAClearAnswer) {
+  if (!test::OpensslServer::Available()) GTEST_SKIP() << "openssl is not installed";
+  test::OpensslServer server("-tls1_2 -crlf -verify 1");
+  ASSERT_NE(server.Port(), 0) << server.Output();
+  TlsClient client([](const CERT_CONTEXT*, const TlsTarget&) { return TlsFailure::kNone; });
+  client.Connect(server.Port());
+  client.window.PumpUntil([&] { return client.Ended(); });
+  ASSERT_THAT(client.reads, testing::Contains(ReceiveStatus::kSecured)) << server.Output();
+  server.Type("+OK without a certificate\n");
+  client.window.PumpUntil([&] { return !client.lines.empty(); });
+  EXPECT_EQ(client.lines, std::vector<std::string>{"+OK without a certificate"});
+  server.Type("R\n");
+  client.window.PumpUntil([&] { return client.reads.back() == ReceiveStatus::kTlsFailed; });
+  EXPECT_EQ(client.reads.back(), ReceiveStatus::kTlsFailed);
+  EXPECT_EQ(client.transport.LastTlsFailure(), TlsFailure::kRenegotiation);
+  client.transport.CloseConnection(client.open.socket);
+}
+
+// A check that timed out, or a program that ends, while the certificate check runs: when the
+// check ends it touches nothing that went.
+TEST(WinsockTransport, AConnectionClosedOrDestroyedWhileItsCertificateCheckRunsEndsCleanly) {
+  if (!test::OpensslServer::Available()) GTEST_SKIP() << "openssl is not installed";
+  for (bool destroy : {false, true}) {
+    SCOPED_TRACE(destroy ? "destroyed" : "closed");
+    test::OpensslServer server("-tls1_2");
+    ASSERT_NE(server.Port(), 0) << server.Output();
+    auto held = std::make_shared<HeldCheck>();
+    auto client = std::make_unique<TlsClient>(HeldCheck::Of(held));
+    client->Connect(server.Port());
+    client->window.PumpUntil(
+        [&] { return WaitForSingleObject(held->entered, 0) == WAIT_OBJECT_0; });
+    ASSERT_EQ(WaitForSingleObject(held->entered, 0), WAIT_OBJECT_0) << server.Output();
+    if (destroy) {
+      client.reset();
+    } else {
+      client->transport.CloseConnection(client->open.socket);
+    }
+    SetEvent(held->released);
+    // The check's thread lets go of its share when it is done; the test and a living transport
+    // keep theirs.
+    const long kept = destroy ? 1 : 2;
+    SocketWindow other;
+    other.PumpUntil([&] { return held.use_count() == kept; });
+    EXPECT_EQ(held.use_count(), kept);
+    if (destroy) continue;
+    // What it might have posted has arrived, and ended nothing.
+    client->window.PumpUntil([] { return false; }, 300);
+    EXPECT_THAT(client->reads, testing::Not(testing::Contains(ReceiveStatus::kSecured)));
+  }
+}
+
 // Whether a connection waits on the listener, within a fifth of a second.
 bool ConnectionWaiting(const Listener& listener) {
   fd_set readable;
@@ -221,6 +384,67 @@ TEST(WinsockTransport, TheLookupsAnswerDecidesWhereTheConnectionGoes) {
     EXPECT_EQ(ConnectionWaiting(listener), c.connects);
     transport.CloseConnection(open.socket);
   }
+}
+
+// An address that takes no connection and refuses none, as one behind a dead route: a listener
+// on 127.0.0.2 whose backlog is full, so that the system drops every further connection attempt
+// unanswered. Empty when the system here does not behave so.
+struct Blackhole {
+  WinsockUser winsock;
+  SOCKET listener = INVALID_SOCKET;
+  std::vector<SOCKET> queued;
+  bool made = false;
+  explicit Blackhole(int port) {
+    sockaddr_in a{};
+    a.sin_family = AF_INET;
+    a.sin_addr.s_addr = htonl(0x7f000002);
+    a.sin_port = htons(static_cast<u_short>(port));
+    listener = socket(AF_INET, SOCK_STREAM, 0);
+    if (bind(listener, reinterpret_cast<sockaddr*>(&a), sizeof a) != 0 ||
+        listen(listener, 0) != 0) {
+      return;
+    }
+    for (int i = 0; i < 8 && !made; ++i) {
+      SOCKET s = socket(AF_INET, SOCK_STREAM, 0);
+      u_long nonBlocking = 1;
+      ioctlsocket(s, FIONBIO, &nonBlocking);
+      connect(s, reinterpret_cast<sockaddr*>(&a), sizeof a);
+      queued.push_back(s);
+      fd_set writable;
+      FD_ZERO(&writable);
+      FD_SET(s, &writable);
+      timeval wait{0, 300000};
+      made = select(0, nullptr, &writable, nullptr, &wait) == 0;
+    }
+  }
+  ~Blackhole() {
+    for (SOCKET s : queued) closesocket(s);
+    closesocket(listener);
+  }
+};
+
+// A name with an address behind a dead route first: the next address is tried after a few
+// seconds, not after the system gives the connect up (more than twenty).
+TEST(WinsockTransport, AnAddressThatDoesNotAnswerGivesWayToTheNextAfterItsDeadline) {
+  Listener listener;
+  Blackhole hole(listener.port);
+  if (!hole.made) GTEST_SKIP() << "no unanswering address can be made here";
+  SocketWindow window;
+  std::vector<NetAddress> answer = {Loopback4At(2), Loopback4At(1)};
+  win::WinsockTransport transport(
+      window.hwnd, [answer](const std::string&) { return answer; }, win::CheckServerCertificate,
+      1000);
+  window.transport = &transport;
+  OpenResult open = transport.OpenConnection(
+      transport.ResolveHost("mail.example.test").addresses[0], listener.port);
+  ASSERT_NE(open.socket, kNoSocket) << open.error;
+  DWORD start = GetTickCount();
+  window.PumpUntil([&] { return !window.connects.empty(); }, 15000);
+  ASSERT_EQ(window.connects.size(), 1u) << "no outcome after " << GetTickCount() - start << " ms";
+  EXPECT_EQ(window.connects[0], std::make_pair(open.socket, SocketEvent::kConnect));
+  EXPECT_EQ(window.errors[0], 0);
+  EXPECT_TRUE(ConnectionWaiting(listener));
+  transport.CloseConnection(open.socket);
 }
 
 TEST(WinsockTransport, ANameThatDoesNotExistEndsAsAFailedLookup) {

@@ -16,6 +16,9 @@ inline constexpr char kTlsHandshakeFailed[] = "TLSのﾊﾝﾄﾞｼｪｲｸに
 // "ｻｰﾊﾞがTLSで応答しません\nﾎﾟｰﾄ番号とTLSの設定を確認してください"
 inline constexpr char kTlsNotTls[] =
     "ｻｰﾊﾞがTLSで応答しません\nﾎﾟｰﾄ番号とTLSの設定を確認してください";
+// "ｻｰﾊﾞがTLSの再ﾈｺﾞｼｴｰｼｮﾝを求めましたが、続けられませんでした"
+inline constexpr char kTlsRenegotiation[] =
+    "ｻｰﾊﾞがTLSの再ﾈｺﾞｼｴｰｼｮﾝを求めましたが、続けられませんでした";
 // "ｻｰﾊﾞ証明書が信頼できません\n(信頼された認証局の署名がありません)"
 inline constexpr char kCertUntrusted[] =
     "ｻｰﾊﾞ証明書が信頼できません\n(信頼された認証局の署名がありません)";

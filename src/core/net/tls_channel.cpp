@@ -25,6 +25,8 @@ const char* TlsFailureText(TlsFailure failure) {
       return texts::kCertFingerprint;
     case TlsFailure::kTransfer:
       return texts::kTransferError;
+    case TlsFailure::kRenegotiation:
+      return texts::kTlsRenegotiation;
   }
   return texts::kTlsHandshakeFailed;
 }

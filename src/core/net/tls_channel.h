@@ -24,7 +24,8 @@ enum class TlsFailure {
   kExpired,       // the certificate is out of its validity period
   kNameMismatch,  // the certificate names another server
   kFingerprint,   // a pinned fingerprint was set and the certificate has another
-  kTransfer       // a record could not be decrypted or encrypted after the handshake
+  kTransfer,      // a record could not be decrypted or encrypted after the handshake
+  kRenegotiation  // the server asked for a new handshake that could not be carried out
 };
 
 // The fixed message text for a failure (empty for kNone).

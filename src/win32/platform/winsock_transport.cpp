@@ -2,6 +2,7 @@
 
 #include <ws2tcpip.h>
 
+#include <atomic>
 #include <cstring>
 #include <mutex>
 #include <string>
@@ -20,6 +21,23 @@ constexpr int kReadSize = 0x8000 - 1;
 // WM_SOCKET_EVENT's event for a name lookup that ended; wParam the connection's handle. Above
 // every FD_ bit, so that no socket event is taken for it.
 constexpr WORD kLookupDone = 0x4000;
+// WM_SOCKET_EVENT's event for a certificate check that ended; wParam the connection's handle.
+constexpr WORD kCertificateChecked = 0x4001;
+// WM_SOCKET_EVENT's event for an address that took too long to connect; wParam its timer.
+constexpr WORD kConnectDeadline = 0x4002;
+
+// Timer identifiers unique in the process, far above the windows' own, so that a deadline of
+// one transport or of one address is never taken for another's.
+UINT_PTR NextDeadlineTimer() {
+  static std::atomic<UINT_PTR> next{0x50570000};
+  return next++;
+}
+
+// Touches nothing but the window's queue: the transport that set the timer may be gone.
+void CALLBACK DeadlinePassed(HWND window, UINT, UINT_PTR timer, DWORD) {
+  KillTimer(window, timer);
+  PostMessageW(window, WM_SOCKET_EVENT, timer, kConnectDeadline);
+}
 
 std::vector<NetAddress> LookUp(const std::string& host, int flags) {
   std::vector<NetAddress> addresses;
@@ -58,8 +76,12 @@ struct WinsockTransport::Lookup {
 
 std::vector<NetAddress> LookUpHost(const std::string& host) { return LookUp(host, 0); }
 
-WinsockTransport::WinsockTransport(HWND window, HostLookup lookup)
-    : window_(window), lookup_(std::move(lookup)) {
+WinsockTransport::WinsockTransport(HWND window, HostLookup lookup, CertificateCheck check,
+                                   UINT addressDeadlineMs)
+    : window_(window),
+      lookup_(std::move(lookup)),
+      check_(std::move(check)),
+      addressDeadlineMs_(addressDeadlineMs) {
   send_ = [this](std::string_view bytes) {
     SOCKET s = socket_;
     if (s == INVALID_SOCKET) return false;
@@ -164,6 +186,7 @@ std::string WinsockTransport::Open(const NetAddress& address) {
   }
   socket_ = s;
   stream_.Reset();
+  checked_ = false;
   return {};
 }
 
@@ -172,12 +195,26 @@ bool WinsockTransport::ConnectNext() {
   while (!addresses_.empty()) {
     NetAddress address = addresses_.front();
     addresses_.erase(addresses_.begin());
-    if (Open(address).empty()) return true;
+    if (!Open(address).empty()) continue;
+    // Behind a dead route the system gives a connect up only after twenty seconds and more:
+    // the next address gets its turn sooner.
+    if (!addresses_.empty()) {
+      deadline_ = NextDeadlineTimer();
+      if (SetTimer(window_, deadline_, addressDeadlineMs_, DeadlinePassed) == 0) deadline_ = 0;
+    }
+    return true;
   }
   return false;
 }
 
+void WinsockTransport::StopDeadline() {
+  if (deadline_ == 0) return;
+  KillTimer(window_, deadline_);
+  deadline_ = 0;
+}
+
 void WinsockTransport::DropSocket() {
+  StopDeadline();
   if (socket_ == INVALID_SOCKET) return;
   WSAAsyncSelect(socket_, window_, 0, 0);
   shutdown(socket_, SD_BOTH);
@@ -203,9 +240,12 @@ ReceiveStatus WinsockTransport::ReceiveLines(SocketHandle socket,
   if (buffer_.empty()) buffer_.resize(kReadSize + 1);
   int got = recv(socket_, buffer_.data(), kReadSize, 0);
   if (got <= 0) {
-    return WSAGetLastError() == WSAEWOULDBLOCK ? ReceiveStatus::kHandled
-                                               : ReceiveStatus::kReadFailed;
+    if (WSAGetLastError() != WSAEWOULDBLOCK) return ReceiveStatus::kReadFailed;
+    // Nothing new, but the channel has the certificate check's outcome to take.
+    if (!checked_) return ReceiveStatus::kHandled;
+    got = 0;
   }
+  checked_ = false;
   // The receiver of this read; the window's WM_SOCKET_LINE handler reaches it through
   // DeliverLine. A nested read (none is expected) keeps its own.
   const LineSplitter::LineReceiver* outer = receiver_;
@@ -235,7 +275,12 @@ bool WinsockTransport::SendText(SocketHandle socket, std::string_view text) {
 TlsFailure WinsockTransport::StartTls(SocketHandle socket, const TlsTarget& target) {
   if (socket_ == INVALID_SOCKET || handle_ != socket) return TlsFailure::kUnavailable;
   TlsFailure failure;
-  std::unique_ptr<TlsChannel> channel = MakeTlsChannel(target, failure);
+  std::unique_ptr<TlsChannel> channel = MakeSchannelChannel(
+      target, check_,
+      [window = window_, handle = handle_] {
+        PostMessageW(window, WM_SOCKET_EVENT, static_cast<WPARAM>(handle), kCertificateChecked);
+      },
+      failure);
   if (!channel) return failure;
   return stream_.StartTls(std::move(channel), send_);
 }
@@ -262,8 +307,23 @@ void WinsockTransport::DispatchSocketEvent(TransportEvents& owner, WPARAM wParam
     if (pending_ && static_cast<SocketHandle>(wParam) == handle_) LookupDone(owner);
     return;
   }
+  if (event == kConnectDeadline) {
+    // A deadline of an address since connected or dropped ends here.
+    if (deadline_ == 0 || wParam != deadline_) return;
+    deadline_ = 0;
+    if (!ConnectNext()) owner.OnSocketEvent(handle_, SocketEvent::kConnect, WSAETIMEDOUT);
+    return;
+  }
+  if (event == kCertificateChecked) {
+    // The owner reads as for bytes that arrived, and the read takes the outcome.
+    if (socket_ == INVALID_SOCKET || static_cast<SocketHandle>(wParam) != handle_) return;
+    checked_ = true;
+    owner.OnSocketEvent(handle_, SocketEvent::kRead, 0);
+    return;
+  }
   // Events of a socket already closed may still be queued; they concern nobody.
   if (socket_ == INVALID_SOCKET || wParam != socket_) return;
+  if (event == FD_CONNECT) StopDeadline();
   // The name's next address, when this one refused.
   if (event == FD_CONNECT && error != 0 && !addresses_.empty() && ConnectNext()) return;
   owner.OnSocketEvent(handle_, static_cast<SocketEvent>(event), error);

@@ -4,9 +4,11 @@
 // WM_SOCKET_LINE. The window's handler for WM_SOCKET_LINE calls DeliverLine, which passes the
 // line on to the receiver of the ReceiveLines call in progress; the handler for WM_SOCKET_EVENT
 // calls DispatchSocketEvent. One connection at a time. TLS runs between the socket and the line
-// splitter (ConnectionStream), its handshake driven by the same FD_READ events. A host name is
+// splitter (ConnectionStream), its handshake driven by the same FD_READ events; the certificate
+// check that ends it runs on a thread of its own and comes back as a read. A host name is
 // looked up on a thread of its own as its connection opens; the owner hears the outcome of the
-// lookup and of the connect as one kConnect event.
+// lookup and of the connect as one kConnect event. Of several addresses, each has a few seconds to
+// connect before the next is tried.
 
 #include <winsock2.h>
 
@@ -17,6 +19,7 @@
 
 #include "core/net/connection_stream.h"
 #include "core/pop3/transport.h"
+#include "win32/platform/tls_schannel.h"
 #include "win32/platform/windows_headers.h"
 
 namespace postwink::win {
@@ -24,6 +27,8 @@ namespace postwink::win {
 inline constexpr UINT WM_SOCKET_EVENT = 0x8001;
 inline constexpr UINT WM_SOCKET_LINE = 0x8002;
 inline constexpr long kSocketEventMask = FD_READ | FD_CONNECT | FD_CLOSE;
+// A few seconds: enough for a distant server's answer, far less than the system's own give-up.
+inline constexpr UINT kAddressDeadlineMs = 4000;
 
 // Looks a host name up; empty when nothing is found. Tests put a slow resolver in its place.
 using HostLookup = std::function<std::vector<NetAddress>(const std::string& host)>;
@@ -31,7 +36,10 @@ std::vector<NetAddress> LookUpHost(const std::string& host);
 
 class WinsockTransport : public Transport {
  public:
-  explicit WinsockTransport(HWND window, HostLookup lookup = LookUpHost);
+  // addressDeadlineMs: how long an address of several may take to connect before the next.
+  explicit WinsockTransport(HWND window, HostLookup lookup = LookUpHost,
+                            CertificateCheck check = CheckServerCertificate,
+                            UINT addressDeadlineMs = kAddressDeadlineMs);
   void SetWindow(HWND window) { window_ = window; }
   ~WinsockTransport() override;
   WinsockTransport(const WinsockTransport&) = delete;
@@ -59,10 +67,12 @@ class WinsockTransport : public Transport {
   // Drops the socket and connects to the next address found; false when none is left.
   bool ConnectNext();
   void DropSocket();
+  void StopDeadline();
   void LookupDone(TransportEvents& owner);
 
   HWND window_;
   HostLookup lookup_;
+  CertificateCheck check_;
   SOCKET socket_ = INVALID_SOCKET;
   SocketHandle handle_ = kNoSocket;  // the connection as the owner knows it
   SocketHandle lastHandle_ = kResolvingSocket;
@@ -71,6 +81,9 @@ class WinsockTransport : public Transport {
   std::vector<NetAddress> addresses_;  // found and not tried yet
   ConnectionStream stream_;
   ConnectionStream::Sender send_;  // raw bytes to the open socket
+  bool checked_ = false;           // the certificate check ended; the next read takes it
+  UINT addressDeadlineMs_;
+  UINT_PTR deadline_ = 0;  // the timer of the address being connected, when others remain
   std::vector<char> buffer_;
   std::string line_;  // the line being delivered, NUL-terminated for the message
   const LineSplitter::LineReceiver* receiver_ = nullptr;
