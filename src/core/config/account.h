@@ -74,7 +74,7 @@ struct Account {
   int protocol = kProtocolPop3;               // PROTOCOL
   std::string folders = kDefaultFolders;      // FOLDERS: IMAP mailboxes, separated by ","
   int push = 1;                               // PUSH: IMAP waits with IDLE (0: polls)
-  OAuthKeys oauth;
+  OAuthKeys oauth = {};
 
   // Run time only.
   int index = 0;                            // position in the account list
@@ -109,7 +109,7 @@ struct AccountFields {
   int protocol = kProtocolPop3;
   std::string folders = kDefaultFolders;
   int push = 1;
-  OAuthKeys oauth;
+  OAuthKeys oauth = {};
 
   bool operator==(const AccountFields&) const = default;
 };

@@ -18,6 +18,7 @@ std::optional<OAuthProvider> ParseOAuthProvider(const std::string& text);
 
 struct OAuthSettings {
   OAuthProvider provider = OAuthProvider::kNone;
+  bool providerInvalid = false;  // OAUTH holds a value that names no provider
   std::string clientId;
   std::string clientSecret;  // empty: a public client
   std::string authUrl;

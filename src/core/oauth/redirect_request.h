@@ -33,6 +33,6 @@ RedirectResult ParseRedirectRequest(std::string_view requestHead, std::string_vi
 std::string RedirectAnswerPage(const RedirectResult& result);
 
 // Decodes %XX and "+" of a query component; invalid escapes are kept as they are.
-std::string PercentDecode(std::string_view text);
+std::string QueryDecode(std::string_view text);
 
 }  // namespace postwink

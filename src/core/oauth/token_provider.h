@@ -10,7 +10,9 @@
 #include <functional>
 #include <map>
 #include <memory>
+#include <optional>
 #include <string>
+#include <string_view>
 
 #include "core/oauth/oauth_platform.h"
 #include "core/oauth/oauth_settings.h"
@@ -18,6 +20,7 @@
 namespace postwink {
 
 class Clock;
+struct TokenGrant;
 
 // A token is refreshed when it has less than this left, so that a check never starts with one
 // about to run out.
@@ -71,11 +74,20 @@ class TokenProvider {
   struct Entry;
   struct SignIn;
   Entry& EntryFor(const OAuthSettings& settings);
+  // The outcome is known: waiters are told, and a failure waits for the next ask.
+  void Finish(Entry& entry, std::optional<TokenAnswer> failure);
+  TokenAnswer AnswerAfterStart(Entry& entry);
+  // Keeps the access token and stores a new refresh token; false when it could not be stored.
+  bool Keep(Entry& entry, const OAuthSettings& settings, const TokenGrant& grant);
+  void EndSignIn(SignInOutcome outcome);
+  LoopbackAnswer OnRedirect(std::string_view head);
 
   OAuthPlatform& platform_;
   const Clock& clock_;
   std::map<std::string, std::unique_ptr<Entry>> entries_;
   std::unique_ptr<SignIn> signIn_;
+  // Callbacks the platform makes after the provider is gone find this expired.
+  std::shared_ptr<bool> alive_;
 };
 
 }  // namespace postwink

@@ -20,6 +20,8 @@ struct TokenResponse {
   std::string userCode;
   std::string verificationUri;
   std::optional<int64_t> interval;
+  // The SASL error challenge of RFC 7628 shares it too.
+  std::string status;
 };
 
 // None when the text is not one JSON object (or nests too deep, or holds a control character in
