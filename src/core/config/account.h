@@ -33,13 +33,13 @@ inline constexpr size_t kMaxOAuthText = 2047;
 // The OAuth 2.0 keys of an account, each written only when not empty. provider is OAUTH as
 // written ("", "microsoft", "google", "custom"); OAuthSettingsOf reads the whole.
 struct OAuthKeys {
-  std::string provider;      // OAUTH
-  std::string clientId;      // OAUTH_CLIENT_ID
-  std::string clientSecret;  // OAUTH_CLIENT_SECRET
-  std::string authUrl;       // OAUTH_AUTH_URL
-  std::string tokenUrl;      // OAUTH_TOKEN_URL
-  std::string scope;         // OAUTH_SCOPE
-  std::string tokenCommand;  // OAUTH_TOKEN_COMMAND
+  std::string provider = {};      // OAUTH
+  std::string clientId = {};      // OAUTH_CLIENT_ID
+  std::string clientSecret = {};  // OAUTH_CLIENT_SECRET
+  std::string authUrl = {};       // OAUTH_AUTH_URL
+  std::string tokenUrl = {};      // OAUTH_TOKEN_URL
+  std::string scope = {};         // OAUTH_SCOPE
+  std::string tokenCommand = {};  // OAUTH_TOKEN_COMMAND
 
   bool operator==(const OAuthKeys&) const = default;
 };

@@ -34,12 +34,12 @@ struct HttpsAnswer {
   // The HTTP status; 0 when no answer came (then error says why).
   int status = 0;
   // At most maxResponseBytes of the body.
-  std::string body;
+  std::string body = {};
   // The body went on past maxResponseBytes and was cut off.
   bool tooLarge = false;
   // A transport failure for the user (time-out, certificate, refused connection); empty when an
   // answer came.
-  std::string error;
+  std::string error = {};
 };
 
 class HttpsClient {
@@ -84,9 +84,9 @@ class LoopbackListener {
 struct CommandOutput {
   bool ok = false;
   // The first line of the command's standard output, without its line end.
-  std::string firstLine;
+  std::string firstLine = {};
   // Why it failed (did not start, exit status, time-out, no output), for the user.
-  std::string error;
+  std::string error = {};
 };
 
 inline constexpr int kTokenCommandTimeoutMs = 30000;

@@ -32,15 +32,15 @@ enum class TokenState { kReady, kPending, kFailed };
 
 struct TokenAnswer {
   TokenState state = TokenState::kPending;
-  std::string accessToken;  // kReady
-  std::string error;        // kFailed: the message for the user
+  std::string accessToken = {};  // kReady
+  std::string error = {};        // kFailed: the message for the user
   // kFailed because the stored refresh token is missing, revoked or expired.
   bool signInNeeded = false;
 };
 
 struct SignInOutcome {
   bool ok = false;
-  std::string error;  // the message for the user when not ok
+  std::string error = {};  // the message for the user when not ok
 };
 
 class TokenProvider {
