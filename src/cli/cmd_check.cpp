@@ -62,8 +62,10 @@ int Run(const std::vector<std::string>& args) {
   settings.sokigErr = 1;
   CheckEngine engine(host, *transport, settings, std::move(setup->accounts));
   engine.SetVerbose(verbose);
+#ifndef _WIN32
   CliOAuth oauth;
   engine.SetTokenProvider(oauth.tokens.get());
+#endif
   engine.SetPipelining(!lockStep);
   engine.CheckNow();
   host.Run(

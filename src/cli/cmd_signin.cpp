@@ -3,6 +3,8 @@
 // Signs an OAuth account in and stores its refresh token for later checks: through the browser
 // (authorization code with PKCE, the redirect to a port on 127.0.0.1), or with the device
 // authorization grant, which prints an address and a code to enter on any device.
+// POSIX only: on Windows the program itself signs in (WinHTTP, DPAPI).
+#ifndef _WIN32
 #include <unistd.h>
 
 #include <cstdio>
@@ -143,3 +145,5 @@ RegisterCommand reg("sign-in",
 
 }  // namespace
 }  // namespace postwink::cli
+
+#endif  // _WIN32

@@ -48,8 +48,10 @@ int Run(const std::vector<std::string>& args) {
   std::unique_ptr<PumpedTransport> transport = MakePlatformTransport();
   CheckEngine engine(host, *transport, setup->settings, std::move(setup->accounts));
   engine.SetVerbose(verbose);
+#ifndef _WIN32
   CliOAuth oauth;
   engine.SetTokenProvider(oauth.tokens.get());
+#endif
   // IMAP accounts with PUSH=1 wait with IDLE on connections of their own.
   engine.EnablePush([] { return MakePlatformTransport(); });
   host.onAccountEnded = [&](int position, const std::string* error) {

@@ -1,3 +1,4 @@
+#ifndef _WIN32
 #include "cli/oauth_setup.h"
 
 #include <cstdlib>
@@ -21,3 +22,5 @@ CliOAuth::CliOAuth(const std::string& browserCommand)
       tokens(std::make_unique<TokenProvider>(platform, PlatformSystem().clock)) {}
 
 }  // namespace postwink::cli
+
+#endif  // _WIN32

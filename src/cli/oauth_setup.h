@@ -1,8 +1,10 @@
 #pragma once
 // The OAuth services of the command line: HTTPS through libcurl, refresh tokens in the user's
 // state folder, token commands through the shell, and (for sign-in) a loopback listener and a
-// browser command. Everything runs on the one thread, each request to its end.
+// browser command. Everything runs on the one thread, each request to its end. POSIX only: on
+// Windows the program itself signs in (WinHTTP, DPAPI) and the command line has no OAuth.
 
+#ifndef _WIN32
 #include <memory>
 #include <string>
 
@@ -27,3 +29,5 @@ struct CliOAuth {
 };
 
 }  // namespace postwink::cli
+
+#endif  // _WIN32

@@ -270,8 +270,8 @@ TEST_F(OAuthTest, HostileTokenEndpointIsReadWithABoundAndAnsweredClearly) {
   }
 }
 
-// postwink-cli: the device grant prints the address and the code; "check" then signs in with
-// the stored refresh token.
+// postwink-cli: the device grant prints the address and the code, the browser flow runs the
+// browser command; "check" then signs in with the stored refresh token.
 TEST_F(OAuthTest, CliDeviceGrantThenCheck) {
   DeliverMessage(Maildir(), "oauth-cli");
   std::string ini = (dir_ / "Postwink.ini").string();
@@ -308,6 +308,19 @@ TEST_F(OAuthTest, CliDeviceGrantThenCheck) {
               fs::perms::owner_read | fs::perms::owner_write);
   }
   EXPECT_TRUE(stored);
+
+  // The browser flow of the command line replaces the stored sign-in.
+  std::string browser = "python3 " POSTWINK_SOURCE_DIR "/tests/integration/oauth_browser.py " +
+                        *Env("POSTWINK_TLS_CA");
+  FILE* signIn = ::popen((env + POSTWINK_CLI " sign-in --ini '" + ini +
+                          "' --account 1 --timeout 20 --browser '" + browser + "'")
+                             .c_str(),
+                         "r");
+  ASSERT_NE(signIn, nullptr);
+  rest.clear();
+  while (std::fgets(line, sizeof line, signIn)) rest += line;
+  EXPECT_EQ(::pclose(signIn), 0) << rest;
+  EXPECT_EQ(rest, "signed in\n");
 
   FILE* check = ::popen((env + POSTWINK_CLI " check --ini '" + ini + "'").c_str(), "r");
   ASSERT_NE(check, nullptr);
