@@ -266,6 +266,11 @@ void ShellCommandRunner::Run(const std::string& command, int timeoutMs, size_t m
       timedOut = true;
     }
   }
+  // A command that writes on after its first line dies of the pipe closed on it (the shell
+  // reports that as 128 + SIGPIPE): that end is ours, not a failure.
+  const bool ourPipe = lineRead && ((WIFSIGNALED(status) && WTERMSIG(status) == SIGPIPE) ||
+                                    (WIFEXITED(status) && WEXITSTATUS(status) == 128 + SIGPIPE));
+  if (ourPipe) status = 0;
   if (timedOut) {
     output.error = "time-out after " + std::to_string(timeoutMs / 1000) + " s";
   } else if (WIFEXITED(status) && WEXITSTATUS(status) != 0) {
