@@ -7,6 +7,7 @@
 #include "core/check/check_texts.h"
 #include "core/imap/imap_texts.h"
 #include "core/net/net_texts.h"
+#include "core/oauth/oauth_settings.h"
 #include "core/pop3/mailbox_sync.h"
 #include "core/pop3/pop3_texts.h"
 
@@ -232,6 +233,19 @@ bool CheckEngine::StartAccountCheck(int position) {
     activeSocket_ = kNoSocket;
     return false;
   }
+  switch (TakeAccessToken(position, *account)) {
+    case TokenStep::kWaiting:
+      return true;
+    case TokenStep::kFailed:
+      return false;
+    case TokenStep::kReady:
+      break;
+  }
+  return ContinueAccountCheck(position);
+}
+
+bool CheckEngine::ContinueAccountCheck(int position) {
+  Account* account = current_;
   const int64_t now = host_.MonotonicMs();
   if (now - account->addressesResolvedMs >= kAddressLifetimeMs) account->cachedAddresses.clear();
   if (account->cachedAddresses.empty()) {
@@ -462,6 +476,7 @@ bool CheckEngine::HandleLine(std::string_view line) {
   Account* account = current_;
   if (account == nullptr) return false;
   SessionReply reply = active_->OnLine(line, *account);
+  if (reply.tokenRefused) TokenRefused(*account);
   if (reply.quitAnswered) {
     EndCheckNormally();
     return false;
@@ -498,7 +513,7 @@ void CheckEngine::ServerTimeout() {
     host_.StopTimer(CheckTimer::kServerTimeout);
     return;
   }
-  if (TryNextAddress()) return;
+  if (!waitingForToken_ && TryNextAddress()) return;
   FailAccount(PositionOf(current_), TimeoutText());
 }
 
@@ -681,8 +696,9 @@ void CheckEngine::EnablePush(std::function<std::unique_ptr<Transport>()> makeTra
 }
 
 bool CheckEngine::IsPushed(const Account& account) const {
+  // A push connection has no access token of its own: accounts with OAuth are polled.
   return makeTransport_ && account.protocol == kProtocolImap && account.push == 1 &&
-         account.enabled != 0 &&
+         account.enabled != 0 && !OAuthSettingsOf(FieldsOf(account)) &&
          std::find(polledInstead_.begin(), polledInstead_.end(), &account) == polledInstead_.end();
 }
 

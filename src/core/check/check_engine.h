@@ -24,6 +24,7 @@
 #include "core/config/settings.h"
 #include "core/imap/imap_session.h"
 #include "core/net/security_setting.h"
+#include "core/oauth/token_provider.h"
 #include "core/pop3/item_keeper.h"
 #include "core/pop3/pop3_mail_session.h"
 #include "core/pop3/pop3_session.h"
@@ -85,6 +86,9 @@ class CheckEngine : public TransportEvents, public PushListener {
   // host calls it often and hands each connection the events of its own transport.
   void PushTick();
   std::vector<PushConnection*> PushConnections();
+  // Accounts that sign in with OAuth 2.0 take their access tokens from here (not owned); without
+  // it they fail with the sign-in message.
+  void SetTokenProvider(TokenProvider* tokens) { tokens_ = tokens; }
 
   std::vector<std::unique_ptr<Account>>& Accounts() { return accounts_; }
   Account& UpdateAccount() { return updateAccount_; }
@@ -139,6 +143,13 @@ class CheckEngine : public TransportEvents, public PushListener {
   void OnPushItems(Account& account) override;
   void OnPushFailed(Account& account, const std::string& error) override;
   void OnPushUnavailable(Account& account) override;
+  // The rest of StartAccountCheck once the account's access token (if it needs one) is there.
+  bool ContinueAccountCheck(int position);
+  enum class TokenStep { kReady, kWaiting, kFailed };
+  // Puts the account's access token in place, or starts getting it, or fails the account.
+  TokenStep TakeAccessToken(int position, Account& account);
+  void OnTokenChanged(const Account* account);
+  void TokenRefused(const Account& account);
 
   CheckHost& host_;
   Transport& transport_;
@@ -185,6 +196,12 @@ class CheckEngine : public TransportEvents, public PushListener {
   int64_t connectionStartMs_ = 0;
   int64_t replyStartMs_ = 0;
   uint64_t replyStartBytes_ = 0;
+
+  TokenProvider* tokens_ = nullptr;
+  // The account's check waits for its access token (activeSocket_ is kResolvingSocket).
+  bool waitingForToken_ = false;
+  // The provider's callbacks find it expired once the engine is gone.
+  std::shared_ptr<bool> tokenAlive_ = std::make_shared<bool>(true);
 };
 
 SessionSettings SessionSettingsFrom(const Settings& settings, bool verbose, bool pipelining);

@@ -57,6 +57,9 @@ class CheckHost : public SessionHost {
   virtual void AccountCheckEnded(int /*position*/, const std::string* /*error*/) {}
   // A cycle's merge added these countable items and announces them.
   virtual void NewMailAnnounced(const std::vector<const MailItem*>& /*items*/) {}
+  // The account failed because its OAuth sign-in is gone (revoked, expired, never made): a host
+  // with a browser may offer the sign-in again.
+  virtual void SignInNeeded(int /*position*/) {}
   // Runs the filters again over an item (after the settings were applied).
   virtual void RefilterItem(MailItem& item) = 0;
 };

@@ -31,6 +31,20 @@ void WriteIntUnlessDefault(IniFile& ini, const std::string& section, const char*
   }
 }
 
+struct OAuthKey {
+  const char* name;
+  std::string OAuthKeys::*field;
+};
+constexpr OAuthKey kOAuthKeys[] = {
+    {"OAUTH", &OAuthKeys::provider},
+    {"OAUTH_CLIENT_ID", &OAuthKeys::clientId},
+    {"OAUTH_CLIENT_SECRET", &OAuthKeys::clientSecret},
+    {"OAUTH_AUTH_URL", &OAuthKeys::authUrl},
+    {"OAUTH_TOKEN_URL", &OAuthKeys::tokenUrl},
+    {"OAUTH_SCOPE", &OAuthKeys::scope},
+    {"OAUTH_TOKEN_COMMAND", &OAuthKeys::tokenCommand},
+};
+
 }  // namespace
 
 AccountFields FieldsOf(const Account& a) {
@@ -48,7 +62,8 @@ AccountFields FieldsOf(const Account& a) {
           a.tlsFingerprint.value_or(""),
           a.protocol,
           a.folders,
-          a.push};
+          a.push,
+          a.oauth};
 }
 
 void SetFields(Account& a, const AccountFields& f) {
@@ -68,6 +83,7 @@ void SetFields(Account& a, const AccountFields& f) {
   a.protocol = f.protocol;
   a.folders = f.folders;
   a.push = f.push;
+  a.oauth = f.oauth;
 }
 
 std::string AccountSectionName(int number) { return "SERVER" + std::to_string(number); }
@@ -99,6 +115,11 @@ std::vector<Account> ReadAccounts(const IniFile& ini, int defaultColour) {
       a.folders = std::string(CutAtCharBoundary(*folders, kMaxFoldersText));
     }
     a.push = ini.GetInt(section, "PUSH", 1);
+    for (const OAuthKey& key : kOAuthKeys) {
+      if (std::optional<std::string> value = ini.Find(section, key.name)) {
+        a.oauth.*key.field = std::string(CutToChars(*value, kMaxOAuthText));
+      }
+    }
     accounts.push_back(std::move(a));
   }
   return accounts;
@@ -162,6 +183,11 @@ SaveAccountsResult WriteAccounts(IniFile& ini, const std::vector<const Account*>
               a.folders != kDefaultFolders ? std::optional(a.folders) : std::nullopt,
               kMaxFoldersText);
     WriteIntUnlessDefault(ini, section, "PUSH", a.push, 1);
+    for (const OAuthKey& key : kOAuthKeys) {
+      const std::string& value = a.oauth.*key.field;
+      WriteText(ini, section, key.name, value.empty() ? std::nullopt : std::optional(value),
+                kMaxOAuthText);
+    }
   }
   return result;
 }

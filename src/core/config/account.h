@@ -27,6 +27,23 @@ inline constexpr size_t kMaxFoldersText = 2047;
 inline constexpr int kImapPort = 143;
 inline constexpr int kImapsPort = 993;
 
+// Longest OAUTH_* value kept (addresses, scopes and commands run long).
+inline constexpr size_t kMaxOAuthText = 2047;
+
+// The OAuth 2.0 keys of an account, each written only when not empty. provider is OAUTH as
+// written ("", "microsoft", "google", "custom"); OAuthSettingsOf reads the whole.
+struct OAuthKeys {
+  std::string provider = {};      // OAUTH
+  std::string clientId = {};      // OAUTH_CLIENT_ID
+  std::string clientSecret = {};  // OAUTH_CLIENT_SECRET
+  std::string authUrl = {};       // OAUTH_AUTH_URL
+  std::string tokenUrl = {};      // OAUTH_TOKEN_URL
+  std::string scope = {};         // OAUTH_SCOPE
+  std::string tokenCommand = {};  // OAUTH_TOKEN_COMMAND
+
+  bool operator==(const OAuthKeys&) const = default;
+};
+
 // Longest text the MAILBOX, POP3 and USER fields hold, when read and when written. The password
 // has no limit, so that it always reads back as it was saved.
 inline constexpr size_t kMaxAccountText = 255;
@@ -57,6 +74,7 @@ struct Account {
   int protocol = kProtocolPop3;               // PROTOCOL
   std::string folders = kDefaultFolders;      // FOLDERS: IMAP mailboxes, separated by ","
   int push = 1;                               // PUSH: IMAP waits with IDLE (0: polls)
+  OAuthKeys oauth = {};
 
   // Run time only.
   int index = 0;                            // position in the account list
@@ -70,6 +88,8 @@ struct Account {
   bool due = false;
   std::vector<MailItem*> items;  // not owned: the display list destroys them
   std::vector<ImapFolderState> imapFolders;
+  // The OAuth access token this check signs in with; never stored, never logged.
+  std::string accessToken;
 };
 
 // The stored fields as the settings sheet edits them: every text has a value.
@@ -89,6 +109,7 @@ struct AccountFields {
   int protocol = kProtocolPop3;
   std::string folders = kDefaultFolders;
   int push = 1;
+  OAuthKeys oauth = {};
 
   bool operator==(const AccountFields&) const = default;
 };

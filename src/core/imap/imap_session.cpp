@@ -8,9 +8,12 @@
 #include "core/imap/imap_texts.h"
 #include "core/imap/modified_utf7.h"
 #include "core/mime/transfer_encoding.h"
+#include "core/net/net_address.h"
 #include "core/net/net_texts.h"
 #include "core/net/sasl.h"
 #include "core/net/security_setting.h"
+#include "core/oauth/oauth_settings.h"
+#include "core/oauth/oauth_texts.h"
 #include "core/pop3/pop3_texts.h"
 #include "core/text/utf8.h"
 
@@ -243,6 +246,12 @@ SessionReply ImapSession::OnResponse(ImapResponse& response, Account& account) {
     phase_ = ImapState::kIdling;
     return {};
   }
+  if (phase_ == ImapState::kLogin && oauth_) {
+    SessionReply reply;
+    reply.command = sasl_.OnContinuation(response.text) + "\r\n";
+    LogLine(account, sasl_.LastLogText());
+    return reply;
+  }
   // Nothing else we send waits for a continuation.
   return Fail(texts::kBadGreeting + std::string(line_));
 }
@@ -254,10 +263,18 @@ SessionReply ImapSession::Greeting(ImapResponse& response, Account& account) {
     return Fail(texts::kBadGreeting + std::string(line_));
   }
   greeted_ = true;
-  if (account.user.value_or("").empty()) return Fail(texts::kNoUserName);
-  if (account.password.value_or("").empty()) return Fail(texts::kNoPassword);
-  if (!IsSendableCredential(*account.user) || !IsSendableCredential(*account.password)) {
-    return Fail(kCredentialRefused);
+  oauth_ = OAuthSettingsOf(FieldsOf(account)).has_value();
+  if (oauth_) {
+    if (const char* problem =
+            OAuthLoginProblem(account.user.value_or(""), account.security, account.accessToken)) {
+      return Fail(problem);
+    }
+  } else {
+    if (account.user.value_or("").empty()) return Fail(texts::kNoUserName);
+    if (account.password.value_or("").empty()) return Fail(texts::kNoPassword);
+    if (!IsSendableCredential(*account.user) || !IsSendableCredential(*account.password)) {
+      return Fail(kCredentialRefused);
+    }
   }
   if (response.status == ImapStatus::kPreauth) {
     // Signed in already: a STARTTLS now would come too late to protect anything.
@@ -375,6 +392,11 @@ SessionReply ImapSession::Tagged(ImapResponse& response, Account& account) {
       }
     case ImapState::kLogin:
       if (!ok) {
+        if (oauth_) {
+          SessionReply reply = FailWith(OAuthRefusedText(sasl_.ServerStatus()).c_str(), response);
+          reply.tokenRefused = true;
+          return reply;
+        }
         if (account.security == static_cast<int>(SecurityMode::kNone) &&
             response.code == "PRIVACYREQUIRED") {
           return FailWith(texts::kTlsRequired, response);
@@ -440,7 +462,23 @@ SessionReply ImapSession::OnSecured(Account& account) {
   return Send(account, ImapState::kCapability, "CAPABILITY");
 }
 
+SessionReply ImapSession::OAuthLogin(Account& account) {
+  OAuthMechanism mechanism = ChooseOAuthMechanism(Has("AUTH=OAUTHBEARER"), Has("AUTH=XOAUTH2"));
+  if (mechanism == OAuthMechanism::kNone) return Fail(texts::kOAuthNotOffered);
+  std::string name = OAuthMechanismName(mechanism);
+  const std::string& server = account.server.value_or("");
+  std::string response = OAuthInitialResponse(mechanism, *account.user, ServerHostName(server),
+                                              account.port, account.accessToken);
+  const bool initial = Has("SASL-IR");
+  std::string command = "AUTHENTICATE " + name;
+  if (initial) command += " " + response;
+  sasl_.Start(mechanism, std::move(response), initial);
+  return Send(account, ImapState::kLogin, command,
+              "AUTHENTICATE " + name + (initial ? " ****" : ""));
+}
+
 SessionReply ImapSession::Login(Account& account) {
+  if (oauth_) return OAuthLogin(account);
   const std::string& user = *account.user;
   const std::string& password = *account.password;
   if (Has("LOGINDISABLED")) {

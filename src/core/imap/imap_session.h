@@ -26,6 +26,7 @@
 #include "core/imap/imap_response.h"
 #include "core/mime/mail_item.h"
 #include "core/net/mail_session.h"
+#include "core/net/oauth_sasl.h"
 #include "core/pop3/item_keeper.h"
 #include "core/pop3/pop3_session.h"
 
@@ -108,6 +109,7 @@ class ImapSession : public MailSession {
   SessionReply Greeting(ImapResponse& response, Account& account);
   SessionReply AfterCapabilities(Account& account);
   SessionReply Login(Account& account);
+  SessionReply OAuthLogin(Account& account);
   SessionReply AfterLogin(Account& account);
   SessionReply NextFolder(Account& account);
   SessionReply Examined(Account& account);
@@ -153,6 +155,8 @@ class ImapSession : public MailSession {
   int newCount_ = 0;
   bool idle_ = false;
   int rounds_ = 0;
+  bool oauth_ = false;  // the account signs in with an OAuth token
+  OAuthSaslExchange sasl_;
 };
 
 }  // namespace postwink

@@ -18,6 +18,8 @@ struct SessionReply {
   bool startTls = false;  // STLS was accepted: begin the TLS handshake, drop the rest of the read
   // The goodbye was answered: the check is over, whether or not the server closes the connection.
   bool quitAnswered = false;
+  // The server refused the OAuth access token: the next check asks for a fresh one.
+  bool tokenRefused = false;
 };
 
 class MailSession {

@@ -5,8 +5,11 @@
 #include <vector>
 
 #include "core/config/credentials.h"
+#include "core/net/net_address.h"
 #include "core/net/net_texts.h"
 #include "core/net/security_setting.h"
+#include "core/oauth/oauth_settings.h"
+#include "core/oauth/oauth_texts.h"
 #include "core/pop3/md5.h"
 #include "core/pop3/pop3_texts.h"
 #include "core/text/case.h"
@@ -255,6 +258,8 @@ SessionReply Pop3Session::OnLine(std::string_view line, Account& account) {
       return Send(account, SessionState::kAuthSent, "PASS " + Fields(account).password + "\r\n",
                   "PASS ****");
     }
+    case SessionState::kSaslSent:
+      return SaslLine(line, account);
     case SessionState::kAuthSent:
       if (settings_.log) LogLine(account, line);
       if (!IsPositiveReply(line)) return LoginRejected(texts::kAuthRejected, line, account);
@@ -287,11 +292,13 @@ SessionReply Pop3Session::OnLine(std::string_view line, Account& account) {
 SessionReply Pop3Session::Greeting(std::string_view line, Account& account) {
   if (!IsPositiveReply(line)) return FailWithReply(texts::kBadGreeting, line);
   greeting_.assign(line);
+  oauth_ = OAuthSettingsOf(Fields(account)).has_value();
   // An account that cannot log in fails here, before any STLS.
-  if (const char* problem = LoginProblem(Fields(account))) return Fail(problem);
+  if (const char* problem = LoginProblem(Fields(account), account)) return Fail(problem);
   secured_ = false;
   stlsOffered_ = false;
   pipelining_ = false;
+  capaListed_ = xoauth2_ = oauthBearer_ = false;
   return Send(account, SessionState::kCapaSent, "CAPA\r\n");
 }
 
@@ -302,7 +309,8 @@ std::optional<std::string_view> Pop3Session::ApopTimestamp() const {
   return std::string_view(greeting_).substr(open, close - open + 1);
 }
 
-const char* Pop3Session::LoginProblem(const AccountFields& fields) const {
+const char* Pop3Session::LoginProblem(const AccountFields& fields, const Account& account) const {
+  if (oauth_) return OAuthLoginProblem(fields.user, fields.security, account.accessToken);
   if (fields.user.empty()) return texts::kNoUserName;
   if (fields.password.empty()) return texts::kNoPassword;
   if (!IsSendableCredential(fields.user) || !IsSendableCredential(fields.password)) {
@@ -314,7 +322,8 @@ const char* Pop3Session::LoginProblem(const AccountFields& fields) const {
 
 SessionReply Pop3Session::Login(Account& account) {
   const AccountFields& fields = Fields(account);
-  if (const char* problem = LoginProblem(fields)) return Fail(problem);
+  if (const char* problem = LoginProblem(fields, account)) return Fail(problem);
+  if (oauth_) return OAuthLogin(account);
   if (fields.apop == 1) {
     std::string stamp(*ApopTimestamp());
     stamp += fields.password;
@@ -322,6 +331,35 @@ SessionReply Pop3Session::Login(Account& account) {
                 "APOP " + fields.user + " " + Md5Hex(stamp) + "\r\n", "APOP ****");
   }
   return Send(account, SessionState::kUserSent, "USER " + fields.user + "\r\n");
+}
+
+SessionReply Pop3Session::OAuthLogin(Account& account) {
+  const AccountFields& fields = Fields(account);
+  // A server without CAPA may still take XOAUTH2; its answer decides.
+  OAuthMechanism mechanism = ChooseOAuthMechanism(oauthBearer_, xoauth2_ || !capaListed_);
+  if (mechanism == OAuthMechanism::kNone) return Fail(texts::kOAuthNotOffered);
+  std::string name = OAuthMechanismName(mechanism);
+  std::string response = OAuthInitialResponse(mechanism, fields.user, ServerHostName(fields.server),
+                                              fields.port, account.accessToken);
+  std::string command = "AUTH " + name + " " + response + "\r\n";
+  // A command longer than 255 octets must leave its initial response to the continuation.
+  const bool initial = command.size() <= 255;
+  sasl_.Start(mechanism, std::move(response), initial);
+  if (!initial) command = "AUTH " + name + "\r\n";
+  return Send(account, SessionState::kSaslSent, std::move(command),
+              "AUTH " + name + (initial ? " ****" : ""));
+}
+
+SessionReply Pop3Session::SaslLine(std::string_view line, Account& account) {
+  LogLine(account, line);
+  if (IsPositiveReply(line)) return Send(account, SessionState::kStatSent, "STAT\r\n");
+  if (!line.empty() && line[0] == '+') {
+    std::string answer = sasl_.OnContinuation(line.substr(1));
+    return Send(account, SessionState::kSaslSent, answer + "\r\n", sasl_.LastLogText());
+  }
+  SessionReply reply = FailWithReply(OAuthRefusedText(sasl_.ServerStatus()).c_str(), line);
+  reply.tokenRefused = true;
+  return reply;
 }
 
 SessionReply Pop3Session::LoginRejected(const char* message, std::string_view line,
@@ -347,6 +385,14 @@ SessionReply Pop3Session::CapaLine(std::string_view line, Account& account) {
     std::string_view name = line.substr(0, line.find(' '));
     if (EqualsNoCase(name, "STLS")) stlsOffered_ = true;
     if (EqualsNoCase(name, "PIPELINING")) pipelining_ = true;
+    if (EqualsNoCase(name, "SASL")) {
+      size_t pos = 0;
+      NextWord(line, pos);
+      for (std::string_view word = NextWord(line, pos); !word.empty(); word = NextWord(line, pos)) {
+        xoauth2_ = xoauth2_ || EqualsNoCase(word, "XOAUTH2");
+        oauthBearer_ = oauthBearer_ || EqualsNoCase(word, "OAUTHBEARER");
+      }
+    }
     return {};
   }
   listingSeen_ = false;
@@ -354,6 +400,7 @@ SessionReply Pop3Session::CapaLine(std::string_view line, Account& account) {
 }
 
 SessionReply Pop3Session::AfterCapa(Account& account, bool listed) {
+  capaListed_ = listed;
   if (!WantsStls(Fields(account)) || secured_) return Login(account);
   // A server without CAPA may still know STLS; its answer decides.
   if (listed && !stlsOffered_) return Fail(texts::kStlsNotOffered);
@@ -375,6 +422,7 @@ SessionReply Pop3Session::OnSecured(Account& account) {
   secured_ = true;
   stlsOffered_ = false;
   pipelining_ = false;
+  capaListed_ = xoauth2_ = oauthBearer_ = false;
   return Send(account, SessionState::kCapaSent, "CAPA\r\n");
 }
 

@@ -23,6 +23,7 @@
 #include "core/config/account.h"
 #include "core/mime/mail_item.h"
 #include "core/net/mail_session.h"
+#include "core/net/oauth_sasl.h"
 #include "core/pop3/item_keeper.h"
 #include "core/pop3/mailbox_bounds.h"
 #include "core/pop3/mailbox_sync.h"
@@ -38,6 +39,7 @@ enum class SessionState {
   kStartingTls,  // STLS: the handshake runs; the server must say nothing until we log in
   kUserSent,
   kAuthSent,
+  kSaslSent,  // AUTH with an OAuth token: continuations until +OK or -ERR
   kStatSent,
   kListSent,
   kResyncUidl,
@@ -137,7 +139,9 @@ class Pop3Session {
   // The bracketed timestamp of the greeting (the last "<" and the last ">" after it).
   std::optional<std::string_view> ApopTimestamp() const;
   // The message that keeps the account from logging in, or null.
-  const char* LoginProblem(const AccountFields& fields) const;
+  const char* LoginProblem(const AccountFields& fields, const Account& account) const;
+  SessionReply OAuthLogin(Account& account);
+  SessionReply SaslLine(std::string_view line, Account& account);
   SessionReply CapaLine(std::string_view line, Account& account);
   SessionReply StlsReply(std::string_view line, Account& account);
   SessionReply AfterCapa(Account& account, bool listed);
@@ -206,8 +210,13 @@ class Pop3Session {
   // The greeting, kept for APOP's timestamp when the login waits for TLS.
   std::string greeting_;
   bool stlsOffered_ = false;
-  bool secured_ = false;     // STLS has secured the connection
-  bool pipelining_ = false;  // the last CAPA listed PIPELINING
+  bool secured_ = false;      // STLS has secured the connection
+  bool pipelining_ = false;   // the last CAPA listed PIPELINING
+  bool capaListed_ = false;   // the last CAPA was answered with a listing
+  bool xoauth2_ = false;      // the last CAPA's SASL line offered XOAUTH2
+  bool oauthBearer_ = false;  // ... and OAUTHBEARER
+  bool oauth_ = false;        // the account signs in with an OAuth token
+  OAuthSaslExchange sasl_;
   ReplyWindow window_;
   std::string out_;            // commands queued by the line being handled
   bool fetching_ = false;      // LISTs (or the final UIDL) are still to be sent

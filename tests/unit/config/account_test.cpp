@@ -105,6 +105,39 @@ TEST(Accounts, SecurityKeysAreReadAndWrittenOnlyWhenSet) {
   EXPECT_FALSE(ini.Find("SERVER1", "TLS_FINGERPRINT"));
 }
 
+TEST(Accounts, OAuthKeysAreReadAndWrittenOnlyWhenSet) {
+  std::vector<Account> accounts =
+      ReadAccounts(IniFile::Parse("[SERVER1]\r\nMAILBOX=o\r\nOAUTH=custom\r\nOAUTH_CLIENT_ID=id\r\n"
+                                  "OAUTH_CLIENT_SECRET=sec\r\nOAUTH_AUTH_URL=https://a/auth\r\n"
+                                  "OAUTH_TOKEN_URL=https://a/token\r\nOAUTH_SCOPE=mail offline\r\n"
+                                  "OAUTH_TOKEN_COMMAND=pass show mail | head -1\r\n"
+                                  "[SERVER2]\r\nMAILBOX=p\r\n"),
+                   kSt2);
+  ASSERT_EQ(accounts.size(), 2u);
+  const OAuthKeys expected{"custom",
+                           "id",
+                           "sec",
+                           "https://a/auth",
+                           "https://a/token",
+                           "mail offline",
+                           "pass show mail | head -1"};
+  EXPECT_EQ(accounts[0].oauth, expected);
+  EXPECT_EQ(accounts[1].oauth, OAuthKeys{});
+  IniFile ini;
+  testing::FakeSystem fake;
+  ASSERT_TRUE(WriteAccounts(ini, accounts, fake.system).ok);
+  EXPECT_EQ(ReadAccounts(ini, kSt2)[0].oauth, expected);
+  EXPECT_EQ(ini.Find("SERVER1", "OAUTH_TOKEN_COMMAND"), "pass show mail | head -1");
+  for (const char* key : {"OAUTH", "OAUTH_CLIENT_ID", "OAUTH_CLIENT_SECRET", "OAUTH_AUTH_URL",
+                          "OAUTH_TOKEN_URL", "OAUTH_SCOPE", "OAUTH_TOKEN_COMMAND"}) {
+    EXPECT_FALSE(ini.Find("SERVER2", key)) << key;
+  }
+  accounts[0].oauth = {};
+  ASSERT_TRUE(WriteAccounts(ini, accounts, fake.system).ok);
+  EXPECT_FALSE(ini.Find("SERVER1", "OAUTH"));
+  EXPECT_FALSE(ini.Find("SERVER1", "OAUTH_CLIENT_ID"));
+}
+
 TEST(Accounts, SaveRenumbersWritesInOrderAndCleansUpToServer100) {
   testing::FakeSystem fake;
   fake.files.files[kPath] =

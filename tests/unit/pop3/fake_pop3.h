@@ -44,7 +44,9 @@ class FakeServer {
   // CAPA answers with these lines (none: -ERR); STLS is answered "+OK" when stlsAccepted.
   std::vector<std::string> capabilities;
   bool stlsAccepted = false;
-  std::string userReply;              // when set, the answer to USER (a refusal, say)
+  std::string userReply;  // when set, the answer to USER (a refusal, say)
+  // An AUTH that carries this text is accepted; any other is refused at once.
+  std::string acceptedAuth = "\x01no token\x01";
   std::vector<std::string> commands;  // as received, without CR LF
 
   std::vector<std::string> Respond(std::string_view command) {
@@ -72,6 +74,8 @@ class FakeServer {
       }
     } else if (word == "STLS") {
       out.push_back(stlsAccepted ? "+OK begin TLS" : "-ERR not now");
+    } else if (word == "AUTH") {
+      out.push_back(cmd.find(acceptedAuth) != std::string::npos ? "+OK in" : "-ERR [AUTH] failed");
     } else if (word == "USER" && !userReply.empty()) {
       out.push_back(userReply);
     } else if (word == "USER") {
