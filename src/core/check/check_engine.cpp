@@ -86,6 +86,8 @@ void CheckEngine::Stop() {
     transport_.CloseConnection(activeSocket_);
   }
   activeSocket_ = kNoSocket;
+  // Closed without a LOGOUT: nothing waits for an answer at the end of the run.
+  pushes_.clear();
 }
 
 Account* CheckEngine::AccountAt(int position) {
@@ -710,6 +712,8 @@ void CheckEngine::PushTick() {
     for (auto& push : pushes_) push->Tick(now);
   });
 }
+
+void CheckEngine::RestartPushes() { pushes_.clear(); }
 
 void CheckEngine::OnPushItems(Account&) {
   // During a cycle its end announces them with the rest.

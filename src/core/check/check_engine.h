@@ -47,7 +47,7 @@ class CheckEngine : public TransportEvents, public PushListener {
 
   // Start-up: the minute timer, and a first check of all accounts when START_RUN is on.
   void Start();
-  // Ends an open connection (shutdown).
+  // Ends an open connection and the push connections (shutdown).
   void Stop();
   // The program was started with "-v": it logs what LOG=1 logs.
   void SetVerbose(bool verbose);
@@ -85,6 +85,9 @@ class CheckEngine : public TransportEvents, public PushListener {
   // host calls it often and hands each connection the events of its own transport.
   void PushTick();
   std::vector<PushConnection*> PushConnections();
+  // Closes every push connection; the next PushTick opens them again at once (after a resume
+  // or a network change, when the old links are likely dead without a word).
+  void RestartPushes();
 
   std::vector<std::unique_ptr<Account>>& Accounts() { return accounts_; }
   Account& UpdateAccount() { return updateAccount_; }
