@@ -3,10 +3,10 @@
 # IDLE on a connection of its own, and a message delivered meanwhile is announced (the list
 # slides in with it) within two seconds of its delivery, which the test measures and prints; a
 # second delivery adds only itself, and a second push account's delivery comes through its own
-# connection. After a resume the connection is opened afresh once the
-# network is usable (a new sign-in on the server, a new IDLE), nothing while the network is known
-# down, and mail delivered after it is announced once. The list with the pushed message is an
-# artefact (imap-push.png).
+# connection. After a resume the connections are opened afresh once the network is usable (new
+# sign-ins on the server, new IDLEs), not while the network is known down, and mail delivered
+# after it is announced once; a network change reopens them as well. The list with the pushed
+# message is an artefact (imap-push.png).
 E2E_DOVECOT=1
 source "$(dirname "$0")/lib/common.bash"
 
@@ -121,6 +121,19 @@ for _ in $(seq 50); do
 done
 check "and listed once, beside the others" \
   test "$(row_of "$list" 'After the resume') $(row_count "$list")" = "1 4"
+
+
+# --- a network change opens them afresh too, and announces nothing again ---------------------
+drv post "$main" $WM_NETWORK_CHANGED 0 0 >/dev/null
+check "a network change reopens the push connections" \
+  wait_log_count 'push connections: reconnecting' 2 30
+for _ in $(seq 100); do
+  [ "$(server_logins)" -ge 3 ] && break
+  sleep 0.2
+done
+check "with a new sign-in" test "$(server_logins)" -eq 3
+check "both idle again after it" wait_log_count 'IDLE' $((idles + 4)) 30
+check "and nothing is announced twice" test "$(log_count 'new mail announced') $(row_count "$list")" = "4 4"
 
 check "the program sends no command that changes the mailbox" \
   bash -c "! grep -aE '\] a[0-9]+ (UID )?(STORE|EXPUNGE|COPY|MOVE|APPEND|SELECT)([[:space:]]|\$)' '$LOG'"
