@@ -16,13 +16,6 @@ constexpr int kStepMs = 100;
 constexpr int kMinuteMs = 60000;
 constexpr char kProgramName[] = "Postwink";
 constexpr uint32_t kUpdateColour = 0x0000FF;
-// SV_TIMEOUT as a timer period. A hand-edited value of 0 or less would end every check at
-// once, and a huge one would overflow: they fall back to the default and to a day.
-int ServerTimeoutMs(int seconds) {
-  if (seconds <= 0) seconds = 60;
-  return std::min(seconds, 24 * 3600) * 1000;
-}
-
 // -1 when the account is not among these.
 int PositionIn(const std::vector<std::unique_ptr<Account>>& accounts, const Account* account) {
   for (size_t i = 0; i < accounts.size(); ++i) {
@@ -31,6 +24,11 @@ int PositionIn(const std::vector<std::unique_ptr<Account>>& accounts, const Acco
   return -1;
 }
 }  // namespace
+
+int ServerTimeoutMs(int seconds) {
+  if (seconds <= 0) seconds = 60;
+  return std::min(seconds, 24 * 3600) * 1000;
+}
 
 ImapSessionSettings ImapSessionSettingsFrom(const Settings& settings, bool verbose) {
   ImapSessionSettings session;
@@ -100,15 +98,6 @@ int CheckEngine::PositionOf(const Account* account) const { return PositionIn(ac
 std::string CheckEngine::MailboxName(int position) {
   Account* account = AccountAt(position);
   return account ? account->mailbox.value_or("") : std::string();
-}
-
-template <typename Work>
-void CheckEngine::Guarded(Work&& work) {
-  try {
-    work();
-  } catch (const std::bad_alloc&) {
-    OnOutOfMemory();
-  }
 }
 
 void CheckEngine::OnOutOfMemory() {
@@ -672,64 +661,6 @@ void CheckEngine::AddUpdateItem(std::unique_ptr<MailItem> item) {
     updateAccount_.items.push_back(keeper_.Adopt(std::move(item)));
     FinishCycle(1);
   });
-}
-
-}  // namespace postwink
-
-namespace postwink {
-
-void CheckEngine::EnablePush(std::function<std::unique_ptr<Transport>()> makeTransport) {
-  makeTransport_ = std::move(makeTransport);
-}
-
-bool CheckEngine::IsPushed(const Account& account) const {
-  return makeTransport_ && account.protocol == kProtocolImap && account.push == 1 &&
-         account.enabled != 0 &&
-         std::find(polledInstead_.begin(), polledInstead_.end(), &account) == polledInstead_.end();
-}
-
-std::vector<PushConnection*> CheckEngine::PushConnections() {
-  std::vector<PushConnection*> out;
-  for (auto& push : pushes_) out.push_back(push.get());
-  return out;
-}
-
-void CheckEngine::PushTick() {
-  Guarded([&] {
-    std::erase_if(pushes_, [&](const auto& push) {
-      return PositionOf(&push->GetAccount()) < 0 || !IsPushed(push->GetAccount());
-    });
-    for (auto& account : accounts_) {
-      const bool open = std::any_of(pushes_.begin(), pushes_.end(), [&](const auto& push) {
-        return &push->GetAccount() == account.get();
-      });
-      if (open || !IsPushed(*account)) continue;
-      pushes_.push_back(std::make_unique<PushConnection>(
-          host_, keeper_, makeTransport_(), *account, ImapSessionSettingsFrom(settings_, verbose_),
-          ServerTimeoutMs(settings_.svTimeout), *this));
-    }
-    const int64_t now = host_.MonotonicMs();
-    for (auto& push : pushes_) push->Tick(now);
-  });
-}
-
-void CheckEngine::RestartPushes() { pushes_.clear(); }
-
-void CheckEngine::OnPushItems(Account&) {
-  // During a cycle its end announces them with the rest.
-  if (!cycleActive_) FinishCycle(1);
-}
-
-void CheckEngine::OnPushFailed(Account& account, const std::string& error) {
-  host_.AccountCheckEnded(PositionOf(&account), &error);
-  errorSeen_ = true;
-  if (!firstErrorName_ || firstErrorName_->empty()) firstErrorName_ = account.mailbox.value_or("");
-  if (!cycleActive_) FinishCycle(0);
-}
-
-void CheckEngine::OnPushUnavailable(Account& account) {
-  // Its connection goes at the next tick, not inside its own event.
-  polledInstead_.push_back(&account);
 }
 
 }  // namespace postwink

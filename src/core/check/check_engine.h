@@ -12,6 +12,7 @@
 
 #include <functional>
 #include <memory>
+#include <new>
 #include <optional>
 #include <string>
 #include <unordered_set>
@@ -108,7 +109,13 @@ class CheckEngine : public TransportEvents, public PushListener {
   // Runs the work of an entry point. Memory running out anywhere in a check must not end the
   // program: the account being checked fails with the fixed text, as from any other failure.
   template <typename Work>
-  void Guarded(Work&& work);
+  void Guarded(Work&& work) {
+    try {
+      work();
+    } catch (const std::bad_alloc&) {
+      OnOutOfMemory();
+    }
+  }
   void OnOutOfMemory();
   void HandleSocketEvent(SocketHandle socket, SocketEvent event, int error);
   bool ReceiveLine(std::string_view line);
@@ -190,6 +197,9 @@ class CheckEngine : public TransportEvents, public PushListener {
   uint64_t replyStartBytes_ = 0;
 };
 
+// SV_TIMEOUT as a timer period. A hand-edited value of 0 or less would end every check at
+// once, and a huge one would overflow: they fall back to the default and to a day.
+int ServerTimeoutMs(int seconds);
 SessionSettings SessionSettingsFrom(const Settings& settings, bool verbose, bool pipelining);
 ImapSessionSettings ImapSessionSettingsFrom(const Settings& settings, bool verbose);
 
