@@ -550,9 +550,13 @@ void CheckEngine::FinishCycle(int newCount) {
     host_.StartTrayAnimation(200);
     host_.SetTrayIcon(TrayIcon::kNormal);
   }
-  if (errorSeen_) {
+  const std::optional<std::string> failingPush = FailingPushName();
+  const bool error = errorSeen_ || failingPush;
+  if (error) {
     std::string tip = texts::kReceiveError;
-    if (firstErrorName_) tip += *firstErrorName_;
+    std::string name = firstErrorName_.value_or("");
+    if (name.empty() && failingPush) name = *failingPush;
+    tip += name;
     host_.SetToolTip(tip);
     if (newMail_) {
       host_.AddTrayFrame(TrayIcon::kError);
@@ -563,7 +567,7 @@ void CheckEngine::FinishCycle(int newCount) {
   } else {
     host_.SetToolTip(kProgramName);
   }
-  if (!newMail_ && !errorSeen_) {
+  if (!newMail_ && !error) {
     host_.StopTrayAnimation();
     host_.SetTrayIcon(TrayIcon::kNormal);
   }
@@ -627,6 +631,7 @@ void CheckEngine::ApplyAccounts(const std::vector<AccountEdit>& edits) {
   for (size_t i = 0; i < accounts_.size(); ++i) accounts_[i]->index = static_cast<int>(i);
   // Push connections start afresh with the accounts' new settings.
   pushes_.clear();
+  std::erase_if(failingPushes_, [&](const Account* account) { return PositionOf(account) < 0; });
   polledInstead_.clear();
 }
 

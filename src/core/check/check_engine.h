@@ -146,8 +146,11 @@ class CheckEngine : public TransportEvents, public PushListener {
   std::string MailboxName(int position);
   void TakeSessionSettings();
   bool IsPushed(const Account& account) const;
+  // The first push account whose connection is failing; none when all are well.
+  std::optional<std::string> FailingPushName() const;
   void OnPushItems(Account& account) override;
   void OnPushFailed(Account& account, const std::string& error) override;
+  void OnPushIdling(Account& account) override;
   void OnPushUnavailable(Account& account) override;
 
   CheckHost& host_;
@@ -182,6 +185,9 @@ class CheckEngine : public TransportEvents, public PushListener {
   std::vector<std::unique_ptr<PushConnection>> pushes_;
   // Push accounts whose server offers no IDLE: polled like the others.
   std::vector<const Account*> polledInstead_;
+  // Push accounts whose connection failed and has not idled since: the tray shows the error
+  // state for them whatever the cycles of the polled accounts found.
+  std::vector<const Account*> failingPushes_;
 
   // The connection of the account being checked, as its settings were when the check started.
   SecuritySetting security_;

@@ -29,6 +29,10 @@ void CheckEngine::PushTick() {
     std::erase_if(pushes_, [&](const auto& push) {
       return PositionOf(&push->GetAccount()) < 0 || !IsPushed(push->GetAccount());
     });
+    // An account no longer pushed (or gone) says nothing of its old connection's failures.
+    std::erase_if(failingPushes_, [&](const Account* account) {
+      return PositionOf(account) < 0 || !IsPushed(*account);
+    });
     for (auto& account : accounts_) {
       const bool open = std::any_of(pushes_.begin(), pushes_.end(), [&](const auto& push) {
         return &push->GetAccount() == account.get();
@@ -52,9 +56,20 @@ void CheckEngine::OnPushItems(Account&) {
 
 void CheckEngine::OnPushFailed(Account& account, const std::string& error) {
   host_.AccountCheckEnded(PositionOf(&account), &error);
-  errorSeen_ = true;
-  if (!firstErrorName_ || firstErrorName_->empty()) firstErrorName_ = account.mailbox.value_or("");
+  if (std::find(failingPushes_.begin(), failingPushes_.end(), &account) == failingPushes_.end()) {
+    failingPushes_.push_back(&account);
+  }
   if (!cycleActive_) FinishCycle(0);
+}
+
+void CheckEngine::OnPushIdling(Account& account) {
+  const bool wasFailing = std::erase(failingPushes_, &account) > 0;
+  if (wasFailing && !cycleActive_) FinishCycle(0);
+}
+
+std::optional<std::string> CheckEngine::FailingPushName() const {
+  if (failingPushes_.empty()) return std::nullopt;
+  return failingPushes_.front()->mailbox.value_or("");
 }
 
 void CheckEngine::OnPushUnavailable(Account& account) {

@@ -1,11 +1,15 @@
 // The engine's push connections: one per IMAP account with push, beside the cycle that polls
-// the others; closed at shutdown and on request, and opened again at the next tick.
+// the others; closed at shutdown and on request, and opened again at the next tick; a failing
+// one keeps the tray's error state until it idles again.
 #include <gtest/gtest.h>
 
 #include <set>
 #include <string>
+#include <vector>
 
+#include "core/check/check_texts.h"
 #include "unit/check/engine_fixture.h"
+#include "unit/check/script_transport.h"
 
 namespace postwink::testing {
 namespace {
@@ -14,38 +18,27 @@ namespace {
 struct PushNetwork {
   std::multiset<int> opened;  // ports connected to, one entry per connection
   int open = 0;
+  bool refuse = false;
 };
 
-class PushTransport : public Transport {
+class CountedTransport : public ScriptTransport {
  public:
-  explicit PushTransport(PushNetwork& network) : network_(network) {}
-  ~PushTransport() override { CloseConnection(socket_); }
-
-  ResolveResult ResolveHost(std::string_view) override {
-    return {std::vector<NetAddress>{NetAddress{}}, ""};
+  explicit CountedTransport(PushNetwork& network) : network_(network) { refuse = network.refuse; }
+  OpenResult OpenConnection(const NetAddress& address, int port) override {
+    OpenResult result = ScriptTransport::OpenConnection(address, port);
+    if (result.socket != kNoSocket) {
+      network_.opened.insert(port);
+      ++network_.open;
+    }
+    return result;
   }
-  OpenResult OpenConnection(const NetAddress&, int port) override {
-    network_.opened.insert(port);
-    ++network_.open;
-    socket_ = 1;
-    return {socket_, ""};
-  }
-  ReceiveStatus ReceiveLines(SocketHandle, const LineSplitter::LineReceiver&) override {
-    return ReceiveStatus::kHandled;
-  }
-  bool SendText(SocketHandle, std::string_view) override { return true; }
   void CloseConnection(SocketHandle socket) override {
-    if (socket == kNoSocket || socket != socket_) return;
+    ScriptTransport::CloseConnection(socket);
     --network_.open;
-    socket_ = kNoSocket;
   }
-  TlsFailure StartTls(SocketHandle, const TlsTarget&) override { return TlsFailure::kNone; }
-  TlsFailure LastTlsFailure() const override { return TlsFailure::kNone; }
-  uint64_t ReceivedBytes() const override { return 0; }
 
  private:
   PushNetwork& network_;
-  SocketHandle socket_ = kNoSocket;
 };
 
 class EnginePushTest : public EngineTest {
@@ -58,7 +51,7 @@ class EnginePushTest : public EngineTest {
       At(i).push = 1;
       At(i).port = i * 1000 + 143;
     }
-    engine->EnablePush([this] { return std::make_unique<PushTransport>(pushNetwork); });
+    engine->EnablePush([this] { return std::make_unique<CountedTransport>(pushNetwork); });
   }
   PushNetwork pushNetwork;
 };
@@ -109,6 +102,40 @@ TEST_F(EnginePushTest, AppliedAccountsCloseTheDeletedAndOpenTheNew) {
   engine->PushTick();
   EXPECT_EQ(pushNetwork.open, 2);
   EXPECT_EQ(pushNetwork.opened, (std::multiset<int>{1143, 2143, 143, 1143}));
+}
+
+TEST_F(EnginePushTest, AFailingPushAccountKeepsTheErrorStateUntilItIdlesAgain) {
+  At(2).protocol = kProtocolPop3;
+  pushNetwork.refuse = true;
+  engine->PushTick();
+  EXPECT_EQ(host.icon, TrayIcon::kError);
+  EXPECT_EQ(host.toolTips.back(), std::string(texts::kReceiveError) + "box1");
+
+  // A check of the polled accounts that succeeds does not hide it: box1 is still down.
+  RunCheckNow();
+  EXPECT_EQ(host.icon, TrayIcon::kError);
+  EXPECT_EQ(host.toolTips.back(), std::string(texts::kReceiveError) + "box1");
+
+  // Connected again after the back-off, it signs in, looks and idles: the error state ends.
+  pushNetwork.refuse = false;
+  engine->RestartPushes();
+  engine->PushTick();
+  PushConnection& push = *engine->PushConnections()[0];
+  auto& transport = static_cast<ScriptTransport&>(push.GetTransport());
+  auto read = [&](std::vector<std::string> lines) {
+    for (std::string& line : lines) transport.lines.push_back(std::move(line));
+    push.OnSocketEvent(transport.opens, SocketEvent::kRead, 0);
+  };
+  push.OnSocketEvent(transport.opens, SocketEvent::kConnect, 0);
+  read({"* OK [CAPABILITY IMAP4rev1 IDLE] hi"});
+  read({"a1 OK [CAPABILITY IMAP4rev1 IDLE] in"});
+  read({"* OK [UIDVALIDITY 1] v", "* OK [UIDNEXT 1] n", "a2 OK"});
+  read({"* SEARCH", "a3 OK"});
+  EXPECT_EQ(host.icon, TrayIcon::kError);
+  read({"+ idling"});
+  ASSERT_TRUE(push.Idling());
+  EXPECT_EQ(host.icon, TrayIcon::kNormal);
+  EXPECT_EQ(host.toolTips.back(), "Postwink");
 }
 
 }  // namespace
