@@ -5,8 +5,9 @@
 # second delivery adds only itself, and a second push account's delivery comes through its own
 # connection. After a resume the connections are opened afresh once the network is usable (new
 # sign-ins on the server, new IDLEs), not while the network is known down, and mail delivered
-# after it is announced once; a network change reopens them as well. The list with the pushed
-# message is an artefact (imap-push.png).
+# after it is announced once; a network change reopens them as well. While the server is down the
+# tray shows the error state, which ends once both connections idle again. The list with the
+# pushed message is an artefact (imap-push.png).
 E2E_DOVECOT=1
 source "$(dirname "$0")/lib/common.bash"
 
@@ -40,6 +41,27 @@ deliver_and_time() {  # subject, announcement count[, maildir]
   echo $(($(stamp_ms "${line%%: *}") - from))
 }
 row_of() { grep -cF -- "$2" <<<"$(rows "$1")"; }
+# The tray icon's tool tip, brought up by moving the mouse over the icon in Wine's tray.
+tray_tip() {
+  local tray X Y i tip text=
+  tray=$(xdotool search --name 'Wine System Tray' 2>/dev/null | head -n 1)
+  [ -n "$tray" ] || return 1
+  eval "$(xdotool getwindowgeometry --shell "$tray")"
+  xdotool mousemove 400 200
+  for i in 1 2 3 4 5 6; do
+    xdotool mousemove $((X + 8 + i)) $((Y + 8))
+    sleep 0.2
+  done
+  for _ in $(seq 20); do
+    for tip in $(drv find --class tooltips_class32 --visible 1 | awk '{print $1}'); do
+      text+=$(drv text "$tip" | tr -d '\r')
+    done
+    [ -n "$text" ] && break
+    sleep 0.5
+  done
+  xdotool mousemove 400 200
+  printf '%s\n' "$text"
+}
 
 write_ini '[Postwink]' 'LOG=1' 'START_RUN=1' 'DISP_SEC=600' 'USE_SOUND=0' '' \
   '[SERVER1]' 'MAILBOX=Push' 'POP3=127.0.0.1' "PORT=$POSTWINK_IMAP_PORT" \
@@ -134,6 +156,20 @@ done
 check "with a new sign-in" test "$(server_logins)" -eq 3
 check "both idle again after it" wait_log_count 'IDLE' $((idles + 4)) 30
 check "and nothing is announced twice" test "$(log_count 'new mail announced') $(row_count "$list")" = "4 4"
+
+# --- the server goes away: the error state until the connections idle again -----------------
+failures=$(log_count '] push: ')
+"$POSTWINK_DOVECOT_RESTART" stop
+check "both connections notice the server is gone" wait_log_count '] push: ' $((failures + 2)) 30
+tip=$(tray_tip)
+echo "     tool tip while the server is down: $(head -n 1 <<<"$tip")"
+check "the tray's tool tip names a failing account" \
+  grep -qE '^Postwink 受信エラー！：(Push|Other)$' <<<"$(head -n 1 <<<"$tip")"
+idles=$(log_count 'IDLE')
+"$POSTWINK_DOVECOT_RESTART" start
+check "both idle again once it is back" wait_log_count 'IDLE' $((idles + 2)) 60
+tip=$(tray_tip)
+check "and the error state has ended" test "$(head -n 1 <<<"$tip")" = Postwink
 
 check "the program sends no command that changes the mailbox" \
   bash -c "! grep -aE '\] a[0-9]+ (UID )?(STORE|EXPUNGE|COPY|MOVE|APPEND|SELECT)([[:space:]]|\$)' '$LOG'"
