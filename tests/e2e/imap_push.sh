@@ -41,6 +41,20 @@ deliver_and_time() {  # subject, announcement count[, maildir]
   echo $(($(stamp_ms "${line%%: *}") - from))
 }
 row_of() { grep -cF -- "$2" <<<"$(rows "$1")"; }
+wait_logins() {  # count: until the server has seen that many sign-ins, or 20 seconds
+  for _ in $(seq 100); do
+    [ "$(server_logins)" -ge "$1" ] && return 0
+    sleep 0.2
+  done
+  return 1
+}
+wait_rows() {  # list, count: until it shows that many rows, or 10 seconds
+  for _ in $(seq 50); do
+    [ "$(row_count "$1")" -ge "$2" ] && return 0
+    sleep 0.2
+  done
+  return 1
+}
 # The tray icon's tool tip, brought up by moving the mouse over the icon in Wine's tray.
 tray_tip() {
   local tray X Y i tip text=
@@ -96,10 +110,7 @@ check "and then idles again" wait_log_count 'IDLE' 3 30
 ms2=$(deliver_and_time 'Second push' 2)
 echo "     delivery to announcement: ${ms2:-never} ms"
 check "the second message is announced" test -n "$ms2"
-for _ in $(seq 50); do
-  [ "$(row_count "$list")" -ge 2 ] && break
-  sleep 0.2
-done
+wait_rows "$list" 2
 rows "$list" >"$E2E_ARTIFACTS/rows-after-second-push.txt"
 check "the list holds two rows" test "$(row_count "$list")" -eq 2
 check "the first message is not listed twice" test "$(row_of "$list" 'Pushed while idling')" -eq 1
@@ -109,10 +120,7 @@ check "one sign-in so far" test "$(server_logins)" -eq 1
 ms=$(deliver_and_time 'For the other account' 3 "$OTHER")
 echo "     delivery to announcement (second account): ${ms:-never} ms"
 check "the second account's delivery is announced" test -n "$ms"
-for _ in $(seq 50); do
-  [ "$(row_count "$list")" -ge 3 ] && break
-  sleep 0.2
-done
+wait_rows "$list" 3
 check "and listed under its mailbox" \
   grep -qP '\tOther\t.*For the other account' <<<"$(rows "$list")"
 
@@ -127,20 +135,14 @@ check "no new connection while it is down" \
 drv post "$main" $WM_ASSUME_NETWORK 1 0 >/dev/null
 check "the push connection is opened again once it is up" \
   wait_log_count 'push connections: reconnecting' 1 30
-for _ in $(seq 100); do
-  [ "$(server_logins)" -ge 2 ] && break
-  sleep 0.2
-done
+wait_logins 2
 check "the server sees a new sign-in" test "$(server_logins)" -eq 2
 check "both idle again" wait_log_count 'IDLE' $((idles + 2)) 30
 check "nothing is announced again" test "$(log_count 'new mail announced')" -eq 3
 ms3=$(deliver_and_time 'After the resume' 4)
 echo "     delivery to announcement after the resume: ${ms3:-never} ms"
 check "mail after the resume is announced" test -n "$ms3"
-for _ in $(seq 50); do
-  [ "$(row_count "$list")" -ge 4 ] && break
-  sleep 0.2
-done
+wait_rows "$list" 4
 check "and listed once, beside the others" \
   test "$(row_of "$list" 'After the resume') $(row_count "$list")" = "1 4"
 
@@ -149,10 +151,7 @@ check "and listed once, beside the others" \
 drv post "$main" $WM_NETWORK_CHANGED 0 0 >/dev/null
 check "a network change reopens the push connections" \
   wait_log_count 'push connections: reconnecting' 2 30
-for _ in $(seq 100); do
-  [ "$(server_logins)" -ge 3 ] && break
-  sleep 0.2
-done
+wait_logins 3
 check "with a new sign-in" test "$(server_logins)" -eq 3
 check "both idle again after it" wait_log_count 'IDLE' $((idles + 4)) 30
 check "and nothing is announced twice" test "$(log_count 'new mail announced') $(row_count "$list")" = "4 4"
