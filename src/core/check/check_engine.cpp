@@ -52,9 +52,8 @@ CheckEngine::CheckEngine(CheckHost& host, Transport& transport, const Settings& 
       transport_(transport),
       settings_(settings),
       accounts_(std::move(accounts)),
-      session_(host, keeper_),
-      imap_(host, keeper_) {
-  TakeSessionSettings();
+      // Until the first check: a session that no connection uses.
+      active_(std::make_unique<Pop3MailSession>(host, keeper_)) {
   for (size_t i = 0; i < accounts_.size(); ++i) accounts_[i]->index = static_cast<int>(i);
   updateAccount_.mailbox = kProgramName;
   updateAccount_.enabled = 0;
@@ -64,14 +63,18 @@ CheckEngine::CheckEngine(CheckHost& host, Transport& transport, const Settings& 
 
 CheckEngine::~CheckEngine() { Stop(); }
 
-void CheckEngine::SetVerbose(bool verbose) {
-  verbose_ = verbose;
-  TakeSessionSettings();
-}
+void CheckEngine::SetVerbose(bool verbose) { verbose_ = verbose; }
 
-void CheckEngine::TakeSessionSettings() {
-  session_.SetSettings(SessionSettingsFrom(settings_, verbose_, pipelining_));
-  imap_.SetSettings(ImapSessionSettingsFrom(settings_, verbose_));
+// An open connection keeps the settings it began with; the next one takes those of its time.
+std::unique_ptr<MailSession> CheckEngine::MakeSession(const Account& account) {
+  if (account.protocol == kProtocolImap) {
+    auto imap = std::make_unique<ImapSession>(host_, keeper_);
+    imap->SetSettings(ImapSessionSettingsFrom(settings_, verbose_));
+    return imap;
+  }
+  auto pop3 = std::make_unique<Pop3MailSession>(host_, keeper_);
+  pop3->SetSettings(SessionSettingsFrom(settings_, verbose_, pipelining_));
+  return pop3;
 }
 
 void CheckEngine::Start() {
@@ -163,8 +166,8 @@ void CheckEngine::CheckNow() {
 void CheckEngine::StartCheckCycle() {
   cycleActive_ = true;
   takenInCycle_.clear();
-  pop3_.ResetNewCount();
-  imap_.ResetNewCount();
+  cycleNewCount_ = 0;
+  active_->ResetNewCount();
   errorSeen_ = false;
   firstErrorName_.reset();
   host_.StartTimer(CheckTimer::kCheckStep, kStepMs);
@@ -190,7 +193,7 @@ void CheckEngine::Step() {
   if (found < 0) {
     host_.StopTimer(CheckTimer::kCheckStep);
     cycleActive_ = false;
-    FinishCycle(pop3_.NewCount() + imap_.NewCount());
+    FinishCycle(CycleNewCount());
     if (std::any_of(accounts_.begin(), accounts_.end(), [](const auto& a) { return a->due; })) {
       StartCheckCycle();
     }
@@ -239,7 +242,8 @@ bool CheckEngine::StartAccountCheck(int position) {
   tlsTarget_.host = ServerHostName(account->server.value_or(""));
   tlsTarget_.pin = security_.pin;
   host_.StartTimer(CheckTimer::kServerTimeout, ServerTimeoutMs(settings_.svTimeout));
-  active_ = account->protocol == kProtocolImap ? static_cast<MailSession*>(&imap_) : &pop3_;
+  cycleNewCount_ += active_->NewCount();
+  active_ = MakeSession(*account);
   active_->Begin(*account);
   // What the settings sheet applies meanwhile counts from the next check.
   port_ = account->port;
@@ -334,7 +338,7 @@ void CheckEngine::AbortAccountCheck(int position) {
     cycleActive_ = false;
     // The accounts not reached wait for the next cycle, which starts counting afresh: what this
     // one fetched is announced now or never.
-    FinishCycle(pop3_.NewCount() + imap_.NewCount());
+    FinishCycle(CycleNewCount());
   }
 }
 
@@ -637,7 +641,6 @@ void CheckEngine::ApplyAccounts(const std::vector<AccountEdit>& edits) {
 
 void CheckEngine::ApplySettings() {
   for (size_t i = 0; i < accounts_.size(); ++i) accounts_[i]->index = static_cast<int>(i);
-  TakeSessionSettings();
   auto known = [this](const Account* account) {
     for (auto& a : accounts_) {
       if (a.get() == account) return true;
@@ -653,10 +656,7 @@ void CheckEngine::ApplySettings() {
   for (const auto& item : displayList_.Items()) host_.RefilterItem(*item);
 }
 
-void CheckEngine::SetPipelining(bool on) {
-  pipelining_ = on;
-  TakeSessionSettings();
-}
+void CheckEngine::SetPipelining(bool on) { pipelining_ = on; }
 
 void CheckEngine::AddUpdateItem(std::unique_ptr<MailItem> item) {
   item->account = &updateAccount_;

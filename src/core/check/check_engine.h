@@ -72,8 +72,8 @@ class CheckEngine : public TransportEvents, public PushListener {
   // ended without a report and the cycle goes on; its items go at the next ApplySettings.
   void ApplyAccounts(const std::vector<AccountEdit>& edits);
   // The DisplayList side of applied settings: drops the items of accounts no longer in the
-  // list (and the update notice), runs the filters again over the rest, and takes the session
-  // settings afresh.
+  // list (and the update notice) and runs the filters again over the rest. The session of the
+  // next connection takes the settings afresh.
   void ApplySettings();
   // The update notice: an item for the update pseudo-account, announced like new mail.
   void AddUpdateItem(std::unique_ptr<MailItem> item);
@@ -94,7 +94,6 @@ class CheckEngine : public TransportEvents, public PushListener {
   Account& UpdateAccount() { return updateAccount_; }
   DisplayList& List() { return displayList_; }
   const ItemKeeper& Keeper() const { return keeper_; }
-  Pop3Session& Session() { return session_; }
 
   bool CycleActive() const { return cycleActive_; }
   bool NewMail() const { return newMail_; }
@@ -144,7 +143,9 @@ class CheckEngine : public TransportEvents, public PushListener {
   // LOG=1 or "-v": the separators, the login replies and the error texts are logged too.
   bool FullLog() const { return settings_.log == 1 || verbose_; }
   std::string MailboxName(int position);
-  void TakeSessionSettings();
+  std::unique_ptr<MailSession> MakeSession(const Account& account);
+  // Items created in this cycle so far.
+  int CycleNewCount() const { return cycleNewCount_ + active_->NewCount(); }
   bool IsPushed(const Account& account) const;
   // The first push account whose connection is failing; none when all are well.
   std::optional<std::string> FailingPushName() const;
@@ -160,11 +161,11 @@ class CheckEngine : public TransportEvents, public PushListener {
   Account updateAccount_;
   ItemKeeper keeper_;
   DisplayList displayList_;
-  Pop3Session session_;
-  Pop3MailSession pop3_{session_};
-  ImapSession imap_;
-  // The session of the account being checked (or last checked).
-  MailSession* active_ = &pop3_;
+  // The session of the account being checked (or last checked), made for its connection with
+  // the settings of that moment.
+  std::unique_ptr<MailSession> active_;
+  // What the sessions of the cycle's earlier connections created.
+  int cycleNewCount_ = 0;
 
   SocketHandle activeSocket_ = kNoSocket;
   // The account whose connection is open, by identity: the settings sheet may renumber or
