@@ -146,7 +146,6 @@ wait_rows "$list" 4
 check "and listed once, beside the others" \
   test "$(row_of "$list" 'After the resume') $(row_count "$list")" = "1 4"
 
-
 # --- a network change opens them afresh too, and announces nothing again ---------------------
 drv post "$main" $WM_NETWORK_CHANGED 0 0 >/dev/null
 check "a network change reopens the push connections" \
