@@ -34,6 +34,8 @@ cleanup() {
   if [ -n "$imap_fault_pid" ] && kill -0 "$imap_fault_pid" 2>/dev/null; then
     kill "$imap_fault_pid" 2>/dev/null || true
   fi
+  # A test may have restarted it (scripts/dovecot-restart.sh): the master is the one running now.
+  [ -s "$run/base/master.pid" ] && dovecot_pid=$(cat "$run/base/master.pid")
   for pid in "$dovecot_pid" "$oauth_dovecot_pid"; do
     if [ -n "$pid" ] && kill -0 "$pid" 2>/dev/null; then
       kill -TERM "$pid" 2>/dev/null || true
@@ -180,7 +182,8 @@ CONF
   export POSTWINK_DOVECOT_MAIL=$run/mail
   export POSTWINK_IMAP_PORT=$iport POSTWINK_IMAPS_PORT=$isport
   export POSTWINK_IMAP_USER=$imap_user POSTWINK_IMAP_PASS=$imap_pass
-  export POSTWINK_DOVECOT_LOG=$run/dovecot.log
+  export POSTWINK_DOVECOT_LOG=$run/dovecot.log POSTWINK_DOVECOT_CONF=$run/dovecot.conf
+  export POSTWINK_DOVECOT_RESTART=$root/scripts/dovecot-restart.sh
   export POSTWINK_TLS_PORT=$tport POSTWINK_TLS_POP3S_PORT=$sport POSTWINK_TLS_CA=$run/pki/ca.pem
   POSTWINK_TLS_SELF_SIGNED_SHA256=$(cat "$run/pki/self.sha256")
   export POSTWINK_TLS_SELF_SIGNED_SHA256 POSTWINK_TLS_IPV6=$ipv6

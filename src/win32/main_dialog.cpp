@@ -109,6 +109,8 @@ void MainDialog::OnInitDialog() {
   if (!app_.SettingsFileExisted()) OpenSettings();
   if (settings.hotKey != 0) RegisterListHotKey(settings.hotKey);
   if (settings.updateCheck) SendMessageW(hwnd(), WM_TIMER, TIMER_UPDATE_CHECK, 0);
+  // Before the first check, which leaves the push accounts to their own connections.
+  EnablePushConnections();
   // TIMER_MINUTE, then check now when START_RUN is on.
   engine_->Start();
   networkWatcher_ = std::make_unique<NetworkChangeWatcher>(hwnd(), WM_NETWORK_CHANGED);
@@ -121,6 +123,8 @@ void MainDialog::OnTimer(UINT_PTR id) {
   }
   if (id == TIMER_CHECK_STEP || id == TIMER_MINUTE || id == TIMER_SERVER_TIMEOUT) {
     engine_->OnTimer(static_cast<CheckTimer>(id));
+  } else if (id == TIMER_PUSH) {
+    OnPushTimer();
   } else if (id == TIMER_RECONNECT) {
     PollReconnect();
   } else if (id == TIMER_ATTENTION) {
@@ -224,10 +228,10 @@ std::optional<LRESULT> MainDialog::OnMessage(UINT msg, WPARAM wParam, LPARAM lPa
       OnTimer(wParam);
       return 0;
     case WM_SOCKET_EVENT:
-      transport_->DispatchSocketEvent(*engine_, wParam, lParam);
+      RouteSocketEvent(wParam, lParam);
       return 0;
     case WM_SOCKET_LINE:
-      return transport_->DeliverLine(wParam, lParam);
+      return RouteSocketLine(wParam, lParam);
     case WM_HOTKEY:
       if (wParam == kListHotKeyId) ToggleListWindow();
       return 0;

@@ -41,6 +41,9 @@ inline constexpr UINT kAttentionPollMs = 2000;
 // After a resume or a network change, until the network is usable or the wait is over.
 inline constexpr UINT_PTR TIMER_RECONNECT = 10;
 inline constexpr UINT kReconnectPollMs = 1000;
+// Runs the push connections' deadlines, IDLE renewals and retries while any is open.
+inline constexpr UINT_PTR TIMER_PUSH = 11;
+inline constexpr UINT kPushTickMs = 250;
 // Posted to itself: the next error box of the check engine (see ErrorBoxQueue).
 inline constexpr UINT WM_SHOW_ERROR_BOX = WM_APP + 0x10;
 // Posted by tools and tests: wParam the shell's attention value (1-7) to assume from now on in
@@ -155,6 +158,14 @@ class MainDialog : public Wnd, public CheckHost {
   bool NetworkUsable();
   void OnNetworkWake(std::string_view why);
   void PollReconnect();
+  void ReopenPushConnections();
+  // IMAP push connections, each on a transport of its own that shares this window
+  // (main_dialog_push.cpp).
+  void EnablePushConnections();
+  void RunPushConnections();
+  void OnPushTimer();
+  void RouteSocketEvent(WPARAM wParam, LPARAM lParam);
+  LRESULT RouteSocketLine(WPARAM length, LPARAM text);
 
   CheckerApp& app_;
   std::unique_ptr<MainTray> tray_;

@@ -5,6 +5,8 @@
 
 #include <shellapi.h>
 
+#include <string>
+
 #include "core/check/new_mail_notice.h"
 #include "win32/checker_app.h"
 
@@ -58,6 +60,7 @@ void MainDialog::StopHolding() {
 }
 
 void MainDialog::NewMailAnnounced(const std::vector<const MailItem*>& items) {
+  Log("new mail announced: " + std::to_string(items.size()));
   // Windows itself keeps this one quiet during Do Not Disturb.
   if (app_.GetSettings().notifyCentre == 0) return;
   if (std::optional<NewMailNotice> notice = MakeNewMailNotice(items)) {

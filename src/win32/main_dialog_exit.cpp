@@ -51,7 +51,9 @@ void MainDialog::StopForExit() {
   aboutBox_.reset();
   // Its column layout is written now, before the settings are written at exit.
   listWnd_.reset();
+  // The push connections too, without waiting for any server.
   engine_->Stop();
+  KillTimer(hwnd(), TIMER_PUSH);
   KillTimer(hwnd(), TIMER_MINUTE);
   KillTimer(hwnd(), TIMER_CHECK_STEP);
   KillTimer(hwnd(), TIMER_SERVER_TIMEOUT);

@@ -233,6 +233,8 @@ void MainDialog::ApplySettings() {
   const bool reopen = ListWindowOpen();
   if (reopen) CloseListWindow();
   engine_->ApplySettings();
+  // Deleted and changed accounts' connections were closed; each push account opens its own.
+  RunPushConnections();
   if (reopen) ShowOrHideList();
   UnregisterListHotKey();
   // A 0 value means no hot key, after Apply as at start-up.

@@ -1,5 +1,6 @@
-// MainDialog after sleep and network changes: the accounts are checked again once the network
-// is usable, and the check waits rather than fail while it is not.
+// MainDialog after sleep and network changes: the accounts are checked again and the push
+// connections opened afresh once the network is usable, and both wait rather than fail while it
+// is not.
 #include "main_dialog.h"
 
 #include <wininet.h>
@@ -21,18 +22,30 @@ void MainDialog::OnNetworkWake(std::string_view why) {
   SetTimer(hwnd(), TIMER_RECONNECT, kReconnectPollMs, nullptr);
 }
 
+void MainDialog::ReopenPushConnections() {
+  // A link from before the sleep or the change may be dead without a word from either end:
+  // IDLE waits on it until the next renewal. Opened afresh, the connections fetch what came.
+  if (!engine_ || engine_->PushConnections().empty()) return;
+  Log("push connections: reconnecting");
+  engine_->RestartPushes();
+  RunPushConnections();
+}
+
 void MainDialog::PollReconnect() {
   const bool usable = NetworkUsable();
   switch (reconnect_.OnPoll(MonotonicMs(), usable)) {
     case ReconnectPlanner::Action::kCheck:
       KillTimer(hwnd(), TIMER_RECONNECT);
       Log("network usable: checking");
+      ReopenPushConnections();
       // A cycle already running takes the accounts with it.
       if (engine_ && engine_->CanCheckNow()) engine_->CheckNow();
       return;
     case ReconnectPlanner::Action::kGiveUp:
       KillTimer(hwnd(), TIMER_RECONNECT);
       Log("network still not usable: left to the interval");
+      // Their retries and back-off take over.
+      ReopenPushConnections();
       return;
     case ReconnectPlanner::Action::kNone:
       if (!usable && reconnect_.Waiting() && !downLogged_) {

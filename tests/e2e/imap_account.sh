@@ -14,18 +14,7 @@ LOG=$E2E_WORK/Postwink.log
 INBOX=$POSTWINK_DOVECOT_MAIL/$POSTWINK_IMAP_USER/Maildir
 LISTS=$INBOX/.Lists
 
-# One message file in MAILDIR; FLAGS given ("S") puts it in cur/ as read by another client.
-deliver() {  # maildir, subject[, flags]
-  local name
-  name="$(date +%s).$RANDOM$RANDOM.e2e"
-  printf 'From: Lists <lists@example.com>\r\nTo: demo@example.com\r\nSubject: %s\r\nDate: %s\r\nMessage-ID: <%s@example.com>\r\n\r\nBody of %s.\r\n' \
-    "$2" "$(date -R)" "$name" "$2" >"$1/tmp/$name"
-  if [ -n "${3:-}" ]; then
-    mv "$1/tmp/$name" "$1/cur/$name:2,$3"
-  else
-    mv "$1/tmp/$name" "$1/new/$name"
-  fi
-}
+deliver() { deliver_to_maildir "$@"; }  # maildir, subject[, flags]
 # The Maildir flags of every message file of a folder, sorted ("-" for none).
 flags() {  # maildir
   find "$1/new" "$1/cur" -type f -printf '%f\n' |

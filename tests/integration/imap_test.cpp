@@ -3,8 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <fstream>
-#include <functional>
 #include <set>
 #include <string>
 #include <vector>
@@ -173,70 +171,6 @@ TEST_F(DovecotImapTest, MissingFolderReadsClearly) {
       << checker.OutcomeOf(0).error;
   // The folder that exists was checked all the same.
   EXPECT_EQ(Subjects(checker.Engine()), (std::multiset<std::string>{"message kept"}));
-}
-
-// Push: a message delivered while the account idles is announced within two seconds, once.
-TEST_F(DovecotImapTest, IdleAnnouncesADeliveryWithinTwoSeconds) {
-  DeliverMessage(inbox, "old");
-  Settings settings = Checker::DefaultSettings();
-  System& system = PlatformSystem();
-  const fs::path dir = fs::temp_directory_path() / ("postwink-push-" + std::to_string(::getpid()));
-  fs::create_directories(dir);
-  HeadlessCheckHost host(system, PlatformCharsetConverter(), PlatformTimeZone(), settings, nullptr,
-                         dir.string() + "/");
-  std::vector<std::string> announced;
-  host.onNewMail = [&](const std::vector<const MailItem*>& items) {
-    for (const MailItem* item : items) announced.push_back(item->subject.value_or(""));
-  };
-  std::vector<std::unique_ptr<Account>> accounts;
-  accounts.push_back(std::make_unique<Account>());
-  Account& account = *accounts.back();
-  account.mailbox = "push";
-  account.server = "127.0.0.1";
-  account.port = port;
-  account.user = user;
-  account.password = password;
-  account.enabled = 1;
-  account.protocol = kProtocolImap;
-  PosixTransport transport;
-  CheckEngine engine(host, transport, settings, std::move(accounts));
-  engine.EnablePush([] { return MakePlatformTransport(); });
-  auto runUntil = [&](const std::function<bool()>& done, int limitMs) {
-    const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(limitMs);
-    host.Run(
-        engine, transport, [&] { return done() || std::chrono::steady_clock::now() > end; },
-        nullptr);
-    return done();
-  };
-  auto idling = [&] {
-    auto pushes = engine.PushConnections();
-    return pushes.size() == 1 && pushes[0]->Idling();
-  };
-  ASSERT_TRUE(runUntil([&] { return idling() && announced.size() == 1; }, 20000));
-  EXPECT_EQ(announced, std::vector<std::string>{"message old"});
-
-  // Written into tmp/ and renamed into new/, as a delivery agent does.
-  const fs::path tmp = inbox / "tmp" / "1800000000.push.test";
-  {
-    std::ofstream f(tmp, std::ios::binary);
-    f << "From: a@example.com\r\nSubject: message pushed\r\nMessage-Id: <p1@test>\r\n\r\nhi\r\n";
-  }
-  const auto delivered = std::chrono::steady_clock::now();
-  fs::rename(tmp, inbox / "new" / "1800000000.push.test");
-  ASSERT_TRUE(runUntil([&] { return announced.size() >= 2; }, 10000));
-  const auto took = std::chrono::steady_clock::now() - delivered;
-  RecordProperty(
-      "announced_ms",
-      static_cast<int>(std::chrono::duration_cast<std::chrono::milliseconds>(took).count()));
-  EXPECT_LT(took, std::chrono::seconds(2))
-      << std::chrono::duration_cast<std::chrono::milliseconds>(took).count() << " ms";
-  EXPECT_EQ(announced, (std::vector<std::string>{"message old", "message pushed"}));
-  // Idling again, and nothing is announced twice.
-  runUntil([&] { return false; }, 1500);
-  EXPECT_TRUE(idling());
-  EXPECT_EQ(announced.size(), 2u);
-  engine.Stop();
-  fs::remove_all(dir);
 }
 
 class ImapFaultTest : public ::testing::Test {

@@ -17,13 +17,6 @@ constexpr int kStepMs = 100;
 constexpr int kMinuteMs = 60000;
 constexpr char kProgramName[] = "Postwink";
 constexpr uint32_t kUpdateColour = 0x0000FF;
-// SV_TIMEOUT as a timer period. A hand-edited value of 0 or less would end every check at
-// once, and a huge one would overflow: they fall back to the default and to a day.
-int ServerTimeoutMs(int seconds) {
-  if (seconds <= 0) seconds = 60;
-  return std::min(seconds, 24 * 3600) * 1000;
-}
-
 // -1 when the account is not among these.
 int PositionIn(const std::vector<std::unique_ptr<Account>>& accounts, const Account* account) {
   for (size_t i = 0; i < accounts.size(); ++i) {
@@ -32,6 +25,11 @@ int PositionIn(const std::vector<std::unique_ptr<Account>>& accounts, const Acco
   return -1;
 }
 }  // namespace
+
+int ServerTimeoutMs(int seconds) {
+  if (seconds <= 0) seconds = 60;
+  return std::min(seconds, 24 * 3600) * 1000;
+}
 
 ImapSessionSettings ImapSessionSettingsFrom(const Settings& settings, bool verbose) {
   ImapSessionSettings session;
@@ -55,9 +53,8 @@ CheckEngine::CheckEngine(CheckHost& host, Transport& transport, const Settings& 
       transport_(transport),
       settings_(settings),
       accounts_(std::move(accounts)),
-      session_(host, keeper_),
-      imap_(host, keeper_) {
-  TakeSessionSettings();
+      // Until the first check: a session that no connection uses.
+      active_(std::make_unique<Pop3MailSession>(host, keeper_)) {
   for (size_t i = 0; i < accounts_.size(); ++i) accounts_[i]->index = static_cast<int>(i);
   updateAccount_.mailbox = kProgramName;
   updateAccount_.enabled = 0;
@@ -67,14 +64,18 @@ CheckEngine::CheckEngine(CheckHost& host, Transport& transport, const Settings& 
 
 CheckEngine::~CheckEngine() { Stop(); }
 
-void CheckEngine::SetVerbose(bool verbose) {
-  verbose_ = verbose;
-  TakeSessionSettings();
-}
+void CheckEngine::SetVerbose(bool verbose) { verbose_ = verbose; }
 
-void CheckEngine::TakeSessionSettings() {
-  session_.SetSettings(SessionSettingsFrom(settings_, verbose_, pipelining_));
-  imap_.SetSettings(ImapSessionSettingsFrom(settings_, verbose_));
+// An open connection keeps the settings it began with; the next one takes those of its time.
+std::unique_ptr<MailSession> CheckEngine::MakeSession(const Account& account) {
+  if (account.protocol == kProtocolImap) {
+    auto imap = std::make_unique<ImapSession>(host_, keeper_);
+    imap->SetSettings(ImapSessionSettingsFrom(settings_, verbose_));
+    return imap;
+  }
+  auto pop3 = std::make_unique<Pop3MailSession>(host_, keeper_);
+  pop3->SetSettings(SessionSettingsFrom(settings_, verbose_, pipelining_));
+  return pop3;
 }
 
 void CheckEngine::Start() {
@@ -87,6 +88,8 @@ void CheckEngine::Stop() {
     transport_.CloseConnection(activeSocket_);
   }
   activeSocket_ = kNoSocket;
+  // Closed without a LOGOUT: nothing waits for an answer at the end of the run.
+  pushes_.clear();
 }
 
 Account* CheckEngine::AccountAt(int position) {
@@ -99,15 +102,6 @@ int CheckEngine::PositionOf(const Account* account) const { return PositionIn(ac
 std::string CheckEngine::MailboxName(int position) {
   Account* account = AccountAt(position);
   return account ? account->mailbox.value_or("") : std::string();
-}
-
-template <typename Work>
-void CheckEngine::Guarded(Work&& work) {
-  try {
-    work();
-  } catch (const std::bad_alloc&) {
-    OnOutOfMemory();
-  }
 }
 
 void CheckEngine::OnOutOfMemory() {
@@ -173,8 +167,8 @@ void CheckEngine::CheckNow() {
 void CheckEngine::StartCheckCycle() {
   cycleActive_ = true;
   takenInCycle_.clear();
-  pop3_.ResetNewCount();
-  imap_.ResetNewCount();
+  cycleNewCount_ = 0;
+  active_->ResetNewCount();
   errorSeen_ = false;
   firstErrorName_.reset();
   host_.StartTimer(CheckTimer::kCheckStep, kStepMs);
@@ -200,7 +194,7 @@ void CheckEngine::Step() {
   if (found < 0) {
     host_.StopTimer(CheckTimer::kCheckStep);
     cycleActive_ = false;
-    FinishCycle(pop3_.NewCount() + imap_.NewCount());
+    FinishCycle(CycleNewCount());
     if (std::any_of(accounts_.begin(), accounts_.end(), [](const auto& a) { return a->due; })) {
       StartCheckCycle();
     }
@@ -262,7 +256,8 @@ bool CheckEngine::ContinueAccountCheck(int position) {
   tlsTarget_.host = ServerHostName(account->server.value_or(""));
   tlsTarget_.pin = security_.pin;
   host_.StartTimer(CheckTimer::kServerTimeout, ServerTimeoutMs(settings_.svTimeout));
-  active_ = account->protocol == kProtocolImap ? static_cast<MailSession*>(&imap_) : &pop3_;
+  cycleNewCount_ += active_->NewCount();
+  active_ = MakeSession(*account);
   active_->Begin(*account);
   // What the settings sheet applies meanwhile counts from the next check.
   port_ = account->port;
@@ -357,7 +352,7 @@ void CheckEngine::AbortAccountCheck(int position) {
     cycleActive_ = false;
     // The accounts not reached wait for the next cycle, which starts counting afresh: what this
     // one fetched is announced now or never.
-    FinishCycle(pop3_.NewCount() + imap_.NewCount());
+    FinishCycle(CycleNewCount());
   }
 }
 
@@ -574,9 +569,13 @@ void CheckEngine::FinishCycle(int newCount) {
     host_.StartTrayAnimation(200);
     host_.SetTrayIcon(TrayIcon::kNormal);
   }
-  if (errorSeen_) {
+  const std::optional<std::string> failingPush = FailingPushName();
+  const bool error = errorSeen_ || failingPush;
+  if (error) {
     std::string tip = texts::kReceiveError;
-    if (firstErrorName_) tip += *firstErrorName_;
+    std::string name = firstErrorName_.value_or("");
+    if (name.empty() && failingPush) name = *failingPush;
+    tip += name;
     host_.SetToolTip(tip);
     if (newMail_) {
       host_.AddTrayFrame(TrayIcon::kError);
@@ -587,7 +586,7 @@ void CheckEngine::FinishCycle(int newCount) {
   } else {
     host_.SetToolTip(kProgramName);
   }
-  if (!newMail_ && !errorSeen_) {
+  if (!newMail_ && !error) {
     host_.StopTrayAnimation();
     host_.SetTrayIcon(TrayIcon::kNormal);
   }
@@ -651,12 +650,12 @@ void CheckEngine::ApplyAccounts(const std::vector<AccountEdit>& edits) {
   for (size_t i = 0; i < accounts_.size(); ++i) accounts_[i]->index = static_cast<int>(i);
   // Push connections start afresh with the accounts' new settings.
   pushes_.clear();
+  std::erase_if(failingPushes_, [&](const Account* account) { return PositionOf(account) < 0; });
   polledInstead_.clear();
 }
 
 void CheckEngine::ApplySettings() {
   for (size_t i = 0; i < accounts_.size(); ++i) accounts_[i]->index = static_cast<int>(i);
-  TakeSessionSettings();
   auto known = [this](const Account* account) {
     for (auto& a : accounts_) {
       if (a.get() == account) return true;
@@ -672,10 +671,7 @@ void CheckEngine::ApplySettings() {
   for (const auto& item : displayList_.Items()) host_.RefilterItem(*item);
 }
 
-void CheckEngine::SetPipelining(bool on) {
-  pipelining_ = on;
-  TakeSessionSettings();
-}
+void CheckEngine::SetPipelining(bool on) { pipelining_ = on; }
 
 void CheckEngine::AddUpdateItem(std::unique_ptr<MailItem> item) {
   item->account = &updateAccount_;
@@ -685,63 +681,6 @@ void CheckEngine::AddUpdateItem(std::unique_ptr<MailItem> item) {
     updateAccount_.items.push_back(keeper_.Adopt(std::move(item)));
     FinishCycle(1);
   });
-}
-
-}  // namespace postwink
-
-namespace postwink {
-
-void CheckEngine::EnablePush(std::function<std::unique_ptr<Transport>()> makeTransport) {
-  makeTransport_ = std::move(makeTransport);
-}
-
-bool CheckEngine::IsPushed(const Account& account) const {
-  // A push connection has no access token of its own: accounts with OAuth are polled.
-  return makeTransport_ && account.protocol == kProtocolImap && account.push == 1 &&
-         account.enabled != 0 && !OAuthSettingsOf(FieldsOf(account)) &&
-         std::find(polledInstead_.begin(), polledInstead_.end(), &account) == polledInstead_.end();
-}
-
-std::vector<PushConnection*> CheckEngine::PushConnections() {
-  std::vector<PushConnection*> out;
-  for (auto& push : pushes_) out.push_back(push.get());
-  return out;
-}
-
-void CheckEngine::PushTick() {
-  Guarded([&] {
-    std::erase_if(pushes_, [&](const auto& push) {
-      return PositionOf(&push->GetAccount()) < 0 || !IsPushed(push->GetAccount());
-    });
-    for (auto& account : accounts_) {
-      const bool open = std::any_of(pushes_.begin(), pushes_.end(), [&](const auto& push) {
-        return &push->GetAccount() == account.get();
-      });
-      if (open || !IsPushed(*account)) continue;
-      pushes_.push_back(std::make_unique<PushConnection>(
-          host_, keeper_, makeTransport_(), *account, ImapSessionSettingsFrom(settings_, verbose_),
-          ServerTimeoutMs(settings_.svTimeout), *this));
-    }
-    const int64_t now = host_.MonotonicMs();
-    for (auto& push : pushes_) push->Tick(now);
-  });
-}
-
-void CheckEngine::OnPushItems(Account&) {
-  // During a cycle its end announces them with the rest.
-  if (!cycleActive_) FinishCycle(1);
-}
-
-void CheckEngine::OnPushFailed(Account& account, const std::string& error) {
-  host_.AccountCheckEnded(PositionOf(&account), &error);
-  errorSeen_ = true;
-  if (!firstErrorName_ || firstErrorName_->empty()) firstErrorName_ = account.mailbox.value_or("");
-  if (!cycleActive_) FinishCycle(0);
-}
-
-void CheckEngine::OnPushUnavailable(Account& account) {
-  // Its connection goes at the next tick, not inside its own event.
-  polledInstead_.push_back(&account);
 }
 
 }  // namespace postwink

@@ -12,6 +12,7 @@
 
 #include <functional>
 #include <memory>
+#include <new>
 #include <optional>
 #include <string>
 #include <unordered_set>
@@ -48,7 +49,7 @@ class CheckEngine : public TransportEvents, public PushListener {
 
   // Start-up: the minute timer, and a first check of all accounts when START_RUN is on.
   void Start();
-  // Ends an open connection (shutdown).
+  // Ends an open connection and the push connections (shutdown).
   void Stop();
   // The program was started with "-v": it logs what LOG=1 logs.
   void SetVerbose(bool verbose);
@@ -72,8 +73,8 @@ class CheckEngine : public TransportEvents, public PushListener {
   // ended without a report and the cycle goes on; its items go at the next ApplySettings.
   void ApplyAccounts(const std::vector<AccountEdit>& edits);
   // The DisplayList side of applied settings: drops the items of accounts no longer in the
-  // list (and the update notice), runs the filters again over the rest, and takes the session
-  // settings afresh.
+  // list (and the update notice) and runs the filters again over the rest. The session of the
+  // next connection takes the settings afresh.
   void ApplySettings();
   // The update notice: an item for the update pseudo-account, announced like new mail.
   void AddUpdateItem(std::unique_ptr<MailItem> item);
@@ -89,12 +90,14 @@ class CheckEngine : public TransportEvents, public PushListener {
   // Accounts that sign in with OAuth 2.0 take their access tokens from here (not owned); without
   // it they fail with the sign-in message.
   void SetTokenProvider(TokenProvider* tokens) { tokens_ = tokens; }
+  // Closes every push connection; the next PushTick opens them again at once (after a resume
+  // or a network change, when the old links are likely dead without a word).
+  void RestartPushes();
 
   std::vector<std::unique_ptr<Account>>& Accounts() { return accounts_; }
   Account& UpdateAccount() { return updateAccount_; }
   DisplayList& List() { return displayList_; }
   const ItemKeeper& Keeper() const { return keeper_; }
-  Pop3Session& Session() { return session_; }
 
   bool CycleActive() const { return cycleActive_; }
   bool NewMail() const { return newMail_; }
@@ -109,7 +112,13 @@ class CheckEngine : public TransportEvents, public PushListener {
   // Runs the work of an entry point. Memory running out anywhere in a check must not end the
   // program: the account being checked fails with the fixed text, as from any other failure.
   template <typename Work>
-  void Guarded(Work&& work);
+  void Guarded(Work&& work) {
+    try {
+      work();
+    } catch (const std::bad_alloc&) {
+      OnOutOfMemory();
+    }
+  }
   void OnOutOfMemory();
   void HandleSocketEvent(SocketHandle socket, SocketEvent event, int error);
   bool ReceiveLine(std::string_view line);
@@ -138,10 +147,15 @@ class CheckEngine : public TransportEvents, public PushListener {
   // LOG=1 or "-v": the separators, the login replies and the error texts are logged too.
   bool FullLog() const { return settings_.log == 1 || verbose_; }
   std::string MailboxName(int position);
-  void TakeSessionSettings();
+  std::unique_ptr<MailSession> MakeSession(const Account& account);
+  // Items created in this cycle so far.
+  int CycleNewCount() const { return cycleNewCount_ + active_->NewCount(); }
   bool IsPushed(const Account& account) const;
+  // The first push account whose connection is failing; none when all are well.
+  std::optional<std::string> FailingPushName() const;
   void OnPushItems(Account& account) override;
   void OnPushFailed(Account& account, const std::string& error) override;
+  void OnPushIdling(Account& account) override;
   void OnPushUnavailable(Account& account) override;
   // The rest of StartAccountCheck once the account's access token (if it needs one) is there.
   bool ContinueAccountCheck(int position);
@@ -158,11 +172,11 @@ class CheckEngine : public TransportEvents, public PushListener {
   Account updateAccount_;
   ItemKeeper keeper_;
   DisplayList displayList_;
-  Pop3Session session_;
-  Pop3MailSession pop3_{session_};
-  ImapSession imap_;
-  // The session of the account being checked (or last checked).
-  MailSession* active_ = &pop3_;
+  // The session of the account being checked (or last checked), made for its connection with
+  // the settings of that moment.
+  std::unique_ptr<MailSession> active_;
+  // What the sessions of the cycle's earlier connections created.
+  int cycleNewCount_ = 0;
 
   SocketHandle activeSocket_ = kNoSocket;
   // The account whose connection is open, by identity: the settings sheet may renumber or
@@ -183,6 +197,9 @@ class CheckEngine : public TransportEvents, public PushListener {
   std::vector<std::unique_ptr<PushConnection>> pushes_;
   // Push accounts whose server offers no IDLE: polled like the others.
   std::vector<const Account*> polledInstead_;
+  // Push accounts whose connection failed and has not idled since: the tray shows the error
+  // state for them whatever the cycles of the polled accounts found.
+  std::vector<const Account*> failingPushes_;
 
   // The connection of the account being checked, as its settings were when the check started.
   SecuritySetting security_;
@@ -204,6 +221,9 @@ class CheckEngine : public TransportEvents, public PushListener {
   std::shared_ptr<bool> tokenAlive_ = std::make_shared<bool>(true);
 };
 
+// SV_TIMEOUT as a timer period. A hand-edited value of 0 or less would end every check at
+// once, and a huge one would overflow: they fall back to the default and to a day.
+int ServerTimeoutMs(int seconds);
 SessionSettings SessionSettingsFrom(const Settings& settings, bool verbose, bool pipelining);
 ImapSessionSettings ImapSessionSettingsFrom(const Settings& settings, bool verbose);
 

@@ -36,6 +36,7 @@ void PushConnection::Close() {
 void PushConnection::Fail(const std::string& error) {
   Close();
   failed_ = true;
+  reportIdle_ = true;
   nextAttemptMs_ = nowMs_ + backoffMs_;
   backoffMs_ = std::min(backoffMs_ * 2, kMaxBackoffMs);
   host_.Log("[" + account_.mailbox.value_or("") + "] push: " + error);
@@ -115,6 +116,10 @@ void PushConnection::AfterRead() {
     deadlineMs_ = 0;
     if (renewAtMs_ == 0) renewAtMs_ = nowMs_ + kIdleRenewMs;
     backoffMs_ = kFirstBackoffMs;
+    if (reportIdle_) {
+      reportIdle_ = false;
+      listener_.OnPushIdling(account_);
+    }
   } else if (deadlineMs_ != 0) {
     // Still answering: the deadline runs from the last thing heard.
     deadlineMs_ = nowMs_ + answerDeadlineMs_;

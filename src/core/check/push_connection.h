@@ -32,6 +32,8 @@ class PushListener {
   virtual void OnPushItems(Account& account) = 0;
   // The connection failed; it is tried again later.
   virtual void OnPushFailed(Account& account, const std::string& error) = 0;
+  // The connection idles: for the first time, or the first time after a failure.
+  virtual void OnPushIdling(Account& account) = 0;
   // The server offers no IDLE: the account is to be polled instead.
   virtual void OnPushUnavailable(Account& account) = 0;
 };
@@ -74,7 +76,8 @@ class PushConnection : public TransportEvents {
   SecuritySetting security_;
   TlsTarget tlsTarget_;
   bool startTlsDue_ = false;
-  bool failed_ = false;  // the session ended the connection while a read was handled
+  bool failed_ = false;     // the session ended the connection while a read was handled
+  bool reportIdle_ = true;  // not idled since it was made or since it failed
   std::string error_;
   int64_t nowMs_ = 0;
   int64_t nextAttemptMs_ = 0;

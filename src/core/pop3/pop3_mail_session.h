@@ -1,5 +1,5 @@
 #pragma once
-// The POP3 session as the engine sees any mail session.
+// The POP3 session of one connection, as the engine sees any mail session.
 
 #include "core/net/mail_session.h"
 #include "core/pop3/pop3_session.h"
@@ -8,7 +8,8 @@ namespace postwink {
 
 class Pop3MailSession : public MailSession {
  public:
-  explicit Pop3MailSession(Pop3Session& session) : session_(session) {}
+  Pop3MailSession(SessionHost& host, ItemKeeper& keeper) : session_(host, keeper) {}
+  void SetSettings(const SessionSettings& settings) { session_.SetSettings(settings); }
 
   void Begin(Account&) override { session_.SetState(SessionState::kGreeting); }
   SessionReply OnLine(std::string_view line, Account& account) override {
@@ -30,7 +31,7 @@ class Pop3MailSession : public MailSession {
   void DiscardPending() override { session_.DiscardPending(); }
 
  private:
-  Pop3Session& session_;
+  Pop3Session session_;
 };
 
 }  // namespace postwink

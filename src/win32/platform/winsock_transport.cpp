@@ -39,6 +39,15 @@ void CALLBACK DeadlinePassed(HWND window, UINT, UINT_PTR timer, DWORD) {
   PostMessageW(window, WM_SOCKET_EVENT, timer, kConnectDeadline);
 }
 
+// Handles are unique across the transports of the process: lookups of several transports that
+// share a window are told apart by them. Only the window's thread opens connections.
+SocketHandle NextHandle() {
+  static SocketHandle last = kResolvingSocket;
+  return ++last;
+}
+
+WinsockTransport* receiving = nullptr;
+
 std::vector<NetAddress> LookUp(const std::string& host, int flags) {
   std::vector<NetAddress> addresses;
   std::u16string wide = Utf8ToUtf16(host);
@@ -125,7 +134,7 @@ OpenResult WinsockTransport::OpenConnection(const NetAddress& address, int port)
   port_ = port;
   if (address.family == NetAddress::Family::kName) {
     auto lookup = std::make_shared<Lookup>();
-    SocketHandle handle = ++lastHandle_;
+    SocketHandle handle = NextHandle();
     try {
       std::thread([lookup, host = address.name, find = lookup_, window = window_, handle] {
         ResolveResult resolved = ResolveWith(host, find);
@@ -146,7 +155,7 @@ OpenResult WinsockTransport::OpenConnection(const NetAddress& address, int port)
   }
   result.error = Open(address);
   if (result.error.empty()) {
-    handle_ = ++lastHandle_;
+    handle_ = NextHandle();
     result.socket = handle_;
   }
   return result;
@@ -249,7 +258,9 @@ ReceiveStatus WinsockTransport::ReceiveLines(SocketHandle socket,
   // The receiver of this read; the window's WM_SOCKET_LINE handler reaches it through
   // DeliverLine. A nested read (none is expected) keeps its own.
   const LineSplitter::LineReceiver* outer = receiver_;
+  WinsockTransport* outerTransport = receiving;
   receiver_ = &receiver;
+  receiving = this;
   HWND window = window_;
   ReceiveStatus status =
       stream_.Receive(std::string_view(buffer_.data(), static_cast<size_t>(got)), send_,
@@ -259,6 +270,7 @@ ReceiveStatus WinsockTransport::ReceiveLines(SocketHandle socket,
                                             reinterpret_cast<LPARAM>(line_.c_str())) != 0;
                       });
   receiver_ = outer;
+  receiving = outerTransport;
   return status;
 }
 
@@ -266,6 +278,8 @@ LRESULT WinsockTransport::DeliverLine(WPARAM length, LPARAM text) {
   if (receiver_ == nullptr || text == 0) return 0;
   return (*receiver_)(std::string_view(reinterpret_cast<const char*>(text), length)) ? 1 : 0;
 }
+
+WinsockTransport* WinsockTransport::Receiving() { return receiving; }
 
 bool WinsockTransport::SendText(SocketHandle socket, std::string_view text) {
   if (socket_ == INVALID_SOCKET || handle_ != socket) return false;
@@ -299,34 +313,36 @@ void WinsockTransport::CloseConnection(SocketHandle socket) {
   std::vector<char>().swap(buffer_);
 }
 
-void WinsockTransport::DispatchSocketEvent(TransportEvents& owner, WPARAM wParam, LPARAM lParam) {
+bool WinsockTransport::DispatchSocketEvent(TransportEvents& owner, WPARAM wParam, LPARAM lParam) {
   WORD event = WSAGETSELECTEVENT(lParam);
   int error = WSAGETSELECTERROR(lParam);
   if (event == kLookupDone) {
     // A lookup of a connection since closed, or of one before it, ends here.
-    if (pending_ && static_cast<SocketHandle>(wParam) == handle_) LookupDone(owner);
-    return;
+    if (!pending_ || static_cast<SocketHandle>(wParam) != handle_) return false;
+    LookupDone(owner);
+    return true;
   }
   if (event == kConnectDeadline) {
     // A deadline of an address since connected or dropped ends here.
-    if (deadline_ == 0 || wParam != deadline_) return;
+    if (deadline_ == 0 || wParam != deadline_) return false;
     deadline_ = 0;
     if (!ConnectNext()) owner.OnSocketEvent(handle_, SocketEvent::kConnect, WSAETIMEDOUT);
-    return;
+    return true;
   }
   if (event == kCertificateChecked) {
     // The owner reads as for bytes that arrived, and the read takes the outcome.
-    if (socket_ == INVALID_SOCKET || static_cast<SocketHandle>(wParam) != handle_) return;
+    if (socket_ == INVALID_SOCKET || static_cast<SocketHandle>(wParam) != handle_) return false;
     checked_ = true;
     owner.OnSocketEvent(handle_, SocketEvent::kRead, 0);
-    return;
+    return true;
   }
   // Events of a socket already closed may still be queued; they concern nobody.
-  if (socket_ == INVALID_SOCKET || wParam != socket_) return;
+  if (socket_ == INVALID_SOCKET || wParam != socket_) return false;
   if (event == FD_CONNECT) StopDeadline();
   // The name's next address, when this one refused.
-  if (event == FD_CONNECT && error != 0 && !addresses_.empty() && ConnectNext()) return;
+  if (event == FD_CONNECT && error != 0 && !addresses_.empty() && ConnectNext()) return true;
   owner.OnSocketEvent(handle_, static_cast<SocketEvent>(event), error);
+  return true;
 }
 
 }  // namespace postwink::win

@@ -3,9 +3,11 @@
 // WM_SOCKET_EVENT, and the received lines handed to that same window, synchronously, as
 // WM_SOCKET_LINE. The window's handler for WM_SOCKET_LINE calls DeliverLine, which passes the
 // line on to the receiver of the ReceiveLines call in progress; the handler for WM_SOCKET_EVENT
-// calls DispatchSocketEvent. One connection at a time. TLS runs between the socket and the line
-// splitter (ConnectionStream), its handshake driven by the same FD_READ events; the certificate
-// check that ends it runs on a thread of its own and comes back as a read. A host name is
+// calls DispatchSocketEvent. One connection at a time per transport; several transports may share
+// one window, since every connection's handle is unique in the process and Receiving names the
+// transport whose lines are being delivered. TLS runs between the socket and the line splitter
+// (ConnectionStream), its handshake driven by the same FD_READ events; the certificate check that
+// ends it runs on a thread of its own and comes back as a read. A host name is
 // looked up on a thread of its own as its connection opens; the owner hears the outcome of the
 // lookup and of the connect as one kConnect event. Of several addresses, each has a few seconds to
 // connect before the next is tried.
@@ -57,8 +59,11 @@ class WinsockTransport : public Transport {
 
   // WM_SOCKET_LINE: wParam the length, lParam the NUL-terminated text. Nonzero: go on.
   LRESULT DeliverLine(WPARAM length, LPARAM text);
+  // The transport whose read is delivering lines now (the innermost); null when none is.
+  static WinsockTransport* Receiving();
   // WM_SOCKET_EVENT: wParam the socket, lParam the event in its low word, the error in its high.
-  void DispatchSocketEvent(TransportEvents& owner, WPARAM wParam, LPARAM lParam);
+  // False when the event is none of this transport's.
+  bool DispatchSocketEvent(TransportEvents& owner, WPARAM wParam, LPARAM lParam);
 
  private:
   struct Lookup;
@@ -75,7 +80,6 @@ class WinsockTransport : public Transport {
   CertificateCheck check_;
   SOCKET socket_ = INVALID_SOCKET;
   SocketHandle handle_ = kNoSocket;  // the connection as the owner knows it
-  SocketHandle lastHandle_ = kResolvingSocket;
   int port_ = 0;
   std::shared_ptr<Lookup> pending_;    // the lookup running for this connection
   std::vector<NetAddress> addresses_;  // found and not tried yet

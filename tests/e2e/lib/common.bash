@@ -68,6 +68,19 @@ fi
 # Puts the sample messages into the test user's Dovecot mailbox; prints how many.
 sample_mailbox() { sample_mailbox_of "$POSTWINK_DOVECOT_MAIL/$POSTWINK_DOVECOT_USER/Maildir"; }
 sample_mailbox_of() { python3 "$E2E_ROOT/scripts/make_sample_mail.py" "$1"; }  # maildir
+# One message file in a Maildir folder; FLAGS given ("S") puts it in cur/ as read by another
+# client, otherwise into new/ as a delivery does (written to tmp/ first, then moved).
+deliver_to_maildir() {  # maildir, subject[, flags]
+  local name
+  name="$(date +%s).$RANDOM$RANDOM.e2e"
+  printf 'From: Lists <lists@example.com>\r\nTo: demo@example.com\r\nSubject: %s\r\nDate: %s\r\nMessage-ID: <%s@example.com>\r\n\r\nBody of %s.\r\n' \
+    "$2" "$(date -R)" "$name" "$2" >"$1/tmp/$name"
+  if [ -n "${3:-}" ]; then
+    mv "$1/tmp/$name" "$1/cur/$name:2,$3"
+  else
+    mv "$1/tmp/$name" "$1/new/$name"
+  fi
+}
 # A password in the form Postwink.ini keeps it.
 scramble() { wine_run "$E2E_BUILD/postwink-cli.exe" password scramble "$1" | tr -d '\r\n'; }
 

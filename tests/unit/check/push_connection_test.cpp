@@ -2,54 +2,26 @@
 
 #include <gtest/gtest.h>
 
-#include <deque>
 #include <string>
 #include <vector>
 
 #include "core/check/check_texts.h"
 #include "unit/check/fake_check_host.h"
+#include "unit/check/script_transport.h"
 
 namespace postwink {
 namespace {
-
-// One IMAP connection at a time whose server lines the test queues.
-class ScriptTransport : public Transport {
- public:
-  int opens = 0;
-  int closes = 0;
-  std::vector<std::string> sent;
-  std::deque<std::string> lines;
-
-  ResolveResult ResolveHost(std::string_view) override {
-    return {std::vector<NetAddress>{NetAddress{}}, ""};
-  }
-  OpenResult OpenConnection(const NetAddress&, int) override { return {++opens, ""}; }
-  ReceiveStatus ReceiveLines(SocketHandle, const LineSplitter::LineReceiver& receiver) override {
-    while (!lines.empty()) {
-      std::string line = lines.front();
-      lines.pop_front();
-      if (!receiver(line)) break;
-    }
-    return ReceiveStatus::kHandled;
-  }
-  bool SendText(SocketHandle, std::string_view text) override {
-    sent.emplace_back(text);
-    return true;
-  }
-  void CloseConnection(SocketHandle) override { ++closes; }
-  TlsFailure StartTls(SocketHandle, const TlsTarget&) override { return TlsFailure::kNone; }
-  TlsFailure LastTlsFailure() const override { return TlsFailure::kNone; }
-  uint64_t ReceivedBytes() const override { return 0; }
-};
 
 class Listener : public PushListener {
  public:
   int items = 0;
   std::vector<std::string> failures;
   int unavailable = 0;
+  int idlings = 0;
   void OnPushItems(Account&) override { ++items; }
   void OnPushFailed(Account&, const std::string& error) override { failures.push_back(error); }
   void OnPushUnavailable(Account&) override { ++unavailable; }
+  void OnPushIdling(Account&) override { ++idlings; }
 };
 
 constexpr int64_t kDeadline = 5000;
@@ -62,7 +34,7 @@ class PushConnectionTest : public ::testing::Test {
     account.user = "u";
     account.password = "p";
     account.protocol = kProtocolImap;
-    auto owned = std::make_unique<ScriptTransport>();
+    auto owned = std::make_unique<testing::ScriptTransport>();
     transport = owned.get();
     push = std::make_unique<PushConnection>(host, keeper, std::move(owned), account,
                                             ImapSessionSettings{}, kDeadline, listener);
@@ -88,7 +60,7 @@ class PushConnectionTest : public ::testing::Test {
   ItemKeeper keeper;
   Account account;
   Listener listener;
-  ScriptTransport* transport = nullptr;
+  testing::ScriptTransport* transport = nullptr;
   std::unique_ptr<PushConnection> push;
 };
 
@@ -140,6 +112,7 @@ TEST_F(PushConnectionTest, IdlesRenewsAndReconnectsAfterADeadLink) {
   Read({"+ idling"});
   EXPECT_TRUE(push->Idling());
   EXPECT_EQ(listener.items, 1);
+  EXPECT_EQ(listener.idlings, 2);
   push->OnSocketEvent(transport->opens, SocketEvent::kClose, 0);
   EXPECT_EQ(push->NextAttemptMs(), host.now + kFirstBackoffMs);
 }
