@@ -17,8 +17,6 @@
 namespace postwink {
 namespace {
 
-constexpr size_t kErrorTextMax = 255;
-
 std::string Quoted(std::string_view text) {
   std::string out = "\"";
   for (char c : text) {
@@ -185,10 +183,9 @@ SessionReply ImapSession::Fail(std::string error) {
   const bool connected = greeted_ && phase_ != ImapState::kStartingTls;
   phase_ = ImapState::kFailed;
   reader_.Reset();
-  if (error.size() > kErrorTextMax) error = std::string(CutToChars(error, kErrorTextMax));
   SessionReply reply;
   reply.goOn = false;
-  reply.error = std::move(error);
+  reply.error = CutErrorText(std::move(error));
   // A polite goodbye where the conversation is still in step.
   if (connected) reply.command = Tag() + " LOGOUT\r\n";
   return reply;

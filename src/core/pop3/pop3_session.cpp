@@ -15,7 +15,6 @@
 namespace postwink {
 namespace {
 
-constexpr size_t kErrorTextMax = 255;
 constexpr size_t kDefaultBuffer = 32768;
 constexpr char kQuit[] = "QUIT\r\n";
 
@@ -181,8 +180,7 @@ SessionReply Pop3Session::Fail(std::string error) {
 SessionReply Pop3Session::FailWithReply(const char* message, std::string_view reply) {
   std::string text = message;
   text += reply;
-  text = std::string(CutToChars(text, kErrorTextMax));
-  return Fail(std::move(text));
+  return Fail(CutErrorText(std::move(text)));
 }
 
 SessionReply Pop3Session::OnSendFailed(Account& account) {

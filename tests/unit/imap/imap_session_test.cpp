@@ -9,6 +9,7 @@
 #include "core/mime/transfer_encoding.h"
 #include "core/net/net_texts.h"
 #include "core/pop3/pop3_texts.h"
+#include "core/text/utf8.h"
 
 namespace postwink {
 namespace {
@@ -282,6 +283,21 @@ TEST_F(ImapSessionTest, FailuresEndWithClearMessages) {
     }
     EXPECT_EQ(session.OnLine("a9 OK late", account).goOn, false);
   }
+}
+
+// A server's error text is cut with the message at the same length as POP3's, never inside a
+// character.
+TEST_F(ImapSessionTest, LongServerTextIsCutAtWholeCharacters) {
+  std::string text;
+  for (int i = 0; i < 300; ++i) text += "\xE3\x81\x82";  // "あ"
+  session.SetSettings(settings);
+  session.Begin(account);
+  EXPECT_EQ(session.OnLine("* OK [CAPABILITY IMAP4rev1] hi", account).command, kLogin);
+  SessionReply reply = session.OnLine("a1 NO " + text, account);
+  EXPECT_FALSE(reply.goOn);
+  EXPECT_EQ(CountChars(reply.error), kErrorTextMax);
+  EXPECT_TRUE(reply.error.starts_with(texts::kAuthRejected));
+  EXPECT_TRUE(reply.error.ends_with("\xE3\x81\x82"));
 }
 
 // A missing folder does not keep the others from being checked; the account still reports it.
