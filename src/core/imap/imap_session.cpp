@@ -124,10 +124,17 @@ size_t TextBytesFor(int getLine) {
 }
 
 void ImapSession::Begin(Account& account) {
-  folders_ = SplitFolders(account.folders);
-  account.messageCount = 0;
   reader_.Reset();
-  reader_.SetLiteralKept(std::max(kMaxHeaderBytes, TextBytesFor(settings_.getLine)));
+  part_.reset();
+  partTooLarge_ = false;
+  if (partRequest_) {
+    folders_ = {partRequest_->place.folder};
+    reader_.SetLiteralKept(partRequest_->maxBytes);
+  } else {
+    folders_ = SplitFolders(account.folders);
+    account.messageCount = 0;
+    reader_.SetLiteralKept(std::max(kMaxHeaderBytes, TextBytesFor(settings_.getLine)));
+  }
   phase_ = ImapState::kGreeting;
   nextTag_ = 0;
   capabilities_.clear();
@@ -342,6 +349,12 @@ SessionReply ImapSession::Untagged(ImapResponse& response, Account& account) {
         Fetched(response, account);
       }
       break;
+    case ImapState::kFetchPart:
+      if (response.name == "FETCH" && response.values.size() == 1 &&
+          response.values[0].kind == ImapValue::Kind::kList) {
+        PartFetched(response);
+      }
+      break;
     default:
       break;
   }
@@ -401,6 +414,8 @@ SessionReply ImapSession::Tagged(ImapResponse& response, Account& account) {
       if (!ok) return FailWith(texts::kImapCommandRejected, response);
       if (fetchesLeft_ > 0 && --fetchesLeft_ > 0) return {};
       return FolderDone(account);
+    case ImapState::kFetchPart:
+      return PartDone(response, account);
     case ImapState::kLoggingOut:
       // The server's close ends the check.
       return {};
@@ -483,6 +498,7 @@ SessionReply ImapSession::NextFolder(Account& account) {
 }
 
 SessionReply ImapSession::Examined(Account& account) {
+  if (partRequest_) return FetchPart(account);
   // What the list reports as the mailbox's count: the messages of every watched folder.
   account.messageCount += static_cast<int>(std::min<uint32_t>(exists_, INT32_MAX / 16));
   ImapFolderState& folder = FolderState(account, folders_[folderIndex_]);
@@ -572,10 +588,12 @@ void ImapSession::Fetched(ImapResponse& response, Account& account) {
       account, AddDotStuffing(text), size ? std::optional<std::string_view>(*size) : std::nullopt);
   if (!built) return;
   if (const ImapValue* structure = FetchItem(data, "BODYSTRUCTURE")) {
-    const StructureSummary summary = SummariseStructure(*structure);
+    StructureSummary summary = SummariseStructure(*structure);
     built->hasAttachment = summary.hasAttachment ? 1 : 0;
     if (summary.multipart) built->isMultipart = 1;
+    if (!summary.parts.empty()) built->serverParts = std::move(summary.parts);
   }
+  built->imapPlace = ImapPlace{folder.name, folder.uidValidity, number};
   built->account = &account;
   built->isNew = 1;
   built->number = static_cast<int32_t>(std::min<uint32_t>(number, INT32_MAX));
@@ -583,6 +601,49 @@ void ImapSession::Fetched(ImapResponse& response, Account& account) {
   account.items.push_back(keeper_.Adopt(std::move(built)));
   ++newCount_;
   folder.highestUid = std::max(folder.highestUid, number);
+}
+
+SessionReply ImapSession::FetchPart(Account& account) {
+  const ImapPartRequest& request = *partRequest_;
+  // The UIDs the item was listed under mean other messages now.
+  if (uidValidity_.value_or(0) != request.place.uidValidity) {
+    return Fail(texts::kImapFolderRenumbered);
+  }
+  const bool sectionSound = !request.section.empty() &&
+                            request.section.find_first_not_of("0123456789.") == std::string::npos;
+  if (!sectionSound || request.place.uid == 0) return Fail(texts::kImapMessageGone);
+  return Send(account, ImapState::kFetchPart,
+              "UID FETCH " + std::to_string(request.place.uid) + " (UID BODY.PEEK[" +
+                  request.section + "])");
+}
+
+void ImapSession::PartFetched(const ImapResponse& response) {
+  const ImapValue& data = response.values[0];
+  const ImapValue* uid = FetchItem(data, "UID");
+  if (uid == nullptr || uid->kind != ImapValue::Kind::kNumber ||
+      uid->number != partRequest_->place.uid) {
+    return;
+  }
+  const ImapValue* section = FetchSection(data, "BODY[" + partRequest_->section + "]");
+  if (section == nullptr) return;
+  if (section->truncated) {
+    partTooLarge_ = true;
+    return;
+  }
+  part_ = std::string(section->Text().value_or(""));
+}
+
+SessionReply ImapSession::PartDone(const ImapResponse& response, Account& account) {
+  if (response.status != ImapStatus::kOk) {
+    part_.reset();
+    return FailWith(texts::kImapCommandRejected, response);
+  }
+  if (partTooLarge_) {
+    return Fail(texts::kImapPartTooLarge + std::to_string(partRequest_->maxBytes >> 20) + " MB");
+  }
+  // A UID FETCH of a message no longer there answers OK with nothing.
+  if (!part_) return Fail(texts::kImapMessageGone);
+  return Logout(account);
 }
 
 }  // namespace postwink

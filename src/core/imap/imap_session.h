@@ -51,6 +51,17 @@ inline constexpr size_t kMaxHeaderBytes = 256u << 10;
 inline constexpr size_t kWholeTextBytes = 64u << 10;
 size_t TextBytesFor(int getLine);
 
+// Most bytes of one part fetched when an attachment is opened, as the server sends it (still
+// transfer-encoded).
+inline constexpr size_t kMaxPartBytes = 32u << 20;
+
+// One part of one message, fetched on a connection of its own when an attachment is opened.
+struct ImapPartRequest {
+  ImapPlace place;
+  std::string section;  // "2.1"
+  size_t maxBytes = kMaxPartBytes;
+};
+
 enum class ImapState {
   kGreeting,
   kCapability,
@@ -62,6 +73,7 @@ enum class ImapState {
   kExamine,
   kSearch,
   kFetch,
+  kFetchPart,
   kExamineForIdle,  // push: the first folder selected again for IDLE
   kIdle,            // IDLE sent, its continuation awaited
   kIdling,
@@ -101,6 +113,13 @@ class ImapSession : public MailSession {
   // How often IDLE has ended and the folders were looked at again since Begin.
   int Rounds() const { return rounds_; }
 
+  // Instead of checking, opens the request's folder, makes sure it still numbers its messages as
+  // it did (UIDVALIDITY), fetches the one part with BODY.PEEK and signs out. Set before Begin;
+  // the session then changes nothing of the account's state.
+  void SetPartRequest(std::optional<ImapPartRequest> request) { partRequest_ = std::move(request); }
+  // The part as the server sent it (transfer-encoded), once its fetch has ended well.
+  const std::optional<std::string>& FetchedPart() const { return part_; }
+
  private:
   SessionReply OnResponse(ImapResponse& response, Account& account);
   SessionReply Untagged(ImapResponse& response, Account& account);
@@ -114,6 +133,9 @@ class ImapSession : public MailSession {
   SessionReply Searched(Account& account);
   SessionReply FolderDone(Account& account);
   void Fetched(ImapResponse& response, Account& account);
+  SessionReply FetchPart(Account& account);
+  void PartFetched(const ImapResponse& response);
+  SessionReply PartDone(const ImapResponse& response, Account& account);
 
   SessionReply Send(Account& account, ImapState next, const std::string& command,
                     std::string_view logText = {});
@@ -153,6 +175,9 @@ class ImapSession : public MailSession {
   int newCount_ = 0;
   bool idle_ = false;
   int rounds_ = 0;
+  std::optional<ImapPartRequest> partRequest_;
+  std::optional<std::string> part_;
+  bool partTooLarge_ = false;
 };
 
 }  // namespace postwink

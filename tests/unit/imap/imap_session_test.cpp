@@ -120,6 +120,12 @@ TEST_F(ImapSessionTest, FirstCheckFetchesEveryUnseenMessageOfEachFolder) {
   EXPECT_EQ(session.NewCount(), 3);
   ASSERT_EQ(account.items.size(), 3u);
   EXPECT_EQ(account.items[2]->uniqueId, "INBOX/7/11");
+  ASSERT_TRUE(account.items[2]->imapPlace);
+  EXPECT_EQ(account.items[2]->imapPlace->folder, "INBOX");
+  EXPECT_EQ(account.items[2]->imapPlace->uidValidity, 7u);
+  EXPECT_EQ(account.items[2]->imapPlace->uid, 11u);
+  ASSERT_TRUE(account.items[2]->serverParts);
+  EXPECT_EQ(account.items[2]->serverParts->at(0).section, "1");
   EXPECT_EQ(account.items[2]->sizeText, "1234");
   EXPECT_EQ(FolderState(account, "INBOX").highestUid, 11u);
   EXPECT_EQ(FolderState(account, "Lists").highestUid, 39u);
@@ -400,6 +406,64 @@ TEST_F(ImapSessionTest, PushWithoutIdleSignsOut) {
       {Examined("a2", 7, 4), "a3 UID SEARCH UNSEEN\r\n"},
       {"* SEARCH\r\na3 OK\r\n", "a4 LOGOUT\r\n"},
   });
+}
+
+// Opening an attachment: the folder is examined read-only, its UIDVALIDITY compared with the
+// one the message was listed under, and only that part fetched with BODY.PEEK.
+TEST_F(ImapSessionTest, PartRequestFetchesOnePartOrSaysWhyNot) {
+  struct Case {
+    const char* name;
+    std::string examined;
+    std::string fetched;
+    std::string error;  // empty: the part arrives
+    std::string afterFetch;
+  };
+  const std::string fetch = "a3 UID FETCH 11 (UID BODY.PEEK[2.1])\r\n";
+  const Case cases[] = {
+      {"fetched", Examined("a2", 7, 12),
+       "* 4 FETCH (UID 11 BODY[2.1] {8}\r\naGVsbG8=)\r\na3 OK Fetch completed\r\n", "",
+       "a4 LOGOUT\r\n"},
+      {"folder_renumbered", Examined("a2", 8, 12), "", texts::kImapFolderRenumbered, ""},
+      {"message_gone", Examined("a2", 7, 12), "a3 OK Fetch completed\r\n", texts::kImapMessageGone,
+       "a4 LOGOUT\r\n"},
+      {"too_large", Examined("a2", 7, 12),
+       "* 4 FETCH (UID 11 BODY[2.1] {20}\r\n01234567890123456789)\r\na3 OK\r\n",
+       std::string(texts::kImapPartTooLarge) + "0 MB", "a4 LOGOUT\r\n"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    FakeHost host;
+    ItemKeeper keeper;
+    ImapSession session(host, keeper);
+    Account copy = account;
+    session.SetPartRequest(ImapPartRequest{{"Lists", 7, 11}, "2.1", 10});
+    session.Begin(copy);
+    std::string sent;
+    SessionReply last;
+    for (const std::string& lines :
+         {std::string(kGreeting), std::string(kLoggedIn), c.examined, c.fetched}) {
+      std::string_view rest = lines;
+      while (!rest.empty() && last.goOn) {
+        const size_t end = rest.find("\r\n");
+        last = session.OnLine(rest.substr(0, end), copy);
+        sent += last.command;
+        rest.remove_prefix(end + 2);
+      }
+    }
+    EXPECT_EQ(sent, std::string(kLogin) + "a2 EXAMINE \"Lists\"\r\n" +
+                        (c.name == std::string("folder_renumbered") ? "a3 LOGOUT\r\n"
+                                                                    : fetch + c.afterFetch));
+    EXPECT_EQ(last.goOn, c.error.empty());
+    EXPECT_EQ(last.error, c.error);
+    if (c.error.empty()) {
+      EXPECT_TRUE(session.LoggingOut());
+      EXPECT_EQ(session.FetchedPart(), "aGVsbG8=");
+    } else {
+      EXPECT_FALSE(session.FetchedPart());
+    }
+    EXPECT_TRUE(copy.imapFolders.empty());
+    EXPECT_TRUE(host.texts.empty());
+  }
 }
 
 TEST(SplitFolders, TrimsSkipsEmptiesAndDefaultsToInbox) {
