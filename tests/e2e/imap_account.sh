@@ -2,9 +2,11 @@
 # An IMAP account polled by Postwink.exe against the private Dovecot's IMAP listener: the first
 # check lists the unseen messages of INBOX and of a second folder, never the read ones, and
 # leaves every flag on the server as it was (the program only looks); a later check adds only
-# what arrived since; the accounts page shows the account's protocol, folders and push. The list
-# after the check and the page are artefacts (imap-list-after-check.png,
-# settings-account-imap.png).
+# what arrived since; the attachment menu of a message with two attachments lists their names
+# from the server's structure, and opening one fetches that part alone and writes its bytes; the
+# accounts page shows the account's protocol, folders and push. The list after the check, the
+# attachment menu and the page are artefacts (imap-list-after-check.png,
+# imap-attachment-menu.png, settings-account-imap.png).
 E2E_DOVECOT=1
 source "$(dirname "$0")/lib/common.bash"
 
@@ -32,9 +34,35 @@ flags() {  # maildir
     awk -F':2,' '{ print (NF > 1 && $2 != "") ? $2 : "-" }' | sort | tr '\n' ' '
 }
 
+# A message with two attachments: a binary one named by an encoded word, a text one by RFC 2231.
+deliver_attached() {  # maildir
+  python3 - "$1" "$E2E_WORK" <<'PY'
+import base64, os, sys, time
+maildir, work = sys.argv[1], sys.argv[2]
+photo = bytes((i * 7 + i // 256) & 0xFF for i in range(100000))
+open(os.path.join(work, 'photo.bin'), 'wb').write(photo)
+name = '=?UTF-8?B?' + base64.b64encode('写真.bin'.encode()).decode() + '?='
+b64 = base64.encodebytes(photo).decode().replace('\n', '\r\n')
+text = ('From: Camera <camera@example.com>\r\nTo: demo@example.com\r\n'
+        'Subject: Photos and report (two attachments)\r\nMessage-ID: <two@example.com>\r\n'
+        'MIME-Version: 1.0\r\nContent-Type: multipart/mixed; boundary="b1"\r\n\r\n'
+        '--b1\r\nContent-Type: text/plain; charset=utf-8\r\n\r\nSee the files.\r\n'
+        '--b1\r\nContent-Type: application/octet-stream; name="' + name + '"\r\n'
+        'Content-Transfer-Encoding: base64\r\nContent-Disposition: attachment\r\n\r\n' + b64 +
+        '--b1\r\nContent-Type: text/plain; charset=utf-8\r\n'
+        'Content-Transfer-Encoding: quoted-printable\r\n'
+        "Content-Disposition: attachment; filename*=utf-8''%E5%A0%B1%E5%91%8A.txt\r\n\r\n"
+        'Zeile 1: =C3=A4=C3=B6=C3=BC\r\nline =3D two\r\n--b1--\r\n')
+base = '%d.two.e2e' % time.time()
+open(os.path.join(maildir, 'tmp', base), 'w', newline='').write(text)
+os.rename(os.path.join(maildir, 'tmp', base), os.path.join(maildir, 'new', base))
+PY
+}
+
 count=$(sample_mailbox_of "$INBOX")
 deliver "$INBOX" 'Already read in INBOX' S
 deliver "$LISTS" 'Weekly digest of the list'
+deliver_attached "$LISTS"
 deliver "$LISTS" 'Already read in Lists' S
 inbox_flags=$(flags "$INBOX")
 lists_flags=$(flags "$LISTS")
@@ -54,7 +82,7 @@ check "the list window opens after the check" test -n "$list"
 [ -n "$list" ] || finish
 sleep 1
 rows "$list" >"$E2E_ARTIFACTS/rows-after-check.txt"
-expected=$((count + 1))
+expected=$((count + 2))
 check "it lists the $expected unseen messages of both folders" \
   test "$(row_count "$list")" -eq "$expected"
 check "the unseen message of the second folder is listed" \
@@ -72,6 +100,52 @@ check "the program sends no command that changes the mailbox" \
 check "its commands are logged" grep -aqE '\] a[0-9]+ UID FETCH .*BODY\.PEEK' "$LOG"
 check "INBOX's flags are unchanged" test "$(flags "$INBOX")" = "$inbox_flags"
 check "the second folder's flags are unchanged" test "$(flags "$LISTS")" = "$lists_flags"
+
+# --- the attachment menu offers the parts the structure names; opening one fetches it ---------
+keys() { local k; for k in "$@"; do drv key "$k" >/dev/null; done; }
+DOWN=0x28 ENTER=0x0D
+open_attachment() {  # entry: the menu's entry to open, 1 for the first
+  local row
+  row=$(rows "$list" | grep -nF 'Photos and report' | cut -d: -f1 | awk '{print $1 - 1; exit}')
+  # The list was shown without being activated: a first click may only activate it.
+  for _ in 1 2 3; do
+    click_cell "$list" "$row" 5
+    menu=$(drv find --class '#32768' --visible 1 --timeout 3000 | awk '{print $1; exit}')
+    [ -n "$menu" ] && break
+  done
+  [ -n "$menu" ] || return 1
+  [ "$1" != 1 ] || { sleep 0.5; screenshot imap-attachment-menu-screen; crop_around imap-attachment-menu "$list" "$menu"; }
+  for ((i = 0; i < $1; i++)); do keys $DOWN; done
+  keys $ENTER
+  drv find --class '#32770' --title '添付ファイル' --visible 1 --timeout 30000 | awk '{print $1; exit}'
+}
+written() { find "${TEMP}Postwink" -mindepth 2 -maxdepth 2 -name "$1" | head -n 1; }
+check "the message with two attachments has its button" \
+  grep -qP 'Photos and report \(two attachments\)\t[^\t]*\t<10>' "$E2E_ARTIFACTS/rows-after-check.txt"
+dialog=$(open_attachment 1)
+check "the first attachment opens in the attachment dialog" test -n "$dialog"
+if [ -n "$dialog" ]; then
+  out text "$dialog" >"$E2E_ARTIFACTS/imap-dialog.txt"
+  check "named as the encoded word says" grep -qF 'ファイル (写真.bin) を開きますか？' "$E2E_ARTIFACTS/imap-dialog.txt"
+  check "its part alone was fetched, read-only" \
+    grep -aqE '\] a[0-9]+ UID FETCH [0-9]+ \(UID BODY\.PEEK\[2\]\)' "$LOG"
+  check "the file holds the attachment's bytes" cmp -s "$(written '写真.bin')" "$E2E_WORK/photo.bin"
+  drv post "$dialog" 0x111 2 0 >/dev/null  # ｷｬﾝｾﾙ
+  check "cancel closes the dialog" drv gone "$dialog" --timeout 10000
+fi
+dialog=$(open_attachment 2)
+check "the second attachment opens too" test -n "$dialog"
+if [ -n "$dialog" ]; then
+  out text "$dialog" >"$E2E_ARTIFACTS/imap-dialog2.txt"
+  check "named as its RFC 2231 parameter says" grep -qF 'ファイル (報告.txt) を開きますか？' "$E2E_ARTIFACTS/imap-dialog2.txt"
+  check "decoded from quoted-printable" \
+    test "$(cat "$(written '報告.txt')")" = "$(printf 'Zeile 1: äöü\r\nline = two')"
+  drv post "$dialog" 0x111 2 0 >/dev/null
+  drv gone "$dialog" --timeout 10000 >/dev/null
+fi
+check "each opening fetched its part once" \
+  test "$(log_count 'UID BODY.PEEK[2])') $(log_count 'UID BODY.PEEK[3])')" = '1 1'
+check "opening attachments changed no flag" test "$(flags "$INBOX") / $(flags "$LISTS")" = "$inbox_flags / $lists_flags"
 
 # --- a later check adds only what arrived since --------------------------------------------
 deliver "$LISTS" 'Arrived after the first check'

@@ -20,6 +20,10 @@
 
 namespace postwink {
 
+// How long the server may stay silent during the fetch; each read starts it again, so a large
+// part on a slow link still arrives.
+inline constexpr int64_t kAttachmentAnswerMs = 60 * 1000;
+
 struct AttachmentFetchResult {
   std::optional<std::string> content;  // as the server sent it, still transfer-encoded
   std::string error;                   // the message for the user when content is empty
