@@ -164,7 +164,8 @@ check "no flag changed on the second check" \
   test "$(flags "$INBOX") / $(flags "$LISTS")" = "$inbox_flags / $lists_flags"
 cp "$LOG" "$E2E_ARTIFACTS/imap.log" 2>/dev/null
 
-# --- the accounts page shows the account as IMAP, with its folders and without push -----------
+# --- the accounts page shows the account as IMAP, with its folders, without push, and its ------
+# --- security modes in IMAP's words ------------------------------------------------------------
 drv post "$main" 0x111 32880 0 >/dev/null  # the settings sheet
 sheet=$(sheet_window)
 check "the settings sheet opens" test -n "$sheet"
@@ -173,11 +174,25 @@ if [ -n "$sheet" ]; then
   check "the protocol is IMAP" test "$(text_of 1056)" = IMAP
   check "the folders are shown" test "$(text_of 1057)" = 'INBOX, Lists'
   check "push is off" test "$(drv checked "$sheet" 1058 | tr -d '\r')" = 0
+  wait_text() {  # id, text
+    for _ in $(seq 50); do [ "$(text_of "$1")" = "$2" ] && return 0; sleep 0.2; done
+    return 1
+  }
+  # The security modes read in IMAP's words, and in POP3's once POP3 is chosen.
+  check "no security shows as none" test "$(text_of 1037)" = 'なし'
+  drv select "$sheet" 1037 2 >/dev/null
+  check "mode 2 of an IMAP account reads STARTTLS" wait_text 1037 STARTTLS
+  drv select "$sheet" 1037 1 >/dev/null
+  check "mode 1 reads IMAPS" wait_text 1037 'TLS (IMAPS)'
   xdotool mousemove 1 1
   sleep 0.5
   read -r l t r b _ < <(out rect "$sheet")
   import -window root -crop $((r - l))x$((b - t))+$l+$t +repage \
     "$E2E_ARTIFACTS/settings-account-imap.png" 2>/dev/null || fail "screenshot settings-account-imap"
+  drv select "$sheet" 1056 0 >/dev/null  # POP3
+  check "choosing POP3 names the same mode POP3S" wait_text 1037 'TLS (POP3S)'
+  drv select "$sheet" 1037 2 >/dev/null
+  check "mode 2 of a POP3 account reads STLS" wait_text 1037 STLS
   drv post "$sheet" 0x111 2 0 >/dev/null  # Cancel
   check "the sheet closes" drv gone "$sheet" --timeout 10000
 fi
