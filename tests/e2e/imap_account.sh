@@ -122,27 +122,24 @@ open_attachment() {  # entry: the menu's entry to open, 1 for the first
 written() { find "${TEMP}Postwink" -mindepth 2 -maxdepth 2 -name "$1" | head -n 1; }
 check "the message with two attachments has its button" \
   grep -qP 'Photos and report \(two attachments\)\t[^\t]*\t<10>' "$E2E_ARTIFACTS/rows-after-check.txt"
-dialog=$(open_attachment 1)
-check "the first attachment opens in the attachment dialog" test -n "$dialog"
-if [ -n "$dialog" ]; then
-  out text "$dialog" >"$E2E_ARTIFACTS/imap-dialog.txt"
-  check "named as the encoded word says" grep -qF 'ファイル (写真.bin) を開きますか？' "$E2E_ARTIFACTS/imap-dialog.txt"
+# Each entry opens in the attachment dialog under its decoded name, fetched alone (its section)
+# and written with the original's bytes.
+open_and_compare() {  # entry, name, section, file with the original bytes, what names it
+  local dialog
+  dialog=$(open_attachment "$1")
+  check "attachment $1 opens in the attachment dialog" test -n "$dialog"
+  [ -n "$dialog" ] || return
+  out text "$dialog" >"$E2E_ARTIFACTS/imap-dialog-$1.txt"
+  check "named as $5 says" grep -qF "ファイル ($2) を開きますか？" "$E2E_ARTIFACTS/imap-dialog-$1.txt"
   check "its part alone was fetched, read-only" \
-    grep -aqE '\] a[0-9]+ UID FETCH [0-9]+ \(UID BODY\.PEEK\[2\]\)' "$LOG"
-  check "the file holds the attachment's bytes" cmp -s "$(written '写真.bin')" "$E2E_WORK/photo.bin"
+    grep -aqE "\\] a[0-9]+ UID FETCH [0-9]+ \\(UID BODY\\.PEEK\\[$3\\]\\)" "$LOG"
+  check "the file holds the attachment's bytes" cmp -s "$(written "$2")" "$4"
   drv post "$dialog" 0x111 2 0 >/dev/null  # ｷｬﾝｾﾙ
   check "cancel closes the dialog" drv gone "$dialog" --timeout 10000
-fi
-dialog=$(open_attachment 2)
-check "the second attachment opens too" test -n "$dialog"
-if [ -n "$dialog" ]; then
-  out text "$dialog" >"$E2E_ARTIFACTS/imap-dialog2.txt"
-  check "named as its RFC 2231 parameter says" grep -qF 'ファイル (報告.txt) を開きますか？' "$E2E_ARTIFACTS/imap-dialog2.txt"
-  check "decoded from quoted-printable" \
-    test "$(cat "$(written '報告.txt')")" = "$(printf 'Zeile 1: äöü\r\nline = two')"
-  drv post "$dialog" 0x111 2 0 >/dev/null
-  drv gone "$dialog" --timeout 10000 >/dev/null
-fi
+}
+open_and_compare 1 '写真.bin' 2 "$E2E_WORK/photo.bin" 'the encoded word'
+printf 'Zeile 1: äöü\r\nline = two' >"$E2E_WORK/report.txt"
+open_and_compare 2 '報告.txt' 3 "$E2E_WORK/report.txt" 'its RFC 2231 parameter (decoded from quoted-printable)'
 check "each opening fetched its part once" \
   test "$(log_count 'UID BODY.PEEK[2])') $(log_count 'UID BODY.PEEK[3])')" = '1 1'
 check "opening attachments changed no flag" test "$(flags "$INBOX") / $(flags "$LISTS")" = "$inbox_flags / $lists_flags"

@@ -195,7 +195,7 @@ AttachmentFetchResult FetchPart(const Account& account, const ImapPartRequest& r
   AttachmentFetch fetch(
       std::move(owned), account, request, 20000, now,
       [&](std::string_view line) { *log += std::string(line) + "\n"; },
-      [&](const AttachmentFetchResult& r) { result = r; });
+      [&](AttachmentFetchResult r) { result = std::move(r); });
   fetch.Start();
   while (!result) {
     transport.Pump(100, fetch);

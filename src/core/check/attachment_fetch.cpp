@@ -35,7 +35,7 @@ void AttachmentFetch::Finish(AttachmentFetchResult result) {
   socket_ = kNoSocket;
   session_.Abandon();
   if (!result.content) Log("[" + account_.mailbox.value_or("") + "] part: " + result.error);
-  if (done_) done_(result);
+  if (done_) done_(std::move(result));
 }
 
 void AttachmentFetch::Start() {
@@ -73,12 +73,15 @@ bool AttachmentFetch::Follow(const SessionReply& reply) {
   return true;
 }
 
-void AttachmentFetch::AfterRead() {
-  // The part is in: the goodbye went out, and nothing the server says after it matters.
-  if (session_.FetchedPart() && session_.LoggingOut()) {
-    return Finish({*session_.FetchedPart(), {}});
+void AttachmentFetch::FinishWhenFetched() {
+  if (session_.HasFetchedPart() && session_.LoggingOut()) {
+    Finish({session_.TakeFetchedPart(), {}});
   }
-  deadlineMs_ = clock_() + answerDeadlineMs_;
+}
+
+void AttachmentFetch::AfterRead() {
+  FinishWhenFetched();
+  if (!finished_) deadlineMs_ = clock_() + answerDeadlineMs_;
 }
 
 void AttachmentFetch::OnSocketEvent(SocketHandle socket, SocketEvent event, int error) {
@@ -114,9 +117,7 @@ void AttachmentFetch::OnSocketEvent(SocketHandle socket, SocketEvent event, int 
     }
     case SocketEvent::kClose:
       // A close right after the part's last line was read still delivers it.
-      if (session_.FetchedPart() && session_.LoggingOut()) {
-        return Finish({*session_.FetchedPart(), {}});
-      }
+      FinishWhenFetched();
       Fail(texts::kDisconnected);
       break;
     default:

@@ -33,7 +33,7 @@ class AttachmentFetch : public TransportEvents, private SessionHost {
  public:
   using Clock = std::function<int64_t()>;
   using LogSink = std::function<void(std::string_view)>;
-  using Done = std::function<void(const AttachmentFetchResult&)>;
+  using Done = std::function<void(AttachmentFetchResult)>;
 
   // The account is copied: the settings sheet may replace it while the fetch runs.
   AttachmentFetch(std::unique_ptr<Transport> transport, const Account& account,
@@ -60,6 +60,8 @@ class AttachmentFetch : public TransportEvents, private SessionHost {
   }
 
   void Finish(AttachmentFetchResult result);
+  // The part, once it is in and the goodbye went out: nothing the server says after it matters.
+  void FinishWhenFetched();
   void Fail(const std::string& error) { Finish({std::nullopt, error}); }
   // Sends what the session asked for; false when the fetch ended.
   bool Follow(const SessionReply& reply);

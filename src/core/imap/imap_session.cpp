@@ -76,6 +76,10 @@ const ImapValue* FetchSection(const ImapValue& list, std::string_view prefix) {
   return nullptr;
 }
 
+ImapValue* FetchSection(ImapValue& list, std::string_view prefix) {
+  return const_cast<ImapValue*>(FetchSection(std::as_const(list), prefix));
+}
+
 bool HasFlag(const ImapValue* flags, std::string_view flag) {
   if (flags == nullptr) return false;
   return std::any_of(flags->items.begin(), flags->items.end(),
@@ -221,7 +225,8 @@ SessionReply ImapSession::OnLine(std::string_view line, Account& account) {
     return reply;
   }
   // Message text is logged only when it is asked for; the protocol's own lines always.
-  if (settings_.log || phase_ != ImapState::kFetch) LogLine(account, line);
+  const bool messageText = phase_ == ImapState::kFetch || phase_ == ImapState::kFetchPart;
+  if (settings_.log || !messageText) LogLine(account, line);
   line_ = line;
   ImapResponseReader::Result result = reader_.Feed(line);
   if (result.status == ImapResponseReader::Status::kMore) return {};
@@ -617,20 +622,21 @@ SessionReply ImapSession::FetchPart(Account& account) {
                   request.section + "])");
 }
 
-void ImapSession::PartFetched(const ImapResponse& response) {
-  const ImapValue& data = response.values[0];
+void ImapSession::PartFetched(ImapResponse& response) {
+  ImapValue& data = response.values[0];
   const ImapValue* uid = FetchItem(data, "UID");
   if (uid == nullptr || uid->kind != ImapValue::Kind::kNumber ||
       uid->number != partRequest_->place.uid) {
     return;
   }
-  const ImapValue* section = FetchSection(data, "BODY[" + partRequest_->section + "]");
+  ImapValue* section = FetchSection(data, "BODY[" + partRequest_->section + "]");
   if (section == nullptr) return;
   if (section->truncated) {
     partTooLarge_ = true;
     return;
   }
-  part_ = std::string(section->Text().value_or(""));
+  // Up to the size limit: not copied.
+  part_ = section->kind == ImapValue::Kind::kNil ? std::string() : std::move(section->text);
 }
 
 SessionReply ImapSession::PartDone(const ImapResponse& response, Account& account) {

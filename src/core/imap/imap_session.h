@@ -20,6 +20,7 @@
 #include <set>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "core/config/account.h"
@@ -118,7 +119,8 @@ class ImapSession : public MailSession {
   // the session then changes nothing of the account's state.
   void SetPartRequest(std::optional<ImapPartRequest> request) { partRequest_ = std::move(request); }
   // The part as the server sent it (transfer-encoded), once its fetch has ended well.
-  const std::optional<std::string>& FetchedPart() const { return part_; }
+  bool HasFetchedPart() const { return part_.has_value(); }
+  std::optional<std::string> TakeFetchedPart() { return std::exchange(part_, std::nullopt); }
 
  private:
   SessionReply OnResponse(ImapResponse& response, Account& account);
@@ -134,7 +136,7 @@ class ImapSession : public MailSession {
   SessionReply FolderDone(Account& account);
   void Fetched(ImapResponse& response, Account& account);
   SessionReply FetchPart(Account& account);
-  void PartFetched(const ImapResponse& response);
+  void PartFetched(ImapResponse& response);
   SessionReply PartDone(const ImapResponse& response, Account& account);
 
   SessionReply Send(Account& account, ImapState next, const std::string& command,

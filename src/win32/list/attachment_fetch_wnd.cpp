@@ -32,9 +32,9 @@ bool AttachmentFetchWnd::Start(const Account& account, const ImapPartRequest& re
   self->fetch_ = std::make_unique<AttachmentFetch>(
       std::move(transport), account, request, answerDeadlineMs,
       [] { return static_cast<int64_t>(GetTickCount64()); }, std::move(log),
-      [raw](const AttachmentFetchResult& result) {
+      [raw](AttachmentFetchResult result) {
         // Told from inside the transport's own calls: the rest runs once they have unwound.
-        raw->result_ = result;
+        raw->result_ = std::move(result);
         PostMessageW(raw->hwnd(), WM_FETCH_DONE, 0, 0);
       });
   SetTimer(self->hwnd(), kDeadlineTimer, kDeadlineTickMs, nullptr);
@@ -68,7 +68,7 @@ std::optional<LRESULT> AttachmentFetchWnd::OnMessage(UINT msg, WPARAM wParam, LP
         break;
       }
       self.reset();
-      if (done) done(result);
+      if (done) done(std::move(result));
       return 0;
     }
     default:

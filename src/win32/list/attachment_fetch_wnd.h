@@ -17,7 +17,7 @@ namespace postwink::win {
 
 class AttachmentFetchWnd : public Wnd {
  public:
-  using Done = std::function<void(const AttachmentFetchResult&)>;
+  using Done = std::function<void(AttachmentFetchResult)>;
 
   // Starts the fetch; false when its window could not be made (done is not called then).
   static bool Start(const Account& account, const ImapPartRequest& request, int answerDeadlineMs,

@@ -121,7 +121,7 @@ void FetchAndOpenAttachment(HWND owner, const MailItem& item, const MimePart& pa
   const ImapPartRequest request{*item.imapPlace, *part.section, kMaxPartBytes};
   AttachmentFetchWnd::Start(
       *item.account, request, kAttachmentAnswerMs, std::move(log),
-      [owner, part, folder, dialogOpen](const AttachmentFetchResult& result) {
+      [owner, part, folder, dialogOpen](AttachmentFetchResult result) {
         // The list window closed meanwhile: nobody is waiting for the file any more.
         if (!IsWindow(owner)) return;
         if (!result.content) {

@@ -457,10 +457,12 @@ TEST_F(ImapSessionTest, PartRequestFetchesOnePartOrSaysWhyNot) {
     EXPECT_EQ(last.error, c.error);
     if (c.error.empty()) {
       EXPECT_TRUE(session.LoggingOut());
-      EXPECT_EQ(session.FetchedPart(), "aGVsbG8=");
+      EXPECT_EQ(session.TakeFetchedPart(), "aGVsbG8=");
     } else {
-      EXPECT_FALSE(session.FetchedPart());
+      EXPECT_FALSE(session.HasFetchedPart());
     }
+    // The part's bytes stay out of the log; the commands are in it.
+    for (const std::string& entry : host.log) EXPECT_EQ(entry.find("aGVsbG8="), std::string::npos);
     EXPECT_TRUE(copy.imapFolders.empty());
     EXPECT_TRUE(host.texts.empty());
   }
