@@ -2,45 +2,15 @@
 
 #include <gtest/gtest.h>
 
-#include <deque>
 #include <string>
 #include <vector>
 
 #include "core/check/check_texts.h"
 #include "unit/check/fake_check_host.h"
+#include "unit/check/script_transport.h"
 
 namespace postwink {
 namespace {
-
-// One IMAP connection at a time whose server lines the test queues.
-class ScriptTransport : public Transport {
- public:
-  int opens = 0;
-  int closes = 0;
-  std::vector<std::string> sent;
-  std::deque<std::string> lines;
-
-  ResolveResult ResolveHost(std::string_view) override {
-    return {std::vector<NetAddress>{NetAddress{}}, ""};
-  }
-  OpenResult OpenConnection(const NetAddress&, int) override { return {++opens, ""}; }
-  ReceiveStatus ReceiveLines(SocketHandle, const LineSplitter::LineReceiver& receiver) override {
-    while (!lines.empty()) {
-      std::string line = lines.front();
-      lines.pop_front();
-      if (!receiver(line)) break;
-    }
-    return ReceiveStatus::kHandled;
-  }
-  bool SendText(SocketHandle, std::string_view text) override {
-    sent.emplace_back(text);
-    return true;
-  }
-  void CloseConnection(SocketHandle) override { ++closes; }
-  TlsFailure StartTls(SocketHandle, const TlsTarget&) override { return TlsFailure::kNone; }
-  TlsFailure LastTlsFailure() const override { return TlsFailure::kNone; }
-  uint64_t ReceivedBytes() const override { return 0; }
-};
 
 class Listener : public PushListener {
  public:
