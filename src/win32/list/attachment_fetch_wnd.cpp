@@ -10,7 +10,7 @@ constexpr UINT WM_FETCH_DONE = WM_APP + 0x31;
 constexpr UINT_PTR kDeadlineTimer = 1;
 constexpr UINT kDeadlineTickMs = 500;
 
-// The fetches running; each leaves when its window is destroyed.
+// The fetches running; each leaves once it has ended, its window with it.
 std::vector<std::unique_ptr<AttachmentFetchWnd>>& Running() {
   static std::vector<std::unique_ptr<AttachmentFetchWnd>> running;
   return running;
@@ -19,7 +19,7 @@ std::vector<std::unique_ptr<AttachmentFetchWnd>>& Running() {
 }  // namespace
 
 bool AttachmentFetchWnd::Start(const Account& account, const ImapPartRequest& request,
-                               int answerDeadlineMs, AttachmentFetch::LogSink log, Done done) {
+                               int64_t answerDeadlineMs, AttachmentFetch::LogSink log, Done done) {
   std::unique_ptr<AttachmentFetchWnd> self(new AttachmentFetchWnd(std::move(done)));
   WindowArgs args;
   args.className = L"PostwinkAttachmentFetch";

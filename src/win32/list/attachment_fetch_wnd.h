@@ -20,8 +20,8 @@ class AttachmentFetchWnd : public Wnd {
   using Done = std::function<void(AttachmentFetchResult)>;
 
   // Starts the fetch; false when its window could not be made (done is not called then).
-  static bool Start(const Account& account, const ImapPartRequest& request, int answerDeadlineMs,
-                    AttachmentFetch::LogSink log, Done done);
+  static bool Start(const Account& account, const ImapPartRequest& request,
+                    int64_t answerDeadlineMs, AttachmentFetch::LogSink log, Done done);
 
  protected:
   std::optional<LRESULT> OnMessage(UINT msg, WPARAM wParam, LPARAM lParam) override;

@@ -119,7 +119,9 @@ void FetchAndOpenAttachment(HWND owner, const MailItem& item, const MimePart& pa
                             std::function<void(bool)> dialogOpen) {
   if (!item.account || !item.imapPlace || !part.section) return;
   const ImapPartRequest request{*item.imapPlace, *part.section, kMaxPartBytes};
-  AttachmentFetchWnd::Start(
+  // The window stays open while the part comes, as it does while the dialog asks.
+  if (dialogOpen) dialogOpen(true);
+  const bool started = AttachmentFetchWnd::Start(
       *item.account, request, kAttachmentAnswerMs, std::move(log),
       [owner, part, folder, dialogOpen](AttachmentFetchResult result) {
         // The list window closed meanwhile: nobody is waiting for the file any more.
@@ -127,11 +129,13 @@ void FetchAndOpenAttachment(HWND owner, const MailItem& item, const MimePart& pa
         if (!result.content) {
           MessageBoxW(owner, Widen(result.error).c_str(), Widen(kTextProgramName).c_str(),
                       MB_OK | MB_ICONEXCLAMATION);
+          if (dialogOpen) dialogOpen(false);
           return;
         }
         TempFolder target = folder;
         AskAboutAttachment(owner, WriteFetchedPart(part, *result.content, target), dialogOpen);
       });
+  if (!started && dialogOpen) dialogOpen(false);
 }
 
 }  // namespace postwink::win

@@ -30,8 +30,9 @@ void OpenAttachment(HWND owner, const MailItem& item, const PartList& parts, siz
                     TempFolder& folder, const std::function<void(bool)>& dialogOpen);
 
 // The same for a part of an IMAP message, which is fetched first: the window's thread goes on
-// meanwhile, and the dialog (or the fetch's error) comes when the part has arrived, as long as
-// owner still exists. log receives the conversation.
+// meanwhile (dialogOpen is told it is open, so owner stays), and the dialog (or the fetch's
+// error) comes when the part has arrived, as long as owner still exists. log receives the
+// conversation.
 void FetchAndOpenAttachment(HWND owner, const MailItem& item, const MimePart& part,
                             const TempFolder& folder, std::function<void(std::string_view)> log,
                             std::function<void(bool)> dialogOpen);
