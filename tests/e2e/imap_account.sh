@@ -104,8 +104,8 @@ check "the second folder's flags are unchanged" test "$(flags "$LISTS")" = "$lis
 # --- the attachment menu offers the parts the structure names; opening one fetches it ---------
 keys() { local k; for k in "$@"; do drv key "$k" >/dev/null; done; }
 DOWN=0x28 ENTER=0x0D
-open_attachment() {  # entry: the menu's entry to open, 1 for the first
-  local row
+choose_attachment() {  # entry: the attachment menu's entry to choose, 1 for the first
+  local row menu
   row=$(rows "$list" | grep -nF 'Photos and report' | cut -d: -f1 | awk '{print $1 - 1; exit}')
   # The list was shown without being activated: a first click may only activate it.
   for _ in 1 2 3; do
@@ -117,6 +117,9 @@ open_attachment() {  # entry: the menu's entry to open, 1 for the first
   [ "$1" != 1 ] || { sleep 0.5; screenshot imap-attachment-menu-screen; crop_around imap-attachment-menu "$list" "$menu"; }
   for ((i = 0; i < $1; i++)); do keys $DOWN; done
   keys $ENTER
+}
+open_attachment() {  # entry: the attachment dialog's handle once it asks about the entry
+  choose_attachment "$1" || return 1
   drv find --class '#32770' --title '添付ファイル' --visible 1 --timeout 30000 | awk '{print $1; exit}'
 }
 written() { find "${TEMP}Postwink" -mindepth 2 -maxdepth 2 -name "$1" | head -n 1; }
@@ -159,6 +162,15 @@ check "the new message is listed once" \
   test "$(grep -cF 'Arrived after the first check' "$E2E_ARTIFACTS/rows-after-second-check.txt")" -eq 1
 check "no flag changed on the second check" \
   test "$(flags "$INBOX") / $(flags "$LISTS")" = "$inbox_flags / $lists_flags"
+# Another client deletes the message: opening its attachment says so, and writes nothing.
+find "$LISTS/new" "$LISTS/cur" -name '*.two.e2e*' -delete
+before=$(find "${TEMP}Postwink" -type f | wc -l)
+box=$(choose_attachment 2 &&
+  drv find --class '#32770' --visible 1 --contains 'ﾒｰﾙがｻｰﾊﾞにありません' --timeout 30000 |
+  awk '{print $1; exit}')
+check "an attachment of a message gone from the server reads as gone" test -n "$box"
+[ -n "$box" ] && drv post "$box" 0x111 1 0 >/dev/null
+check "and nothing is written" test "$(find "${TEMP}Postwink" -type f | wc -l)" -eq "$before"
 cp "$LOG" "$E2E_ARTIFACTS/imap.log" 2>/dev/null
 
 # --- the accounts page shows the account as IMAP, with its folders, without push, and its ------
