@@ -468,6 +468,16 @@ TEST_F(ImapSessionTest, PartRequestFetchesOnePartOrSaysWhyNot) {
   }
 }
 
+// The messages are shown as the program's other texts are, in UTF-8.
+TEST(ImapTexts, AreUtf8LikeTheProgramsOtherTexts) {
+  for (const char* text :
+       {texts::kImapFolderMissing, texts::kImapFolderName, texts::kImapServerBye,
+        texts::kImapStartTlsRefused, texts::kImapCommandRejected, texts::kImapNoLoginMethod,
+        texts::kImapMessageGone, texts::kImapFolderRenumbered, texts::kImapPartTooLarge}) {
+    EXPECT_TRUE(IsUtf8WithMultiByte(text)) << text;
+  }
+}
+
 TEST(SplitFolders, TrimsSkipsEmptiesAndDefaultsToInbox) {
   EXPECT_EQ(SplitFolders(" INBOX , Lists,,Lists, Work/Old "),
             (std::vector<std::string>{"INBOX", "Lists", "Work/Old"}));
