@@ -3,7 +3,8 @@
 // beside the check cycle and the push connections, that signs in, opens the folder read-only,
 // fetches the part with BODY.PEEK and signs out. It never blocks: the owner hands it the socket
 // events of its own transport and calls Tick for the deadline; the outcome arrives once, through
-// the done callback, and the owner may destroy the object after it.
+// the done callback, called from inside those calls: the owner destroys the object only after
+// they have returned.
 
 #include <cstdint>
 #include <functional>
