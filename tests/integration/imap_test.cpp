@@ -11,7 +11,10 @@
 
 #include "core/check/attachment_fetch.h"
 #include "core/imap/imap_texts.h"
+#include "core/list/list_commands.h"
 #include "core/mime/body_and_parts.h"
+#include "core/mime/date.h"
+#include "core/mime/parse_message.h"
 #include "core/mime/transfer_encoding.h"
 #include "core/net/sasl.h"
 #include "core/pop3/pop3_texts.h"
@@ -274,6 +277,61 @@ TEST_F(DovecotImapTest, AttachmentNamesComeFromTheStructureAndOnePartIsFetchedWh
   AttachmentFetchResult small = FetchPart(checker.AccountAt(0), {place, "2", 1000}, &log);
   EXPECT_FALSE(small.content);
   EXPECT_TRUE(small.error.starts_with(texts::kImapPartTooLarge)) << small.error;
+}
+
+// The attachment menu's labels of a part list, greyed ones marked.
+std::vector<std::string> MenuLabels(const PartList& parts) {
+  std::vector<std::string> labels;
+  for (const AttachmentEntry& entry : AttachmentMenuEntries(parts)) {
+    labels.push_back(entry.label + (entry.greyed ? " (greyed)" : ""));
+  }
+  return labels;
+}
+
+// The paper clip and the attachment menu of each test message read the same whether the
+// message was fetched whole (as POP3 does) or only its structure was (IMAP).
+TEST_F(DovecotImapTest, AttachmentsAreJudgedAsForAMessageFetchedWhole) {
+  const fs::path data = fs::path(POSTWINK_TEST_DATA) / "mail";
+  std::vector<std::string> texts;
+  int serial = 0;
+  for (const char* name : {"nested_multipart.eml", "odd_attachment_names.eml", "single_base64.eml",
+                           "japanese_jis.eml"}) {
+    std::ifstream in(data / name, std::ios::binary);
+    texts.push_back(WithCrLfLineEnds(
+        std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>())));
+    std::ofstream(lists / "new" / ("17000000" + std::to_string(++serial) + ".fixture." + name),
+                  std::ios::binary)
+        << texts.back();
+  }
+  Checker checker;
+  AddImapAccount(checker, "imap", port, user, password, "Lists");
+  checker.CheckNow();
+  ASSERT_FALSE(checker.OutcomeOf(0).failed) << checker.OutcomeOf(0).error;
+  ASSERT_EQ(checker.Engine().List().Items().size(), texts.size());
+
+  const CharsetContext charsets{PlatformSystem().codePage, PlatformCharsetConverter()};
+  LocalZone zone{PlatformTimeZone()};
+  ParseOptions options(charsets, zone);
+  options.dotStuffed = false;
+  size_t offered = 0;  // attachment menu entries compared
+  for (const std::string& text : texts) {
+    MailItem whole;
+    ParseMessage(whole, text, std::nullopt, options);
+    SCOPED_TRACE(whole.subject.value_or(""));
+    const MailItem* listed = nullptr;
+    for (const auto& item : checker.Engine().List().Items()) {
+      if (item->subject == whole.subject) listed = item.get();
+    }
+    ASSERT_NE(listed, nullptr);
+    EXPECT_EQ(listed->hasAttachment, whole.hasAttachment);
+    PartList fromText, fromStructure;
+    ListMessageParts(whole, fromText, charsets);
+    AttachmentParts(*listed, fromStructure, charsets);
+    EXPECT_EQ(MenuLabels(fromStructure), MenuLabels(fromText));
+    offered += MenuLabels(fromText).size();
+  }
+  // Messages with attachments among them, not only plain ones.
+  EXPECT_GE(offered, 3u);
 }
 
 // Push: a message delivered while the account idles is announced within two seconds, once.
