@@ -7,7 +7,14 @@
 #include <string>
 #include <vector>
 
+#include "core/check/attachment_fetch.h"
 #include "core/imap/imap_texts.h"
+#include "core/list/list_commands.h"
+#include "core/mime/body_and_parts.h"
+#include "core/mime/date.h"
+#include "core/mime/parse_message.h"
+#include "core/mime/transfer_encoding.h"
+#include "core/net/sasl.h"
 #include "core/pop3/pop3_texts.h"
 #include "integration/harness.h"
 
@@ -50,7 +57,8 @@ void ExpectReadOnly(const std::string& log, const std::string& mailbox) {
     }
     EXPECT_TRUE(reads) << line;
     if (verb.starts_with("UID FETCH ")) {
-      EXPECT_NE(verb.find("BODY.PEEK[HEADER]"), std::string::npos);
+      EXPECT_NE(verb.find("BODY.PEEK["), std::string::npos);
+      EXPECT_EQ(verb.find("BODY["), std::string::npos);
     }
     ++commands;
   }
@@ -171,6 +179,157 @@ TEST_F(DovecotImapTest, MissingFolderReadsClearly) {
       << checker.OutcomeOf(0).error;
   // The folder that exists was checked all the same.
   EXPECT_EQ(Subjects(checker.Engine()), (std::multiset<std::string>{"message kept"}));
+}
+
+// Fetches one part the way the program does when an attachment is opened, pumping the fetch's
+// own transport until it ends.
+AttachmentFetchResult FetchPart(const Account& account, const ImapPartRequest& request,
+                                std::string* log) {
+  std::unique_ptr<PumpedTransport> owned = MakePlatformTransport();
+  PumpedTransport& transport = *owned;
+  std::optional<AttachmentFetchResult> result;
+  const auto now = [] {
+    return std::chrono::duration_cast<std::chrono::milliseconds>(
+               std::chrono::steady_clock::now().time_since_epoch())
+        .count();
+  };
+  AttachmentFetch fetch(
+      std::move(owned), account, request, 20000, now,
+      [&](std::string_view line) { *log += std::string(line) + "\n"; },
+      [&](AttachmentFetchResult r) { result = std::move(r); });
+  fetch.Start();
+  while (!result) {
+    transport.Pump(100, fetch);
+    fetch.Tick();
+  }
+  return *result;
+}
+
+// A message with two attachments: the check lists their names from the structure without
+// fetching them, and opening one fetches exactly that part, byte for byte, leaving every flag.
+TEST_F(DovecotImapTest, AttachmentNamesComeFromTheStructureAndOnePartIsFetchedWhenOpened) {
+  std::string binary;
+  for (int i = 0; i < 100000; ++i) binary.push_back(static_cast<char>((i * 7 + i / 256) & 0xff));
+  // The CR LF before a boundary line belongs to the boundary.
+  const std::string report = "Zeile 1: \xC3\xA4\xC3\xB6\xC3\xBC\r\nline = two";
+  const std::string extra =
+      "MIME-Version: 1.0\r\nContent-Type: multipart/mixed; boundary=\"b1\"\r\n";
+  DeliverMessage(lists, "attached", extra);
+  // The body DeliverMessage writes is the preamble; the parts follow it.
+  for (const auto& e : fs::directory_iterator(lists / "new")) {
+    std::ofstream f(e.path(), std::ios::binary | std::ios::app);
+    f << "--b1\r\nContent-Type: text/plain; charset=utf-8\r\n\r\nSee the files.\r\n"
+      << "--b1\r\nContent-Type: application/octet-stream; name=\"=?UTF-8?B?"
+      << Base64Encode("写真.bin") << "?=\"\r\nContent-Transfer-Encoding: base64\r\n"
+      << "Content-Disposition: attachment\r\n\r\n"
+      << Base64Encode(binary) << "\r\n"
+      << "--b1\r\nContent-Type: text/plain; charset=utf-8\r\n"
+      << "Content-Transfer-Encoding: quoted-printable\r\n"
+      << "Content-Disposition: attachment;\r\n filename*=utf-8''%E5%A0%B1%E5%91%8A.txt\r\n\r\n"
+      << "Zeile 1: =C3=A4=C3=B6=C3=BC\r\nline =3D two\r\n--b1--\r\n";
+  }
+  const auto flagsBefore = Flags(lists);
+  Checker checker;
+  AddImapAccount(checker, "imap", port, user, password, "Lists");
+  checker.CheckNow();
+  ASSERT_FALSE(checker.OutcomeOf(0).failed) << checker.OutcomeOf(0).error;
+  ASSERT_EQ(checker.Engine().List().Items().size(), 1u);
+  const MailItem& item = *checker.Engine().List().Items()[0];
+  EXPECT_TRUE(item.hasAttachment);
+  const CharsetContext charsets{PlatformSystem().codePage, PlatformCharsetConverter()};
+  PartList parts;
+  AttachmentParts(item, parts, charsets);
+  ASSERT_EQ(parts.size(), 3u);
+  EXPECT_EQ(parts[1].name, "写真.bin");
+  EXPECT_EQ(parts[2].name, "報告.txt");
+  // The check fetched the text's first bytes only, far fewer than the attachment's.
+  EXPECT_NE(checker.LogText().find("BODY.PEEK[TEXT]<0." + std::to_string(kWholeTextBytes) + ">"),
+            std::string::npos);
+  EXPECT_EQ(Flags(lists), flagsBefore);
+
+  const ImapPlace place = *item.imapPlace;
+  std::string log;
+  for (size_t index : {1u, 2u}) {
+    SCOPED_TRACE(index);
+    AttachmentFetchResult result =
+        FetchPart(checker.AccountAt(0), {place, *parts[index].section, kMaxPartBytes}, &log);
+    ASSERT_TRUE(result.content) << result.error;
+    EXPECT_EQ(DecodeContent(*result.content, parts[index]), index == 1 ? binary : report);
+  }
+  EXPECT_NE(log.find("UID FETCH " + std::to_string(place.uid) + " (UID BODY.PEEK[2])"),
+            std::string::npos);
+  EXPECT_NE(log.find("EXAMINE \"Lists\""), std::string::npos);
+  ExpectReadOnly(log, "imap");
+  EXPECT_EQ(Flags(lists), flagsBefore);
+
+  // A folder numbered anew or a message gone is said so, never another message's bytes.
+  ImapPlace renumbered = place;
+  ++renumbered.uidValidity;
+  EXPECT_EQ(FetchPart(checker.AccountAt(0), {renumbered, "2", kMaxPartBytes}, &log).error,
+            texts::kImapFolderRenumbered);
+  ImapPlace gone = place;
+  gone.uid += 1000;
+  EXPECT_EQ(FetchPart(checker.AccountAt(0), {gone, "2", kMaxPartBytes}, &log).error,
+            texts::kImapMessageGone);
+  // A part larger than allowed is refused, not cut.
+  AttachmentFetchResult small = FetchPart(checker.AccountAt(0), {place, "2", 1000}, &log);
+  EXPECT_FALSE(small.content);
+  EXPECT_TRUE(small.error.starts_with(texts::kImapPartTooLarge)) << small.error;
+}
+
+// The attachment menu's labels of a part list, greyed ones marked.
+std::vector<std::string> MenuLabels(const PartList& parts) {
+  std::vector<std::string> labels;
+  for (const AttachmentEntry& entry : AttachmentMenuEntries(parts)) {
+    labels.push_back(entry.label + (entry.greyed ? " (greyed)" : ""));
+  }
+  return labels;
+}
+
+// The paper clip and the attachment menu of each test message read the same whether the
+// message was fetched whole (as POP3 does) or only its structure was (IMAP).
+TEST_F(DovecotImapTest, AttachmentsAreJudgedAsForAMessageFetchedWhole) {
+  const fs::path data = fs::path(POSTWINK_TEST_DATA) / "mail";
+  std::vector<std::string> texts;
+  int serial = 0;
+  for (const char* name : {"nested_multipart.eml", "odd_attachment_names.eml", "single_base64.eml",
+                           "japanese_jis.eml"}) {
+    std::ifstream in(data / name, std::ios::binary);
+    texts.push_back(WithCrLfLineEnds(
+        std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>())));
+    std::ofstream(lists / "new" / ("17000000" + std::to_string(++serial) + ".fixture." + name),
+                  std::ios::binary)
+        << texts.back();
+  }
+  Checker checker;
+  AddImapAccount(checker, "imap", port, user, password, "Lists");
+  checker.CheckNow();
+  ASSERT_FALSE(checker.OutcomeOf(0).failed) << checker.OutcomeOf(0).error;
+  ASSERT_EQ(checker.Engine().List().Items().size(), texts.size());
+
+  const CharsetContext charsets{PlatformSystem().codePage, PlatformCharsetConverter()};
+  LocalZone zone{PlatformTimeZone()};
+  ParseOptions options(charsets, zone);
+  options.dotStuffed = false;
+  size_t offered = 0;  // attachment menu entries compared
+  for (const std::string& text : texts) {
+    MailItem whole;
+    ParseMessage(whole, text, std::nullopt, options);
+    SCOPED_TRACE(whole.subject.value_or(""));
+    const MailItem* listed = nullptr;
+    for (const auto& item : checker.Engine().List().Items()) {
+      if (item->subject == whole.subject) listed = item.get();
+    }
+    ASSERT_NE(listed, nullptr);
+    EXPECT_EQ(listed->hasAttachment, whole.hasAttachment);
+    PartList fromText, fromStructure;
+    ListMessageParts(whole, fromText, charsets);
+    AttachmentParts(*listed, fromStructure, charsets);
+    EXPECT_EQ(MenuLabels(fromStructure), MenuLabels(fromText));
+    offered += MenuLabels(fromText).size();
+  }
+  // Messages with attachments among them, not only plain ones.
+  EXPECT_GE(offered, 3u);
 }
 
 class ImapFaultTest : public ::testing::Test {

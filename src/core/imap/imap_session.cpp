@@ -20,8 +20,6 @@
 namespace postwink {
 namespace {
 
-constexpr size_t kErrorTextMax = 255;
-
 std::string Quoted(std::string_view text) {
   std::string out = "\"";
   for (char c : text) {
@@ -81,6 +79,10 @@ const ImapValue* FetchSection(const ImapValue& list, std::string_view prefix) {
   return nullptr;
 }
 
+ImapValue* FetchSection(ImapValue& list, std::string_view prefix) {
+  return const_cast<ImapValue*>(FetchSection(std::as_const(list), prefix));
+}
+
 bool HasFlag(const ImapValue* flags, std::string_view flag) {
   if (flags == nullptr) return false;
   return std::any_of(flags->items.begin(), flags->items.end(),
@@ -129,10 +131,17 @@ size_t TextBytesFor(int getLine) {
 }
 
 void ImapSession::Begin(Account& account) {
-  folders_ = SplitFolders(account.folders);
-  account.messageCount = 0;
   reader_.Reset();
-  reader_.SetLiteralKept(std::max(kMaxHeaderBytes, TextBytesFor(settings_.getLine)));
+  part_.reset();
+  partTooLarge_ = false;
+  if (partRequest_) {
+    folders_ = {partRequest_->place.folder};
+    reader_.SetLiteralKept(partRequest_->maxBytes);
+  } else {
+    folders_ = SplitFolders(account.folders);
+    account.messageCount = 0;
+    reader_.SetLiteralKept(std::max(kMaxHeaderBytes, TextBytesFor(settings_.getLine)));
+  }
   phase_ = ImapState::kGreeting;
   nextTag_ = 0;
   capabilities_.clear();
@@ -188,10 +197,9 @@ SessionReply ImapSession::Fail(std::string error) {
   const bool connected = greeted_ && phase_ != ImapState::kStartingTls;
   phase_ = ImapState::kFailed;
   reader_.Reset();
-  if (error.size() > kErrorTextMax) error = std::string(CutToChars(error, kErrorTextMax));
   SessionReply reply;
   reply.goOn = false;
-  reply.error = std::move(error);
+  reply.error = CutErrorText(std::move(error));
   // A polite goodbye where the conversation is still in step.
   if (connected) reply.command = Tag() + " LOGOUT\r\n";
   return reply;
@@ -220,7 +228,8 @@ SessionReply ImapSession::OnLine(std::string_view line, Account& account) {
     return reply;
   }
   // Message text is logged only when it is asked for; the protocol's own lines always.
-  if (settings_.log || phase_ != ImapState::kFetch) LogLine(account, line);
+  const bool messageText = phase_ == ImapState::kFetch || phase_ == ImapState::kFetchPart;
+  if (settings_.log || !messageText) LogLine(account, line);
   line_ = line;
   ImapResponseReader::Result result = reader_.Feed(line);
   if (result.status == ImapResponseReader::Status::kMore) return {};
@@ -362,6 +371,12 @@ SessionReply ImapSession::Untagged(ImapResponse& response, Account& account) {
         Fetched(response, account);
       }
       break;
+    case ImapState::kFetchPart:
+      if (response.name == "FETCH" && response.values.size() == 1 &&
+          response.values[0].kind == ImapValue::Kind::kList) {
+        PartFetched(response);
+      }
+      break;
     default:
       break;
   }
@@ -426,6 +441,8 @@ SessionReply ImapSession::Tagged(ImapResponse& response, Account& account) {
       if (!ok) return FailWith(texts::kImapCommandRejected, response);
       if (fetchesLeft_ > 0 && --fetchesLeft_ > 0) return {};
       return FolderDone(account);
+    case ImapState::kFetchPart:
+      return PartDone(response, account);
     case ImapState::kLoggingOut:
       // The server's close ends the check.
       return {};
@@ -524,6 +541,7 @@ SessionReply ImapSession::NextFolder(Account& account) {
 }
 
 SessionReply ImapSession::Examined(Account& account) {
+  if (partRequest_) return FetchPart(account);
   // What the list reports as the mailbox's count: the messages of every watched folder.
   account.messageCount += static_cast<int>(std::min<uint32_t>(exists_, INT32_MAX / 16));
   ImapFolderState& folder = FolderState(account, folders_[folderIndex_]);
@@ -613,10 +631,12 @@ void ImapSession::Fetched(ImapResponse& response, Account& account) {
       account, AddDotStuffing(text), size ? std::optional<std::string_view>(*size) : std::nullopt);
   if (!built) return;
   if (const ImapValue* structure = FetchItem(data, "BODYSTRUCTURE")) {
-    const StructureSummary summary = SummariseStructure(*structure);
+    StructureSummary summary = SummariseStructure(*structure);
     built->hasAttachment = summary.hasAttachment ? 1 : 0;
     if (summary.multipart) built->isMultipart = 1;
+    if (!summary.parts.empty()) built->serverParts = std::move(summary.parts);
   }
+  built->imapPlace = ImapPlace{folder.name, folder.uidValidity, number};
   built->account = &account;
   built->isNew = 1;
   built->number = static_cast<int32_t>(std::min<uint32_t>(number, INT32_MAX));
@@ -624,6 +644,50 @@ void ImapSession::Fetched(ImapResponse& response, Account& account) {
   account.items.push_back(keeper_.Adopt(std::move(built)));
   ++newCount_;
   folder.highestUid = std::max(folder.highestUid, number);
+}
+
+SessionReply ImapSession::FetchPart(Account& account) {
+  const ImapPartRequest& request = *partRequest_;
+  // The UIDs the item was listed under mean other messages now.
+  if (uidValidity_.value_or(0) != request.place.uidValidity) {
+    return Fail(texts::kImapFolderRenumbered);
+  }
+  const bool sectionSound = !request.section.empty() &&
+                            request.section.find_first_not_of("0123456789.") == std::string::npos;
+  if (!sectionSound || request.place.uid == 0) return Fail(texts::kImapMessageGone);
+  return Send(account, ImapState::kFetchPart,
+              "UID FETCH " + std::to_string(request.place.uid) + " (UID BODY.PEEK[" +
+                  request.section + "])");
+}
+
+void ImapSession::PartFetched(ImapResponse& response) {
+  ImapValue& data = response.values[0];
+  const ImapValue* uid = FetchItem(data, "UID");
+  if (uid == nullptr || uid->kind != ImapValue::Kind::kNumber ||
+      uid->number != partRequest_->place.uid) {
+    return;
+  }
+  ImapValue* section = FetchSection(data, "BODY[" + partRequest_->section + "]");
+  if (section == nullptr) return;
+  if (section->truncated) {
+    partTooLarge_ = true;
+    return;
+  }
+  // Up to the size limit: not copied.
+  part_ = section->kind == ImapValue::Kind::kNil ? std::string() : std::move(section->text);
+}
+
+SessionReply ImapSession::PartDone(const ImapResponse& response, Account& account) {
+  if (response.status != ImapStatus::kOk) {
+    part_.reset();
+    return FailWith(texts::kImapCommandRejected, response);
+  }
+  if (partTooLarge_) {
+    return Fail(texts::kImapPartTooLarge + std::to_string(partRequest_->maxBytes >> 20) + " MB");
+  }
+  // A UID FETCH of a message no longer there answers OK with nothing.
+  if (!part_) return Fail(texts::kImapMessageGone);
+  return Logout(account);
 }
 
 }  // namespace postwink

@@ -20,6 +20,7 @@
 #include <set>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "core/config/account.h"
@@ -52,6 +53,17 @@ inline constexpr size_t kMaxHeaderBytes = 256u << 10;
 inline constexpr size_t kWholeTextBytes = 64u << 10;
 size_t TextBytesFor(int getLine);
 
+// Most bytes of one part fetched when an attachment is opened, as the server sends it (still
+// transfer-encoded).
+inline constexpr size_t kMaxPartBytes = 32u << 20;
+
+// One part of one message, fetched on a connection of its own when an attachment is opened.
+struct ImapPartRequest {
+  ImapPlace place;
+  std::string section;  // "2.1"
+  size_t maxBytes = kMaxPartBytes;
+};
+
 enum class ImapState {
   kGreeting,
   kCapability,
@@ -63,6 +75,7 @@ enum class ImapState {
   kExamine,
   kSearch,
   kFetch,
+  kFetchPart,
   kExamineForIdle,  // push: the first folder selected again for IDLE
   kIdle,            // IDLE sent, its continuation awaited
   kIdling,
@@ -102,6 +115,14 @@ class ImapSession : public MailSession {
   // How often IDLE has ended and the folders were looked at again since Begin.
   int Rounds() const { return rounds_; }
 
+  // Instead of checking, opens the request's folder, makes sure it still numbers its messages as
+  // it did (UIDVALIDITY), fetches the one part with BODY.PEEK and signs out. Set before Begin;
+  // the session then changes nothing of the account's state.
+  void SetPartRequest(std::optional<ImapPartRequest> request) { partRequest_ = std::move(request); }
+  // The part as the server sent it (transfer-encoded), once its fetch has ended well.
+  bool HasFetchedPart() const { return part_.has_value(); }
+  std::optional<std::string> TakeFetchedPart() { return std::exchange(part_, std::nullopt); }
+
  private:
   SessionReply OnResponse(ImapResponse& response, Account& account);
   SessionReply Untagged(ImapResponse& response, Account& account);
@@ -116,6 +137,9 @@ class ImapSession : public MailSession {
   SessionReply Searched(Account& account);
   SessionReply FolderDone(Account& account);
   void Fetched(ImapResponse& response, Account& account);
+  SessionReply FetchPart(Account& account);
+  void PartFetched(ImapResponse& response);
+  SessionReply PartDone(const ImapResponse& response, Account& account);
 
   SessionReply Send(Account& account, ImapState next, const std::string& command,
                     std::string_view logText = {});
@@ -157,6 +181,9 @@ class ImapSession : public MailSession {
   int rounds_ = 0;
   bool oauth_ = false;  // the account signs in with an OAuth token
   OAuthSaslExchange sasl_;
+  std::optional<ImapPartRequest> partRequest_;
+  std::optional<std::string> part_;
+  bool partTooLarge_ = false;
 };
 
 }  // namespace postwink

@@ -1,40 +1,31 @@
 #pragma once
-// Fixed message texts of the IMAP session, in code page 932. Each constant is preceded by the
-// text it spells.
+// Fixed message texts of the IMAP session.
 
 namespace postwink::texts {
 
 // "ﾌｫﾙﾀﾞを開けませんでした: "
-inline constexpr char kImapFolderMissing[] =
-    "\xCC\xAB\xD9\xC0\xDE\x82\xF0\x8AJ\x82\xAF\x82\xDC\x82\xB9\x82\xF1\x82\xC5\x82\xB5\x82\xBD: ";
+inline constexpr char kImapFolderMissing[] = "ﾌｫﾙﾀﾞを開けませんでした: ";
 // "ﾌｫﾙﾀﾞ名が正しくありません: "
-inline constexpr char kImapFolderName[] =
-    "\xCC\xAB\xD9\xC0\xDE\x96\xBC\x82\xAA\x90\xB3\x82\xB5\x82\xAD\x82\xA0\x82\xE8\x82\xDC\x82\xB9"
-    "\x82\xF1: ";
+inline constexpr char kImapFolderName[] = "ﾌｫﾙﾀﾞ名が正しくありません: ";
 // "ｻｰﾊﾞが接続を終了しました\n\n"
-inline constexpr char kImapServerBye[] =
-    "\xBB\xB0\xCA\xDE\x82\xAA\x90\xDA\x91\xB1\x82\xF0\x8FI\x97\xB9\x82\xB5\x82\xDC\x82\xB5\x82\xBD"
-    "\n\n";
+inline constexpr char kImapServerBye[] = "ｻｰﾊﾞが接続を終了しました\n\n";
 // "ｻｰﾊﾞがSTARTTLSに対応していません"
-inline constexpr char kImapStartTlsNotOffered[] =
-    "\xBB\xB0\xCA\xDE\x82\xAASTARTTLS\x82\xC9\x91\xCE\x89\x9E\x82\xB5\x82\xC4\x82\xA2\x82\xDC\x82"
-    "\xB9\x82\xF1";
+inline constexpr char kImapStartTlsNotOffered[] = "ｻｰﾊﾞがSTARTTLSに対応していません";
 // "STARTTLS が受け付けられませんでした\n\n"
-inline constexpr char kImapStartTlsRefused[] =
-    "STARTTLS "
-    "\x82\xAA\x8E\xF3\x82\xAF\x95t\x82\xAF\x82\xE7\x82\xEA\x82\xDC\x82\xB9\x82\xF1\x82\xC5\x82\xB5"
-    "\x82\xBD\n\n";
+inline constexpr char kImapStartTlsRefused[] = "STARTTLS が受け付けられませんでした\n\n";
 // "ｺﾏﾝﾄﾞが受け付けられませんでした\n\n"
-inline constexpr char kImapCommandRejected[] =
-    "\xBA\xCF\xDD\xC4\xDE\x82\xAA\x8E\xF3\x82\xAF\x95t\x82\xAF\x82\xE7\x82\xEA\x82\xDC\x82\xB9\x82"
-    "\xF1\x82\xC5\x82\xB5\x82\xBD\n\n";
+inline constexpr char kImapCommandRejected[] = "ｺﾏﾝﾄﾞが受け付けられませんでした\n\n";
 // "ｻｰﾊﾞが対応しているﾛｸﾞｲﾝ方法がありません"
-inline constexpr char kImapNoLoginMethod[] =
-    "\xBB\xB0\xCA\xDE\x82\xAA\x91\xCE\x89\x9E\x82\xB5\x82\xC4\x82\xA2\x82\xE9\xDB\xB8\xDE\xB2\xDD"
-    "\x95\xFB\x96@\x82\xAA\x82\xA0\x82\xE8\x82\xDC\x82\xB9\x82\xF1";
+inline constexpr char kImapNoLoginMethod[] = "ｻｰﾊﾞが対応しているﾛｸﾞｲﾝ方法がありません";
 // "PROTOCOLの値が正しくありません\n(0:POP3 1:IMAP)"
-inline constexpr char kProtocolInvalid[] =
-    "PROTOCOL\x82\xCC\x92l\x82\xAA\x90\xB3\x82\xB5\x82\xAD\x82\xA0\x82\xE8\x82\xDC\x82\xB9\x82\xF1"
-    "\n(0:POP3 1:IMAP)";
+inline constexpr char kProtocolInvalid[] = "PROTOCOLの値が正しくありません\n(0:POP3 1:IMAP)";
+
+// "ﾒｰﾙがｻｰﾊﾞにありません(削除されたか移動されました)"
+inline constexpr char kImapMessageGone[] = "ﾒｰﾙがｻｰﾊﾞにありません(削除されたか移動されました)";
+// "ﾌｫﾙﾀﾞが作り直されたため、ﾒｰﾙを取得できません(UIDVALIDITYが変わりました)"
+inline constexpr char kImapFolderRenumbered[] =
+    "ﾌｫﾙﾀﾞが作り直されたため、ﾒｰﾙを取得できません(UIDVALIDITYが変わりました)";
+// "添付ﾌｧｲﾙが大きすぎます: "
+inline constexpr char kImapPartTooLarge[] = "添付ﾌｧｲﾙが大きすぎます: ";
 
 }  // namespace postwink::texts

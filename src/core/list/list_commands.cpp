@@ -109,7 +109,8 @@ std::vector<AttachmentEntry> AttachmentMenuEntries(const PartList& parts) {
       entry.label = part.type->substr(0, part.type->find(';'));
     }
     if (entry.label.empty()) entry.label = "Attach";
-    entry.greyed = i > 0 && !part.end;
+    // A part on the server is fetched whole when opened.
+    entry.greyed = i > 0 && !part.end && !part.section;
     entries.push_back(std::move(entry));
   }
   return entries;

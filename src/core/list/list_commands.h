@@ -99,7 +99,7 @@ struct AttachmentEntry {
 
 // The attachment menu: every part but the body (the first part without a type or of a text
 // type), labelled by its file name or its type; a part after the first one whose end was not
-// fetched is greyed.
+// fetched is greyed, unless it is fetched from the server when opened.
 std::vector<AttachmentEntry> AttachmentMenuEntries(const PartList& parts);
 // The part an attachment menu command opens; none outside the handled range.
 std::optional<size_t> AttachmentPartForCommand(int command);

@@ -26,13 +26,10 @@ std::string ExportHeaderText(const MailItem& item) {
   return text;
 }
 
-std::optional<std::string> ExtractAttachment(const MailItem& item, const PartList& parts,
-                                             size_t index, TempFolder& folder) {
-  if (index >= parts.size()) return std::nullopt;
-  const MimePart& part = parts[index];
-  // Data that is not transfer-encoded is written whole, NUL bytes included.
-  std::string data = item.previewText ? DecodePartContent(*item.previewText, part) : std::string();
+namespace {
 
+// The file name a part is written under: its own, else one made from its type.
+std::optional<std::string> AttachmentFileName(const MimePart& part) {
   std::optional<std::string> name = part.name;
   if (!name && part.type) {
     std::string_view bare = std::string_view(*part.type).substr(0, part.type->find(';'));
@@ -43,7 +40,23 @@ std::optional<std::string> ExtractAttachment(const MailItem& item, const PartLis
     *name = std::string(CutToUtf16Units(*name, kAttachmentNameLimit));
     SanitizeFileName(*name);
   }
-  return WriteAttachmentFile(std::move(name), data, folder);
+  return name;
+}
+
+}  // namespace
+
+std::optional<std::string> ExtractAttachment(const MailItem& item, const PartList& parts,
+                                             size_t index, TempFolder& folder) {
+  if (index >= parts.size()) return std::nullopt;
+  const MimePart& part = parts[index];
+  // Data that is not transfer-encoded is written whole, NUL bytes included.
+  std::string data = item.previewText ? DecodePartContent(*item.previewText, part) : std::string();
+  return WriteAttachmentFile(AttachmentFileName(part), data, folder);
+}
+
+std::optional<std::string> WriteFetchedPart(const MimePart& part, std::string_view content,
+                                            TempFolder& folder) {
+  return WriteAttachmentFile(AttachmentFileName(part), DecodeContent(content, part), folder);
 }
 
 namespace {

@@ -28,6 +28,11 @@ std::string ExportHeaderText(const MailItem& item);
 std::optional<std::string> ExtractAttachment(const MailItem& item, const PartList& parts,
                                              size_t index, TempFolder& folder);
 
+// The same for a part fetched on its own from the server: content is what the server sent,
+// decoded here by the part's encoding.
+std::optional<std::string> WriteFetchedPart(const MimePart& part, std::string_view content,
+                                            TempFolder& folder);
+
 // Writes the data under the name (made safe first) into a new sub-folder of the temporary
 // folder, so that a viewer still holding an earlier file of that name neither blocks the write
 // nor has its file replaced; without a name into a new unique file whose name starts with "Pos".

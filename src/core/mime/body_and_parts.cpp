@@ -38,7 +38,10 @@ std::string_view PartContent(std::string_view text, const MimePart& part) {
 }
 
 std::string DecodePartContent(std::string_view text, const MimePart& part) {
-  const std::string_view content = PartContent(text, part);
+  return DecodeContent(PartContent(text, part), part);
+}
+
+std::string DecodeContent(std::string_view content, const MimePart& part) {
   if (IsEncoding(part.encoding, "base64")) return Base64Decode(content);
   if (IsEncoding(part.encoding, "quoted-printable")) return QuotedPrintableDecode(content);
   return std::string(content);
@@ -91,6 +94,19 @@ std::optional<std::string> GetBodyAndParts(const MailItem& item, PartList& parts
   const MimePart& part = parts[*body];
   return ConvertBodyCharset(DecodePartContent(*item.previewText, part), part.type.value_or(""),
                             context);
+}
+
+void AttachmentParts(const MailItem& item, PartList& parts, const CharsetContext& context) {
+  if (!item.serverParts) {
+    ListMessageParts(item, parts, context);
+    return;
+  }
+  parts = *item.serverParts;
+  for (MimePart& part : parts) {
+    if (std::optional<std::string> name = PartFileName(part.disposition, part.type, context)) {
+      part.name = std::move(name);
+    }
+  }
 }
 
 }  // namespace postwink

@@ -27,6 +27,13 @@ std::string_view PartContent(std::string_view text, const MimePart& part);
 
 // PartContent, base64 or quoted-printable decoded by the part's encoding.
 std::string DecodePartContent(std::string_view text, const MimePart& part);
+// A part's content on its own, decoded by the part's encoding.
+std::string DecodeContent(std::string_view content, const MimePart& part);
+
+// The parts the attachment menu offers: an IMAP message's as its structure lists them, with
+// their names decoded (their content is fetched when opened); any other message's from its
+// fetched text (ListMessageParts).
+void AttachmentParts(const MailItem& item, PartList& parts, const CharsetContext& context);
 
 // Whether a part could be the body text: text (or without a type) and not an attachment.
 bool IsBodyCandidate(const MimePart& part);

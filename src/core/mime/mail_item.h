@@ -5,6 +5,8 @@
 #include <optional>
 #include <string>
 
+#include "core/mime/mime_parts.h"
+
 namespace postwink {
 
 struct Account;
@@ -24,6 +26,13 @@ struct MailColours {
   uint32_t from = 0x5fff;
   uint32_t subject = 0xff9046;
   uint32_t back = 0xe6ffff;
+};
+
+// Where an IMAP message lives, so that a part can be fetched after the check.
+struct ImapPlace {
+  std::string folder;  // as the user typed it
+  uint32_t uidValidity = 0;
+  uint32_t uid = 0;
 };
 
 class MailItem {
@@ -62,6 +71,10 @@ class MailItem {
   std::optional<std::string> uniqueId;
   std::optional<std::string> previewText;
   std::optional<std::string> headerText;
+  // An IMAP message's parts as its structure lists them (names still undecoded), and where it
+  // lives; the attachment menu offers these, fetched when opened.
+  std::optional<PartList> serverParts;
+  std::optional<ImapPlace> imapPlace;
   Account* account = nullptr;  // not owned
 };
 

@@ -22,6 +22,9 @@ struct MimePart {
   std::optional<size_t> start;             // first byte of the content
   std::optional<size_t> end;               // the "--" of the next boundary line; none when cut off
   bool inRelated = false;                  // a part of a multipart/related page
+  // Listed from an IMAP server's structure: the body section that fetches the content ("2.1");
+  // such a part has no start, its content stays on the server until it is opened.
+  std::optional<std::string> section;
 };
 
 using PartList = std::vector<MimePart>;

@@ -4,12 +4,25 @@
 // items to the account. The POP3 and the IMAP sessions sit behind it; the engine keeps the
 // scheduling, the connection and the merge.
 
+#include <cstddef>
 #include <string>
 #include <string_view>
+
+#include "core/text/utf8.h"
 
 namespace postwink {
 
 struct Account;
+
+// A failure's message holds at most this many characters of the server's text with it: a
+// server's error line has no length of its own, and the box that shows it must stay readable.
+inline constexpr size_t kErrorTextMax = 255;
+
+// The message cut to kErrorTextMax characters, never inside one.
+inline std::string CutErrorText(std::string text) {
+  if (text.size() > kErrorTextMax) text = std::string(CutToChars(text, kErrorTextMax));
+  return text;
+}
 
 struct SessionReply {
   bool goOn = true;       // false: the check of this account ends now

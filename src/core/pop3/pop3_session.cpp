@@ -18,7 +18,6 @@
 namespace postwink {
 namespace {
 
-constexpr size_t kErrorTextMax = 255;
 constexpr size_t kDefaultBuffer = 32768;
 constexpr char kQuit[] = "QUIT\r\n";
 
@@ -184,8 +183,7 @@ SessionReply Pop3Session::Fail(std::string error) {
 SessionReply Pop3Session::FailWithReply(const char* message, std::string_view reply) {
   std::string text = message;
   text += reply;
-  text = std::string(CutToChars(text, kErrorTextMax));
-  return Fail(std::move(text));
+  return Fail(CutErrorText(std::move(text)));
 }
 
 SessionReply Pop3Session::OnSendFailed(Account& account) {

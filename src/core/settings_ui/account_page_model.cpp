@@ -28,6 +28,11 @@ int ProposedPort(int protocol, int security, int port) {
   return tls ? kPop3sPort : kPop3Port;
 }
 
+std::array<const char*, 3> SecurityModeLabels(int protocol) {
+  if (protocol == kProtocolImap) return {"なし", "TLS (IMAPS)", "STARTTLS"};
+  return {"なし", "TLS (POP3S)", "STLS"};
+}
+
 AccountsPageModel::AccountsPageModel(const std::vector<std::unique_ptr<Account>>& accounts,
                                      int newAccountColour)
     : newAccountColour_(newAccountColour) {

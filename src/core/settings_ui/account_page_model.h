@@ -3,6 +3,7 @@
 // one shown at a time in the controls, and hands the edited list back on Apply, each copy with
 // the account it came from, so that the check engine keeps every account's identity.
 
+#include <array>
 #include <memory>
 #include <optional>
 #include <string>
@@ -16,6 +17,11 @@ namespace postwink {
 // 995 for POP3, 143 and 993 for IMAP) moves to the one of the chosen protocol, 995 or 993 with
 // TLS from the start, 110 or 143 for the plain modes; any other port is the user's own and stays.
 int ProposedPort(int protocol, int security, int port);
+
+// The security combo's entries for SECURITY 0, 1 and 2 in the protocol's own words: none, TLS
+// from the start (POP3S or IMAPS), and the command that secures a plain connection (STLS or
+// STARTTLS).
+std::array<const char*, 3> SecurityModeLabels(int protocol);
 
 class AccountsPageModel {
  public:

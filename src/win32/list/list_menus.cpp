@@ -6,6 +6,7 @@
 #include "win32/controls/image_menu.h"
 #include "win32/handles.h"
 #include "win32/list/attachment_dialog.h"
+#include "win32/list/attachment_fetch_wnd.h"
 #include "win32/resource.h"
 #include "win32/texts.h"
 #include "win32/wide_text.h"
@@ -90,9 +91,11 @@ std::optional<size_t> TrackAttachmentMenu(HWND owner, POINT at, const PartList& 
   return AttachmentPartForCommand(static_cast<int>(chosen));
 }
 
-void OpenAttachment(HWND owner, const MailItem& item, const PartList& parts, size_t part,
-                    TempFolder& folder, const std::function<void(bool)>& dialogOpen) {
-  std::optional<std::string> path = ExtractAttachment(item, parts, part, folder);
+namespace {
+
+// Asks about the written file in the attachment dialog, or says that it could not be written.
+void AskAboutAttachment(HWND owner, const std::optional<std::string>& path,
+                        const std::function<void(bool)>& dialogOpen) {
   if (!path) {
     MessageBoxW(owner, Widen(kTextSaveFailed).c_str(), Widen(kTextProgramName).c_str(),
                 MB_OK | MB_ICONEXCLAMATION);
@@ -102,6 +105,37 @@ void OpenAttachment(HWND owner, const MailItem& item, const PartList& parts, siz
   AttachmentDialog(*path).Run(owner);
   if (IsWindow(owner)) SetForegroundWindow(owner);
   if (dialogOpen) dialogOpen(false);
+}
+
+}  // namespace
+
+void OpenAttachment(HWND owner, const MailItem& item, const PartList& parts, size_t part,
+                    TempFolder& folder, const std::function<void(bool)>& dialogOpen) {
+  AskAboutAttachment(owner, ExtractAttachment(item, parts, part, folder), dialogOpen);
+}
+
+void FetchAndOpenAttachment(HWND owner, const MailItem& item, const MimePart& part,
+                            const TempFolder& folder, std::function<void(std::string_view)> log,
+                            std::function<void(bool)> dialogOpen) {
+  if (!item.account || !item.imapPlace || !part.section) return;
+  const ImapPartRequest request{*item.imapPlace, *part.section, kMaxPartBytes};
+  // The window stays open while the part comes, as it does while the dialog asks.
+  if (dialogOpen) dialogOpen(true);
+  const bool started = AttachmentFetchWnd::Start(
+      *item.account, request, kAttachmentAnswerMs, std::move(log),
+      [owner, part, folder, dialogOpen](AttachmentFetchResult result) {
+        // The list window closed meanwhile: nobody is waiting for the file any more.
+        if (!IsWindow(owner)) return;
+        if (!result.content) {
+          MessageBoxW(owner, Widen(result.error).c_str(), Widen(kTextProgramName).c_str(),
+                      MB_OK | MB_ICONEXCLAMATION);
+          if (dialogOpen) dialogOpen(false);
+          return;
+        }
+        TempFolder target = folder;
+        AskAboutAttachment(owner, WriteFetchedPart(part, *result.content, target), dialogOpen);
+      });
+  if (!started && dialogOpen) dialogOpen(false);
 }
 
 }  // namespace postwink::win

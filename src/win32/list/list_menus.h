@@ -29,4 +29,12 @@ std::optional<size_t> TrackAttachmentMenu(HWND owner, POINT at, const PartList& 
 void OpenAttachment(HWND owner, const MailItem& item, const PartList& parts, size_t part,
                     TempFolder& folder, const std::function<void(bool)>& dialogOpen);
 
+// The same for a part of an IMAP message, which is fetched first: the window's thread goes on
+// meanwhile (dialogOpen is told it is open, so owner stays), and the dialog (or the fetch's
+// error) comes when the part has arrived, as long as owner still exists. log receives the
+// conversation.
+void FetchAndOpenAttachment(HWND owner, const MailItem& item, const MimePart& part,
+                            const TempFolder& folder, std::function<void(std::string_view)> log,
+                            std::function<void(bool)> dialogOpen);
+
 }  // namespace postwink::win

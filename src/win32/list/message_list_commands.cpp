@@ -236,7 +236,7 @@ void MessageListWnd::ShowAttachmentMenu() {
   if (!item) return;
   // Its own list: a preview shown while the menu is open parses another message.
   PartList parts;
-  GetBodyAndParts(*item, parts, context_.charsets);
+  AttachmentParts(*item, parts, context_.charsets);
   POINT at{};
   GetCursorPos(&at);
   std::shared_ptr<bool> alive = alive_;
@@ -246,9 +246,14 @@ void MessageListWnd::ShowAttachmentMenu() {
   if (context_.tempFolder.empty()) return;
   System& system = PlatformSystem();
   TempFolder folder{system.files, context_.tempFolder, system.codePage};
-  OpenAttachment(hwnd(), *item, parts, *part, folder, [this, alive](bool open) {
+  auto dialogOpen = [this, alive](bool open) {
     if (*alive) dialogOpen_ = open;
-  });
+  };
+  if (parts[*part].section) {
+    FetchAndOpenAttachment(hwnd(), *item, parts[*part], folder, context_.log, dialogOpen);
+    return;
+  }
+  OpenAttachment(hwnd(), *item, parts, *part, folder, dialogOpen);
 }
 
 }  // namespace postwink::win

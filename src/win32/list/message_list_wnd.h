@@ -42,6 +42,8 @@ struct ListWindowContext {
   // The program's temporary folder (ending in "\\"), where attachments are written; without
   // one no attachment opens.
   std::string tempFolder;
+  // The log, for the conversation of an attachment fetched from an IMAP server.
+  std::function<void(std::string_view)> log;
 };
 
 // Posted to itself: the preview pane's right button went up at lParam (pane coordinates).

@@ -10,8 +10,6 @@ namespace {
 constexpr int kMaxFieldChars = 64;
 // 64 hexadecimal digits with a colon between each pair, as the fingerprint is usually copied.
 constexpr int kMaxFingerprintChars = 95;
-// SECURITY 0, 1 and 2: "なし" (none), TLS from the start, STLS.
-constexpr const char* kSecurityModes[] = {"なし", "TLS (POP3S)", "STLS"};
 // PROTOCOL 0 and 1.
 constexpr const char* kProtocols[] = {"POP3", "IMAP"};
 constexpr int kMaxFoldersChars = 1024;
@@ -30,10 +28,6 @@ void AccountPage::OnInit() {
   }
   SendMessageW(Item(IDC_ACCOUNT_FINGERPRINT), EM_LIMITTEXT, kMaxFingerprintChars, 0);
   SendMessageW(Item(IDC_ACCOUNT_PORT), EM_LIMITTEXT, 5, 0);
-  for (const char* mode : kSecurityModes) {
-    SendMessageW(Item(IDC_ACCOUNT_SECURITY), CB_ADDSTRING, 0,
-                 reinterpret_cast<LPARAM>(Widen(mode).c_str()));
-  }
   for (const char* protocol : kProtocols) {
     SendMessageW(Item(IDC_ACCOUNT_PROTOCOL), CB_ADDSTRING, 0,
                  reinterpret_cast<LPARAM>(Widen(protocol).c_str()));
@@ -42,6 +36,16 @@ void AccountPage::OnInit() {
   SendMessageW(Item(IDC_ACCOUNT_INTERVAL), EM_LIMITTEXT, 5, 0);
   FillNames();
   ShowAccount();
+}
+
+void AccountPage::FillSecurityModes(int protocol) {
+  HWND combo = Item(IDC_ACCOUNT_SECURITY);
+  const LRESULT chosen = SendMessageW(combo, CB_GETCURSEL, 0, 0);
+  SendMessageW(combo, CB_RESETCONTENT, 0, 0);
+  for (const char* mode : SecurityModeLabels(protocol)) {
+    SendMessageW(combo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(Widen(mode).c_str()));
+  }
+  SendMessageW(combo, CB_SETCURSEL, static_cast<WPARAM>(chosen), 0);
 }
 
 void AccountPage::FillNames() {
@@ -62,6 +66,7 @@ void AccountPage::ShowAccount() {
     colour_.SetColour(static_cast<uint32_t>(f.colour));
     SetItemText(IDC_ACCOUNT_SERVER, f.server);
     SetItemText(IDC_ACCOUNT_PORT, std::to_string(f.port));
+    FillSecurityModes(f.protocol);
     // A hand-edited value that is none of the three selects nothing and is kept.
     SendMessageW(Item(IDC_ACCOUNT_SECURITY), CB_SETCURSEL,
                  static_cast<WPARAM>(f.security >= 0 && f.security <= 2 ? f.security : -1), 0);
@@ -206,6 +211,7 @@ std::optional<LRESULT> AccountPage::OnPageMessage(UINT msg, WPARAM wParam, LPARA
       return 0;
     case IDC_ACCOUNT_PROTOCOL:
       if (HIWORD(wParam) == CBN_SELCHANGE) {
+        FillSecurityModes(ChosenProtocol());
         ProposePort();
         EnableProtocolControls();
       }

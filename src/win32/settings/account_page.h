@@ -30,6 +30,8 @@ class AccountPage : public SettingsPage {
   std::optional<AccountFields> ReadControls(bool choosing = false);
   void ShowAccount();
   void FillNames();
+  // The security combo's entries in the protocol's words, keeping the chosen one.
+  void FillSecurityModes(int protocol);
   void OnSelectAccount();
   // Each protocol and SECURITY has its usual port: choosing one proposes it, and back.
   void ProposePort();

@@ -1,9 +1,10 @@
 #pragma once
-// A transport for push connections: one IMAP connection at a time, whose server lines the test
-// queues and whose commands it reads back.
+// A transport for the tests of a connection object (a push connection, an attachment fetch): one
+// connection at a time, whose server lines the test queues and whose commands it reads back.
 
 #include <deque>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "core/pop3/transport.h"

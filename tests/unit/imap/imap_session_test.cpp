@@ -9,6 +9,7 @@
 #include "core/mime/transfer_encoding.h"
 #include "core/net/net_texts.h"
 #include "core/pop3/pop3_texts.h"
+#include "core/text/utf8.h"
 
 namespace postwink {
 namespace {
@@ -119,6 +120,12 @@ TEST_F(ImapSessionTest, FirstCheckFetchesEveryUnseenMessageOfEachFolder) {
   EXPECT_EQ(session.NewCount(), 3);
   ASSERT_EQ(account.items.size(), 3u);
   EXPECT_EQ(account.items[2]->uniqueId, "INBOX/7/11");
+  ASSERT_TRUE(account.items[2]->imapPlace);
+  EXPECT_EQ(account.items[2]->imapPlace->folder, "INBOX");
+  EXPECT_EQ(account.items[2]->imapPlace->uidValidity, 7u);
+  EXPECT_EQ(account.items[2]->imapPlace->uid, 11u);
+  ASSERT_TRUE(account.items[2]->serverParts);
+  EXPECT_EQ(account.items[2]->serverParts->at(0).section, "1");
   EXPECT_EQ(account.items[2]->sizeText, "1234");
   EXPECT_EQ(FolderState(account, "INBOX").highestUid, 11u);
   EXPECT_EQ(FolderState(account, "Lists").highestUid, 39u);
@@ -284,6 +291,21 @@ TEST_F(ImapSessionTest, FailuresEndWithClearMessages) {
   }
 }
 
+// A server's error text is cut with the message at the same length as POP3's, never inside a
+// character.
+TEST_F(ImapSessionTest, LongServerTextIsCutAtWholeCharacters) {
+  std::string text;
+  for (int i = 0; i < 300; ++i) text += "\xE3\x81\x82";  // "あ"
+  session.SetSettings(settings);
+  session.Begin(account);
+  EXPECT_EQ(session.OnLine("* OK [CAPABILITY IMAP4rev1] hi", account).command, kLogin);
+  SessionReply reply = session.OnLine("a1 NO " + text, account);
+  EXPECT_FALSE(reply.goOn);
+  EXPECT_EQ(CountChars(reply.error), kErrorTextMax);
+  EXPECT_TRUE(reply.error.starts_with(texts::kAuthRejected));
+  EXPECT_TRUE(reply.error.ends_with("\xE3\x81\x82"));
+}
+
 // A missing folder does not keep the others from being checked; the account still reports it.
 TEST_F(ImapSessionTest, MissingFolderIsReportedAfterTheOthers) {
   account.folders = "Nope,INBOX";
@@ -384,6 +406,76 @@ TEST_F(ImapSessionTest, PushWithoutIdleSignsOut) {
       {Examined("a2", 7, 4), "a3 UID SEARCH UNSEEN\r\n"},
       {"* SEARCH\r\na3 OK\r\n", "a4 LOGOUT\r\n"},
   });
+}
+
+// Opening an attachment: the folder is examined read-only, its UIDVALIDITY compared with the
+// one the message was listed under, and only that part fetched with BODY.PEEK.
+TEST_F(ImapSessionTest, PartRequestFetchesOnePartOrSaysWhyNot) {
+  struct Case {
+    const char* name;
+    std::string examined;
+    std::string fetched;
+    std::string error;  // empty: the part arrives
+    std::string afterFetch;
+  };
+  const std::string fetch = "a3 UID FETCH 11 (UID BODY.PEEK[2.1])\r\n";
+  const Case cases[] = {
+      {"fetched", Examined("a2", 7, 12),
+       "* 4 FETCH (UID 11 BODY[2.1] {8}\r\naGVsbG8=)\r\na3 OK Fetch completed\r\n", "",
+       "a4 LOGOUT\r\n"},
+      {"folder_renumbered", Examined("a2", 8, 12), "", texts::kImapFolderRenumbered, ""},
+      {"message_gone", Examined("a2", 7, 12), "a3 OK Fetch completed\r\n", texts::kImapMessageGone,
+       "a4 LOGOUT\r\n"},
+      {"too_large", Examined("a2", 7, 12),
+       "* 4 FETCH (UID 11 BODY[2.1] {20}\r\n01234567890123456789)\r\na3 OK\r\n",
+       std::string(texts::kImapPartTooLarge) + "0 MB", "a4 LOGOUT\r\n"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    FakeHost host;
+    ItemKeeper keeper;
+    ImapSession session(host, keeper);
+    Account copy = account;
+    session.SetPartRequest(ImapPartRequest{{"Lists", 7, 11}, "2.1", 10});
+    session.Begin(copy);
+    std::string sent;
+    SessionReply last;
+    for (const std::string& lines :
+         {std::string(kGreeting), std::string(kLoggedIn), c.examined, c.fetched}) {
+      std::string_view rest = lines;
+      while (!rest.empty() && last.goOn) {
+        const size_t end = rest.find("\r\n");
+        last = session.OnLine(rest.substr(0, end), copy);
+        sent += last.command;
+        rest.remove_prefix(end + 2);
+      }
+    }
+    EXPECT_EQ(sent, std::string(kLogin) + "a2 EXAMINE \"Lists\"\r\n" +
+                        (c.name == std::string("folder_renumbered") ? "a3 LOGOUT\r\n"
+                                                                    : fetch + c.afterFetch));
+    EXPECT_EQ(last.goOn, c.error.empty());
+    EXPECT_EQ(last.error, c.error);
+    if (c.error.empty()) {
+      EXPECT_TRUE(session.LoggingOut());
+      EXPECT_EQ(session.TakeFetchedPart(), "aGVsbG8=");
+    } else {
+      EXPECT_FALSE(session.HasFetchedPart());
+    }
+    // The part's bytes stay out of the log; the commands are in it.
+    for (const std::string& entry : host.log) EXPECT_EQ(entry.find("aGVsbG8="), std::string::npos);
+    EXPECT_TRUE(copy.imapFolders.empty());
+    EXPECT_TRUE(host.texts.empty());
+  }
+}
+
+// The messages are shown as the program's other texts are, in UTF-8.
+TEST(ImapTexts, AreUtf8LikeTheProgramsOtherTexts) {
+  for (const char* text :
+       {texts::kImapFolderMissing, texts::kImapFolderName, texts::kImapServerBye,
+        texts::kImapStartTlsRefused, texts::kImapCommandRejected, texts::kImapNoLoginMethod,
+        texts::kImapMessageGone, texts::kImapFolderRenumbered, texts::kImapPartTooLarge}) {
+    EXPECT_TRUE(IsUtf8WithMultiByte(text)) << text;
+  }
 }
 
 TEST(SplitFolders, TrimsSkipsEmptiesAndDefaultsToInbox) {

@@ -173,6 +173,16 @@ TEST(AccountsPage, ChoosingAProtocolProposesItsPort) {
   }
 }
 
+// The security modes read in the chosen protocol's words; the values behind them are the same.
+TEST(AccountsPage, SecurityModesAreNamedForTheProtocol) {
+  const auto pop3 = SecurityModeLabels(kProtocolPop3);
+  const auto imap = SecurityModeLabels(kProtocolImap);
+  EXPECT_EQ(std::vector<std::string>(pop3.begin(), pop3.end()),
+            (std::vector<std::string>{"なし", "TLS (POP3S)", "STLS"}));
+  EXPECT_EQ(std::vector<std::string>(imap.begin(), imap.end()),
+            (std::vector<std::string>{"なし", "TLS (IMAPS)", "STARTTLS"}));
+}
+
 // The protocol, folders and push of an IMAP account survive showing another account; folders
 // the user emptied become INBOX rather than a list the check would have to guess at.
 TEST(AccountsPage, ImapFieldsAreKeptAndEmptiedFoldersBecomeInbox) {

@@ -74,7 +74,8 @@ class MessageListFixture : public ::testing::Test {
                               CharsetContext{PlatformSystem().codePage, PlatformCharsetConverter()},
                               [this] { ++acknowledged_; },
                               [] { return Rect{}; },
-                              tempFolder_};
+                              tempFolder_,
+                              {}};
     window_ = std::make_unique<MessageListWnd>(std::move(context));
     ASSERT_TRUE(window_->Create(owner, list_, {0x0000FF}, kListWindowStyle,
                                 activate ? kListWindowUserExStyle : kListWindowNewMailExStyle,

@@ -1,0 +1,128 @@
+#include "core/check/attachment_fetch.h"
+
+#include <utility>
+
+#include "core/check/check_texts.h"
+#include "core/net/net_texts.h"
+#include "core/pop3/pop3_texts.h"
+
+namespace postwink {
+
+AttachmentFetch::AttachmentFetch(std::unique_ptr<Transport> transport, const Account& account,
+                                 ImapPartRequest request, int64_t answerDeadlineMs, Clock clock,
+                                 LogSink log, Done done)
+    : transport_(std::move(transport)),
+      account_(account),
+      session_(*this, keeper_),
+      answerDeadlineMs_(answerDeadlineMs),
+      clock_(std::move(clock)),
+      log_(std::move(log)),
+      done_(std::move(done)) {
+  // Nothing of the check's own state travels with the copy.
+  account_.items.clear();
+  account_.imapFolders.clear();
+  session_.SetPartRequest(std::move(request));
+}
+
+AttachmentFetch::~AttachmentFetch() {
+  if (socket_ != kNoSocket) transport_->CloseConnection(socket_);
+}
+
+void AttachmentFetch::Finish(AttachmentFetchResult result) {
+  if (finished_) return;
+  finished_ = true;
+  if (socket_ != kNoSocket) transport_->CloseConnection(socket_);
+  socket_ = kNoSocket;
+  session_.Abandon();
+  if (!result.content) Log("[" + account_.mailbox.value_or("") + "] part: " + result.error);
+  if (done_) done_(std::move(result));
+}
+
+void AttachmentFetch::Start() {
+  security_ = ReadSecuritySetting(account_);
+  if (!security_.error.empty()) return Fail(security_.error);
+  if (account_.cachedAddresses.empty()) {
+    ResolveResult resolved = transport_->ResolveHost(account_.server.value_or(""));
+    account_.cachedAddresses = resolved.addresses;
+    if (resolved.addresses.empty()) return Fail(resolved.error);
+  }
+  tlsTarget_.host = ServerHostName(account_.server.value_or(""));
+  tlsTarget_.pin = security_.pin;
+  OpenResult opened = transport_->OpenConnection(account_.cachedAddresses[0], account_.port);
+  if (opened.socket == kNoSocket) return Fail(opened.error);
+  socket_ = opened.socket;
+  session_.Begin(account_);
+  deadlineMs_ = clock_() + answerDeadlineMs_;
+}
+
+void AttachmentFetch::Tick() {
+  if (!finished_ && socket_ != kNoSocket && clock_() > deadlineMs_) Fail(texts::kTimedOut);
+}
+
+bool AttachmentFetch::Follow(const SessionReply& reply) {
+  if (finished_) return false;
+  if (!reply.command.empty() && !transport_->SendText(socket_, reply.command)) {
+    Fail(texts::kSendFailed);
+    return false;
+  }
+  if (!reply.goOn) {
+    Fail(reply.error.empty() ? std::string(texts::kDisconnected) : reply.error);
+    return false;
+  }
+  if (reply.startTls) startTlsDue_ = true;
+  return true;
+}
+
+void AttachmentFetch::FinishWhenFetched() {
+  if (session_.HasFetchedPart() && session_.LoggingOut()) {
+    Finish({session_.TakeFetchedPart(), {}});
+  }
+}
+
+void AttachmentFetch::AfterRead() {
+  FinishWhenFetched();
+  if (!finished_) deadlineMs_ = clock_() + answerDeadlineMs_;
+}
+
+void AttachmentFetch::OnSocketEvent(SocketHandle socket, SocketEvent event, int error) {
+  if (finished_ || socket != socket_) return;
+  if (error != 0) {
+    return Fail(event == SocketEvent::kConnect ? texts::kConnectFailed : texts::kDisconnected);
+  }
+  switch (event) {
+    case SocketEvent::kConnect:
+      if (security_.mode == SecurityMode::kTls) {
+        TlsFailure failure = transport_->StartTls(socket_, tlsTarget_);
+        if (failure != TlsFailure::kNone) return Fail(TlsFailureText(failure));
+      }
+      break;
+    case SocketEvent::kRead: {
+      ReceiveStatus status = transport_->ReceiveLines(socket, [this](std::string_view line) {
+        // The handshake starts once the read is done; what else it brought came in clear.
+        return Follow(session_.OnLine(line, account_)) && !startTlsDue_;
+      });
+      if (finished_) return;
+      if (status == ReceiveStatus::kOutOfMemory) return Fail(texts::kOutOfMemory);
+      if (status == ReceiveStatus::kTlsFailed) {
+        return Fail(TlsFailureText(transport_->LastTlsFailure()));
+      }
+      if (status == ReceiveStatus::kSecured && !Follow(session_.OnSecured(account_))) return;
+      if (startTlsDue_) {
+        startTlsDue_ = false;
+        TlsFailure failure = transport_->StartTls(socket_, tlsTarget_);
+        if (failure != TlsFailure::kNone) return Fail(TlsFailureText(failure));
+      }
+      AfterRead();
+      break;
+    }
+    case SocketEvent::kClose:
+      // A close right after the part's last line was read still delivers it.
+      FinishWhenFetched();
+      Fail(texts::kDisconnected);
+      break;
+    default:
+      break;
+  }
+}
+
+}  // namespace postwink
