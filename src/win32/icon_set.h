@@ -32,9 +32,13 @@ IconSet LoadIconSet(const std::string& userIcon, const std::string& programDirec
 // The current user's SystemUsesLightTheme, or none when it is missing or not a number.
 std::optional<uint32_t> SystemUsesLightTheme();
 
-// The first icon of an .ico (or executable) file, or none.
-IconHandle LoadIconFile(const std::string& path);
-// A resource icon of the program at 16 x 16 pixels.
-IconHandle LoadResourceIcon(int id);
+// The size of the pictures the tray shows: a small icon at the screen's DPI (16, 20, 24 or 32
+// pixels at 100, 125, 150 and 200 %). The sets are loaded at this size.
+int TrayIconSize();
+// The icon of an .ico file at size pixels (its image of that size when it has several), or the
+// first icon of a program file; none when there is no icon.
+IconHandle LoadIconFile(const std::string& path, int size);
+// A resource icon of the program at size x size pixels.
+IconHandle LoadResourceIcon(int id, int size);
 
 }  // namespace postwink::win

@@ -16,7 +16,7 @@ HICON MainDialog::NormalPicture() const {
       Widen(CountBadgeText(TotalUnread(CountUnread(engine_->List(), engine_->Accounts()))));
   if (text.empty()) return normal;
   IconHandle& picture = countPictures_[text];
-  if (!picture) picture = DrawCountOnIcon(normal, text, GetSystemMetrics(SM_CXSMICON));
+  if (!picture) picture = DrawCountOnIcon(normal, text, TrayIconSize());
   return picture ? picture.get() : normal;
 }
 

@@ -10,6 +10,9 @@
 #define IDI_RECEIVING_FIRST 143  // 143-150
 #define IDI_NEWMAIL_FIRST 153    // 153-157
 #define IDB_LIST_IMAGES 129      // the list's eight 16-pixel images
+#define IDB_LIST_IMAGES_20 180   // and the same at 20, 24 and 32 pixels
+#define IDB_LIST_IMAGES_24 181
+#define IDB_LIST_IMAGES_32 182
 #define IDI_LIST_REMOVE 139
 #define IDI_LIST_REMOVE_PRESSED 140
 #define IDI_LIST_ATTACHMENT 141

@@ -209,6 +209,36 @@ TEST_F(Tray, SwappedPicturesFollowTheAnimationAndItsEnd) {
   tray.Remove();
 }
 
+// The width of the image of a built-in icon that the system takes for size pixels.
+LONG ResourceImageWidth(int icon, int size) {
+  HMODULE module = ProgramInstance();
+  HRSRC group = FindResourceW(module, MAKEINTRESOURCEW(icon), RT_GROUP_ICON);
+  if (!group) return 0;
+  auto* directory = static_cast<BYTE*>(LockResource(LoadResource(module, group)));
+  const int id = LookupIconIdFromDirectoryEx(directory, TRUE, size, size, LR_DEFAULTCOLOR);
+  HRSRC image = FindResourceW(module, MAKEINTRESOURCEW(id), RT_ICON);
+  if (!image) return 0;
+  return static_cast<const BITMAPINFOHEADER*>(LockResource(LoadResource(module, image)))->biWidth;
+}
+
+TEST(IconSet, EverySizeATrayAsksForIsDrawnNotStretched) {
+  EXPECT_EQ(TrayIconSize(), GetSystemMetrics(SM_CXSMICON));
+  for (int size : {16, 20, 24, 32}) {
+    SCOPED_TRACE(size);
+    for (int icon : {IDI_NORMAL, IDI_ERROR_MARK_LIGHT, IDI_NEWMAIL_FIRST + 2, IDI_LIST_REMOVE}) {
+      EXPECT_EQ(ResourceImageWidth(icon, size), size) << icon;
+    }
+    ICONINFO info{};
+    IconHandle fromFile = LoadIconFile(POSTWINK_ICON_FILE, size);
+    ASSERT_TRUE(GetIconInfo(fromFile.get(), &info));
+    BITMAP bitmap{};
+    GetObjectW(info.hbmColor, sizeof bitmap, &bitmap);
+    EXPECT_EQ(bitmap.bmWidth, size);
+    DeleteObject(info.hbmColor);
+    DeleteObject(info.hbmMask);
+  }
+}
+
 TEST(IconSet, UserFilesReplaceTheBuiltInOnesOneKindAtATime) {
   // The generated icons serve as the user's files: only new1.ico is there.
   std::string folder = UserTempDirectory() + "postwink-icons-test\\";

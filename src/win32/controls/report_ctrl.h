@@ -70,6 +70,7 @@ class CReportCtrl : public Wnd {
   void SetColour(int index, COLORREF colour) { model_.SetColour(index, colour); }
   // Not owned; the header shows the same images.
   void SetImageList(HIMAGELIST images);
+  HIMAGELIST ImageList() const { return images_; }
   void SetNotifyMask(uint32_t mask) { notifyMask_ = mask; }
   // Cell tips need the style bit and this (the program's tool-tip setting).
   void EnableCellTips(bool enable) { tipsEnabled_ = enable; }
@@ -98,6 +99,10 @@ class CReportCtrl : public Wnd {
   void EnsureVisible(int row);
 
   int RowHeight() const { return rowHeight_; }
+  int Dpi() const { return dpi_; }
+  // The monitor's DPI changed: the columns keep their design widths, the owner gives the fonts
+  // and images of the new DPI.
+  void SetDpi(int dpi);
   int HeaderHeight() const;
   bool HasVerticalScrollBar() const;
   bool HasHorizontalScrollBar() const;
@@ -117,6 +122,9 @@ class CReportCtrl : public Wnd {
   void RebuildHeader();
   void UpdateLayout();
   void UpdateRowHeight();
+  int TextMargin() const;
+  // The images' width; they are made for the control's DPI.
+  int ImageSize() const;
   void ScrollTo(int topRow, int scrollX);
   void OnLeftButtonDown(POINT p, UINT keys);
   void OnRightButtonDown(POINT p, UINT keys);
@@ -142,6 +150,7 @@ class CReportCtrl : public Wnd {
   GdiHandle boldFont_;
   int textHeight_ = 13;
   int rowHeight_ = 17;
+  int dpi_ = kDesignDpi;
   int topRow_ = 0;
   int scrollX_ = 0;
   int wheelStep_ = 3;
