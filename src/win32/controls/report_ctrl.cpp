@@ -760,6 +760,10 @@ std::optional<LRESULT> CReportCtrl::OnMessage(UINT msg, WPARAM wParam, LPARAM lP
       return static_cast<LRESULT>(word(r->left) | word(r->top) << 16 | word(r->right) << 32 |
                                   word(r->bottom) << 48);
     }
+    case RVM_GETFONTHEIGHT: {
+      LOGFONTW lf{};
+      return font_ && GetObjectW(font_, sizeof lf, &lf) ? lf.lfHeight : 0;
+    }
     case WM_DESTROY:
       if (tip_) tip_->Destroy();
       // A reader may hold the object longer than the window lives.

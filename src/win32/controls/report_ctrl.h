@@ -39,6 +39,9 @@ inline constexpr UINT RVM_GETITEMCOUNT = WM_USER + 0x40;
 // wParam row, lParam column: the cell's rectangle in client coordinates packed as four 16-bit
 // values (left, top, right, bottom from the low word up); -1 when there is no such cell.
 inline constexpr UINT RVM_GETCELLRECT = WM_USER + 0x41;
+// The LOGFONT height of the font the rows are drawn in (a font handle means nothing to another
+// process); 0 without a font.
+inline constexpr UINT RVM_GETFONTHEIGHT = WM_USER + 0x42;
 
 class ReportTip;
 
