@@ -78,7 +78,8 @@ CPPTooltip::CPPTooltip()
 CPPTooltip::~CPPTooltip() { Destroy(); }
 
 bool CPPTooltip::Create(HWND parent, bool balloon) {
-  style_ = (balloon ? BalloonStyle::Balloon() : BalloonStyle::Plain()).Scaled(WindowDpi(parent));
+  designStyle_ = balloon ? BalloonStyle::Balloon() : BalloonStyle::Plain();
+  style_ = designStyle_.Scaled(WindowDpi(parent));
   WindowArgs args;
   args.className = kTooltipClassName;
   args.classStyle = CS_SAVEBITS;
@@ -185,6 +186,7 @@ void CPPTooltip::Show(int tool, POINT mouse) {
   }
   DeleteDC(dc);
   const Rect area = WorkAreaNear({mouse.x, mouse.y, mouse.x + 1, mouse.y + 1});
+  style_ = designStyle_.Scaled(WindowDpi(tools_[tool].control));
   layout_ = PlaceBalloon(style_, measure_.size, {mouse.x, mouse.y}, area, placement_);
   visible_ = tool;
   // What the balloon says, for screen readers.
