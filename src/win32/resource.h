@@ -36,6 +36,9 @@
 // The list window's commands: its context menu with the pictures of its items, and the
 // attachment dialog.
 #define IDB_MENU_IMAGES 140  // one 16-pixel picture per command, magenta transparent
+#define IDB_MENU_IMAGES_20 183  // and at 20, 24 and 32 pixels
+#define IDB_MENU_IMAGES_24 184
+#define IDB_MENU_IMAGES_32 185
 #define IDR_CONTEXT_MENU 142
 #define IDD_ATTACHMENT 142
 #define IDC_ATTACH_QUESTION 1012

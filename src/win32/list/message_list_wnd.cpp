@@ -13,6 +13,7 @@
 #include "win32/controls/script_text.h"
 #include "win32/dpi.h"
 #include "win32/high_contrast.h"
+#include "win32/image_strip.h"
 #include "win32/list/work_area.h"
 #include "win32/resource.h"
 #include "win32/wide_text.h"
@@ -25,10 +26,6 @@ namespace {
 // Design sizes: the preview's side margins, and what columns leave of the work area's width.
 constexpr int kPreviewMargin = 20;
 constexpr int kColumnMaxMargin = 400;
-// The sizes the list's pictures are drawn in at build time, with their strips.
-constexpr int kImageSizes[] = {16, 20, 24, 32};
-constexpr int kImageStrips[] = {IDB_LIST_IMAGES, IDB_LIST_IMAGES_20, IDB_LIST_IMAGES_24,
-                                IDB_LIST_IMAGES_32};
 
 // A font of tenths of a point at dpi, as the settings give sizes in points. Shift_JIS is asked
 // for so that a face missing on this system falls back to one that has Japanese characters.
@@ -202,21 +199,10 @@ void MessageListWnd::LimitColumnWidths() {
 
 void MessageListWnd::CreateImages() {
   if (images_) ImageList_Destroy(images_);
-  // The strip drawn for this scale, or the nearest larger one shrunk to it.
-  const int wanted = ScalePixels(16, dpi_);
-  const int drawn = PickIconSize(kImageSizes, wanted);
-  int strip = IDB_LIST_IMAGES;
-  for (size_t i = 0; i < std::size(kImageSizes); ++i) {
-    if (kImageSizes[i] == drawn) strip = kImageStrips[i];
-  }
-  images_ = ImageList_Create(wanted, wanted, ILC_COLOR24 | ILC_MASK, 12, 0);
+  images_ = LoadImageStrip(
+      {IDB_LIST_IMAGES, IDB_LIST_IMAGES_20, IDB_LIST_IMAGES_24, IDB_LIST_IMAGES_32}, dpi_);
   if (!images_) return;
-  if (HANDLE bitmap = LoadImageW(ProgramInstance(), MAKEINTRESOURCEW(strip), IMAGE_BITMAP,
-                                 drawn == wanted ? 0 : wanted * 8, drawn == wanted ? 0 : wanted,
-                                 LR_CREATEDIBSECTION)) {
-    ImageList_AddMasked(images_, static_cast<HBITMAP>(bitmap), RGB(0xFF, 0x00, 0xFF));
-    DeleteObject(bitmap);
-  }
+  const int wanted = ScalePixels(16, dpi_);
   for (int id : {IDI_LIST_REMOVE, IDI_LIST_REMOVE_PRESSED, IDI_LIST_ATTACHMENT,
                  IDI_LIST_ATTACHMENT_PRESSED}) {
     IconHandle icon(static_cast<HICON>(
