@@ -31,7 +31,9 @@ HICON IconSet::Counterpart(HICON icon, const IconSet& other) const {
   return inFrames(receivingFrames, other.receivingFrames);
 }
 
-int TrayIconSize() { return SystemMetricForDpi(SM_CXSMICON, WindowDpi(nullptr)); }
+int TrayIconSize(int dpi) {
+  return SystemMetricForDpi(SM_CXSMICON, dpi > 0 ? dpi : WindowDpi(nullptr));
+}
 
 IconHandle LoadIconFile(const std::string& path, int size) {
   const std::wstring file = Widen(path);
@@ -68,10 +70,9 @@ std::vector<IconHandle> Frames(const std::string& folder, const char* prefix, in
 }  // namespace
 
 IconSet LoadIconSet(const std::string& userIcon, const std::string& programDirectory,
-                    TaskbarTheme theme) {
+                    TaskbarTheme theme, int size) {
   const bool light = theme == TaskbarTheme::kLight;
   std::string folder = IconFolder(userIcon, programDirectory);
-  const int size = TrayIconSize();
   IconSet set;
   set.normal = LoadIconFile(folder + "std.ico", size);
   if (!set.normal) set.normal = LoadResourceIcon(light ? IDI_NORMAL_LIGHT : IDI_NORMAL, size);

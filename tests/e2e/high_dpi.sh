@@ -5,7 +5,8 @@
 # help balloon grows with it; pictures of the list, the sheet and the balloon are artefacts
 # (docs/ has them for the README). A WM_DPICHANGED, as Windows sends when the list is dragged
 # to a monitor of another scale, re-lays the list out at 100 % (font, rows, columns, its corner
-# kept) and back at 150 % as it was.
+# kept) and back at 150 % as it was; sent to the hidden main window, it has the tray's pictures
+# loaded again at the size of the new scale.
 E2E_ROOT_GUESS=$(cd "$(dirname "$0")/../.." && pwd)
 export WINEPREFIX=${POSTWINK_WINEPREFIX_144:-$E2E_ROOT_GUESS/build/mingw/wineprefix-144dpi}
 export POSTWINK_XVFB_SCREEN=1600x1000x24
@@ -27,7 +28,8 @@ ID_SETTINGS=32880
 COLUMN_SUBJECT=3
 
 count=$(sample_mailbox)
-write_dovecot_ini 'START_RUN=1' 'DISP_SEC=600' 'USE_SOUND=0'
+write_dovecot_ini 'START_RUN=1' 'DISP_SEC=600' 'USE_SOUND=0' 'LOG=1'
+LOG=$E2E_WORK/Postwink.log
 xdotool mousemove 1 1
 start_program
 main=$(main_window)
@@ -107,6 +109,13 @@ if [ -n "$sheet" ]; then
   drv click "$sheet" 2 >/dev/null  # Cancel
   check "Cancel closes the sheet" drv gone "$sheet" --timeout 10000
 fi
+
+# --- the tray's pictures follow the scale of the main window's monitor ---------------------------
+drv post "$main" $WM_DPICHANGED $(((192 << 16) | 192)) 0 >/dev/null
+check "at 200 % the tray pictures are loaded at 32 pixels" \
+  wait_log_count "tray pictures at 32 pixels" 1 10
+drv post "$main" $WM_DPICHANGED $(((144 << 16) | 144)) 0 >/dev/null
+check "and back at 150 % at 24 pixels" wait_log_count "tray pictures at 24 pixels" 1 10
 
 check "the program exits on its tray command" exit_program "$main"
 finish
