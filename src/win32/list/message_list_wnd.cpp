@@ -227,6 +227,11 @@ void MessageListWnd::OnDpiChanged(WPARAM wParam, LPARAM lParam) {
   LimitColumnWidths();
   if (preview_) {
     SendMessageW(preview_, WM_SETFONT, reinterpret_cast<WPARAM>(previewFont_.get()), FALSE);
+    // The control sizes its points for the screen's DPI; on a monitor of another scale it is
+    // zoomed by the ratio of the two.
+    const int screen = WindowDpi(nullptr);
+    SendMessageW(preview_, EM_SETZOOM, dpi_ == screen ? 0 : static_cast<WPARAM>(dpi_),
+                 dpi_ == screen ? 0 : static_cast<LPARAM>(screen));
     RECT pane;
     GetWindowRect(preview_, &pane);
     SetWindowPos(preview_, nullptr, 0, 0, pane.right - pane.left,

@@ -1,6 +1,7 @@
 #include "win32/list/message_list_wnd.h"
 
 #include <gtest/gtest.h>
+#include <richedit.h>
 
 #include "core/ui/scale.h"
 #include "list/message_list_fixture.h"
@@ -340,6 +341,15 @@ TEST_F(MessageListTest, MovedToAMonitorOfAnotherScaleItLaysItselfOutAgain) {
   EXPECT_EQ(client.bottom, ContentHeight(2));
   EXPECT_EQ(after.window.right, before.window.right);
   EXPECT_EQ(after.window.bottom, before.window.bottom);
+  // The preview's text is zoomed by the same ratio.
+  HWND preview = GetDlgItem(w, kPreviewId);
+  ASSERT_NE(preview, nullptr);
+  WPARAM numerator = 0;
+  LPARAM denominator = 0;
+  SendMessageW(preview, EM_GETZOOM, reinterpret_cast<WPARAM>(&numerator),
+               reinterpret_cast<LPARAM>(&denominator));
+  EXPECT_GT(numerator, 0u);
+  EXPECT_EQ(numerator * dpi, static_cast<WPARAM>(denominator * moved));
 
   // Back on the first monitor it is as it was.
   change(dpi);
@@ -349,6 +359,9 @@ TEST_F(MessageListTest, MovedToAMonitorOfAnotherScaleItLaysItselfOutAgain) {
   EXPECT_EQ(back.imageSize, before.imageSize);
   EXPECT_EQ(back.fontHeight, before.fontHeight);
   EXPECT_TRUE(EqualRect(&back.window, &before.window));
+  SendMessageW(preview, EM_GETZOOM, reinterpret_cast<WPARAM>(&numerator),
+               reinterpret_cast<LPARAM>(&denominator));
+  EXPECT_EQ(numerator, denominator);  // no zoom (0 / 0 or 1 / 1)
 }
 
 TEST_F(MessageListTest, ASecondCreateIsRefusedWhileShown) {
