@@ -40,6 +40,11 @@ int SystemMetricForDpi(int index, int dpi) {
   return GetSystemMetrics(index);
 }
 
+LOGFONTW FontAtDpi(LOGFONTW systemFont, int dpi) {
+  systemFont.lfHeight = RescalePixels(systemFont.lfHeight, ScreenDpi(), dpi);
+  return systemFont;
+}
+
 int ScaleForWindow(HWND hwnd, int designPixels) {
   return ScalePixels(designPixels, WindowDpi(hwnd));
 }

@@ -16,6 +16,8 @@ inline constexpr UINT WM_DPICHANGED = 0x02E0;
 int WindowDpi(HWND hwnd);
 // GetSystemMetrics as it would answer on a monitor of dpi.
 int SystemMetricForDpi(int index, int dpi);
+// A font of the system's metrics (given at the screen's DPI) at dpi.
+LOGFONTW FontAtDpi(LOGFONTW systemFont, int dpi);
 // A design size (96 DPI) in the window's pixels.
 int ScaleForWindow(HWND hwnd, int designPixels);
 

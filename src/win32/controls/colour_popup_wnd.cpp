@@ -88,9 +88,9 @@ ColourPopupWnd::ColourPopupWnd(HWND button, uint32_t colour, std::string automat
 ColourPopupWnd::~ColourPopupWnd() { Destroy(); }
 
 bool ColourPopupWnd::Create(const RECT& button) {
-  const LOGFONTW messageFont = MessageFont();
-  font_.reset(CreateFontIndirectW(&messageFont));
   const int dpi = WindowDpi(button_);
+  const LOGFONTW messageFont = MessageFont(dpi);
+  font_.reset(CreateFontIndirectW(&messageFont));
   edge_ = SystemMetricForDpi(SM_CXEDGE, dpi);
 
   std::optional<Size> automaticSize, customSize;

@@ -185,10 +185,8 @@ UINT ImageMenu::Track(HWND owner, POINT at, UINT flags) {
   NONCLIENTMETRICSW metrics{};
   metrics.cbSize = sizeof metrics;
   if (SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0)) {
-    // The system's menu font is at the screen's DPI.
-    metrics.lfMenuFont.lfHeight =
-        RescalePixels(metrics.lfMenuFont.lfHeight, WindowDpi(nullptr), dpi_);
-    font_.reset(CreateFontIndirectW(&metrics.lfMenuFont));
+    const LOGFONTW menuFont = FontAtDpi(metrics.lfMenuFont, dpi_);
+    font_.reset(CreateFontIndirectW(&menuFont));
   }
   if (!font_)
     font_.reset(CreateFontW(-Px(12), 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET,

@@ -186,7 +186,9 @@ void CPPTooltip::Show(int tool, POINT mouse) {
   }
   DeleteDC(dc);
   const Rect area = WorkAreaNear({mouse.x, mouse.y, mouse.x + 1, mouse.y + 1});
-  style_ = designStyle_.Scaled(WindowDpi(tools_[tool].control));
+  const int dpi = WindowDpi(tools_[tool].control);
+  style_ = designStyle_.Scaled(dpi);
+  font_ = StatusBarFont(dpi);
   layout_ = PlaceBalloon(style_, measure_.size, {mouse.x, mouse.y}, area, placement_);
   visible_ = tool;
   // What the balloon says, for screen readers.

@@ -1,6 +1,7 @@
 #include "win32/settings/property_sheet.h"
 
 #include "core/settings_ui/sheet_pages.h"
+#include "win32/controls/gdi_text_measurer.h"
 #include "win32/dpi.h"
 #include "win32/resource.h"
 #include "win32/settings/account_page.h"
@@ -41,13 +42,8 @@ std::unique_ptr<SettingsPage> MakePage(int templateId, int position, SheetContex
   }
 }
 
-// The message font at dpi: the system gives it at the screen's DPI.
 GdiHandle BannerFont(bool bold, int dpi) {
-  NONCLIENTMETRICSW metrics{};
-  metrics.cbSize = sizeof metrics;
-  SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0);
-  LOGFONTW font = metrics.lfMessageFont;
-  font.lfHeight = RescalePixels(font.lfHeight, WindowDpi(nullptr), dpi);
+  LOGFONTW font = MessageFont(dpi);
   if (bold) font.lfWeight = FW_BOLD;
   return GdiHandle(CreateFontIndirectW(&font));
 }
