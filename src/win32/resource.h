@@ -35,7 +35,7 @@
 
 // The list window's commands: its context menu with the pictures of its items, and the
 // attachment dialog.
-#define IDB_MENU_IMAGES 140  // one 16-pixel picture per command, magenta transparent
+#define IDB_MENU_IMAGES 140     // one 16-pixel picture per command, magenta transparent
 #define IDB_MENU_IMAGES_20 183  // and at 20, 24 and 32 pixels
 #define IDB_MENU_IMAGES_24 184
 #define IDB_MENU_IMAGES_32 185
