@@ -19,6 +19,7 @@ std::vector<HICON> IconSet::Handles(const std::vector<IconHandle>& icons) {
 HICON IconSet::Counterpart(HICON icon, const IconSet& other) const {
   if (icon == nullptr) return nullptr;
   if (icon == normal.get()) return other.normal.get();
+  if (icon == notification.get()) return other.notification.get();
   if (icon == error.get()) return other.error.get();
   auto inFrames = [icon](const std::vector<IconHandle>& mine,
                          const std::vector<IconHandle>& theirs) -> HICON {
@@ -76,6 +77,10 @@ IconSet LoadIconSet(const std::string& userIcon, const std::string& programDirec
   IconSet set;
   set.normal = LoadIconFile(folder + "std.ico", size);
   if (!set.normal) set.normal = LoadResourceIcon(light ? IDI_NORMAL_LIGHT : IDI_NORMAL, size);
+  set.notification = LoadIconFile(folder + "std.ico", 2 * size);
+  if (!set.notification) {
+    set.notification = LoadResourceIcon(light ? IDI_NORMAL_LIGHT : IDI_NORMAL, 2 * size);
+  }
   set.error = LoadIconFile(folder + "err.ico", size);
   if (!set.error) set.error = LoadResourceIcon(light ? IDI_ERROR_MARK_LIGHT : IDI_ERROR_MARK, size);
   set.newMailFrames =

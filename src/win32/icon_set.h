@@ -14,6 +14,8 @@ namespace postwink::win {
 
 struct IconSet {
   IconHandle normal;
+  // The normal picture at the large icon's size (twice the tray's), for the notification.
+  IconHandle notification;
   IconHandle error;
   std::vector<IconHandle> newMailFrames;
   std::vector<IconHandle> receivingFrames;

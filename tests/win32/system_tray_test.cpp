@@ -209,6 +209,16 @@ TEST_F(Tray, SwappedPicturesFollowTheAnimationAndItsEnd) {
   tray.Remove();
 }
 
+LONG IconWidth(const IconHandle& icon) {
+  ICONINFO info{};
+  if (!GetIconInfo(icon.get(), &info)) return 0;
+  BITMAP bitmap{};
+  GetObjectW(info.hbmColor, sizeof bitmap, &bitmap);
+  DeleteObject(info.hbmColor);
+  DeleteObject(info.hbmMask);
+  return bitmap.bmWidth;
+}
+
 // The width of the image of a built-in icon that the system takes for size pixels.
 LONG ResourceImageWidth(int icon, int size) {
   HMODULE module = ProgramInstance();
@@ -228,14 +238,11 @@ TEST(IconSet, EverySizeATrayAsksForIsDrawnNotStretched) {
     for (int icon : {IDI_NORMAL, IDI_ERROR_MARK_LIGHT, IDI_NEWMAIL_FIRST + 2, IDI_LIST_REMOVE}) {
       EXPECT_EQ(ResourceImageWidth(icon, size), size) << icon;
     }
-    ICONINFO info{};
-    IconHandle fromFile = LoadIconFile(POSTWINK_ICON_FILE, size);
-    ASSERT_TRUE(GetIconInfo(fromFile.get(), &info));
-    BITMAP bitmap{};
-    GetObjectW(info.hbmColor, sizeof bitmap, &bitmap);
-    EXPECT_EQ(bitmap.bmWidth, size);
-    DeleteObject(info.hbmColor);
-    DeleteObject(info.hbmMask);
+    EXPECT_EQ(IconWidth(LoadIconFile(POSTWINK_ICON_FILE, size)), size);
+    // A set made for this size has its notification picture at the large icon's size.
+    const IconSet set = LoadIconSet("", "Z:\\nonexistent\\", TaskbarTheme::kDark, size);
+    EXPECT_EQ(IconWidth(set.normal), size);
+    EXPECT_EQ(IconWidth(set.notification), 2 * size);
   }
 }
 
