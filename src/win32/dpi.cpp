@@ -45,10 +45,6 @@ LOGFONTW FontAtDpi(LOGFONTW systemFont, int dpi) {
   return systemFont;
 }
 
-int ScaleForWindow(HWND hwnd, int designPixels) {
-  return ScalePixels(designPixels, WindowDpi(hwnd));
-}
-
 int ApplyDpiChange(HWND hwnd, WPARAM wParam, LPARAM lParam, int oldDpi) {
   const int dpi = SaneDpi(HIWORD(wParam));
   RECT current{};

@@ -18,8 +18,6 @@ int WindowDpi(HWND hwnd);
 int SystemMetricForDpi(int index, int dpi);
 // A font of the system's metrics (given at the screen's DPI) at dpi.
 LOGFONTW FontAtDpi(LOGFONTW systemFont, int dpi);
-// A design size (96 DPI) in the window's pixels.
-int ScaleForWindow(HWND hwnd, int designPixels);
 
 // WM_DPICHANGED's new DPI and its suggested window rectangle, moved onto the monitor's work
 // area and applied.

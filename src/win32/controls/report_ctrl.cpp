@@ -601,7 +601,7 @@ void CReportCtrl::OnMouseMove(POINT p, UINT keys) {
   if (tip_->Visible() && tip_->Text() == text) return;
   RECT screen = *rect;
   MapWindowPoints(hwnd(), nullptr, reinterpret_cast<POINT*>(&screen), 2);
-  tip_->Show(screen, std::move(text), font, WorkAreaOrPrimary());
+  tip_->Show(screen, std::move(text), font, WorkAreaOrPrimary(), dpi_);
 }
 
 std::wstring CReportCtrl::RowsText() const { return Widen(RowsAsText(model_, emptyText_)); }

@@ -98,7 +98,7 @@ TEST_F(MessageListTest, PreviewShowsTheDecodedBodyAndMarksTheRowReadAfterADelay)
   EXPECT_NE(PreviewText().find(kJapaneseBody), std::wstring::npos);
   RECT after = WindowRect();
   EXPECT_EQ(after.bottom - after.top,
-            before + ScaleForWindow(window_->hwnd(), settings_.previewHeight));
+            before + ScalePixels(settings_.previewHeight, WindowDpi(window_->hwnd())));
   EXPECT_EQ(after.bottom, WorkAreaOrPrimary().bottom);  // it grew upwards from its corner
   EXPECT_GT(acknowledged_, 0);                          // a click in the list acknowledges new mail
 
@@ -284,7 +284,7 @@ TEST_F(MessageListTest, ARefillKeepsThePreviewOnItsMessage) {
   RECT client;
   GetClientRect(window_->hwnd(), &client);
   EXPECT_EQ(client.bottom,
-            ContentHeight(2) + ScaleForWindow(window_->hwnd(), settings_.previewHeight));
+            ContentHeight(2) + ScalePixels(settings_.previewHeight, WindowDpi(window_->hwnd())));
 }
 
 TEST_F(MessageListTest, MovedToAMonitorOfAnotherScaleItLaysItselfOutAgain) {
