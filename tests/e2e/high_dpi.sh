@@ -2,7 +2,8 @@
 # The program on a 150 % display: Wine at 144 DPI, in a prefix of its own that is made once and
 # kept. The list window after a check is drawn at that scale (a 9-point font 18 pixels high,
 # columns and pictures half as large again as at 100 %), and so is the settings sheet, whose
-# help balloon grows with it; pictures of the list, the sheet and the balloon are artefacts
+# help balloon and colour palette grow with it; pictures of the list, the sheet, the balloon and
+# the palette are artefacts
 # (docs/ has them for the README). A WM_DPICHANGED, as Windows sends when the list is dragged
 # to a monitor of another scale, re-lays the list out at 100 % (font, rows, columns, its corner
 # kept) and back at 150 % as it was; sent to the hidden main window, it has the tray's pictures
@@ -106,6 +107,21 @@ if [ -n "$sheet" ]; then
     crop_around settings-help-144dpi "$sheet" "$balloon"
   fi
   xdotool mousemove 1 1
+  # The account's colour button opens the palette, whose cells grow with the scale: 18 pixels
+  # at 96 DPI, 27 at 144.
+  read -r bl bt br bb < <(out client "$(drv item "$sheet" 1018 | awk '{print $1}')")
+  xdotool mousemove $(((bl + br) / 2)) $(((bt + bb) / 2)) click 1
+  palette=$(drv find --class PostwinkColourPopup --visible 1 --timeout 5000 | awk '{print $1; exit}')
+  check "the colour button opens the palette" test -n "$palette"
+  if [ -n "$palette" ]; then
+    read -r pl pt pr pb _ < <(out rect "$palette")
+    check "the palette's eight columns of cells are 27 pixels wide ($((pr - pl)) in all)" \
+      test $((pr - pl)) -ge 216 -a $((pr - pl)) -le 230
+    screenshot colour-picker-144dpi-screen
+    crop_around colour-picker-144dpi "$palette"
+    xdotool key Escape
+    check "Escape closes the palette" drv gone "$palette" --timeout 5000
+  fi
   drv click "$sheet" 2 >/dev/null  # Cancel
   check "Cancel closes the sheet" drv gone "$sheet" --timeout 10000
 fi
