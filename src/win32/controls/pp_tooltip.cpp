@@ -79,7 +79,6 @@ CPPTooltip::~CPPTooltip() { Destroy(); }
 
 bool CPPTooltip::Create(HWND parent, bool balloon) {
   designStyle_ = balloon ? BalloonStyle::Balloon() : BalloonStyle::Plain();
-  style_ = designStyle_.Scaled(WindowDpi(parent));
   WindowArgs args;
   args.className = kTooltipClassName;
   args.classStyle = CS_SAVEBITS;
@@ -174,6 +173,10 @@ void CPPTooltip::Hide() {
 
 void CPPTooltip::Show(int tool, POINT mouse) {
   if (tool < 0 || static_cast<size_t>(tool) >= tools_.size()) return;
+  // Drawn for the monitor of the control it explains.
+  const int dpi = WindowDpi(tools_[tool].control);
+  style_ = designStyle_.Scaled(dpi);
+  font_ = StatusBarFont(dpi);
   HDC windowDc = GetDC(hwnd());
   HDC dc = CreateCompatibleDC(windowDc);
   ReleaseDC(hwnd(), windowDc);
@@ -186,9 +189,6 @@ void CPPTooltip::Show(int tool, POINT mouse) {
   }
   DeleteDC(dc);
   const Rect area = WorkAreaNear({mouse.x, mouse.y, mouse.x + 1, mouse.y + 1});
-  const int dpi = WindowDpi(tools_[tool].control);
-  style_ = designStyle_.Scaled(dpi);
-  font_ = StatusBarFont(dpi);
   layout_ = PlaceBalloon(style_, measure_.size, {mouse.x, mouse.y}, area, placement_);
   visible_ = tool;
   // What the balloon says, for screen readers.
