@@ -3,13 +3,12 @@
 # kept. The list window after a check is drawn at that scale (a 9-point font 18 pixels high,
 # columns and pictures half as large again as at 100 %), and so is the settings sheet, whose
 # help balloon and colour palette grow with it; pictures of the list, the sheet, the balloon and
-# the palette are artefacts
-# (docs/ has them for the README). A WM_DPICHANGED, as Windows sends when the list is dragged
-# to a monitor of another scale, re-lays the list out at 100 % (font, rows, columns, its corner
-# kept) and back at 150 % as it was; sent to the hidden main window, it has the tray's pictures
-# loaded again at the size of the new scale.
-E2E_ROOT_GUESS=$(cd "$(dirname "$0")/../.." && pwd)
-export WINEPREFIX=${POSTWINK_WINEPREFIX_144:-$E2E_ROOT_GUESS/build/mingw/wineprefix-144dpi}
+# the palette are artefacts (docs/ has them for the README). A WM_DPICHANGED, as Windows sends
+# when the list is dragged to a monitor of another scale, re-lays the list out at 100 % (font,
+# rows, columns, its corner kept) and back at 150 % as it was; sent to the hidden main window,
+# it has the tray's pictures loaded again at the size of the new scale.
+tree=$(cd "$(dirname "$0")/../.." && pwd)
+export WINEPREFIX=${POSTWINK_WINEPREFIX_144:-$tree/build/mingw/wineprefix-144dpi}
 export POSTWINK_XVFB_SCREEN=1600x1000x24
 E2E_DOVECOT=1
 source "$(dirname "$0")/lib/common.bash"
@@ -21,6 +20,7 @@ if [ ! -f "$WINEPREFIX/.postwink-logpixels-144" ]; then
   "$(command -v wineserver || echo /usr/lib/wine/wineserver)" -w
   touch "$WINEPREFIX/.postwink-logpixels-144"
 fi
+# Frames drawn by Wine for the pictures; the prefix is this test's alone, so the key stays.
 FRAMES_KEY='HKCU\Software\Wine\AppDefaults\Postwink.exe\X11 Driver'
 wine_run reg add "$FRAMES_KEY" /v Decorated /d N /f >/dev/null 2>&1
 E2E_CLEANUP_EXTRA='rm -rf "${TEMP}Postwink"'
