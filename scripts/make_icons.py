@@ -1,6 +1,6 @@
 #!/usr/bin/env python3
-"""Draws the program's icons and writes them as .ico files (16 and 32 pixels, 32-bit), and the
-message list's small pictures.
+"""Draws the program's icons and writes them as .ico files (32-bit, one image per size a tray
+or a title bar asks for from 100 % to 200 % scaling), and the message list's small pictures.
 
     make_icons.py OUTPUT_DIR
 
@@ -10,6 +10,8 @@ mail, a dot going round while mail is received). The message list gets a strip o
 pictures on magenta, which stands for transparent (list_images.bmp: a paper clip, an
 exclamation mark, envelopes, marks), and its remove and attachment buttons, plain and pressed
 (list_remove.ico, list_remove_pressed.ico, list_attachment.ico, list_attachment_pressed.ico).
+The strip is drawn at every size of LIST_SIZES (list_images.bmp at 16 pixels, list_images_N.bmp
+at N), so that a list on a scaled monitor gets sharp pictures, not stretched ones.
 
 Every tray icon also comes as NAME_light.ico for a light task bar, where the pale envelope and
 the white rings of the badges would melt into the bar: a thick near-black outline and dark rings.
@@ -20,6 +22,9 @@ import struct
 import sys
 
 SUPERSAMPLE = 4
+# SM_CXSMICON at 96, 120, 144 and 192 DPI, and the large icon's size.
+TRAY_SIZES = (16, 20, 24, 32, 48)
+LIST_SIZES = (16, 20, 24, 32)
 
 
 def blend(dst, src):
@@ -286,10 +291,13 @@ def main():
     for bar, suffix in ((DARK_BAR, ''), (LIGHT_BAR, '_light')):
         for name, shapes in icons(bar):
             write(os.path.join(out, name + suffix + '.ico'),
-                  ico_bytes([(size, render(shapes, size)) for size in (16, 32)]))
+                  ico_bytes([(size, render(shapes, size)) for size in TRAY_SIZES]))
     for name, shapes in list_buttons():
-        write(os.path.join(out, name + '.ico'), ico_bytes([(16, hard_edges(render(shapes, 16)))]))
-    write(os.path.join(out, 'list_images.bmp'), strip_bmp(list(list_pictures())))
+        write(os.path.join(out, name + '.ico'),
+              ico_bytes([(size, hard_edges(render(shapes, size))) for size in LIST_SIZES]))
+    for size in LIST_SIZES:
+        name = 'list_images.bmp' if size == 16 else 'list_images_%d.bmp' % size
+        write(os.path.join(out, name), strip_bmp(list(list_pictures()), size))
 
 
 if __name__ == '__main__':

@@ -1,6 +1,7 @@
 #!/usr/bin/env python3
 """Draws the pictures of the list window's menu items as one strip of 16-pixel images on
-magenta, which stands for transparent, and writes it as a 24-bit bitmap.
+magenta, which stands for transparent, and writes it as a 24-bit bitmap; the same strip at 20,
+24 and 32 pixels goes beside it as OUTPUT_20.bmp and so on, for scaled monitors.
 
     make_menu_images.py OUTPUT.bmp
 
@@ -14,7 +15,7 @@ import os
 import sys
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-from make_icons import disc, envelope, rgb, strip_bmp, stroke, write  # noqa: E402
+from make_icons import LIST_SIZES, disc, envelope, rgb, strip_bmp, stroke, write  # noqa: E402
 
 
 def box(left, top, right, bottom, fill, edge=None, edge_width=0.07):
@@ -83,7 +84,10 @@ def main():
         sys.exit('usage: make_menu_images.py OUTPUT.bmp')
     path = sys.argv[1]
     os.makedirs(os.path.dirname(os.path.abspath(path)), exist_ok=True)
-    write(path, strip_bmp(list(pictures())))
+    stem, ext = os.path.splitext(path)
+    for size in LIST_SIZES:
+        write(path if size == 16 else '%s_%d%s' % (stem, size, ext),
+              strip_bmp(list(pictures()), size))
 
 
 if __name__ == '__main__':

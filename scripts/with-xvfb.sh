@@ -3,6 +3,7 @@
 #   scripts/with-xvfb.sh CMD [ARGS...]
 # Xvfb chooses a free display number; it is stopped by its process id.
 # With POSTWINK_DISPLAY set, the current $DISPLAY is used as it is and no Xvfb is started.
+# POSTWINK_XVFB_SCREEN sets the screen's size (WIDTHxHEIGHTxDEPTH, 1024x768x24 by default).
 set -uo pipefail
 if [ $# -eq 0 ]; then
   echo "usage: with-xvfb.sh CMD [ARGS...]" >&2
@@ -39,7 +40,7 @@ trap 'exit 130' INT TERM
 # Xvfb picks a free display number itself and writes it once it accepts connections, so
 # runs started side by side never race for the same number.
 number_file=$(mktemp)
-Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp -noreset 3>"$number_file" >/dev/null 2>&1 &
+Xvfb -displayfd 3 -screen 0 "${POSTWINK_XVFB_SCREEN:-1024x768x24}" -nolisten tcp -noreset 3>"$number_file" >/dev/null 2>&1 &
 xvfb_pid=$!
 for _ in $(seq 100); do
   [ -s "$number_file" ] && break

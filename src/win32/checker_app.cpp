@@ -147,9 +147,8 @@ bool CheckerApp::InitInstance(const std::vector<std::string>& args) {
   // 9.
   settingsFile_.emplace(programDirectory_ + kSettingsFileName, system_);
   SettingsLoadResult loaded = settingsFile_->Load(WindowsDirectory(), settings_);
-  for (TaskbarTheme theme : {TaskbarTheme::kDark, TaskbarTheme::kLight}) {
-    icons_[static_cast<size_t>(theme)] = LoadIconSet(loaded.userIcon, programDirectory_, theme);
-  }
+  userIcon_ = loaded.userIcon;
+  ReloadIcons(TrayIconSize());
   taskbarTheme_ = TaskbarThemeFromSetting(SystemUsesLightTheme());
   // Said once; the file is then left alone for the whole run.
   if (loaded.unreadable) {
@@ -200,6 +199,15 @@ void CheckerApp::FinishRun() {
   }
   // Files still open elsewhere stay, and then so does the folder.
   if (!tempFolder_.empty()) system_.files.RemoveTree(tempFolder_);
+}
+
+std::array<IconSet, 2> CheckerApp::ReloadIcons(int size) {
+  std::array<IconSet, 2> before = std::move(icons_);
+  for (TaskbarTheme theme : {TaskbarTheme::kDark, TaskbarTheme::kLight}) {
+    icons_[static_cast<size_t>(theme)] = LoadIconSet(userIcon_, programDirectory_, theme, size);
+  }
+  trayIconPixels_ = size;
+  return before;
 }
 
 void CheckerApp::ExitInstance() {

@@ -66,6 +66,11 @@ class CheckerApp {
   const IconSet& Icons() const { return icons_[static_cast<size_t>(taskbarTheme_)]; }
   TaskbarTheme GetTaskbarTheme() const { return taskbarTheme_; }
   void SetTaskbarTheme(TaskbarTheme theme) { taskbarTheme_ = theme; }
+  // The size the tray's pictures were loaded at.
+  int TrayIconPixels() const { return trayIconPixels_; }
+  // Loads both sets again at size pixels; the sets they replace are handed back, as the tray
+  // may still show their pictures.
+  std::array<IconSet, 2> ReloadIcons(int size);
   MainDialog* Main() { return mainDialog_.get(); }
   const std::string& ProgramDir() const { return programDirectory_; }
   // Postwink.ini as read at start-up; its saves refuse when it could not be read then.
@@ -90,6 +95,8 @@ class CheckerApp {
   LogFile log_;
   // Both variants stay loaded, so a switch leaves no picture the tray still shows destroyed.
   std::array<IconSet, 2> icons_;
+  std::string userIcon_;
+  int trayIconPixels_ = 16;
   TaskbarTheme taskbarTheme_ = TaskbarTheme::kDark;
   ModuleHandle richEdit_;
   std::unique_ptr<MainDialog> mainDialog_;

@@ -3,6 +3,7 @@
 #include "core/config/account.h"
 #include "win32/checker_app.h"
 #include "win32/controls/image_menu.h"
+#include "win32/dpi.h"
 #include "win32/resource.h"
 #include "win32/texts.h"
 #include "win32/tray_area_win.h"
@@ -259,6 +260,9 @@ std::optional<LRESULT> MainDialog::OnMessage(UINT msg, WPARAM wParam, LPARAM lPa
     case WM_SETTINGCHANGE:
       OnSettingChange(reinterpret_cast<const wchar_t*>(lParam));
       return std::nullopt;
+    case WM_DPICHANGED:
+      OnDpiChanged(HIWORD(wParam));
+      return 0;
     case WM_ASSUME_NETWORK:
       assumedNetwork_ = static_cast<int>(wParam);
       return 0;

@@ -18,6 +18,7 @@
 #include "core/settings_ui/sheet_pages.h"
 #include "win32/about_box.h"
 #include "win32/handles.h"
+#include "win32/icon_set.h"
 #include "win32/list/message_list_wnd.h"
 #include "win32/network_change_watcher.h"
 #include "win32/platform/winsock_transport.h"
@@ -146,6 +147,10 @@ class MainDialog : public Wnd, public CheckHost {
   void RefreshCountPicture();
   // A setting change: the task bar's turn between light and dark swaps the tray's pictures.
   void OnSettingChange(const wchar_t* area);
+  // The monitor's scale changed: the tray's pictures at the new size.
+  void OnDpiChanged(int dpi);
+  // What the tray shows or will show of before, from after.
+  void SwapTrayPictures(const IconSet& before, const IconSet& after);
   void RaiseListWindow();
   // Announcing while the user must not be disturbed (main_dialog_attention.cpp).
   UserAttention CurrentAttention() const;

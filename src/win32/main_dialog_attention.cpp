@@ -64,7 +64,7 @@ void MainDialog::NewMailAnnounced(const std::vector<const MailItem*>& items) {
   // Windows itself keeps this one quiet during Do Not Disturb.
   if (app_.GetSettings().notifyCentre == 0) return;
   if (std::optional<NewMailNotice> notice = MakeNewMailNotice(items)) {
-    Tray().ShowBalloon(notice->title, notice->text, app_.Icons().normal.get());
+    Tray().ShowBalloon(notice->title, notice->text, app_.Icons().notification.get());
   }
 }
 

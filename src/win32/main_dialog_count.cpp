@@ -1,5 +1,5 @@
 // MainDialog's tray pictures: the number of unread messages drawn on the icon, and the set that
-// reads on the task bar's theme.
+// reads on the task bar's theme, at the size the tray asks for on the main window's monitor.
 #include "main_dialog.h"
 
 #include "core/check/unread_counts.h"
@@ -16,7 +16,7 @@ HICON MainDialog::NormalPicture() const {
       Widen(CountBadgeText(TotalUnread(CountUnread(engine_->List(), engine_->Accounts()))));
   if (text.empty()) return normal;
   IconHandle& picture = countPictures_[text];
-  if (!picture) picture = DrawCountOnIcon(normal, text, GetSystemMetrics(SM_CXSMICON));
+  if (!picture) picture = DrawCountOnIcon(normal, text, app_.TrayIconPixels());
   return picture ? picture.get() : normal;
 }
 
@@ -38,7 +38,18 @@ void MainDialog::OnSettingChange(const wchar_t* area) {
   app_.SetTaskbarTheme(*theme);
   Log(*theme == TaskbarTheme::kLight ? "tray pictures for a light task bar"
                                      : "tray pictures for a dark task bar");
-  const IconSet& after = app_.Icons();
+  SwapTrayPictures(before, app_.Icons());
+}
+
+void MainDialog::OnDpiChanged(int dpi) {
+  const int size = TrayIconSize(dpi);
+  if (size == app_.TrayIconPixels()) return;
+  const std::array<IconSet, 2> before = app_.ReloadIcons(size);
+  Log("tray pictures at " + std::to_string(size) + " pixels");
+  SwapTrayPictures(before[static_cast<size_t>(app_.GetTaskbarTheme())], app_.Icons());
+}
+
+void MainDialog::SwapTrayPictures(const IconSet& before, const IconSet& after) {
   Tray().SwapPictures([&](HICON picture) -> HICON {
     if (HICON counterpart = before.Counterpart(picture, after)) return counterpart;
     // A count drawn on the old picture: the normal one stands in until it is drawn again.

@@ -10,6 +10,9 @@
 #define IDI_RECEIVING_FIRST 143  // 143-150
 #define IDI_NEWMAIL_FIRST 153    // 153-157
 #define IDB_LIST_IMAGES 129      // the list's eight 16-pixel images
+#define IDB_LIST_IMAGES_20 180   // and the same at 20, 24 and 32 pixels
+#define IDB_LIST_IMAGES_24 181
+#define IDB_LIST_IMAGES_32 182
 #define IDI_LIST_REMOVE 139
 #define IDI_LIST_REMOVE_PRESSED 140
 #define IDI_LIST_ATTACHMENT 141
@@ -32,7 +35,10 @@
 
 // The list window's commands: its context menu with the pictures of its items, and the
 // attachment dialog.
-#define IDB_MENU_IMAGES 140  // one 16-pixel picture per command, magenta transparent
+#define IDB_MENU_IMAGES 140     // one 16-pixel picture per command, magenta transparent
+#define IDB_MENU_IMAGES_20 183  // and at 20, 24 and 32 pixels
+#define IDB_MENU_IMAGES_24 184
+#define IDB_MENU_IMAGES_32 185
 #define IDR_CONTEXT_MENU 142
 #define IDD_ATTACHMENT 142
 #define IDC_ATTACH_QUESTION 1012

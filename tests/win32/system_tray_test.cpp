@@ -209,6 +209,43 @@ TEST_F(Tray, SwappedPicturesFollowTheAnimationAndItsEnd) {
   tray.Remove();
 }
 
+LONG IconWidth(const IconHandle& icon) {
+  ICONINFO info{};
+  if (!GetIconInfo(icon.get(), &info)) return 0;
+  BITMAP bitmap{};
+  GetObjectW(info.hbmColor, sizeof bitmap, &bitmap);
+  DeleteObject(info.hbmColor);
+  DeleteObject(info.hbmMask);
+  return bitmap.bmWidth;
+}
+
+// The width of the image of a built-in icon that the system takes for size pixels.
+LONG ResourceImageWidth(int icon, int size) {
+  HMODULE module = ProgramInstance();
+  HRSRC group = FindResourceW(module, MAKEINTRESOURCEW(icon), RT_GROUP_ICON);
+  if (!group) return 0;
+  auto* directory = static_cast<BYTE*>(LockResource(LoadResource(module, group)));
+  const int id = LookupIconIdFromDirectoryEx(directory, TRUE, size, size, LR_DEFAULTCOLOR);
+  HRSRC image = FindResourceW(module, MAKEINTRESOURCEW(id), RT_ICON);
+  if (!image) return 0;
+  return static_cast<const BITMAPINFOHEADER*>(LockResource(LoadResource(module, image)))->biWidth;
+}
+
+TEST(IconSet, EverySizeATrayAsksForIsDrawnNotStretched) {
+  EXPECT_EQ(TrayIconSize(), GetSystemMetrics(SM_CXSMICON));
+  for (int size : {16, 20, 24, 32}) {
+    SCOPED_TRACE(size);
+    for (int icon : {IDI_NORMAL, IDI_ERROR_MARK_LIGHT, IDI_NEWMAIL_FIRST + 2, IDI_LIST_REMOVE}) {
+      EXPECT_EQ(ResourceImageWidth(icon, size), size) << icon;
+    }
+    EXPECT_EQ(IconWidth(LoadIconFile(POSTWINK_ICON_FILE, size)), size);
+    // A set made for this size has its notification picture at the large icon's size.
+    const IconSet set = LoadIconSet("", "Z:\\nonexistent\\", TaskbarTheme::kDark, size);
+    EXPECT_EQ(IconWidth(set.normal), size);
+    EXPECT_EQ(IconWidth(set.notification), 2 * size);
+  }
+}
+
 TEST(IconSet, UserFilesReplaceTheBuiltInOnesOneKindAtATime) {
   // The generated icons serve as the user's files: only new1.ico is there.
   std::string folder = UserTempDirectory() + "postwink-icons-test\\";

@@ -9,11 +9,11 @@
 
 namespace postwink {
 
-std::array<ReportColumn, kListColumnCount> ListColumns() {
-  auto column = [](ColumnAlign align, int width, int image, const char* title) {
+std::array<ReportColumn, kListColumnCount> ListColumns(int dpi) {
+  auto column = [dpi](ColumnAlign align, int width, int image, const char* title) {
     ReportColumn c;
     c.align = align;
-    c.width = ScalePixels(width);
+    c.width = ScalePixels(width, dpi);
     c.image = image;
     c.title = title;
     return c;
@@ -29,8 +29,8 @@ std::array<ReportColumn, kListColumnCount> ListColumns() {
   };
 }
 
-void DefineListColumns(ReportModel& model, bool showAll) {
-  auto columns = ListColumns();
+void DefineListColumns(ReportModel& model, bool showAll, int dpi) {
+  auto columns = ListColumns(dpi);
   for (int c = 0; c < kListColumnCount; ++c) {
     model.DefineColumn(c, columns[static_cast<size_t>(c)]);
     if (showAll) model.ActivateColumn(c, c);

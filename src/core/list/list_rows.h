@@ -53,10 +53,10 @@ inline constexpr const char* kListEmptyText = "メッセージはありません
 inline constexpr const char* kListStateSection = "Window";
 inline constexpr const char* kListStateKey = "ReportCtrl2";
 
-// The seven columns as they are defined, widths already scaled.
-std::array<ReportColumn, kListColumnCount> ListColumns();
+// The seven columns as they are defined, widths scaled to dpi.
+std::array<ReportColumn, kListColumnCount> ListColumns(int dpi = kDesignDpi);
 // Defines the seven columns in the model; showAll also shows them in their natural order.
-void DefineListColumns(ReportModel& model, bool showAll);
+void DefineListColumns(ReportModel& model, bool showAll, int dpi = kDesignDpi);
 
 // The From text without the address: the part before "<" when a ">" follows it, trimmed, and
 // without double quotes when it holds two or more; the whole text when that leaves nothing.

@@ -2,7 +2,23 @@
 
 #include <algorithm>
 
+#include "core/ui/scale.h"
+
 namespace postwink {
+
+BalloonStyle BalloonStyle::Scaled(int dpi) const {
+  auto scale = [dpi](Size s) {
+    return Size{ScalePixels(s.width, dpi), ScalePixels(s.height, dpi)};
+  };
+  BalloonStyle style = *this;
+  style.corner = scale(corner);
+  style.margin = scale(margin);
+  style.shadowOffset = scale(shadowOffset);
+  style.pointerBase = ScalePixels(pointerBase, dpi);
+  style.pointerHeight = ScalePixels(pointerHeight, dpi);
+  style.pointerOffset = ScalePixels(pointerOffset, dpi);
+  return style;
+}
 
 BalloonStyle BalloonStyle::Plain() {
   BalloonStyle style;

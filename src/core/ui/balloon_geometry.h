@@ -26,6 +26,8 @@ struct BalloonStyle {
 
   static BalloonStyle Balloon() { return {}; }
   static BalloonStyle Plain();
+  // Every size of the style at dpi; the border stays one pixel, as a line does.
+  BalloonStyle Scaled(int dpi) const;
 };
 
 struct BalloonLayout {

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "core/ui/scale.h"
+
 namespace postwink {
 
 Rect ColourPopupLayout::CellRect(int index) const {
@@ -21,10 +23,11 @@ ColourEntry ColourPopupLayout::HitTest(Point p) const {
 
 ColourPopupLayout LayoutColourPopup(int edge, std::optional<Size> automaticText,
                                     std::optional<Size> customText, const Rect& button,
-                                    const Rect& area) {
+                                    const Rect& area, int dpi) {
   ColourPopupLayout layout;
   const int e = edge;
-  layout.cell = 18 - (2 * e + 2) < 5 ? 2 * e + 7 : 18;
+  const int cell = ScalePixels(18, dpi);
+  layout.cell = cell - (2 * e + 2) < ScalePixels(5, dpi) ? 2 * e + 7 : cell;
   const int gridWidth = kPaletteColumns * layout.cell;
   const int gridHeight = kPaletteRows * layout.cell;
   int width = 2 * e + gridWidth;

@@ -5,6 +5,7 @@
 
 #include "core/ui/colour_palette.h"
 #include "core/ui/geometry.h"
+#include "core/ui/scale.h"
 
 namespace postwink {
 
@@ -23,9 +24,10 @@ struct ColourPopupLayout {
 
 // edge: the system's edge width. The texts' sizes in the message font; nullopt leaves the row
 // out. button: the button's screen rectangle; the pop-up opens below its bottom-left corner,
-// inside area (the work area of the button's monitor).
+// inside area (the work area of the button's monitor). The edge and the texts are measured at
+// dpi, the cells are scaled to it.
 ColourPopupLayout LayoutColourPopup(int edge, std::optional<Size> automaticText,
                                     std::optional<Size> customText, const Rect& button,
-                                    const Rect& area);
+                                    const Rect& area, int dpi = kDesignDpi);
 
 }  // namespace postwink

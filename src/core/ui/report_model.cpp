@@ -67,12 +67,19 @@ int ReportModel::TotalWidth() const {
   return total;
 }
 
-std::string ReportModel::SaveColumnState() const {
+void ReportModel::RescaleColumnWidths(int fromDpi, int toDpi) {
+  for (ReportColumn& c : columns_) {
+    c.width = RescalePixels(c.width, fromDpi, toDpi);
+    c.maxWidth = RescalePixels(c.maxWidth, fromDpi, toDpi);
+  }
+}
+
+std::string ReportModel::SaveColumnState(int dpi) const {
   char piece[32];
   std::snprintf(piece, sizeof piece, "(%d,%d)", ColumnCount(), static_cast<int>(active_.size()));
   std::string text = piece;
   for (const ReportColumn& c : columns_) {
-    std::snprintf(piece, sizeof piece, " %d", c.width);
+    std::snprintf(piece, sizeof piece, " %d", RescalePixels(c.width, dpi, kDesignDpi));
     text += piece;
   }
   for (int column : active_) {
@@ -112,7 +119,7 @@ bool Expect(std::string_view text, size_t& pos, char c) {
 
 }  // namespace
 
-bool ReportModel::RestoreColumnState(std::string_view text) {
+bool ReportModel::RestoreColumnState(std::string_view text, int dpi) {
   size_t pos = 0;
   if (!Expect(text, pos, '(')) return false;
   std::optional<int> n = ReadNumber(text, pos);
@@ -133,7 +140,9 @@ bool ReportModel::RestoreColumnState(std::string_view text) {
     if (std::find(order.begin(), order.end(), *column) != order.end()) return false;
     order.push_back(*column);
   }
-  for (int i = 0; i < *n; ++i) SetColumnWidth(i, widths[static_cast<size_t>(i)]);
+  for (int i = 0; i < *n; ++i) {
+    SetColumnWidth(i, RescalePixels(widths[static_cast<size_t>(i)], kDesignDpi, dpi));
+  }
   active_ = std::move(order);
   return true;
 }

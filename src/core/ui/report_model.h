@@ -11,6 +11,8 @@
 #include <string_view>
 #include <vector>
 
+#include "core/ui/scale.h"
+
 namespace postwink {
 
 // Notification codes the control sends to its owner; a non-zero answer vetoes where noted.
@@ -96,13 +98,16 @@ class ReportModel {
   const std::vector<int>& ActiveColumns() const { return active_; }
   bool IsActive(int column) const;
   int TotalWidth() const;
+  // The widths and maximum widths of a control moved from a monitor of one DPI to another.
+  void RescaleColumnWidths(int fromDpi, int toDpi);
 
   // "(n,m)" followed by the n widths of the defined columns and the m shown columns in display
-  // order, each after a blank.
-  std::string SaveColumnState() const;
+  // order, each after a blank. The widths are stored in design pixels, so that a list moved to
+  // a monitor of another scale, or a program started on one, reads them back at the same size.
+  std::string SaveColumnState(int dpi = kDesignDpi) const;
   // Accepted only when it describes exactly the defined columns, shows at least one, and every
   // shown column exists once; otherwise nothing changes and the result is false.
-  bool RestoreColumnState(std::string_view text);
+  bool RestoreColumnState(std::string_view text, int dpi = kDesignDpi);
 
   // The colour table; setting an index beyond the end grows it.
   void SetColour(int index, uint32_t colour);

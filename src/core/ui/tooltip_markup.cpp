@@ -192,4 +192,26 @@ void PrintTo(const MarkupToken& token, std::ostream* out) {
   *out << "}";
 }
 
+std::string MarkupPlainText(const std::vector<MarkupToken>& tokens) {
+  std::string text;
+  for (const MarkupToken& token : tokens) {
+    switch (token.op) {
+      case MarkupOp::kText:
+        text += token.text;
+        break;
+      case MarkupOp::kLineBreak:
+      case MarkupOp::kRule:
+        if (!text.empty() && text.back() != '\n') text += '\n';
+        break;
+      case MarkupOp::kTab:
+        text += '\t';
+        break;
+      default:
+        break;
+    }
+  }
+  while (!text.empty() && text.back() == '\n') text.pop_back();
+  return text;
+}
+
 }  // namespace postwink

@@ -62,4 +62,8 @@ void PrintTo(const MarkupToken& token, std::ostream* out);
 // are dropped.
 std::vector<MarkupToken> ParseMarkup(std::string_view text);
 
+// The words a tip shows without their looks, as a screen reader says them: line breaks and
+// rules become line ends, tabs a tab.
+std::string MarkupPlainText(const std::vector<MarkupToken>& tokens);
+
 }  // namespace postwink

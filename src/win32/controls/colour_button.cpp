@@ -2,12 +2,15 @@
 
 #include <commctrl.h>
 
+#include "core/ui/scale.h"
+#include "win32/dpi.h"
+
 namespace postwink::win {
 namespace {
 
 COLORREF Rgb(uint32_t colour) { return static_cast<COLORREF>(colour & 0x00FFFFFF); }
 
-constexpr int kArrowWidth = 7;  // the drop-down triangle is 7 wide and 4 high
+constexpr int kArrowWidth = 7;  // the drop-down triangle is 7 wide and 4 high at 96 DPI
 
 }  // namespace
 
@@ -78,8 +81,11 @@ void CColorButton::Draw(const DRAWITEMSTRUCT& item) const {
   RECT r = item.rcItem;
   const bool disabled = (item.itemState & ODS_DISABLED) != 0;
   DrawFrameControl(dc, &r, DFC_BUTTON, DFCS_BUTTONPUSH | (model_.PopupOpen() ? DFCS_PUSHED : 0));
-  const int edgeX = GetSystemMetrics(SM_CXEDGE);
-  const int edgeY = GetSystemMetrics(SM_CYEDGE);
+  const int dpi = WindowDpi(button_);
+  const int edgeX = SystemMetricForDpi(SM_CXEDGE, dpi);
+  const int edgeY = SystemMetricForDpi(SM_CYEDGE, dpi);
+  const int arrowWidth = ScalePixels(kArrowWidth, dpi) | 1;  // odd: the tip on a pixel
+  const int arrowDrop = ScalePixels(2, dpi);
   InflateRect(&r, -edgeX, -edgeY);
   if (model_.PopupOpen()) OffsetRect(&r, 1, 1);
   if ((item.itemState & ODS_FOCUS) != 0) {
@@ -90,11 +96,11 @@ void CColorButton::Draw(const DRAWITEMSTRUCT& item) const {
   InflateRect(&r, -2 * edgeX, -2 * edgeY);
 
   // The drop-down triangle at the right, with an etched separator before it.
-  const int arrowLeft = r.right - kArrowWidth - edgeX;
+  const int arrowLeft = r.right - arrowWidth - edgeX;
   const int middle = (r.top + r.bottom) / 2;
-  const POINT arrow[3] = {{arrowLeft, middle - 2},
-                          {arrowLeft + kArrowWidth - 1, middle - 2},
-                          {arrowLeft + kArrowWidth / 2, middle + 1}};
+  const POINT arrow[3] = {{arrowLeft, middle - arrowDrop},
+                          {arrowLeft + arrowWidth - 1, middle - arrowDrop},
+                          {arrowLeft + arrowWidth / 2, middle - arrowDrop + arrowWidth / 2}};
   const COLORREF arrowColour = GetSysColor(disabled ? COLOR_GRAYTEXT : COLOR_BTNTEXT);
   HBRUSH arrowBrush = CreateSolidBrush(arrowColour);
   HPEN arrowPen = CreatePen(PS_SOLID, 1, arrowColour);

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "win32/controls/gdi_text_measurer.h"
+#include "win32/dpi.h"
 #include "win32/list/work_area.h"
 #include "win32/wide_text.h"
 
@@ -87,9 +88,10 @@ ColourPopupWnd::ColourPopupWnd(HWND button, uint32_t colour, std::string automat
 ColourPopupWnd::~ColourPopupWnd() { Destroy(); }
 
 bool ColourPopupWnd::Create(const RECT& button) {
-  const LOGFONTW messageFont = MessageFont();
+  const int dpi = WindowDpi(button_);
+  const LOGFONTW messageFont = MessageFont(dpi);
   font_.reset(CreateFontIndirectW(&messageFont));
-  edge_ = GetSystemMetrics(SM_CXEDGE);
+  edge_ = SystemMetricForDpi(SM_CXEDGE, dpi);
 
   std::optional<Size> automaticSize, customSize;
   if (HDC dc = GetDC(nullptr)) {
@@ -101,8 +103,8 @@ bool ColourPopupWnd::Create(const RECT& button) {
     ReleaseDC(nullptr, dc);
   }
   const Rect buttonRect{button.left, button.top, button.right, button.bottom};
-  layout_ =
-      LayoutColourPopup(edge_, automaticSize, customSize, buttonRect, WorkAreaNear(buttonRect));
+  layout_ = LayoutColourPopup(edge_, automaticSize, customSize, buttonRect,
+                              WorkAreaNear(buttonRect), dpi);
 
   WindowArgs args;
   args.className = kPopupClassName;

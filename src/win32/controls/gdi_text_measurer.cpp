@@ -1,5 +1,7 @@
 #include "win32/controls/gdi_text_measurer.h"
 
+#include "win32/dpi.h"
+
 #include "win32/controls/script_text.h"
 #include "win32/wide_text.h"
 
@@ -19,8 +21,15 @@ NONCLIENTMETRICSW NonClientMetrics() {
 
 }  // namespace
 
-LOGFONTW StatusBarFont() { return NonClientMetrics().lfStatusFont; }
-LOGFONTW MessageFont() { return NonClientMetrics().lfMessageFont; }
+LOGFONTW StatusBarFont(int dpi) {
+  const LOGFONTW font = NonClientMetrics().lfStatusFont;
+  return dpi > 0 ? FontAtDpi(font, dpi) : font;
+}
+
+LOGFONTW MessageFont(int dpi) {
+  const LOGFONTW font = NonClientMetrics().lfMessageFont;
+  return dpi > 0 ? FontAtDpi(font, dpi) : font;
+}
 
 GdiTextMeasurer::GdiTextMeasurer(HDC dc, const LOGFONTW& baseFont)
     : dc_(dc), base_(baseFont), originalFont_(GetCurrentObject(dc, OBJ_FONT)) {

@@ -35,9 +35,10 @@ class GdiTextMeasurer : public TextMeasurer {
   std::vector<std::pair<FontStyle, GdiHandle>> fonts_;
 };
 
-// The system's status-bar font (the status font of the non-client metrics).
-LOGFONTW StatusBarFont();
-// The system's message font, as dialogs and the colour pop-up's text rows use it.
-LOGFONTW MessageFont();
+// The system's status-bar font (the status font of the non-client metrics), at dpi; at the
+// screen's DPI without one.
+LOGFONTW StatusBarFont(int dpi = 0);
+// The system's message font, as dialogs and the colour pop-up's text rows use it, likewise.
+LOGFONTW MessageFont(int dpi = 0);
 
 }  // namespace postwink::win

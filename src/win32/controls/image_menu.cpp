@@ -2,18 +2,20 @@
 
 #include <algorithm>
 
+#include "core/ui/scale.h"
 #include "win32/controls/script_text.h"
+#include "win32/dpi.h"
 #include "win32/wide_text.h"
 
 namespace postwink::win {
 namespace {
 
+// Sizes at 96 DPI, scaled to the DPI of the menu's owner.
 constexpr int kPicture = 16;
 constexpr int kPictureBox = kPicture + 6;  // the picture column, also the check frame
 constexpr int kTextLeft = kPictureBox + 8;
 constexpr int kShortcutGap = 24;
 constexpr int kRightMargin = 12;
-constexpr int kSeparatorHeight = 7;
 constexpr UINT_PTR kSubclassId = 0x504D;
 
 COLORREF Mix(COLORREF a, COLORREF b, int percentOfA) {
@@ -22,12 +24,13 @@ COLORREF Mix(COLORREF a, COLORREF b, int percentOfA) {
              mix(GetBValue(a), GetBValue(b)));
 }
 
-void DrawCheckMark(HDC dc, const RECT& box, COLORREF colour) {
-  GdiHandle pen(CreatePen(PS_SOLID, 2, colour));
+void DrawCheckMark(HDC dc, const RECT& box, COLORREF colour, int dpi) {
+  auto px = [dpi](int design) { return ScalePixels(design, dpi); };
+  GdiHandle pen(CreatePen(PS_SOLID, px(2), colour));
   HGDIOBJ old = SelectObject(dc, pen.get());
-  int x = (box.left + box.right) / 2 - 5;
+  int x = (box.left + box.right) / 2 - px(5);
   int y = (box.top + box.bottom) / 2;
-  POINT points[] = {{x, y}, {x + 3, y + 3}, {x + 9, y - 4}};
+  POINT points[] = {{x, y}, {x + px(3), y + px(3)}, {x + px(9), y - px(4)}};
   Polyline(dc, points, 3);
   SelectObject(dc, old);
 }
@@ -91,12 +94,12 @@ void ImageMenu::Measure(MEASUREITEMSTRUCT& mis) const {
   HDC dc = GetDC(nullptr);
   HGDIOBJ old = SelectObject(dc, font_.get());
   const SIZE text = MeasureLine(dc, item->text);
-  int width = kTextLeft + text.cx + kRightMargin;
-  if (!item->shortcut.empty()) width += kShortcutGap + MeasureLine(dc, item->shortcut).cx;
+  int width = Px(kTextLeft) + text.cx + Px(kRightMargin);
+  if (!item->shortcut.empty()) width += Px(kShortcutGap) + MeasureLine(dc, item->shortcut).cx;
   SelectObject(dc, old);
   ReleaseDC(nullptr, dc);
   mis.itemWidth = static_cast<UINT>(width);
-  mis.itemHeight = static_cast<UINT>(std::max<LONG>(kPictureBox + 2, text.cy + 8));
+  mis.itemHeight = static_cast<UINT>(std::max<LONG>(Px(kPictureBox + 2), text.cy + Px(8)));
 }
 
 void ImageMenu::DrawPicture(HDC dc, const Picture& picture, int x, int y, bool greyed) const {
@@ -112,10 +115,10 @@ void ImageMenu::DrawPicture(HDC dc, const Picture& picture, int x, int y, bool g
   }
   if (!icon) return;
   if (greyed) {
-    DrawStateW(dc, nullptr, nullptr, reinterpret_cast<LPARAM>(icon), 0, x, y, kPicture, kPicture,
-               DST_ICON | DSS_DISABLED);
+    DrawStateW(dc, nullptr, nullptr, reinterpret_cast<LPARAM>(icon), 0, x, y, Px(kPicture),
+               Px(kPicture), DST_ICON | DSS_DISABLED);
   } else {
-    DrawIconEx(dc, x, y, icon, kPicture, kPicture, 0, nullptr, DI_NORMAL);
+    DrawIconEx(dc, x, y, icon, Px(kPicture), Px(kPicture), 0, nullptr, DI_NORMAL);
   }
 }
 
@@ -128,8 +131,9 @@ void ImageMenu::Draw(const DRAWITEMSTRUCT& dis) const {
   bool checked = (dis.itemState & ODS_CHECKED) != 0;
   FillRect(dc, &r, GetSysColorBrush(selected ? COLOR_HIGHLIGHT : COLOR_MENU));
 
-  RECT box{r.left + 2, (r.top + r.bottom - kPictureBox) / 2, r.left + 2 + kPictureBox,
-           (r.top + r.bottom + kPictureBox) / 2};
+  const int boxSize = Px(kPictureBox);
+  RECT box{r.left + Px(2), (r.top + r.bottom - boxSize) / 2, r.left + Px(2) + boxSize,
+           (r.top + r.bottom + boxSize) / 2};
   auto found = pictures_.find(item->command);
   bool hasPicture = found != pictures_.end() && (found->second.strip || found->second.icon.valid());
   if (checked) {
@@ -139,10 +143,10 @@ void ImageMenu::Draw(const DRAWITEMSTRUCT& dis) const {
     FillRect(dc, &box, static_cast<HBRUSH>(fill.get()));
     GdiHandle frame(CreateSolidBrush(highlight));
     FrameRect(dc, &box, static_cast<HBRUSH>(frame.get()));
-    if (!hasPicture) DrawCheckMark(dc, box, GetSysColor(COLOR_MENUTEXT));
+    if (!hasPicture) DrawCheckMark(dc, box, GetSysColor(COLOR_MENUTEXT), dpi_);
   }
   if (hasPicture) {
-    DrawPicture(dc, found->second, box.left + 3, box.top + 3, greyed);
+    DrawPicture(dc, found->second, box.left + Px(3), box.top + Px(3), greyed);
   }
 
   HGDIOBJ old = SelectObject(dc, font_.get());
@@ -150,7 +154,7 @@ void ImageMenu::Draw(const DRAWITEMSTRUCT& dis) const {
   SetTextColor(dc, GetSysColor(greyed     ? COLOR_GRAYTEXT
                                : selected ? COLOR_HIGHLIGHTTEXT
                                           : COLOR_MENUTEXT));
-  RECT text{r.left + kTextLeft, r.top, r.right - kRightMargin, r.bottom};
+  RECT text{r.left + Px(kTextLeft), r.top, r.right - Px(kRightMargin), r.bottom};
   DrawLineInRect(dc, item->text, text, TextAlign::kLeft);
   if (!item->shortcut.empty()) DrawLineInRect(dc, item->shortcut, text, TextAlign::kRight);
   SelectObject(dc, old);
@@ -177,13 +181,15 @@ LRESULT CALLBACK ImageMenu::OwnerProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM
 
 UINT ImageMenu::Track(HWND owner, POINT at, UINT flags) {
   MakeOwnerDrawn();
+  dpi_ = WindowDpi(owner);
   NONCLIENTMETRICSW metrics{};
   metrics.cbSize = sizeof metrics;
   if (SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0)) {
-    font_.reset(CreateFontIndirectW(&metrics.lfMenuFont));
+    const LOGFONTW menuFont = FontAtDpi(metrics.lfMenuFont, dpi_);
+    font_.reset(CreateFontIndirectW(&menuFont));
   }
   if (!font_)
-    font_.reset(CreateFontW(-12, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
+    font_.reset(CreateFontW(-Px(12), 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
                             OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH,
                             L"MS UI Gothic"));
   SetWindowSubclass(owner, OwnerProc, kSubclassId, reinterpret_cast<DWORD_PTR>(this));

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "core/ui/scale.h"
 #include "win32/handles.h"
 #include "win32/platform/windows_headers.h"
 
@@ -56,7 +57,10 @@ class ImageMenu {
   HMENU menu_;
   std::vector<std::unique_ptr<Item>> items_;
   std::map<UINT, Picture> pictures_;
+  int Px(int designPixels) const { return ScalePixels(designPixels, dpi_); }
+
   GdiHandle font_;
+  int dpi_ = kDesignDpi;  // the owner's, while the menu is open
 };
 
 // The first small icon of a program file, or none.

@@ -4,6 +4,8 @@
 
 #include "win32/controls/gdi_text_measurer.h"
 #include "win32/controls/script_text.h"
+#include "win32/controls/tip_accessible.h"
+#include "win32/dpi.h"
 #include "win32/handles.h"
 #include "win32/list/work_area.h"
 #include "win32/wide_text.h"
@@ -76,7 +78,7 @@ CPPTooltip::CPPTooltip()
 CPPTooltip::~CPPTooltip() { Destroy(); }
 
 bool CPPTooltip::Create(HWND parent, bool balloon) {
-  style_ = balloon ? BalloonStyle::Balloon() : BalloonStyle::Plain();
+  designStyle_ = balloon ? BalloonStyle::Balloon() : BalloonStyle::Plain();
   WindowArgs args;
   args.className = kTooltipClassName;
   args.classStyle = CS_SAVEBITS;
@@ -171,6 +173,10 @@ void CPPTooltip::Hide() {
 
 void CPPTooltip::Show(int tool, POINT mouse) {
   if (tool < 0 || static_cast<size_t>(tool) >= tools_.size()) return;
+  // Drawn for the monitor of the control it explains.
+  const int dpi = WindowDpi(tools_[tool].control);
+  style_ = designStyle_.Scaled(dpi);
+  font_ = StatusBarFont(dpi);
   HDC windowDc = GetDC(hwnd());
   HDC dc = CreateCompatibleDC(windowDc);
   ReleaseDC(hwnd(), windowDc);
@@ -185,6 +191,8 @@ void CPPTooltip::Show(int tool, POINT mouse) {
   const Rect area = WorkAreaNear({mouse.x, mouse.y, mouse.x + 1, mouse.y + 1});
   layout_ = PlaceBalloon(style_, measure_.size, {mouse.x, mouse.y}, area, placement_);
   visible_ = tool;
+  // What the balloon says, for screen readers.
+  SetWindowTextW(hwnd(), Widen(MarkupPlainText(tools_[tool].tokens)).c_str());
   SetWindowRgn(hwnd(), MakeRegion(style_.shadow), FALSE);
   const Rect& w = layout_.window;
   SetWindowPos(hwnd(), HWND_TOPMOST, w.left, w.top, w.Width(), w.Height(),
@@ -285,6 +293,8 @@ std::optional<LRESULT> CPPTooltip::OnMessage(UINT msg, WPARAM wParam, LPARAM lPa
       return 1;
     case WM_MOUSEACTIVATE:
       return MA_NOACTIVATE;
+    case WM_GETOBJECT:
+      return AnswerTipGetObject(hwnd(), wParam, lParam);
     case WM_DESTROY:
       Unregister(this);
       break;

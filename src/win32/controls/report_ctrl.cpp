@@ -9,6 +9,7 @@
 #include "win32/controls/report_ctrl_accessible.h"
 #include "win32/controls/report_tip.h"
 #include "win32/controls/script_text.h"
+#include "win32/dpi.h"
 #include "win32/list/work_area.h"
 #include "win32/wide_text.h"
 
@@ -17,9 +18,6 @@ namespace postwink::win {
 namespace {
 
 constexpr int kHeaderId = 1;
-const int kTextMargin = ScalePixels(4);
-const int kImageSize = ScalePixels(16);
-const int kHorizontalKeyStep = ScalePixels(20);
 
 // The wheel step as the user set it for every program.
 int ReadWheelStep() {
@@ -72,6 +70,7 @@ bool CReportCtrl::Create(HWND parent, int id, const RECT& rect, DWORD style) {
   args.classBackground = nullptr;
   if (!CreateWindowFrom(args)) return false;
   SetWindowLongPtrW(hwnd(), GWLP_ID, id);
+  dpi_ = WindowDpi(hwnd());
   wheelStep_ = ReadWheelStep();
   tip_ = std::make_unique<ReportTip>();
   tip_->Create(hwnd());
@@ -170,12 +169,12 @@ void CReportCtrl::SetColumnMaxWidth(int column, int maxWidth) {
 }
 
 bool CReportCtrl::SaveState(Profile& profile, const char* section, const char* key) const {
-  return profile.WriteString(section, key, model_.SaveColumnState());
+  return profile.WriteString(section, key, model_.SaveColumnState(dpi_));
 }
 
 bool CReportCtrl::RestoreState(const Profile& profile, const char* section, const char* key) {
   std::optional<std::string> text = profile.GetString(section, key);
-  if (!text || !model_.RestoreColumnState(*text)) return false;
+  if (!text || !model_.RestoreColumnState(*text, dpi_)) return false;
   RebuildHeader();
   Refresh();
   return true;
@@ -203,6 +202,25 @@ void CReportCtrl::SetImageList(HIMAGELIST images) {
   RebuildHeader();
   UpdateRowHeight();
   Refresh();
+}
+
+void CReportCtrl::SetDpi(int dpi) {
+  if (dpi == dpi_) return;
+  model_.RescaleColumnWidths(dpi_, dpi);
+  dpi_ = dpi;
+  tip_->Hide();
+  RebuildHeader();
+  UpdateRowHeight();
+  Refresh();
+}
+
+int CReportCtrl::TextMargin() const { return ScalePixels(4, dpi_); }
+
+int CReportCtrl::ImageSize() const {
+  int cx = 0;
+  int cy = 0;
+  if (images_ && ImageList_GetIconSize(images_, &cx, &cy)) return cx;
+  return ScalePixels(16, dpi_);
 }
 
 void CReportCtrl::UpdateRowHeight() {
@@ -463,10 +481,10 @@ bool CReportCtrl::OnKeyDown(UINT key) {
       move = ReportKey::kEnd;
       break;
     case VK_LEFT:
-      ScrollTo(topRow_, scrollX_ - kHorizontalKeyStep);
+      ScrollTo(topRow_, scrollX_ - ScalePixels(20, dpi_));
       return true;
     case VK_RIGHT:
-      ScrollTo(topRow_, scrollX_ + kHorizontalKeyStep);
+      ScrollTo(topRow_, scrollX_ + ScalePixels(20, dpi_));
       return true;
     default:
       return false;
@@ -485,7 +503,7 @@ void CReportCtrl::AutoSizeColumn(int column) {
     const ReportRow& r = *model_.Row(row);
     const ReportCell* cell = r.CellAt(column);
     if (!cell) continue;
-    int width = cell->image >= 0 && images_ ? kImageSize + kTextMargin : 0;
+    int width = cell->image >= 0 && images_ ? ImageSize() + TextMargin() : 0;
     if (!cell->text.empty()) {
       std::wstring text = Widen(cell->text);
       HGDIOBJ old = SelectObject(dc, r.Has(kRowBold) && boldFont_ ? boldFont_.get() : font_);
@@ -495,7 +513,7 @@ void CReportCtrl::AutoSizeColumn(int column) {
     widest = std::max(widest, width);
   }
   ReleaseDC(hwnd(), dc);
-  model_.SetColumnWidth(column, widest + 2 * kTextMargin);
+  model_.SetColumnWidth(column, widest + 2 * TextMargin());
   RebuildHeader();
   Notify(kReportLayoutChanged, -1, column);
   Refresh();
@@ -573,8 +591,8 @@ void CReportCtrl::OnMouseMove(POINT p, UINT keys) {
   const SIZE size = MeasureLine(dc, firstLine);
   SelectObject(dc, old);
   ReleaseDC(hwnd(), dc);
-  int space = rect->right - rect->left - 2 * kTextMargin;
-  if (cell->image >= 0 && images_) space -= kImageSize + kTextMargin;
+  int space = rect->right - rect->left - 2 * TextMargin();
+  if (cell->image >= 0 && images_) space -= ImageSize() + TextMargin();
   bool multiLine = firstLine.size() != text.size();
   if (!multiLine && !CellNeedsTip({size.cx, size.cy}, {space, rect->bottom - rect->top})) {
     tip_->Hide();
@@ -583,7 +601,7 @@ void CReportCtrl::OnMouseMove(POINT p, UINT keys) {
   if (tip_->Visible() && tip_->Text() == text) return;
   RECT screen = *rect;
   MapWindowPoints(hwnd(), nullptr, reinterpret_cast<POINT*>(&screen), 2);
-  tip_->Show(screen, std::move(text), font, WorkAreaOrPrimary());
+  tip_->Show(screen, std::move(text), font, WorkAreaOrPrimary(), dpi_);
 }
 
 std::wstring CReportCtrl::RowsText() const { return Widen(RowsAsText(model_, emptyText_)); }
@@ -673,7 +691,7 @@ std::optional<LRESULT> CReportCtrl::OnMessage(UINT msg, WPARAM wParam, LPARAM lP
       info.fMask = SIF_ALL;
       GetScrollInfo(hwnd(), vertical ? SB_VERT : SB_HORZ, &info);
       int pos = info.nPos;
-      int line = vertical ? 1 : kHorizontalKeyStep;
+      int line = vertical ? 1 : ScalePixels(20, dpi_);
       int page = vertical ? PageRows(View()) : static_cast<int>(info.nPage);
       switch (LOWORD(wParam)) {
         case SB_LINEUP:
@@ -741,6 +759,10 @@ std::optional<LRESULT> CReportCtrl::OnMessage(UINT msg, WPARAM wParam, LPARAM lP
       auto word = [](LONG v) { return static_cast<uint64_t>(static_cast<uint16_t>(v)); };
       return static_cast<LRESULT>(word(r->left) | word(r->top) << 16 | word(r->right) << 32 |
                                   word(r->bottom) << 48);
+    }
+    case RVM_GETFONTHEIGHT: {
+      LOGFONTW lf{};
+      return font_ && GetObjectW(font_, sizeof lf, &lf) ? lf.lfHeight : 0;
     }
     case WM_DESTROY:
       if (tip_) tip_->Destroy();

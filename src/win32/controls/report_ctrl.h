@@ -39,6 +39,9 @@ inline constexpr UINT RVM_GETITEMCOUNT = WM_USER + 0x40;
 // wParam row, lParam column: the cell's rectangle in client coordinates packed as four 16-bit
 // values (left, top, right, bottom from the low word up); -1 when there is no such cell.
 inline constexpr UINT RVM_GETCELLRECT = WM_USER + 0x41;
+// The LOGFONT height of the font the rows are drawn in (a font handle means nothing to another
+// process); 0 without a font.
+inline constexpr UINT RVM_GETFONTHEIGHT = WM_USER + 0x42;
 
 class ReportTip;
 
@@ -70,6 +73,7 @@ class CReportCtrl : public Wnd {
   void SetColour(int index, COLORREF colour) { model_.SetColour(index, colour); }
   // Not owned; the header shows the same images.
   void SetImageList(HIMAGELIST images);
+  HIMAGELIST ImageList() const { return images_; }
   void SetNotifyMask(uint32_t mask) { notifyMask_ = mask; }
   // Cell tips need the style bit and this (the program's tool-tip setting).
   void EnableCellTips(bool enable) { tipsEnabled_ = enable; }
@@ -98,6 +102,10 @@ class CReportCtrl : public Wnd {
   void EnsureVisible(int row);
 
   int RowHeight() const { return rowHeight_; }
+  int Dpi() const { return dpi_; }
+  // The monitor's DPI changed: the columns keep their design widths, the owner gives the fonts
+  // and images of the new DPI.
+  void SetDpi(int dpi);
   int HeaderHeight() const;
   bool HasVerticalScrollBar() const;
   bool HasHorizontalScrollBar() const;
@@ -117,6 +125,9 @@ class CReportCtrl : public Wnd {
   void RebuildHeader();
   void UpdateLayout();
   void UpdateRowHeight();
+  int TextMargin() const;
+  // The images' width; they are made for the control's DPI.
+  int ImageSize() const;
   void ScrollTo(int topRow, int scrollX);
   void OnLeftButtonDown(POINT p, UINT keys);
   void OnRightButtonDown(POINT p, UINT keys);
@@ -142,6 +153,7 @@ class CReportCtrl : public Wnd {
   GdiHandle boldFont_;
   int textHeight_ = 13;
   int rowHeight_ = 17;
+  int dpi_ = kDesignDpi;
   int topRow_ = 0;
   int scrollX_ = 0;
   int wheelStep_ = 3;

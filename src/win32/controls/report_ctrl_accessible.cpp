@@ -4,51 +4,12 @@
 #include <vector>
 
 #include "core/ui/report_accessible.h"
+#include "win32/controls/com_object.h"
 #include "win32/controls/report_ctrl.h"
 #include "win32/wide_text.h"
 
 namespace postwink::win {
 namespace {
-
-BSTR ToBstr(const std::wstring& text) {
-  return SysAllocStringLen(text.data(), static_cast<UINT>(text.size()));
-}
-
-void SetChild(VARIANT* out, LONG child) {
-  VariantInit(out);
-  out->vt = VT_I4;
-  out->lVal = child;
-}
-
-// The reference count and QueryInterface of a COM object answering for Interface and those
-// Answers names.
-template <typename Interface>
-class ComObject : public Interface {
- public:
-  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** out) override {
-    if (out == nullptr) return E_POINTER;
-    if (riid == __uuidof(IUnknown) || Answers(riid)) {
-      *out = static_cast<Interface*>(this);
-      this->AddRef();
-      return S_OK;
-    }
-    *out = nullptr;
-    return E_NOINTERFACE;
-  }
-  ULONG STDMETHODCALLTYPE AddRef() override { return ++refs_; }
-  ULONG STDMETHODCALLTYPE Release() override {
-    ULONG left = --refs_;
-    if (left == 0) delete this;
-    return left;
-  }
-
- protected:
-  virtual ~ComObject() = default;
-  virtual bool Answers(REFIID riid) const = 0;
-
- private:
-  ULONG refs_ = 1;
-};
 
 // The selected rows when there are several, as accSelection hands them over.
 class ChildEnum : public ComObject<IEnumVARIANT> {
@@ -85,7 +46,7 @@ class ChildEnum : public ComObject<IEnumVARIANT> {
   size_t next_ = 0;
 };
 
-class ReportAccessible : public ComObject<IAccessible> {
+class ReportAccessible : public AccessibleObject<IAccessible> {
  public:
   ReportAccessible(CReportCtrl& ctrl, IAccessible* standard) : ctrl_(&ctrl), standard_(standard) {}
   ~ReportAccessible() override {
@@ -96,21 +57,6 @@ class ReportAccessible : public ComObject<IAccessible> {
     ctrl_ = nullptr;
     if (standard_) standard_->Release();
     standard_ = nullptr;
-  }
-
-  // IDispatch: readers use the interface's methods directly.
-  HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT* count) override {
-    if (count == nullptr) return E_POINTER;
-    *count = 0;
-    return S_OK;
-  }
-  HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT, LCID, ITypeInfo**) override { return E_NOTIMPL; }
-  HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override {
-    return E_NOTIMPL;
-  }
-  HRESULT STDMETHODCALLTYPE Invoke(DISPID, REFIID, LCID, WORD, DISPPARAMS*, VARIANT*, EXCEPINFO*,
-                                   UINT*) override {
-    return E_NOTIMPL;
   }
 
   // IAccessible
@@ -313,10 +259,6 @@ class ReportAccessible : public ComObject<IAccessible> {
   int RowOf(const VARIANT& child) const {
     if (child.vt != VT_I4 || child.lVal <= 0 || child.lVal > ctrl_->Model().RowCount()) return -1;
     return static_cast<int>(child.lVal) - 1;
-  }
-
-  bool Answers(REFIID riid) const override {
-    return riid == __uuidof(IDispatch) || riid == __uuidof(IAccessible);
   }
 
   CReportCtrl* ctrl_;

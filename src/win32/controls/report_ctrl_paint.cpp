@@ -12,9 +12,6 @@ namespace postwink::win {
 
 namespace {
 
-const int kTextMargin = ScalePixels(4);
-const int kImageSize = ScalePixels(16);
-
 void FillSolid(HDC dc, const RECT& r, COLORREF colour) {
   SetBkColor(dc, colour);
   ExtTextOutW(dc, 0, 0, ETO_OPAQUE, &r, nullptr, 0, nullptr);
@@ -86,19 +83,19 @@ void CReportCtrl::PaintRow(HDC dc, int row, int top, int width) const {
     if (!data) continue;
     RECT inner = cell;
     if (data->image >= 0 && images_) {
-      int imageY = top + (rowHeight_ - kImageSize) / 2;
-      int imageX = cell.left + kTextMargin / 2;
+      int imageY = top + (rowHeight_ - ImageSize()) / 2;
+      int imageX = cell.left + TextMargin() / 2;
       // An image alone in a centred column sits in the middle of its cell.
       if (data->text.empty() && c.align == ColumnAlign::kCentre) {
-        imageX = cell.left + (c.width - kImageSize) / 2;
+        imageX = cell.left + (c.width - ImageSize()) / 2;
       }
       ImageList_Draw(images_, data->image, dc, imageX, imageY, ILD_TRANSPARENT);
-      inner.left = imageX + kImageSize;
+      inner.left = imageX + ImageSize();
     }
     if (!data->text.empty()) {
       std::wstring text = Widen(data->text);
       SetTextColor(dc, ColourOr(data->textColour, defaultText));
-      RECT textRect{inner.left + kTextMargin, inner.top, inner.right - kTextMargin, inner.bottom};
+      RECT textRect{inner.left + TextMargin(), inner.top, inner.right - TextMargin(), inner.bottom};
       TextAlign align = c.align == ColumnAlign::kCentre  ? TextAlign::kCentre
                         : c.align == ColumnAlign::kRight ? TextAlign::kRight
                                                          : TextAlign::kLeft;
@@ -137,7 +134,7 @@ void CReportCtrl::PaintRow(HDC dc, int row, int top, int width) const {
 void CReportCtrl::PaintEmptyText(HDC dc, int width) const {
   std::wstring text = Widen(emptyText_);
   const int top = HeaderHeight();
-  RECT r{kTextMargin, top, width - kTextMargin, top + rowHeight_};
+  RECT r{TextMargin(), top, width - TextMargin(), top + rowHeight_};
   SetTextColor(dc, ColourOr(1, GetSysColor(COLOR_GRAYTEXT)));
   DrawLineInRect(dc, text, r, TextAlign::kCentre);
 }

@@ -7,12 +7,11 @@
 #include "core/ui/report_geometry.h"
 #include "core/ui/scale.h"
 #include "win32/controls/script_text.h"
+#include "win32/controls/tip_accessible.h"
 
 namespace postwink::win {
 
 namespace {
-
-const int kMargin = ScalePixels(3);
 
 // The tip's text line by line; "\r\n", "\r" and "\n" each end a line.
 std::vector<std::wstring_view> Lines(std::wstring_view text) {
@@ -40,10 +39,11 @@ bool ReportTip::Create(HWND owner) {
   return CreateWindowFrom(args);
 }
 
-void ReportTip::Show(const RECT& cell, std::wstring text, HFONT font, Rect workArea) {
+void ReportTip::Show(const RECT& cell, std::wstring text, HFONT font, Rect workArea, int dpi) {
   if (!IsAlive()) return;
   text_ = std::move(text);
   font_ = font;
+  margin_ = ScalePixels(3, dpi);
   HDC dc = GetDC(hwnd());
   HGDIOBJ old = SelectObject(dc, font_);
   RECT measure{0, 0, 0, 0};
@@ -54,7 +54,7 @@ void ReportTip::Show(const RECT& cell, std::wstring text, HFONT font, Rect workA
   }
   SelectObject(dc, old);
   ReleaseDC(hwnd(), dc);
-  Size size{measure.right + 2 * kMargin + 2,
+  Size size{measure.right + 2 * margin_ + 2,
             std::max<int>(measure.bottom + 2, cell.bottom - cell.top)};
   Rect placed = PlaceCellTip({cell.left, cell.top, cell.right, cell.bottom}, size, workArea);
   SetWindowPos(hwnd(), HWND_TOPMOST, placed.left, placed.top, placed.Width(), placed.Height(),
@@ -74,6 +74,8 @@ std::optional<LRESULT> ReportTip::OnMessage(UINT msg, WPARAM wParam, LPARAM lPar
       return MA_NOACTIVATE;
     case WM_ERASEBKGND:
       return 1;
+    case WM_GETOBJECT:
+      return AnswerTipGetObject(hwnd(), wParam, lParam);
     case WM_GETTEXTLENGTH:
       return static_cast<LRESULT>(text_.size());
     case WM_GETTEXT: {
@@ -95,7 +97,7 @@ std::optional<LRESULT> ReportTip::OnMessage(UINT msg, WPARAM wParam, LPARAM lPar
       HGDIOBJ old = SelectObject(dc, font_);
       SetBkMode(dc, TRANSPARENT);
       SetTextColor(dc, GetSysColor(COLOR_INFOTEXT));
-      RECT text{r.left + kMargin + 1, r.top + 1, r.right - kMargin - 1, r.bottom - 1};
+      RECT text{r.left + margin_ + 1, r.top + 1, r.right - margin_ - 1, r.bottom - 1};
       const std::vector<std::wstring_view> lines = Lines(text_);
       if (lines.size() == 1) {
         // A single line sits in the middle of the cell's height, as the cell shows it.

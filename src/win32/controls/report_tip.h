@@ -16,7 +16,8 @@ class ReportTip : public Wnd {
  public:
   bool Create(HWND owner);
   // cell in screen coordinates; the tip is at least as high as the cell.
-  void Show(const RECT& cell, std::wstring text, HFONT font, Rect workArea);
+  // dpi: the control's, which the font is made for.
+  void Show(const RECT& cell, std::wstring text, HFONT font, Rect workArea, int dpi);
   void Hide();
   bool Visible() const { return IsAlive() && IsWindowVisible(hwnd()); }
   const std::wstring& Text() const { return text_; }
@@ -27,6 +28,7 @@ class ReportTip : public Wnd {
  private:
   std::wstring text_;
   HFONT font_ = nullptr;
+  int margin_ = 3;
 };
 
 }  // namespace postwink::win

@@ -4,7 +4,9 @@
 
 #include "core/list/attachment_prompt.h"
 #include "win32/controls/image_menu.h"
+#include "win32/dpi.h"
 #include "win32/handles.h"
+#include "win32/image_strip.h"
 #include "win32/list/attachment_dialog.h"
 #include "win32/list/attachment_fetch_wnd.h"
 #include "win32/resource.h"
@@ -20,15 +22,9 @@ static_assert(ID_LIST_DELETE == kCmdDelete && ID_READ_UNREAD == kCmdReadToggle &
               ID_START_MAILER == kCmdStartMailer && ID_EDIT_COPY == kCmdCopy &&
               ID_EDIT_SELECT_ALL == kCmdSelectAll && IDM_ABOUTBOX == kCmdAbout);
 
-ImageListHandle LoadMenuImages() {
-  GdiHandle strip(LoadImageW(ProgramInstance(), MAKEINTRESOURCEW(IDB_MENU_IMAGES), IMAGE_BITMAP, 0,
-                             0, LR_CREATEDIBSECTION));
-  if (!strip) return {};
-  ImageListHandle images(ImageList_Create(16, 16, ILC_COLOR24 | ILC_MASK,
-                                          static_cast<int>(kToolbarCommands.size()), 0));
-  if (images)
-    ImageList_AddMasked(images.get(), static_cast<HBITMAP>(strip.get()), RGB(255, 0, 255));
-  return images;
+ImageListHandle LoadMenuImages(int dpi) {
+  return ImageListHandle(LoadImageStrip(
+      {IDB_MENU_IMAGES, IDB_MENU_IMAGES_20, IDB_MENU_IMAGES_24, IDB_MENU_IMAGES_32}, dpi));
 }
 
 // A label from a message shown as one line: a tab would split it into a shortcut.
@@ -48,7 +44,7 @@ UINT TrackContextMenu(HWND owner, POINT at, const ContextFacts& facts, const std
   MenuHandle resource(LoadMenuW(ProgramInstance(), MAKEINTRESOURCEW(IDR_CONTEXT_MENU)));
   HMENU popup = resource ? GetSubMenu(resource.get(), 0) : nullptr;
   if (!popup) return 0;
-  ImageListHandle strip = LoadMenuImages();
+  ImageListHandle strip = LoadMenuImages(WindowDpi(owner));
   ImageMenu menu(popup);
   std::vector<UINT> commands;
   for (int i = 0; i < GetMenuItemCount(popup); ++i) {

@@ -11,7 +11,9 @@
 #include "core/mime/parse_message.h"
 #include "core/ui/scale.h"
 #include "win32/controls/script_text.h"
+#include "win32/dpi.h"
 #include "win32/high_contrast.h"
+#include "win32/image_strip.h"
 #include "win32/list/work_area.h"
 #include "win32/resource.h"
 #include "win32/wide_text.h"
@@ -21,17 +23,15 @@ namespace postwink::win {
 
 namespace {
 
-const int kPreviewMargin = ScalePixels(20);
-// Columns never grow wider than the work area less this.
-const int kColumnMaxMargin = ScalePixels(400);
+// Design sizes: the preview's side margins, and what columns leave of the work area's width.
+constexpr int kPreviewMargin = 20;
+constexpr int kColumnMaxMargin = 400;
 
-// A font of tenths of a point, as the settings give sizes in points. Shift_JIS is asked for so
-// that a face missing on this system falls back to one that has Japanese characters.
-GdiHandle PointFont(int tenths, const std::string& face) {
+// A font of tenths of a point at dpi, as the settings give sizes in points. Shift_JIS is asked
+// for so that a face missing on this system falls back to one that has Japanese characters.
+GdiHandle PointFont(int tenths, const std::string& face, int dpi) {
   LOGFONTW lf{};
-  HDC screen = GetDC(nullptr);
-  lf.lfHeight = -MulDiv(tenths, GetDeviceCaps(screen, LOGPIXELSY), 720);
-  ReleaseDC(nullptr, screen);
+  lf.lfHeight = FontHeightForDpi(tenths, dpi);
   lf.lfWeight = FW_NORMAL;
   lf.lfCharSet = SHIFTJIS_CHARSET;
   std::wstring name = Widen(face);
@@ -139,8 +139,8 @@ bool MessageListWnd::Create(HWND parent, const DisplayList& list,
 LRESULT MessageListWnd::OnCreate() {
   const Settings& s = context_.settings;
   creating_ = true;
-  listFont_ = PointFont(SanePoints(s.fontSize) * 10, s.fontName);
-  previewFont_ = PointFont(SanePoints(s.fontSizePreview) * 10, s.fontNamePreview);
+  dpi_ = WindowDpi(hwnd());
+  MakeFonts();
   SendMessageW(hwnd(), WM_SETFONT, reinterpret_cast<WPARAM>(listFont_.get()), FALSE);
   if (!CreateList()) {
     creating_ = false;
@@ -168,12 +168,11 @@ bool MessageListWnd::CreateList() {
 
   CreateImages();
   list_.SetImageList(images_);
-  DefineListColumns(list_.Model(), false);
+  DefineListColumns(list_.Model(), false, dpi_);
   if (!list_.RestoreState(context_.profile, kListStateSection, kListStateKey)) {
     for (int c = 0; c < kListColumnCount; ++c) list_.ActivateColumn(c, c);
   }
-  const int maxWidth = std::max(WorkAreaOrPrimary().Width() - kColumnMaxMargin, 1);
-  for (int c = 0; c < kListColumnCount; ++c) list_.SetColumnMaxWidth(c, maxWidth);
+  LimitColumnWidths();
   list_.ModifyStyle(0, static_cast<DWORD>(s.grid) & (kReportHorizontalGrid | kReportVerticalGrid));
   const bool system = HighContrastOn();
   list_.SetSelectionColour(system ? GetSysColor(COLOR_HIGHLIGHT) : static_cast<COLORREF>(s.selRgb));
@@ -186,28 +185,68 @@ bool MessageListWnd::CreateList() {
   return true;
 }
 
+void MessageListWnd::MakeFonts() {
+  const Settings& s = context_.settings;
+  listFont_ = PointFont(SanePoints(s.fontSize) * 10, s.fontName, dpi_);
+  previewFont_ = PointFont(SanePoints(s.fontSizePreview) * 10, s.fontNamePreview, dpi_);
+}
+
+void MessageListWnd::LimitColumnWidths() {
+  const int maxWidth =
+      std::max(WorkAreaOrPrimary().Width() - ScalePixels(kColumnMaxMargin, dpi_), 1);
+  for (int c = 0; c < kListColumnCount; ++c) list_.SetColumnMaxWidth(c, maxWidth);
+}
+
 void MessageListWnd::CreateImages() {
-  if (images_) return;
-  images_ = ImageList_Create(ScalePixels(16), ScalePixels(16), ILC_COLOR24 | ILC_MASK, 12, 0);
+  if (images_) ImageList_Destroy(images_);
+  images_ = LoadImageStrip(
+      {IDB_LIST_IMAGES, IDB_LIST_IMAGES_20, IDB_LIST_IMAGES_24, IDB_LIST_IMAGES_32}, dpi_);
   if (!images_) return;
-  if (HANDLE strip = LoadImageW(ProgramInstance(), MAKEINTRESOURCEW(IDB_LIST_IMAGES), IMAGE_BITMAP,
-                                0, 0, LR_CREATEDIBSECTION)) {
-    ImageList_AddMasked(images_, static_cast<HBITMAP>(strip), RGB(0xFF, 0x00, 0xFF));
-    DeleteObject(strip);
-  }
+  const int wanted = ScalePixels(16, dpi_);
   for (int id : {IDI_LIST_REMOVE, IDI_LIST_REMOVE_PRESSED, IDI_LIST_ATTACHMENT,
                  IDI_LIST_ATTACHMENT_PRESSED}) {
-    IconHandle icon(static_cast<HICON>(LoadImageW(
-        ProgramInstance(), MAKEINTRESOURCEW(id), IMAGE_ICON, ScalePixels(16), ScalePixels(16), 0)));
+    IconHandle icon(static_cast<HICON>(
+        LoadImageW(ProgramInstance(), MAKEINTRESOURCEW(id), IMAGE_ICON, wanted, wanted, 0)));
     if (icon) ImageList_AddIcon(images_, icon.get());
   }
+}
+
+void MessageListWnd::OnDpiChanged(WPARAM wParam, LPARAM lParam) {
+  const int oldDpi = dpi_;
+  dpi_ = ApplyDpiChange(hwnd(), wParam, lParam, oldDpi);
+  if (dpi_ == oldDpi || !list_.IsAlive()) return;
+  // The old fonts stay alive until the controls hold the new ones.
+  GdiHandle oldList = std::move(listFont_);
+  GdiHandle oldPreview = std::move(previewFont_);
+  MakeFonts();
+  SendMessageW(hwnd(), WM_SETFONT, reinterpret_cast<WPARAM>(listFont_.get()), FALSE);
+  SendMessageW(list_.hwnd(), WM_SETFONT, reinterpret_cast<WPARAM>(listFont_.get()), FALSE);
+  CreateImages();
+  list_.SetImageList(images_);
+  list_.SetDpi(dpi_);
+  LimitColumnWidths();
+  if (preview_) {
+    SendMessageW(preview_, WM_SETFONT, reinterpret_cast<WPARAM>(previewFont_.get()), FALSE);
+    // The control sizes its points for the screen's DPI; on a monitor of another scale it is
+    // zoomed by the ratio of the two.
+    const int screen = WindowDpi(nullptr);
+    SendMessageW(preview_, EM_SETZOOM, dpi_ == screen ? 0 : static_cast<WPARAM>(dpi_),
+                 dpi_ == screen ? 0 : static_cast<LPARAM>(screen));
+    RECT pane;
+    GetWindowRect(preview_, &pane);
+    SetWindowPos(preview_, nullptr, 0, 0, pane.right - pane.left,
+                 RescalePixels(pane.bottom - pane.top, oldDpi, dpi_),
+                 SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOMOVE);
+  }
+  Layout();
+  FitToContent();
 }
 
 void MessageListWnd::CreatePreview() {
   const Settings& s = context_.settings;
   RECT client;
   GetClientRect(hwnd(), &client);
-  const int height = ScalePixels(SanePaneHeight(s.previewHeight));
+  const int height = ScalePixels(SanePaneHeight(s.previewHeight), dpi_);
   preview_ = CreateWindowExW(WS_EX_STATICEDGE, RichEditClass(), L"",
                              WS_CHILD | WS_VSCROLL | ES_MULTILINE | ES_READONLY | ES_AUTOVSCROLL, 0,
                              client.bottom, client.right, height, hwnd(),
@@ -329,8 +368,9 @@ void MessageListWnd::Layout() {
                  SWP_NOZORDER | SWP_NOACTIVATE);
     RECT format;
     GetClientRect(preview_, &format);
-    format.left += kPreviewMargin;
-    format.right = std::max<LONG>(format.right - kPreviewMargin, format.left + 1);
+    const int margin = ScalePixels(kPreviewMargin, dpi_);
+    format.left += margin;
+    format.right = std::max<LONG>(format.right - margin, format.left + 1);
     SendMessageW(preview_, EM_SETRECT, 0, reinterpret_cast<LPARAM>(&format));
   }
   SetWindowPos(list_.hwnd(), nullptr, 0, 0, client.right, listBottom,
@@ -581,6 +621,9 @@ std::optional<LRESULT> MessageListWnd::OnMessage(UINT msg, WPARAM wParam, LPARAM
       return 0;
     case WM_ERASEBKGND:
       return 1;
+    case WM_DPICHANGED:
+      OnDpiChanged(wParam, lParam);
+      return 0;
     case WM_ACTIVATE:
       OnActivate(LOWORD(wParam) != WA_INACTIVE);
       return 0;

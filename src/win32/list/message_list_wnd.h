@@ -85,6 +85,10 @@ class MessageListWnd : public Wnd {
   bool CreateList();
   void CreatePreview();
   void CreateImages();
+  void MakeFonts();
+  void LimitColumnWidths();
+  // Moved to a monitor of another scale: new fonts, pictures and column widths, refitted.
+  void OnDpiChanged(WPARAM wParam, LPARAM lParam);
   // The window rectangle the content asks for, at its corner of the work area.
   Rect FittedRect() const;
   void Layout();
@@ -124,6 +128,7 @@ class MessageListWnd : public Wnd {
   GdiHandle listFont_;
   GdiHandle previewFont_;
   HIMAGELIST images_ = nullptr;
+  int dpi_ = kDesignDpi;
   std::vector<uint32_t> accountColours_;
   // ShowParams
   ListEffects effects_;

@@ -1,6 +1,8 @@
 #include "win32/settings/property_sheet.h"
 
 #include "core/settings_ui/sheet_pages.h"
+#include "win32/controls/gdi_text_measurer.h"
+#include "win32/dpi.h"
 #include "win32/resource.h"
 #include "win32/settings/account_page.h"
 #include "win32/settings/display_page.h"
@@ -40,11 +42,8 @@ std::unique_ptr<SettingsPage> MakePage(int templateId, int position, SheetContex
   }
 }
 
-GdiHandle BannerFont(bool bold) {
-  NONCLIENTMETRICSW metrics{};
-  metrics.cbSize = sizeof metrics;
-  SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0);
-  LOGFONTW font = metrics.lfMessageFont;
+GdiHandle BannerFont(bool bold, int dpi) {
+  LOGFONTW font = MessageFont(dpi);
   if (bold) font.lfWeight = FW_BOLD;
   return GdiHandle(CreateFontIndirectW(&font));
 }
@@ -66,10 +65,20 @@ CMyPropertySheet::CMyPropertySheet(Args args)
   }
   for (auto& page : pages_) descriptors_.push_back(page->Descriptor());
   caption_ = Widen(LoadProgramString(IDS_SETTINGS_CAPTION));
-  icon_.reset(static_cast<HICON>(LoadImageW(ProgramInstance(), MAKEINTRESOURCEW(IDI_NORMAL),
-                                            IMAGE_ICON, kIconSize, kIconSize, LR_DEFAULTCOLOR)));
-  titleFont_ = BannerFont(true);
-  textFont_ = BannerFont(false);
+  MakeBanner();
+}
+
+void CMyPropertySheet::MakeBanner() {
+  icon_.reset(
+      static_cast<HICON>(LoadImageW(ProgramInstance(), MAKEINTRESOURCEW(IDI_NORMAL), IMAGE_ICON,
+                                    Px(kIconSize), Px(kIconSize), LR_DEFAULTCOLOR)));
+  titleFont_ = BannerFont(true, dpi_);
+  textFont_ = BannerFont(false, dpi_);
+}
+
+int CMyPropertySheet::BannerTitleHeight() const {
+  LOGFONTW font{};
+  return GetObjectW(titleFont_.get(), sizeof font, &font) ? font.lfHeight : 0;
 }
 
 CMyPropertySheet::~CMyPropertySheet() {
@@ -127,19 +136,21 @@ int CALLBACK CMyPropertySheet::SheetCallback(HWND hwnd, UINT msg, LPARAM) {
 void CMyPropertySheet::OnInitialized(HWND hwnd) {
   hwnd_ = hwnd;
   SetWindowSubclass(hwnd, &SubclassProc, 1, reinterpret_cast<DWORD_PTR>(this));
+  dpi_ = WindowDpi(hwnd);
+  MakeBanner();
   // Room for the banner: everything in the sheet moves down, and the sheet grows.
   for (HWND child = GetWindow(hwnd, GW_CHILD); child != nullptr;
        child = GetWindow(child, GW_HWNDNEXT)) {
     RECT r;
     GetWindowRect(child, &r);
     MapWindowPoints(nullptr, hwnd, reinterpret_cast<POINT*>(&r), 2);
-    SetWindowPos(child, nullptr, r.left, r.top + kExtraHeight, 0, 0,
+    SetWindowPos(child, nullptr, r.left, r.top + Px(kExtraHeight), 0, 0,
                  SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
   }
   RECT frame;
   GetWindowRect(hwnd, &frame);
   int width = frame.right - frame.left;
-  int height = frame.bottom - frame.top + kExtraHeight;
+  int height = frame.bottom - frame.top + Px(kExtraHeight);
   // Centred on the work area: the owner is the hidden main window.
   RECT work;
   SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
@@ -165,7 +176,7 @@ void CMyPropertySheet::OnActivated(int position) {
   if (hwnd_ != nullptr) {
     RECT banner;
     GetClientRect(hwnd_, &banner);
-    banner.bottom = kBannerHeight;
+    banner.bottom = Px(kBannerHeight);
     InvalidateRect(hwnd_, &banner, TRUE);
   }
 }
@@ -190,22 +201,25 @@ void CMyPropertySheet::OnApplied(int position, bool okButton, bool taken) {
 void CMyPropertySheet::PaintBanner(HDC dc) {
   RECT client;
   GetClientRect(hwnd_, &client);
-  RECT banner{client.left, client.top, client.right, kBannerHeight};
+  const int height = Px(kBannerHeight);
+  const int margin = Px(kBannerMargin);
+  const int iconSize = Px(kIconSize);
+  RECT banner{client.left, client.top, client.right, height};
   FillRect(dc, &banner, GetSysColorBrush(COLOR_WINDOW));
-  RECT edge{client.left, kBannerHeight - 2, client.right, kBannerHeight};
+  RECT edge{client.left, height - 2, client.right, height};
   DrawEdge(dc, &edge, EDGE_ETCHED, BF_TOP);
-  const int iconTop = (kBannerHeight - kIconSize) / 2;
-  const int textLeft = kBannerMargin;
-  const int iconLeft = client.right - kBannerMargin - kIconSize;
+  const int iconTop = (height - iconSize) / 2;
+  const int textLeft = margin;
+  const int iconLeft = client.right - margin - iconSize;
   if (icon_)
-    DrawIconEx(dc, iconLeft, iconTop, icon_.get(), kIconSize, kIconSize, 0, nullptr, DI_NORMAL);
+    DrawIconEx(dc, iconLeft, iconTop, icon_.get(), iconSize, iconSize, 0, nullptr, DI_NORMAL);
   SetBkMode(dc, TRANSPARENT);
   SetTextColor(dc, GetSysColor(COLOR_WINDOWTEXT));
   HGDIOBJ old = SelectObject(dc, titleFont_.get());
-  RECT title{textLeft, 8, iconLeft - kBannerMargin, 26};
+  RECT title{textLeft, Px(8), iconLeft - margin, Px(26)};
   DrawTextW(dc, Widen(bannerTitle_).c_str(), -1, &title, DT_SINGLELINE | DT_NOPREFIX);
   SelectObject(dc, textFont_.get());
-  RECT text{textLeft + 16, 28, iconLeft - kBannerMargin, kBannerHeight - 4};
+  RECT text{textLeft + Px(16), Px(28), iconLeft - margin, height - Px(4)};
   DrawTextW(dc, Widen(bannerText_).c_str(), -1, &text, DT_WORDBREAK | DT_NOPREFIX);
   SelectObject(dc, old);
 }
@@ -221,6 +235,11 @@ LRESULT CALLBACK CMyPropertySheet::SubclassProc(HWND hwnd, UINT msg, WPARAM wPar
       EndPaint(hwnd, &paint);
       return 0;
     }
+    case WM_DPICHANGED:
+      sheet->dpi_ = SaneDpi(HIWORD(wParam));
+      sheet->MakeBanner();
+      InvalidateRect(hwnd, nullptr, TRUE);
+      break;
     case WM_NCDESTROY:
       RemoveWindowSubclass(hwnd, &SubclassProc, 1);
       sheet->hwnd_ = nullptr;

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "core/settings_ui/sheet_pages.h"
+#include "core/ui/scale.h"
 #include "win32/handles.h"
 #include "win32/settings/settings_page.h"
 #include "win32/window_messages.h"
@@ -25,7 +26,8 @@ class CMyPropertySheet {
     HWND owner = nullptr;  // receives WM_SETTINGS_APPLIED after Apply
     RunKey runKey{};       // where "start with Windows" is kept
   };
-  // The sheet is made this much taller; the banner fills all but the last few pixels of it.
+  // The sheet is made this much taller at 96 DPI; the banner fills all but the last few pixels
+  // of it. Both grow with the sheet's DPI.
   static constexpr int kExtraHeight = 70;
   static constexpr int kBannerHeight = 65;
 
@@ -51,6 +53,9 @@ class CMyPropertySheet {
   // The banner's texts for the active page.
   const std::string& BannerTitle() const { return bannerTitle_; }
   const std::string& BannerText() const { return bannerText_; }
+  int Dpi() const { return dpi_; }
+  // The banner title's LOGFONT height.
+  int BannerTitleHeight() const;
 
  private:
   static int CALLBACK SheetCallback(HWND hwnd, UINT msg, LPARAM lParam);
@@ -61,6 +66,10 @@ class CMyPropertySheet {
   void OnActivated(int position);
   void OnApplied(int position, bool okButton, bool taken);
   void PaintBanner(HDC dc);
+  // The banner's fonts and icon for the sheet's DPI. On a move to a monitor of another scale the
+  // system scales the dialog and its pages; the banner follows here.
+  void MakeBanner();
+  int Px(int designPixels) const { return ScalePixels(designPixels, dpi_); }
 
   Args args_;
   SheetContext context_;
@@ -74,6 +83,7 @@ class CMyPropertySheet {
   int activePage_ = 0;
   std::string bannerTitle_;
   std::string bannerText_;
+  int dpi_ = kDesignDpi;
   IconHandle icon_;
   GdiHandle titleFont_;
   GdiHandle textFont_;

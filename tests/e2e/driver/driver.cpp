@@ -15,6 +15,8 @@
 //   e2e_driver ctext HWND CLASS            the text the first descendant of that class answers
 //   e2e_driver cell HWND ROW COLUMN        screen x y of a cell's centre in the report control
 //                                          below HWND; status 1 when there is no such cell
+//   e2e_driver cellrect HWND ROW COLUMN    that cell's left top right bottom in the control
+//   e2e_driver fontheight HWND             the LOGFONT height of the report control's font
 //   e2e_driver key VK [ctrl] [shift] [alt] presses and releases a key as the user would
 //   e2e_driver foreground                  the foreground window's handle
 //   e2e_driver trust-ca FILE.pem           adds the certificate to the user's trusted roots
@@ -277,25 +279,53 @@ int ChildText(int argc, wchar_t** argv) {
   return 0;
 }
 
-// The report control's message for a cell's rectangle, packed as four 16-bit values.
+// The report control's messages for a cell's rectangle (packed as four 16-bit values) and for
+// its font's height.
 constexpr UINT kReportGetCellRect = WM_USER + 0x41;
+constexpr UINT kReportGetFontHeight = WM_USER + 0x42;
 
-int Cell(int argc, wchar_t** argv) {
-  if (argc < 5) return 2;
-  HWND report = Descendant(HandleArg(argv[2]), L"MFCReportCtrl");
-  if (!report) return 1;
+// A cell's rectangle in the report control below HWND, in its client coordinates.
+bool CellRect(HWND window, const wchar_t* row, const wchar_t* column, HWND& report, RECT& rect) {
+  report = Descendant(window, L"MFCReportCtrl");
+  if (!report) return false;
   DWORD_PTR packed = 0;
-  if (!SendMessageTimeoutW(report, kReportGetCellRect, static_cast<WPARAM>(Number(argv[3])),
-                           static_cast<LPARAM>(Number(argv[4])), SMTO_ABORTIFHUNG, 5000, &packed) ||
+  if (!SendMessageTimeoutW(report, kReportGetCellRect, static_cast<WPARAM>(Number(row)),
+                           static_cast<LPARAM>(Number(column)), SMTO_ABORTIFHUNG, 5000, &packed) ||
       static_cast<LONG_PTR>(packed) == -1) {
-    return 1;
+    return false;
   }
   auto word = [&](int shift) {
     return static_cast<LONG>(static_cast<int16_t>((packed >> shift) & 0xFFFF));
   };
-  POINT p{(word(0) + word(32)) / 2, (word(16) + word(48)) / 2};
+  rect = {word(0), word(16), word(32), word(48)};
+  return true;
+}
+
+int Cell(int argc, wchar_t** argv, bool whole) {
+  if (argc < 5) return 2;
+  HWND report = nullptr;
+  RECT r{};
+  if (!CellRect(HandleArg(argv[2]), argv[3], argv[4], report, r)) return 1;
+  if (whole) {
+    std::printf("%ld %ld %ld %ld\n", r.left, r.top, r.right, r.bottom);
+    return 0;
+  }
+  POINT p{(r.left + r.right) / 2, (r.top + r.bottom) / 2};
   ClientToScreen(report, &p);
   std::printf("%ld %ld\n", p.x, p.y);
+  return 0;
+}
+
+// The character height (LOGFONT lfHeight) of the font the report control below HWND draws with.
+int FontHeight(int argc, wchar_t** argv) {
+  if (argc < 3) return 2;
+  HWND report = Descendant(HandleArg(argv[2]), L"MFCReportCtrl");
+  DWORD_PTR height = 0;
+  if (!report ||
+      !SendMessageTimeoutW(report, kReportGetFontHeight, 0, 0, SMTO_ABORTIFHUNG, 5000, &height)) {
+    return 1;
+  }
+  std::printf("%ld\n", static_cast<long>(static_cast<LRESULT>(height)));
   return 0;
 }
 
@@ -534,7 +564,11 @@ int wmain(int argc, wchar_t** argv) {
   else if (cmd == L"ctext")
     status = ChildText(argc, argv);
   else if (cmd == L"cell")
-    status = Cell(argc, argv);
+    status = Cell(argc, argv, false);
+  else if (cmd == L"cellrect")
+    status = Cell(argc, argv, true);
+  else if (cmd == L"fontheight")
+    status = FontHeight(argc, argv);
   else if (cmd == L"key")
     status = Key(argc, argv);
   else if (cmd == L"foreground")

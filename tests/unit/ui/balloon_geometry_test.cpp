@@ -11,6 +11,10 @@ constexpr Size kText{100, 40};  // a window of 128 x 84 with margins, pointer an
 TEST(BalloonGeometry, SizeIsTextPlusMarginsPointerAndShadow) {
   EXPECT_EQ(BalloonSize(BalloonStyle::Balloon(), kText), (Size{128, 84}));
   EXPECT_EQ(BalloonSize(BalloonStyle::Plain(), kText), (Size{106, 42}));
+  // At 150 % the text measures half as much again, and so does everything around it.
+  EXPECT_EQ(BalloonSize(BalloonStyle::Balloon().Scaled(144), {150, 60}), (Size{192, 126}));
+  EXPECT_EQ(BalloonSize(BalloonStyle::Plain().Scaled(144), {150, 60}), (Size{160, 64}));
+  EXPECT_EQ(BalloonStyle::Balloon().Scaled(192).corner, (Size{32, 32}));
 }
 
 TEST(BalloonGeometry, PlacesAndFlipsAtTheScreenEdges) {

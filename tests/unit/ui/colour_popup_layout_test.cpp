@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 namespace postwink {
 namespace {
 
@@ -17,6 +19,14 @@ TEST(ColourPopupLayout, CellSizeFollowsTheEdgeWidth) {
     EXPECT_EQ(l.cell, cell) << edge;
     EXPECT_EQ(l.window.Width(), 2 * edge + 8 * cell) << edge;
     EXPECT_EQ(l.window.Height(), 2 * edge + 5 * cell) << edge;
+  }
+  // On a scaled monitor the cells grow with it; the edge is the monitor's own.
+  const std::tuple<int, int, int> scaled[] = {{120, 2, 23}, {144, 3, 27}, {192, 4, 36}};
+  for (auto [dpi, edge, cell] : scaled) {
+    const ColourPopupLayout l =
+        LayoutColourPopup(edge, std::nullopt, std::nullopt, {100, 100, 160, 120}, kScreen, dpi);
+    EXPECT_EQ(l.cell, cell) << dpi;
+    EXPECT_EQ(l.window.Width(), 2 * edge + 8 * cell) << dpi;
   }
 }
 

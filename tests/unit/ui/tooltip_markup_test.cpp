@@ -87,5 +87,22 @@ TEST(TooltipMarkup, ReadsTheHelpTextPattern) {
                                       Close(kTextColour), Tag(kLineBreak), Text("line")}));
 }
 
+TEST(TooltipMarkup, PlainTextForScreenReaders) {
+  struct Case {
+    const char* markup;
+    const char* said;
+  };
+  const Case cases[] = {
+      {"<b><ct=0x0000FF><al_c>検索対象</b><br><ct=0x00AA00><hr=100%></ct><br>件名\tか差出人",
+       "検索対象\n件名\tか差出人"},
+      {"one<br=3>two<br>", "one\ntwo"},
+      {"<unknown>kept</unknown> &amp; plain", "kept &amp; plain"},
+      {"<br><hr=50>", ""},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(MarkupPlainText(ParseMarkup(c.markup)), c.said) << c.markup;
+  }
+}
+
 }  // namespace
 }  // namespace postwink

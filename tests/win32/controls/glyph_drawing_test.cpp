@@ -3,6 +3,7 @@
 // "no glyph" box.
 #include <gtest/gtest.h>
 
+#include "core/ui/scale.h"
 #include "glyph_canvas.h"
 #include "win32/controls/gdi_text_measurer.h"
 #include "win32/controls/pp_tooltip.h"
@@ -32,7 +33,7 @@ TEST(GlyphDrawing, CellTipShowsEveryScript) {
   for (const Script& script : kScripts) {
     SCOPED_TRACE(script.name);
     const RECT cell{40, 60, 60, 80};  // narrower than every text: the tip grows to the text
-    tip.Show(cell, script.text, canvas.font(), {0, 0, 1024, 768});
+    tip.Show(cell, script.text, canvas.font(), {0, 0, 1024, 768}, kDesignDpi);
     ASSERT_TRUE(PumpUntil([&] { return tip.Visible(); }, 2000));
     UpdateWindow(tip.hwnd());
     PumpFor(50);

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "controls/tip_reader.h"
+#include "win32/wide_text.h"
 #include "window_test_support.h"
 
 namespace postwink::win {
@@ -76,6 +78,11 @@ TEST_F(TooltipWindowTest, HoveringShowsTheBalloonAfterTheDelay) {
   // The measured text: two lines and a rule line, as wide as the explanation.
   EXPECT_GT(layout.textArea.Width(), 100);
   EXPECT_GT(layout.textArea.Height(), 30);
+  // Screen readers read the words of the balloon, without its looks.
+  const test::TipAsRead read = test::ReadTip(tip_.hwnd());
+  ASSERT_EQ(read.found, S_OK);
+  EXPECT_EQ(read.name, Widen("検索対象\nどの項目の中から検索するか指定します"));
+  EXPECT_EQ(read.role, ROLE_SYSTEM_TOOLTIP);
 
   // The region: rounded corners cut away, body and pointer in, shadow beside the body.
   HRGN region = CreateRectRgn(0, 0, 0, 0);

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "controls/tip_reader.h"
 #include "glyph_canvas.h"
 #include "win32/handles.h"
 #include "win32/wide_text.h"
@@ -504,6 +505,12 @@ TEST_F(ReportCtrlTest, CellTipShowsTheWholeTextOfACellThatDoesNotFit) {
   wchar_t text[128] = {};
   SendMessageW(shown, WM_GETTEXT, 128, reinterpret_cast<LPARAM>(text));
   EXPECT_EQ(std::wstring(text), std::wstring(60, L'W'));
+  // Screen readers read it as a tool tip with that text.
+  const test::TipAsRead read = test::ReadTip(shown);
+  ASSERT_EQ(read.found, S_OK);
+  EXPECT_EQ(read.name, std::wstring(60, L'W'));
+  EXPECT_EQ(read.role, ROLE_SYSTEM_TOOLTIP);
+  EXPECT_EQ(read.state & STATE_SYSTEM_INVISIBLE, 0);
   RECT tipRect, cell = *ctrl_.GetItemRect(1, 1);
   GetWindowRect(shown, &tipRect);
   MapWindowPoints(ctrl_.hwnd(), nullptr, reinterpret_cast<POINT*>(&cell), 2);
@@ -511,6 +518,7 @@ TEST_F(ReportCtrlTest, CellTipShowsTheWholeTextOfACellThatDoesNotFit) {
   EXPECT_GT(tipRect.right - tipRect.left, cell.right - cell.left);
   move(CellCentre(2, 0));
   EXPECT_EQ(tip(), nullptr);
+  EXPECT_TRUE(test::ReadTip(shown).state & STATE_SYSTEM_INVISIBLE);
   // Without the program's setting there is no tip.
   ctrl_.EnableCellTips(false);
   move(CellCentre(1, 1));

@@ -1,9 +1,11 @@
 #include "win32/list/message_list_wnd.h"
 
 #include <gtest/gtest.h>
+#include <richedit.h>
 
 #include "core/ui/scale.h"
 #include "list/message_list_fixture.h"
+#include "win32/dpi.h"
 #include "win32/high_contrast.h"
 #include "win32/list/work_area.h"
 
@@ -95,7 +97,8 @@ TEST_F(MessageListTest, PreviewShowsTheDecodedBodyAndMarksTheRowReadAfterADelay)
   EXPECT_EQ(window_->PreviewRow(), row);
   EXPECT_NE(PreviewText().find(kJapaneseBody), std::wstring::npos);
   RECT after = WindowRect();
-  EXPECT_EQ(after.bottom - after.top, before + ScalePixels(settings_.previewHeight));
+  EXPECT_EQ(after.bottom - after.top,
+            before + ScalePixels(settings_.previewHeight, WindowDpi(window_->hwnd())));
   EXPECT_EQ(after.bottom, WorkAreaOrPrimary().bottom);  // it grew upwards from its corner
   EXPECT_GT(acknowledged_, 0);                          // a click in the list acknowledges new mail
 
@@ -280,7 +283,85 @@ TEST_F(MessageListTest, ARefillKeepsThePreviewOnItsMessage) {
   EXPECT_TRUE(window_->PreviewVisible());
   RECT client;
   GetClientRect(window_->hwnd(), &client);
-  EXPECT_EQ(client.bottom, ContentHeight(2) + ScalePixels(settings_.previewHeight));
+  EXPECT_EQ(client.bottom,
+            ContentHeight(2) + ScalePixels(settings_.previewHeight, WindowDpi(window_->hwnd())));
+}
+
+TEST_F(MessageListTest, MovedToAMonitorOfAnotherScaleItLaysItselfOutAgain) {
+  Add(kEnglish);
+  Add(kJapanese);
+  Open(false);
+  HWND w = window_->hwnd();
+  const CReportCtrl& list = window_->List();
+  const int dpi = list.Dpi();
+  ASSERT_EQ(dpi, WindowDpi(w));
+  struct Layout {
+    int rowHeight;
+    int subjectWidth;
+    int totalWidth;
+    int imageSize;
+    LONG fontHeight;
+    RECT window;
+  };
+  auto measure = [&] {
+    Layout l{};
+    l.rowHeight = list.RowHeight();
+    l.subjectWidth = list.Model().Column(kColumnSubject)->width;
+    l.totalWidth = list.Model().TotalWidth();
+    int cy = 0;
+    ImageList_GetIconSize(list.ImageList(), &l.imageSize, &cy);
+    LOGFONTW lf{};
+    GetObjectW(reinterpret_cast<HFONT>(SendMessageW(list.hwnd(), WM_GETFONT, 0, 0)), sizeof lf,
+               &lf);
+    l.fontHeight = lf.lfHeight;
+    l.window = WindowRect();
+    return l;
+  };
+  const Layout before = measure();
+  // 125 %: the wider list still fits the test display's work area.
+  const int moved = dpi * 5 / 4;
+  auto change = [&](int to) {
+    RECT r = WindowRect();
+    RECT suggested{r.left, r.top, r.left + RescalePixels(r.right - r.left, list.Dpi(), to),
+                   r.top + RescalePixels(r.bottom - r.top, list.Dpi(), to)};
+    SendMessageW(w, WM_DPICHANGED, MAKEWPARAM(to, to), reinterpret_cast<LPARAM>(&suggested));
+  };
+  change(moved);
+  const Layout after = measure();
+  EXPECT_EQ(list.Dpi(), moved);
+  EXPECT_EQ(after.subjectWidth, RescalePixels(before.subjectWidth, dpi, moved));
+  EXPECT_EQ(after.imageSize, ScalePixels(16, moved));
+  EXPECT_EQ(after.fontHeight, FontHeightForDpi(settings_.fontSize * 10, moved));
+  EXPECT_GT(after.rowHeight, before.rowHeight);
+  EXPECT_GT(after.rowHeight, after.imageSize);  // the row holds the larger pictures
+  // Refitted to the new rows and columns, at the same corner.
+  RECT client;
+  GetClientRect(w, &client);
+  EXPECT_EQ(client.right, after.totalWidth);
+  EXPECT_EQ(client.bottom, ContentHeight(2));
+  EXPECT_EQ(after.window.right, before.window.right);
+  EXPECT_EQ(after.window.bottom, before.window.bottom);
+  // The preview's text is zoomed by the same ratio.
+  HWND preview = GetDlgItem(w, kPreviewId);
+  ASSERT_NE(preview, nullptr);
+  WPARAM numerator = 0;
+  LPARAM denominator = 0;
+  SendMessageW(preview, EM_GETZOOM, reinterpret_cast<WPARAM>(&numerator),
+               reinterpret_cast<LPARAM>(&denominator));
+  EXPECT_GT(numerator, 0u);
+  EXPECT_EQ(numerator * dpi, static_cast<WPARAM>(denominator * moved));
+
+  // Back on the first monitor it is as it was.
+  change(dpi);
+  const Layout back = measure();
+  EXPECT_EQ(back.rowHeight, before.rowHeight);
+  EXPECT_EQ(back.subjectWidth, before.subjectWidth);
+  EXPECT_EQ(back.imageSize, before.imageSize);
+  EXPECT_EQ(back.fontHeight, before.fontHeight);
+  EXPECT_TRUE(EqualRect(&back.window, &before.window));
+  SendMessageW(preview, EM_GETZOOM, reinterpret_cast<WPARAM>(&numerator),
+               reinterpret_cast<LPARAM>(&denominator));
+  EXPECT_EQ(numerator, denominator);  // no zoom (0 / 0 or 1 / 1)
 }
 
 TEST_F(MessageListTest, ASecondCreateIsRefusedWhileShown) {

@@ -6,6 +6,7 @@
 
 #include "core/settings_ui/settings_ui_texts.h"
 #include "sheet_test_support.h"
+#include "win32/dpi.h"
 #include "win32/resource.h"
 #include "win32/settings/account_page.h"
 
@@ -33,6 +34,22 @@ std::vector<std::string> TabTitles(HWND sheet) {
     titles.push_back(Narrow(text));
   }
   return titles;
+}
+
+TEST_F(SettingsSheet, TheBannerFollowsTheSheetToAMonitorOfAnotherScale) {
+  Open();
+  const int dpi = sheet_->Dpi();
+  EXPECT_EQ(dpi, WindowDpi(sheet_->hwnd()));
+  const int title = sheet_->BannerTitleHeight();
+  ASSERT_NE(title, 0);
+  RECT r;
+  GetWindowRect(sheet_->hwnd(), &r);
+  SendMessageW(sheet_->hwnd(), WM_DPICHANGED, MAKEWPARAM(dpi * 2, dpi * 2),
+               reinterpret_cast<LPARAM>(&r));
+  EXPECT_EQ(sheet_->Dpi(), dpi * 2);
+  EXPECT_EQ(sheet_->BannerTitleHeight(), RescalePixels(title, dpi, dpi * 2));
+  SendMessageW(sheet_->hwnd(), WM_DPICHANGED, MAKEWPARAM(dpi, dpi), reinterpret_cast<LPARAM>(&r));
+  EXPECT_EQ(sheet_->BannerTitleHeight(), title);
 }
 
 TEST_F(SettingsSheet, FivePagesUnderABannerAndAdvanceOnlyWhenSet) {
