@@ -287,12 +287,8 @@ class OAuthPushTest : public OAuthTest {
   }
   void StartWatch(const OAuthKeys& keys) {
     settings_.log = 1;
-    System& system = PlatformSystem();
-    log_ = std::make_unique<LogFile>(system.files, system.clock, system.codePage);
-    log_->SetLogPath(dir_.string(), kLogFileName);
-    host_ =
-        std::make_unique<HeadlessCheckHost>(system, PlatformCharsetConverter(), PlatformTimeZone(),
-                                            settings_, log_.get(), dir_.string() + "/");
+    log_ = MakeLog(dir_);
+    host_ = MakeHeadlessHost(settings_, log_.get(), dir_);
     host_->onNewMail = [this](const std::vector<const MailItem*>& items) {
       for (const MailItem* item : items) announced_.push_back(item->subject.value_or(""));
     };
@@ -321,25 +317,9 @@ class OAuthPushTest : public OAuthTest {
     return keys;
   }
   bool RunUntil(const std::function<bool()>& done, int limitMs) {
-    const auto end = Clock::now() + std::chrono::milliseconds(limitMs);
-    host_->Run(
-        *engine_, transport_, [&] { return done() || Clock::now() > end; }, nullptr);
-    return done();
+    return RunWatchUntil(*host_, *engine_, transport_, done, limitMs);
   }
-  bool Idling() {
-    auto pushes = engine_->PushConnections();
-    return pushes.size() == 1 && pushes[0]->Idling();
-  }
-  // Written into tmp/ and renamed into new/, as a delivery agent does.
-  Clock::time_point Deliver(const std::string& id) {
-    const std::string name = "18000000" + id + ".oauth-push." + id;
-    std::ofstream(Maildir() / "tmp" / name, std::ios::binary)
-        << "From: a@example.com\r\nSubject: message " << id << "\r\nMessage-Id: <" << id
-        << "@oauth-push>\r\n\r\nhi\r\n";
-    const auto at = Clock::now();
-    fs::rename(Maildir() / "tmp" / name, Maildir() / "new" / name);
-    return at;
-  }
+  bool Idling() { return OnlyPushIdles(*engine_); }
 
   struct Failure {
     std::string error;
@@ -362,7 +342,7 @@ TEST_F(OAuthPushTest, IdlesWithTheCommandsTokenAndAnnouncesADelivery) {
       << (failures_.empty() ? "" : failures_[0].error);
   EXPECT_EQ(announced_, std::vector<std::string>{"message oauth-old"});
 
-  const auto deliveredAt = Deliver("oauth-pushed");
+  const auto deliveredAt = DeliverAtOnce(Maildir(), "oauth-pushed");
   ASSERT_TRUE(RunUntil([&] { return announced_.size() >= 2; }, 10000));
   const auto ms =
       std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - deliveredAt).count();
