@@ -13,8 +13,9 @@ TokenAnswer PlaceAccessToken(TokenProvider* tokens, Account& account, SecurityMo
   account.accessToken.clear();
   std::optional<OAuthSettings> oauth = OAuthSettingsOf(FieldsOf(account));
   if (!oauth) return {TokenState::kReady, {}, {}, false};
-  if (security == SecurityMode::kNone)
+  if (security == SecurityMode::kNone) {
     return {TokenState::kFailed, {}, texts::kOAuthNeedsTls, false};
+  }
   if (tokens == nullptr) return {TokenState::kFailed, {}, texts::kOAuthNotSignedIn, true};
   TokenAnswer answer = tokens->AccessToken(*oauth, std::move(changed));
   if (answer.state == TokenState::kReady) account.accessToken = std::move(answer.accessToken);

@@ -83,12 +83,13 @@ bool PushConnection::TakeAccessToken(int64_t nowMs) {
     case TokenState::kFailed:
       break;
   }
-  const bool noToken = security_.mode == SecurityMode::kNone;
+  // Only a change of the settings, which makes a new connection, mends a token sent in clear.
+  const bool inClear = security_.mode == SecurityMode::kNone;
   Fail(answer.error);
   if (answer.signInNeeded) {
     halt_ = Halt::kUntilSignIn;
     listener_.OnPushSignInNeeded(account_);
-  } else if (noToken) {
+  } else if (inClear) {
     halt_ = Halt::kForGood;
   }
   return false;
