@@ -14,6 +14,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -38,6 +39,37 @@ inline std::optional<std::string> Env(const char* name) {
     GTEST_SKIP() << var << " is not set: run through scripts/with-servers.sh"; \
   }
 
+// The log file of a run, in dir.
+inline std::unique_ptr<LogFile> MakeLog(const std::filesystem::path& dir) {
+  System& system = PlatformSystem();
+  auto log = std::make_unique<LogFile>(system.files, system.clock, system.codePage);
+  log->SetLogPath(dir.string(), kLogFileName);
+  return log;
+}
+
+// The POSIX runner's host, with its temporary files in dir; log may be null.
+inline std::unique_ptr<HeadlessCheckHost> MakeHeadlessHost(const Settings& settings, LogFile* log,
+                                                           const std::filesystem::path& dir) {
+  return std::make_unique<HeadlessCheckHost>(PlatformSystem(), PlatformCharsetConverter(),
+                                             PlatformTimeZone(), settings, log, dir.string() + "/");
+}
+
+// Runs the engine as `postwink-cli watch` does until done() holds or limitMs have passed;
+// whether it holds.
+inline bool RunWatchUntil(HeadlessCheckHost& host, CheckEngine& engine, PumpedTransport& transport,
+                          const std::function<bool()>& done, int limitMs) {
+  const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(limitMs);
+  host.Run(
+      engine, transport, [&] { return done() || std::chrono::steady_clock::now() > end; }, nullptr);
+  return done();
+}
+
+// The engine's only push connection idles.
+inline bool OnlyPushIdles(CheckEngine& engine) {
+  auto pushes = engine.PushConnections();
+  return pushes.size() == 1 && pushes[0]->Idling();
+}
+
 struct Outcome {
   bool checked = false;
   bool failed = false;
@@ -51,12 +83,8 @@ class Checker {
     dir_ = std::filesystem::temp_directory_path() /
            ("postwink-it-" + std::to_string(::getpid()) + "-" + std::to_string(counter_++));
     std::filesystem::create_directories(dir_);
-    System& system = PlatformSystem();
-    log_ = std::make_unique<LogFile>(system.files, system.clock, system.codePage);
-    log_->SetLogPath(dir_.string(), kLogFileName);
-    host_ =
-        std::make_unique<HeadlessCheckHost>(system, PlatformCharsetConverter(), PlatformTimeZone(),
-                                            settings_, log_.get(), dir_.string() + "/");
+    log_ = MakeLog(dir_);
+    host_ = MakeHeadlessHost(settings_, log_.get(), dir_);
     host_->onAccountEnded = [this](int position, const std::string* error) {
       if (position < 0) return;
       if (outcomes_.size() <= static_cast<size_t>(position)) outcomes_.resize(position + 1);
@@ -185,6 +213,22 @@ inline void DeliverMessage(const std::filesystem::path& maildir, const std::stri
   f << "From: Sender <sender@example.com>\r\nTo: user@example.com\r\nSubject: message " << id
     << "\r\nDate: Mon, 1 Jan 2024 10:00:00 +0900\r\nMessage-Id: <" << id << "@test>\r\n"
     << extra << "\r\nline one of " << id << "\r\nline two\r\nline three\r\n";
+}
+
+// "message ID", written into tmp/ and renamed into new/ as a delivery agent does; the time of the
+// rename.
+inline std::chrono::steady_clock::time_point DeliverAtOnce(const std::filesystem::path& maildir,
+                                                           const std::string& id) {
+  static int serial = 0;
+  const std::string name = "18000000" + std::to_string(++serial) + ".push." + id;
+  {
+    std::ofstream f(maildir / "tmp" / name, std::ios::binary);
+    f << "From: a@example.com\r\nSubject: message " << id << "\r\nMessage-Id: <" << id
+      << "@push>\r\n\r\nhi\r\n";
+  }
+  const auto at = std::chrono::steady_clock::now();
+  std::filesystem::rename(maildir / "tmp" / name, maildir / "new" / name);
+  return at;
 }
 
 inline void ClearMaildir(const std::filesystem::path& maildir) {

@@ -5,7 +5,6 @@
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
 #include <functional>
 #include <memory>
 #include <string>
@@ -28,9 +27,7 @@ class DovecotPushTest : public ::testing::Test {
     ClearMaildir(inbox);
     dir = fs::temp_directory_path() / ("postwink-push-" + std::to_string(::getpid()));
     fs::create_directories(dir);
-    host = std::make_unique<HeadlessCheckHost>(PlatformSystem(), PlatformCharsetConverter(),
-                                               PlatformTimeZone(), settings, nullptr,
-                                               dir.string() + "/");
+    host = MakeHeadlessHost(settings, nullptr, dir);
     host->onNewMail = [this](const std::vector<const MailItem*>& items) {
       for (const MailItem* item : items) announced.push_back(item->subject.value_or(""));
     };
@@ -59,27 +56,10 @@ class DovecotPushTest : public ::testing::Test {
     engine->EnablePush([] { return MakePlatformTransport(); });
   }
   bool RunUntil(const std::function<bool()>& done, int limitMs) {
-    const auto end = Clock::now() + std::chrono::milliseconds(limitMs);
-    host->Run(
-        *engine, transport, [&] { return done() || Clock::now() > end; }, nullptr);
-    return done();
+    return RunWatchUntil(*host, *engine, transport, done, limitMs);
   }
-  bool Idling() {
-    auto pushes = engine->PushConnections();
-    return pushes.size() == 1 && pushes[0]->Idling();
-  }
-  // Written into tmp/ and renamed into new/, as a delivery agent does.
-  Clock::time_point Deliver(const std::string& id) {
-    const std::string name = "18000000" + std::to_string(++delivered) + ".push." + id;
-    {
-      std::ofstream f(inbox / "tmp" / name, std::ios::binary);
-      f << "From: a@example.com\r\nSubject: message " << id << "\r\nMessage-Id: <" << id
-        << "@push>\r\n\r\nhi\r\n";
-    }
-    const auto at = Clock::now();
-    fs::rename(inbox / "tmp" / name, inbox / "new" / name);
-    return at;
-  }
+  bool Idling() { return OnlyPushIdles(*engine); }
+  Clock::time_point Deliver(const std::string& id) { return DeliverAtOnce(inbox, id); }
 
   Settings settings = Checker::DefaultSettings();
   fs::path inbox, dir;
@@ -88,7 +68,6 @@ class DovecotPushTest : public ::testing::Test {
   std::unique_ptr<CheckEngine> engine;
   std::vector<std::string> announced;
   std::vector<std::string> failures;
-  int delivered = 0;
 };
 
 // Push: a message delivered while the account idles is announced within two seconds, once.

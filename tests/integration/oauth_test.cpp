@@ -5,9 +5,11 @@
 
 #include <sys/stat.h>
 
+#include <chrono>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 
 #include "core/oauth/oauth_texts.h"
 #include "core/oauth/token_provider.h"
@@ -268,6 +270,120 @@ TEST_F(OAuthTest, HostileTokenEndpointIsReadWithABoundAndAnsweredClearly) {
     // The refresh token survives an endpoint's bad day.
     EXPECT_TRUE(store_->Load(TokenStoreKey(OAuth()))) << c.mode;
   }
+}
+
+// IMAP push of an account that signs in with OAuth, the engine run as `postwink-cli watch` runs
+// it, with a log that holds everything that may be logged.
+class OAuthPushTest : public OAuthTest {
+ protected:
+  using Clock = std::chrono::steady_clock;
+
+  void TearDown() override {
+    if (engine_) engine_->Stop();
+    engine_.reset();
+    host_.reset();
+    log_.reset();
+    OAuthTest::TearDown();
+  }
+  void StartWatch(const OAuthKeys& keys) {
+    settings_.log = 1;
+    log_ = MakeLog(dir_);
+    host_ = MakeHeadlessHost(settings_, log_.get(), dir_);
+    host_->onNewMail = [this](const std::vector<const MailItem*>& items) {
+      for (const MailItem* item : items) announced_.push_back(item->subject.value_or(""));
+    };
+    host_->onAccountEnded = [this](int, const std::string* error) {
+      if (error != nullptr) failures_.push_back({*error, Clock::now()});
+    };
+    auto account = std::make_unique<Account>();
+    account->mailbox = "push";
+    account->server = "127.0.0.2";
+    account->port = std::atoi(Env("POSTWINK_OAUTH_IMAPS_PORT")->c_str());
+    account->user = *Env("POSTWINK_OAUTH_USER");
+    account->enabled = 1;
+    account->security = 1;
+    account->protocol = kProtocolImap;
+    account->oauth = keys;
+    std::vector<std::unique_ptr<Account>> accounts;
+    accounts.push_back(std::move(account));
+    engine_ = std::make_unique<CheckEngine>(*host_, transport_, settings_, std::move(accounts));
+    engine_->SetTokenProvider(tokens_.get());
+    engine_->EnablePush([] { return MakePlatformTransport(); });
+  }
+  OAuthKeys CommandKeys(const std::string& token) {
+    std::ofstream(dir_ / "token") << token << "\n";
+    OAuthKeys keys;
+    keys.tokenCommand = "cat '" + (dir_ / "token").string() + "'";
+    return keys;
+  }
+  bool RunUntil(const std::function<bool()>& done, int limitMs) {
+    return RunWatchUntil(*host_, *engine_, transport_, done, limitMs);
+  }
+  bool Idling() { return OnlyPushIdles(*engine_); }
+
+  struct Failure {
+    std::string error;
+    Clock::time_point at;
+  };
+  postwink::Settings settings_ = Checker::DefaultSettings();
+  std::unique_ptr<LogFile> log_;
+  std::unique_ptr<HeadlessCheckHost> host_;
+  PosixTransport transport_;
+  std::unique_ptr<CheckEngine> engine_;
+  std::vector<std::string> announced_;
+  std::vector<Failure> failures_;
+};
+
+TEST_F(OAuthPushTest, IdlesWithTheCommandsTokenAndAnnouncesADelivery) {
+  DeliverMessage(Maildir(), "oauth-old");
+  std::string token = Member(Control("issue=" + *Env("POSTWINK_OAUTH_USER")), "access_token");
+  StartWatch(CommandKeys(token));
+  ASSERT_TRUE(RunUntil([&] { return Idling() && announced_.size() == 1; }, 30000))
+      << (failures_.empty() ? "" : failures_[0].error);
+  EXPECT_EQ(announced_, std::vector<std::string>{"message oauth-old"});
+
+  const auto deliveredAt = DeliverAtOnce(Maildir(), "oauth-pushed");
+  ASSERT_TRUE(RunUntil([&] { return announced_.size() >= 2; }, 10000));
+  const auto ms =
+      std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - deliveredAt).count();
+  EXPECT_LT(ms, 2000);
+  EXPECT_EQ(announced_, (std::vector<std::string>{"message oauth-old", "message oauth-pushed"}));
+  EXPECT_TRUE(failures_.empty()) << failures_[0].error;
+  const std::string log = PlatformSystem().files.ReadAll(log_->Path()).value_or("");
+  EXPECT_NE(log.find("AUTHENTICATE OAUTHBEARER ****"), std::string::npos) << log;
+  ExpectAbsent(log, token);
+}
+
+// Dovecot refuses the token: each attempt fails with the server's status, a fresh token is
+// asked for each time, and the attempts come ever more slowly.
+TEST_F(OAuthPushTest, ARefusedTokenFailsWithTheServersStatusAndBacksOff) {
+  StartWatch(CommandKeys("at-not-a-token-the-server-knows"));
+  ASSERT_TRUE(RunUntil([&] { return failures_.size() >= 3; }, 60000)) << failures_.size();
+  for (const Failure& f : failures_) {
+    EXPECT_TRUE(StartsWith(f.error, std::string(texts::kOAuthTokenRefused) + "(invalid_token)"))
+        << f.error;
+  }
+  const auto gap = [&](size_t i) { return failures_[i].at - failures_[i - 1].at; };
+  EXPECT_GE(gap(1), std::chrono::milliseconds(kFirstBackoffMs));
+  EXPECT_GE(gap(2), std::chrono::milliseconds(2 * kFirstBackoffMs));
+  EXPECT_FALSE(Idling());
+  ExpectAbsent(PlatformSystem().files.ReadAll(log_->Path()).value_or(""),
+               "at-not-a-token-the-server-knows");
+}
+
+// A revoked sign-in asks for a new one once; nothing is sent, and nothing is tried again.
+TEST_F(OAuthPushTest, ARevokedSignInFailsOnceAndIsNotRetried) {
+  ASSERT_TRUE(SignIn().ok);
+  Control("revoke=" + *Env("POSTWINK_OAUTH_USER"));
+  tokens_ = std::make_unique<TokenProvider>(*platform_, PlatformSystem().clock);
+  StartWatch(Keys());
+  ASSERT_TRUE(RunUntil([&] { return !failures_.empty(); }, 30000));
+  EXPECT_TRUE(StartsWith(failures_[0].error, texts::kOAuthSignInAgain)) << failures_[0].error;
+  // Several of its sign-in checks later, still the one failure.
+  RunUntil([] { return false; }, 2 * kSignInCheckMs);
+  EXPECT_EQ(failures_.size(), 1u);
+  const std::string log = PlatformSystem().files.ReadAll(log_->Path()).value_or("");
+  EXPECT_EQ(log.find("AUTHENTICATE"), std::string::npos) << log;
 }
 
 // postwink-cli: the device grant prints the address and the code, the browser flow runs the

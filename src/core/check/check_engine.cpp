@@ -4,10 +4,10 @@
 #include <new>
 #include <utility>
 
+#include "core/check/access_token.h"
 #include "core/check/check_texts.h"
 #include "core/imap/imap_texts.h"
 #include "core/net/net_texts.h"
-#include "core/oauth/oauth_settings.h"
 #include "core/pop3/mailbox_sync.h"
 #include "core/pop3/pop3_texts.h"
 
@@ -471,7 +471,7 @@ bool CheckEngine::HandleLine(std::string_view line) {
   Account* account = current_;
   if (account == nullptr) return false;
   SessionReply reply = active_->OnLine(line, *account);
-  if (reply.tokenRefused) TokenRefused(*account);
+  if (reply.tokenRefused) DropRefusedToken(tokens_, *account);
   if (reply.quitAnswered) {
     EndCheckNormally();
     return false;

@@ -157,13 +157,13 @@ class CheckEngine : public TransportEvents, public PushListener {
   void OnPushFailed(Account& account, const std::string& error) override;
   void OnPushIdling(Account& account) override;
   void OnPushUnavailable(Account& account) override;
+  void OnPushSignInNeeded(Account& account) override;
   // The rest of StartAccountCheck once the account's access token (if it needs one) is there.
   bool ContinueAccountCheck(int position);
   enum class TokenStep { kReady, kWaiting, kFailed };
   // Puts the account's access token in place, or starts getting it, or fails the account.
   TokenStep TakeAccessToken(int position, Account& account);
   void OnTokenChanged(const Account* account);
-  void TokenRefused(const Account& account);
 
   CheckHost& host_;
   Transport& transport_;

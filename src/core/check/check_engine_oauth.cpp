@@ -3,37 +3,20 @@
 
 #include <new>
 
+#include "core/check/access_token.h"
 #include "core/check/check_engine.h"
-#include "core/oauth/oauth_settings.h"
-#include "core/oauth/oauth_texts.h"
 
 namespace postwink {
-namespace {
-
-// The provider bounds its own requests; this only guards against one that never answers.
-constexpr int kTokenWaitMs = kTokenRequestTimeoutMs + 10000;
-
-}  // namespace
 
 CheckEngine::TokenStep CheckEngine::TakeAccessToken(int position, Account& account) {
   waitingForToken_ = false;
-  account.accessToken.clear();
-  std::optional<OAuthSettings> oauth = OAuthSettingsOf(FieldsOf(account));
-  if (!oauth) return TokenStep::kReady;
-  TokenAnswer answer{TokenState::kFailed, {}, texts::kOAuthNotSignedIn, true};
-  // No connection, and so no token, for an account whose token would travel in clear.
-  if (security_.mode == SecurityMode::kNone) {
-    answer = {TokenState::kFailed, {}, texts::kOAuthNeedsTls, false};
-  } else if (tokens_ != nullptr) {
-    std::weak_ptr<bool> alive = tokenAlive_;
-    const Account* asking = &account;
-    answer = tokens_->AccessToken(*oauth, [this, alive, asking] {
-      if (!alive.expired()) OnTokenChanged(asking);
-    });
-  }
+  std::weak_ptr<bool> alive = tokenAlive_;
+  const Account* asking = &account;
+  TokenAnswer answer = PlaceAccessToken(tokens_, account, security_.mode, [this, alive, asking] {
+    if (!alive.expired()) OnTokenChanged(asking);
+  });
   switch (answer.state) {
     case TokenState::kReady:
-      account.accessToken = std::move(answer.accessToken);
       return TokenStep::kReady;
     case TokenState::kPending:
       waitingForToken_ = true;
@@ -54,13 +37,6 @@ void CheckEngine::OnTokenChanged(const Account* account) {
     if (TakeAccessToken(position, *current_) == TokenStep::kReady) ContinueAccountCheck(position);
   } catch (const std::bad_alloc&) {
     OnOutOfMemory();
-  }
-}
-
-void CheckEngine::TokenRefused(const Account& account) {
-  if (tokens_ == nullptr) return;
-  if (std::optional<OAuthSettings> oauth = OAuthSettingsOf(FieldsOf(account))) {
-    tokens_->Refused(*oauth);
   }
 }
 

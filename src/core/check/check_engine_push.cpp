@@ -1,11 +1,11 @@
 // The engine's push connections: IMAP accounts with PUSH=1 wait with IDLE, each on a connection
 // and a transport of their own beside the cycle, which leaves them out. What they bring is merged
-// and announced as the end of a cycle announces a check's mail.
+// and announced as the end of a cycle announces a check's mail. They take their access tokens
+// from the engine's provider, as the cycle does.
 #include <algorithm>
 #include <utility>
 
 #include "core/check/check_engine.h"
-#include "core/oauth/oauth_settings.h"
 
 namespace postwink {
 
@@ -14,9 +14,8 @@ void CheckEngine::EnablePush(std::function<std::unique_ptr<Transport>()> makeTra
 }
 
 bool CheckEngine::IsPushed(const Account& account) const {
-  // A push connection has no access token of its own: accounts with OAuth are polled.
   return makeTransport_ && account.protocol == kProtocolImap && account.push == 1 &&
-         account.enabled != 0 && !OAuthSettingsOf(FieldsOf(account)) &&
+         account.enabled != 0 &&
          std::find(polledInstead_.begin(), polledInstead_.end(), &account) == polledInstead_.end();
 }
 
@@ -42,7 +41,7 @@ void CheckEngine::PushTick() {
       if (open || !IsPushed(*account)) continue;
       pushes_.push_back(std::make_unique<PushConnection>(
           host_, keeper_, makeTransport_(), *account, ImapSessionSettingsFrom(settings_, verbose_),
-          ServerTimeoutMs(settings_.svTimeout), *this));
+          ServerTimeoutMs(settings_.svTimeout), *this, tokens_));
     }
     const int64_t now = host_.MonotonicMs();
     for (auto& push : pushes_) push->Tick(now);
@@ -73,6 +72,8 @@ std::optional<std::string> CheckEngine::FailingPushName() const {
   if (failingPushes_.empty()) return std::nullopt;
   return failingPushes_.front()->mailbox.value_or("");
 }
+
+void CheckEngine::OnPushSignInNeeded(Account& account) { host_.SignInNeeded(PositionOf(&account)); }
 
 void CheckEngine::OnPushUnavailable(Account& account) {
   // Its connection goes at the next tick, not inside its own event.

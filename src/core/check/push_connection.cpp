@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <utility>
 
+#include "core/check/access_token.h"
 #include "core/check/check_texts.h"
 #include "core/net/net_texts.h"
 #include "core/pop3/pop3_texts.h"
@@ -12,13 +13,14 @@ namespace postwink {
 PushConnection::PushConnection(CheckHost& host, ItemKeeper& keeper,
                                std::unique_ptr<Transport> transport, Account& account,
                                const ImapSessionSettings& settings, int64_t answerDeadlineMs,
-                               PushListener& listener)
+                               PushListener& listener, TokenProvider* tokens)
     : host_(host),
       transport_(std::move(transport)),
       account_(account),
       listener_(listener),
       session_(host, keeper),
-      answerDeadlineMs_(answerDeadlineMs) {
+      answerDeadlineMs_(answerDeadlineMs),
+      tokens_(tokens) {
   session_.SetSettings(settings);
   session_.SetIdle(true);
 }
@@ -46,6 +48,7 @@ void PushConnection::Fail(const std::string& error) {
 void PushConnection::Connect(int64_t nowMs) {
   security_ = ReadSecuritySetting(account_);
   if (!security_.error.empty()) return Fail(security_.error);
+  if (!TakeAccessToken(nowMs)) return;
   if (account_.cachedAddresses.empty()) {
     ResolveResult resolved = transport_->ResolveHost(account_.server.value_or(""));
     account_.cachedAddresses = resolved.addresses;
@@ -62,10 +65,57 @@ void PushConnection::Connect(int64_t nowMs) {
   deadlineMs_ = nowMs + answerDeadlineMs_;
 }
 
+bool PushConnection::TakeAccessToken(int64_t nowMs) {
+  waitingForToken_ = false;
+  tokenChanged_ = false;
+  std::weak_ptr<bool> alive = alive_;
+  // The provider may call from outside the owner's loop: the next tick asks again.
+  TokenAnswer answer = PlaceAccessToken(tokens_, account_, security_.mode, [this, alive] {
+    if (!alive.expired()) tokenChanged_ = true;
+  });
+  switch (answer.state) {
+    case TokenState::kReady:
+      return true;
+    case TokenState::kPending:
+      waitingForToken_ = true;
+      tokenDeadlineMs_ = nowMs + kTokenWaitMs;
+      return false;
+    case TokenState::kFailed:
+      break;
+  }
+  // Only a change of the settings, which makes a new connection, mends a token sent in clear.
+  const bool inClear = security_.mode == SecurityMode::kNone;
+  Fail(answer.error);
+  if (answer.signInNeeded) {
+    halt_ = Halt::kUntilSignIn;
+    listener_.OnPushSignInNeeded(account_);
+  } else if (inClear) {
+    halt_ = Halt::kForGood;
+  }
+  return false;
+}
+
 void PushConnection::Tick(int64_t nowMs) {
   nowMs_ = nowMs;
   if (socket_ == kNoSocket) {
-    if (nowMs >= nextAttemptMs_) Connect(nowMs);
+    if (waitingForToken_) {
+      if (tokenChanged_) {
+        Connect(nowMs);
+      } else if (nowMs > tokenDeadlineMs_) {
+        waitingForToken_ = false;
+        Fail(texts::kTimedOut);
+      }
+      return;
+    }
+    if (nowMs < nextAttemptMs_ || halt_ == Halt::kForGood) return;
+    if (halt_ == Halt::kUntilSignIn) {
+      if (!SignedInAgain(tokens_, account_)) {
+        nextAttemptMs_ = nowMs + kSignInCheckMs;
+        return;
+      }
+      halt_ = Halt::kNo;
+    }
+    Connect(nowMs);
     return;
   }
   if (deadlineMs_ != 0 && nowMs > deadlineMs_) return Fail(texts::kTimedOut);
@@ -102,7 +152,9 @@ bool PushConnection::Follow(const SessionReply& reply) {
 }
 
 bool PushConnection::HandleLine(std::string_view line) {
-  if (!Follow(session_.OnLine(line, account_))) return false;
+  SessionReply reply = session_.OnLine(line, account_);
+  if (reply.tokenRefused) DropRefusedToken(tokens_, account_);
+  if (!Follow(reply)) return false;
   // The handshake starts once the read is done; what else it brought came in clear.
   return !startTlsDue_;
 }

@@ -13,12 +13,6 @@
 namespace postwink::testing {
 namespace {
 
-class SignInHost : public FakeCheckHost {
- public:
-  void SignInNeeded(int position) override { signInNeeded.push_back(position); }
-  std::vector<int> signInNeeded;
-};
-
 class OAuthEngineTest : public ::testing::Test {
  protected:
   OAuthEngineTest() {
@@ -48,7 +42,7 @@ class OAuthEngineTest : public ::testing::Test {
   Settings settings;
   FakeServer server;
   FakeTransport network;
-  SignInHost host;
+  FakeCheckHost host;
   FakeOAuthPlatform fake;
   FakeClock clock;
   TokenProvider tokens{fake.platform, clock};

@@ -138,5 +138,25 @@ TEST_F(EnginePushTest, AFailingPushAccountKeepsTheErrorStateUntilItIdlesAgain) {
   EXPECT_EQ(host.toolTips.back(), "Postwink");
 }
 
+// An account that signs in with OAuth pushes too; here no sign-in can be had, which fails it
+// once, with the tray's error state and the host asked to offer a sign-in.
+TEST_F(EnginePushTest, AnOAuthAccountPushesAndALostSignInReachesTheHost) {
+  At(1).security = 1;
+  At(1).oauth.tokenCommand = "print-token";
+  At(2).protocol = kProtocolPop3;
+  engine->PushTick();
+  ASSERT_EQ(engine->PushConnections().size(), 1u);
+  EXPECT_EQ(&engine->PushConnections()[0]->GetAccount(), &At(1));
+  EXPECT_EQ(host.signInNeeded, std::vector<int>{1});
+  EXPECT_EQ(host.icon, TrayIcon::kError);
+  EXPECT_EQ(pushNetwork.open, 0);
+
+  RunCheckNow();
+  // The cycle leaves it out.
+  EXPECT_EQ(std::set<std::string>(network.opened.begin(), network.opened.end()),
+            (std::set<std::string>{"pop0", "pop2"}));
+  EXPECT_EQ(host.signInNeeded, std::vector<int>{1});
+}
+
 }  // namespace
 }  // namespace postwink::testing

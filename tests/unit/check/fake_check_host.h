@@ -217,6 +217,7 @@ class FakeCheckHost : public CheckHost {
   std::vector<std::string> log;
   uint32_t flagsForNewItems = 0;
   int timeoutStarts = 0;
+  std::vector<int> signInNeeded;  // positions
   std::function<void()> onBuildItem;
 
   FakeSessionHost items;  // builds items without the real parser
@@ -251,6 +252,7 @@ class FakeCheckHost : public CheckHost {
   void LogSeparator(std::string_view label) override { log.push_back("--- " + std::string(label)); }
   int64_t MonotonicMs() override { return now; }
   void RefilterItem(MailItem& item) override { item.flags |= flagsForNewItems; }
+  void SignInNeeded(int position) override { signInNeeded.push_back(position); }
 
   std::unique_ptr<MailItem> BuildItem(Account& account, std::string_view text,
                                       std::optional<std::string_view> sizeText) override {
