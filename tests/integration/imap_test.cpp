@@ -194,7 +194,7 @@ AttachmentFetchResult FetchPart(const Account& account, const ImapPartRequest& r
         .count();
   };
   AttachmentFetch fetch(
-      std::move(owned), account, request, 20000, now,
+      std::move(owned), account, nullptr, request, 20000, now,
       [&](std::string_view line) { *log += std::string(line) + "\n"; },
       [&](AttachmentFetchResult r) { result = std::move(r); });
   fetch.Start();

@@ -2,6 +2,7 @@
 
 #include <utility>
 
+#include "core/check/access_token.h"
 #include "core/check/check_texts.h"
 #include "core/net/net_texts.h"
 #include "core/pop3/pop3_texts.h"
@@ -9,10 +10,11 @@
 namespace postwink {
 
 AttachmentFetch::AttachmentFetch(std::unique_ptr<Transport> transport, const Account& account,
-                                 ImapPartRequest request, int64_t answerDeadlineMs, Clock clock,
-                                 LogSink log, Done done)
+                                 TokenProvider* tokens, ImapPartRequest request,
+                                 int64_t answerDeadlineMs, Clock clock, LogSink log, Done done)
     : transport_(std::move(transport)),
       account_(account),
+      tokens_(tokens),
       session_(*this, keeper_),
       answerDeadlineMs_(answerDeadlineMs),
       clock_(std::move(clock)),
@@ -41,6 +43,23 @@ void AttachmentFetch::Finish(AttachmentFetchResult result) {
 void AttachmentFetch::Start() {
   security_ = ReadSecuritySetting(account_);
   if (!security_.error.empty()) return Fail(security_.error);
+  waitingForToken_ = false;
+  tokenChanged_ = false;
+  std::weak_ptr<bool> alive = alive_;
+  // The provider may call from outside the owner's loop: the next tick asks again.
+  TokenAnswer answer = PlaceAccessToken(tokens_, account_, security_.mode, [this, alive] {
+    if (!alive.expired()) tokenChanged_ = true;
+  });
+  if (answer.state == TokenState::kFailed) return Fail(answer.error);
+  if (answer.state == TokenState::kPending) {
+    waitingForToken_ = true;
+    deadlineMs_ = clock_() + kTokenWaitMs;
+    return;
+  }
+  Connect();
+}
+
+void AttachmentFetch::Connect() {
   if (account_.cachedAddresses.empty()) {
     ResolveResult resolved = transport_->ResolveHost(account_.server.value_or(""));
     account_.cachedAddresses = resolved.addresses;
@@ -56,7 +75,9 @@ void AttachmentFetch::Start() {
 }
 
 void AttachmentFetch::Tick() {
-  if (!finished_ && socket_ != kNoSocket && clock_() > deadlineMs_) Fail(texts::kTimedOut);
+  if (finished_) return;
+  if (waitingForToken_ && tokenChanged_) return Start();
+  if ((waitingForToken_ || socket_ != kNoSocket) && clock_() > deadlineMs_) Fail(texts::kTimedOut);
 }
 
 bool AttachmentFetch::Follow(const SessionReply& reply) {

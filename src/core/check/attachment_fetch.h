@@ -16,6 +16,7 @@
 #include "core/config/account.h"
 #include "core/imap/imap_session.h"
 #include "core/net/security_setting.h"
+#include "core/oauth/token_provider.h"
 #include "core/pop3/item_keeper.h"
 #include "core/pop3/transport.h"
 
@@ -36,14 +37,16 @@ class AttachmentFetch : public TransportEvents, private SessionHost {
   using LogSink = std::function<void(std::string_view)>;
   using Done = std::function<void(AttachmentFetchResult)>;
 
-  // The account is copied: the settings sheet may replace it while the fetch runs.
+  // The account is copied: the settings sheet may replace it while the fetch runs. An account that
+  // signs in with OAuth takes a fresh access token from tokens (not owned) before it connects.
   AttachmentFetch(std::unique_ptr<Transport> transport, const Account& account,
-                  ImapPartRequest request, int64_t answerDeadlineMs, Clock clock, LogSink log,
-                  Done done);
+                  TokenProvider* tokens, ImapPartRequest request, int64_t answerDeadlineMs,
+                  Clock clock, LogSink log, Done done);
   ~AttachmentFetch() override;
 
   void Start();
-  // Ends the fetch when the server's answer is overdue.
+  // Connects once a pending access token is there; ends the fetch when the server's answer (or
+  // the token) is overdue.
   void Tick();
   void OnSocketEvent(SocketHandle socket, SocketEvent event, int error) override;
 
@@ -67,9 +70,15 @@ class AttachmentFetch : public TransportEvents, private SessionHost {
   // Sends what the session asked for; false when the fetch ended.
   bool Follow(const SessionReply& reply);
   void AfterRead();
+  void Connect();
 
   std::unique_ptr<Transport> transport_;
   Account account_;
+  TokenProvider* tokens_;
+  // The provider's callback may come after the fetch is gone.
+  std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);
+  bool waitingForToken_ = false;
+  bool tokenChanged_ = false;
   ItemKeeper keeper_;
   ImapSession session_;
   int64_t answerDeadlineMs_;

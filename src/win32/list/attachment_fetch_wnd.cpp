@@ -30,7 +30,7 @@ bool AttachmentFetchWnd::Start(const Account& account, const ImapPartRequest& re
   self->transport_ = transport.get();
   AttachmentFetchWnd* raw = self.get();
   self->fetch_ = std::make_unique<AttachmentFetch>(
-      std::move(transport), account, request, answerDeadlineMs,
+      std::move(transport), account, nullptr, request, answerDeadlineMs,
       [] { return static_cast<int64_t>(GetTickCount64()); }, std::move(log),
       [raw](AttachmentFetchResult result) {
         // Told from inside the transport's own calls: the rest runs once they have unwound.

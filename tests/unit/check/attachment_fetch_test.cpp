@@ -7,10 +7,15 @@
 #include <string>
 #include <vector>
 
+#include "core/check/access_token.h"
 #include "core/check/check_texts.h"
 #include "core/imap/imap_texts.h"
+#include "core/net/oauth_sasl.h"
+#include "core/oauth/oauth_texts.h"
 #include "core/pop3/pop3_texts.h"
 #include "unit/check/script_transport.h"
+#include "unit/config/fake_system.h"
+#include "unit/oauth/fake_oauth_platform.h"
 
 namespace postwink {
 namespace {
@@ -19,17 +24,18 @@ constexpr int64_t kDeadline = 5000;
 
 // An account, a scripted server and the fetch of part 2 of UID 12 in INBOX (UIDVALIDITY 7).
 struct Rig {
-  Rig() {
+  explicit Rig(TokenProvider* tokens = nullptr, const std::function<void(Account&)>& adjust = {}) {
     account.mailbox = "imap";
     account.server = "imap.example";
     account.user = "u";
     account.password = "p";
     account.protocol = kProtocolImap;
     account.imapFolders.push_back({"INBOX", 7, 40, true});
+    if (adjust) adjust(account);
     auto owned = std::make_unique<testing::ScriptTransport>();
     transport = owned.get();
     fetch = std::make_unique<AttachmentFetch>(
-        std::move(owned), account, ImapPartRequest{{"INBOX", 7, 12}, "2", 1000}, kDeadline,
+        std::move(owned), account, tokens, ImapPartRequest{{"INBOX", 7, 12}, "2", 1000}, kDeadline,
         [this] { return now; }, [this](std::string_view line) { log.emplace_back(line); },
         [this](AttachmentFetchResult r) {
           ++calls;
@@ -119,6 +125,58 @@ TEST(AttachmentFetch, EndsWithOneClearErrorWithoutThePart) {
     t.fetch->Tick();
     EXPECT_EQ(t.calls, 1);
   }
+}
+
+// An account that signs in with OAuth takes a fresh token before it connects, without waiting
+// for it; one that would send it in clear never connects.
+TEST(AttachmentFetch, AnOAuthAccountConnectsWithAFreshTokenOnlyInsideTls) {
+  testing::FakeOAuthPlatform fake;
+  testing::FakeClock clock;
+  TokenProvider tokens{fake.platform, clock};
+  const auto oauth = [](int security) {
+    return [security](Account& a) {
+      a.user = "alice@example.com";
+      a.password = "";
+      a.security = security;
+      a.port = 993;
+      a.oauth.tokenCommand = "print-token";
+    };
+  };
+
+  Rig rig(&tokens, oauth(1));
+  rig.fetch->Start();
+  rig.fetch->Tick();
+  EXPECT_EQ(rig.transport->opens, 0);
+  ASSERT_EQ(fake.commands.pending.size(), 1u);
+  fake.commands.pending.front()({true, "TOKEN", {}});
+  rig.fetch->Tick();
+  ASSERT_EQ(rig.transport->opens, 1);
+  rig.fetch->OnSocketEvent(1, SocketEvent::kConnect, 0);
+  rig.Read({"* OK [CAPABILITY IMAP4rev1 SASL-IR AUTH=XOAUTH2] hi"});
+  EXPECT_EQ(rig.transport->sent.back(),
+            "a1 AUTHENTICATE XOAUTH2 " +
+                OAuthInitialResponse(OAuthMechanism::kXOAuth2, "alice@example.com", "imap.example",
+                                     993, "TOKEN") +
+                "\r\n");
+
+  // A provider that never answers ends the fetch like a silent server.
+  fake.commands.pending.clear();
+  clock.monotonicMs += 3600 * 1000;
+  Rig waiting(&tokens, oauth(1));
+  waiting.fetch->Start();
+  waiting.now = kTokenWaitMs + 1;
+  waiting.fetch->Tick();
+  ASSERT_TRUE(waiting.result);
+  EXPECT_EQ(waiting.result->error, texts::kTimedOut);
+  EXPECT_EQ(waiting.transport->opens, 0);
+
+  fake.commands.pending.clear();
+  Rig inClear(&tokens, oauth(0));
+  inClear.fetch->Start();
+  ASSERT_TRUE(inClear.result);
+  EXPECT_EQ(inClear.result->error, texts::kOAuthNeedsTls);
+  EXPECT_EQ(inClear.transport->opens, 0);
+  EXPECT_TRUE(fake.commands.pending.empty());
 }
 
 }  // namespace
