@@ -20,6 +20,7 @@
 #include "win32/handles.h"
 #include "win32/list/message_list_wnd.h"
 #include "win32/network_change_watcher.h"
+#include "win32/platform/oauth_platform_win32.h"
 #include "win32/platform/winsock_transport.h"
 #include "win32/settings/property_sheet.h"
 #include "win32/system_tray.h"
@@ -165,6 +166,9 @@ class MainDialog : public Wnd, public CheckHost {
   std::string updateNoticePath_;
   std::unique_ptr<WinsockTransport> transport_;
   std::unique_ptr<ItemFactory> items_;
+  // The OAuth 2.0 sign-in: made before the engine, which asks it for access tokens.
+  std::unique_ptr<WinOAuthPlatform> oauth_;
+  std::unique_ptr<TokenProvider> tokens_;
   std::unique_ptr<CheckEngine> engine_;
   // Declared before the list window, which writes its column layout here when it goes.
   std::unique_ptr<IniFileProfile> profile_;

@@ -31,9 +31,12 @@ void MainDialog::CreateEngine() {
   items_ = std::make_unique<ItemFactory>(system, PlatformCharsetConverter(), PlatformTimeZone(),
                                          settings, app_.TempFolder(),
                                          settings.log != 0 && !app_.Log().Path().empty());
+  oauth_ = std::make_unique<WinOAuthPlatform>(system.files, app_.ProgramDir() + kTokenFileName);
+  tokens_ = std::make_unique<TokenProvider>(oauth_->Get(), system.clock);
   engine_ = std::make_unique<CheckEngine>(*this, *transport_, settings,
                                           LoadEngineAccounts(app_.GetSettingsFile(), settings));
   engine_->SetVerbose(app_.Verbose());
+  engine_->SetTokenProvider(tokens_.get());
 }
 
 void MainDialog::StartTimer(CheckTimer timer, int periodMs) {
@@ -206,7 +209,7 @@ void MainDialog::OpenSettings() {
     return;
   }
   CMyPropertySheet sheet({app_.GetSettings(), *engine_, app_.ProgramDir(), app_.Windows98OrMe(),
-                          startPage_.StartPage(), hwnd()});
+                          startPage_.StartPage(), hwnd(), RunKey(), tokens_.get()});
   sheet_ = &sheet;
   const bool ok = sheet.RunModal();
   sheet_ = nullptr;

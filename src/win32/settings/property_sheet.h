@@ -24,6 +24,7 @@ class CMyPropertySheet {
     int startPage = 0;
     HWND owner = nullptr;  // receives WM_SETTINGS_APPLIED after Apply
     RunKey runKey{};       // where "start with Windows" is kept
+    TokenProvider* tokens = nullptr;
   };
   // The sheet is made this much taller; the banner fills all but the last few pixels of it.
   static constexpr int kExtraHeight = 70;

@@ -131,8 +131,9 @@ class SheetTest : public ::testing::Test {
   }
   void Open(int accounts = 1, int startPage = 0, bool windows98OrMe = false) {
     if (!engine_) MakeEngine(accounts);
-    sheet_ = std::make_unique<CMyPropertySheet>(CMyPropertySheet::Args{
-        settings_, *engine_, programDirectory_, windows98OrMe, startPage, owner_.hwnd(), runKey_});
+    sheet_ = std::make_unique<CMyPropertySheet>(
+        CMyPropertySheet::Args{settings_, *engine_, programDirectory_, windows98OrMe, startPage,
+                               owner_.hwnd(), runKey_, tokens_});
     ASSERT_TRUE(sheet_->CreateModeless());
     PumpFor(50);
   }
@@ -159,6 +160,7 @@ class SheetTest : public ::testing::Test {
   std::string programDirectory_ = ".\\";
   // Never the user's real Run key.
   RunKey runKey_{L"Software\\PostwinkTest\\Run"};
+  TokenProvider* tokens_ = nullptr;
   OwnerWindow owner_;
   std::unique_ptr<CMyPropertySheet> sheet_;
 };
