@@ -14,7 +14,7 @@ packages=(
   # (scripts/wine-run.sh links them to those faces).
   fonts-noto-cjk fonts-tlwg-loma fonts-symbola
   dovecot-core dovecot-pop3d dovecot-imapd
-  libssl-dev openssl
+  libssl-dev openssl libcurl4-openssl-dev
   libgmime-3.0-dev
   imagemagick
 )

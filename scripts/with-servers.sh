@@ -11,6 +11,8 @@
 # and localhost) with a valid certificate, 127.0.0.3 with a self-signed one, 127.0.0.4 with the
 # valid certificate of another name, 127.0.0.5 with an expired one; on a port with STLS and on a
 # POP3S port.
+# Beside them: a local OAuth 2.0 authorization server (tests/integration/oauth_server.py) and a
+# second Dovecot whose passdb oauth2 checks its tokens (POP3S and IMAPS on 127.0.0.2).
 #   scripts/with-servers.sh CMD [ARGS...]
 set -euo pipefail
 [ $# -gt 0 ] || { echo "usage: $0 CMD [ARGS...]" >&2; exit 2; }
@@ -23,6 +25,8 @@ free_port() {
 run=$(mktemp -d "${TMPDIR:-/tmp}/postwink-servers.XXXXXX")
 chmod 755 "$run"
 dovecot_pid=""
+oauth_dovecot_pid=""
+oauth_server_pid=""
 fault_pid=""
 imap_fault_pid=""
 cleanup() {
@@ -30,10 +34,16 @@ cleanup() {
   if [ -n "$imap_fault_pid" ] && kill -0 "$imap_fault_pid" 2>/dev/null; then
     kill "$imap_fault_pid" 2>/dev/null || true
   fi
-  if [ -n "$dovecot_pid" ] && kill -0 "$dovecot_pid" 2>/dev/null; then
-    kill -TERM "$dovecot_pid" 2>/dev/null || true
-    for _ in $(seq 1 50); do kill -0 "$dovecot_pid" 2>/dev/null || break; sleep 0.1; done
-    kill -0 "$dovecot_pid" 2>/dev/null && kill -KILL "$dovecot_pid" 2>/dev/null || true
+  for pid in "$dovecot_pid" "$oauth_dovecot_pid"; do
+    if [ -n "$pid" ] && kill -0 "$pid" 2>/dev/null; then
+      kill -TERM "$pid" 2>/dev/null || true
+      for _ in $(seq 1 50); do kill -0 "$pid" 2>/dev/null || break; sleep 0.1; done
+      kill -0 "$pid" 2>/dev/null && kill -KILL "$pid" 2>/dev/null || true
+    fi
+  done
+  if [ -n "$oauth_server_pid" ] && kill -0 "$oauth_server_pid" 2>/dev/null; then
+    kill "$oauth_server_pid" 2>/dev/null || true
+    wait "$oauth_server_pid" 2>/dev/null || true
   fi
   [ -n "$fault_pid" ] && wait "$fault_pid" 2>/dev/null || true
   [ -n "$imap_fault_pid" ] && wait "$imap_fault_pid" 2>/dev/null || true
@@ -177,6 +187,110 @@ CONF
   echo "with-servers: Dovecot pid $dovecot_pid on 127.0.0.1:$dport"
 else
   echo "with-servers: dovecot not installed (scripts/setup.sh); Dovecot tests will skip" >&2
+fi
+
+# --- OAuth 2.0: a local authorization server and a Dovecot that takes only its tokens ---------
+# A Dovecot instance of its own (passdb oauth2, token introspection against the authorization
+# server), so that its failed sign-ins delay none of the other tests; its failure penalty is off.
+if [ -n "$dovecot_pid" ]; then
+  oport=$(free_port)
+  oplain=$(free_port)
+  python3 "$root/tests/integration/oauth_server.py" --port "$oport" --plain-port "$oplain" \
+    --cert "$run/pki/server.pem" --key "$run/pki/server.key" \
+    --lifetime "${POSTWINK_FAULT_LIFETIME:-900}" >"$run/oauth-server.log" 2>&1 &
+  oauth_server_pid=$!
+  opop3s=$(free_port)
+  oimaps=$(free_port)
+  oauth_user=ouser
+  mkdir -p "$run/obase" "$run/ostate" "$run/mail/$oauth_user/Maildir/"{new,cur,tmp}
+  chmod -R a+rwX "$run/mail/$oauth_user"
+  [ "$(id -u)" -eq 0 ] && chown -R dovecot:dovecot "$run/mail/$oauth_user"
+  cat >"$run/dovecot-oauth2.conf.ext" <<CONF
+introspection_mode = post
+introspection_url = http://127.0.0.1:$oplain/introspect
+force_introspection = yes
+username_attribute = username
+active_attribute = active
+active_value = true
+CONF
+  cat >"$run/dovecot-oauth.conf" <<CONF
+protocols = pop3 imap
+listen = 127.0.0.2
+base_dir = $run/obase
+state_dir = $run/ostate
+instance_name = postwink-oauth
+log_path = $run/dovecot-oauth.log
+info_log_path = $run/dovecot-oauth.log
+ssl = required
+ssl_cert = <$run/pki/server.pem
+ssl_key = <$run/pki/server.key
+ssl_min_protocol = TLSv1.2
+disable_plaintext_auth = yes
+auth_verbose = yes
+auth_mechanisms = xoauth2 oauthbearer
+auth_failure_delay = 0
+default_login_user = $login_user
+default_internal_user = $internal_user
+first_valid_uid = 0
+mail_location = maildir:$run/mail/%u/Maildir
+pop3_uidl_format = %08Xu%08Xv
+passdb {
+  driver = oauth2
+  mechanisms = xoauth2 oauthbearer
+  args = $run/dovecot-oauth2.conf.ext
+}
+userdb {
+  driver = static
+  args = uid=$mail_uid gid=$mail_gid home=$run/mail/%u
+}
+service pop3-login {
+  chroot =
+  inet_listener pop3 {
+    port = 0
+  }
+  inet_listener pop3s {
+    address = 127.0.0.2
+    port = $opop3s
+    ssl = yes
+  }
+}
+service imap-login {
+  chroot =
+  inet_listener imap {
+    port = 0
+  }
+  inet_listener imaps {
+    address = 127.0.0.2
+    port = $oimaps
+    ssl = yes
+  }
+}
+service anvil {
+  chroot =
+  unix_listener anvil-auth-penalty {
+    mode = 0
+  }
+}
+CONF
+  dovecot -c "$run/dovecot-oauth.conf"
+  for _ in $(seq 1 100); do
+    if [ -s "$run/obase/master.pid" ] && (exec 3<>"/dev/tcp/127.0.0.2/$opop3s") 2>/dev/null &&
+      (exec 3<>"/dev/tcp/127.0.0.1/$oplain") 2>/dev/null; then
+      oauth_dovecot_pid=$(cat "$run/obase/master.pid")
+      break
+    fi
+    sleep 0.1
+  done
+  if [ -z "$oauth_dovecot_pid" ]; then
+    echo "with-servers: the OAuth Dovecot or the authorization server did not come up:" >&2
+    cat "$run/dovecot-oauth.log" "$run/oauth-server.log" >&2 || true
+    exit 1
+  fi
+  export POSTWINK_OAUTH_POP3S_PORT=$opop3s POSTWINK_OAUTH_IMAPS_PORT=$oimaps
+  export POSTWINK_OAUTH_USER=$oauth_user POSTWINK_OAUTH_CLIENT_ID=postwink-test
+  export POSTWINK_OAUTH_URL=https://127.0.0.2:$oport POSTWINK_OAUTH_CONTROL=http://127.0.0.1:$oplain
+  export POSTWINK_OAUTH_DOVECOT_LOG=$run/dovecot-oauth.log
+  echo "with-servers: authorization server pid $oauth_server_pid on 127.0.0.2:$oport, OAuth Dovecot pid $oauth_dovecot_pid"
 fi
 
 # --- fault server ----------------------------------------------------------------------------

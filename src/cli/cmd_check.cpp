@@ -6,6 +6,7 @@
 
 #include "cli/checker_setup.h"
 #include "cli/command.h"
+#include "cli/oauth_setup.h"
 #include "core/check/check_engine.h"
 #include "core/check/headless_check_host.h"
 #include "core/platform/system.h"
@@ -61,6 +62,10 @@ int Run(const std::vector<std::string>& args) {
   settings.sokigErr = 1;
   CheckEngine engine(host, *transport, settings, std::move(setup->accounts));
   engine.SetVerbose(verbose);
+#ifndef _WIN32
+  CliOAuth oauth;
+  engine.SetTokenProvider(oauth.tokens.get());
+#endif
   engine.SetPipelining(!lockStep);
   engine.CheckNow();
   host.Run(

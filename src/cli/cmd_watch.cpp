@@ -8,6 +8,7 @@
 
 #include "cli/checker_setup.h"
 #include "cli/command.h"
+#include "cli/oauth_setup.h"
 #include "core/check/check_engine.h"
 #include "core/check/headless_check_host.h"
 #include "core/platform/system.h"
@@ -47,6 +48,10 @@ int Run(const std::vector<std::string>& args) {
   std::unique_ptr<PumpedTransport> transport = MakePlatformTransport();
   CheckEngine engine(host, *transport, setup->settings, std::move(setup->accounts));
   engine.SetVerbose(verbose);
+#ifndef _WIN32
+  CliOAuth oauth;
+  engine.SetTokenProvider(oauth.tokens.get());
+#endif
   // IMAP accounts with PUSH=1 wait with IDLE on connections of their own.
   engine.EnablePush([] { return MakePlatformTransport(); });
   host.onAccountEnded = [&](int position, const std::string* error) {

@@ -104,6 +104,7 @@ class Checker {
     if (!engine_) {
       engine_ = std::make_unique<CheckEngine>(*host_, transport_, settings_, std::move(pending_));
       engine_->SetPipelining(pipelining_);
+      engine_->SetTokenProvider(tokens_);
     }
     log_->DeleteLogFile();
     outcomes_.assign(engine_->Accounts().size(), Outcome{});
@@ -121,6 +122,8 @@ class Checker {
   Settings& MutableSettings() { return settings_; }
   // Before the first check: send commands ahead where the server offers PIPELINING (the default).
   void SetPipelining(bool on) { pipelining_ = on; }
+  // Before the first check: where OAuth accounts take their tokens.
+  void SetTokenProvider(TokenProvider* tokens) { tokens_ = tokens; }
 
   // The commands of the log ("[box] CMD" lines), without CR LF, for one mailbox.
   std::vector<std::string> Commands(const std::string& mailbox) const {
@@ -167,6 +170,7 @@ class Checker {
   std::unique_ptr<CheckEngine> engine_;
   std::vector<Outcome> outcomes_;
   bool pipelining_ = true;
+  TokenProvider* tokens_ = nullptr;
 };
 
 // Puts a message into a Maildir under a name that sorts after the ones delivered before, so

@@ -3,6 +3,7 @@
 #include <array>
 #include <cstdint>
 
+#include "core/net/sasl.h"
 #include "core/oauth/oauth_platform.h"
 #include "core/oauth/oauth_settings.h"
 #include "core/oauth/sha256.h"
@@ -19,18 +20,11 @@ std::optional<std::string> RandomText(SecureRandom& random, size_t bytes) {
 }  // namespace
 
 std::string Base64UrlEncode(std::string_view bytes) {
-  static constexpr char kAlphabet[] =
-      "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789-_";
-  std::string out;
-  for (size_t i = 0; i < bytes.size(); i += 3) {
-    const size_t n = bytes.size() - i < 3 ? bytes.size() - i : 3;
-    uint32_t group = static_cast<uint32_t>(static_cast<uint8_t>(bytes[i])) << 16;
-    if (n > 1) group |= static_cast<uint32_t>(static_cast<uint8_t>(bytes[i + 1])) << 8;
-    if (n > 2) group |= static_cast<uint8_t>(bytes[i + 2]);
-    out.push_back(kAlphabet[(group >> 18) & 0x3F]);
-    out.push_back(kAlphabet[(group >> 12) & 0x3F]);
-    if (n > 1) out.push_back(kAlphabet[(group >> 6) & 0x3F]);
-    if (n > 2) out.push_back(kAlphabet[group & 0x3F]);
+  std::string out = Base64Encode(bytes);
+  while (!out.empty() && out.back() == '=') out.pop_back();
+  for (char& c : out) {
+    if (c == '+') c = '-';
+    if (c == '/') c = '_';
   }
   return out;
 }

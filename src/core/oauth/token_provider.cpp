@@ -117,6 +117,7 @@ TokenAnswer TokenProvider::AccessToken(const OAuthSettings& settings,
   HttpsPost post;
   post.url = settings.tokenUrl;
   post.formBody = RefreshForm(settings, *refresh);
+  post.timeoutMs = requestTimeoutMs_;
   std::weak_ptr<bool> alive = alive_;
   Entry* e = &entry;
   OAuthSettings copy = settings;
@@ -260,6 +261,7 @@ LoopbackAnswer TokenProvider::OnRedirect(std::string_view head) {
   HttpsPost post;
   post.url = signIn_->settings.tokenUrl;
   post.formBody = CodeForm(signIn_->settings, result.code, signIn_->redirectUri, signIn_->verifier);
+  post.timeoutMs = requestTimeoutMs_;
   std::weak_ptr<bool> alive = alive_;
   platform_.https.Post(post, [this, alive](HttpsAnswer reply) {
     if (alive.expired() || !signIn_) return;

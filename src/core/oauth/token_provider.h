@@ -67,6 +67,9 @@ class TokenProvider {
   void CancelSignIn();
   bool SigningIn() const;
 
+  // How long a request to the token endpoint may take (kTokenRequestTimeoutMs unless set).
+  void SetRequestTimeoutMs(int ms) { requestTimeoutMs_ = ms; }
+
   // Takes the answer of a grant made elsewhere (the device grant of postwink-cli) as a sign-in.
   SignInOutcome TakeTokenAnswer(const OAuthSettings& settings, const HttpsAnswer& answer);
 
@@ -88,6 +91,7 @@ class TokenProvider {
   std::unique_ptr<SignIn> signIn_;
   // Callbacks the platform makes after the provider is gone find this expired.
   std::shared_ptr<bool> alive_;
+  int requestTimeoutMs_ = kTokenRequestTimeoutMs;
 };
 
 }  // namespace postwink

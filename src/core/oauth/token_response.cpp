@@ -3,6 +3,7 @@
 #include <cstddef>
 
 #include "core/oauth/oauth_platform.h"
+#include "core/text/utf8.h"
 
 namespace postwink {
 namespace {
@@ -86,7 +87,7 @@ class Reader {
           } else if (cp >= 0xD800 && cp < 0xE000) {
             cp = 0xFFFD;
           }
-          Utf8(cp, out);
+          AppendUtf8(out, static_cast<char32_t>(cp));
           break;
         }
         default:
@@ -162,24 +163,6 @@ class Reader {
     }
     return v;
   }
-  static void Utf8(uint32_t cp, std::string& out) {
-    if (cp < 0x80) {
-      out.push_back(static_cast<char>(cp));
-    } else if (cp < 0x800) {
-      out.push_back(static_cast<char>(0xC0 | (cp >> 6)));
-      out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
-    } else if (cp < 0x10000) {
-      out.push_back(static_cast<char>(0xE0 | (cp >> 12)));
-      out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
-      out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
-    } else {
-      out.push_back(static_cast<char>(0xF0 | (cp >> 18)));
-      out.push_back(static_cast<char>(0x80 | ((cp >> 12) & 0x3F)));
-      out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
-      out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
-    }
-  }
-
   std::string_view text_;
   size_t pos_ = 0;
 };
