@@ -4,7 +4,8 @@
 # shows the sign-in rows; its "サインイン..." button opens the configured browser command
 # (POSTWINK_BROWSER, here a small program that takes the consent page's redirect to the
 # program's loopback listener), the page then says the account is signed in, and the check that
-# follows signs in to Dovecot's POP3S with an access token and lists the mailbox. The refresh
+# follows signs in to Dovecot's POP3S with an access token and lists the mailbox. Token requests
+# refuse the certificates the mail connections refuse. The refresh
 # token is stored encrypted beside Postwink.ini and is in no file in clear; no token reaches the
 # log. A refused consent is told in a box and leaves the account as it was. The page is an
 # artefact (docs/settings-oauth.png).
@@ -19,6 +20,21 @@ LOG=$E2E_WORK/Postwink.log
 BROWSER_LOG=$E2E_WORK/browser.log
 control() { curl -s -o /dev/null -w '%{http_code}' -d "$1" "$POSTWINK_OAUTH_CONTROL/control"; }
 check "the authorization server starts afresh" test "$(control reset=1)" = 200
+
+# --- the token requests check certificates as the mail connections do ------------------------
+token_post() {  # url: the answer's first line
+  drv https-post "$1" "grant_type=refresh_token&refresh_token=unknown&client_id=$POSTWINK_OAUTH_CLIENT_ID" |
+    tr -d '\r' | head -n 1
+}
+check "the token endpoint's own error comes back with its status" \
+  grep -qE '^status 4[0-9]{2} .*"error"' <<<"$(token_post "$POSTWINK_OAUTH_URL/token")"
+# Dovecot's TLS listeners show the test certificates: self-signed, of another name, expired.
+for refusal in '127.0.0.3 ｻｰﾊﾞ証明書が信頼できません' '127.0.0.4 ｻｰﾊﾞ証明書の名前がｻｰﾊﾞ名と一致しません' \
+  '127.0.0.5 ｻｰﾊﾞ証明書の有効期限が切れています'; do
+  address=${refusal%% *}
+  check "a token request to $address is refused: ${refusal#* }" test \
+    "$(token_post "https://$address:$POSTWINK_TLS_POP3S_PORT/token")" = "error ${refusal#* }"
+done
 
 count=$(sample_mailbox_of "$POSTWINK_DOVECOT_MAIL/$POSTWINK_OAUTH_USER/Maildir")
 write_ini '[Postwink]' 'LOG=1' 'START_RUN=0' 'DISP_SEC=600' 'USE_SOUND=0' '' \
