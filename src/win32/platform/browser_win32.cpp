@@ -1,7 +1,7 @@
 #include "win32/platform/browser_win32.h"
 
-#include "core/text/utf8.h"
 #include "win32/handles.h"
+#include "win32/wide_text.h"
 // clang-format off
 #include <bcrypt.h>
 // clang-format on
@@ -13,8 +13,7 @@ bool WinBrowser::Open(const std::string& url) {
   // a quote would end the argument early.
   bool web = url.rfind("https://", 0) == 0 || url.rfind("http://", 0) == 0;
   if (!web || url.find_first_of("\"\r\n") != std::string::npos) return false;
-  std::u16string wide16 = Utf8ToUtf16(url);
-  std::wstring wide(wide16.begin(), wide16.end());
+  std::wstring wide = Widen(url);
 
   wchar_t command[4096];
   DWORD n = GetEnvironmentVariableW(kBrowserVariable, command, std::size(command));

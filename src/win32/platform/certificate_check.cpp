@@ -10,7 +10,7 @@
 #include <string>
 
 #include "core/net/net_address.h"
-#include "core/text/utf8.h"
+#include "win32/wide_text.h"
 
 namespace postwink {
 namespace {
@@ -84,8 +84,7 @@ TlsFailure CheckServerCertificate(const CERT_CONTEXT* cert, const TlsTarget& tar
   DWORD errors = chain->TrustStatus.dwErrorStatus;
   bool expired = (errors & kTimeErrors) != 0;
   bool untrusted = (errors & ~kTimeErrors) != 0;
-  std::u16string wide = Utf8ToUtf16(target.host);
-  std::wstring host(wide.begin(), wide.end());
+  std::wstring host = win::Widen(target.host);
   bool nameMismatch;
   if (IsAddressLiteral(target.host)) {
     // The policy matches host names only.

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "core/oauth/redirect_request.h"
+#include "win32/platform/message_window.h"
 
 namespace postwink::win {
 namespace {
@@ -16,18 +17,7 @@ constexpr wchar_t kClassName[] = L"PostwinkLoopbackListener";
 }  // namespace
 
 WinLoopbackListener::WinLoopbackListener() {
-  static const bool registered = [] {
-    WNDCLASSW wc{};
-    wc.lpfnWndProc = Proc;
-    wc.hInstance = GetModuleHandleW(nullptr);
-    wc.lpszClassName = kClassName;
-    return RegisterClassW(&wc) != 0;
-  }();
-  (void)registered;
-  window_ = CreateWindowExW(0, kClassName, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
-                            GetModuleHandleW(nullptr), nullptr);
-  if (window_ != nullptr)
-    SetWindowLongPtrW(window_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+  window_ = CreateMessageWindow(kClassName, Proc, this);
   WSADATA wsa;
   winsock_ = WSAStartup(MAKEWORD(2, 2), &wsa) == 0;
 }

@@ -3,20 +3,13 @@
 #include <atomic>
 #include <chrono>
 #include <mutex>
-#include <new>
-#include <thread>
 
-#include "core/text/utf8.h"
 #include "win32/handles.h"
 #include "win32/platform/oauth_texts_win32.h"
+#include "win32/wide_text.h"
 
 namespace postwink::win {
 namespace {
-
-std::wstring Wide(std::string_view utf8) {
-  std::u16string wide = Utf8ToUtf16(utf8);
-  return std::wstring(wide.begin(), wide.end());
-}
 
 CommandOutput Failed(std::string error) {
   CommandOutput out;
@@ -67,7 +60,7 @@ CommandOutput RunTokenCommand(const std::string& command, int timeoutMs, size_t 
   limits.BasicLimitInformation.LimitFlags = JOB_OBJECT_LIMIT_KILL_ON_JOB_CLOSE;
   SetInformationJobObject(job.get(), JobObjectExtendedLimitInformation, &limits, sizeof limits);
 
-  std::wstring line = L"\"" + Interpreter() + L"\" /d /s /c \"" + Wide(command) + L"\"";
+  std::wstring line = L"\"" + Interpreter() + L"\" /d /s /c \"" + Widen(command) + L"\"";
   STARTUPINFOW startup{};
   startup.cb = sizeof startup;
   startup.dwFlags = STARTF_USESTDHANDLES;
@@ -144,17 +137,10 @@ CommandOutput RunTokenCommand(const std::string& command, int timeoutMs, size_t 
 
 void WinTokenCommandRunner::Run(const std::string& command, int timeoutMs, size_t maxBytes,
                                 std::function<void(CommandOutput)> done) {
-  std::thread([command, timeoutMs, maxBytes, done = std::move(done), poster = poster_]() mutable {
-    CommandOutput output;
-    try {
-      output = RunTokenCommand(command, timeoutMs, maxBytes);
-    } catch (const std::bad_alloc&) {
-      output = Failed(texts::kCommandNotStarted);
-    }
-    poster.Post([done = std::move(done), output = std::move(output)]() mutable {
-      done(std::move(output));
-    });
-  }).detach();
+  RunOffThread<CommandOutput>(
+      poster_,
+      [command, timeoutMs, maxBytes] { return RunTokenCommand(command, timeoutMs, maxBytes); },
+      std::move(done), Failed(texts::kCommandNotStarted));
 }
 
 }  // namespace postwink::win

@@ -2,6 +2,8 @@
 
 #include <utility>
 
+#include "win32/platform/message_window.h"
+
 namespace postwink::win {
 namespace {
 
@@ -22,17 +24,6 @@ LRESULT CALLBACK QueueProc(HWND window, UINT message, WPARAM wParam, LPARAM lPar
   return 0;
 }
 
-void RegisterQueueClass() {
-  static const bool registered = [] {
-    WNDCLASSW wc{};
-    wc.lpfnWndProc = QueueProc;
-    wc.hInstance = GetModuleHandleW(nullptr);
-    wc.lpszClassName = kClassName;
-    return RegisterClassW(&wc) != 0;
-  }();
-  (void)registered;
-}
-
 }  // namespace
 
 bool WindowThreadPoster::Post(std::function<void()> work) const {
@@ -45,12 +36,7 @@ bool WindowThreadPoster::Post(std::function<void()> work) const {
 }
 
 WindowThreadQueue::WindowThreadQueue() : state_(std::make_shared<WindowThreadQueueState>()) {
-  RegisterQueueClass();
-  HWND window = CreateWindowExW(0, kClassName, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
-                                GetModuleHandleW(nullptr), nullptr);
-  if (window != nullptr)
-    SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(state_.get()));
-  state_->window = window;
+  state_->window = CreateMessageWindow(kClassName, QueueProc, state_.get());
 }
 
 WindowThreadQueue::~WindowThreadQueue() {

@@ -8,6 +8,8 @@
 #include <functional>
 #include <memory>
 #include <mutex>
+#include <new>
+#include <thread>
 
 // Not windows_headers.h: its WinINet header and WinHTTP's cannot meet in one file.
 // clang-format off
@@ -47,5 +49,26 @@ class WindowThreadQueue {
  private:
   std::shared_ptr<WindowThreadQueueState> state_;
 };
+
+// Runs work on a thread of its own and hands its result to done on the queue's thread; memory
+// running out in the work gives outOfMemory instead. Nothing leaves the thread: an escaping
+// exception would end the whole program.
+template <typename Result>
+void RunOffThread(const WindowThreadPoster& poster, std::function<Result()> work,
+                  std::function<void(Result)> done, Result outOfMemory) {
+  std::thread([poster, work = std::move(work), done = std::move(done),
+               result = std::move(outOfMemory)]() mutable {
+    try {
+      try {
+        result = work();
+      } catch (const std::bad_alloc&) {
+      }
+      poster.Post([done = std::move(done), result = std::move(result)]() mutable {
+        done(std::move(result));
+      });
+    } catch (...) {
+    }
+  }).detach();
+}
 
 }  // namespace postwink::win

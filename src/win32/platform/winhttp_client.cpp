@@ -8,14 +8,12 @@
 
 #include <chrono>
 #include <memory>
-#include <new>
-#include <thread>
 
 #include "core/net/net_texts.h"
 #include "core/net/tls_channel.h"
-#include "core/text/utf8.h"
 #include "win32/platform/certificate_check.h"
 #include "win32/platform/oauth_texts_win32.h"
+#include "win32/wide_text.h"
 
 namespace postwink::win {
 namespace {
@@ -28,15 +26,6 @@ struct CertFree {
   void operator()(const CERT_CONTEXT* c) const { CertFreeCertificateContext(c); }
 };
 using CertPtr = std::unique_ptr<const CERT_CONTEXT, CertFree>;
-
-std::wstring Wide(std::string_view utf8) {
-  std::u16string wide = Utf8ToUtf16(utf8);
-  return std::wstring(wide.begin(), wide.end());
-}
-
-std::string Narrow(std::wstring_view wide) {
-  return Utf16ToUtf8(std::u16string(wide.begin(), wide.end()));
-}
 
 bool IsLoopbackHost(std::wstring_view host) {
   return host == L"localhost" || host == L"[::1]" || host == L"::1" || host.substr(0, 4) == L"127.";
@@ -80,7 +69,7 @@ HttpsAnswer PostAndWait(const HttpsPost& request) {
   using Clock = std::chrono::steady_clock;
   const Clock::time_point deadline = Clock::now() + std::chrono::milliseconds(request.timeoutMs);
 
-  std::wstring url = Wide(request.url);
+  std::wstring url = Widen(request.url);
   URL_COMPONENTS parts{};
   parts.dwStructSize = sizeof parts;
   parts.dwSchemeLength = parts.dwHostNameLength = parts.dwUrlPathLength = parts.dwExtraInfoLength =
@@ -185,18 +174,9 @@ HttpsAnswer PostAndWait(const HttpsPost& request) {
 }
 
 void WinHttpClient::Post(const HttpsPost& request, std::function<void(HttpsAnswer)> done) {
-  std::thread([request, done = std::move(done), poster = poster_]() mutable {
-    // Nothing may leave the thread: an escaping exception would end the whole program.
-    HttpsAnswer answer;
-    try {
-      answer = PostAndWait(request);
-    } catch (const std::bad_alloc&) {
-      answer = Failure(texts::kHttpsBroken);
-    }
-    poster.Post([done = std::move(done), answer = std::move(answer)]() mutable {
-      done(std::move(answer));
-    });
-  }).detach();
+  RunOffThread<HttpsAnswer>(
+      poster_, [request] { return PostAndWait(request); }, std::move(done),
+      Failure(texts::kHttpsBroken));
 }
 
 }  // namespace postwink::win

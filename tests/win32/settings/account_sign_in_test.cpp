@@ -33,19 +33,7 @@ class AccountSignIn : public test::SheetTest {
     tokens_ = &provider_;
     Open();
   }
-  std::string Text(int id) {
-    wchar_t text[256] = {};
-    GetWindowTextW(Control(id), text, 256);
-    return Narrow(text);
-  }
   int Chosen(int id) { return static_cast<int>(SendMessageW(Control(id), CB_GETCURSEL, 0, 0)); }
-  void Choose(int comboId, int index) {
-    SendMessageW(Control(comboId), CB_SETCURSEL, static_cast<WPARAM>(index), 0);
-    SendMessageW(Page(), WM_COMMAND, MAKEWPARAM(comboId, CBN_SELCHANGE),
-                 reinterpret_cast<LPARAM>(Control(comboId)));
-    PumpFor(20);
-  }
-  bool Enabled(int id) { return IsWindowEnabled(Control(id)) != FALSE; }
   // The state the browser was sent with.
   std::string StateOfOpenedPage() {
     const std::string& url = platform_.browser.opened.back();
