@@ -4,6 +4,7 @@
 
 #include <map>
 #include <memory>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -100,6 +101,7 @@ class MainDialog : public Wnd, public CheckHost {
   int64_t MonotonicMs() override;
   void RefilterItem(MailItem& item) override;
   void NewMailAnnounced(const std::vector<const MailItem*>& items) override;
+  void SignInNeeded(int position) override;
   // SessionHost
   std::unique_ptr<MailItem> BuildItem(Account& account, std::string_view text,
                                       std::optional<std::string_view> sizeText) override;
@@ -169,6 +171,8 @@ class MainDialog : public Wnd, public CheckHost {
   // The OAuth 2.0 sign-in: made before the engine, which asks it for access tokens.
   std::unique_ptr<WinOAuthPlatform> oauth_;
   std::unique_ptr<TokenProvider> tokens_;
+  // The sign-ins (TokenStoreKey) the browser was opened for by a failed check in this run.
+  std::set<std::string> signInOffered_;
   std::unique_ptr<CheckEngine> engine_;
   // Declared before the list window, which writes its column layout here when it goes.
   std::unique_ptr<IniFileProfile> profile_;

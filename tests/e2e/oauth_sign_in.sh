@@ -7,7 +7,8 @@
 # follows signs in to Dovecot's POP3S with an access token and lists the mailbox. Token requests
 # refuse the certificates the mail connections refuse. The refresh
 # token is stored encrypted beside Postwink.ini and is in no file in clear; no token reaches the
-# log. A refused consent is told in a box and leaves the account as it was. The page is an
+# log. Once the tokens are revoked, the refused refresh opens the browser by itself and the
+# account checks again after the sign-in. A refused consent is told in a box and leaves the account as it was. The page is an
 # artefact (docs/settings-oauth.png).
 E2E_DOVECOT=1
 source "$(dirname "$0")/lib/common.bash"
@@ -102,6 +103,31 @@ if [ -n "$list" ]; then
 fi
 check "the log names the SASL mechanism" grep -aqE 'AUTH (OAUTHBEARER|XOAUTH2)' "$LOG"
 check "no token reaches the log" bash -c "! grep -aqE '(at|rt)-[A-Za-z0-9_-]{8}' '$LOG'"
+
+# --- a revoked sign-in opens the browser by itself, once, and the account checks again ---------
+redirects() { grep -c '^redirect' "$BROWSER_LOG"; }
+wait_redirects() {  # count, seconds
+  local i
+  for ((i = 0; i < $2 * 5; i++)); do
+    [ "$(redirects)" -ge "$1" ] && return 0
+    sleep 0.2
+  done
+  return 1
+}
+check "the authorization server revokes the account's tokens" \
+  test "$(control "revoke=$POSTWINK_OAUTH_USER")" = 200
+drv post "$main" 0x111 32773 0 >/dev/null  # check now: Dovecot refuses the revoked token
+check "Dovecot refuses the revoked access token" wait_log_count 'Authentication failed' 1 60
+# The next check asks for a fresh token, whose refresh is refused in turn. "Check now" does
+# nothing while the failed check is still winding down, so it is asked again until then.
+for ((i = 0; i < 60; i++)); do
+  drv post "$main" 0x111 32773 0 >/dev/null
+  wait_redirects 2 1 && break
+done
+check "the refused refresh opens the browser on the sign-in page" wait_redirects 2 1
+check "after the sign-in the account checks again with a fresh token" \
+  wait_log_count 'Logged in' 2 60
+check "the stored sign-in is a new one" test -s "$TOKENS"
 
 # --- a refused consent --------------------------------------------------------------------------
 check "the authorization server refuses the next consent" test "$(control consent=deny)" = 200
