@@ -110,10 +110,18 @@ CommandOutput RunTokenCommand(const std::string& command, int timeoutMs, size_t 
       if (!GetOverlappedResult(reader.get(), &overlapped, &got, FALSE)) break;
     }
     if (output.size() + got > maxBytes) {
+      output.append(piece, maxBytes - output.size());
       tooLong = true;
       break;
     }
     output.append(piece, got);
+  }
+  size_t end = output.find_first_of("\r\n");
+  if (tooLong && end != std::string::npos) {
+    // The token is in; whatever the command writes on is not waited for.
+    tooLong = false;
+    TerminateJobObject(job.get(), 0);
+    WaitForSingleObject(process.get(), remaining());
   }
   DWORD exitCode = STILL_ACTIVE;
   if (!timedOut && !tooLong && WaitForSingleObject(process.get(), remaining()) != WAIT_OBJECT_0) {
@@ -127,7 +135,6 @@ CommandOutput RunTokenCommand(const std::string& command, int timeoutMs, size_t 
   if (exitCode != 0) {
     return Failed(texts::kCommandExitCode + std::to_string(exitCode));
   }
-  size_t end = output.find_first_of("\r\n");
   CommandOutput result;
   result.ok = true;
   result.firstLine = output.substr(0, end);

@@ -4,6 +4,7 @@
 #include <winsock2.h>
 #include <windows.h>
 #include <winhttp.h>
+#include <ws2tcpip.h>
 // clang-format on
 
 #include <chrono>
@@ -27,8 +28,11 @@ struct CertFree {
 };
 using CertPtr = std::unique_ptr<const CERT_CONTEXT, CertFree>;
 
-bool IsLoopbackHost(std::wstring_view host) {
-  return host == L"localhost" || host == L"[::1]" || host == L"::1" || host.substr(0, 4) == L"127.";
+// This machine by name or address (127.0.0.0/8, ::1); "127.example.com" is not.
+bool IsLoopbackHost(const std::wstring& host) {
+  if (host == L"localhost" || host == L"[::1]" || host == L"::1") return true;
+  IN_ADDR address{};
+  return InetPtonW(AF_INET, host.c_str(), &address) == 1 && address.S_un.S_un_b.s_b1 == 127;
 }
 
 HttpsAnswer Failure(std::string error) {
@@ -104,8 +108,9 @@ HttpsAnswer PostAndWait(const HttpsPost& request) {
                                       secure ? WINHTTP_FLAG_SECURE : 0));
   if (!http) return LastFailure(deadline);
   // No redirection (a token endpoint that sends one elsewhere is not to be followed with the
-  // code), no cookies, no Windows credentials offered to the server.
-  DWORD disabled = WINHTTP_DISABLE_REDIRECTS | WINHTTP_DISABLE_COOKIES;
+  // code), no cookies, no Windows credentials offered to the server, and no connection kept
+  // for later: one cut off after too long an answer must close.
+  DWORD disabled = WINHTTP_DISABLE_REDIRECTS | WINHTTP_DISABLE_COOKIES | WINHTTP_DISABLE_KEEP_ALIVE;
   WinHttpSetOption(http.get(), WINHTTP_OPTION_DISABLE_FEATURE, &disabled, sizeof disabled);
   DWORD logon = WINHTTP_AUTOLOGON_SECURITY_LEVEL_HIGH;
   WinHttpSetOption(http.get(), WINHTTP_OPTION_AUTOLOGON_POLICY, &logon, sizeof logon);

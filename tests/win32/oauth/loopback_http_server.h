@@ -5,7 +5,7 @@
 
 #include <winsock2.h>
 
-#include <atomic>
+#include <chrono>
 #include <condition_variable>
 #include <mutex>
 #include <string>
@@ -69,7 +69,20 @@ class LoopbackHttpServer {
       std::lock_guard<std::mutex> lock(mutex_);
       received_.append(buffer, n);
     }
-    if (!answer_.empty()) send(s, answer_.data(), static_cast<int>(answer_.size()), 0);
+    // Sent without blocking, so that a client that stopped reading cannot hold the test up.
+    u_long nonBlocking = 1;
+    ioctlsocket(s, FIONBIO, &nonBlocking);
+    size_t sent = 0;
+    while (sent < answer_.size()) {
+      int n = send(s, answer_.data() + sent, static_cast<int>(answer_.size() - sent), 0);
+      if (n > 0) {
+        sent += static_cast<size_t>(n);
+        continue;
+      }
+      if (WSAGetLastError() != WSAEWOULDBLOCK) break;
+      std::unique_lock<std::mutex> lock(mutex_);
+      if (ended_.wait_for(lock, std::chrono::milliseconds(20), [this] { return ending_; })) break;
+    }
     std::unique_lock<std::mutex> lock(mutex_);
     if (answer_.empty()) ended_.wait(lock, [this] { return ending_; });
     lock.unlock();

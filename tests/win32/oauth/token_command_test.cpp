@@ -46,11 +46,18 @@ TEST(TokenCommandTest, AHangingCommandIsEndedAtTheTimeLimit) {
   EXPECT_LT(took, std::chrono::seconds(15));
 }
 
-TEST(TokenCommandTest, EndlessOutputIsCutOff) {
-  CommandOutput out = RunTokenCommand(
-      "for /l %i in (1,1,100000) do @echo aaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaa", 20000, 4096);
-  EXPECT_FALSE(out.ok);
-  EXPECT_EQ(out.error, texts::kCommandTooLong);
+TEST(TokenCommandTest, OutputBeyondTheBoundIsNotWaitedFor) {
+  // The token line is in: the rest is cut off and the command ended.
+  auto start = std::chrono::steady_clock::now();
+  CommandOutput endless = RunTokenCommand(
+      "for /l %i in (1,1,1000000) do @echo aaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaa", 60000, 4096);
+  EXPECT_TRUE(endless.ok) << endless.error;
+  EXPECT_EQ(endless.firstLine, std::string(40, 'a'));
+  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(30));
+  // A first line longer than the bound is no token.
+  CommandOutput unended = RunTokenCommand("echo " + std::string(300, 'b'), 20000, 100);
+  EXPECT_FALSE(unended.ok);
+  EXPECT_EQ(unended.error, texts::kCommandTooLong);
 }
 
 TEST(TokenCommandTest, TheRunnerAnswersOnTheWindowThread) {
