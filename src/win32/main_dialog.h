@@ -4,6 +4,7 @@
 
 #include <map>
 #include <memory>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -21,6 +22,7 @@
 #include "win32/icon_set.h"
 #include "win32/list/message_list_wnd.h"
 #include "win32/network_change_watcher.h"
+#include "win32/platform/oauth_platform_win32.h"
 #include "win32/platform/winsock_transport.h"
 #include "win32/settings/property_sheet.h"
 #include "win32/system_tray.h"
@@ -103,6 +105,7 @@ class MainDialog : public Wnd, public CheckHost {
   int64_t MonotonicMs() override;
   void RefilterItem(MailItem& item) override;
   void NewMailAnnounced(const std::vector<const MailItem*>& items) override;
+  void SignInNeeded(int position) override;
   // SessionHost
   std::unique_ptr<MailItem> BuildItem(Account& account, std::string_view text,
                                       std::optional<std::string_view> sizeText) override;
@@ -181,6 +184,11 @@ class MainDialog : public Wnd, public CheckHost {
   std::string updateNoticePath_;
   std::unique_ptr<WinsockTransport> transport_;
   std::unique_ptr<ItemFactory> items_;
+  // The OAuth 2.0 sign-in: made before the engine, which asks it for access tokens.
+  std::unique_ptr<WinOAuthPlatform> oauth_;
+  std::unique_ptr<TokenProvider> tokens_;
+  // The sign-ins (TokenStoreKey) the browser was opened for by a failed check in this run.
+  std::set<std::string> signInOffered_;
   std::unique_ptr<CheckEngine> engine_;
   // Declared before the list window, which writes its column layout here when it goes.
   std::unique_ptr<IniFileProfile> profile_;

@@ -14,6 +14,7 @@
 #include "core/check/unread_counts.h"
 #include "core/config/settings_file.h"
 #include "core/list/list_behaviour.h"
+#include "core/oauth/oauth_settings.h"
 #include "win32/checker_app.h"
 #include "win32/list/export_message.h"
 #include "win32/main_dialog_texts.h"
@@ -31,9 +32,29 @@ void MainDialog::CreateEngine() {
   items_ = std::make_unique<ItemFactory>(system, PlatformCharsetConverter(), PlatformTimeZone(),
                                          settings, app_.TempFolder(),
                                          settings.log != 0 && !app_.Log().Path().empty());
+  oauth_ = std::make_unique<WinOAuthPlatform>(system.files, app_.ProgramDir() + kTokenFileName);
+  tokens_ = std::make_unique<TokenProvider>(oauth_->Get(), system.clock);
   engine_ = std::make_unique<CheckEngine>(*this, *transport_, settings,
                                           LoadEngineAccounts(app_.GetSettingsFile(), settings));
   engine_->SetVerbose(app_.Verbose());
+  engine_->SetTokenProvider(tokens_.get());
+}
+
+void MainDialog::SignInNeeded(int position) {
+  // The browser opens once per sign-in and run, not at every check that fails for it; the
+  // accounts page's button is there for the rest.
+  const auto& accounts = engine_->Accounts();
+  if (position < 0 || position >= static_cast<int>(accounts.size()) || tokens_->SigningIn()) {
+    return;
+  }
+  std::optional<OAuthSettings> oauth = OAuthSettingsOf(FieldsOf(*accounts[position]));
+  if (!oauth || !oauth->tokenCommand.empty() || OAuthSettingsProblem(*oauth) != nullptr ||
+      !signInOffered_.insert(TokenStoreKey(*oauth)).second) {
+    return;
+  }
+  tokens_->BeginSignIn(*oauth, [this](SignInOutcome outcome) {
+    if (outcome.ok && engine_->CanCheckNow()) engine_->CheckNow();
+  });
 }
 
 void MainDialog::StartTimer(CheckTimer timer, int periodMs) {
@@ -207,7 +228,7 @@ void MainDialog::OpenSettings() {
     return;
   }
   CMyPropertySheet sheet({app_.GetSettings(), *engine_, app_.ProgramDir(), app_.Windows98OrMe(),
-                          startPage_.StartPage(), hwnd()});
+                          startPage_.StartPage(), hwnd(), RunKey(), tokens_.get()});
   sheet_ = &sheet;
   const bool ok = sheet.RunModal();
   sheet_ = nullptr;

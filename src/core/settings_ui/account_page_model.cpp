@@ -5,7 +5,9 @@
 #include "core/config/credentials.h"
 #include "core/config/password.h"
 #include "core/net/security_setting.h"
+#include "core/oauth/oauth_settings.h"
 #include "core/settings_ui/settings_ui_texts.h"
+#include "core/settings_ui/sign_in_model.h"
 
 namespace postwink {
 namespace {
@@ -99,9 +101,14 @@ std::optional<AccountsPageModel::Refusal> AccountsPageModel::Validate(
   for (size_t i = 0; i < copies_.size(); ++i) {
     const AccountFields& f = copies_[i].fields;
     int position = static_cast<int>(i);
+    // An account that signs in with OAuth has no password.
+    const bool oauth = OAuthSettingsOf(f).has_value();
     if (f.enabled != 0 &&
-        (f.server.empty() || f.user.empty() || f.password.empty() || f.port == 0)) {
+        (f.server.empty() || f.user.empty() || (f.password.empty() && !oauth) || f.port == 0)) {
       return Refusal{position, texts::kIncompleteAccount};
+    }
+    if (f.enabled != 0) {
+      if (std::optional<std::string> problem = SignInProblem(f)) return Refusal{position, *problem};
     }
     // Refused here rather than when the file is written, so that nothing is applied either.
     if (!IsSendableCredential(f.user) || !IsSendableCredential(f.password)) {

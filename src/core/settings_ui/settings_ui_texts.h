@@ -33,4 +33,16 @@ inline constexpr char kFilterRowHidden[] = "非表示";
 // "特殊色"
 inline constexpr char kFilterRowColours[] = "特殊色";
 
+// The text beside the sign-in button.
+// "パスワードでサインインします"
+inline constexpr char kSignInByPassword[] = "パスワードでサインインします";
+// "トークンはコマンドが出します"
+inline constexpr char kSignInByCommand[] = "トークンはコマンドが出します";
+// "ブラウザでサインイン中..."
+inline constexpr char kSignInRunning[] = "ブラウザでサインイン中...";
+// "サインイン済み"
+inline constexpr char kSignInDone[] = "サインイン済み";
+// "まだサインインしていません"
+inline constexpr char kSignInNotYet[] = "まだサインインしていません";
+
 }  // namespace postwink::texts

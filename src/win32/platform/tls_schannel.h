@@ -7,6 +7,7 @@
 #include <memory>
 
 #include "core/net/tls_channel.h"
+#include "win32/platform/certificate_check.h"
 #include "win32/platform/windows_headers.h"
 // clang-format off
 #include <wincrypt.h>
@@ -18,8 +19,6 @@ namespace postwink::win {
 // its place.
 using CertificateCheck =
     std::function<TlsFailure(const CERT_CONTEXT* certificate, const TlsTarget& target)>;
-// The check through the system's chain engine.
-TlsFailure CheckServerCertificate(const CERT_CONTEXT* certificate, const TlsTarget& target);
 
 // A channel whose certificate check runs through check on a thread of its own, which calls
 // checked when it has ended; the channel's next Feed (with nothing new, if need be) takes the

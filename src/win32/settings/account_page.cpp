@@ -19,6 +19,10 @@ constexpr int kMaxFoldersChars = 1024;
 AccountPage::AccountPage(int position, SheetContext& context)
     : SettingsPage(IDD_PROPPAGE1, position, context) {}
 
+AccountPage::~AccountPage() {
+  if (signingIn_ && context_.tokens != nullptr) context_.tokens->CancelSignIn();
+}
+
 void AccountPage::OnInit() {
   model_ =
       std::make_unique<AccountsPageModel>(context_.engine.Accounts(), context_.settings.st3Rgb);
@@ -34,6 +38,7 @@ void AccountPage::OnInit() {
   }
   SendMessageW(Item(IDC_ACCOUNT_FOLDERS), EM_LIMITTEXT, kMaxFoldersChars, 0);
   SendMessageW(Item(IDC_ACCOUNT_INTERVAL), EM_LIMITTEXT, 5, 0);
+  FillSignInChoices();
   FillNames();
   ShowAccount();
 }
@@ -80,15 +85,17 @@ void AccountPage::ShowAccount() {
                  static_cast<WPARAM>(f.protocol == kProtocolImap ? 1 : 0), 0);
     SetItemText(IDC_ACCOUNT_FOLDERS, f.folders);
     SetChecked(IDC_ACCOUNT_PUSH, f.push != 0);
+    ShowSignIn(f);
   });
   const bool enabled = model_->ControlsEnabled();
   for (int id : {IDC_ACCOUNT_MAILBOX, IDC_ACCOUNT_ENABLE, IDC_ACCOUNT_COLOUR, IDC_ACCOUNT_SERVER,
                  IDC_ACCOUNT_PORT, IDC_ACCOUNT_SECURITY, IDC_ACCOUNT_FINGERPRINT, IDC_ACCOUNT_USER,
                  IDC_ACCOUNT_PASSWORD, IDC_ACCOUNT_INTERVAL, IDC_ACCOUNT_OFFLINE, IDC_ACCOUNT_APOP,
-                 IDC_ACCOUNT_DELETE, IDC_ACCOUNT_PROTOCOL}) {
+                 IDC_ACCOUNT_DELETE, IDC_ACCOUNT_PROTOCOL, IDC_ACCOUNT_SIGNIN_METHOD}) {
     Enable(id, enabled);
   }
   EnableProtocolControls();
+  EnableSignInControls();
 }
 
 int AccountPage::ChosenProtocol() {
@@ -101,7 +108,7 @@ void AccountPage::EnableProtocolControls() {
   const bool imap = ChosenProtocol() == kProtocolImap;
   Enable(IDC_ACCOUNT_FOLDERS, enabled && imap);
   Enable(IDC_ACCOUNT_PUSH, enabled && imap);
-  Enable(IDC_ACCOUNT_APOP, enabled && !imap);
+  Enable(IDC_ACCOUNT_APOP, enabled && !imap && SignInEnablingOf(ChosenSignInRows(), "").password);
 }
 
 std::optional<AccountFields> AccountPage::ReadControls(bool choosing) {
@@ -128,6 +135,7 @@ std::optional<AccountFields> AccountPage::ReadControls(bool choosing) {
   f.protocol = ChosenProtocol();
   f.folders = ItemText(IDC_ACCOUNT_FOLDERS);
   f.push = Checked(IDC_ACCOUNT_PUSH) ? 1 : 0;
+  ReadSignIn(f);
   return f;
 }
 
@@ -215,6 +223,16 @@ std::optional<LRESULT> AccountPage::OnPageMessage(UINT msg, WPARAM wParam, LPARA
         ProposePort();
         EnableProtocolControls();
       }
+      return 0;
+    case IDC_ACCOUNT_SIGNIN_METHOD:
+    case IDC_ACCOUNT_OAUTH_PROVIDER:
+      if (HIWORD(wParam) == CBN_SELCHANGE) OnSignInMethodChosen();
+      return 0;
+    case IDC_ACCOUNT_OAUTH_COMMAND:
+      if (HIWORD(wParam) == EN_CHANGE) EnableSignInControls();
+      return 0;
+    case IDC_ACCOUNT_SIGNIN:
+      if (HIWORD(wParam) == BN_CLICKED) OnSignIn();
       return 0;
     case IDC_ACCOUNT_NEW:
       if (HIWORD(wParam) == BN_CLICKED) OnNewAccount();

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "core/settings_ui/account_page_model.h"
+#include "core/settings_ui/sign_in_model.h"
 #include "win32/controls/colour_button.h"
 #include "win32/settings/settings_page.h"
 
@@ -14,6 +15,7 @@ namespace postwink::win {
 class AccountPage : public SettingsPage {
  public:
   AccountPage(int position, SheetContext& context);
+  ~AccountPage() override;
 
   const AccountsPageModel* Model() const { return model_.get(); }
 
@@ -40,10 +42,22 @@ class AccountPage : public SettingsPage {
   void EnableProtocolControls();
   void OnNewAccount();
   void OnDeleteAccount();
+  // The sign-in rows (account_page_sign_in.cpp).
+  void FillSignInChoices();
+  void ShowSignIn(const AccountFields& fields);
+  SignInRows ChosenSignInRows();
+  void ReadSignIn(AccountFields& fields);
+  void EnableSignInControls();
+  void OnSignInMethodChosen();
+  void OnSignIn();
+  void ShowSignInState();
 
   std::unique_ptr<AccountsPageModel> model_;
   CColorButton colour_;
   std::string typedName_;
+  // A sign-in started from this page is running; the page ends it if it goes first.
+  bool signingIn_ = false;
+  std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);
 };
 
 }  // namespace postwink::win

@@ -54,6 +54,7 @@ CMyPropertySheet::CMyPropertySheet(Args args)
     : args_(std::move(args)), context_{args_.settings,      args_.engine, args_.programDirectory,
                                        args_.windows98OrMe, {},           {},
                                        args_.runKey} {
+  context_.tokens = args_.tokens;
   context_.activated = [this](int position) { OnActivated(position); };
   context_.applied = [this](int position, bool okButton, bool taken) {
     OnApplied(position, okButton, taken);

@@ -25,6 +25,7 @@ class CMyPropertySheet {
     int startPage = 0;
     HWND owner = nullptr;  // receives WM_SETTINGS_APPLIED after Apply
     RunKey runKey{};       // where "start with Windows" is kept
+    TokenProvider* tokens = nullptr;
   };
   // The sheet is made this much taller at 96 DPI; the banner fills all but the last few pixels
   // of it. Both grow with the sheet's DPI.

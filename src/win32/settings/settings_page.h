@@ -28,6 +28,8 @@ struct SheetContext {
   // A page took its values (or refused them) for the sheet's OK or Apply.
   std::function<void(int position, bool okButton, bool taken)> applied;
   RunKey runKey{};
+  // The sign-in behind the accounts page's "サインイン..." button; none where there is no browser.
+  TokenProvider* tokens = nullptr;
 };
 
 // The string id of a control's help text: D * 100 + (C - 1000) for control C of dialog D.

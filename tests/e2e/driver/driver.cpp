@@ -22,6 +22,8 @@
 //   e2e_driver trust-ca FILE.pem           adds the certificate to the user's trusted roots
 //   e2e_driver untrust-ca FILE.pem         removes it again
 // (Under Wine the roots of the current user are part of the prefix and no dialog asks.)
+//   e2e_driver https-post URL BODY         the program's token request: "status N" and the body,
+//                                          or "error TEXT"
 //   e2e_driver lock FILE MS                opens FILE sharing nothing, says "locked", holds it
 //                                          for MS milliseconds (another program's lock)
 // Controls inside a dialog are named by the dialog and their id; of several with that id (the
@@ -46,6 +48,8 @@
 #include <cwchar>
 #include <string>
 #include <vector>
+
+#include "win32/platform/winhttp_client.h"
 
 namespace {
 
@@ -429,6 +433,20 @@ int TrustCa(int argc, wchar_t** argv, bool trust) {
   return ok ? 0 : 1;
 }
 
+int HttpsPost(int argc, wchar_t** argv) {
+  if (argc < 4) return 2;
+  postwink::HttpsPost request;
+  request.url = Utf8(argv[2]);
+  request.formBody = Utf8(argv[3]);
+  postwink::HttpsAnswer answer = postwink::win::PostAndWait(request);
+  if (answer.status == 0) {
+    std::printf("error %s\n", answer.error.c_str());
+  } else {
+    std::printf("status %d %s\n", answer.status, answer.body.c_str());
+  }
+  return 0;
+}
+
 int Lock(int argc, wchar_t** argv) {
   if (argc < 4) return 2;
   HANDLE file = CreateFileW(argv[2], GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
@@ -575,6 +593,8 @@ int wmain(int argc, wchar_t** argv) {
     status = Foreground();
   else if (cmd == L"trust-ca" || cmd == L"untrust-ca")
     status = TrustCa(argc, argv, cmd == L"trust-ca");
+  else if (cmd == L"https-post")
+    status = HttpsPost(argc, argv);
   else if (cmd == L"item")
     status = Item(argc, argv);
   else if (cmd == L"settext")

@@ -33,18 +33,6 @@ class SettingsPages : public test::SheetTest {
     }
     return items;
   }
-  std::string Text(int id) {
-    wchar_t text[256] = {};
-    GetWindowTextW(Control(id), text, 256);
-    return Narrow(text);
-  }
-  void Choose(int comboId, int index) {
-    SendMessageW(Control(comboId), CB_SETCURSEL, static_cast<WPARAM>(index), 0);
-    SendMessageW(Page(), WM_COMMAND, MAKEWPARAM(comboId, CBN_SELCHANGE),
-                 reinterpret_cast<LPARAM>(Control(comboId)));
-    PumpFor(20);
-  }
-  bool Enabled(int id) { return IsWindowEnabled(Control(id)) != FALSE; }
   // Fills the shown account's controls with a complete, enabled account.
   void TypeAccount(const std::string& server) {
     Type(IDC_ACCOUNT_SERVER, server);

@@ -131,8 +131,9 @@ class SheetTest : public ::testing::Test {
   }
   void Open(int accounts = 1, int startPage = 0, bool windows98OrMe = false) {
     if (!engine_) MakeEngine(accounts);
-    sheet_ = std::make_unique<CMyPropertySheet>(CMyPropertySheet::Args{
-        settings_, *engine_, programDirectory_, windows98OrMe, startPage, owner_.hwnd(), runKey_});
+    sheet_ = std::make_unique<CMyPropertySheet>(
+        CMyPropertySheet::Args{settings_, *engine_, programDirectory_, windows98OrMe, startPage,
+                               owner_.hwnd(), runKey_, tokens_});
     ASSERT_TRUE(sheet_->CreateModeless());
     PumpFor(50);
   }
@@ -143,6 +144,19 @@ class SheetTest : public ::testing::Test {
   }
   HWND Control(int id) const { return GetDlgItem(Page(), id); }
   void Type(int id, const std::string& text) { SetWindowTextW(Control(id), Widen(text).c_str()); }
+  std::string Text(int id) const {
+    wchar_t text[256] = {};
+    GetWindowTextW(Control(id), text, 256);
+    return Narrow(text);
+  }
+  // Chooses an entry of a drop-down list and tells the page, as the user's choice does.
+  void Choose(int comboId, int index) {
+    SendMessageW(Control(comboId), CB_SETCURSEL, static_cast<WPARAM>(index), 0);
+    SendMessageW(Page(), WM_COMMAND, MAKEWPARAM(comboId, CBN_SELCHANGE),
+                 reinterpret_cast<LPARAM>(Control(comboId)));
+    PumpFor(20);
+  }
+  bool Enabled(int id) const { return IsWindowEnabled(Control(id)) != FALSE; }
   void Click(int id) {
     SendMessageW(Control(id), BM_CLICK, 0, 0);
     PumpFor(20);
@@ -159,6 +173,7 @@ class SheetTest : public ::testing::Test {
   std::string programDirectory_ = ".\\";
   // Never the user's real Run key.
   RunKey runKey_{L"Software\\PostwinkTest\\Run"};
+  TokenProvider* tokens_ = nullptr;
   OwnerWindow owner_;
   std::unique_ptr<CMyPropertySheet> sheet_;
 };
