@@ -159,7 +159,8 @@ void MainDialog::CreateListWindow(DWORD exStyle, bool activate) {
                               return Rect{r.left, r.top, r.right, r.bottom};
                             },
                             app_.TempFolder(),
-                            [this](std::string_view text) { Log(text); }};
+                            [this](std::string_view text) { Log(text); },
+                            tokens_.get()};
   std::vector<uint32_t> colours;
   for (const auto& account : engine_->Accounts()) {
     colours.push_back(static_cast<uint32_t>(account->colour));

@@ -18,8 +18,9 @@ std::vector<std::unique_ptr<AttachmentFetchWnd>>& Running() {
 
 }  // namespace
 
-bool AttachmentFetchWnd::Start(const Account& account, const ImapPartRequest& request,
-                               int64_t answerDeadlineMs, AttachmentFetch::LogSink log, Done done) {
+bool AttachmentFetchWnd::Start(const Account& account, TokenProvider* tokens,
+                               const ImapPartRequest& request, int64_t answerDeadlineMs,
+                               AttachmentFetch::LogSink log, Done done) {
   std::unique_ptr<AttachmentFetchWnd> self(new AttachmentFetchWnd(std::move(done)));
   WindowArgs args;
   args.className = L"PostwinkAttachmentFetch";
@@ -30,7 +31,7 @@ bool AttachmentFetchWnd::Start(const Account& account, const ImapPartRequest& re
   self->transport_ = transport.get();
   AttachmentFetchWnd* raw = self.get();
   self->fetch_ = std::make_unique<AttachmentFetch>(
-      std::move(transport), account, nullptr, request, answerDeadlineMs,
+      std::move(transport), account, tokens, request, answerDeadlineMs,
       [] { return static_cast<int64_t>(GetTickCount64()); }, std::move(log),
       [raw](AttachmentFetchResult result) {
         // Told from inside the transport's own calls: the rest runs once they have unwound.

@@ -19,8 +19,9 @@ class AttachmentFetchWnd : public Wnd {
  public:
   using Done = std::function<void(AttachmentFetchResult)>;
 
-  // Starts the fetch; false when its window could not be made (done is not called then).
-  static bool Start(const Account& account, const ImapPartRequest& request,
+  // Starts the fetch; false when its window could not be made (done is not called then). An
+  // account that signs in with OAuth takes its access token from tokens (not owned).
+  static bool Start(const Account& account, TokenProvider* tokens, const ImapPartRequest& request,
                     int64_t answerDeadlineMs, AttachmentFetch::LogSink log, Done done);
 
  protected:

@@ -111,14 +111,15 @@ void OpenAttachment(HWND owner, const MailItem& item, const PartList& parts, siz
 }
 
 void FetchAndOpenAttachment(HWND owner, const MailItem& item, const MimePart& part,
-                            const TempFolder& folder, std::function<void(std::string_view)> log,
+                            TokenProvider* tokens, const TempFolder& folder,
+                            std::function<void(std::string_view)> log,
                             std::function<void(bool)> dialogOpen) {
   if (!item.account || !item.imapPlace || !part.section) return;
   const ImapPartRequest request{*item.imapPlace, *part.section, kMaxPartBytes};
   // The window stays open while the part comes, as it does while the dialog asks.
   if (dialogOpen) dialogOpen(true);
   const bool started = AttachmentFetchWnd::Start(
-      *item.account, request, kAttachmentAnswerMs, std::move(log),
+      *item.account, tokens, request, kAttachmentAnswerMs, std::move(log),
       [owner, part, folder, dialogOpen](AttachmentFetchResult result) {
         // The list window closed meanwhile: nobody is waiting for the file any more.
         if (!IsWindow(owner)) return;

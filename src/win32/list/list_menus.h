@@ -10,6 +10,7 @@
 #include "core/mime/attachment_file.h"
 #include "core/mime/mail_item.h"
 #include "core/mime/mime_parts.h"
+#include "core/oauth/token_provider.h"
 #include "win32/platform/windows_headers.h"
 
 namespace postwink::win {
@@ -32,9 +33,10 @@ void OpenAttachment(HWND owner, const MailItem& item, const PartList& parts, siz
 // The same for a part of an IMAP message, which is fetched first: the window's thread goes on
 // meanwhile (dialogOpen is told it is open, so owner stays), and the dialog (or the fetch's
 // error) comes when the part has arrived, as long as owner still exists. log receives the
-// conversation.
+// conversation; an account that signs in with OAuth takes its access token from tokens.
 void FetchAndOpenAttachment(HWND owner, const MailItem& item, const MimePart& part,
-                            const TempFolder& folder, std::function<void(std::string_view)> log,
+                            TokenProvider* tokens, const TempFolder& folder,
+                            std::function<void(std::string_view)> log,
                             std::function<void(bool)> dialogOpen);
 
 }  // namespace postwink::win

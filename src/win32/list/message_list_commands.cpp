@@ -250,7 +250,8 @@ void MessageListWnd::ShowAttachmentMenu() {
     if (*alive) dialogOpen_ = open;
   };
   if (parts[*part].section) {
-    FetchAndOpenAttachment(hwnd(), *item, parts[*part], folder, context_.log, dialogOpen);
+    FetchAndOpenAttachment(hwnd(), *item, parts[*part], context_.tokens, folder, context_.log,
+                           dialogOpen);
     return;
   }
   OpenAttachment(hwnd(), *item, parts, *part, folder, dialogOpen);

@@ -15,6 +15,7 @@
 #include "core/list/list_commands.h"
 #include "core/list/list_placement.h"
 #include "core/mime/charset.h"
+#include "core/oauth/token_provider.h"
 #include "win32/handles.h"
 #include "win32/list/message_report_ctrl.h"
 #include "win32/platform/windows_headers.h"
@@ -44,6 +45,8 @@ struct ListWindowContext {
   std::string tempFolder;
   // The log, for the conversation of an attachment fetched from an IMAP server.
   std::function<void(std::string_view)> log;
+  // Access tokens for attachments of accounts that sign in with OAuth (not owned).
+  TokenProvider* tokens = nullptr;
 };
 
 // Posted to itself: the preview pane's right button went up at lParam (pane coordinates).
