@@ -12,7 +12,7 @@ namespace postwink {
 
 constexpr int kDesignDpi = 96;
 
-// A DPI the system reported, or the design's when it is not one a monitor could have.
+// A DPI the system reported, or 96 when it is not one a monitor could have.
 int SaneDpi(int dpi);
 
 // A design size at dpi, rounded to the nearest pixel (halves away from zero).

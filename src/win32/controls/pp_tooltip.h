@@ -61,7 +61,7 @@ class CPPTooltip : public Wnd {
   std::vector<Tool> tools_;
   TooltipRelay relay_;
   BalloonStyle designStyle_ = BalloonStyle::Plain();
-  BalloonStyle style_;  // the design's, at the DPI of the control whose tip is up or was last
+  BalloonStyle style_;  // designStyle_ scaled to the DPI of the control whose tip is up or was last
   BalloonPlacement placement_ = BalloonPlacement::kBelowRight;
   TooltipColourTable colours_;
   LOGFONTW font_{};

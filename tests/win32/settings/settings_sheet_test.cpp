@@ -299,7 +299,7 @@ TEST_F(SettingsSheet, EveryControlHasItsHelpText) {
     EXPECT_TRUE(text->starts_with(HelpHeading(c.heading))) << "page " << c.page << " id " << c.id;
     EXPECT_GT(text->size(), HelpHeading(c.heading).size() + 8) << "a body follows the heading";
   }
-  // The filter list's texts as they stand in the design.
+  // The filter list's own texts.
   ShowPage(3);
   EXPECT_EQ(*sheet_->Page(3).Tooltip().ToolText(Control(IDC_FILTER_LIST)),
             HelpHeading(u8"フィルタ一覧") +
