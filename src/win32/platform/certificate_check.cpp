@@ -1,7 +1,8 @@
+// Before any Windows header: the chain parameters' time-out for fetching is one of these fields.
+#define CERT_CHAIN_PARA_HAS_EXTRA_FIELDS
 #include "win32/platform/certificate_check.h"
 
 // clang-format off
-#define CERT_CHAIN_PARA_HAS_EXTRA_FIELDS
 #include "win32/platform/windows_headers.h"
 #include <ws2tcpip.h>
 // clang-format on
