@@ -36,21 +36,31 @@ class Host : public SessionHost {
   void Log(std::string_view) override {}
 };
 
-void CheckOneCommand(std::string_view command) {
-  static const char* kAllowed[] = {"USER ", "PASS ",    "APOP ",    "STAT\r\n", "LIST ",   "TOP ",
-                                   "RETR ", "UIDL\r\n", "QUIT\r\n", "CAPA\r\n", "STLS\r\n"};
-  bool allowed = false;
+// A SASL response: base64 alone, or empty to end an exchange the server refused.
+bool IsSaslResponse(std::string_view command) {
+  command.remove_suffix(2);
+  return command.find_first_not_of(
+             "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/=") ==
+         std::string_view::npos;
+}
+
+void CheckOneCommand(std::string_view command, bool inSasl) {
+  static const char* kAllowed[] = {"USER ",    "PASS ",    "APOP ",    "STAT\r\n",
+                                   "LIST ",    "TOP ",     "RETR ",    "UIDL\r\n",
+                                   "QUIT\r\n", "CAPA\r\n", "STLS\r\n", "AUTH "};
+  bool allowed = inSasl && IsSaslResponse(command);
   for (const char* verb : kAllowed) allowed = allowed || command.starts_with(verb);
   if (!allowed) std::abort();
 }
 
 // One command, or several sent ahead to a pipelining server, each ended by its only CR LF.
-void CheckCommand(const std::string& text) {
+// inSasl: the session was waiting for the server's SASL continuation.
+void CheckCommand(const std::string& text, bool inSasl = false) {
   std::string_view rest = text;
   while (!rest.empty()) {
     size_t end = rest.find("\r\n");
     if (end == std::string_view::npos) std::abort();
-    CheckOneCommand(rest.substr(0, end + 2));
+    CheckOneCommand(rest.substr(0, end + 2), inSasl);
     rest.remove_prefix(end + 2);
   }
 }
@@ -90,8 +100,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   LineSplitter splitter(1 << 16);
   std::string_view rest(reinterpret_cast<const char*>(data) + 4, size - 4);
   splitter.Feed(rest, [&](std::string_view line) {
+    const bool inSasl = session.State() == SessionState::kSaslSent;
     SessionReply reply = session.OnLine(line, account);
-    CheckCommand(reply.command);
+    CheckCommand(reply.command, inSasl);
     // The window stays bounded (a refused TOP may requeue what it had).
     if (session.InFlight() > 2 * kPipelineCommands + 2) std::abort();
     checkSecret(reply.command);
