@@ -17,8 +17,6 @@ namespace postwink::win {
 
 namespace {
 
-constexpr int kHeaderId = 1;
-
 // The wheel step as the user set it for every program.
 int ReadWheelStep() {
   HKEY key = nullptr;
@@ -34,13 +32,6 @@ int ReadWheelStep() {
   RegCloseKey(key);
   if (status != ERROR_SUCCESS || type != REG_SZ) return WheelStepFromSetting(std::nullopt);
   return WheelStepFromSetting(Narrow(value));
-}
-
-UINT ModifierFlags() {
-  UINT flags = 0;
-  if (GetKeyState(VK_SHIFT) < 0) flags |= MK_SHIFT;
-  if (GetKeyState(VK_CONTROL) < 0) flags |= MK_CONTROL;
-  return flags;
 }
 
 }  // namespace
@@ -84,23 +75,6 @@ DWORD CReportCtrl::ReportStyle() const {
   return IsAlive() ? static_cast<DWORD>(GetWindowLongPtrW(hwnd(), GWL_STYLE)) & 0xFFFF : 0;
 }
 
-void CReportCtrl::CreateHeader() {
-  header_ = CreateWindowExW(
-      0, WC_HEADERW, L"", WS_CHILD | WS_VISIBLE | HDS_BUTTONS | HDS_HORZ, 0, 0, 0, 0, hwnd(),
-      reinterpret_cast<HMENU>(static_cast<INT_PTR>(kHeaderId)), ProgramInstance(), nullptr);
-  if (!header_) return;
-  if (font_) SendMessageW(header_, WM_SETFONT, reinterpret_cast<WPARAM>(font_), FALSE);
-  if (images_) SendMessageW(header_, HDM_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(images_));
-  RebuildHeader();
-}
-
-int CReportCtrl::HeaderHeight() const {
-  if (!header_) return 0;
-  RECT r;
-  GetWindowRect(header_, &r);
-  return r.bottom - r.top;
-}
-
 bool CReportCtrl::HasVerticalScrollBar() const {
   return IsAlive() && (GetWindowLongPtrW(hwnd(), GWL_STYLE) & WS_VSCROLL) != 0;
 }
@@ -119,65 +93,6 @@ ReportView CReportCtrl::View() const {
   if (IsAlive()) GetClientRect(hwnd(), &client);
   view.client = {client.right, client.bottom};
   return view;
-}
-
-void CReportCtrl::RebuildHeader() {
-  if (!header_) return;
-  while (SendMessageW(header_, HDM_DELETEITEM, 0, 0)) {
-  }
-  int position = 0;
-  for (int column : model_.ActiveColumns()) {
-    const ReportColumn& c = *model_.Column(column);
-    std::wstring title = Widen(c.title);
-    HDITEMW item{};
-    item.mask = HDI_FORMAT | HDI_WIDTH | HDI_TEXT | HDI_LPARAM;
-    item.cxy = c.width;
-    item.pszText = title.data();
-    item.lParam = column;
-    item.fmt = c.align == ColumnAlign::kCentre  ? HDF_CENTER
-               : c.align == ColumnAlign::kRight ? HDF_RIGHT
-                                                : HDF_LEFT;
-    if (c.image >= 0 && images_) {
-      // An image column shows its picture alone; the title stays for tools that read it.
-      item.mask |= HDI_IMAGE;
-      item.fmt |= HDF_IMAGE;
-      item.iImage = c.image;
-    } else {
-      item.fmt |= HDF_STRING;
-    }
-    SendMessageW(header_, HDM_INSERTITEMW, position++, reinterpret_cast<LPARAM>(&item));
-  }
-}
-
-bool CReportCtrl::DefineColumn(int index, const ReportColumn& column) {
-  if (!model_.DefineColumn(index, column)) return false;
-  RebuildHeader();
-  return true;
-}
-
-bool CReportCtrl::ActivateColumn(int column, int position) {
-  if (!model_.ActivateColumn(column, position)) return false;
-  RebuildHeader();
-  Refresh();
-  return true;
-}
-
-void CReportCtrl::SetColumnMaxWidth(int column, int maxWidth) {
-  model_.SetColumnMaxWidth(column, maxWidth);
-  RebuildHeader();
-  Refresh();
-}
-
-bool CReportCtrl::SaveState(Profile& profile, const char* section, const char* key) const {
-  return profile.WriteString(section, key, model_.SaveColumnState(dpi_));
-}
-
-bool CReportCtrl::RestoreState(const Profile& profile, const char* section, const char* key) {
-  std::optional<std::string> text = profile.GetString(section, key);
-  if (!text || !model_.RestoreColumnState(*text, dpi_)) return false;
-  RebuildHeader();
-  Refresh();
-  return true;
 }
 
 void CReportCtrl::ModifyStyle(DWORD remove, DWORD add) {
@@ -431,177 +346,6 @@ LRESULT CReportCtrl::OnGetObject(WPARAM wParam, LPARAM lParam) {
   if (!accessible_) accessible_ = CreateReportAccessible(*this);
   if (!accessible_) return 0;
   return LresultFromObject(__uuidof(IAccessible), wParam, accessible_);
-}
-
-void CReportCtrl::OnLeftButtonDown(POINT p, UINT keys) {
-  SetFocus(hwnd());
-  ReportHit hit = HitTest(p);
-  if (Notify(kReportItemClick, hit.row, hit.column, p, 0, keys) != 0) return;
-  bool shift = keys & MK_SHIFT;
-  bool ctrl = keys & MK_CONTROL;
-  ApplySelectionChange([&] { return model_.Click(hit.row, shift, ctrl); });
-}
-
-void CReportCtrl::OnRightButtonDown(POINT p, UINT keys) {
-  SetFocus(hwnd());
-  ReportHit hit = HitTest(p);
-  if (Notify(kReportItemRClick, hit.row, hit.column, p, 0, keys) != 0) return;
-  bool shift = keys & MK_SHIFT;
-  bool ctrl = keys & MK_CONTROL;
-  if (shift || ctrl || hit.row < 0) return;
-  ApplySelectionChange([&] { return model_.RightClick(hit.row, shift, ctrl); });
-}
-
-bool CReportCtrl::OnKeyDown(UINT key) {
-  UINT flags = ModifierFlags();
-  if (Notify(kReportKeyDown, model_.FocusedRow(), -1, {}, key, flags) != 0) return true;
-  bool shift = flags & MK_SHIFT;
-  bool ctrl = flags & MK_CONTROL;
-  std::optional<ReportKey> move;
-  switch (key) {
-    case VK_SPACE:
-      move = ReportKey::kSpace;
-      break;
-    case VK_UP:
-      move = ReportKey::kUp;
-      break;
-    case VK_DOWN:
-      move = ReportKey::kDown;
-      break;
-    case VK_PRIOR:
-      move = ReportKey::kPageUp;
-      break;
-    case VK_NEXT:
-      move = ReportKey::kPageDown;
-      break;
-    case VK_HOME:
-      move = ReportKey::kHome;
-      break;
-    case VK_END:
-      move = ReportKey::kEnd;
-      break;
-    case VK_LEFT:
-      ScrollTo(topRow_, scrollX_ - ScalePixels(20, dpi_));
-      return true;
-    case VK_RIGHT:
-      ScrollTo(topRow_, scrollX_ + ScalePixels(20, dpi_));
-      return true;
-    default:
-      return false;
-  }
-  int page = PageRows(View());
-  ApplySelectionChange([&] { return model_.Key(*move, shift, ctrl, page); });
-  return true;
-}
-
-void CReportCtrl::AutoSizeColumn(int column) {
-  const ReportColumn* c = model_.Column(column);
-  if (!c || model_.RowCount() == 0) return;
-  HDC dc = GetDC(hwnd());
-  int widest = 0;
-  for (int row = 0; row < model_.RowCount(); ++row) {
-    const ReportRow& r = *model_.Row(row);
-    const ReportCell* cell = r.CellAt(column);
-    if (!cell) continue;
-    int width = cell->image >= 0 && images_ ? ImageSize() + TextMargin() : 0;
-    if (!cell->text.empty()) {
-      std::wstring text = Widen(cell->text);
-      HGDIOBJ old = SelectObject(dc, r.Has(kRowBold) && boldFont_ ? boldFont_.get() : font_);
-      width += MeasureLine(dc, text).cx;
-      SelectObject(dc, old);
-    }
-    widest = std::max(widest, width);
-  }
-  ReleaseDC(hwnd(), dc);
-  model_.SetColumnWidth(column, widest + 2 * TextMargin());
-  RebuildHeader();
-  Notify(kReportLayoutChanged, -1, column);
-  Refresh();
-}
-
-void CReportCtrl::OnHeaderNotify(NMHDR* header, LRESULT& result) {
-  auto* nm = reinterpret_cast<NMHEADERW*>(header);
-  auto columnOf = [&](int position) {
-    const std::vector<int>& active = model_.ActiveColumns();
-    return position >= 0 && position < static_cast<int>(active.size())
-               ? active[static_cast<size_t>(position)]
-               : -1;
-  };
-  // Only the header's own notifications are passed on, not its drawing.
-  if (static_cast<int>(header->code) > static_cast<int>(HDN_FIRST) ||
-      static_cast<int>(header->code) < static_cast<int>(HDN_LAST)) {
-    result = 0;
-    return;
-  }
-  int column = columnOf(nm->iItem);
-  Notify(kReportHeaderNotify, -1, column, {}, 0, header->code);
-  switch (header->code) {
-    case HDN_ITEMCLICKW:
-      if (column >= 0 && Notify(kReportColumnClick, -1, column) == 0) SortByHeaderClick(column);
-      break;
-    case HDN_DIVIDERDBLCLICKW:
-      if (column >= 0 && Notify(kReportDividerDblClick, -1, column) == 0) AutoSizeColumn(column);
-      break;
-    case HDN_ITEMCHANGEDW:
-      if (column >= 0 && nm->pitem && (nm->pitem->mask & HDI_WIDTH)) {
-        int before = model_.Column(column)->width;
-        model_.SetColumnWidth(column, nm->pitem->cxy);
-        int after = model_.Column(column)->width;
-        if (after != nm->pitem->cxy) {
-          // Held at the column's maximum: the header follows.
-          HDITEMW item{};
-          item.mask = HDI_WIDTH;
-          item.cxy = after;
-          SendMessageW(header_, HDM_SETITEMW, static_cast<WPARAM>(nm->iItem),
-                       reinterpret_cast<LPARAM>(&item));
-        }
-        if (after != before) {
-          Notify(kReportLayoutChanged, -1, column);
-          Refresh();
-        }
-      }
-      break;
-    default:
-      break;
-  }
-  result = 0;
-}
-
-void CReportCtrl::OnMouseMove(POINT p, UINT keys) {
-  if (!trackingLeave_) {
-    TRACKMOUSEEVENT track{sizeof track, TME_LEAVE, hwnd(), 0};
-    trackingLeave_ = TrackMouseEvent(&track) != FALSE;
-  }
-  if (!tip_) return;
-  bool wanted = tipsEnabled_ && (ReportStyle() & kReportCellTips) &&
-                (keys & (MK_LBUTTON | MK_RBUTTON | MK_MBUTTON)) == 0 && GetFocus() != nullptr;
-  ReportHit hit = HitTest(p);
-  const ReportCell* cell = wanted ? model_.Cell(hit.row, hit.column) : nullptr;
-  std::optional<RECT> rect = cell ? GetItemRect(hit.row, hit.column) : std::nullopt;
-  if (!cell || cell->text.empty() || !rect) {
-    tip_->Hide();
-    return;
-  }
-  std::wstring text = Widen(cell->text);
-  bool bold = model_.Row(hit.row)->Has(kRowBold);
-  HFONT font = bold && boldFont_ ? static_cast<HFONT>(boldFont_.get()) : font_;
-  std::wstring firstLine = text.substr(0, text.find(L'\r'));
-  HDC dc = GetDC(hwnd());
-  HGDIOBJ old = SelectObject(dc, font);
-  const SIZE size = MeasureLine(dc, firstLine);
-  SelectObject(dc, old);
-  ReleaseDC(hwnd(), dc);
-  int space = rect->right - rect->left - 2 * TextMargin();
-  if (cell->image >= 0 && images_) space -= ImageSize() + TextMargin();
-  bool multiLine = firstLine.size() != text.size();
-  if (!multiLine && !CellNeedsTip({size.cx, size.cy}, {space, rect->bottom - rect->top})) {
-    tip_->Hide();
-    return;
-  }
-  if (tip_->Visible() && tip_->Text() == text) return;
-  RECT screen = *rect;
-  MapWindowPoints(hwnd(), nullptr, reinterpret_cast<POINT*>(&screen), 2);
-  tip_->Show(screen, std::move(text), font, WorkAreaOrPrimary(), dpi_);
 }
 
 std::wstring CReportCtrl::RowsText() const { return Widen(RowsAsText(model_, emptyText_)); }
