@@ -5,6 +5,7 @@
 
 #include "core/check/access_token.h"
 #include "core/check/check_texts.h"
+#include "core/check/connection_steps.h"
 #include "core/net/net_texts.h"
 #include "core/pop3/pop3_texts.h"
 
@@ -185,27 +186,22 @@ void PushConnection::OnSocketEvent(SocketHandle socket, SocketEvent event, int e
     return Fail(event == SocketEvent::kConnect ? texts::kConnectFailed : texts::kDisconnected);
   }
   switch (event) {
-    case SocketEvent::kConnect:
-      if (security_.mode == SecurityMode::kTls) {
-        TlsFailure failure = transport_->StartTls(socket_, tlsTarget_);
-        if (failure != TlsFailure::kNone) return Fail(TlsFailureText(failure));
-      }
+    case SocketEvent::kConnect: {
+      std::string failure = StartTlsWhenConnected(*transport_, socket_, security_.mode, tlsTarget_);
+      if (!failure.empty()) return Fail(failure);
       break;
+    }
     case SocketEvent::kRead: {
       failed_ = false;
       ReceiveStatus status = transport_->ReceiveLines(
           socket, [this](std::string_view line) { return HandleLine(line); });
       if (failed_ || socket_ == kNoSocket) return;
-      if (status == ReceiveStatus::kOutOfMemory) return Fail(texts::kOutOfMemory);
-      if (status == ReceiveStatus::kTlsFailed) {
-        return Fail(TlsFailureText(transport_->LastTlsFailure()));
-      }
-      if (status == ReceiveStatus::kSecured && !Follow(session_.OnSecured(account_))) return;
-      if (startTlsDue_) {
-        startTlsDue_ = false;
-        TlsFailure failure = transport_->StartTls(socket_, tlsTarget_);
-        if (failure != TlsFailure::kNone) return Fail(TlsFailureText(failure));
-      }
+      bool ended = false;
+      std::string failure = AfterReceive(
+          *transport_, socket_, status, startTlsDue_, tlsTarget_,
+          [this] { return Follow(session_.OnSecured(account_)); }, ended);
+      if (ended) return;
+      if (!failure.empty()) return Fail(failure);
       AfterRead();
       break;
     }

@@ -1,0 +1,25 @@
+#pragma once
+// The transport steps a connection of its own (a push connection, an attachment fetch) takes
+// around its session's lines, the same for each: TLS from the start once connected, and after a
+// read the transport's failures, a finished handshake and a STARTTLS the session asked for.
+
+#include <functional>
+#include <string>
+
+#include "core/net/security_setting.h"
+#include "core/pop3/transport.h"
+
+namespace postwink {
+
+// The failure text when TLS from the start could not begin; empty when it began or is not due.
+std::string StartTlsWhenConnected(Transport& transport, SocketHandle socket, SecurityMode mode,
+                                  const TlsTarget& target);
+
+// After ReceiveLines: the failure text, empty when the connection goes on. secured runs when the
+// handshake finished during the read and answers whether the connection goes on; when it does
+// not, ended is set (the connection has dealt with its end itself).
+std::string AfterReceive(Transport& transport, SocketHandle socket, ReceiveStatus status,
+                         bool& startTlsDue, const TlsTarget& target,
+                         const std::function<bool()>& secured, bool& ended);
+
+}  // namespace postwink
