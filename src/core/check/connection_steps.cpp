@@ -1,9 +1,22 @@
 #include "core/check/connection_steps.h"
 
+#include "core/net/net_address.h"
 #include "core/net/tls_channel.h"
 #include "core/pop3/pop3_texts.h"
 
 namespace postwink {
+
+OpenResult OpenAccountConnection(Transport& transport, Account& account,
+                                 const SecuritySetting& security, TlsTarget& target) {
+  if (account.cachedAddresses.empty()) {
+    ResolveResult resolved = transport.ResolveHost(account.server.value_or(""));
+    account.cachedAddresses = resolved.addresses;
+    if (resolved.addresses.empty()) return {kNoSocket, resolved.error};
+  }
+  target.host = ServerHostName(account.server.value_or(""));
+  target.pin = security.pin;
+  return transport.OpenConnection(account.cachedAddresses[0], account.port);
+}
 
 std::string StartTlsWhenConnected(Transport& transport, SocketHandle socket, SecurityMode mode,
                                   const TlsTarget& target) {

@@ -6,10 +6,16 @@
 #include <functional>
 #include <string>
 
+#include "core/config/account.h"
 #include "core/net/security_setting.h"
 #include "core/pop3/transport.h"
 
 namespace postwink {
+
+// Opens the account's connection to its first address, looked up once and kept in the account;
+// sets target for the TLS to come. The failure text is in the result when nothing opened.
+OpenResult OpenAccountConnection(Transport& transport, Account& account,
+                                 const SecuritySetting& security, TlsTarget& target);
 
 // The failure text when TLS from the start could not begin; empty when it began or is not due.
 std::string StartTlsWhenConnected(Transport& transport, SocketHandle socket, SecurityMode mode,

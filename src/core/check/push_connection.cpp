@@ -50,14 +50,7 @@ void PushConnection::Connect(int64_t nowMs) {
   security_ = ReadSecuritySetting(account_);
   if (!security_.error.empty()) return Fail(security_.error);
   if (!TakeAccessToken(nowMs)) return;
-  if (account_.cachedAddresses.empty()) {
-    ResolveResult resolved = transport_->ResolveHost(account_.server.value_or(""));
-    account_.cachedAddresses = resolved.addresses;
-    if (resolved.addresses.empty()) return Fail(resolved.error);
-  }
-  tlsTarget_.host = ServerHostName(account_.server.value_or(""));
-  tlsTarget_.pin = security_.pin;
-  OpenResult opened = transport_->OpenConnection(account_.cachedAddresses[0], account_.port);
+  OpenResult opened = OpenAccountConnection(*transport_, account_, security_, tlsTarget_);
   if (opened.socket == kNoSocket) return Fail(opened.error);
   socket_ = opened.socket;
   startTlsDue_ = false;
